@@ -1,0 +1,195 @@
+/* Zelvan: graphics windows for console programs.
+ *
+ * Every function may be called from any thread. Windows and bitmaps are named by
+ * plain integers; outcomes are the ZV_ result codes below. Functions that return
+ * text hand out library-owned buffers that the next call of the same function
+ * overwrites.
+ */
+#ifndef ZELVAN_H
+#define ZELVAN_H
+
+#if defined(_WIN32) && !defined(_WIN64)
+#define ZVAPI __stdcall
+#else
+#define ZVAPI
+#endif
+
+#if defined(_WIN32)
+#if defined(ZELVAN_BUILDING)
+#define ZVEXPORT __declspec(dllexport)
+#else
+#define ZVEXPORT
+#endif
+#else
+#define ZVEXPORT __attribute__((visibility("default")))
+#endif
+
+#ifdef __cplusplus
+extern "C" {
+#endif
+
+/* A colour as 0x00BBGGRR; only the low 24 bits are used. */
+typedef unsigned int ZVCOLOUR;
+
+/* Result codes. */
+#define ZV_OK (-1000000)
+#define ZV_ERROR (-999999)
+#define ZV_ERR_FILE_OPEN (-999998)
+#define ZV_ERR_FILE_READ (-999997)
+#define ZV_ERR_FILE_WRITE (-999996)
+#define ZV_ERR_BMP_CORRUPT (-999995)
+#define ZV_ERR_BMP_SIZE_MISMATCH (-999994)
+#define ZV_ERR_16BIT (-999993)
+#define ZV_ERR_32BIT (-999992)
+#define ZV_ERR_FILE_PALETTE_SIZE (-999991)
+#define ZV_ERR_BMP_BITCOUNT (-999990)
+#define ZV_ERR_CREATE_DIB (-999989)
+#define ZV_ERR_NOT_RIFF (-999988)
+#define ZV_ERR_NO_PAL_DATA (-999987)
+#define ZV_ERR_PAL_VERSION (-999986)
+#define ZV_ERR_DIB_PALETTE_SIZE (-999985)
+#define ZV_ERR_DIB_BITCOUNT (-999984)
+#define ZV_ERR_NO_DIB_PALETTE (-999983)
+#define ZV_ERR_BAD_WINDOW (-999982)
+#define ZV_ERR_BAD_BITMAP (-999981)
+#define ZV_ERR_BAD_WIDTH (-999980)
+#define ZV_ERR_BAD_HEIGHT (-999979)
+#define ZV_ERR_BAD_LEFT (-999978)
+#define ZV_ERR_BAD_TOP (-999977)
+#define ZV_ERR_COPY_BITMAP (-999976)
+#define ZV_ERR_CREATE_WINDOW (-999975)
+#define ZV_ERR_TOO_MANY_WINDOWS (-999974)
+#define ZV_ERR_NO_MEMORY (-999973)
+#define ZV_ERR_MOUSE_OUTSIDE (-999972)
+#define ZV_ERR_NOT_TOP_WINDOW (-999971)
+#define ZV_ERR_BAD_COORDS (-999970)
+#define ZV_ERR_NO_CLICK (-999969)
+#define ZV_ERR_NOT_INITIALISED (-999968)
+#define ZV_ERR_CLIPBOARD_BUSY (-999967)
+#define ZV_ERR_CLIPBOARD_COPY (-999966)
+
+/* The value colour-returning calls give for a bad window handle. */
+#define ZV_BAD_COLOUR 0xFF000000u
+
+/* Version, last error and messages. */
+ZVEXPORT int ZVAPI ZVGetVersion(void);
+ZVEXPORT int ZVAPI ZVGetLastError(void);
+ZVEXPORT const char *ZVAPI ZVGetErrorString(int code);
+
+/* Windows. */
+ZVEXPORT int ZVAPI ZVCreateWindow(int x, int y, int width, int height, const char *title);
+ZVEXPORT int ZVAPI ZVDestroyWindow(int window);
+ZVEXPORT int ZVAPI ZVIsWindow(int window);
+
+/* Window control. */
+ZVEXPORT int ZVAPI ZVSetTitle(int window, const char *title);
+ZVEXPORT const char *ZVAPI ZVGetTitle(int window);
+ZVEXPORT int ZVAPI ZVMove(int window, int x, int y);
+ZVEXPORT int ZVAPI ZVResize(int window, int width, int height);
+ZVEXPORT int ZVAPI ZVMinimize(int window);
+ZVEXPORT int ZVAPI ZVRestore(int window);
+ZVEXPORT int ZVAPI ZVBringWindowToFront(int window);
+ZVEXPORT int ZVAPI ZVGetWidth(int window);
+ZVEXPORT int ZVAPI ZVGetHeight(int window);
+ZVEXPORT int ZVAPI ZVGetWindowX(int window);
+ZVEXPORT int ZVAPI ZVGetWindowY(int window);
+
+/* Drawing attributes. */
+ZVEXPORT int ZVAPI ZVSetForeground(int window, ZVCOLOUR colour);
+ZVEXPORT ZVCOLOUR ZVAPI ZVGetForeground(int window);
+ZVEXPORT int ZVAPI ZVSetBackground(int window, ZVCOLOUR colour);
+ZVEXPORT ZVCOLOUR ZVAPI ZVGetBackground(int window);
+ZVEXPORT ZVCOLOUR ZVAPI ZVGetRGBColour(int red, int green, int blue);
+ZVEXPORT int ZVAPI ZVSetLineStyle(int window, int style);
+ZVEXPORT int ZVAPI ZVGetLineStyle(int window);
+ZVEXPORT int ZVAPI ZVSetLineWidth(int window, int width);
+ZVEXPORT int ZVAPI ZVGetLineWidth(int window);
+ZVEXPORT int ZVAPI ZVSetFillStyle(int window, int style);
+ZVEXPORT int ZVAPI ZVGetFillStyle(int window);
+ZVEXPORT int ZVAPI ZVSetFillColour(int window, ZVCOLOUR colour);
+ZVEXPORT ZVCOLOUR ZVAPI ZVGetFillColour(int window);
+
+/* Drawing primitives. */
+ZVEXPORT ZVCOLOUR ZVAPI ZVSetPixel(int window, int x, int y, ZVCOLOUR colour);
+ZVEXPORT int ZVAPI ZVSetPixelFast(int window, int x, int y, ZVCOLOUR colour);
+ZVEXPORT ZVCOLOUR ZVAPI ZVGetPixel(int window, int x, int y);
+ZVEXPORT int ZVAPI ZVPlot(int window, int x, int y);
+ZVEXPORT int ZVAPI ZVMoveTo(int window, int x, int y);
+ZVEXPORT int ZVAPI ZVLine(int window, int x, int y);
+ZVEXPORT int ZVAPI ZVGetCurXPos(int window);
+ZVEXPORT int ZVAPI ZVGetCurYPos(int window);
+ZVEXPORT int ZVAPI ZVCircle(int window, int xc, int yc, int radius);
+ZVEXPORT int ZVAPI ZVArc(int window, int xc, int yc, int radius, float start, float sweep);
+ZVEXPORT int ZVAPI ZVPie(int window, int xc, int yc, int radius, float start, float sweep);
+ZVEXPORT int ZVAPI ZVRectangle(int window, int x1, int y1, int x2, int y2);
+ZVEXPORT int ZVAPI ZVInvertRectangle(int window, int x1, int y1, int x2, int y2);
+ZVEXPORT int ZVAPI ZVFillRectangle(int window, int x1, int y1, int x2, int y2);
+ZVEXPORT int ZVAPI ZVFillCircle(int window, int xc, int yc, int radius);
+ZVEXPORT int ZVAPI ZVFloodFill(int window, int x, int y, ZVCOLOUR border);
+
+/* Text and fonts. */
+ZVEXPORT int ZVAPI ZVTextOut(int window, int x, int y, const char *text);
+ZVEXPORT int ZVAPI ZVTextAlign(int window, int code);
+ZVEXPORT int ZVAPI ZVSetFont(int window, int size, double angle, const char *face);
+
+/* Drawing buffers and redraw. */
+ZVEXPORT int ZVAPI ZVSetDoubleBuffer(int window, int on);
+ZVEXPORT int ZVAPI ZVSwitchDrawBuffer(int window);
+ZVEXPORT int ZVAPI ZVSwitchViewBuffer(int window);
+ZVEXPORT int ZVAPI ZVGetDrawBuffer(int window);
+ZVEXPORT int ZVAPI ZVGetViewBuffer(int window);
+ZVEXPORT int ZVAPI ZVClearDrawBuffer(int window);
+ZVEXPORT int ZVAPI ZVClearViewBuffer(int window);
+ZVEXPORT int ZVAPI ZVCopyDrawBufferToView(int window);
+ZVEXPORT int ZVAPI ZVRedraw(int window);
+ZVEXPORT int ZVAPI ZVSetAutoRedraw(int window, int interval_ms);
+
+/* Mouse. */
+ZVEXPORT int ZVAPI ZVCaptureMouseCoords(int window);
+ZVEXPORT int ZVAPI ZVGetMouseCoordsX(int window);
+ZVEXPORT int ZVAPI ZVGetMouseCoordsY(int window);
+ZVEXPORT int ZVAPI ZVCaptureLastLeftMouseClick(int window);
+ZVEXPORT int ZVAPI ZVGetLastLeftMouseClickX(int window);
+ZVEXPORT int ZVAPI ZVGetLastLeftMouseClickY(int window);
+ZVEXPORT int ZVAPI ZVGetLastLeftMouseClickCTRL(int window);
+ZVEXPORT int ZVAPI ZVGetLastLeftMouseClickSHIFT(int window);
+ZVEXPORT int ZVAPI ZVCaptureLastRightMouseClick(int window);
+ZVEXPORT int ZVAPI ZVGetLastRightMouseClickX(int window);
+ZVEXPORT int ZVAPI ZVGetLastRightMouseClickY(int window);
+ZVEXPORT int ZVAPI ZVGetLastRightMouseClickCTRL(int window);
+ZVEXPORT int ZVAPI ZVGetLastRightMouseClickSHIFT(int window);
+
+/* Keyboard. */
+ZVEXPORT char ZVAPI ZVReadChar(int window);
+ZVEXPORT int ZVAPI ZV_kbhit(int window);
+ZVEXPORT int ZVAPI ZVClearKeyBuffer(int window);
+
+/* Bitmaps. */
+ZVEXPORT int ZVAPI ZVLoadBitmap(const char *file_name);
+ZVEXPORT int ZVAPI ZVSaveBitmap(int bitmap, const char *file_name);
+ZVEXPORT int ZVAPI ZVDiscardBitmap(int bitmap);
+ZVEXPORT int ZVAPI ZVShowBitmap(int window, int bitmap);
+ZVEXPORT int ZVAPI ZVCopyBitmap(int window, int left, int top, int width, int height);
+ZVEXPORT int ZVAPI ZVPasteBitmap(int window, int bitmap, int x, int y);
+ZVEXPORT int ZVAPI ZVGetBitmapWidth(int bitmap);
+ZVEXPORT int ZVAPI ZVGetBitmapHeight(int bitmap);
+
+/* Window images. */
+ZVEXPORT int ZVAPI ZVLoadImage(int window, const char *file_name);
+ZVEXPORT int ZVAPI ZVSaveImage(int window, const char *file_name);
+
+/* Palettes. */
+ZVEXPORT int ZVAPI ZVLoadRIFFPalette(int window, const char *file_name);
+ZVEXPORT int ZVAPI ZVUseBitmapPalette(int window, int bitmap);
+ZVEXPORT int ZVAPI ZVSaveWindowPalette(int window, const char *file_name);
+ZVEXPORT int ZVAPI ZVSaveBitmapPalette(int bitmap, const char *file_name);
+
+/* Clipboard. */
+ZVEXPORT int ZVAPI ZVCopyBitmapToClipboard(int bitmap);
+ZVEXPORT int ZVAPI ZVCopyImageToClipboard(int window);
+
+#ifdef __cplusplus
+}
+#endif
+
+#endif /* ZELVAN_H */

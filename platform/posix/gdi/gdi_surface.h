@@ -1,0 +1,24 @@
+// What the window manager needs from GDI: device contexts that draw onto a window's pixels.
+#ifndef ZELVAN_GDI_SURFACE_H
+#define ZELVAN_GDI_SURFACE_H
+
+#include "platform/win32.h"
+
+#include <stdint.h>
+
+// A 32-bit BGRX pixel surface that someone else owns; rows are `stride` pixels apart.
+struct gdi_surface {
+    uint32_t *pixels;
+    int width;
+    int height;
+    int stride;
+};
+
+// A device context that draws onto `surface` (which may be null: then it draws nothing).
+// The window manager owns it and deletes it with DeleteDC when the window goes.
+HDC gdi_create_surface_dc(const gdi_surface *surface);
+
+// Points an existing surface DC at another surface, e.g. after the window was resized.
+void gdi_set_dc_surface(HDC dc, const gdi_surface *surface);
+
+#endif
