@@ -1,0 +1,59 @@
+// The GUI thread: the window class, the hidden handler window and the message loop.
+#include "core/library_state.h"
+#include "core/window_proc.h"
+
+#include "zelvan.h"
+
+namespace {
+
+const char k_class_name[] = "ZelvanClass";
+const char k_handler_title[] = "Zelvan Graphics Handler";
+const UINT k_class_style = CS_VREDRAW | CS_HREDRAW | CS_OWNDC | CS_NOCLOSE;
+const DWORD k_window_style = WS_CLIPSIBLINGS | WS_CLIPCHILDREN | WS_OVERLAPPEDWINDOW;
+const DWORD k_thread_exit_code = static_cast<DWORD>(ZV_OK);
+
+void register_window_class(HINSTANCE module) {
+    WNDCLASSA wc{};
+    wc.style = k_class_style;
+    wc.lpfnWndProc = window_proc;
+    wc.hInstance = module;
+    wc.hIcon = LoadIconA(nullptr, IDI_APPLICATION);
+    wc.hCursor = LoadCursorA(nullptr, IDC_ARROW);
+    wc.lpszClassName = k_class_name;
+    RegisterClassA(&wc);
+}
+
+} // namespace
+
+int pump_message() {
+    MSG msg;
+    if (PeekMessageA(&msg, nullptr, 0, 0, PM_NOREMOVE) != 1) {
+        // Nothing waiting: sleep until a message, a send, a due timer or a paint request.
+        WaitMessage();
+        return 1;
+    }
+    if (GetMessageA(&msg, nullptr, 0, 0) == 0) return 0;
+    TranslateMessage(&msg);
+    DispatchMessageA(&msg);
+    return 1;
+}
+
+DWORD WINAPI gui_thread_main(LPVOID parameter) {
+    auto *startup = static_cast<startup_record *>(parameter);
+    startup->gui_state = GUI_STARTING;
+    register_window_class(startup->host_module);
+    HWND handler = CreateWindowExA(0, k_class_name, k_handler_title, k_window_style, 0, 0, 100, 100,
+                                   nullptr, nullptr, startup->host_module, nullptr);
+    startup->handler_window = handler;
+    if (!handler) {
+        startup->gui_state = GUI_FAILED;
+        return k_thread_exit_code;
+    }
+    SetWindowLongPtrA(handler, GWLP_USERDATA, 0);
+    ShowWindow(handler, SW_HIDE);
+    startup->gui_state = GUI_RUNNING;
+    while (pump_message()) {
+    }
+    startup->gui_state = GUI_ENDED;
+    return k_thread_exit_code;
+}

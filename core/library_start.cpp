@@ -1,0 +1,94 @@
+// Library start-up and shutdown: the table and locks, the host module, the GUI thread.
+#include "core/library_state.h"
+#include "core/module_name.h"
+#include "core/result_codes.h"
+#include "core/window_table.h"
+#include "core/window_teardown.h"
+
+startup_record g_startup;
+HANDLE g_process_heap;
+CRITICAL_SECTION g_bitmap_lock;
+
+namespace {
+
+const char k_caption[] = "Zelvan";
+const char k_exe_suffix[] = ".exe";
+// How long shutdown waits for the GUI thread to finish its current message.
+const DWORD k_gui_exit_wait_ms = 5000;
+
+bool g_table_ready;
+
+} // namespace
+
+void *heap_alloc(size_t bytes) {
+    return HeapAlloc(g_process_heap, 0, bytes);
+}
+
+void heap_free(void *block) {
+    if (block) HeapFree(g_process_heap, 0, block);
+}
+
+void library_init() {
+    g_table_ready = window_table_create();
+    InitializeCriticalSection(&g_bitmap_lock);
+}
+
+void library_start() {
+    set_last_error(ZV_OK);
+    if (!g_table_ready) {
+        // Without a window table no call can work; report it like any other failed start.
+        g_startup.gui_state = GUI_ENDED;
+        return;
+    }
+    char name[MODULE_NAME_CAPACITY];
+    extract_module_name(GetCommandLineA(), name);
+    g_startup.host_module = GetModuleHandleA(name);
+    if (!g_startup.host_module) {
+        lstrcpyA(name + lstrlenA(name), k_exe_suffix);
+        g_startup.host_module = GetModuleHandleA(name);
+    }
+    char text[MODULE_NAME_CAPACITY + 64];
+    if (!g_startup.host_module) {
+        wsprintfA(text, "Unable to get handle: %s", name);
+        MessageBoxA(nullptr, text, k_caption, MB_OK);
+        g_startup.gui_state = GUI_ENDED;
+        return;
+    }
+    g_startup.gui_thread = CreateThread(nullptr, 0, gui_thread_main, &g_startup, 0, nullptr);
+    if (!g_startup.gui_thread) {
+        wsprintfA(text, "NULL thread - last error = %lu", (unsigned long)GetLastError());
+        MessageBoxA(nullptr, text, k_caption, MB_OK);
+        return;
+    }
+    g_startup.gui_thread_started = true;
+}
+
+// Ends the GUI thread so that nothing it uses is freed under it. Returns false when it
+// could not be stopped in time; then nothing may be freed.
+static bool stop_gui_thread(bool process_terminating) {
+    if (!g_startup.gui_thread_started) return true;
+    if (process_terminating) return false;
+    DWORD waited = 0;
+    while (g_startup.gui_state.load() == GUI_STARTING && waited < k_gui_exit_wait_ms) {
+        Sleep(10);
+        waited += 10;
+    }
+    // Posted, not sent: a send could wait for a window the host is still using.
+    HWND handler = g_startup.handler_window.load();
+    if (g_startup.gui_state.load() == GUI_RUNNING && handler) PostMessageA(handler, WM_CLOSE, 0, 0);
+    if (WaitForSingleObject(g_startup.gui_thread, k_gui_exit_wait_ms) != 0) return false;
+    CloseHandle(g_startup.gui_thread);
+    g_startup.gui_thread = nullptr;
+    g_startup.gui_thread_started = false;
+    return true;
+}
+
+void library_cleanup(bool process_terminating) {
+    if (!stop_gui_thread(process_terminating)) return;
+    for (int i = 0; i < WINDOW_TABLE_SIZE; ++i) {
+        window_record *record = window_table_slot(i);
+        if (record) teardown_record(record, IsWindow(record->hwnd) != 0);
+    }
+    window_table_destroy();
+    DeleteCriticalSection(&g_bitmap_lock);
+}

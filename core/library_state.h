@@ -1,0 +1,43 @@
+// Process-wide state set up when the library loads and torn down when it unloads.
+#ifndef ZELVAN_CORE_LIBRARY_STATE_H
+#define ZELVAN_CORE_LIBRARY_STATE_H
+
+#include "platform/win32.h"
+
+#include <atomic>
+
+// GUI thread states.
+enum {
+    GUI_STARTING = 0, // handler window not created yet (or no GUI thread was started)
+    GUI_RUNNING = 1,  // handler window exists and the message loop runs
+    GUI_FAILED = -1,  // the handler window could not be created
+    GUI_ENDED = 2,    // the loop has ended, or start-up found no host module
+};
+
+struct startup_record {
+    HINSTANCE host_module;
+    std::atomic<HWND> handler_window;
+    std::atomic<int> gui_state;
+    // Set once CreateThread succeeded; without it nobody will ever answer a request.
+    std::atomic<bool> gui_thread_started;
+    HANDLE gui_thread;
+};
+
+extern startup_record g_startup;
+extern HANDLE g_process_heap;
+extern CRITICAL_SECTION g_bitmap_lock;
+
+// Heap helpers over the process heap; heap_alloc returns null on failure.
+void *heap_alloc(size_t bytes);
+void heap_free(void *block);
+
+// Start-up and shutdown steps, run by the library entry point.
+void library_init();
+void library_start();
+void library_cleanup(bool process_terminating);
+
+// The GUI thread's body and its one-message pump.
+DWORD WINAPI gui_thread_main(LPVOID startup);
+int pump_message();
+
+#endif

@@ -1,0 +1,14 @@
+// Host module name extraction.
+#include "core/module_name.h"
+
+void extract_module_name(const char *command_line, char *name) {
+    size_t length = 0;
+    for (const char *p = command_line; p && *p && *p != ' '; ++p) {
+        if (*p == '/' || *p == ':' || *p == '\\') {
+            length = 0;
+        } else if (length < MODULE_NAME_MAX) {
+            name[length++] = *p;
+        }
+    }
+    name[length] = '\0';
+}

@@ -1,0 +1,83 @@
+// Result codes, their messages, the last error and the version.
+#include "core/result_codes.h"
+
+#include "platform/win32.h"
+
+#include <atomic>
+
+namespace {
+
+// Row i is the message of code ZV_OK + i.
+const char *const k_messages[] = {
+    "Okay",
+    "Error",
+    "Could not open the file",
+    "File read error",
+    "File write error",
+    "Corrupt .BMP file",
+    "BMP file size entry does not match actual size",
+    "Cannot handle 16 bit images",
+    "Cannot handle 32 bit images",
+    "Palette size in file is bad",
+    "Bitcount in BMP header is bad",
+    "CreateDIBSection failed",
+    "Palette file is not RIFF format",
+    "PAL data not found at start of RIFF file",
+    "Bad version number in file",
+    "Palette size in DIB is bad",
+    "Bitcount in DIB header is bad",
+    "No palette in DIB",
+    "Invalid window handle",
+    "Invalid bitmap handle",
+    "Bad width parameter",
+    "Bad height parameter",
+    "Bad left parameter",
+    "Bad top parameter",
+    "Copy bitmap failed",
+    "Could not create new window",
+    "Could not create new window - too many already open",
+    "Unsufficient memory",
+    "Mouse not in client window",
+    "Window is not top window",
+    "Coordinates not valid",
+    "No mouse click has occurred",
+    "Zelvan not initialised",
+    "Clipboard in use by another application",
+    "Failed to copy data to Clipboard",
+};
+static_assert(sizeof(k_messages) / sizeof(k_messages[0]) == 35, "one message per result code");
+
+const char k_bad_code_message[] = "Bad error code";
+
+// One process-wide value; relaxed atomics keep concurrent stores well-defined.
+std::atomic<int> g_last_error{ZV_OK};
+
+// Shared by every caller; long enough for the longest message and its NUL.
+char g_message_buffer[56];
+
+} // namespace
+
+void set_last_error(int code) {
+    g_last_error.store(code, std::memory_order_relaxed);
+}
+
+extern "C" {
+
+ZVEXPORT int ZVAPI ZVGetVersion(void) {
+    return 272;
+}
+
+ZVEXPORT int ZVAPI ZVGetLastError(void) {
+    // One exchange, so a failure stored by another thread between the read and the reset
+    // is not lost.
+    return g_last_error.exchange(ZV_OK, std::memory_order_relaxed);
+}
+
+ZVEXPORT const char *ZVAPI ZVGetErrorString(int code) {
+    unsigned int index = static_cast<unsigned int>(code) - static_cast<unsigned int>(ZV_OK);
+    const char *message = index < 35 ? k_messages[index] : k_bad_code_message;
+    lstrcpyA(g_message_buffer, message);
+    return g_message_buffer;
+}
+
+} // extern "C"

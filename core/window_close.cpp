@@ -1,0 +1,92 @@
+// Closing a window: the host thread's request, the GUI thread's drain and teardown.
+#include "core/library_state.h"
+#include "core/result_codes.h"
+#include "core/window_table.h"
+#include "core/window_teardown.h"
+
+namespace {
+
+const DWORD k_poll_ms = 20;
+// Closing waits for other threads' references; it yields at first, then sleeps briefly so
+// that a long-held reference does not cost a whole core.
+const int k_yield_tries = 100;
+
+void wait_for_references(window_record *record) {
+    for (int tries = 0; record->in_use_count.load() != 0; ++tries)
+        Sleep(tries < k_yield_tries ? 0 : 1);
+}
+
+} // namespace
+
+void begin_close(window_record *record) {
+    if (record->closing.load() != 0) return;
+    give_back(record);
+    if (record->refresh_timer.load() != 0) KillTimer(record->hwnd, 1);
+    record->closing.store(1);
+    wait_for_references(record);
+    release_slot(record);
+}
+
+void teardown_record(window_record *r, bool dc_alive) {
+    if (dc_alive) {
+        SelectObject(r->memory_dc, r->saved_pen);
+        SelectObject(r->memory_dc, r->saved_brush);
+        SelectObject(r->memory_dc, r->saved_font);
+        SelectPalette(r->memory_dc, r->saved_palette, FALSE);
+        RealizePalette(r->memory_dc);
+        DeleteDC(r->memory_dc);
+    }
+    for (HBITMAP bitmap : r->buffer_bitmap)
+        if (bitmap) DeleteObject(bitmap);
+    // Stock objects among these are ignored by the platform.
+    DeleteObject(r->pen);
+    DeleteObject(r->fill_brush);
+    DeleteObject(r->background_brush);
+    DeleteObject(r->font);
+    DeleteObject(r->palette);
+    DeleteCriticalSection(&r->lock);
+    DeleteCriticalSection(&r->state_lock);
+    heap_free(r->title);
+    r->~window_record();
+    heap_free(r);
+}
+
+void destroy_record(window_record *record) {
+    // A window destroyed without WM_CLOSE (say, by a host that destroyed the platform window
+    // directly) is closed here first, so its slot never names a freed record.
+    if (record->closing.load() == 0) {
+        begin_close(record);
+    }
+    SetWindowLongPtrA(record->hwnd, GWLP_USERDATA, 0);
+    teardown_record(record, true);
+}
+
+extern "C" {
+
+ZVEXPORT int ZVAPI ZVDestroyWindow(int handle) {
+    HWND hwnd;
+    {
+        window_ref window(handle);
+        if (!window.ok()) return 0;
+        // Read while the reference still keeps the record alive.
+        hwnd = window->hwnd;
+    }
+    SendMessageA(hwnd, WM_CLOSE, 0, 0);
+    // The handle is normally free once the send returns; wait out a close that another
+    // thread started, as long as a GUI thread exists to finish it.
+    for (;;) {
+        window_record *again = find_window(handle);
+        bool same = again && again->hwnd == hwnd;
+        if (again) give_back(again);
+        if (!same || g_startup.gui_state.load() != GUI_RUNNING) break;
+        SleepEx(k_poll_ms, FALSE);
+    }
+    return 0;
+}
+
+ZVEXPORT int ZVAPI ZVIsWindow(int handle) {
+    window_ref window(handle);
+    return window.ok() ? ZV_OK : ZV_ERR_BAD_WINDOW;
+}
+
+} // extern "C"

@@ -1,0 +1,157 @@
+// Opening a window: the host thread's request and the GUI thread's construction.
+#include "core/library_state.h"
+#include "core/result_codes.h"
+#include "core/window_table.h"
+#include "core/window_teardown.h"
+
+#include <new>
+
+namespace {
+
+const DWORD k_window_style = WS_CLIPSIBLINGS | WS_CLIPCHILDREN | WS_OVERLAPPEDWINDOW;
+const char k_class_name[] = "ZelvanClass";
+const DWORD k_poll_ms = 20;
+
+// True while a GUI thread exists that will answer a creation request.
+bool gui_can_answer() {
+    int state = g_startup.gui_state.load();
+    if (state == GUI_RUNNING) return true;
+    return state == GUI_STARTING && g_startup.gui_thread_started.load();
+}
+
+// Frees a record whose creation did not complete.
+void discard_new_record(window_record *record, bool slotted) {
+    if (slotted) release_slot(record);
+    heap_free(record->title);
+    record->~window_record();
+    heap_free(record);
+}
+
+// Sets the drawing objects and attributes of a freshly created window, and shows its white
+// buffer. Runs on the GUI thread with the window lock held.
+void build_drawing_objects(window_record *r) {
+    r->buffer_rect = RECT{0, 0, r->width + 1, r->height + 1};
+    GetClientRect(r->hwnd, &r->client_rect);
+    r->client_rect.left = r->width;
+
+    r->palette = static_cast<HPALETTE>(GetStockObject(DEFAULT_PALETTE));
+    r->fill_brush = static_cast<HBRUSH>(GetStockObject(BLACK_BRUSH));
+    r->background_brush = static_cast<HBRUSH>(GetStockObject(WHITE_BRUSH));
+    r->pen = static_cast<HPEN>(GetStockObject(BLACK_PEN));
+    r->font = static_cast<HFONT>(GetStockObject(SYSTEM_FONT));
+    r->foreground_colour = 0;
+    r->fill_colour = 0;
+    r->fill_style = 0;
+    r->line_style = 0;
+    r->pen_style = PS_SOLID;
+    r->background_colour = 0xFFFFFF;
+    r->hatch_style = -1;
+    r->line_width = 1;
+
+    r->refresh_timer = static_cast<unsigned int>(SetTimer(r->hwnd, 1, 50, nullptr));
+
+    HDC window_dc = GetDC(r->hwnd);
+    HPALETTE window_palette = SelectPalette(window_dc, r->palette, FALSE);
+    r->memory_dc = CreateCompatibleDC(window_dc);
+    r->saved_palette = SelectPalette(r->memory_dc, r->palette, FALSE);
+    r->buffer_bitmap[0] = CreateCompatibleBitmap(window_dc, r->width, r->height);
+    RealizePalette(window_dc);
+    RealizePalette(r->memory_dc);
+    HGDIOBJ own_bitmap = SelectObject(r->memory_dc, r->buffer_bitmap[0]);
+    r->saved_brush = static_cast<HBRUSH>(SelectObject(r->memory_dc, r->fill_brush));
+    r->saved_font = static_cast<HFONT>(SelectObject(r->memory_dc, r->font));
+    r->saved_pen = static_cast<HPEN>(SelectObject(r->memory_dc, GetStockObject(NULL_PEN)));
+    FillRect(r->memory_dc, &r->buffer_rect, r->background_brush);
+    SelectObject(r->memory_dc, r->pen);
+    BitBlt(window_dc, 0, 0, r->width, r->height, r->memory_dc, 0, 0, SRCCOPY);
+    // Between calls the memory DC holds its own bitmap; a buffer is selected only while it
+    // is drawn or painted.
+    SelectObject(r->memory_dc, own_bitmap);
+    SelectPalette(window_dc, window_palette, FALSE);
+    ReleaseDC(r->hwnd, window_dc);
+}
+
+} // namespace
+
+void create_window_on_gui_thread(window_record *r) {
+    r->create_status = CREATE_PENDING;
+    InitializeCriticalSection(&r->lock);
+    InitializeCriticalSection(&r->state_lock);
+    EnterCriticalSection(&r->lock);
+    r->client_screen_rect = RECT{r->x, r->y, r->x + r->width, r->y + r->height};
+    r->frame_rect = r->client_screen_rect;
+    AdjustWindowRect(&r->frame_rect, WS_OVERLAPPEDWINDOW, FALSE);
+    r->key_write_pos = 0;
+    r->key_read_pos = 0;
+    r->key_count = 0;
+    const RECT &f = r->frame_rect;
+    r->hwnd =
+        CreateWindowExA(0, k_class_name, r->title, k_window_style, f.left, f.top, f.right - f.left,
+                        f.bottom - f.top, nullptr, nullptr, g_startup.host_module, nullptr);
+    if (!r->hwnd) {
+        LeaveCriticalSection(&r->lock);
+        DeleteCriticalSection(&r->lock);
+        DeleteCriticalSection(&r->state_lock);
+        r->create_status.store(CREATE_FAILED, std::memory_order_release);
+        return;
+    }
+    SetWindowLongPtrA(r->hwnd, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(r));
+    build_drawing_objects(r);
+    MoveToEx(r->memory_dc, 0, 0, nullptr);
+    r->create_status.store(CREATE_DONE, std::memory_order_release);
+    LeaveCriticalSection(&r->lock);
+    ShowWindow(r->hwnd, SW_SHOWDEFAULT);
+    SetForegroundWindow(r->hwnd);
+}
+
+extern "C" ZVEXPORT int ZVAPI ZVCreateWindow(int x, int y, int width, int height,
+                                             const char *title) {
+    set_last_error(ZV_OK);
+    if (!gui_can_answer()) {
+        set_last_error(ZV_ERR_NOT_INITIALISED);
+        return 0;
+    }
+    void *block = heap_alloc(sizeof(window_record));
+    if (!block) {
+        set_last_error(ZV_ERR_NO_MEMORY);
+        return 0;
+    }
+    // Value-initialised: every flag, position and handle starts at zero.
+    auto *record = new (block) window_record();
+    record->in_use_count = 1; // the creator's own reference, held until creation is over
+    if (allocate_slot(record) != ZV_OK) {
+        set_last_error(ZV_ERR_TOO_MANY_WINDOWS);
+        discard_new_record(record, false);
+        return 0;
+    }
+    record->x = x;
+    record->y = y;
+    record->width = width;
+    record->height = height;
+    // A null title is taken as an empty one.
+    if (!title) title = "";
+    record->title = static_cast<char *>(heap_alloc(lstrlenA(title) + 1));
+    if (!record->title) {
+        set_last_error(ZV_ERR_NO_MEMORY);
+        discard_new_record(record, true);
+        return 0;
+    }
+    lstrcpyA(record->title, title);
+    record->create_status = CREATE_PENDING;
+
+    while (g_startup.gui_state.load() == GUI_STARTING && gui_can_answer()) Sleep(k_poll_ms);
+    if (g_startup.gui_state.load() == GUI_RUNNING)
+        SendMessageA(g_startup.handler_window.load(), WM_USER, 0, reinterpret_cast<LPARAM>(record));
+    // The send returns once the GUI thread has built the window; a request that nobody
+    // took (the loop ended meanwhile) leaves the status pending, and nothing will change it.
+    int status = record->create_status.load(std::memory_order_acquire);
+    if (status != CREATE_DONE) {
+        set_last_error(g_startup.gui_state.load() == GUI_RUNNING ? ZV_ERR_CREATE_WINDOW
+                                                                 : ZV_ERR_NOT_INITIALISED);
+        discard_new_record(record, true);
+        return 0;
+    }
+    int handle = record->handle;
+    give_back(record);
+    return handle;
+}

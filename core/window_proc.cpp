@@ -1,0 +1,153 @@
+// The window procedure: creation requests, closing, painting, refresh and input recording.
+#include "core/window_proc.h"
+
+#include "core/library_state.h"
+#include "core/window_table.h"
+#include "core/window_teardown.h"
+#include "window/geometry_handlers.h"
+
+namespace {
+
+// The messages handled with or without a record attached.
+bool handle_lifecycle(HWND hwnd, UINT message, WPARAM wparam, LPARAM lparam,
+                      window_record *record) {
+    switch (message) {
+    case WM_CREATE:
+        break;
+    case WM_DESTROY:
+        // The record is freed here; its reference dies with it.
+        if (record) destroy_record(record);
+        if (hwnd == g_startup.handler_window.load()) PostQuitMessage(1);
+        return true;
+    case WM_CLOSE:
+        if (record) begin_close(record);
+        DestroyWindow(hwnd);
+        return true;
+    case WM_USER:
+        if (hwnd == g_startup.handler_window.load())
+            create_window_on_gui_thread(reinterpret_cast<window_record *>(lparam));
+        break;
+    case WM_TIMER:
+        if (!record || wparam != 1) return false;
+        refresh_tick(record);
+        break;
+    default:
+        return false;
+    }
+    if (record) give_back(record);
+    return true;
+}
+
+// WM_MOVE carries signed client coordinates: a window may sit left of or above the screen.
+int signed_word(WORD w) {
+    return static_cast<short>(w);
+}
+
+// The messages that need a record; returns false for those left to DefWindowProcA.
+bool handle_window_message(window_record *r, HWND hwnd, UINT message, WPARAM wparam,
+                           LPARAM lparam) {
+    switch (message) {
+    case WM_MOVE:
+        on_window_move(r, signed_word(LOWORD(lparam)), signed_word(HIWORD(lparam)));
+        return true;
+    case WM_SIZE:
+        on_window_size(r, wparam, LOWORD(lparam), HIWORD(lparam));
+        return true;
+    case WM_ACTIVATE:
+        if (LOWORD(wparam) == WA_ACTIVE || LOWORD(wparam) == WA_CLICKACTIVE)
+            realize_window_palette(r, hwnd, FALSE);
+        return true;
+    case WM_SETFOCUS:
+        realize_window_palette(r, hwnd, FALSE);
+        return true;
+    case WM_PAINT:
+        paint_window(r);
+        return true;
+    case WM_GETMINMAXINFO:
+        on_window_limits(r, reinterpret_cast<MINMAXINFO *>(lparam));
+        return true;
+    case WM_CHAR:
+        record_character(r, static_cast<char>(LOBYTE(wparam)), LOWORD(lparam));
+        return true;
+    case WM_MOUSEMOVE:
+        record_mouse_event(r, r->live_mouse, lparam, 0);
+        return true;
+    case WM_LBUTTONDOWN:
+        record_mouse_event(r, r->live_left, lparam, wparam);
+        return true;
+    case WM_RBUTTONDOWN:
+        record_mouse_event(r, r->live_right, lparam, wparam);
+        return true;
+    case WM_PALETTECHANGED:
+        if (reinterpret_cast<HWND>(wparam) != hwnd) realize_window_palette(r, hwnd, TRUE);
+        return true;
+    default:
+        return false;
+    }
+}
+
+} // namespace
+
+LRESULT CALLBACK window_proc(HWND hwnd, UINT message, WPARAM wparam, LPARAM lparam) {
+    window_record *record = window_from_hwnd(hwnd);
+    if (handle_lifecycle(hwnd, message, wparam, lparam, record)) return 0;
+    if (record) {
+        bool handled = handle_window_message(record, hwnd, message, wparam, lparam);
+        give_back(record);
+        if (handled) return 0;
+    }
+    return DefWindowProcA(hwnd, message, wparam, lparam);
+}
+
+void refresh_tick(window_record *r) {
+    if (r->buffer_dirty[r->view_buffer.load()].load() != 0) InvalidateRect(r->hwnd, nullptr, FALSE);
+}
+
+void paint_window(window_record *r) {
+    PAINTSTRUCT paint;
+    HDC dc = BeginPaint(r->hwnd, &paint);
+    int view = r->view_buffer.load();
+    r->buffer_dirty[view] = 0;
+    if (dc) {
+        EnterCriticalSection(&r->lock);
+        HPALETTE old_palette = SelectPalette(dc, r->palette, FALSE);
+        HGDIOBJ old_bitmap = SelectObject(r->memory_dc, r->buffer_bitmap[view ? 1 : 0]);
+        if (r->client_rect.right - r->client_rect.left > 0)
+            FillRect(dc, &r->client_rect, r->background_brush);
+        BitBlt(dc, 0, 0, r->width, r->height, r->memory_dc, 0, 0, SRCCOPY);
+        SelectObject(r->memory_dc, old_bitmap);
+        SelectPalette(dc, old_palette, TRUE);
+        LeaveCriticalSection(&r->lock);
+    }
+    EndPaint(r->hwnd, &paint);
+}
+
+void realize_window_palette(window_record *r, HWND hwnd, BOOL force_background) {
+    EnterCriticalSection(&r->lock);
+    HDC dc = GetDC(hwnd);
+    HPALETTE old_palette = SelectPalette(dc, r->palette, force_background);
+    RealizePalette(dc);
+    InvalidateRect(hwnd, nullptr, FALSE);
+    SelectPalette(dc, old_palette, TRUE);
+    ReleaseDC(hwnd, dc);
+    LeaveCriticalSection(&r->lock);
+}
+
+void record_character(window_record *r, char character, int repeat) {
+    EnterCriticalSection(&r->state_lock);
+    for (int i = 0; i < repeat && r->key_count.load() < KEY_RING_SIZE; ++i) {
+        r->key_buffer[r->key_write_pos] = character;
+        r->key_write_pos = (r->key_write_pos + 1) % KEY_RING_SIZE;
+        r->key_count.fetch_add(1);
+    }
+    LeaveCriticalSection(&r->state_lock);
+}
+
+void record_mouse_event(window_record *r, mouse_event_record &live, LPARAM lparam, WPARAM wparam) {
+    EnterCriticalSection(&r->state_lock);
+    live.x = LOWORD(lparam);
+    live.y = HIWORD(lparam);
+    live.keys = LOWORD(wparam);
+    live.valid = 1;
+    LeaveCriticalSection(&r->state_lock);
+}

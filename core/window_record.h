@@ -1,0 +1,90 @@
+// The window record: everything the library knows about one open window.
+#ifndef ZELVAN_CORE_WINDOW_RECORD_H
+#define ZELVAN_CORE_WINDOW_RECORD_H
+
+#include "platform/win32.h"
+
+#include <atomic>
+
+enum { KEY_RING_SIZE = 128 };
+
+// Creation handshake between the creating host thread and the GUI thread.
+enum { CREATE_PENDING = 0, CREATE_DONE = 1, CREATE_FAILED = 2 };
+
+// One captured or live mouse event: a position in client coordinates and the MK_ flags.
+struct mouse_event_record {
+    int x;
+    int y;
+    int keys;
+    int valid;
+};
+
+// Fields read on one thread and written on another are atomics; everything that hangs off
+// `memory_dc` is guarded by `lock`, and the input records and title by `state_lock`.
+struct window_record {
+    char *title;
+    std::atomic<int> x;
+    std::atomic<int> y;
+    std::atomic<int> width;
+    std::atomic<int> height;
+    std::atomic<int> create_status;
+    int line_width;
+    int line_style;
+    int pen_style;
+    int fill_style;
+    int hatch_style;
+    std::atomic<int> buffer_dirty[2];
+    std::atomic<unsigned int> refresh_timer;
+    int cur_x;
+    int cur_y;
+    std::atomic<int> in_use_count;
+    std::atomic<int> closing;
+
+    // The key ring, written by the GUI thread and drained by host threads under state_lock.
+    char key_buffer[KEY_RING_SIZE];
+    int key_write_pos;
+    int key_read_pos;
+    std::atomic<int> key_count;
+
+    // Captured copies (read by host calls) and live records (written by the GUI thread).
+    mouse_event_record mouse;
+    mouse_event_record left_click;
+    mouse_event_record right_click;
+    mouse_event_record live_mouse;
+    mouse_event_record live_left;
+    mouse_event_record live_right;
+
+    CRITICAL_SECTION lock;
+    // A leaf lock, never held while another lock is taken: guards the key ring, the mouse
+    // records, the title copy and the geometry rectangles shared between threads.
+    CRITICAL_SECTION state_lock;
+    HWND hwnd;
+    int handle;
+    std::atomic<COLORREF> background_colour;
+    std::atomic<COLORREF> foreground_colour;
+    std::atomic<COLORREF> fill_colour;
+    HBITMAP buffer_bitmap[2];
+    HPALETTE saved_palette;
+    HBRUSH saved_brush;
+    HPEN saved_pen;
+    HFONT saved_font;
+    HPALETTE palette;
+    HBRUSH fill_brush;
+    HBRUSH background_brush;
+    HPEN pen;
+    HDC memory_dc;
+    HFONT font;
+    RECT client_screen_rect;
+    RECT frame_rect;
+    RECT buffer_rect;
+    RECT client_rect;
+    std::atomic<int> double_buffered;
+    std::atomic<int> draw_buffer;
+    std::atomic<int> view_buffer;
+    // Set when the platform could not make the pen or fill brush the attributes call for: the
+    // previous object stays selected, and the next setter rebuilds even an unchanged value.
+    bool pen_outdated;
+    bool brush_outdated;
+};
+
+#endif

@@ -1,0 +1,95 @@
+// The window table and the reference protocol.
+#include "core/window_table.h"
+
+#include "core/library_state.h"
+#include "core/result_codes.h"
+
+namespace {
+
+window_record **g_table;
+CRITICAL_SECTION g_table_lock;
+
+} // namespace
+
+bool window_table_create() {
+    InitializeCriticalSection(&g_table_lock);
+    void *block =
+        HeapAlloc(g_process_heap, HEAP_ZERO_MEMORY, sizeof(window_record *) * WINDOW_TABLE_SIZE);
+    g_table = static_cast<window_record **>(block);
+    return g_table != nullptr;
+}
+
+void window_table_destroy() {
+    if (g_table) HeapFree(g_process_heap, 0, g_table);
+    g_table = nullptr;
+    DeleteCriticalSection(&g_table_lock);
+}
+
+window_record *window_table_slot(int index) {
+    if (!g_table || index < 0 || index >= WINDOW_TABLE_SIZE) return nullptr;
+    return g_table[index];
+}
+
+int allocate_slot(window_record *record) {
+    // Without a table (it could not be allocated at start-up) there is no free slot.
+    if (!g_table) return ZV_ERROR;
+    int result = ZV_ERROR;
+    EnterCriticalSection(&g_table_lock);
+    for (int i = 0; i < WINDOW_TABLE_SIZE; ++i) {
+        if (!g_table[i]) {
+            g_table[i] = record;
+            record->handle = i + 1;
+            result = ZV_OK;
+            break;
+        }
+    }
+    LeaveCriticalSection(&g_table_lock);
+    return result;
+}
+
+void release_slot(window_record *record) {
+    if (!g_table) return;
+    int index = record->handle - 1;
+    if (index < 0 || index >= WINDOW_TABLE_SIZE) return;
+    EnterCriticalSection(&g_table_lock);
+    if (g_table[index] == record) g_table[index] = nullptr;
+    LeaveCriticalSection(&g_table_lock);
+}
+
+window_record *find_window(int handle) {
+    if (g_startup.gui_state.load() == GUI_FAILED) return nullptr;
+    if (handle < 1 || handle > WINDOW_TABLE_SIZE || !g_table) return nullptr;
+    EnterCriticalSection(&g_table_lock);
+    window_record *record = g_table[handle - 1];
+    // A record whose creation has not finished has no lock or drawing objects yet: it is
+    // not a window until the GUI thread says so.
+    if (!record || record->closing.load() != 0 ||
+        record->create_status.load(std::memory_order_acquire) != CREATE_DONE) {
+        LeaveCriticalSection(&g_table_lock);
+        return nullptr;
+    }
+    record->in_use_count.fetch_add(1);
+    // Pairs with the closer, which sets `closing` first and then waits for the count.
+    if (record->closing.load() != 0) {
+        record->in_use_count.fetch_sub(1);
+        record = nullptr;
+    }
+    LeaveCriticalSection(&g_table_lock);
+    return record;
+}
+
+int check_window(window_record *record) {
+    if (record) return 1;
+    set_last_error(ZV_ERR_BAD_WINDOW);
+    return 0;
+}
+
+window_record *window_from_hwnd(HWND hwnd) {
+    auto *record = reinterpret_cast<window_record *>(GetWindowLongPtrA(hwnd, GWLP_USERDATA));
+    if (record) record->in_use_count.fetch_add(1);
+    return record;
+}
+
+void give_back(window_record *record) {
+    record->in_use_count.fetch_sub(1);
+}

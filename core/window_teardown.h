@@ -1,0 +1,18 @@
+// Opening and closing windows on the GUI thread.
+#ifndef ZELVAN_CORE_WINDOW_TEARDOWN_H
+#define ZELVAN_CORE_WINDOW_TEARDOWN_H
+
+#include "core/window_record.h"
+
+// Builds the platform window and the drawing objects of a record (WM_USER to the handler).
+void create_window_on_gui_thread(window_record *record);
+// First part of closing: stops handing out the record, waits for references, frees the slot.
+// Gives back the window procedure's own reference.
+void begin_close(window_record *record);
+// WM_DESTROY: detaches the record from the window and frees it.
+void destroy_record(window_record *record);
+// Frees the drawing objects, the locks, the title and the record itself. `dc_alive` says
+// whether the memory DC still exists and must have its original objects selected back.
+void teardown_record(window_record *record, bool dc_alive);
+
+#endif

@@ -1,0 +1,20 @@
+#!/usr/bin/env bash
+# Installs what building and testing Zelvan needs on Debian 12 (run as root, or with sudo).
+set -euo pipefail
+packages=(
+  build-essential cmake pkg-config clang-format
+  libgtest-dev libgmock-dev libbenchmark-dev
+  libfreetype-dev libfontconfig-dev fonts-dejavu-core
+  libx11-dev libxext-dev
+  xvfb xdotool xclip
+)
+missing=()
+for p in "${packages[@]}"; do
+  dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed" || missing+=("$p")
+done
+if ((${#missing[@]})); then
+  sudo_cmd=""
+  [ "$(id -u)" -eq 0 ] || sudo_cmd="sudo"
+  $sudo_cmd apt-get update -qq
+  DEBIAN_FRONTEND=noninteractive $sudo_cmd apt-get install -y -qq --no-install-recommends "${missing[@]}"
+fi

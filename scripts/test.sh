@@ -1,0 +1,15 @@
+#!/usr/bin/env bash
+# Builds Zelvan with warnings as errors and runs the whole test suite.
+#   scripts/test.sh                 the normal build, in build/
+#   scripts/test.sh address         with AddressSanitizer and UBSan, in build-address/
+#   scripts/test.sh thread          with ThreadSanitizer, in build-thread/
+set -euo pipefail
+cd "$(dirname "$0")/.."
+sanitize="${1:-}"
+dir="build${sanitize:+-$sanitize}"
+cmake -S . -B "$dir" -DZELVAN_WERROR=ON -DZELVAN_SANITIZE="$sanitize" >/dev/null
+cmake --build "$dir" -j2
+export TSAN_OPTIONS="halt_on_error=1 second_deadlock_stack=1"
+export ASAN_OPTIONS="detect_leaks=1:abort_on_error=1"
+export UBSAN_OPTIONS="print_stacktrace=1:halt_on_error=1"
+ctest --test-dir "$dir" --output-on-failure -j2 --timeout 300

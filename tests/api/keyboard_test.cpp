@@ -1,0 +1,172 @@
+// The per-window ring of typed characters, fed through the headless screen.
+#include "headless_helpers.h"
+#include "poll.h"
+
+#include <gtest/gtest.h>
+
+#include <atomic>
+#include <map>
+#include <string>
+#include <thread>
+#include <vector>
+
+namespace {
+
+// Types into the focused window and waits until the window has handled every character.
+void type(int window, const std::string &text, int repeat = 1) {
+    for (char c : text) headless_test_type(c, repeat);
+    ASSERT_TRUE(flush_input(window));
+}
+
+std::string read_all(int window) {
+    std::string text;
+    while (ZV_kbhit(window) == 1) text += ZVReadChar(window);
+    return text;
+}
+
+} // namespace
+
+TEST(Keyboard, EmptyRing) {
+    int w = ZVCreateWindow(10, 10, 100, 100, "empty");
+    EXPECT_EQ(ZV_kbhit(w), 0);
+    EXPECT_EQ(ZVReadChar(w), 1);
+}
+
+TEST(Keyboard, CharactersComeBackInOrder) {
+    int w = ZVCreateWindow(10, 10, 100, 100, "order");
+    type(w, "xyz");
+    EXPECT_EQ(ZV_kbhit(w), 1);
+    EXPECT_EQ(ZVReadChar(w), 'x');
+    EXPECT_EQ(ZVReadChar(w), 'y');
+    EXPECT_EQ(ZVReadChar(w), 'z');
+    EXPECT_EQ(ZVReadChar(w), 1);
+    EXPECT_EQ(ZV_kbhit(w), 0);
+}
+
+TEST(Keyboard, RepeatCountsAndAFullRing) {
+    int w = ZVCreateWindow(10, 10, 100, 100, "repeat");
+    type(w, "q", 3);
+    EXPECT_EQ(read_all(w), "qqq");
+    std::string many;
+    for (int i = 0; i < 126; ++i) many += static_cast<char>('a' + i % 26);
+    type(w, many);
+    type(w, "R", 5); // only two fit
+    std::string got = read_all(w);
+    EXPECT_EQ(got, many + "RR");
+    EXPECT_EQ(ZVReadChar(w), 1);
+}
+
+TEST(Keyboard, OverflowDropsTheNewestAndWrapAroundKeepsOrder) {
+    int w = ZVCreateWindow(10, 10, 100, 100, "overflow");
+    std::string typed;
+    for (int i = 0; i < 130; ++i) typed += static_cast<char>('0' + i % 64);
+    type(w, typed);
+    EXPECT_EQ(read_all(w), typed.substr(0, 128));
+    // Pass more than a ring's worth through, reading as we go.
+    std::string through;
+    for (int round = 0; round < 5; ++round) {
+        type(w, "abcdefghijklmnopqrstuvwxyz0123456789");
+        through += read_all(w);
+    }
+    std::string expected;
+    for (int round = 0; round < 5; ++round) expected += "abcdefghijklmnopqrstuvwxyz0123456789";
+    EXPECT_EQ(through, expected);
+}
+
+TEST(Keyboard, ClearEmptiesTheRing) {
+    int w = ZVCreateWindow(10, 10, 100, 100, "clear");
+    type(w, "abc");
+    EXPECT_EQ(ZVClearKeyBuffer(w), ZV_OK);
+    EXPECT_EQ(ZV_kbhit(w), 0);
+    type(w, "d");
+    EXPECT_EQ(ZVReadChar(w), 'd');
+}
+
+TEST(Keyboard, EachWindowHasItsOwnRing) {
+    int a = ZVCreateWindow(10, 10, 100, 100, "a");
+    int b = ZVCreateWindow(200, 10, 100, 100, "b");
+    type(b, "k"); // b was created last, so it has the focus
+    EXPECT_EQ(ZV_kbhit(a), 0);
+    ZVBringWindowToFront(a);
+    type(a, "m");
+    EXPECT_EQ(read_all(b), "k");
+    EXPECT_EQ(read_all(a), "m");
+}
+
+TEST(Keyboard, BadHandles) {
+    EXPECT_EQ(ZVReadChar(0), 0);
+    EXPECT_EQ(ZVGetLastError(), ZV_ERR_BAD_WINDOW);
+    EXPECT_EQ(ZV_kbhit(0), ZV_ERR_BAD_WINDOW);
+    EXPECT_EQ(ZVClearKeyBuffer(0), ZV_ERR_BAD_WINDOW);
+}
+
+// Two readers drain while one thread types: every typed character is read exactly once.
+TEST(KeyboardThreads, TwoReadersNeverShareOrInventACharacter) {
+    int w = ZVCreateWindow(10, 10, 100, 100, "readers");
+    const int total = 3000;
+    std::atomic<int> read_count{0};
+    std::atomic<bool> done{false};
+    std::vector<std::map<char, int>> seen(2);
+    std::vector<std::thread> readers;
+    for (int r = 0; r < 2; ++r) {
+        readers.emplace_back([&, r] {
+            while (!done || ZV_kbhit(w) == 1) {
+                if (ZV_kbhit(w) != 1) continue;
+                char c = ZVReadChar(w);
+                if (c == 1) continue; // the other reader took it
+                ++seen[r][c];
+                ++read_count;
+            }
+        });
+    }
+    for (int i = 0; i < total; ++i) {
+        // Stay well inside the ring so that nothing is dropped for lack of room.
+        while (i - read_count.load() > 64) std::this_thread::yield();
+        headless_test_type(static_cast<char>('A' + i % 26), 1);
+    }
+    ASSERT_TRUE(poll_until([&] { return read_count.load() == total; }, 20));
+    done = true;
+    for (auto &reader : readers) reader.join();
+    std::map<char, int> combined;
+    for (auto &counts : seen)
+        for (auto [c, n] : counts) combined[c] += n;
+    EXPECT_EQ(combined.size(), 26u);
+    for (auto [c, n] : combined) {
+        int expected = total / 26 + (c - 'A' < total % 26 ? 1 : 0);
+        EXPECT_EQ(n, expected) << c;
+    }
+    EXPECT_EQ(ZVReadChar(w), 1);
+}
+
+// Clears racing reads and appends leave a consistent ring and never a stray character.
+TEST(KeyboardThreads, ClearsRacingReadsKeepTheRingConsistent) {
+    int w = ZVCreateWindow(10, 10, 100, 100, "clears");
+    std::atomic<bool> done{false};
+    std::atomic<int> invented{0};
+    std::thread reader([&] {
+        while (!done) {
+            char c = ZVReadChar(w);
+            if (c != 1 && (c < 'a' || c > 'z')) ++invented;
+        }
+    });
+    std::thread clearer([&] {
+        while (!done) ZVClearKeyBuffer(w);
+    });
+    for (int i = 0; i < 2000; ++i) headless_test_type(static_cast<char>('a' + i % 26), 1 + i % 3);
+    ASSERT_TRUE(poll_until([&] {
+        window_ref ref(w);
+        EnterCriticalSection(&ref->state_lock);
+        bool consistent =
+            ref->key_count >= 0 && ref->key_count <= KEY_RING_SIZE &&
+            (ref->key_read_pos + ref->key_count) % KEY_RING_SIZE == ref->key_write_pos;
+        LeaveCriticalSection(&ref->state_lock);
+        return consistent;
+    }));
+    done = true;
+    reader.join();
+    clearer.join();
+    EXPECT_EQ(invented.load(), 0);
+    ZVClearKeyBuffer(w);
+    type(w, "z");
+    EXPECT_EQ(ZVReadChar(w), 'z');
+}

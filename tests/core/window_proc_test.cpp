@@ -1,0 +1,113 @@
+// The window procedure seen from inside: closing from outside, input recording, refresh.
+#include "../api/poll.h"
+#include "core/library_state.h"
+#include "core/window_table.h"
+#include "zelvan.h"
+
+#include <gtest/gtest.h>
+
+namespace {
+
+HWND hwnd_of(int handle) {
+    window_ref window(handle);
+    return window.record ? window->hwnd : nullptr;
+}
+
+int key_count_of(int handle) {
+    window_ref window(handle);
+    return window.record ? window->key_count.load() : -1;
+}
+
+} // namespace
+
+TEST(Close, WmCloseFromOutsideClosesLikeDestroy) {
+    int window = ZVCreateWindow(10, 10, 40, 40, "outside");
+    HWND hwnd = hwnd_of(window);
+    ASSERT_NE(hwnd, nullptr);
+    SendMessageA(hwnd, WM_CLOSE, 0, 0);
+    EXPECT_EQ(ZVIsWindow(window), ZV_ERR_BAD_WINDOW);
+    EXPECT_FALSE(IsWindow(hwnd));
+    EXPECT_EQ(ZVCreateWindow(0, 0, 10, 10, "next"), window);
+}
+
+TEST(Close, DestroyingThePlatformWindowReleasesTheSlot) {
+    int window = ZVCreateWindow(10, 10, 40, 40, "direct");
+    HWND hwnd = hwnd_of(window);
+    ASSERT_NE(hwnd, nullptr);
+    DestroyWindow(hwnd);
+    ASSERT_TRUE(poll_until([&] { return ZVIsWindow(window) == ZV_ERR_BAD_WINDOW; }));
+    EXPECT_EQ(ZVCreateWindow(0, 0, 10, 10, "next"), window);
+}
+
+TEST(HandlerWindow, WmCloseEndsTheLoopAndLaterCallsFailCleanly) {
+    int window = ZVCreateWindow(10, 10, 40, 40, "left open");
+    ASSERT_NE(window, 0);
+    SendMessageA(g_startup.handler_window.load(), WM_CLOSE, 0, 0);
+    ASSERT_TRUE(poll_until([] { return g_startup.gui_state.load() == GUI_ENDED; }));
+    EXPECT_EQ(ZVCreateWindow(0, 0, 10, 10, "too late"), 0);
+    EXPECT_EQ(ZVGetLastError(), ZV_ERR_NOT_INITIALISED);
+    // Nobody can close the window any more, but asking must not hang.
+    EXPECT_EQ(ZVDestroyWindow(window), 0);
+}
+
+TEST(Keyboard, WmCharStoresRepeatsWhileThereIsRoom) {
+    int window = ZVCreateWindow(10, 10, 40, 40, "keys");
+    HWND hwnd = hwnd_of(window);
+    SendMessageA(hwnd, WM_CHAR, 'a', 3);
+    EXPECT_EQ(key_count_of(window), 3);
+    SendMessageA(hwnd, WM_CHAR, 'b', 0);
+    EXPECT_EQ(key_count_of(window), 3);
+    SendMessageA(hwnd, WM_CHAR, 'c', 123);
+    EXPECT_EQ(key_count_of(window), 126);
+    SendMessageA(hwnd, WM_CHAR, 'd', 5);
+    EXPECT_EQ(key_count_of(window), 128);
+    SendMessageA(hwnd, WM_CHAR, 'e', 1);
+    EXPECT_EQ(key_count_of(window), 128);
+    window_ref ref(window);
+    EXPECT_EQ(ref->key_buffer[0], 'a');
+    EXPECT_EQ(ref->key_buffer[3], 'c');
+    EXPECT_EQ(ref->key_buffer[127], 'd');
+}
+
+TEST(Mouse, MovesAndLeftRightPressesAreRecordedOthersAreNot) {
+    int window = ZVCreateWindow(10, 10, 100, 100, "mouse");
+    HWND hwnd = hwnd_of(window);
+    SendMessageA(hwnd, WM_MOUSEMOVE, 0, MAKELPARAM(12, 34));
+    SendMessageA(hwnd, WM_LBUTTONDOWN, MK_LBUTTON | MK_SHIFT, MAKELPARAM(5, 6));
+    SendMessageA(hwnd, WM_MBUTTONDOWN, MK_MBUTTON, MAKELPARAM(50, 60));
+    SendMessageA(hwnd, WM_RBUTTONUP, 0, MAKELPARAM(70, 80));
+    window_ref ref(window);
+    EXPECT_EQ(ref->live_mouse.valid, 1);
+    EXPECT_EQ(ref->live_mouse.x, 12);
+    EXPECT_EQ(ref->live_mouse.y, 34);
+    EXPECT_EQ(ref->live_left.valid, 1);
+    EXPECT_EQ(ref->live_left.x, 5);
+    EXPECT_EQ(ref->live_left.keys, MK_LBUTTON | MK_SHIFT);
+    EXPECT_EQ(ref->live_right.valid, 0);
+}
+
+TEST(Refresh, ADirtyViewBufferIsRepaintedByTheTimer) {
+    int window = ZVCreateWindow(10, 10, 40, 40, "refresh");
+    {
+        window_ref ref(window);
+        ref->buffer_dirty[0] = 1;
+    }
+    EXPECT_TRUE(poll_until([&] {
+        window_ref ref(window);
+        return ref->buffer_dirty[0].load() == 0;
+    }));
+}
+
+TEST(References, CallsLeaveTheCountAsTheyFoundIt) {
+    int window = ZVCreateWindow(10, 10, 40, 40, "count");
+    window_record *record;
+    {
+        window_ref ref(window);
+        record = ref.record;
+        EXPECT_EQ(record->in_use_count.load(), 1);
+    }
+    ZVIsWindow(window);
+    ZVIsWindow(window + 1);
+    // The GUI thread takes a reference only while it handles a message.
+    EXPECT_TRUE(poll_until([&] { return record->in_use_count.load() == 0; }));
+}

@@ -1,0 +1,132 @@
+// Polled mouse input: captures of the live records the window procedure fills, and getters.
+#include "core/window_table.h"
+
+#include "zelvan.h"
+
+namespace {
+
+// Which captured record a getter reads and what it returns from it.
+enum class click_field { x, y, ctrl, shift };
+
+// Moves the live record of one button into its captured copy. The state lock keeps a
+// capture from mixing two events or racing another capture.
+int capture_click(int handle, mouse_event_record window_record::*live,
+                  mouse_event_record window_record::*captured) {
+    window_ref window(handle);
+    if (!window.ok()) return ZV_ERR_BAD_WINDOW;
+    window_record *r = window.record;
+    EnterCriticalSection(&r->state_lock);
+    int result = ZV_OK;
+    if (!(r->*live).valid) {
+        (r->*captured).valid = 0;
+        result = ZV_ERR_NO_CLICK;
+    } else {
+        r->*captured = r->*live;
+        (r->*live).valid = 0;
+    }
+    LeaveCriticalSection(&r->state_lock);
+    return result;
+}
+
+int read_click(int handle, mouse_event_record window_record::*captured, click_field field) {
+    window_ref window(handle);
+    if (!window.ok()) return ZV_ERR_BAD_WINDOW;
+    EnterCriticalSection(&window->state_lock);
+    mouse_event_record click = window.record->*captured;
+    LeaveCriticalSection(&window->state_lock);
+    if (!click.valid) return ZV_ERR_BAD_COORDS;
+    switch (field) {
+    case click_field::x:
+        return click.x;
+    case click_field::y:
+        return click.y;
+    case click_field::ctrl:
+        return (click.keys & MK_CONTROL) ? 1 : 0;
+    case click_field::shift:
+        return (click.keys & MK_SHIFT) ? 1 : 0;
+    }
+    return ZV_ERR_BAD_COORDS;
+}
+
+int read_pointer(int handle, bool want_x) {
+    window_ref window(handle);
+    if (!window.ok()) return ZV_ERR_BAD_WINDOW;
+    EnterCriticalSection(&window->state_lock);
+    mouse_event_record pointer = window->mouse;
+    LeaveCriticalSection(&window->state_lock);
+    if (!pointer.valid) return ZV_ERR_BAD_COORDS;
+    return want_x ? pointer.x : pointer.y;
+}
+
+const auto k_live_left = &window_record::live_left;
+const auto k_live_right = &window_record::live_right;
+const auto k_left = &window_record::left_click;
+const auto k_right = &window_record::right_click;
+
+} // namespace
+
+extern "C" {
+
+ZVEXPORT int ZVAPI ZVCaptureMouseCoords(int handle) {
+    window_ref window(handle);
+    if (!window.ok()) return ZV_ERR_BAD_WINDOW;
+    window_record *r = window.record;
+    POINT cursor{};
+    GetCursorPos(&cursor);
+    EnterCriticalSection(&r->state_lock);
+    int result = ZV_ERR_MOUSE_OUTSIDE;
+    if (!r->live_mouse.valid) {
+        r->mouse.valid = 0;
+    } else {
+        r->live_mouse.valid = 0;
+        r->mouse.x = cursor.x - r->client_screen_rect.left;
+        r->mouse.y = cursor.y - r->client_screen_rect.top;
+        // The pointer still rests where the window last saw it move: over the client area.
+        bool resting = r->mouse.x == r->live_mouse.x && r->mouse.y == r->live_mouse.y;
+        r->mouse.valid = resting ? 1 : 0;
+        if (resting) result = ZV_OK;
+    }
+    LeaveCriticalSection(&r->state_lock);
+    return result;
+}
+
+ZVEXPORT int ZVAPI ZVGetMouseCoordsX(int handle) {
+    return read_pointer(handle, true);
+}
+ZVEXPORT int ZVAPI ZVGetMouseCoordsY(int handle) {
+    return read_pointer(handle, false);
+}
+
+ZVEXPORT int ZVAPI ZVCaptureLastLeftMouseClick(int handle) {
+    return capture_click(handle, k_live_left, k_left);
+}
+ZVEXPORT int ZVAPI ZVGetLastLeftMouseClickX(int handle) {
+    return read_click(handle, k_left, click_field::x);
+}
+ZVEXPORT int ZVAPI ZVGetLastLeftMouseClickY(int handle) {
+    return read_click(handle, k_left, click_field::y);
+}
+ZVEXPORT int ZVAPI ZVGetLastLeftMouseClickCTRL(int handle) {
+    return read_click(handle, k_left, click_field::ctrl);
+}
+ZVEXPORT int ZVAPI ZVGetLastLeftMouseClickSHIFT(int handle) {
+    return read_click(handle, k_left, click_field::shift);
+}
+
+ZVEXPORT int ZVAPI ZVCaptureLastRightMouseClick(int handle) {
+    return capture_click(handle, k_live_right, k_right);
+}
+ZVEXPORT int ZVAPI ZVGetLastRightMouseClickX(int handle) {
+    return read_click(handle, k_right, click_field::x);
+}
+ZVEXPORT int ZVAPI ZVGetLastRightMouseClickY(int handle) {
+    return read_click(handle, k_right, click_field::y);
+}
+ZVEXPORT int ZVAPI ZVGetLastRightMouseClickCTRL(int handle) {
+    return read_click(handle, k_right, click_field::ctrl);
+}
+ZVEXPORT int ZVAPI ZVGetLastRightMouseClickSHIFT(int handle) {
+    return read_click(handle, k_right, click_field::shift);
+}
+
+} // extern "C"
