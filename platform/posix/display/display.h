@@ -1,0 +1,106 @@
+// The display driver table: how the window manager shows windows and hears about input.
+//
+// The window manager (user/) owns every window's state and pixels. A driver only mirrors
+// them on some screen and reports what the user did through the event sink it was opened
+// with; it never calls into user/ otherwise. Every call for one window comes from the
+// thread that owns the window, and never while the window manager holds its own lock.
+#ifndef ZELVAN_DISPLAY_H
+#define ZELVAN_DISPLAY_H
+
+#include "platform/win32.h"
+
+#include <stdint.h>
+
+// A driver's own record of one window; opaque to the window manager.
+struct display_window;
+
+// Show states a driver mirrors.
+enum display_show { DISPLAY_HIDDEN, DISPLAY_NORMAL, DISPLAY_MINIMIZED, DISPLAY_MAXIMIZED };
+
+// Button and modifier bits in events: the state after the event.
+enum {
+    DISPLAY_BUTTON_LEFT = 1,
+    DISPLAY_BUTTON_RIGHT = 2,
+    DISPLAY_BUTTON_MIDDLE = 4,
+    DISPLAY_MOD_SHIFT = 8,
+    DISPLAY_MOD_CONTROL = 16,
+};
+
+enum display_event_kind {
+    DISPLAY_EVENT_POINTER_MOVE, // over `window`'s client area at `x`, `y` (client coordinates)
+    DISPLAY_EVENT_BUTTON_DOWN,  // `button` pressed over `window` at `x`, `y`
+    DISPLAY_EVENT_BUTTON_UP,    // `button` released over `window` at `x`, `y`
+    DISPLAY_EVENT_CHAR,         // `character` typed `repeat` times; `window` may be NULL (focus)
+    DISPLAY_EVENT_EXPOSE,       // the client rectangle `rect` of `window` must be repainted
+    DISPLAY_EVENT_CONFIGURE,    // the user moved or sized `window`'s frame to `rect` (screen)
+    DISPLAY_EVENT_MAXIMIZE,     // the user asked to maximise `window`
+    DISPLAY_EVENT_MINIMIZE,     // the user asked to minimise `window`
+    DISPLAY_EVENT_RESTORE,      // the user asked to restore `window`
+    DISPLAY_EVENT_CLOSE,        // the user asked to close `window`
+};
+
+struct display_event {
+    display_event_kind kind;
+    HWND window; // the cookie the window was created with
+    int x;
+    int y;
+    int button; // one DISPLAY_BUTTON_ bit
+    int state;  // DISPLAY_BUTTON_ and DISPLAY_MOD_ bits after the event
+    char character;
+    int repeat;
+    RECT rect;
+};
+
+// What the window manager gives a driver when it opens it.
+struct display_sink {
+    // The one way a driver reports input and exposure; callable from any thread.
+    void (*report)(const display_event *event);
+    // Wakes threads waiting for messages, so that they pump the driver's events.
+    void (*wake)(void);
+};
+
+// What the window manager tells a driver about a window: rectangles are in screen coordinates.
+struct display_window_desc {
+    HWND cookie;
+    const char *title;
+    RECT frame;
+    RECT client;
+};
+
+struct display_driver {
+    const char *name;
+    // Opens the driver; false when its screen is unavailable (then the next driver is tried).
+    bool (*open)(const display_sink *sink);
+    display_window *(*create)(const display_window_desc *desc);
+    void (*destroy)(display_window *window);
+    // New frame and client rectangles, e.g. after MoveWindow or a resize.
+    void (*move_resize)(display_window *window, const RECT *frame, const RECT *client);
+    void (*show)(display_window *window, display_show state);
+    void (*raise)(display_window *window);
+    void (*set_title)(display_window *window, const char *title);
+    // Copies `rect` (client coordinates, clipped by the driver) of a BGRX surface to the screen.
+    void (*present)(display_window *window, const uint32_t *pixels, int width, int height,
+                    int stride, const RECT *rect);
+    // Delivers pending events through the sink; never blocks. Called by threads that look for
+    // messages.
+    void (*pump_events)(void);
+    // The pointer's screen position.
+    void (*cursor_pos)(POINT *point);
+    // The size of the screen in pixels.
+    void (*screen_size)(int *width, int *height);
+};
+
+// The drivers in order of preference, ending with NULL. X11 comes first once it is built;
+// headless always works.
+extern const display_driver *const display_drivers[];
+
+extern const display_driver display_headless_driver;
+
+// Opens the first driver that works (once per process) and returns it.
+const display_driver *display_open(const display_sink *sink);
+
+// Makes `driver` the one display_open returns, if no driver has been opened yet; for tests
+// that need the headless screen even where an X server is reachable.
+bool display_force(const display_driver *driver);
+
+#endif

@@ -1,0 +1,161 @@
+// The headless driver's test entry points.
+#include "platform/posix/display/headless/headless_test.h"
+#include "platform/posix/display/headless/headless_screen.h"
+
+#include <algorithm>
+#include <string.h>
+
+namespace {
+
+// Reports outside the screen lock: the window manager takes its own lock in the sink.
+void report(const display_event &event) {
+    headless_screen &screen = headless_get_screen();
+    void (*sink)(const display_event *);
+    {
+        std::lock_guard<std::mutex> guard(screen.lock);
+        sink = screen.open ? screen.sink.report : nullptr;
+    }
+    if (sink != nullptr) sink(&event);
+}
+
+// A pointer event for the window under the pointer, or false when it is over no client area.
+bool pointer_event(display_event_kind kind, int button, int state, display_event *event) {
+    headless_screen &screen = headless_get_screen();
+    std::lock_guard<std::mutex> guard(screen.lock);
+    display_window *w = headless_window_at(screen, screen.cursor);
+    if (w == nullptr) return false;
+    *event = display_event{};
+    event->kind = kind;
+    event->window = w->cookie;
+    event->x = screen.cursor.x - w->client.left;
+    event->y = screen.cursor.y - w->client.top;
+    event->button = button;
+    event->state = state;
+    return true;
+}
+
+bool window_event(HWND window, display_event_kind kind, display_event *event) {
+    headless_screen &screen = headless_get_screen();
+    std::lock_guard<std::mutex> guard(screen.lock);
+    display_window *w = headless_find(screen, window);
+    if (w == nullptr) return false;
+    *event = display_event{};
+    event->kind = kind;
+    event->window = window;
+    event->rect = w->frame;
+    return true;
+}
+
+bool simple_window_event(HWND window, display_event_kind kind) {
+    display_event event;
+    if (!window_event(window, kind, &event)) return false;
+    report(event);
+    return true;
+}
+
+} // namespace
+
+bool headless_test_activate(void) {
+    return display_force(&display_headless_driver);
+}
+
+HWND headless_test_find_window(const char *title) {
+    headless_screen &screen = headless_get_screen();
+    std::lock_guard<std::mutex> guard(screen.lock);
+    for (display_window *w : screen.stack) {
+        if (w->title == title) return w->cookie;
+    }
+    return nullptr;
+}
+
+bool headless_test_window_state(HWND window, headless_test_window_info *state) {
+    headless_screen &screen = headless_get_screen();
+    std::lock_guard<std::mutex> guard(screen.lock);
+    display_window *w = headless_find(screen, window);
+    if (w == nullptr) return false;
+    state->frame = w->frame;
+    state->client = w->client;
+    state->visible = w->show != DISPLAY_HIDDEN;
+    state->minimized = w->show == DISPLAY_MINIMIZED;
+    state->maximized = w->show == DISPLAY_MAXIMIZED;
+    state->z_order = static_cast<int>(std::find(screen.stack.begin(), screen.stack.end(), w) -
+                                      screen.stack.begin());
+    strncpy(state->title, w->title.c_str(), sizeof state->title - 1);
+    state->title[sizeof state->title - 1] = '\0';
+    return true;
+}
+
+bool headless_test_read_client(HWND window, std::vector<uint32_t> *pixels, int *width,
+                               int *height) {
+    headless_screen &screen = headless_get_screen();
+    std::lock_guard<std::mutex> guard(screen.lock);
+    display_window *w = headless_find(screen, window);
+    if (w == nullptr) return false;
+    *pixels = w->image;
+    *width = w->image_width;
+    *height = w->image_height;
+    return true;
+}
+
+void headless_test_move_pointer(int x, int y, int state) {
+    {
+        headless_screen &screen = headless_get_screen();
+        std::lock_guard<std::mutex> guard(screen.lock);
+        screen.cursor = POINT{x, y};
+    }
+    display_event event;
+    if (pointer_event(DISPLAY_EVENT_POINTER_MOVE, 0, state, &event)) report(event);
+}
+
+void headless_test_press(int button, int modifiers) {
+    display_event event;
+    if (pointer_event(DISPLAY_EVENT_BUTTON_DOWN, button, button | modifiers, &event)) {
+        report(event);
+    }
+}
+
+void headless_test_release(int button, int modifiers) {
+    display_event event;
+    if (pointer_event(DISPLAY_EVENT_BUTTON_UP, button, modifiers, &event)) report(event);
+}
+
+void headless_test_type(char character, int repeat) {
+    display_event event{};
+    event.kind = DISPLAY_EVENT_CHAR;
+    event.character = character;
+    event.repeat = repeat;
+    report(event);
+}
+
+bool headless_test_drag_border(HWND window, int frame_width, int frame_height) {
+    display_event event;
+    if (!window_event(window, DISPLAY_EVENT_CONFIGURE, &event)) return false;
+    event.rect.right = event.rect.left + frame_width;
+    event.rect.bottom = event.rect.top + frame_height;
+    report(event);
+    return true;
+}
+
+bool headless_test_maximize(HWND window) {
+    return simple_window_event(window, DISPLAY_EVENT_MAXIMIZE);
+}
+
+bool headless_test_minimize(HWND window) {
+    return simple_window_event(window, DISPLAY_EVENT_MINIMIZE);
+}
+
+bool headless_test_restore(HWND window) {
+    return simple_window_event(window, DISPLAY_EVENT_RESTORE);
+}
+
+bool headless_test_close(HWND window) {
+    return simple_window_event(window, DISPLAY_EVENT_CLOSE);
+}
+
+bool headless_test_expose(HWND window, const RECT *client_rect) {
+    display_event event;
+    if (!window_event(window, DISPLAY_EVENT_EXPOSE, &event)) return false;
+    event.rect = *client_rect;
+    report(event);
+    return true;
+}

@@ -1,0 +1,52 @@
+// Test entry points of the headless driver: feed input to the virtual screen and read back
+// what it shows. Only the project's own tests include this header.
+#ifndef ZELVAN_HEADLESS_TEST_H
+#define ZELVAN_HEADLESS_TEST_H
+
+#include "platform/posix/display/display.h"
+
+#include <vector>
+
+// Makes the headless screen the display even where an X server is reachable. Call it before
+// the first window is created; false if another driver is already in use.
+bool headless_test_activate(void);
+
+// The topmost window with this title, or NULL.
+HWND headless_test_find_window(const char *title);
+
+// What the screen knows about one window. z_order 0 is the topmost window.
+struct headless_test_window_info {
+    RECT frame;
+    RECT client;
+    bool visible;
+    bool minimized;
+    bool maximized;
+    int z_order;
+    char title[256];
+};
+bool headless_test_window_state(HWND window, headless_test_window_info *state);
+
+// A copy of the client pixels the window shows (BGRX, rows of `width`).
+bool headless_test_read_client(HWND window, std::vector<uint32_t> *pixels, int *width, int *height);
+
+// Moves the pointer to a screen position; over a client area that window gets a move.
+// `state` holds the DISPLAY_BUTTON_ and DISPLAY_MOD_ bits held during the move.
+void headless_test_move_pointer(int x, int y, int state);
+
+// Presses or releases one DISPLAY_BUTTON_ at the pointer with DISPLAY_MOD_ bits held.
+void headless_test_press(int button, int modifiers);
+void headless_test_release(int button, int modifiers);
+
+// Types a character `repeat` times into the window with the keyboard focus.
+void headless_test_type(char character, int repeat);
+
+// The user's own window operations: drag the bottom-right corner to give the frame a new size,
+// click the maximise, minimise, restore or close button, or uncover part of the client area.
+bool headless_test_drag_border(HWND window, int frame_width, int frame_height);
+bool headless_test_maximize(HWND window);
+bool headless_test_minimize(HWND window);
+bool headless_test_restore(HWND window);
+bool headless_test_close(HWND window);
+bool headless_test_expose(HWND window, const RECT *client_rect);
+
+#endif

@@ -1,0 +1,145 @@
+// Frame metrics, window and client rectangles, MoveWindow.
+#include "platform/posix/kernel/kernel_objects.h"
+#include "platform/posix/user/wm_internal.h"
+
+#include <algorithm>
+
+namespace {
+
+// The frame metrics of this platform, fixed and used by every rectangle it reports.
+const LONG sizing_border = 4; // WS_THICKFRAME
+const LONG dialog_border = 3; // a caption without a sizing frame
+const LONG thin_border = 1;   // WS_BORDER alone
+const LONG caption_height = 23;
+const LONG menu_height = 19;
+const LONG min_track_width = 112;
+const DWORD ws_border = 0x00800000L;
+const DWORD ws_dlgframe = 0x00400000L;
+
+struct move_request {
+    RECT frame;
+    BOOL repaint;
+};
+
+LRESULT move_on_owner(HWND hwnd, void *context) {
+    const move_request *request = static_cast<const move_request *>(context);
+    wm_set_frame(hwnd, request->frame, false, request->repaint);
+    return TRUE;
+}
+
+void screen_size(int *width, int *height) {
+    const display_driver *driver = wm_driver();
+    *width = 1920;
+    *height = 1080;
+    if (driver != nullptr) driver->screen_size(width, height);
+}
+
+} // namespace
+
+RECT wm_frame_insets(DWORD style) {
+    LONG border = 0;
+    if (style & WS_THICKFRAME) {
+        border = sizing_border;
+    } else if (style & ws_dlgframe) {
+        border = dialog_border;
+    } else if (style & ws_border) {
+        border = thin_border;
+    }
+    LONG caption = (style & WS_CAPTION) == WS_CAPTION ? caption_height : 0;
+    return RECT{border, border + caption, border, border};
+}
+
+// A minimised window has no client area; it sits at the frame's corner.
+RECT wm_client_screen_rect(const wm_window *w) {
+    if (w->minimized) return RECT{w->frame.left, w->frame.top, w->frame.left, w->frame.top};
+    RECT insets = wm_frame_insets(w->style);
+    RECT client{w->frame.left + insets.left, w->frame.top + insets.top,
+                w->frame.right - insets.right, w->frame.bottom - insets.bottom};
+    client.right = std::max(client.right, client.left);
+    client.bottom = std::max(client.bottom, client.top);
+    return client;
+}
+
+// The defaults a window procedure may change in WM_GETMINMAXINFO: a maximised window covers
+// the screen with its borders just off it.
+MINMAXINFO wm_default_minmax(DWORD style) {
+    int width, height;
+    screen_size(&width, &height);
+    RECT insets = wm_frame_insets(style);
+    MINMAXINFO info{};
+    info.ptMaxSize = POINT{width + insets.left + insets.right, height + 2 * insets.bottom};
+    info.ptMaxPosition = POINT{-insets.left, -insets.bottom};
+    info.ptMinTrackSize = POINT{min_track_width, insets.top + insets.bottom};
+    info.ptMaxTrackSize = POINT{info.ptMaxSize.x + 12, info.ptMaxSize.y + 12};
+    return info;
+}
+
+void wm_set_frame(HWND hwnd, const RECT &frame, bool force_size, bool repaint) {
+    wm_lock();
+    wm_window *w = wm_find(hwnd);
+    if (w == nullptr) {
+        wm_unlock();
+        return;
+    }
+    RECT before = wm_client_screen_rect(w);
+    w->frame = frame;
+    if (!w->minimized && !w->maximized) w->normal_frame = frame;
+    RECT client = wm_client_screen_rect(w);
+    int width = client.right - client.left, height = client.bottom - client.top;
+    bool sized = width != before.right - before.left || height != before.bottom - before.top;
+    bool moved = client.left != before.left || client.top != before.top;
+    if (!w->minimized) wm_resize_surface(w, width, height);
+    bool redraw = sized && (repaint || (w->class_style & (CS_HREDRAW | CS_VREDRAW)));
+    WPARAM kind = w->minimized ? SIZE_MINIMIZED : w->maximized ? SIZE_MAXIMIZED : SIZE_RESTORED;
+    display_window *shown = w->shown;
+    wm_unlock();
+
+    if (shown != nullptr) wm_driver()->move_resize(shown, &frame, &client);
+    if (redraw) wm_invalidate_all(hwnd, true);
+    // WM_MOVE before WM_SIZE, as DefWindowProc's WM_WINDOWPOSCHANGED sends them.
+    if (moved) SendMessageA(hwnd, WM_MOVE, 0, MAKELPARAM(client.left, client.top));
+    if (sized || force_size) SendMessageA(hwnd, WM_SIZE, kind, MAKELPARAM(width, height));
+}
+
+BOOL WINAPI AdjustWindowRect(LPRECT rect, DWORD style, BOOL menu) {
+    if (rect == nullptr) return FALSE;
+    RECT insets = wm_frame_insets(style);
+    rect->left -= insets.left;
+    rect->top -= insets.top + (menu ? menu_height : 0);
+    rect->right += insets.right;
+    rect->bottom += insets.bottom;
+    return TRUE;
+}
+
+BOOL WINAPI MoveWindow(HWND hwnd, int x, int y, int width, int height, BOOL repaint) {
+    move_request request{RECT{x, y, x + std::max(width, 0), y + std::max(height, 0)}, repaint};
+    wm_lock();
+    bool exists = wm_find(hwnd) != nullptr;
+    wm_unlock();
+    if (!exists) {
+        wm_set_error(KERNEL_ERROR_INVALID_WINDOW_HANDLE);
+        return FALSE;
+    }
+    return wm_run_on_owner(hwnd, move_on_owner, &request) != 0;
+}
+
+BOOL WINAPI GetWindowRect(HWND hwnd, LPRECT rect) {
+    wm_lock();
+    wm_window *w = wm_find(hwnd);
+    if (w != nullptr && rect != nullptr) *rect = w->frame;
+    wm_unlock();
+    if (w == nullptr) wm_set_error(KERNEL_ERROR_INVALID_WINDOW_HANDLE);
+    return w != nullptr && rect != nullptr;
+}
+
+BOOL WINAPI GetClientRect(HWND hwnd, LPRECT rect) {
+    wm_lock();
+    wm_window *w = wm_find(hwnd);
+    if (w != nullptr && rect != nullptr) {
+        RECT client = wm_client_screen_rect(w);
+        *rect = RECT{0, 0, client.right - client.left, client.bottom - client.top};
+    }
+    wm_unlock();
+    if (w == nullptr) wm_set_error(KERNEL_ERROR_INVALID_WINDOW_HANDLE);
+    return w != nullptr && rect != nullptr;
+}

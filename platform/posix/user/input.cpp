@@ -1,0 +1,144 @@
+// Input from the display drivers: pointer, buttons, characters, exposure and the user's own
+// window operations, turned into the messages Win32 would deliver.
+#include "platform/posix/user/wm_internal.h"
+
+#include <algorithm>
+
+namespace {
+
+WPARAM mk_flags(int state) {
+    WPARAM flags = 0;
+    if (state & DISPLAY_BUTTON_LEFT) flags |= MK_LBUTTON;
+    if (state & DISPLAY_BUTTON_RIGHT) flags |= MK_RBUTTON;
+    if (state & DISPLAY_BUTTON_MIDDLE) flags |= MK_MBUTTON;
+    if (state & DISPLAY_MOD_SHIFT) flags |= MK_SHIFT;
+    if (state & DISPLAY_MOD_CONTROL) flags |= MK_CONTROL;
+    return flags;
+}
+
+UINT button_message(int button, bool down) {
+    if (button == DISPLAY_BUTTON_RIGHT) return down ? WM_RBUTTONDOWN : WM_RBUTTONUP;
+    if (button == DISPLAY_BUTTON_MIDDLE) return down ? WM_MBUTTONDOWN : WM_MBUTTONUP;
+    return down ? WM_LBUTTONDOWN : WM_LBUTTONUP;
+}
+
+// Remembers the pointer's screen position for MSG.pt; false if the window is gone.
+bool note_pointer(const display_event &e) {
+    wm_lock();
+    wm_window *w = wm_find(e.window);
+    if (w != nullptr) {
+        RECT client = wm_client_screen_rect(w);
+        wm().last_pointer = POINT{client.left + e.x, client.top + e.y};
+    }
+    wm_unlock();
+    return w != nullptr;
+}
+
+void pointer(const display_event &e) {
+    if (!note_pointer(e)) return;
+    LPARAM where = MAKELPARAM(e.x, e.y);
+    if (e.kind == DISPLAY_EVENT_POINTER_MOVE) {
+        PostMessageA(e.window, WM_MOUSEMOVE, mk_flags(e.state), where);
+        return;
+    }
+    bool down = e.kind == DISPLAY_EVENT_BUTTON_DOWN;
+    // A click on an inactive window activates it before the press arrives.
+    if (down && GetForegroundWindow() != e.window) wm_activate_later(e.window);
+    PostMessageA(e.window, button_message(e.button, down), mk_flags(e.state), where);
+}
+
+// Characters go to the window named by the driver, else to the focus of the foreground thread.
+void character(const display_event &e) {
+    HWND target = e.window;
+    if (target == nullptr) {
+        wm_lock();
+        HWND foreground = wm().foreground;
+        wm_window *w = wm_find(foreground);
+        target = w != nullptr && w->owner->focus != nullptr ? w->owner->focus : foreground;
+        wm_unlock();
+    }
+    if (target == nullptr || e.repeat <= 0) return;
+    WPARAM code = static_cast<unsigned char>(e.character);
+    PostMessageA(target, WM_CHAR, code, static_cast<LPARAM>(e.repeat & 0xFFFF));
+}
+
+// A border drag or a move by the user: the tracking limits apply, as during a Win32 drag.
+LRESULT configure_on_owner(HWND hwnd, void *context) {
+    RECT frame = *static_cast<const RECT *>(context);
+    RECT current;
+    if (!GetWindowRect(hwnd, &current)) return FALSE;
+    bool resized = frame.right - frame.left != current.right - current.left ||
+                   frame.bottom - frame.top != current.bottom - current.top;
+    if (resized) {
+        MINMAXINFO info = wm_default_minmax(static_cast<DWORD>(GetWindowLongPtrA(hwnd, -16)));
+        SendMessageA(hwnd, WM_GETMINMAXINFO, 0, reinterpret_cast<LPARAM>(&info));
+        LONG width = std::clamp(frame.right - frame.left, info.ptMinTrackSize.x,
+                                std::max(info.ptMinTrackSize.x, info.ptMaxTrackSize.x));
+        LONG height = std::clamp(frame.bottom - frame.top, info.ptMinTrackSize.y,
+                                 std::max(info.ptMinTrackSize.y, info.ptMaxTrackSize.y));
+        frame.right = frame.left + width;
+        frame.bottom = frame.top + height;
+    }
+    wm_set_frame(hwnd, frame, false, true);
+    return TRUE;
+}
+
+// The close box does nothing for classes with CS_NOCLOSE, as on Win32.
+void close_request(HWND hwnd) {
+    wm_lock();
+    wm_window *w = wm_find(hwnd);
+    bool closable = w != nullptr && !(w->class_style & CS_NOCLOSE);
+    wm_unlock();
+    if (closable) PostMessageA(hwnd, WM_CLOSE, 0, 0);
+}
+
+void show_request(HWND hwnd, int command) {
+    wm_run_on_owner(hwnd, wm_show_on_owner, reinterpret_cast<void *>(intptr_t(command)));
+}
+
+} // namespace
+
+// The one entry point of the window manager for display drivers (see display_sink). Input is
+// posted to the window's queue; the user's window operations run on the owner thread and
+// return when it has handled them.
+void wm_display_report(const display_event *event) {
+    const display_event &e = *event;
+    switch (e.kind) {
+    case DISPLAY_EVENT_POINTER_MOVE:
+    case DISPLAY_EVENT_BUTTON_DOWN:
+    case DISPLAY_EVENT_BUTTON_UP:
+        pointer(e);
+        break;
+    case DISPLAY_EVENT_CHAR:
+        character(e);
+        break;
+    case DISPLAY_EVENT_EXPOSE:
+        InvalidateRect(e.window, &e.rect, TRUE);
+        break;
+    case DISPLAY_EVENT_CONFIGURE: {
+        RECT frame = e.rect;
+        wm_run_on_owner(e.window, configure_on_owner, &frame);
+        break;
+    }
+    case DISPLAY_EVENT_MAXIMIZE:
+        show_request(e.window, SW_MAXIMIZE);
+        break;
+    case DISPLAY_EVENT_MINIMIZE:
+        show_request(e.window, SW_MINIMIZE);
+        break;
+    case DISPLAY_EVENT_RESTORE:
+        show_request(e.window, SW_RESTORE);
+        break;
+    case DISPLAY_EVENT_CLOSE:
+        close_request(e.window);
+        break;
+    }
+}
+
+BOOL WINAPI GetCursorPos(LPPOINT point) {
+    if (point == nullptr) return FALSE;
+    const display_driver *driver = wm_driver();
+    if (driver == nullptr) return FALSE;
+    driver->cursor_pos(point);
+    return TRUE;
+}

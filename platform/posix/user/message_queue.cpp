@@ -1,0 +1,190 @@
+// Posting, peeking, getting, waiting for and dispatching messages.
+#include "platform/posix/kernel/kernel_objects.h"
+#include "platform/posix/user/wm_internal.h"
+
+#include <errno.h>
+#include <time.h>
+
+namespace {
+
+const HWND thread_messages_only = reinterpret_cast<HWND>(-1);
+
+bool passes(const MSG &msg, HWND filter, UINT first, UINT last) {
+    if (filter == thread_messages_only && msg.hwnd != nullptr) return false;
+    if (filter != nullptr && filter != thread_messages_only && msg.hwnd != filter) return false;
+    return (first == 0 && last == 0) || (msg.message >= first && msg.message <= last);
+}
+
+MSG make_msg(HWND hwnd, UINT message, WPARAM wparam, LPARAM lparam) {
+    return MSG{hwnd, message, wparam, lparam, GetTickCount(), wm().last_pointer};
+}
+
+bool take_posted(wm_queue *q, MSG *out, HWND filter, UINT first, UINT last, bool remove) {
+    for (auto it = q->posted.begin(); it != q->posted.end(); ++it) {
+        if (!passes(*it, filter, first, last)) continue;
+        *out = *it;
+        if (remove) q->posted.erase(it);
+        return true;
+    }
+    return false;
+}
+
+// Win32's order after sent messages: posted (input included), WM_QUIT, WM_PAINT, WM_TIMER.
+// WM_PAINT and WM_TIMER are made when asked for, so neither ever piles up.
+bool take_message(wm_queue *q, MSG *out, HWND filter, UINT first, UINT last, bool remove) {
+    if (take_posted(q, out, filter, first, last, remove)) return true;
+    if (q->quit && passes(make_msg(nullptr, WM_QUIT, 0, 0), nullptr, first, last)) {
+        *out = make_msg(nullptr, WM_QUIT, static_cast<WPARAM>(q->quit_code), 0);
+        if (remove) q->quit = false;
+        return true;
+    }
+    MSG paint = make_msg(nullptr, WM_PAINT, 0, 0);
+    if (passes(paint, nullptr, first, last)) {
+        HWND hwnd = wm_window_to_paint(q, filter);
+        if (hwnd != nullptr) {
+            paint.hwnd = hwnd;
+            *out = paint;
+            return true;
+        }
+    }
+    uint64_t now = kernel_monotonic_ms();
+    wm_timer *timer = wm_due_timer(q, filter, now);
+    MSG tick = make_msg(timer ? timer->hwnd : nullptr, WM_TIMER, 0, 0);
+    if (timer != nullptr && passes(tick, filter, first, last)) {
+        tick.wParam = timer->id;
+        tick.lParam = reinterpret_cast<LPARAM>(timer->proc);
+        if (remove) timer->due = now + timer->period; // the next period starts now: no backlog
+        *out = tick;
+        return true;
+    }
+    return false;
+}
+
+// Sent messages run first, then what other threads released is presented. Lock held.
+void run_incoming(wm_queue *q) {
+    while (wm_run_one_sent(q)) {
+    }
+    wm_run_pending_presents(q);
+}
+
+void pump_display(void) {
+    const display_driver *driver = wm_driver();
+    if (driver != nullptr) driver->pump_events();
+}
+
+bool peek(MSG *msg, HWND filter, UINT first, UINT last, UINT remove) {
+    pump_display();
+    wm_lock();
+    wm_queue *q = wm_this_queue();
+    run_incoming(q);
+    MSG found;
+    bool got = take_message(q, &found, filter, first, last, (remove & PM_REMOVE) != 0);
+    wm_unlock();
+    if (got && msg != nullptr) *msg = found;
+    return got;
+}
+
+bool anything_ready(wm_queue *q, HWND filter, UINT first, UINT last) {
+    MSG ignored;
+    return !q->sent.empty() || take_message(q, &ignored, filter, first, last, false);
+}
+
+timespec to_timespec(uint64_t ms) {
+    return timespec{static_cast<time_t>(ms / 1000), static_cast<long>(ms % 1000) * 1000000L};
+}
+
+// Blocks on the queue's condition variable until something is ready; the deadline is the
+// next timer, so an idle thread sleeps without polling.
+void wait_for_message(HWND filter, UINT first, UINT last) {
+    wm_lock();
+    unsigned wakes = wm().display_wakes;
+    wm_unlock();
+    pump_display();
+    wm_lock();
+    wm_queue *q = wm_this_queue();
+    for (;;) {
+        wm_run_pending_presents(q);
+        if (anything_ready(q, filter, first, last) || wm().display_wakes != wakes) break;
+        uint64_t due = wm_next_timer_due(q);
+        if (due == UINT64_MAX) {
+            pthread_cond_wait(&q->wake, &wm().lock);
+        } else {
+            timespec deadline = to_timespec(due);
+            pthread_cond_timedwait(&q->wake, &wm().lock, &deadline);
+        }
+    }
+    wm_unlock();
+}
+
+} // namespace
+
+BOOL WINAPI PostMessageA(HWND hwnd, UINT message, WPARAM wparam, LPARAM lparam) {
+    wm_lock();
+    wm_queue *q = nullptr;
+    if (hwnd == nullptr) {
+        q = wm_this_queue(); // a thread message, as PostThreadMessage to oneself
+    } else if (wm_window *window = wm_find(hwnd)) {
+        q = window->owner;
+    }
+    if (q != nullptr) {
+        q->posted.push_back(make_msg(hwnd, message, wparam, lparam));
+        wm_signal(q);
+    }
+    wm_unlock();
+    if (q == nullptr) wm_set_error(KERNEL_ERROR_INVALID_WINDOW_HANDLE);
+    return q != nullptr;
+}
+
+void WINAPI PostQuitMessage(int exit_code) {
+    wm_lock();
+    wm_queue *q = wm_this_queue();
+    q->quit = true;
+    q->quit_code = exit_code;
+    wm_signal(q);
+    wm_unlock();
+}
+
+BOOL WINAPI PeekMessageA(LPMSG msg, HWND hwnd, UINT filter_min, UINT filter_max, UINT remove) {
+    return peek(msg, hwnd, filter_min, filter_max, remove);
+}
+
+BOOL WINAPI GetMessageA(LPMSG msg, HWND hwnd, UINT filter_min, UINT filter_max) {
+    MSG found;
+    while (!peek(&found, hwnd, filter_min, filter_max, PM_REMOVE)) {
+        wait_for_message(hwnd, filter_min, filter_max);
+    }
+    if (msg != nullptr) *msg = found;
+    return found.message != WM_QUIT;
+}
+
+BOOL WINAPI WaitMessage(void) {
+    wait_for_message(nullptr, 0, 0);
+    return TRUE;
+}
+
+// Characters come from the display drivers as WM_CHAR already; key messages count as
+// translated, as Win32 reports them.
+BOOL WINAPI TranslateMessage(const MSG *msg) {
+    if (msg == nullptr) return FALSE;
+    UINT m = msg->message;
+    return m == WM_KEYDOWN || m == WM_KEYUP || m == 0x0104 || m == 0x0105;
+}
+
+LRESULT WINAPI DispatchMessageA(const MSG *msg) {
+    if (msg == nullptr) return 0;
+    if (msg->message == WM_TIMER && msg->lParam != 0) {
+        TIMERPROC proc = reinterpret_cast<TIMERPROC>(msg->lParam);
+        proc(msg->hwnd, WM_TIMER, msg->wParam, GetTickCount());
+        return 0;
+    }
+    if (msg->hwnd == nullptr) return 0;
+    wm_lock();
+    wm_window *window = wm_find(msg->hwnd);
+    bool mine = window != nullptr && window->owner == wm_this_queue_if_any();
+    wm_unlock();
+    if (!mine) {
+        wm_set_error(KERNEL_ERROR_INVALID_WINDOW_HANDLE);
+        return 0;
+    }
+    return wm_call_proc(msg->hwnd, msg->message, msg->wParam, msg->lParam);
+}

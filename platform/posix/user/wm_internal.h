@@ -1,0 +1,181 @@
+// The window manager's shared state: windows, classes and per-thread message queues.
+//
+// One lock guards all of it. Window procedures, display drivers and GDI are never called with
+// the lock held, and nothing keeps a window pointer across an unlock: handles are looked up
+// again, so a window destroyed meanwhile is simply not found.
+#ifndef ZELVAN_WM_INTERNAL_H
+#define ZELVAN_WM_INTERNAL_H
+
+#include "platform/posix/display/display.h"
+#include "platform/posix/gdi/gdi_surface.h"
+#include "platform/win32.h"
+
+#include <pthread.h>
+#include <stdint.h>
+
+#include <deque>
+#include <string>
+#include <vector>
+
+struct wm_queue;
+
+struct wm_class {
+    std::string name;
+    ATOM atom;
+    UINT style;
+    WNDPROC proc;
+    HBRUSH background;
+};
+
+struct wm_window {
+    HWND hwnd;
+    wm_queue *owner;
+    WNDPROC proc;
+    UINT class_style;
+    HBRUSH class_background;
+    HINSTANCE instance;
+    DWORD style;
+    DWORD ex_style;
+    std::string title;
+    LONG_PTR user_data;
+
+    RECT frame;        // screen coordinates
+    RECT normal_frame; // where a minimised or maximised window goes back to
+    bool visible;
+    bool minimized;
+    bool maximized;
+    bool needs_first_size; // the first show still owes WM_SIZE and WM_MOVE, as on Win32
+    bool destroying;
+
+    // Painting: the update region is kept as its bounding rectangle, in client coordinates.
+    bool invalid;
+    bool erase;
+    RECT update;
+    bool present_pending; // a DC released on another thread; the owner presents it
+    RECT present_rect;
+
+    gdi_surface surface; // the client pixels; resized only on the owner thread
+    HDC own_dc;          // CS_OWNDC classes: the one DC of the window
+    std::vector<HDC> temporary_dcs;
+    display_window *shown;
+};
+
+// A message (or a piece of internal work) sent to another thread's window.
+struct wm_sent {
+    HWND hwnd;
+    UINT message;
+    WPARAM wparam;
+    LPARAM lparam;
+    LRESULT (*work)(HWND hwnd, void *context); // instead of a message when not null
+    void *context;
+    LRESULT result;
+    bool done;
+    wm_queue *sender; // null: nobody waits, the receiver frees the record
+};
+
+struct wm_timer {
+    HWND hwnd;
+    UINT_PTR id;
+    UINT period;
+    uint64_t due;
+    TIMERPROC proc;
+};
+
+struct wm_queue {
+    DWORD thread_id;
+    pthread_cond_t wake; // signalled for every change a waiting thread may care about
+    std::deque<MSG> posted;
+    std::deque<wm_sent *> sent;
+    std::vector<wm_timer> timers;
+    std::vector<HWND> windows; // owned windows, in creation order
+    // Set whenever one of the windows is invalidated or has a present pending, and cleared
+    // only by a scan that found none: an idle queue with thousands of windows is not
+    // scanned on every peek.
+    bool maybe_invalid;
+    bool maybe_present;
+    bool quit;
+    int quit_code;
+    HWND active;
+    HWND focus;
+};
+
+struct wm_state {
+    pthread_mutex_t lock;
+    std::vector<wm_window *> slots;
+    std::vector<uint32_t> generations;
+    std::vector<wm_class *> classes;
+    std::vector<wm_queue *> queues;
+    HWND foreground;
+    POINT last_pointer; // screen position of the last pointer event, for MSG.pt
+    unsigned display_wakes;
+    UINT_PTR next_thread_timer;
+    pthread_key_t thread_key;
+};
+
+// ---- state (wm_state.cpp) ----
+wm_state &wm(void);
+void wm_lock(void);
+void wm_unlock(void);
+wm_window *wm_find(HWND hwnd);          // lock held; null for a handle that names no window
+HWND wm_insert(wm_window *window);      // lock held
+void wm_remove(wm_window *window);      // lock held; the handle stops naming the window
+wm_queue *wm_this_queue(void);          // lock held; the calling thread's queue, made on demand
+wm_queue *wm_this_queue_if_any(void);   // lock held; null when the thread has none yet
+void wm_signal(wm_queue *queue);        // lock held
+void wm_free_window(wm_window *window); // lock not held; DCs, surface, display window, record
+void wm_set_error(DWORD code);
+
+// ---- the display driver (display_link.cpp) ----
+const display_driver *wm_driver(void);
+
+// ---- input (input.cpp) ----
+// The one entry point through which display drivers report input and exposure; they reach it
+// through the display_sink they were opened with.
+void wm_display_report(const display_event *event);
+
+// ---- sending (send_message.cpp) ----
+// Runs `work` for `hwnd` on its owner thread and returns its result; 0 if the window is gone.
+LRESULT wm_run_on_owner(HWND hwnd, LRESULT (*work)(HWND, void *), void *context);
+// Like wm_run_on_owner, but does not wait for the owner (context must outlive the call).
+void wm_notify_owner(HWND hwnd, UINT message, WPARAM wparam, LPARAM lparam,
+                     LRESULT (*work)(HWND, void *), void *context);
+// Calls the window procedure on this thread (no lock held); 0 if the window is gone.
+LRESULT wm_call_proc(HWND hwnd, UINT message, WPARAM wparam, LPARAM lparam);
+// Runs one message sent to `queue`'s thread; lock held, released meanwhile. False when none.
+bool wm_run_one_sent(wm_queue *queue);
+// Ends every send still waiting on a queue whose thread is gone, with result 0. Lock held.
+void wm_abandon_sent(wm_queue *queue);
+
+// ---- timers (timers.cpp) ----
+// The next timer of `queue` that is due at `now`, or null. Lock held.
+wm_timer *wm_due_timer(wm_queue *queue, HWND filter, uint64_t now);
+// The earliest due time of `queue`'s timers, or UINT64_MAX. Lock held.
+uint64_t wm_next_timer_due(wm_queue *queue);
+void wm_kill_window_timers(wm_queue *queue, HWND hwnd); // lock held
+
+// ---- painting (paint.cpp) ----
+// A window of `queue` that needs WM_PAINT and passes the filter, or null. Lock held.
+HWND wm_window_to_paint(wm_queue *queue, HWND filter);
+// Presents what other threads released on this queue's windows. Lock held, released meanwhile.
+void wm_run_pending_presents(wm_queue *queue);
+// Gives the surface the client size; lock held.
+void wm_resize_surface(wm_window *window, int width, int height);
+void wm_invalidate_all(HWND hwnd, bool erase);
+
+// ---- geometry (geometry.cpp) ----
+RECT wm_frame_insets(DWORD style);
+RECT wm_client_screen_rect(const wm_window *window);
+MINMAXINFO wm_default_minmax(DWORD style);
+// Moves the frame on the owner thread and sends WM_MOVE and WM_SIZE for what changed.
+void wm_set_frame(HWND hwnd, const RECT &frame, bool force_size, bool repaint);
+
+// ---- activation (activation.cpp) ----
+void wm_activate(HWND hwnd, WORD how); // owner thread
+void wm_deactivate(HWND hwnd);         // owner thread
+void wm_activate_later(HWND hwnd);     // any thread; click activation, nobody waits
+LRESULT wm_show_on_owner(HWND hwnd, void *command);
+
+// ---- classes (window_class.cpp) ----
+struct wm_class *wm_find_class(LPCSTR name); // lock held
+
+#endif
