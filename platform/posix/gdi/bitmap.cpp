@@ -1,0 +1,35 @@
+// Device-dependent bitmaps: 32-bit BGRX pixel blocks, rows packed, created black.
+#include "platform/posix/gdi/gdi_internal.h"
+
+#include <new>
+#include <stdlib.h>
+
+namespace {
+
+// Above this a bitmap is refused rather than attempted: 2^31 bytes of pixels.
+constexpr int64_t max_bitmap_bytes = (int64_t)1 << 31;
+
+} // namespace
+
+// Win32 gives the stock 1x1 bitmap for a zero width or height; so do we. A missing DC, a
+// negative size or one whose pixels would not fit in memory fails (NULL).
+HBITMAP WINAPI CreateCompatibleBitmap(HDC hdc, int width, int height) {
+    if (!gdi_dc_get(hdc)) return nullptr;
+    if (width < 0 || height < 0) return nullptr;
+    if (width == 0 || height == 0) return static_cast<HBITMAP>(gdi_stock_bitmap()->header.handle);
+    int64_t bytes = (int64_t)width * height * 4;
+    if (bytes > max_bitmap_bytes) return nullptr;
+    gdi_bitmap *bitmap = new (std::nothrow) gdi_bitmap();
+    if (!bitmap) return nullptr;
+    bitmap->header.type = GDI_OBJ_BITMAP;
+    bitmap->width = width;
+    bitmap->height = height;
+    bitmap->pixels = static_cast<uint32_t *>(calloc((size_t)width * height, 4));
+    if (!bitmap->pixels) {
+        delete bitmap;
+        return nullptr;
+    }
+    HGDIOBJ handle = gdi_handle_alloc(&bitmap->header);
+    if (!handle) gdi_object_destroy(&bitmap->header);
+    return static_cast<HBITMAP>(handle);
+}

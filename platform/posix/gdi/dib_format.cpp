@@ -1,0 +1,282 @@
+// DIB headers, colour tables and row conversion.
+#include "platform/posix/gdi/dib_format.h"
+
+#include <string.h>
+
+namespace {
+
+constexpr DWORD bi_bitfields = 3;
+
+RGBQUAD gdi_quad(BYTE r, BYTE g, BYTE b) {
+    return RGBQUAD{b, g, r, 0};
+}
+
+// Win32's default colour tables of 1, 4 and 8 bits per pixel. The 8-bit one is a
+// 4 x 8 x 8 cube (blue in steps of 0x40, green and red in steps of 0x20) whose first and
+// last ten entries are the static system colours.
+struct gdi_default_tables {
+    RGBQUAD one[2], four[16], eight[256];
+    gdi_default_tables() {
+        one[0] = gdi_quad(0, 0, 0);
+        one[1] = gdi_quad(255, 255, 255);
+        static const BYTE vga[16][3] = {
+            {0, 0, 0},       {128, 0, 0},   {0, 128, 0},   {128, 128, 0},
+            {0, 0, 128},     {128, 0, 128}, {0, 128, 128}, {128, 128, 128},
+            {192, 192, 192}, {255, 0, 0},   {0, 255, 0},   {255, 255, 0},
+            {0, 0, 255},     {255, 0, 255}, {0, 255, 255}, {255, 255, 255}};
+        for (int i = 0; i < 16; i++) four[i] = gdi_quad(vga[i][0], vga[i][1], vga[i][2]);
+        for (int i = 0; i < 256; i++)
+            eight[i] = gdi_quad((BYTE)((i & 7) * 0x20), (BYTE)(((i >> 3) & 7) * 0x20),
+                                (BYTE)((i >> 6) * 0x40));
+        static const BYTE first[10][3] = {
+            {0, 0, 0},     {128, 0, 0},   {0, 128, 0},     {128, 128, 0},   {0, 0, 128},
+            {128, 0, 128}, {0, 128, 128}, {192, 192, 192}, {192, 220, 192}, {166, 202, 240}};
+        static const BYTE last[10][3] = {
+            {255, 251, 240}, {160, 160, 164}, {128, 128, 128}, {255, 0, 0},   {0, 255, 0},
+            {255, 255, 0},   {0, 0, 255},     {255, 0, 255},   {0, 255, 255}, {255, 255, 255}};
+        for (int i = 0; i < 10; i++) {
+            eight[i] = gdi_quad(first[i][0], first[i][1], first[i][2]);
+            eight[246 + i] = gdi_quad(last[i][0], last[i][1], last[i][2]);
+        }
+    }
+};
+
+const gdi_default_tables &gdi_defaults() {
+    static const gdi_default_tables tables;
+    return tables;
+}
+
+uint32_t gdi_pixel_of_quad(const RGBQUAD &q) {
+    return (uint32_t)q.rgbRed << 16 | (uint32_t)q.rgbGreen << 8 | q.rgbBlue;
+}
+
+// Reads a mask channel: where its lowest bit sits and how many bits it has.
+void gdi_mask_shape(uint32_t mask, int *shift, int *bits) {
+    *shift = 0;
+    *bits = 0;
+    if (!mask) return;
+    while (!(mask >> *shift & 1)) (*shift)++;
+    while (*shift + *bits < 32 && (mask >> (*shift + *bits) & 1)) (*bits)++;
+}
+
+// Scales a channel value of `bits` bits to 8 bits, repeating the high bits into the low.
+uint32_t gdi_channel_to_8(uint32_t value, int bits) {
+    if (bits <= 0) return 0;
+    if (bits >= 8) return value >> (bits - 8);
+    uint32_t out = value << (8 - bits);
+    for (int filled = bits; filled < 8; filled += bits) out |= out >> bits;
+    return out & 0xFF;
+}
+
+uint32_t gdi_masked_to_pixel(const gdi_dib_format *f, uint32_t value) {
+    uint32_t out = 0;
+    for (int c = 0; c < 3; c++) {
+        int shift, bits;
+        gdi_mask_shape(f->masks[c], &shift, &bits);
+        out |= gdi_channel_to_8((value & f->masks[c]) >> shift, bits) << (16 - 8 * c);
+    }
+    return out;
+}
+
+uint32_t gdi_pixel_to_masked(const gdi_dib_format *f, uint32_t pixel) {
+    uint32_t out = 0;
+    for (int c = 0; c < 3; c++) {
+        int shift, bits;
+        gdi_mask_shape(f->masks[c], &shift, &bits);
+        uint32_t channel = pixel >> (16 - 8 * c) & 0xFF;
+        uint32_t scaled = bits >= 8 ? channel << (bits - 8) : channel >> (8 - bits);
+        out |= (scaled << shift) & f->masks[c];
+    }
+    return out;
+}
+
+// The colour table entry nearest to `pixel` (squared RGB distance, lowest index on ties).
+int gdi_nearest_colour(const gdi_dib_format *f, uint32_t pixel) {
+    int best = 0;
+    int64_t best_distance = INT64_MAX;
+    for (int i = 0; i < f->colour_count; i++) {
+        int64_t distance = 0;
+        for (int shift = 0; shift <= 16; shift += 8) {
+            int d = (int)(pixel >> shift & 0xFF) - (int)(f->colours[i] >> shift & 0xFF);
+            distance += d * d;
+        }
+        if (distance < best_distance) {
+            best_distance = distance;
+            best = i;
+        }
+    }
+    return best;
+}
+
+bool gdi_dib_set_masks(gdi_dib_format *f, DWORD compression, const uint8_t *mask_bytes) {
+    if (compression == bi_bitfields) {
+        if (f->bit_count != 16 && f->bit_count != 32) return false;
+        memcpy(f->masks, mask_bytes, sizeof(f->masks));
+        return f->masks[0] && f->masks[1] && f->masks[2];
+    }
+    if (compression != BI_RGB) return false;
+    if (f->bit_count == 16) { // 5-5-5
+        f->masks[0] = 0x7C00;
+        f->masks[1] = 0x03E0;
+        f->masks[2] = 0x001F;
+    } else {
+        f->masks[0] = 0xFF0000;
+        f->masks[1] = 0x00FF00;
+        f->masks[2] = 0x0000FF;
+    }
+    return true;
+}
+
+bool gdi_valid_depth(int bit_count) {
+    return bit_count == 1 || bit_count == 4 || bit_count == 8 || bit_count == 16 ||
+           bit_count == 24 || bit_count == 32;
+}
+
+} // namespace
+
+const RGBQUAD *gdi_dib_default_colours(int bit_count) {
+    const gdi_default_tables &t = gdi_defaults();
+    return bit_count == 1 ? t.one : bit_count == 4 ? t.four : bit_count == 8 ? t.eight : nullptr;
+}
+
+size_t gdi_dib_stride(int width, int bit_count) {
+    return (((size_t)width * bit_count + 31) / 32) * 4;
+}
+
+bool gdi_dib_read_format(const BITMAPINFO *info, UINT usage, const gdi_palette *palette,
+                         gdi_dib_format *f) {
+    const BITMAPINFOHEADER *h = &info->bmiHeader;
+    const uint8_t *table = reinterpret_cast<const uint8_t *>(info) + h->biSize;
+    DWORD compression = BI_RGB, used = 0;
+    *f = gdi_dib_format{};
+    if (h->biSize == sizeof(BITMAPCOREHEADER)) {
+        const BITMAPCOREHEADER *c = reinterpret_cast<const BITMAPCOREHEADER *>(info);
+        f->core = true;
+        f->width = c->bcWidth;
+        f->height = c->bcHeight;
+        f->bit_count = c->bcBitCount;
+    } else if (h->biSize >= sizeof(BITMAPINFOHEADER)) {
+        if (h->biWidth <= 0 || h->biHeight == 0 || h->biHeight == INT32_MIN) return false;
+        f->width = h->biWidth;
+        f->height = h->biHeight < 0 ? -h->biHeight : h->biHeight;
+        f->top_down = h->biHeight < 0;
+        f->bit_count = h->biBitCount;
+        compression = h->biCompression;
+        used = h->biClrUsed;
+        // Masks follow a 40-byte header; larger headers carry them inside.
+        if (compression == bi_bitfields && h->biSize == sizeof(BITMAPINFOHEADER)) table += 12;
+    } else {
+        return false;
+    }
+    if (!gdi_valid_depth(f->bit_count) || f->width <= 0 || f->height <= 0) return false;
+    const uint8_t *masks = reinterpret_cast<const uint8_t *>(info) + sizeof(BITMAPINFOHEADER);
+    if (f->bit_count > 8 && !gdi_dib_set_masks(f, compression, masks)) return false;
+    if (f->bit_count <= 8 && compression != BI_RGB) return false; // no RLE
+    f->stride = gdi_dib_stride(f->width, f->bit_count);
+    if (f->bit_count > 8) return true;
+    int full = 1 << f->bit_count;
+    f->colour_count = used && (int)used < full ? (int)used : full;
+    for (int i = 0; i < f->colour_count; i++) {
+        if (usage == DIB_PAL_COLORS) {
+            WORD index;
+            memcpy(&index, table + 2 * i, sizeof(index));
+            const PALETTEENTRY *e =
+                palette && index < palette->count ? &palette->entries[index] : nullptr;
+            f->colours[i] = e ? (uint32_t)e->peRed << 16 | e->peGreen << 8 | e->peBlue : 0;
+        } else {
+            const uint8_t *entry = table + (f->core ? 3 : 4) * i; // blue, green, red
+            f->colours[i] = (uint32_t)entry[2] << 16 | entry[1] << 8 | entry[0];
+        }
+    }
+    return true;
+}
+
+bool gdi_dib_output_format(const BITMAPINFOHEADER *h, gdi_dib_format *f) {
+    *f = gdi_dib_format{};
+    f->width = h->biWidth;
+    f->height = h->biHeight < 0 ? -h->biHeight : h->biHeight;
+    f->top_down = h->biHeight < 0;
+    f->bit_count = h->biBitCount;
+    if (f->width <= 0 || f->height <= 0 || !gdi_valid_depth(f->bit_count)) return false;
+    const uint8_t *masks = reinterpret_cast<const uint8_t *>(h) + sizeof(BITMAPINFOHEADER);
+    if (f->bit_count > 8 && !gdi_dib_set_masks(f, h->biCompression, masks)) return false;
+    if (f->bit_count <= 8 && h->biCompression != BI_RGB) return false;
+    f->stride = gdi_dib_stride(f->width, f->bit_count);
+    if (const RGBQUAD *table = gdi_dib_default_colours(f->bit_count)) {
+        f->colour_count = 1 << f->bit_count;
+        for (int i = 0; i < f->colour_count; i++) f->colours[i] = gdi_pixel_of_quad(table[i]);
+    }
+    return true;
+}
+
+void gdi_dib_row_to_pixels(const gdi_dib_format *f, const uint8_t *row, int first, int count,
+                           uint32_t *out) {
+    switch (f->bit_count) {
+    case 24:
+        for (int i = 0; i < count; i++) {
+            const uint8_t *p = row + 3 * (first + i); // blue, green, red
+            out[i] = (uint32_t)p[2] << 16 | p[1] << 8 | p[0];
+        }
+        return;
+    case 32:
+        for (int i = 0; i < count; i++) {
+            uint32_t value;
+            memcpy(&value, row + 4 * (first + i), sizeof(value));
+            out[i] = f->masks[0] == 0xFF0000 && f->masks[1] == 0xFF00 && f->masks[2] == 0xFF
+                         ? value & 0x00FFFFFFu
+                         : gdi_masked_to_pixel(f, value);
+        }
+        return;
+    case 16:
+        for (int i = 0; i < count; i++) {
+            const uint8_t *p = row + 2 * (first + i);
+            out[i] = gdi_masked_to_pixel(f, (uint32_t)p[0] | p[1] << 8);
+        }
+        return;
+    default: { // 1, 4 or 8 bits: indices into the colour table, leftmost pixel highest
+        int per_byte = 8 / f->bit_count, mask = (1 << f->bit_count) - 1;
+        for (int i = 0; i < count; i++) {
+            int x = first + i;
+            int index = row[x / per_byte] >> (8 - f->bit_count * (x % per_byte + 1)) & mask;
+            out[i] = index < f->colour_count ? f->colours[index] : 0;
+        }
+        return;
+    }
+    }
+}
+
+void gdi_dib_row_from_pixels(const gdi_dib_format *f, const uint32_t *pixels, int count,
+                             uint8_t *row) {
+    memset(row, 0, f->stride);
+    int last_pixel = -1, last_index = 0; // runs of one colour look up the table once
+    for (int x = 0; x < count; x++) {
+        uint32_t p = pixels[x] & 0x00FFFFFFu;
+        switch (f->bit_count) {
+        case 1:
+        case 4:
+        case 8: {
+            if ((int)p != last_pixel) last_index = gdi_nearest_colour(f, p);
+            last_pixel = (int)p;
+            int per_byte = 8 / f->bit_count;
+            row[x / per_byte] |= (uint8_t)(last_index << (8 - f->bit_count * (x % per_byte + 1)));
+            break;
+        }
+        case 16: {
+            uint32_t v = gdi_pixel_to_masked(f, p);
+            row[2 * x] = (uint8_t)v;
+            row[2 * x + 1] = (uint8_t)(v >> 8);
+            break;
+        }
+        case 24:
+            row[3 * x] = (uint8_t)p;
+            row[3 * x + 1] = (uint8_t)(p >> 8);
+            row[3 * x + 2] = (uint8_t)(p >> 16);
+            break;
+        default: {
+            uint32_t v = gdi_pixel_to_masked(f, p);
+            memcpy(row + 4 * x, &v, sizeof(v));
+            break;
+        }
+        }
+    }
+}

@@ -1,0 +1,207 @@
+// GDI internals shared by the files of gdi/: the object records behind the handles, the
+// device context, and the entry points of the three layers (operations, object selection,
+// pixel loops). Nothing outside gdi/ includes this header, except the fonts engine that
+// lives in gdi/ too.
+#ifndef ZELVAN_GDI_INTERNAL_H
+#define ZELVAN_GDI_INTERNAL_H
+
+#include "platform/posix/gdi/gdi_surface.h"
+#include "platform/win32.h"
+
+#include <stdint.h>
+
+// ---- Objects and handles (handle_table.cpp) ----
+
+enum gdi_object_type : uint8_t {
+    GDI_OBJ_NONE = 0,
+    GDI_OBJ_DC,
+    GDI_OBJ_BITMAP,
+    GDI_OBJ_PEN,
+    GDI_OBJ_BRUSH,
+    GDI_OBJ_FONT,
+    GDI_OBJ_PALETTE,
+};
+
+// The header every object record starts with. `select_count` and `delete_pending` are
+// guarded by the handle lock; the rest is fixed once the object is published.
+struct gdi_object {
+    gdi_object_type type;
+    bool stock;          // never destroyed; DeleteObject ignores it
+    bool delete_pending; // DeleteObject came while it was selected: free at the last deselect
+    int select_count;    // how many DCs hold it selected
+    HGDIOBJ handle;
+};
+
+// Publishes `object` under a new handle; returns null when the table is full.
+HGDIOBJ gdi_handle_alloc(gdi_object *object);
+// The record behind `handle` if it is live and of `type` (GDI_OBJ_NONE: any type).
+gdi_object *gdi_handle_get(HGDIOBJ handle, gdi_object_type type);
+// Swaps the selection of one DC slot: counts `next` in and `previous` out, and frees
+// `previous` if it was waiting for its last deselection. Null pointers are skipped.
+void gdi_handle_reselect(gdi_object *previous, gdi_object *next);
+// Selects `next` unless it is a bitmap already selected elsewhere; false then.
+bool gdi_handle_select_bitmap(gdi_object *previous, gdi_object *next);
+// DeleteObject: frees now, defers while selected, ignores stock objects.
+bool gdi_handle_delete(HGDIOBJ handle);
+// Unpublishes and frees a DC record (DeleteDC); its selections must be released first.
+void gdi_handle_free_dc(gdi_object *dc);
+
+// Frees the memory of any object record (objects.cpp); called with no selection left.
+void gdi_object_destroy(gdi_object *object);
+
+// ---- Object records (objects.cpp, bitmap.cpp) ----
+
+struct gdi_bitmap {
+    gdi_object header;
+    int width;
+    int height;
+    uint32_t *pixels; // width * height BGRX pixels, rows packed; null for the stock bitmap
+};
+
+struct gdi_pen {
+    gdi_object header;
+    int style; // PS_ value
+    int width; // as given to CreatePen
+    COLORREF colour;
+};
+
+enum gdi_brush_style : uint8_t { GDI_BRUSH_SOLID, GDI_BRUSH_NULL, GDI_BRUSH_HATCHED };
+
+struct gdi_brush {
+    gdi_object header;
+    gdi_brush_style style;
+    int hatch; // HS_ value for hatched brushes
+    COLORREF colour;
+};
+
+// A logical font. The fonts engine fills `engine` when it first needs the face and sets
+// `release_engine`, which DeleteObject calls before the record is freed.
+struct gdi_font {
+    gdi_object header;
+    int height;
+    int width;
+    int escapement;
+    int orientation;
+    int weight;
+    DWORD italic;
+    DWORD underline;
+    DWORD strike_out;
+    DWORD charset;
+    DWORD pitch_and_family;
+    char face[32];
+    void *engine;
+    void (*release_engine)(gdi_font *font);
+};
+
+struct gdi_palette {
+    gdi_object header;
+    int count;
+    PALETTEENTRY *entries;
+};
+
+// Creates a font object from a filled-in record (header and engine fields are ignored);
+// what CreateFontA builds on. Returns null when out of memory or handles.
+HFONT gdi_font_create(const gdi_font *description);
+
+// Stock objects (objects.cpp). The index is GetStockObject's; the 1x1 bitmap every memory
+// DC starts with has its own accessor.
+gdi_object *gdi_stock_object(int index);
+gdi_bitmap *gdi_stock_bitmap(void);
+// Makes the stock objects if they are not there yet. Every creation calls it first, so the
+// stock objects always have their handles, even when a program uses up all the others.
+void gdi_stock_init(void);
+
+// ---- Colours ----
+
+// COLORREF 0x00BBGGRR to the surface pixel 0x00RRGGBB (memory order B, G, R, X).
+inline uint32_t gdi_pixel_from_colour(COLORREF colour) {
+    return ((colour & 0xFFu) << 16) | (colour & 0xFF00u) | ((colour >> 16) & 0xFFu);
+}
+inline COLORREF gdi_colour_from_pixel(uint32_t pixel) {
+    return ((pixel & 0xFFu) << 16) | (pixel & 0xFF00u) | ((pixel >> 16) & 0xFFu);
+}
+
+// ---- The device context (dc.cpp) ----
+
+struct gdi_dc;
+struct gdi_region;
+
+// How the selected pen draws a polyline: directly onto the surface, or, for wide pens, by
+// adding its shape to `outline` (which the caller then paints with the pen colour).
+typedef void (*gdi_pen_lines_fn)(gdi_dc *dc, const POINT *points, int count, bool close,
+                                 gdi_region *outline);
+
+// A dash pattern: alternating on and off lengths in pixels, starting with a dash.
+struct gdi_dash_pattern {
+    int count;
+    int lengths[6];
+    int total; // sum of the lengths
+};
+
+// Where a dashed pen is within its pattern.
+struct gdi_dash_position {
+    int index;        // current entry of the pattern
+    int left_in_dash; // pixels left in that entry
+    bool on;          // drawing (dash) or gap
+};
+
+// The selected pen as the rasterizer uses it, worked out once by SelectObject.
+struct gdi_pen_state {
+    gdi_pen_lines_fn lines;
+    int width;        // device width in pixels; 0 for the null pen
+    bool uses_region; // wide pens: outlines are built as a region first
+    bool inside_frame;
+    uint32_t pixel;
+    const gdi_dash_pattern *dashes; // null for solid pens
+    gdi_dash_position dash;
+};
+
+struct gdi_dc {
+    gdi_object header;
+    bool is_memory;
+    gdi_surface surface; // where drawing lands; zero size draws nothing
+    uint32_t own_pixel;  // the pixel of the stock 1x1 bitmap while it is selected here
+    gdi_bitmap *bitmap;  // memory DCs only
+    gdi_pen *pen;
+    gdi_brush *brush;
+    gdi_font *font;
+    gdi_palette *palette;
+    COLORREF text_colour;
+    COLORREF bk_colour;
+    int bk_mode;
+    UINT text_align;
+    POINT position;
+    gdi_pen_state pen_state;
+};
+
+// The live DC behind `hdc`, or null.
+gdi_dc *gdi_dc_get(HDC hdc);
+
+// Recomputes `dc->pen_state` from `dc->pen` (pen.cpp).
+void gdi_pen_realize(gdi_dc *dc);
+
+// ---- Pixel loops (pixels.cpp): whole rows, already clipped by the caller ----
+
+inline uint32_t *gdi_row(const gdi_surface *s, int y) {
+    return s->pixels + (ptrdiff_t)y * s->stride;
+}
+void gdi_fill_span(const gdi_surface *s, int y, int left, int right, uint32_t pixel);
+void gdi_fill_rect(const gdi_surface *s, const RECT *r, uint32_t pixel);
+void gdi_invert_rect(const gdi_surface *s, const RECT *r);
+// One row of an 8x8 pattern: bit 0x80 is x mod 8 == 0.
+void gdi_pattern_span(const gdi_surface *s, int y, int left, int right, uint8_t bits, uint32_t fg,
+                      uint32_t bg);
+void gdi_copy_rect(const gdi_surface *dst, int dst_x, int dst_y, const gdi_surface *src, int src_x,
+                   int src_y, int width, int height);
+
+// Intersects `r` with the surface; false when nothing is left.
+bool gdi_clip_rect(const gdi_surface *s, RECT *r);
+
+// ---- Brushes (hatch.cpp) ----
+
+// Paints [left, right) of row y (clipped here) with `brush` as selected in `dc`.
+void gdi_brush_span(const gdi_dc *dc, const gdi_brush *brush, int y, int left, int right);
+// Paints a rectangle (clipped here) with `brush`.
+void gdi_brush_rect(const gdi_dc *dc, const gdi_brush *brush, RECT r);
+
+#endif

@@ -1,0 +1,239 @@
+// One-pixel lines, solid and dashed: Win32's Bresenham variant, clipped analytically so
+// that a line of any length costs only the pixels that land on the surface.
+#include "platform/posix/gdi/gdi_raster.h"
+
+#include <algorithm>
+#include <stdlib.h>
+
+namespace {
+
+// Win32 coordinates are meant to stay within 27 bits. Points beyond 2^28 are scaled down by
+// 8 before a sloped line is set up, which keeps every error term inside 64 bits.
+POINT gdi_crop_point(POINT p) {
+    const LONG far_out = 0x10000000;
+    if (p.x >= far_out || p.x <= -far_out || p.y >= far_out || p.y <= -far_out) {
+        p.x /= 8;
+        p.y /= 8;
+    }
+    return p;
+}
+
+// A sloped line in major/minor axis terms. Pixel k (0 <= k < d_major; the end point is
+// excluded) sits k steps along the major axis and n(k) steps along the minor one.
+struct gdi_bresenham {
+    bool x_major;
+    int64_t major0, minor0;   // the start point
+    int major_inc, minor_inc; // +1 or -1
+    int64_t d_major, d_minor; // absolute extents, d_major > 0
+    int bias;
+};
+
+// Win32's tie-breaking: numbering the octants 1..8 clockwise from the +x axis (y pointing
+// down), octants 3, 5, 6 and 8 round their midpoint decisions the other way (bias 1).
+int gdi_line_bias(int64_t dx, int64_t dy) {
+    bool x_major = llabs(dx) > llabs(dy);             // a 45-degree line counts as y-major
+    if (dy > 0) return (dx <= 0 && !x_major) ? 1 : 0; // octant 3
+    if (dx < 0) return 1;                             // octants 5 and 6
+    return x_major ? 1 : 0;                           // octant 8 (7 has none)
+}
+
+gdi_bresenham gdi_line_setup(POINT p, POINT q) {
+    int64_t dx = (int64_t)q.x - p.x, dy = (int64_t)q.y - p.y;
+    gdi_bresenham b;
+    b.x_major = llabs(dx) > llabs(dy);
+    b.bias = gdi_line_bias(dx, dy);
+    b.major0 = b.x_major ? p.x : p.y;
+    b.minor0 = b.x_major ? p.y : p.x;
+    b.d_major = llabs(b.x_major ? dx : dy);
+    b.d_minor = llabs(b.x_major ? dy : dx);
+    b.major_inc = (b.x_major ? dx : dy) < 0 ? -1 : 1;
+    b.minor_inc = (b.x_major ? dy : dx) < 0 ? -1 : 1;
+    return b;
+}
+
+// n(k) = ceil((2 k d_minor + bias - d_major) / (2 d_major)): how many minor steps the
+// midpoint rule has taken by pixel k.
+int64_t gdi_line_minor_steps(const gdi_bresenham &b, int64_t k) {
+    int64_t a = 2 * k * b.d_minor + b.bias - b.d_major;
+    return a <= 0 ? 0 : (a + 2 * b.d_major - 1) / (2 * b.d_major);
+}
+
+// The pixel indices [first, last] that fall in [lo, hi] along an axis moving by `inc` per
+// index from `origin`, given as offsets: origin + inc * offset in [lo, hi].
+void gdi_axis_range(int64_t origin, int inc, int64_t lo, int64_t hi, int64_t *first,
+                    int64_t *last) {
+    *first = inc > 0 ? lo - origin : origin - hi;
+    *last = inc > 0 ? hi - origin : origin - lo;
+}
+
+// Clips a sloped line to the surface: the pixel index range [*k0, *k1]; false if empty.
+bool gdi_line_clip(const gdi_bresenham &b, const gdi_surface *s, int64_t *k0, int64_t *k1) {
+    int64_t major_hi = (b.x_major ? s->width : s->height) - 1;
+    int64_t minor_hi = (b.x_major ? s->height : s->width) - 1;
+    int64_t first, last, n_lo, n_hi;
+    gdi_axis_range(b.major0, b.major_inc, 0, major_hi, &first, &last);
+    *k0 = std::max<int64_t>(first, 0);
+    *k1 = std::min<int64_t>(last, b.d_major - 1);
+    gdi_axis_range(b.minor0, b.minor_inc, 0, minor_hi, &n_lo, &n_hi);
+    if (n_hi < 0) return false;
+    // The first pixel with n(k) >= n_lo and the last with n(k) <= n_hi (n is monotonic).
+    if (n_lo >= 1)
+        *k0 =
+            std::max(*k0, (2 * b.d_major * (n_lo - 1) + b.d_major - b.bias) / (2 * b.d_minor) + 1);
+    *k1 = std::min(*k1, (2 * b.d_major * n_hi + b.d_major - b.bias) / (2 * b.d_minor));
+    return *k0 <= *k1;
+}
+
+// Walks pixels k0..k1 of a sloped line, calling plot(pointer) for each; plot is inlined.
+template <typename Plot>
+void gdi_line_walk(const gdi_bresenham &b, const gdi_surface *s, int64_t k0, int64_t k1,
+                   Plot plot) {
+    int64_t n = gdi_line_minor_steps(b, k0);
+    int64_t major = b.major0 + k0 * b.major_inc, minor = b.minor0 + n * b.minor_inc;
+    int64_t err = 2 * b.d_minor - b.d_major + 2 * k0 * b.d_minor - 2 * n * b.d_major;
+    int64_t x = b.x_major ? major : minor, y = b.x_major ? minor : major;
+    ptrdiff_t x_step = b.x_major ? b.major_inc : b.minor_inc;
+    ptrdiff_t y_step = (ptrdiff_t)(b.x_major ? b.minor_inc : b.major_inc) * s->stride;
+    ptrdiff_t major_step = b.x_major ? x_step : y_step;
+    ptrdiff_t minor_step = b.x_major ? y_step : x_step;
+    uint32_t *p = gdi_row(s, (int)y) + x;
+    for (int64_t k = k0; k <= k1; k++) {
+        plot(p);
+        if (err + b.bias > 0) {
+            p += minor_step;
+            err += 2 * b.d_minor - 2 * b.d_major;
+        } else {
+            err += 2 * b.d_minor;
+        }
+        p += major_step;
+    }
+}
+
+// Pixels of an axis-aligned line from `start` towards `end` (excluded), as the range of
+// coordinates [lo, hi] along its axis.
+void gdi_axis_line_range(int64_t start, int64_t end, int64_t *lo, int64_t *hi) {
+    // Going forwards the run is [start, end); going backwards it is (end, start].
+    *lo = start <= end ? start : end + 1;
+    *hi = start <= end ? end - 1 : start;
+}
+
+// An axis-aligned solid line: one clipped span of a row or a column.
+void gdi_solid_axis_line(gdi_dc *dc, POINT p, POINT q) {
+    const gdi_surface *s = &dc->surface;
+    bool horizontal = p.y == q.y;
+    int64_t lo, hi;
+    gdi_axis_line_range(horizontal ? p.x : p.y, horizontal ? q.x : q.y, &lo, &hi);
+    int64_t across = horizontal ? p.y : p.x;
+    if (across < 0 || across >= (horizontal ? s->height : s->width)) return;
+    lo = std::max<int64_t>(lo, 0);
+    hi = std::min<int64_t>(hi, (horizontal ? s->width : s->height) - 1);
+    if (lo > hi) return;
+    RECT r = horizontal ? RECT{(LONG)lo, (LONG)across, (LONG)hi + 1, (LONG)across + 1}
+                        : RECT{(LONG)across, (LONG)lo, (LONG)across + 1, (LONG)hi + 1};
+    gdi_fill_rect(s, &r, dc->pen_state.pixel);
+}
+
+void gdi_solid_line(gdi_dc *dc, POINT p, POINT q) {
+    if (p.y == q.y || p.x == q.x) {
+        gdi_solid_axis_line(dc, p, q);
+        return;
+    }
+    p = gdi_crop_point(p);
+    q = gdi_crop_point(q);
+    if (p.y == q.y || p.x == q.x) { // cropping can flatten a far-out line
+        gdi_solid_axis_line(dc, p, q);
+        return;
+    }
+    uint32_t pixel = dc->pen_state.pixel;
+    gdi_bresenham b = gdi_line_setup(p, q);
+    int64_t k0, k1;
+    if (!gdi_line_clip(b, &dc->surface, &k0, &k1)) return;
+    gdi_line_walk(b, &dc->surface, k0, k1, [pixel](uint32_t *at) { *at = pixel; });
+}
+
+// A dashed run along one axis: pixels start, start + inc, ... (count of them), of which
+// [first, last] are on the surface; `at(i)` is the address of pixel i.
+template <typename Address>
+void gdi_dashed_run(gdi_dc *dc, int64_t count, int64_t first, int64_t last, Address at) {
+    gdi_pen_state *pen = &dc->pen_state;
+    gdi_dash_position start = pen->dash;
+    uint32_t gap;
+    bool draw_gaps = gdi_gap_pixel(dc, &gap);
+    if (first <= last) {
+        gdi_dash_skip(pen, (uint64_t)first);
+        for (int64_t i = first; i <= last;) {
+            int64_t run = std::min<int64_t>(pen->dash.left_in_dash, last - i + 1);
+            if (pen->dash.on || draw_gaps) {
+                uint32_t pixel = pen->dash.on ? pen->pixel : gap;
+                for (int64_t j = 0; j < run; j++) *at(i + j) = pixel;
+            }
+            gdi_dash_skip(pen, (uint64_t)run);
+            i += run;
+        }
+    }
+    pen->dash = start;
+    gdi_dash_skip(pen, (uint64_t)count);
+}
+
+void gdi_dashed_axis_line(gdi_dc *dc, POINT p, POINT q) {
+    const gdi_surface *s = &dc->surface;
+    bool horizontal = p.y == q.y;
+    int64_t from = horizontal ? p.x : p.y, to = horizontal ? q.x : q.y;
+    int64_t across = horizontal ? p.y : p.x;
+    int inc = from <= to ? 1 : -1;
+    int64_t count = llabs(to - from);
+    int64_t limit = (horizontal ? s->width : s->height) - 1;
+    int64_t first = 0, last = -1;
+    if (across >= 0 && across < (horizontal ? s->height : s->width)) {
+        gdi_axis_range(from, inc, 0, limit, &first, &last);
+        first = std::max<int64_t>(first, 0);
+        last = std::min<int64_t>(last, count - 1);
+    }
+    if (horizontal)
+        gdi_dashed_run(dc, count, first, last,
+                       [&](int64_t i) { return gdi_row(s, (int)across) + (from + inc * i); });
+    else
+        gdi_dashed_run(dc, count, first, last,
+                       [&](int64_t i) { return gdi_row(s, (int)(from + inc * i)) + across; });
+}
+
+void gdi_dashed_line(gdi_dc *dc, POINT p, POINT q) {
+    if (p.y != q.y && p.x != q.x) {
+        p = gdi_crop_point(p);
+        q = gdi_crop_point(q);
+    }
+    if (p.y == q.y || p.x == q.x) {
+        gdi_dashed_axis_line(dc, p, q);
+        return;
+    }
+    gdi_pen_state *pen = &dc->pen_state;
+    gdi_bresenham b = gdi_line_setup(p, q);
+    gdi_dash_position start = pen->dash;
+    int64_t k0, k1;
+    uint32_t gap;
+    bool draw_gaps = gdi_gap_pixel(dc, &gap);
+    if (gdi_line_clip(b, &dc->surface, &k0, &k1)) {
+        gdi_dash_skip(pen, (uint64_t)k0);
+        gdi_line_walk(b, &dc->surface, k0, k1, [&](uint32_t *at) {
+            if (pen->dash.on || draw_gaps) *at = pen->dash.on ? pen->pixel : gap;
+            if (--pen->dash.left_in_dash == 0) {
+                pen->dash.left_in_dash = 1;
+                gdi_dash_skip(pen, 1);
+            }
+        });
+    }
+    pen->dash = start;
+    gdi_dash_skip(pen, (uint64_t)b.d_major);
+}
+
+} // namespace
+
+void gdi_solid_lines(gdi_dc *dc, const POINT *points, int count, bool close, gdi_region *) {
+    for (int i = 0; i + 1 < count; i++) gdi_solid_line(dc, points[i], points[i + 1]);
+    if (close) gdi_solid_line(dc, points[count - 1], points[0]);
+}
+
+void gdi_dashed_lines(gdi_dc *dc, const POINT *points, int count, bool close, gdi_region *) {
+    for (int i = 0; i + 1 < count; i++) gdi_dashed_line(dc, points[i], points[i + 1]);
+    if (close) gdi_dashed_line(dc, points[count - 1], points[0]);
+}

@@ -1,0 +1,74 @@
+// LineTo and Rectangle, and the box rules that all closed shapes share.
+#include "platform/posix/gdi/gdi_raster.h"
+
+#include <utility>
+
+bool gdi_pen_box(const gdi_dc *dc, int left, int top, int right, int bottom, gdi_box *box) {
+    *box = gdi_box{left, top, right, bottom};
+    if (box->left > box->right) std::swap(box->left, box->right);
+    if (box->top > box->bottom) std::swap(box->top, box->bottom);
+    // A box with no width or no height draws nothing at all, not even a pen dot.
+    if (box->left == box->right || box->top == box->bottom) return false;
+    if (dc->pen_state.inside_frame) {
+        // An inside-frame pen keeps its whole width inside the box.
+        int width = dc->pen_state.width;
+        box->left += width / 2;
+        box->top += width / 2;
+        box->right -= (width - 1) / 2;
+        box->bottom -= (width - 1) / 2;
+    }
+    return true;
+}
+
+// Draws from the current position up to, not including, (x, y), which becomes the new
+// current position.
+BOOL WINAPI LineTo(HDC hdc, int x, int y) {
+    gdi_dc *dc = gdi_dc_get(hdc);
+    if (!dc) return FALSE;
+    POINT points[2] = {dc->position, POINT{x, y}};
+    gdi_stroke(dc, points, 2, false);
+    dc->position = points[1];
+    return TRUE;
+}
+
+namespace {
+
+// Clamps a 64-bit coordinate into the range a POINT holds; far-out corners only need to
+// stay far out.
+LONG gdi_clamp_coord(int64_t value) {
+    return (LONG)(value < INT32_MIN ? INT32_MIN : value > INT32_MAX ? INT32_MAX : value);
+}
+
+} // namespace
+
+// Outlines [left, right) x [top, bottom) with the pen and fills the inside with the brush:
+// the outline runs through the last column and row of the box, which the fill leaves out.
+BOOL WINAPI Rectangle(HDC hdc, int left, int top, int right, int bottom) {
+    gdi_dc *dc = gdi_dc_get(hdc);
+    if (!dc) return FALSE;
+    gdi_box box;
+    if (!gdi_pen_box(dc, left, top, right, bottom, &box)) return TRUE;
+    box.right--; // the pen runs along the last column and row inside the box
+    box.bottom--;
+    LONG l = gdi_clamp_coord(box.left), t = gdi_clamp_coord(box.top);
+    LONG r = gdi_clamp_coord(box.right), b = gdi_clamp_coord(box.bottom);
+    // Counter-clockwise from the top-right corner, the default arc direction.
+    POINT corners[4] = {{r, t}, {l, t}, {l, b}, {r, b}};
+    int width = dc->pen_state.width;
+    gdi_box inside = box;
+    if (dc->pen_state.uses_region) {
+        // Wide pens: the fill covers the whole box, then the outline is painted over it.
+        gdi_brush_rect(dc, dc->brush, RECT{l, t, r, b});
+        gdi_stroke(dc, corners, 4, true);
+        return TRUE;
+    }
+    gdi_stroke(dc, corners, 4, true);
+    inside.left += (width + 1) / 2; // a thin pen takes one pixel on each side, a null pen
+    inside.top += (width + 1) / 2;  // none (so the fill is one pixel smaller than the box)
+    inside.right -= width / 2;
+    inside.bottom -= width / 2;
+    gdi_brush_rect(dc, dc->brush,
+                   RECT{gdi_clamp_coord(inside.left), gdi_clamp_coord(inside.top),
+                        gdi_clamp_coord(inside.right), gdi_clamp_coord(inside.bottom)});
+    return TRUE;
+}
