@@ -106,10 +106,12 @@ void refresh_tick(window_record *r) {
 void paint_window(window_record *r) {
     PAINTSTRUCT paint;
     HDC dc = BeginPaint(r->hwnd, &paint);
-    int view = r->view_buffer.load();
-    r->buffer_dirty[view] = 0;
+    r->buffer_dirty[r->view_buffer.load()] = 0;
     if (dc) {
         EnterCriticalSection(&r->lock);
+        // Read again under the lock: switching double buffering off meanwhile may have
+        // deleted the buffer that was on view when the flag was cleared.
+        int view = r->view_buffer.load();
         HPALETTE old_palette = SelectPalette(dc, r->palette, FALSE);
         HGDIOBJ old_bitmap = SelectObject(r->memory_dc, r->buffer_bitmap[view ? 1 : 0]);
         if (r->client_rect.right - r->client_rect.left > 0)

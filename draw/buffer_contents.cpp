@@ -1,0 +1,65 @@
+// Clearing buffers and copying the draw buffer into the view buffer.
+#include "draw/draw_call.h"
+
+namespace {
+
+int clear_buffer(int handle, buffer_role role) {
+    window_ref window(handle);
+    if (!window.ok()) return ZV_ERR_BAD_WINDOW;
+    window_record *r = window.record;
+    selected_buffer buffer(r, role, true);
+    // buffer_rect is one pixel wider and taller than the buffer: FillRect leaves out the
+    // right and bottom edges.
+    return platform_result(FillRect(buffer.dc, &r->buffer_rect, r->background_brush));
+}
+
+// Blits the draw buffer into the view buffer through `scratch_dc`. With the lock held.
+BOOL copy_draw_to_view(window_record *r, HDC scratch_dc) {
+    int draw = r->draw_buffer.load();
+    int view = r->view_buffer.load();
+    // The indices may have been flipped since the caller looked: nothing to copy then.
+    if (draw == view) return TRUE;
+    // Marked whether or not the copy succeeds, like every other buffer change.
+    r->buffer_dirty[view] = 1;
+    HBITMAP source = r->buffer_bitmap[draw];
+    HBITMAP target = r->buffer_bitmap[view];
+    if (!scratch_dc || !source || !target) return FALSE;
+    HGDIOBJ memory_previous = SelectObject(r->memory_dc, source);
+    HGDIOBJ scratch_previous = SelectObject(scratch_dc, target);
+    BOOL copied = FALSE;
+    if (memory_previous && scratch_previous)
+        copied = BitBlt(scratch_dc, 0, 0, r->width, r->height, r->memory_dc, 0, 0, SRCCOPY);
+    if (scratch_previous) SelectObject(scratch_dc, scratch_previous);
+    if (memory_previous) SelectObject(r->memory_dc, memory_previous);
+    return copied;
+}
+
+} // namespace
+
+extern "C" {
+
+ZVEXPORT int ZVAPI ZVClearDrawBuffer(int handle) {
+    return clear_buffer(handle, buffer_role::draw);
+}
+
+ZVEXPORT int ZVAPI ZVClearViewBuffer(int handle) {
+    return clear_buffer(handle, buffer_role::view);
+}
+
+ZVEXPORT int ZVAPI ZVCopyDrawBufferToView(int handle) {
+    window_ref window(handle);
+    if (!window.ok()) return ZV_ERR_BAD_WINDOW;
+    window_record *r = window.record;
+    // Always so while single-buffered: there is nothing to copy.
+    if (r->draw_buffer.load() == r->view_buffer.load()) return ZV_OK;
+    HDC screen_dc = GetDC(r->hwnd);
+    HDC scratch_dc = CreateCompatibleDC(screen_dc);
+    ReleaseDC(r->hwnd, screen_dc);
+    EnterCriticalSection(&r->lock);
+    BOOL copied = copy_draw_to_view(r, scratch_dc);
+    LeaveCriticalSection(&r->lock);
+    if (scratch_dc) DeleteDC(scratch_dc);
+    return platform_result(copied);
+}
+
+} // extern "C"

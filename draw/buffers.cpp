@@ -1,0 +1,87 @@
+// Single and double buffering: which buffers exist, which one is drawn and which one shown.
+#include "core/window_table.h"
+#include "zelvan.h"
+
+namespace {
+
+// Makes the missing buffer of a single-buffered window. With the window lock held.
+void add_second_buffer(window_record *r, HDC screen_dc) {
+    int missing = r->buffer_bitmap[0] ? 1 : 0;
+    // Not cleared: a new buffer holds whatever the platform gives it until drawn on.
+    r->buffer_bitmap[missing] = CreateCompatibleBitmap(screen_dc, r->width, r->height);
+    // A buffer the platform could not make leaves the window single-buffered, so the
+    // switches keep acting on the one buffer there is and nothing ever selects a missing
+    // one; a later call to switch on tries again.
+    bool both = r->buffer_bitmap[0] && r->buffer_bitmap[1];
+    r->double_buffered = both ? 1 : 0;
+}
+
+// Keeps the draw buffer as the only one, on view, and deletes the other. With the lock held.
+void drop_second_buffer(window_record *r) {
+    int kept = r->draw_buffer.load();
+    r->view_buffer = kept;
+    HBITMAP &other = r->buffer_bitmap[1 - kept];
+    if (other) DeleteObject(other);
+    other = nullptr;
+    r->double_buffered = 0;
+}
+
+} // namespace
+
+extern "C" {
+
+ZVEXPORT int ZVAPI ZVSetDoubleBuffer(int handle, int on) {
+    window_ref window(handle);
+    if (!window.ok()) return ZV_ERR_BAD_WINDOW;
+    window_record *r = window.record;
+    int wanted = on ? 1 : 0;
+    if (wanted == r->double_buffered.load()) return wanted;
+    // The screen DC is fetched outside the window lock: nothing that might wait for the GUI
+    // thread runs while the lock is held.
+    HDC screen_dc = wanted ? GetDC(r->hwnd) : nullptr;
+    EnterCriticalSection(&r->lock);
+    // Checked again under the lock, in case another thread switched meanwhile.
+    if (wanted != r->double_buffered.load()) {
+        if (wanted)
+            add_second_buffer(r, screen_dc);
+        else
+            drop_second_buffer(r);
+    }
+    LeaveCriticalSection(&r->lock);
+    if (screen_dc) ReleaseDC(r->hwnd, screen_dc);
+    // The setting asked for, also when the platform could not make the second buffer.
+    return wanted;
+}
+
+ZVEXPORT int ZVAPI ZVSwitchDrawBuffer(int handle) {
+    window_ref window(handle);
+    if (!window.ok()) return ZV_ERR_BAD_WINDOW;
+    if (window->double_buffered.load()) window->draw_buffer = 1 - window->draw_buffer.load();
+    return window->draw_buffer.load();
+}
+
+ZVEXPORT int ZVAPI ZVSwitchViewBuffer(int handle) {
+    window_ref window(handle);
+    if (!window.ok()) return ZV_ERR_BAD_WINDOW;
+    window_record *r = window.record;
+    if (r->double_buffered.load()) {
+        int view = 1 - r->view_buffer.load();
+        r->view_buffer = view;
+        // The full repaint asked for below shows it, so it no longer counts as changed.
+        r->buffer_dirty[view] = 0;
+        InvalidateRect(r->hwnd, nullptr, TRUE);
+    }
+    return r->view_buffer.load();
+}
+
+ZVEXPORT int ZVAPI ZVGetDrawBuffer(int handle) {
+    window_ref window(handle);
+    return window.ok() ? window->draw_buffer.load() : ZV_ERR_BAD_WINDOW;
+}
+
+ZVEXPORT int ZVAPI ZVGetViewBuffer(int handle) {
+    window_ref window(handle);
+    return window.ok() ? window->view_buffer.load() : ZV_ERR_BAD_WINDOW;
+}
+
+} // extern "C"

@@ -1,0 +1,71 @@
+// Pens and fill brushes: the attribute tables and the rebuild of the selected objects.
+#include "draw/pen_and_brush.h"
+
+namespace {
+
+// Puts `made` in place of `current` in the memory DC. The replaced object is deleted only
+// once its successor is selected, so nothing selected is ever deleted; stock objects are
+// left alone by DeleteObject. Returns false, changing nothing, when `made` is unusable.
+template <typename Handle> bool replace_selected(HDC dc, Handle &current, Handle made) {
+    if (!made) return false;
+    if (!SelectObject(dc, made)) {
+        DeleteObject(made);
+        return false;
+    }
+    DeleteObject(current);
+    current = made;
+    return true;
+}
+
+} // namespace
+
+int pen_style_for_line_style(int line_style) {
+    switch (line_style) {
+    case 1:
+        return PS_DASH;
+    case 2:
+        return PS_DASHDOT; // style 2 is dash-dot: PS_DOT is never used
+    case 3:
+        return PS_DASHDOTDOT;
+    case 4:
+        return PS_NULL;
+    default:
+        return PS_SOLID;
+    }
+}
+
+int hatch_for_fill_style(int fill_style) {
+    switch (fill_style) {
+    case 1:
+        return HS_BDIAGONAL;
+    case 2:
+        return HS_FDIAGONAL;
+    case 3:
+        return HS_DIAGCROSS;
+    case 4:
+        return HS_HORIZONTAL;
+    case 5:
+        return HS_VERTICAL;
+    default:
+        return -1; // HS_CROSS is never used
+    }
+}
+
+void rebuild_pen(window_record *r) {
+    int style = r->pen_style;
+    // Dashed pens are cosmetic, one pixel wide; the width asked for is kept in the record for
+    // when the style turns solid again.
+    int width = (style == PS_SOLID || style == PS_NULL) ? r->line_width : 1;
+    HPEN made = CreatePen(style, width, r->foreground_colour);
+    // A pen the platform cannot make leaves the previous one in use until a later setter
+    // succeeds; the setters still report ZV_OK.
+    r->pen_outdated = !replace_selected(r->memory_dc, r->pen, made);
+}
+
+void rebuild_fill_brush(window_record *r) {
+    COLORREF colour = r->fill_colour;
+    HBRUSH made =
+        r->hatch_style == -1 ? CreateSolidBrush(colour) : CreateHatchBrush(r->hatch_style, colour);
+    // As with pens: on failure the previous brush keeps filling until a later setter succeeds.
+    r->brush_outdated = !replace_selected(r->memory_dc, r->fill_brush, made);
+}

@@ -1,0 +1,82 @@
+// Pixels, points, lines and the current position.
+#include "core/result_codes.h"
+#include "draw/draw_call.h"
+
+namespace {
+
+// What the pixel calls give for a bad window: not a colour, not CLR_INVALID, not a code.
+const ZVCOLOUR k_bad_colour = ZV_BAD_COLOUR;
+const int k_bad_colour_code = static_cast<int>(ZV_BAD_COLOUR);
+
+} // namespace
+
+extern "C" {
+
+ZVEXPORT ZVCOLOUR ZVAPI ZVSetPixel(int handle, int x, int y, ZVCOLOUR colour) {
+    return draw_call(handle, k_bad_colour, true, [=](window_record *, HDC dc) {
+        // The colour actually set, or CLR_INVALID (-1) when the point is outside.
+        return static_cast<ZVCOLOUR>(SetPixel(dc, x, y, colour_bits(colour)));
+    });
+}
+
+ZVEXPORT int ZVAPI ZVSetPixelFast(int handle, int x, int y, ZVCOLOUR colour) {
+    return draw_call(handle, k_bad_colour_code, true, [=](window_record *, HDC dc) {
+        return platform_result(SetPixelV(dc, x, y, colour_bits(colour)));
+    });
+}
+
+ZVEXPORT ZVCOLOUR ZVAPI ZVGetPixel(int handle, int x, int y) {
+    // Reading changes nothing, so the buffer is not marked.
+    return draw_call(handle, k_bad_colour, false, [=](window_record *, HDC dc) {
+        return static_cast<ZVCOLOUR>(GetPixel(dc, x, y));
+    });
+}
+
+ZVEXPORT int ZVAPI ZVPlot(int handle, int x, int y) {
+    return draw_call(handle, ZV_ERR_BAD_WINDOW, true, [=](window_record *r, HDC dc) {
+        // A one-unit line covers exactly pixel (x, y), since lines leave out their end point.
+        MoveToEx(dc, x, y, nullptr);
+        BOOL drawn = LineTo(dc, saturate_int(int64_t{x} + 1), y);
+        MoveToEx(dc, x, y, nullptr);
+        // The position moves whether or not the platform drew.
+        r->cur_x = x;
+        r->cur_y = y;
+        return platform_result(drawn);
+    });
+}
+
+ZVEXPORT int ZVAPI ZVMoveTo(int handle, int x, int y) {
+    window_ref window(handle);
+    if (!window.ok()) return ZV_ERR_BAD_WINDOW;
+    window->cur_x = x;
+    window->cur_y = y;
+    return ZV_OK;
+}
+
+ZVEXPORT int ZVAPI ZVLine(int handle, int x, int y) {
+    return draw_call(handle, ZV_ERR_BAD_WINDOW, true, [=](window_record *r, HDC dc) {
+        // The DC's own position is never trusted: another call may have moved it.
+        MoveToEx(dc, r->cur_x, r->cur_y, nullptr);
+        BOOL drawn = LineTo(dc, x, y);
+        r->cur_x = x;
+        r->cur_y = y;
+        return platform_result(drawn);
+    });
+}
+
+ZVEXPORT int ZVAPI ZVGetCurXPos(int handle) {
+    window_ref window(handle);
+    if (!window.ok()) return ZV_ERR_BAD_WINDOW;
+    // A position may equal ZV_ERR_BAD_WINDOW; the cleared last error tells the two apart.
+    set_last_error(ZV_OK);
+    return window->cur_x;
+}
+
+ZVEXPORT int ZVAPI ZVGetCurYPos(int handle) {
+    window_ref window(handle);
+    if (!window.ok()) return ZV_ERR_BAD_WINDOW;
+    set_last_error(ZV_OK);
+    return window->cur_y;
+}
+
+} // extern "C"
