@@ -41,8 +41,10 @@ void library_start() {
         return;
     }
     char name[MODULE_NAME_CAPACITY];
-    extract_module_name(GetCommandLineA(), name);
-    g_startup.host_module = GetModuleHandleA(name);
+    // A name too long for the buffer cannot be any module's file name: it is the program's
+    // own (unusual) start-up name, so the main program is the host.
+    bool cut = extract_module_name(GetCommandLineA(), name);
+    g_startup.host_module = GetModuleHandleA(cut ? nullptr : name);
     if (!g_startup.host_module) {
         lstrcpyA(name + lstrlenA(name), k_exe_suffix);
         g_startup.host_module = GetModuleHandleA(name);

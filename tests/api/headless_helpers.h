@@ -15,15 +15,15 @@ inline HWND hwnd_of(int handle) {
     return window.record ? window->hwnd : nullptr;
 }
 
-inline headless_test_window_state screen_state_of(int handle) {
-    headless_test_window_state state{};
+inline headless_test_window_info screen_state_of(int handle) {
+    headless_test_window_info state{};
     headless_test_window_state(hwnd_of(handle), &state);
     return state;
 }
 
 // The screen position of a point given in the window's client coordinates.
 inline POINT client_to_screen(int handle, int x, int y) {
-    headless_test_window_state state = screen_state_of(handle);
+    headless_test_window_info state = screen_state_of(handle);
     return POINT{state.client.left + x, state.client.top + y};
 }
 
@@ -37,7 +37,7 @@ inline bool flush_input(int handle, double seconds = 5.0) {
         window->live_mouse.valid = 0;
         LeaveCriticalSection(&window->state_lock);
     }
-    headless_test_window_state state = screen_state_of(handle);
+    headless_test_window_info state = screen_state_of(handle);
     headless_test_move_pointer(state.client.left, state.client.top, 0);
     auto deadline = std::chrono::steady_clock::now() + std::chrono::duration<double>(seconds);
     for (;;) {

@@ -40,7 +40,7 @@ TEST(Title, OneSharedBufferAndEmptyTextForBadHandles) {
 
 TEST(Geometry, ANewWindowHasItsClientAreaWhereAsked) {
     int w = ZVCreateWindow(120, 90, 200, 100, "placed");
-    headless_test_window_state state = screen_state_of(w);
+    headless_test_window_info state = screen_state_of(w);
     EXPECT_EQ(state.client.left, 120);
     EXPECT_EQ(state.client.top, 90);
     EXPECT_EQ(state.client.right - state.client.left, 200);
@@ -55,11 +55,11 @@ TEST(Geometry, ANewWindowHasItsClientAreaWhereAsked) {
 
 TEST(Geometry, MovePlacesTheFrameAndReportsTheClientArea) {
     int w = ZVCreateWindow(300, 300, 200, 100, "mover");
-    headless_test_window_state before = screen_state_of(w);
+    headless_test_window_info before = screen_state_of(w);
     int border_left = before.client.left - before.frame.left;
     int border_top = before.client.top - before.frame.top;
     EXPECT_EQ(ZVMove(w, 100, 100), ZV_OK);
-    headless_test_window_state after = screen_state_of(w);
+    headless_test_window_info after = screen_state_of(w);
     EXPECT_EQ(after.frame.left, 100);
     EXPECT_EQ(after.frame.top, 100);
     EXPECT_TRUE(poll_until([&] { return ZVGetWindowX(w) == 100 + border_left; }));
@@ -75,7 +75,7 @@ TEST(Geometry, ResizeChangesTheClientSizeOnly) {
     EXPECT_EQ(ZVResize(w, 300, 150), ZV_OK);
     EXPECT_EQ(ZVGetWidth(w), 300);
     EXPECT_EQ(ZVGetHeight(w), 150);
-    headless_test_window_state state = screen_state_of(w);
+    headless_test_window_info state = screen_state_of(w);
     EXPECT_EQ(state.client.left, 50);
     EXPECT_EQ(state.client.top, 60);
     EXPECT_EQ(state.client.right - state.client.left, 300);
@@ -96,12 +96,12 @@ TEST(Geometry, ResizeRefusesSizesBelowOne) {
 TEST(Geometry, TheUsersDragSnapsBackToTheStoredSize) {
     int w = ZVCreateWindow(50, 60, 200, 100, "drag");
     HWND hwnd = hwnd_of(w);
-    headless_test_window_state before = screen_state_of(w);
+    headless_test_window_info before = screen_state_of(w);
     int frame_width = before.frame.right - before.frame.left;
     int frame_height = before.frame.bottom - before.frame.top;
     ASSERT_TRUE(headless_test_drag_border(hwnd, frame_width + 80, frame_height + 40));
     EXPECT_TRUE(poll_until([&] {
-        headless_test_window_state now = screen_state_of(w);
+        headless_test_window_info now = screen_state_of(w);
         return now.frame.right - now.frame.left == frame_width &&
                now.frame.bottom - now.frame.top == frame_height;
     }));
@@ -111,10 +111,10 @@ TEST(Geometry, TheUsersDragSnapsBackToTheStoredSize) {
 
 TEST(Geometry, MaximisingKeepsTheFrameSize) {
     int w = ZVCreateWindow(50, 60, 200, 100, "maximise");
-    headless_test_window_state before = screen_state_of(w);
+    headless_test_window_info before = screen_state_of(w);
     ASSERT_TRUE(headless_test_maximize(hwnd_of(w)));
     EXPECT_TRUE(poll_until([&] { return screen_state_of(w).maximized; }));
-    headless_test_window_state after = screen_state_of(w);
+    headless_test_window_info after = screen_state_of(w);
     EXPECT_EQ(after.frame.right - after.frame.left, before.frame.right - before.frame.left);
     EXPECT_EQ(after.frame.bottom - after.frame.top, before.frame.bottom - before.frame.top);
     EXPECT_EQ(ZVGetWidth(w), 200);
@@ -129,7 +129,7 @@ TEST(ShowState, MinimiseRestoreAndBringToFront) {
     EXPECT_EQ(ZVRestore(a), ZV_OK);
     EXPECT_FALSE(screen_state_of(a).minimized);
     EXPECT_EQ(ZVGetWidth(a), 200);
-    headless_test_window_state restored = screen_state_of(a);
+    headless_test_window_info restored = screen_state_of(a);
     EXPECT_EQ(restored.client.right - restored.client.left, 200);
     EXPECT_EQ(ZVBringWindowToFront(a), ZV_OK);
     EXPECT_EQ(screen_state_of(a).z_order, 0);

@@ -25,6 +25,10 @@ TEST(ModuleName, QuotesAreOrdinaryAndSpacesEndTheScan) {
 
 TEST(ModuleName, EmptyOrTrailingSeparatorGivesAnEmptyName) {
     EXPECT_EQ(name_of(""), "");
+    char buffer[MODULE_NAME_CAPACITY];
+    // A long path whose last part fits is not cut.
+    EXPECT_FALSE(extract_module_name(("/" + std::string(900, 'd') + "/draw").c_str(), buffer));
+    EXPECT_STREQ(buffer, "draw");
     EXPECT_EQ(name_of(" leading"), "");
     EXPECT_EQ(name_of("/usr/bin/"), "");
     EXPECT_EQ(name_of(nullptr), "");
@@ -32,7 +36,9 @@ TEST(ModuleName, EmptyOrTrailingSeparatorGivesAnEmptyName) {
 
 TEST(ModuleName, LongNamesAreCutSoThatTheSuffixFits) {
     std::string long_word(1000, 'x');
-    std::string name = name_of(("/bin/" + long_word + " arg").c_str());
+    char buffer[MODULE_NAME_CAPACITY];
+    EXPECT_TRUE(extract_module_name(("/bin/" + long_word + " arg").c_str(), buffer));
+    std::string name = buffer;
     EXPECT_EQ(name.size(), static_cast<size_t>(MODULE_NAME_MAX));
     EXPECT_EQ(name, long_word.substr(0, MODULE_NAME_MAX));
     EXPECT_LE(name.size() + 5, static_cast<size_t>(MODULE_NAME_CAPACITY));
