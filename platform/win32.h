@@ -82,7 +82,8 @@ typedef HINSTANCE HMODULE;
 #define LOBYTE(w) ((BYTE)(((ULONG_PTR)(w)) & 0xff))
 #define MAKELONG(a, b) ((LONG)(((WORD)(a)) | ((DWORD)((WORD)(b))) << 16))
 #define MAKELPARAM(l, h) ((LPARAM)(DWORD)MAKELONG(l, h))
-#define RGB(r, g, b) ((COLORREF)(((BYTE)(r) | ((WORD)((BYTE)(g)) << 8)) | (((DWORD)(BYTE)(b)) << 16)))
+#define RGB(r, g, b)                                                                               \
+    ((COLORREF)(((BYTE)(r) | ((WORD)((BYTE)(g)) << 8)) | (((DWORD)(BYTE)(b)) << 16)))
 #define GetRValue(c) (LOBYTE(c))
 #define GetGValue(c) (LOBYTE(((WORD)(c)) >> 8))
 #define GetBValue(c) (LOBYTE((c) >> 16))
@@ -547,10 +548,8 @@ BOOL WINAPI MoveToEx(HDC hdc, int x, int y, LPPOINT previous);
 BOOL WINAPI LineTo(HDC hdc, int x, int y);
 BOOL WINAPI Rectangle(HDC hdc, int left, int top, int right, int bottom);
 BOOL WINAPI Ellipse(HDC hdc, int left, int top, int right, int bottom);
-BOOL WINAPI Arc(HDC hdc, int left, int top, int right, int bottom, int xs, int ys, int xe,
-                int ye);
-BOOL WINAPI Pie(HDC hdc, int left, int top, int right, int bottom, int xs, int ys, int xe,
-                int ye);
+BOOL WINAPI Arc(HDC hdc, int left, int top, int right, int bottom, int xs, int ys, int xe, int ye);
+BOOL WINAPI Pie(HDC hdc, int left, int top, int right, int bottom, int xs, int ys, int xe, int ye);
 BOOL WINAPI ExtFloodFill(HDC hdc, int x, int y, COLORREF colour, UINT type);
 BOOL WINAPI BitBlt(HDC dest, int x, int y, int width, int height, HDC src, int src_x, int src_y,
                    DWORD rop);
@@ -562,9 +561,9 @@ UINT WINAPI GetPaletteEntries(HPALETTE palette, UINT start, UINT count, PALETTEE
 
 int WINAPI GetDIBits(HDC hdc, HBITMAP bitmap, UINT start, UINT lines, LPVOID bits,
                      LPBITMAPINFO info, UINT usage);
-int WINAPI SetDIBitsToDevice(HDC hdc, int x, int y, DWORD width, DWORD height, int src_x,
-                             int src_y, UINT start_scan, UINT lines, const void *bits,
-                             const BITMAPINFO *info, UINT usage);
+int WINAPI SetDIBitsToDevice(HDC hdc, int x, int y, DWORD width, DWORD height, int src_x, int src_y,
+                             UINT start_scan, UINT lines, const void *bits, const BITMAPINFO *info,
+                             UINT usage);
 
 #ifdef __cplusplus
 }
