@@ -118,6 +118,11 @@ TEST(Threads, TwoThreadsDestroyTheSameWindow) {
 }
 
 TEST(Table, HoldsExactly8192Windows) {
+#if defined(__SANITIZE_THREAD__)
+    // 8192 windows with their timers are too slow under ThreadSanitizer's instrumentation;
+    // the capacity is checked by the plain and AddressSanitizer builds.
+    GTEST_SKIP() << "too slow under ThreadSanitizer";
+#endif
     const int capacity = 8192;
     std::vector<int> handles;
     handles.reserve(capacity);
