@@ -153,6 +153,8 @@ TEST(KeyboardThreads, ClearsRacingReadsKeepTheRingConsistent) {
         while (!done) ZVClearKeyBuffer(w);
     });
     for (int i = 0; i < 2000; ++i) headless_test_type(static_cast<char>('a' + i % 26), 1 + i % 3);
+    // Typing is queued to the GUI thread: let it all arrive while the racers still run.
+    ASSERT_TRUE(flush_input(w, 20));
     ASSERT_TRUE(poll_until([&] {
         window_ref ref(w);
         EnterCriticalSection(&ref->state_lock);
