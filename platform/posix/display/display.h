@@ -9,6 +9,7 @@
 
 #include "platform/win32.h"
 
+#include <stddef.h>
 #include <stdint.h>
 
 // A driver's own record of one window; opaque to the window manager.
@@ -88,6 +89,9 @@ struct display_driver {
     void (*cursor_pos)(POINT *point);
     // The size of the screen in pixels.
     void (*screen_size)(int *width, int *height);
+    // Offers a packed DIB (BITMAPINFOHEADER, colour table, pixels) to other programs as the
+    // clipboard's picture; the driver copies the bytes. Called on the thread that set it.
+    void (*clipboard_export)(const void *dib, size_t bytes);
 };
 
 // The drivers in order of preference, ending with NULL. X11 comes first once it is built;

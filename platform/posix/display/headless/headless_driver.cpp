@@ -5,7 +5,8 @@
 #include <string.h>
 
 headless_screen &headless_get_screen(void) {
-    static headless_screen *screen = new headless_screen{{}, {}, {0, 0}, {nullptr, nullptr}, false};
+    static headless_screen *screen =
+        new headless_screen{{}, {}, {0, 0}, {nullptr, nullptr}, false, {}};
     return *screen;
 }
 
@@ -137,10 +138,27 @@ void headless_screen_size(int *width, int *height) {
     *height = HEADLESS_SCREEN_HEIGHT;
 }
 
+void headless_clipboard_export(const void *dib, size_t bytes) {
+    headless_screen &screen = headless_get_screen();
+    std::lock_guard<std::mutex> guard(screen.lock);
+    const unsigned char *begin = static_cast<const unsigned char *>(dib);
+    screen.clipboard_dib.assign(begin, begin + bytes);
+}
+
 } // namespace
 
 const display_driver display_headless_driver = {
-    "headless",           headless_open,        headless_create,     headless_destroy,
-    headless_move_resize, headless_show,        headless_raise,      headless_set_title,
-    headless_present,     headless_pump_events, headless_cursor_pos, headless_screen_size,
+    "headless",
+    headless_open,
+    headless_create,
+    headless_destroy,
+    headless_move_resize,
+    headless_show,
+    headless_raise,
+    headless_set_title,
+    headless_present,
+    headless_pump_events,
+    headless_cursor_pos,
+    headless_screen_size,
+    headless_clipboard_export,
 };

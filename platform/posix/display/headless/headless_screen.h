@@ -28,6 +28,7 @@ struct headless_screen {
     POINT cursor;
     display_sink sink;
     bool open;
+    std::vector<unsigned char> clipboard_dib; // the packed DIB last exported; empty when none
 };
 
 // The one screen; never destroyed, because windows may be presented while the process exits.

@@ -159,3 +159,10 @@ bool headless_test_expose(HWND window, const RECT *client_rect) {
     report(event);
     return true;
 }
+
+bool headless_test_clipboard(std::vector<unsigned char> *dib) {
+    headless_screen &screen = headless_get_screen();
+    std::lock_guard<std::mutex> guard(screen.lock);
+    *dib = screen.clipboard_dib;
+    return !dib->empty();
+}

@@ -49,4 +49,7 @@ bool headless_test_restore(HWND window);
 bool headless_test_close(HWND window);
 bool headless_test_expose(HWND window, const RECT *client_rect);
 
+// The packed DIB the clipboard offers to other programs; false when nothing was exported.
+bool headless_test_clipboard(std::vector<unsigned char> *dib);
+
 #endif
