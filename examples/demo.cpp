@@ -1,42 +1,204 @@
-// Zelvan demo: windows opened from several threads, moved, resized, retitled and closed.
+// Zelvan demo: one window shows every shape, line style and fill style, one shows text, one
+// animates with double buffering, all drawn from different threads.
+//
+// On a desktop it runs until you press q (or Esc) in any window: clicking in the shapes window
+// drops a ring where you clicked, keys 1-5 change the ring colour. With no display it runs
+// for a few seconds, saves its pictures as zelvan-demo-*.bmp, loads one back into a new
+// window and copies it to the clipboard.
 #include "zelvan.h"
 
+#include <atomic>
 #include <chrono>
+#include <cmath>
 #include <cstdio>
+#include <cstdlib>
 #include <thread>
-#include <vector>
 
-static void pause_ms(int ms) {
+namespace {
+
+std::atomic<bool> quit{false};
+
+const ZVCOLOUR black = ZVGetRGBColour(0, 0, 0);
+const ZVCOLOUR white = ZVGetRGBColour(255, 255, 255);
+const ZVCOLOUR red = ZVGetRGBColour(220, 40, 40);
+const ZVCOLOUR green = ZVGetRGBColour(40, 160, 60);
+const ZVCOLOUR blue = ZVGetRGBColour(40, 80, 220);
+const ZVCOLOUR orange = ZVGetRGBColour(240, 150, 20);
+
+void pause_ms(int ms) {
     std::this_thread::sleep_for(std::chrono::milliseconds(ms));
 }
 
-// Each thread opens its own window, walks it across the screen and closes it.
-static void wander(int index) {
-    char title[64];
-    std::snprintf(title, sizeof title, "Zelvan demo - thread %d", index);
-    int window = ZVCreateWindow(60 + 220 * index, 80, 200, 150, title);
-    if (window == 0) {
-        std::printf("thread %d: %s\n", index, ZVGetErrorString(ZVGetLastError()));
-        return;
+// Lines in the five line styles (solid, dash, dash-dot, dash-dot-dot, invisible) and a wide
+// solid line, each labelled by its number.
+void draw_line_styles(int w) {
+    ZVSetForeground(w, black);
+    for (int style = 0; style <= 4; ++style) {
+        int y = 20 + 16 * style;
+        ZVSetLineStyle(w, style);
+        ZVMoveTo(w, 20, y);
+        ZVLine(w, 200, y);
     }
-    for (int step = 1; step <= 10; ++step) {
-        ZVMove(window, 60 + 220 * index, 80 + 20 * step);
-        pause_ms(100);
-    }
-    ZVResize(window, 200 + 10 * index, 180);
-    std::snprintf(title, sizeof title, "thread %d: %d x %d at (%d, %d)", index, ZVGetWidth(window),
-                  ZVGetHeight(window), ZVGetWindowX(window), ZVGetWindowY(window));
-    ZVSetTitle(window, title);
-    std::printf("%s\n", ZVGetTitle(window));
-    pause_ms(500);
-    ZVDestroyWindow(window);
+    ZVSetLineStyle(w, 0);
+    ZVSetLineWidth(w, 5);
+    ZVSetForeground(w, blue);
+    ZVMoveTo(w, 20, 110);
+    ZVLine(w, 200, 110);
+    ZVSetLineWidth(w, 1);
 }
 
+// Six rectangles in the six fill styles: solid, two diagonals, cross-hatch, horizontal and
+// vertical lines.
+void draw_fill_styles(int w) {
+    ZVSetForeground(w, black);
+    ZVSetFillColour(w, green);
+    for (int style = 0; style <= 5; ++style) {
+        int left = 20 + 60 * style;
+        ZVSetFillStyle(w, style);
+        ZVRectangle(w, left, 130, left + 50, 180);
+    }
+    ZVSetFillStyle(w, 0);
+}
+
+// The round shapes, pixels, an inverted band and a flood-filled outline.
+void draw_round_shapes(int w) {
+    ZVSetForeground(w, red);
+    ZVCircle(w, 60, 240, 35);
+    ZVArc(w, 150, 240, 35, 30.0f, 240.0f);
+    ZVSetFillColour(w, orange);
+    ZVPie(w, 240, 240, 35, 45.0f, 270.0f);
+    ZVFillCircle(w, 330, 240, 35);
+    for (int i = 0; i < 60; ++i) ZVSetPixel(w, 20 + i * 6, 295, blue);
+    ZVFillRectangle(w, 230, 20, 370, 60);
+    ZVInvertRectangle(w, 250, 40, 350, 110);
+    ZVSetForeground(w, black);
+    ZVRectangle(w, 230, 70, 370, 115);
+    ZVSetFillStyle(w, 3);
+    ZVSetFillColour(w, blue);
+    ZVFloodFill(w, 300, 80, black);
+    ZVSetFillStyle(w, 0);
+}
+
+// Text in three faces and several sizes, a rotated line, and the twelve alignment codes
+// around crosshair points.
+void draw_text(int w) {
+    const char *faces[] = {"DejaVu Sans", "DejaVu Serif", "DejaVu Sans Mono"};
+    ZVSetForeground(w, black);
+    ZVTextAlign(w, 4);
+    for (int i = 0; i < 3; ++i) {
+        ZVSetFont(w, 10 + 4 * i, 0.0, faces[i]);
+        ZVTextOut(w, 10, 8 + 26 * i, faces[i]);
+    }
+    ZVSetFont(w, 12, 30.0, "DejaVu Sans");
+    ZVSetForeground(w, blue);
+    ZVTextAlign(w, 0);
+    ZVTextOut(w, 240, 110, "rotated 30 degrees");
+    ZVSetFont(w, 9, 0.0, "DejaVu Sans");
+    for (int code = 0; code < 12; ++code) {
+        int x = 60 + 100 * (code % 4), y = 150 + 45 * (code / 4);
+        ZVSetForeground(w, red);
+        ZVMoveTo(w, x - 4, y);
+        ZVLine(w, x + 5, y);
+        ZVMoveTo(w, x, y - 4);
+        ZVLine(w, x, y + 5);
+        char label[16];
+        std::snprintf(label, sizeof label, "code %d", code);
+        ZVSetForeground(w, black);
+        ZVTextAlign(w, code);
+        ZVTextOut(w, x, y, label);
+    }
+}
+
+// A ball bouncing in a double-buffered window: every frame is drawn off screen and then
+// shown at once, so it never flickers.
+void animate(int w, int frames) {
+    ZVSetDoubleBuffer(w, 1);
+    double x = 40, y = 40, dx = 3.5, dy = 2.5;
+    int width = ZVGetWidth(w), height = ZVGetHeight(w);
+    for (int frame = 0; (frames == 0 || frame < frames) && !quit; ++frame) {
+        ZVClearDrawBuffer(w);
+        ZVSetFillColour(w, frame / 30 % 2 ? orange : blue);
+        ZVFillCircle(w, static_cast<int>(x), static_cast<int>(y), 20);
+        ZVSetForeground(w, black);
+        ZVRectangle(w, 0, 0, width, height);
+        ZVSwitchViewBuffer(w);
+        ZVSwitchDrawBuffer(w);
+        x += dx;
+        y += dy;
+        if (x < 20 || x > width - 20) dx = -dx;
+        if (y < 20 || y > height - 20) dy = -dy;
+        pause_ms(20);
+    }
+}
+
+// Clicks drop rings in the shapes window; number keys pick their colour, q or Esc quits.
+void react_to_input(int shapes, int text, int animation) {
+    const ZVCOLOUR palette[] = {red, green, blue, orange, black};
+    ZVCOLOUR ring = red;
+    while (!quit) {
+        for (int w : {shapes, text, animation}) {
+            while (ZV_kbhit(w) == 1) {
+                char c = ZVReadChar(w);
+                if (c == 'q' || c == 27) quit = true;
+                if (c >= '1' && c <= '5') ring = palette[c - '1'];
+            }
+        }
+        if (ZVCaptureLastLeftMouseClick(shapes) == ZV_OK) {
+            ZVSetForeground(shapes, ring);
+            ZVCircle(shapes, ZVGetLastLeftMouseClickX(shapes), ZVGetLastLeftMouseClickY(shapes), 8);
+        }
+        pause_ms(15);
+    }
+}
+
+// Saves both still pictures, shows one again from its file and puts it on the clipboard.
+void save_pictures(int shapes, int text) {
+    if (ZVSaveImage(shapes, "zelvan-demo-shapes.bmp") != ZV_OK ||
+        ZVSaveImage(text, "zelvan-demo-text.bmp") != ZV_OK) {
+        std::printf("saving failed: %s\n", ZVGetErrorString(ZVGetLastError()));
+        return;
+    }
+    int copy = ZVCreateWindow(440, 420, 100, 100, "Zelvan demo - loaded from file");
+    int loaded = ZVLoadImage(copy, "zelvan-demo-shapes.bmp");
+    int copied = ZVCopyImageToClipboard(copy);
+    std::printf("saved zelvan-demo-shapes.bmp and zelvan-demo-text.bmp; loaded back: %s; "
+                "clipboard: %s\n",
+                ZVGetErrorString(loaded), ZVGetErrorString(copied));
+    ZVDestroyWindow(copy);
+}
+
+} // namespace
+
 int main() {
-    std::printf("Zelvan version %d\n", ZVGetVersion());
-    std::vector<std::thread> threads;
-    for (int i = 0; i < 3; ++i) threads.emplace_back(wander, i);
-    for (auto &t : threads) t.join();
-    std::printf("all windows closed: %s\n", ZVIsWindow(1) == ZV_ERR_BAD_WINDOW ? "yes" : "no");
+    const char *display = std::getenv("DISPLAY");
+    bool on_desktop = display != nullptr && display[0] != '\0';
+    std::printf("Zelvan version %d, %s\n", ZVGetVersion(),
+                on_desktop ? "press q in a window to quit" : "no display: writing pictures");
+
+    int shapes = ZVCreateWindow(40, 40, 400, 310, "Zelvan demo - shapes");
+    int text = ZVCreateWindow(460, 40, 460, 290, "Zelvan demo - text");
+    int animation = ZVCreateWindow(460, 380, 300, 200, "Zelvan demo - animation");
+    if (shapes <= 0 || text <= 0 || animation <= 0) {
+        std::printf("could not open windows: %s\n", ZVGetErrorString(ZVGetLastError()));
+        return 1;
+    }
+    std::thread shape_painter([&] {
+        draw_line_styles(shapes);
+        draw_fill_styles(shapes);
+        draw_round_shapes(shapes);
+    });
+    std::thread text_painter([&] { draw_text(text); });
+    std::thread animator([&] { animate(animation, on_desktop ? 0 : 100); });
+    shape_painter.join();
+    text_painter.join();
+    if (on_desktop) {
+        react_to_input(shapes, text, animation);
+    } else {
+        animator.join();
+        save_pictures(shapes, text);
+    }
+    quit = true;
+    if (animator.joinable()) animator.join();
+    for (int w : {shapes, text, animation}) ZVDestroyWindow(w);
     return 0;
 }
