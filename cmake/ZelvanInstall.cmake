@@ -1,0 +1,34 @@
+# Installs the libraries, the header, a CMake package (find_package(Zelvan) gives
+# Zelvan::zelvan) and a pkg-config file (pkg-config --cflags --libs zelvan).
+include(GNUInstallDirs)
+include(CMakePackageConfigHelpers)
+
+target_include_directories(zelvan INTERFACE $<INSTALL_INTERFACE:${CMAKE_INSTALL_INCLUDEDIR}>)
+set_target_properties(zelvan PROPERTIES VERSION ${PROJECT_VERSION} SOVERSION ${PROJECT_VERSION_MAJOR})
+
+install(TARGETS zelvan EXPORT ZelvanTargets LIBRARY DESTINATION ${CMAKE_INSTALL_LIBDIR}
+        RUNTIME DESTINATION ${CMAKE_INSTALL_BINDIR} ARCHIVE DESTINATION ${CMAKE_INSTALL_LIBDIR})
+# The static library is installed as a file: its dependencies are listed in the pkg-config
+# file's Libs.private, for `pkg-config --static`.
+install(FILES $<TARGET_FILE:zelvan_static> DESTINATION ${CMAKE_INSTALL_LIBDIR} RENAME libzelvan.a)
+install(FILES ${PROJECT_SOURCE_DIR}/include/zelvan.h DESTINATION ${CMAKE_INSTALL_INCLUDEDIR})
+
+set(package_dir ${CMAKE_INSTALL_LIBDIR}/cmake/Zelvan)
+install(EXPORT ZelvanTargets NAMESPACE Zelvan:: DESTINATION ${package_dir})
+configure_package_config_file(${CMAKE_CURRENT_LIST_DIR}/ZelvanConfig.cmake.in
+                              ${PROJECT_BINARY_DIR}/ZelvanConfig.cmake INSTALL_DESTINATION ${package_dir})
+write_basic_package_version_file(${PROJECT_BINARY_DIR}/ZelvanConfigVersion.cmake
+                                 COMPATIBILITY SameMajorVersion)
+install(FILES ${PROJECT_BINARY_DIR}/ZelvanConfig.cmake ${PROJECT_BINARY_DIR}/ZelvanConfigVersion.cmake
+        DESTINATION ${package_dir})
+
+# Libs.private: what a static link needs besides libzelvan.a itself.
+set(ZELVAN_PC_LIBS_PRIVATE "-lpthread")
+get_property(private_packages GLOBAL PROPERTY ZELVAN_PC_REQUIRES_PRIVATE)
+string(JOIN " " ZELVAN_PC_REQUIRES_PRIVATE ${private_packages})
+if(CMAKE_DL_LIBS)
+  set(ZELVAN_PC_LIBS_PRIVATE "-lpthread -l${CMAKE_DL_LIBS}")
+endif()
+file(RELATIVE_PATH ZELVAN_PC_TO_PREFIX /root/${CMAKE_INSTALL_LIBDIR}/pkgconfig /root)
+configure_file(${CMAKE_CURRENT_LIST_DIR}/zelvan.pc.in ${PROJECT_BINARY_DIR}/zelvan.pc @ONLY)
+install(FILES ${PROJECT_BINARY_DIR}/zelvan.pc DESTINATION ${CMAKE_INSTALL_LIBDIR}/pkgconfig)
