@@ -32,3 +32,13 @@ endif()
 file(RELATIVE_PATH ZELVAN_PC_TO_PREFIX /root/${CMAKE_INSTALL_LIBDIR}/pkgconfig /root)
 configure_file(${CMAKE_CURRENT_LIST_DIR}/zelvan.pc.in ${PROJECT_BINARY_DIR}/zelvan.pc @ONLY)
 install(FILES ${PROJECT_BINARY_DIR}/zelvan.pc DESTINATION ${CMAKE_INSTALL_LIBDIR}/pkgconfig)
+
+# `cpack -G DEB` in the build folder makes a Debian package of the installed tree.
+set(CPACK_PACKAGE_NAME zelvan)
+set(CPACK_PACKAGE_VENDOR "Zelvan developers")
+set(CPACK_PACKAGE_DESCRIPTION_SUMMARY "Graphics windows for plain C and C++ programs")
+set(CPACK_DEBIAN_PACKAGE_MAINTAINER "Zelvan developers")
+set(CPACK_DEBIAN_PACKAGE_SECTION libs)
+set(CPACK_DEBIAN_FILE_NAME DEB-DEFAULT)
+set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
+include(CPack)
