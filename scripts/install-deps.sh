@@ -7,6 +7,7 @@ packages=(
   libfreetype-dev libfontconfig-dev fonts-dejavu-core
   libx11-dev libxext-dev
   xvfb xdotool xclip
+  python3
 )
 missing=()
 for p in "${packages[@]}"; do

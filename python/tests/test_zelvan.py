@@ -1,0 +1,465 @@
+"""Tests of the zelvan ctypes module against the real library, headless.
+
+Run from the source tree with `python3 -m unittest discover -s python/tests`; ZELVAN_LIBRARY
+may name the library to test. Functions that the loaded library lacks are skipped.
+"""
+
+import ctypes
+import os
+import pathlib
+import re
+import subprocess
+import sys
+import tempfile
+import time
+import unittest
+
+# Headless whatever the caller's session: the library picks its display when it loads.
+os.environ.pop("DISPLAY", None)
+
+PYTHON_DIR = pathlib.Path(__file__).resolve().parent.parent
+HEADER = PYTHON_DIR.parent / "include" / "zelvan.h"
+sys.path.insert(0, str(PYTHON_DIR))
+
+import zelvan as zv  # noqa: E402  (after the path and the environment are set)
+
+RED = zv.rgb(255, 0, 0)
+GREEN = zv.rgb(0, 255, 0)
+WHITE = zv.rgb(255, 255, 255)
+BLACK = 0
+
+
+def needs(*names):
+    """Skips a test unless the loaded library has every one of the functions named."""
+    missing = [name for name in names if not zv.available(name)]
+    return unittest.skipIf(missing, "library lacks " + ", ".join(missing))
+
+
+def poll_until(condition, seconds=5.0):
+    """Polls `condition` until it holds or the deadline passes; returns whether it held."""
+    deadline = time.monotonic() + seconds
+    while not condition():
+        if time.monotonic() > deadline:
+            return False
+        time.sleep(0.002)
+    return True
+
+
+class WindowTestCase(unittest.TestCase):
+    """Gives each test fresh windows that are destroyed after it, and a clean last error."""
+
+    def open(self, width=120, height=90, caption="test"):
+        handle = zv.ZVCreateWindow(30, 30, width, height, caption)
+        self.assertGreater(handle, 0, zv.error_string(zv.ZVGetLastError()))
+        self.addCleanup(zv.ZVDestroyWindow, handle)
+        return handle
+
+    def setUp(self):
+        zv.ZVGetLastError()
+
+    def temp_path(self, name):
+        folder = tempfile.TemporaryDirectory()
+        self.addCleanup(folder.cleanup)
+        return os.path.join(folder.name, name)
+
+
+def header_declarations():
+    """(result type, name, [argument types]) of each function in zelvan.h."""
+    text = re.sub(r"\s+", " ", HEADER.read_text())
+    found = []
+    pattern = re.compile(r"ZVEXPORT ([A-Za-z_ ]+?\s?\*?)ZVAPI ([A-Za-z_0-9]+)\(([^)]*)\);")
+    for result, name, arguments in pattern.findall(text):
+        types = [] if arguments.strip() == "void" else [
+            re.sub(r"\s*\b[A-Za-z_][A-Za-z_0-9]*$", "", argument.strip())
+            for argument in arguments.split(",")]
+        found.append((result.strip(), name, types))
+    return found
+
+
+C_TO_CTYPES = {
+    "int": ctypes.c_int,
+    "char": ctypes.c_char,
+    "float": ctypes.c_float,
+    "double": ctypes.c_double,
+    "ZVCOLOUR": ctypes.c_uint32,
+    "const char *": ctypes.c_char_p,
+}
+
+
+@unittest.skipUnless(HEADER.exists(), "zelvan.h is not beside this module")
+class SignaturesMatchHeader(unittest.TestCase):
+    def test_every_header_function_is_declared_with_its_types(self):
+        declarations = header_declarations()
+        self.assertEqual(len(declarations), 91)
+        self.assertEqual([name for _, name, _ in declarations],
+                         [entry[0] for entry in zv._SIGNATURES])
+        for result, name, arguments in declarations:
+            with self.subTest(name=name):
+                _, py_result, py_arguments, _ = next(e for e in zv._SIGNATURES if e[0] == name)
+                self.assertIs(py_result, C_TO_CTYPES[result])
+                expected = [zv._Text if a == "const char *" else C_TO_CTYPES[a] for a in arguments]
+                self.assertEqual(list(py_arguments), expected)
+
+    def test_result_codes_match_header(self):
+        defined = dict(re.findall(r"#define (ZV_(?:OK|ERROR|ERR_[A-Z0-9_]+)) \((-?\d+)\)",
+                                  HEADER.read_text()))
+        self.assertEqual(len(defined), 35)
+        self.assertEqual({name: int(value) for name, value in defined.items()}, zv.RESULT_CODES)
+
+
+class LoadingAndSignatures(unittest.TestCase):
+    def test_library_found_and_core_functions_present(self):
+        self.assertTrue(os.path.exists(zv.LIBRARY_PATH) or "/" not in zv.LIBRARY_PATH)
+        for name in ("ZVGetVersion", "ZVCreateWindow", "ZVLine", "ZVSetDoubleBuffer"):
+            self.assertTrue(zv.available(name), name)
+        self.assertEqual(zv.ZVGetVersion(), 272)
+
+    def test_every_function_is_callable_from_the_module(self):
+        for name, _, arguments, _ in zv._SIGNATURES:
+            function = getattr(zv, name)
+            self.assertTrue(callable(function), name)
+            self.assertTrue(function.__doc__, name)
+            if not zv.available(name):
+                with self.assertRaises(zv.MissingFunctionError):
+                    function(*([0] * len(arguments)))
+
+    def test_strings_accept_str_bytes_and_paths(self):
+        self.assertEqual(zv._Text.from_param("Gr\u00fc\u00dfe"), b"Gr\xfc\xdfe")
+        self.assertEqual(zv._Text.from_param(b"raw"), b"raw")
+        self.assertEqual(zv._Text.from_param(pathlib.Path("a/b.bmp")), b"a/b.bmp")
+        self.assertIsNone(zv._Text.from_param(None))
+        with self.assertRaises(UnicodeEncodeError):
+            zv._Text.from_param("\u6f22")  # not in Latin-1: refused, not mangled
+        with self.assertRaises(TypeError):
+            zv._Text.from_param(42)
+
+
+class ErrorsAndCodes(WindowTestCase):
+    def test_every_code_has_its_own_message(self):
+        messages = {zv.error_string(code) for code in zv.RESULT_CODES.values()}
+        self.assertEqual(len(messages), 35)
+        self.assertNotIn("Bad error code", messages)
+        self.assertEqual(zv.error_string(zv.ZV_OK), "Okay")
+        self.assertEqual(zv.error_string(zv.ZV_ERR_CLIPBOARD_COPY),
+                         "Failed to copy data to Clipboard")
+        for outside in (-999965, -1000001, 0, 1):
+            self.assertEqual(zv.error_string(outside), "Bad error code")
+
+    def test_last_error_is_read_once(self):
+        self.assertEqual(zv.ZVGetHeight(0), zv.ZV_ERR_BAD_WINDOW)
+        self.assertEqual(zv.ZVGetLastError(), zv.ZV_ERR_BAD_WINDOW)
+        self.assertEqual(zv.ZVGetLastError(), zv.ZV_OK)
+
+    def test_success_keeps_the_last_error_but_position_getters_clear_it(self):
+        w = self.open()
+        zv.ZVGetWidth(0)
+        self.assertEqual(zv.ZVMove(w, 40, 40), zv.ZV_OK)
+        self.assertEqual(zv.last_error(), zv.ZV_ERR_BAD_WINDOW)
+        zv.ZVGetWidth(0)
+        zv.ZVGetCurXPos(w)
+        self.assertEqual(zv.last_error(), zv.ZV_OK)
+
+    def test_check_raises_with_the_code(self):
+        zv.check(zv.ZV_OK)
+        with self.assertRaises(zv.ZelvanError) as caught:
+            zv.check(zv.ZVLine(0, 1, 1), "ZVLine")
+        self.assertEqual(caught.exception.code, zv.ZV_ERR_BAD_WINDOW)
+        self.assertIn("Invalid window handle", str(caught.exception))
+
+
+class BadHandles(WindowTestCase):
+    def test_each_family_gives_its_bad_handle_value_and_sets_the_last_error(self):
+        w = self.open()
+        zv.ZVDestroyWindow(w)
+        cases = [
+            (zv.ZVLine, (w, 5, 5), zv.ZV_ERR_BAD_WINDOW),
+            (zv.ZVIsWindow, (w,), zv.ZV_ERR_BAD_WINDOW),
+            (zv.ZVGetWidth, (8193,), zv.ZV_ERR_BAD_WINDOW),
+            (zv.ZVGetBackground, (0,), zv.ZV_BAD_COLOUR),
+            (zv.ZVGetFillColour, (-1,), zv.ZV_BAD_COLOUR),
+            (zv.ZVGetPixel, (0, 1, 1), zv.ZV_BAD_COLOUR),
+            (zv.ZVSetPixel, (0, 1, 1, RED), zv.ZV_BAD_COLOUR),
+            (zv.ZVSetPixelFast, (0, 1, 1, RED), zv.as_int32(zv.ZV_BAD_COLOUR)),
+            (zv.ZVGetForeground, (0,), zv.ZV_ERR_BAD_WINDOW & 0xFFFFFFFF),
+            (zv.ZVGetLineWidth, (0,), zv.ZV_ERROR),
+            (zv.ZVReadChar, (0,), b"\x00"),
+            (zv.ZVGetTitle, (0,), b""),
+            (zv.ZVDestroyWindow, (0,), 0),
+            (zv.ZVSetDoubleBuffer, (0, 1), zv.ZV_ERR_BAD_WINDOW),
+            (zv.ZVCaptureMouseCoords, (0,), zv.ZV_ERR_BAD_WINDOW),
+        ]
+        for function, arguments, expected in cases:
+            with self.subTest(function=function.__name__):
+                zv.ZVGetLastError()
+                self.assertEqual(function(*arguments), expected)
+                self.assertEqual(zv.ZVGetLastError(), zv.ZV_ERR_BAD_WINDOW)
+        self.assertEqual(zv.as_int32(zv.ZVGetForeground(0)), zv.ZV_ERR_BAD_WINDOW)
+
+
+class Windows(WindowTestCase):
+    def test_open_query_and_close(self):
+        w = self.open(150, 100, "first")
+        self.assertEqual(zv.ZVIsWindow(w), zv.ZV_OK)
+        self.assertEqual((zv.ZVGetWidth(w), zv.ZVGetHeight(w)), (150, 100))
+        self.assertEqual((zv.ZVGetWindowX(w), zv.ZVGetWindowY(w)), (30, 30))
+        self.assertEqual(zv.ZVDestroyWindow(w), 0)
+        self.assertEqual(zv.ZVIsWindow(w), zv.ZV_ERR_BAD_WINDOW)
+
+    def test_titles_round_trip_latin1(self):
+        w = self.open(caption="Gr\u00fc\u00dfe")
+        self.assertEqual(zv.title(w), "Gr\u00fc\u00dfe")
+        self.assertEqual(zv.ZVSetTitle(w, b"bytes title"), zv.ZV_OK)
+        self.assertEqual(zv.ZVGetTitle(w), b"bytes title")
+
+    def test_resize_keeps_the_picture_and_refuses_empty_sizes(self):
+        w = self.open(60, 40)
+        zv.ZVSetPixel(w, 5, 5, RED)
+        self.assertEqual(zv.ZVResize(w, 100, 80), zv.ZV_OK)
+        self.assertEqual((zv.ZVGetWidth(w), zv.ZVGetHeight(w)), (100, 80))
+        self.assertEqual(zv.ZVGetPixel(w, 5, 5), RED)
+        self.assertEqual(zv.ZVGetPixel(w, 90, 70), WHITE)
+        self.assertEqual(zv.ZVResize(w, 0, 10), zv.ZV_ERR_BAD_WIDTH)
+        self.assertEqual(zv.ZVResize(w, 10, -1), zv.ZV_ERR_BAD_HEIGHT)
+        self.assertEqual(zv.ZVGetWidth(w), 100)
+
+    def test_context_manager_destroys_its_window(self):
+        with zv.window(10, 10, 50, 50, "ctx") as w:
+            self.assertEqual(zv.ZVIsWindow(w), zv.ZV_OK)
+        self.assertEqual(zv.ZVIsWindow(w), zv.ZV_ERR_BAD_WINDOW)
+
+
+class Drawing(WindowTestCase):
+    def test_colours_drawn_are_read_back(self):
+        w = self.open()
+        self.assertEqual(zv.ZVGetPixel(w, 10, 10), WHITE)
+        self.assertEqual(zv.ZVGetPixel(w, -1, -1), zv.INVALID_COLOUR)
+        self.assertEqual(zv.ZVSetPixel(w, 3, 3, 0x12345678), 0x00345678)
+        self.assertEqual(zv.ZVGetPixel(w, 3, 3), 0x00345678)
+        self.assertEqual(zv.ZVSetPixelFast(w, 4, 4, GREEN), zv.ZV_OK)
+        self.assertEqual(zv.ZVGetPixel(w, 4, 4), GREEN)
+        zv.ZVSetFillColour(w, RED)
+        self.assertEqual(zv.ZVFillRectangle(w, 20, 20, 40, 40), zv.ZV_OK)
+        self.assertEqual(zv.ZVGetPixel(w, 30, 30), RED)
+        self.assertEqual(zv.ZVGetPixel(w, 20, 20), BLACK)  # the pen's outline
+        self.assertEqual(zv.ZVGetPixel(w, 40, 40), WHITE)  # right and bottom edges left out
+
+    def test_lines_leave_out_their_end_point(self):
+        w = self.open()
+        zv.ZVSetForeground(w, 0xFF0000FF)
+        self.assertEqual(zv.ZVGetForeground(w), RED)
+        zv.ZVMoveTo(w, 10, 10)
+        self.assertEqual(zv.ZVLine(w, 20, 10), zv.ZV_OK)
+        self.assertEqual([zv.ZVGetPixel(w, x, 10) for x in (10, 19, 20)], [RED, RED, WHITE])
+        self.assertEqual((zv.ZVGetCurXPos(w), zv.ZVGetCurYPos(w)), (20, 10))
+
+    def test_arc_and_pie_angles_pass_as_floats(self):
+        w = self.open(200, 200)
+        # A quarter from 0 to 90 degrees: the top-right part of the circle only.
+        self.assertEqual(zv.ZVArc(w, 100, 100, 50, 0.0, 90.0), zv.ZV_OK)
+        drawn = [(x, y) for x in range(0, 200) for y in range(0, 200)
+                 if zv.ZVGetPixel(w, x, y) == BLACK]
+        self.assertGreater(len(drawn), 40)
+        self.assertTrue(all(x >= 100 and y <= 100 for x, y in drawn), drawn)
+        zv.ZVSetFillColour(w, GREEN)
+        self.assertEqual(zv.ZVPie(w, 100, 150, 30, 180.0, -90.0), zv.ZV_OK)
+        # 270 degrees counter-clockwise from the left: all but the upper-left quarter.
+        self.assertEqual(zv.ZVGetPixel(w, 85, 165), GREEN)
+        self.assertEqual(zv.ZVGetPixel(w, 115, 135), GREEN)
+        self.assertEqual(zv.ZVGetPixel(w, 85, 135), WHITE)
+
+    def test_flood_fill_stops_at_the_border(self):
+        w = self.open()
+        zv.ZVCircle(w, 50, 45, 20)
+        zv.ZVSetFillColour(w, GREEN)
+        self.assertEqual(zv.ZVFloodFill(w, 50, 45, BLACK), zv.ZV_OK)
+        self.assertEqual(zv.ZVGetPixel(w, 50, 45), GREEN)
+        self.assertEqual(zv.ZVGetPixel(w, 5, 5), WHITE)
+        self.assertEqual(zv.ZVFloodFill(w, 50, 45, GREEN), zv.ZV_ERROR)
+
+    def test_attributes_round_trip(self):
+        w = self.open()
+        for setter, getter, value in ((zv.ZVSetLineStyle, zv.ZVGetLineStyle, zv.LINE_DASHDOT),
+                                      (zv.ZVSetLineWidth, zv.ZVGetLineWidth, 5),
+                                      (zv.ZVSetFillStyle, zv.ZVGetFillStyle, zv.FILL_CROSS_HATCH),
+                                      (zv.ZVSetBackground, zv.ZVGetBackground, GREEN)):
+            self.assertEqual(setter(w, value), zv.ZV_OK)
+            self.assertEqual(getter(w), value)
+        self.assertEqual(zv.ZVClearDrawBuffer(w), zv.ZV_OK)
+        self.assertEqual(zv.ZVGetPixel(w, 60, 60), GREEN)
+
+    def test_rgb_matches_the_library(self):
+        for parts in ((255, 128, 0), (300, 0, 0), (-1, -1, -1), (1, 2, 3)):
+            self.assertEqual(zv.rgb(*parts), zv.ZVGetRGBColour(*parts))
+        self.assertEqual(zv.rgb(255, 128, 0), 0x000080FF)
+        self.assertEqual(zv.colour_parts(0x000080FF), (255, 128, 0))
+
+
+class DoubleBuffering(WindowTestCase):
+    def test_drawing_goes_to_the_draw_buffer_only(self):
+        w = self.open()
+        self.assertEqual(zv.ZVSetDoubleBuffer(w, 7), 1)
+        self.assertEqual((zv.ZVGetDrawBuffer(w), zv.ZVGetViewBuffer(w)), (0, 0))
+        self.assertEqual(zv.ZVSwitchDrawBuffer(w), 1)
+        zv.ZVClearDrawBuffer(w)
+        zv.ZVSetPixel(w, 7, 7, RED)
+        self.assertEqual(zv.ZVSwitchDrawBuffer(w), 0)
+        self.assertEqual(zv.ZVGetPixel(w, 7, 7), WHITE)
+        self.assertEqual(zv.ZVSwitchViewBuffer(w), 1)
+        self.assertEqual(zv.ZVSwitchDrawBuffer(w), 1)
+        self.assertEqual(zv.ZVGetPixel(w, 7, 7), RED)
+
+    def test_copy_to_view_and_back_to_single(self):
+        w = self.open()
+        zv.ZVSetDoubleBuffer(w, 1)
+        zv.ZVSwitchDrawBuffer(w)  # draw 1, view 0
+        zv.ZVClearDrawBuffer(w)
+        zv.ZVSetPixel(w, 9, 9, GREEN)
+        self.assertEqual(zv.ZVCopyDrawBufferToView(w), zv.ZV_OK)
+        zv.ZVSwitchDrawBuffer(w)  # draw 0: the copy
+        self.assertEqual(zv.ZVGetPixel(w, 9, 9), GREEN)
+        self.assertEqual(zv.ZVSetDoubleBuffer(w, 0), 0)
+        self.assertEqual(zv.ZVGetViewBuffer(w), zv.ZVGetDrawBuffer(w))
+        self.assertEqual(zv.ZVSwitchViewBuffer(w), zv.ZVGetViewBuffer(w))
+
+    def test_refresh_period(self):
+        w = self.open()
+        self.assertEqual(zv.ZVSetAutoRedraw(w, 3), 10)
+        self.assertEqual(zv.ZVSetAutoRedraw(w, 200), 200)
+        self.assertEqual(zv.ZVSetAutoRedraw(w, 0), 0)
+        self.assertEqual(zv.ZVRedraw(w), zv.ZV_OK)
+
+
+class InputWithoutEvents(WindowTestCase):
+    def test_nothing_recorded_reads_as_nothing(self):
+        w = self.open()
+        self.assertEqual(zv.ZVCaptureMouseCoords(w), zv.ZV_ERR_MOUSE_OUTSIDE)
+        self.assertEqual(zv.ZVGetMouseCoordsX(w), zv.ZV_ERR_BAD_COORDS)
+        self.assertEqual(zv.ZVCaptureLastLeftMouseClick(w), zv.ZV_ERR_NO_CLICK)
+        self.assertEqual(zv.ZVCaptureLastRightMouseClick(w), zv.ZV_ERR_NO_CLICK)
+        self.assertEqual(zv.ZVGetLastRightMouseClickSHIFT(w), zv.ZV_ERR_BAD_COORDS)
+        self.assertEqual(zv.ZV_kbhit(w), 0)
+        self.assertEqual(zv.ZVReadChar(w), b"\x01")
+        self.assertIsNone(zv.read_char(w))
+        self.assertEqual(zv.ZVClearKeyBuffer(w), zv.ZV_OK)
+        self.assertEqual(zv.ZVGetLastError(), zv.ZV_OK)  # none of these stores a failure
+
+
+@needs("ZVTextOut", "ZVTextAlign", "ZVSetFont")
+class Text(WindowTestCase):
+    def test_text_marks_pixels_in_the_foreground_colour(self):
+        w = self.open(200, 60)
+        zv.ZVSetForeground(w, RED)
+        self.assertEqual(zv.ZVTextAlign(w, zv.ALIGN_LEFT + zv.ALIGN_TOP), zv.ZV_OK)
+        self.assertEqual(zv.ZVSetFont(w, 18, 0.0, "DejaVu Sans"), zv.ZV_OK)
+        self.assertEqual(zv.ZVTextOut(w, 5, 5, "Zelvan \u00e9"), zv.ZV_OK)
+        colours = {zv.ZVGetPixel(w, x, y) for x in range(0, 200, 2) for y in range(0, 60, 2)}
+        self.assertIn(RED, colours)
+
+    def test_rotated_font_and_bad_handle(self):
+        w = self.open()
+        self.assertEqual(zv.ZVSetFont(w, 12, 30.27, "a face that is not installed"), zv.ZV_OK)
+        self.assertEqual(zv.ZVTextOut(0, 1, 1, "x"), zv.ZV_ERR_BAD_WINDOW)
+        self.assertEqual(zv.ZVSetFont(0, 12, 0.0, "x"), zv.ZV_ERR_BAD_WINDOW)
+
+
+@needs("ZVSaveImage", "ZVLoadImage")
+class WindowImages(WindowTestCase):
+    def test_save_then_load_reproduces_picture_and_size(self):
+        source = self.open(101, 50)
+        zv.ZVSetPixel(source, 100, 49, RED)
+        path = self.temp_path("picture.bmp")
+        self.assertEqual(zv.ZVSaveImage(source, path), zv.ZV_OK)
+        self.assertEqual(os.path.getsize(path), 14 + 40 + 50 * 304)
+        target = self.open(30, 30)
+        self.assertEqual(zv.ZVLoadImage(target, pathlib.Path(path)), zv.ZV_OK)
+        self.assertEqual((zv.ZVGetWidth(target), zv.ZVGetHeight(target)), (101, 50))
+        self.assertEqual(zv.ZVGetPixel(target, 100, 49), RED)
+
+    def test_load_failures_set_the_last_error(self):
+        w = self.open()
+        missing = self.temp_path("missing.bmp")
+        self.assertEqual(zv.ZVLoadImage(w, missing), zv.ZV_ERR_FILE_OPEN)
+        self.assertEqual(zv.ZVGetLastError(), zv.ZV_ERR_FILE_OPEN)
+        self.assertEqual(zv.ZVSaveImage(w, os.path.join(missing, "no", "x.bmp")),
+                         zv.ZV_ERR_FILE_OPEN)
+
+
+@needs("ZVLoadBitmap", "ZVCopyBitmap", "ZVSaveBitmap", "ZVGetBitmapWidth",
+       "ZVGetBitmapHeight", "ZVPasteBitmap", "ZVDiscardBitmap")
+class Bitmaps(WindowTestCase):
+    def test_copy_paste_save_and_discard(self):
+        w = self.open(100, 80)
+        zv.ZVSetPixel(w, 12, 12, GREEN)
+        bitmap = zv.ZVCopyBitmap(w, 10, 10, 10000, 10000)
+        self.assertGreater(bitmap, 0)
+        self.assertEqual((zv.ZVGetBitmapWidth(bitmap), zv.ZVGetBitmapHeight(bitmap)), (90, 70))
+        other = self.open(100, 80)
+        self.assertEqual(zv.ZVPasteBitmap(other, bitmap, 0, 0), zv.ZV_OK)
+        self.assertEqual(zv.ZVGetPixel(other, 2, 2), GREEN)
+        path = self.temp_path("copy.bmp")
+        self.assertEqual(zv.ZVSaveBitmap(bitmap, path), zv.ZV_OK)
+        loaded = zv.ZVLoadBitmap(path)
+        self.assertGreater(loaded, bitmap)
+        self.assertEqual(zv.ZVDiscardBitmap(bitmap), zv.ZV_OK)
+        self.assertEqual(zv.ZVDiscardBitmap(bitmap), zv.ZV_ERR_BAD_BITMAP)
+        self.assertEqual(zv.ZVGetBitmapWidth(bitmap), zv.ZV_ERR_BAD_BITMAP)
+        self.assertEqual(zv.ZVDiscardBitmap(loaded), zv.ZV_OK)
+
+    def test_bad_rectangles_and_files(self):
+        w = self.open(100, 80)
+        self.assertEqual(zv.ZVCopyBitmap(w, 100, 0, 5, 5), 0)
+        self.assertEqual(zv.ZVGetLastError(), zv.ZV_ERR_BAD_LEFT)
+        self.assertEqual(zv.ZVCopyBitmap(w, 0, -1, 0, 5), 0)
+        self.assertEqual(zv.ZVGetLastError(), zv.ZV_ERR_BAD_WIDTH)
+        self.assertEqual(zv.ZVLoadBitmap(self.temp_path("none.bmp")), 0)
+        self.assertEqual(zv.ZVGetLastError(), zv.ZV_ERR_FILE_OPEN)
+
+
+@needs("ZVCopyBitmap", "ZVSaveBitmapPalette", "ZVSaveWindowPalette", "ZVDiscardBitmap")
+class Palettes(WindowTestCase):
+    def test_true_colour_pictures_have_no_palette_to_save(self):
+        w = self.open()
+        path = self.temp_path("window.pal")
+        self.assertEqual(zv.ZVSaveWindowPalette(w, path), zv.ZV_ERR_NO_DIB_PALETTE)
+        bitmap = zv.ZVCopyBitmap(w, 0, 0, 10, 10)
+        self.assertEqual(zv.ZVSaveBitmapPalette(bitmap, path), zv.ZV_ERR_NO_DIB_PALETTE)
+        self.assertFalse(os.path.exists(path))
+        zv.ZVDiscardBitmap(bitmap)
+        self.assertEqual(zv.ZVSaveBitmapPalette(bitmap, path), zv.ZV_ERR_BAD_BITMAP)
+
+
+@needs("ZVCopyImageToClipboard", "ZVCopyBitmapToClipboard")
+class Clipboard(WindowTestCase):
+    def test_copies_succeed_headless_and_bad_ids_fail(self):
+        w = self.open()
+        self.assertEqual(zv.ZVCopyImageToClipboard(w), zv.ZV_OK)
+        self.assertEqual(zv.ZVCopyImageToClipboard(0), zv.ZV_ERR_BAD_WINDOW)
+        self.assertEqual(zv.ZVCopyBitmapToClipboard(0), zv.ZV_ERR_BAD_BITMAP)
+
+
+@needs("ZVSaveImage", "ZVTextOut", "ZVCopyImageToClipboard")
+class Examples(unittest.TestCase):
+    """Each example, run headless, exits 0 having written its picture."""
+
+    def run_example(self, script, picture):
+        with tempfile.TemporaryDirectory() as folder:
+            environment = dict(os.environ, ZELVAN_LIBRARY=zv.LIBRARY_PATH)
+            environment.pop("DISPLAY", None)
+            done = subprocess.run([sys.executable, str(PYTHON_DIR / "examples" / script)],
+                                  cwd=folder, env=environment, capture_output=True, text=True,
+                                  timeout=120)
+            self.assertEqual(done.returncode, 0, done.stdout + done.stderr)
+            path = os.path.join(folder, picture)
+            self.assertTrue(os.path.exists(path), done.stdout)
+            with open(path, "rb") as file:
+                self.assertEqual(file.read(2), b"BM")
+
+    def test_shapes(self):
+        self.run_example("shapes.py", "shapes.bmp")
+
+    def test_sketchpad(self):
+        self.run_example("sketchpad.py", "sketchpad.bmp")
+
+
+if __name__ == "__main__":
+    unittest.main()

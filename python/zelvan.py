@@ -1,0 +1,406 @@
+"""Zelvan graphics windows for Python.
+
+A thin ctypes layer over the Zelvan shared library (libzelvan.so, Zelvan.dll): the same 91
+ZV functions, the same result codes, the same behaviour as from C, so the C reference
+(docs/API.md) is the reference here too. Only the standard library is needed.
+
+    import zelvan as zv
+    w = zv.ZVCreateWindow(100, 100, 320, 200, "Hello")
+    zv.ZVSetForeground(w, zv.rgb(255, 0, 0))
+    zv.ZVMoveTo(w, 10, 10)
+    zv.ZVLine(w, 300, 180)
+
+How values cross over:
+  * integers are C ints; colours (ZVCOLOUR, 0x00BBGGRR) are unsigned 32-bit ints, so a
+    colour result is never negative: compare it with ZV_BAD_COLOUR or INVALID_COLOUR;
+  * strings (titles, text, file names) may be given as str, which is encoded as Latin-1
+    (one byte per character, as the library expects), as bytes, or, for file names, as a
+    pathlib.Path; strings that come back (ZVGetTitle, ZVGetErrorString) are bytes; the
+    helpers title() and error_string() return str;
+  * ZVReadChar returns one byte (b"x"); read_char() returns a str, or None when nothing waits;
+  * ZVArc and ZVPie take their angles as 32-bit floats, ZVSetFont its angle as a double.
+
+The library is found in this order: the file named by the environment variable
+ZELVAN_LIBRARY; a copy next to this module; the newest one in a build*/ folder of the
+source tree this module belongs to; the system's library search path.
+
+A library built before some functions existed still loads: those functions are there but
+raise MissingFunctionError when called, and available(name) tells them apart.
+"""
+
+import contextlib
+import ctypes
+import ctypes.util
+import glob
+import os
+import sys
+
+# ---------------------------------------------------------------------------------------
+# Result codes and other constants.
+
+ZV_OK = -1000000
+ZV_ERROR = -999999
+ZV_ERR_FILE_OPEN = -999998
+ZV_ERR_FILE_READ = -999997
+ZV_ERR_FILE_WRITE = -999996
+ZV_ERR_BMP_CORRUPT = -999995
+ZV_ERR_BMP_SIZE_MISMATCH = -999994
+ZV_ERR_16BIT = -999993
+ZV_ERR_32BIT = -999992
+ZV_ERR_FILE_PALETTE_SIZE = -999991
+ZV_ERR_BMP_BITCOUNT = -999990
+ZV_ERR_CREATE_DIB = -999989
+ZV_ERR_NOT_RIFF = -999988
+ZV_ERR_NO_PAL_DATA = -999987
+ZV_ERR_PAL_VERSION = -999986
+ZV_ERR_DIB_PALETTE_SIZE = -999985
+ZV_ERR_DIB_BITCOUNT = -999984
+ZV_ERR_NO_DIB_PALETTE = -999983
+ZV_ERR_BAD_WINDOW = -999982
+ZV_ERR_BAD_BITMAP = -999981
+ZV_ERR_BAD_WIDTH = -999980
+ZV_ERR_BAD_HEIGHT = -999979
+ZV_ERR_BAD_LEFT = -999978
+ZV_ERR_BAD_TOP = -999977
+ZV_ERR_COPY_BITMAP = -999976
+ZV_ERR_CREATE_WINDOW = -999975
+ZV_ERR_TOO_MANY_WINDOWS = -999974
+ZV_ERR_NO_MEMORY = -999973
+ZV_ERR_MOUSE_OUTSIDE = -999972
+ZV_ERR_NOT_TOP_WINDOW = -999971
+ZV_ERR_BAD_COORDS = -999970
+ZV_ERR_NO_CLICK = -999969
+ZV_ERR_NOT_INITIALISED = -999968
+ZV_ERR_CLIPBOARD_BUSY = -999967
+ZV_ERR_CLIPBOARD_COPY = -999966
+
+#: Every result code by name, ZV_OK first, in the order of their values.
+RESULT_CODES = {name: value for name, value in sorted(
+    ((name, value) for name, value in globals().items()
+     if name == "ZV_OK" or name == "ZV_ERROR" or name.startswith("ZV_ERR_")),
+    key=lambda item: item[1])}
+
+#: What colour-returning calls give for a bad window handle (not a colour, not a code).
+ZV_BAD_COLOUR = 0xFF000000
+#: What ZVSetPixel and ZVGetPixel give for a point outside the drawing surface.
+INVALID_COLOUR = 0xFFFFFFFF
+
+# Line styles (ZVSetLineStyle).
+LINE_SOLID, LINE_DASH, LINE_DASHDOT, LINE_DASHDOTDOT, LINE_INVISIBLE = range(5)
+# Fill styles (ZVSetFillStyle).
+(FILL_SOLID, FILL_RISING_DIAGONAL, FILL_FALLING_DIAGONAL, FILL_CROSS_HATCH,
+ FILL_HORIZONTAL, FILL_VERTICAL) = range(6)
+# Text alignment (ZVTextAlign): add one horizontal and one vertical part.
+ALIGN_LEFT, ALIGN_CENTRE, ALIGN_RIGHT = 0, 1, 3
+ALIGN_BASELINE, ALIGN_TOP, ALIGN_BOTTOM = 0, 4, 8
+
+
+class ZelvanError(Exception):
+    """A Zelvan call failed; .code holds its result code."""
+
+    def __init__(self, code, what=""):
+        self.code = code
+        message = error_string(code) if available("ZVGetErrorString") else str(code)
+        super().__init__(f"{what}: {message}" if what else message)
+
+
+class MissingFunctionError(RuntimeError):
+    """The loaded library is older than this module and lacks the function called."""
+
+
+# ---------------------------------------------------------------------------------------
+# Argument and result types.
+
+class _Text:
+    """A narrow string argument: str (encoded as Latin-1), bytes, a path, or None."""
+
+    @classmethod
+    def from_param(cls, value):
+        if value is None or isinstance(value, bytes):
+            return value
+        if isinstance(value, str):
+            return value.encode("latin-1")
+        if isinstance(value, bytearray):
+            return bytes(value)
+        if isinstance(value, os.PathLike):
+            return os.fsencode(value)
+        raise TypeError(f"expected str, bytes or a path, not {type(value).__name__}")
+
+
+_int = ctypes.c_int
+_colour = ctypes.c_uint32
+_text = _Text
+_text_result = ctypes.c_char_p
+
+# name, result type, argument types, one line on what it does. Order and grouping follow
+# zelvan.h; docs/API.md has the full story of each.
+_SIGNATURES = (
+    # Version, last error and messages.
+    ("ZVGetVersion", _int, (), "The library's version number, 272."),
+    ("ZVGetLastError", _int, (), "Returns the last error and resets it to ZV_OK."),
+    ("ZVGetErrorString", _text_result, (_int,), "(code) -> the message of a result code, bytes."),
+    # Windows.
+    ("ZVCreateWindow", _int, (_int, _int, _int, _int, _text),
+     "(x, y, width, height, title) -> new window handle, or 0 (cause in the last error)."),
+    ("ZVDestroyWindow", _int, (_int,), "(window) -> closes the window; always returns 0."),
+    ("ZVIsWindow", _int, (_int,), "(window) -> ZV_OK for an open window, else ZV_ERR_BAD_WINDOW."),
+    # Window control.
+    ("ZVSetTitle", _int, (_int, _text), "(window, title) -> changes the caption."),
+    ("ZVGetTitle", _text_result, (_int,), "(window) -> the title as bytes (empty if bad)."),
+    ("ZVMove", _int, (_int, _int, _int), "(window, x, y) -> moves the frame's top-left corner."),
+    ("ZVResize", _int, (_int, _int, _int), "(window, width, height) -> new client size."),
+    ("ZVMinimize", _int, (_int,), "(window) -> minimises the window."),
+    ("ZVRestore", _int, (_int,), "(window) -> restores a minimised window."),
+    ("ZVBringWindowToFront", _int, (_int,), "(window) -> raises and focuses the window."),
+    ("ZVGetWidth", _int, (_int,), "(window) -> width of the drawing surface."),
+    ("ZVGetHeight", _int, (_int,), "(window) -> height of the drawing surface."),
+    ("ZVGetWindowX", _int, (_int,), "(window) -> screen x of the client area."),
+    ("ZVGetWindowY", _int, (_int,), "(window) -> screen y of the client area."),
+    # Drawing attributes.
+    ("ZVSetForeground", _int, (_int, _colour), "(window, colour) -> colour of lines and text."),
+    ("ZVGetForeground", _colour, (_int,), "(window) -> the foreground colour."),
+    ("ZVSetBackground", _int, (_int, _colour), "(window, colour) -> colour buffers clear to."),
+    ("ZVGetBackground", _colour, (_int,), "(window) -> the background colour."),
+    ("ZVGetRGBColour", _colour, (_int, _int, _int), "(red, green, blue) -> a colour."),
+    ("ZVSetLineStyle", _int, (_int, _int), "(window, style) -> LINE_SOLID ... LINE_INVISIBLE."),
+    ("ZVGetLineStyle", _int, (_int,), "(window) -> the line style number."),
+    ("ZVSetLineWidth", _int, (_int, _int), "(window, width) -> pen width in pixels."),
+    ("ZVGetLineWidth", _int, (_int,), "(window) -> the line width (ZV_ERROR if bad)."),
+    ("ZVSetFillStyle", _int, (_int, _int), "(window, style) -> FILL_SOLID ... FILL_VERTICAL."),
+    ("ZVGetFillStyle", _int, (_int,), "(window) -> the fill style number."),
+    ("ZVSetFillColour", _int, (_int, _colour), "(window, colour) -> colour of fills."),
+    ("ZVGetFillColour", _colour, (_int,), "(window) -> the fill colour."),
+    # Drawing primitives.
+    ("ZVSetPixel", _colour, (_int, _int, _int, _colour),
+     "(window, x, y, colour) -> the colour set, or INVALID_COLOUR outside the surface."),
+    ("ZVSetPixelFast", _int, (_int, _int, _int, _colour),
+     "(window, x, y, colour) -> ZV_OK or ZV_ERROR."),
+    ("ZVGetPixel", _colour, (_int, _int, _int),
+     "(window, x, y) -> colour in the draw buffer, or INVALID_COLOUR outside it."),
+    ("ZVPlot", _int, (_int, _int, _int), "(window, x, y) -> draws a point, moves there."),
+    ("ZVMoveTo", _int, (_int, _int, _int), "(window, x, y) -> sets the current position."),
+    ("ZVLine", _int, (_int, _int, _int), "(window, x, y) -> line from the current position."),
+    ("ZVGetCurXPos", _int, (_int,), "(window) -> x of the current position."),
+    ("ZVGetCurYPos", _int, (_int,), "(window) -> y of the current position."),
+    ("ZVCircle", _int, (_int, _int, _int, _int), "(window, xc, yc, radius) -> outline."),
+    ("ZVArc", _int, (_int, _int, _int, _int, ctypes.c_float, ctypes.c_float),
+     "(window, xc, yc, radius, start, sweep) -> arc, degrees counter-clockwise."),
+    ("ZVPie", _int, (_int, _int, _int, _int, ctypes.c_float, ctypes.c_float),
+     "(window, xc, yc, radius, start, sweep) -> filled pie slice."),
+    ("ZVRectangle", _int, (_int, _int, _int, _int, _int), "(window, x1, y1, x2, y2) -> outline."),
+    ("ZVInvertRectangle", _int, (_int, _int, _int, _int, _int),
+     "(window, x1, y1, x2, y2) -> inverts the pixels, both corners included."),
+    ("ZVFillRectangle", _int, (_int, _int, _int, _int, _int),
+     "(window, x1, y1, x2, y2) -> filled rectangle."),
+    ("ZVFillCircle", _int, (_int, _int, _int, _int), "(window, xc, yc, radius) -> filled circle."),
+    ("ZVFloodFill", _int, (_int, _int, _int, _colour),
+     "(window, x, y, border) -> fills the area around (x, y) up to the border colour."),
+    # Text and fonts.
+    ("ZVTextOut", _int, (_int, _int, _int, _text), "(window, x, y, text) -> draws text."),
+    ("ZVTextAlign", _int, (_int, _int), "(window, code) -> which point of the text is (x, y)."),
+    ("ZVSetFont", _int, (_int, _int, ctypes.c_double, _text),
+     "(window, points, angle, face) -> font for later text."),
+    # Drawing buffers and redraw.
+    ("ZVSetDoubleBuffer", _int, (_int, _int), "(window, on) -> the new setting, 0 or 1."),
+    ("ZVSwitchDrawBuffer", _int, (_int,), "(window) -> the new draw buffer index."),
+    ("ZVSwitchViewBuffer", _int, (_int,), "(window) -> the new view buffer index, shown now."),
+    ("ZVGetDrawBuffer", _int, (_int,), "(window) -> the draw buffer index."),
+    ("ZVGetViewBuffer", _int, (_int,), "(window) -> the view buffer index."),
+    ("ZVClearDrawBuffer", _int, (_int,), "(window) -> fills the draw buffer with the background."),
+    ("ZVClearViewBuffer", _int, (_int,), "(window) -> fills the view buffer with the background."),
+    ("ZVCopyDrawBufferToView", _int, (_int,), "(window) -> copies the draw buffer to the view."),
+    ("ZVRedraw", _int, (_int,), "(window) -> repaints the window now."),
+    ("ZVSetAutoRedraw", _int, (_int, _int), "(window, ms) -> refresh period in force, 0 = off."),
+    # Mouse.
+    ("ZVCaptureMouseCoords", _int, (_int,), "(window) -> snapshot of the pointer position."),
+    ("ZVGetMouseCoordsX", _int, (_int,), "(window) -> captured pointer x."),
+    ("ZVGetMouseCoordsY", _int, (_int,), "(window) -> captured pointer y."),
+    ("ZVCaptureLastLeftMouseClick", _int, (_int,), "(window) -> snapshot of the last left click."),
+    ("ZVGetLastLeftMouseClickX", _int, (_int,), "(window) -> captured left click x."),
+    ("ZVGetLastLeftMouseClickY", _int, (_int,), "(window) -> captured left click y."),
+    ("ZVGetLastLeftMouseClickCTRL", _int, (_int,), "(window) -> 1 if CTRL was held, else 0."),
+    ("ZVGetLastLeftMouseClickSHIFT", _int, (_int,), "(window) -> 1 if SHIFT was held, else 0."),
+    ("ZVCaptureLastRightMouseClick", _int, (_int,), "(window) -> snapshot of the last right click."),
+    ("ZVGetLastRightMouseClickX", _int, (_int,), "(window) -> captured right click x."),
+    ("ZVGetLastRightMouseClickY", _int, (_int,), "(window) -> captured right click y."),
+    ("ZVGetLastRightMouseClickCTRL", _int, (_int,), "(window) -> 1 if CTRL was held, else 0."),
+    ("ZVGetLastRightMouseClickSHIFT", _int, (_int,), "(window) -> 1 if SHIFT was held, else 0."),
+    # Keyboard.
+    ("ZVReadChar", ctypes.c_char, (_int,), "(window) -> oldest typed character as one byte."),
+    ("ZV_kbhit", _int, (_int,), "(window) -> 1 when a character is waiting, else 0."),
+    ("ZVClearKeyBuffer", _int, (_int,), "(window) -> throws away waiting characters."),
+    # Bitmaps.
+    ("ZVLoadBitmap", _int, (_text,), "(file_name) -> new bitmap id, or 0."),
+    ("ZVSaveBitmap", _int, (_int, _text), "(bitmap, file_name) -> writes a BMP file."),
+    ("ZVDiscardBitmap", _int, (_int,), "(bitmap) -> frees the bitmap."),
+    ("ZVShowBitmap", _int, (_int, _int), "(window, bitmap) -> the bitmap becomes the picture."),
+    ("ZVCopyBitmap", _int, (_int, _int, _int, _int, _int),
+     "(window, left, top, width, height) -> new bitmap id from what is shown, or 0."),
+    ("ZVPasteBitmap", _int, (_int, _int, _int, _int), "(window, bitmap, x, y) -> draws it."),
+    ("ZVGetBitmapWidth", _int, (_int,), "(bitmap) -> width in pixels."),
+    ("ZVGetBitmapHeight", _int, (_int,), "(bitmap) -> height in pixels."),
+    # Window images.
+    ("ZVLoadImage", _int, (_int, _text), "(window, file_name) -> BMP file becomes the picture."),
+    ("ZVSaveImage", _int, (_int, _text), "(window, file_name) -> writes what is shown as BMP."),
+    # Palettes.
+    ("ZVLoadRIFFPalette", _int, (_int, _text), "(window, file_name) -> palette from a .pal file."),
+    ("ZVUseBitmapPalette", _int, (_int, _int), "(window, bitmap) -> bitmap's colour table."),
+    ("ZVSaveWindowPalette", _int, (_int, _text), "(window, file_name) -> writes a .pal file."),
+    ("ZVSaveBitmapPalette", _int, (_int, _text), "(bitmap, file_name) -> writes a .pal file."),
+    # Clipboard.
+    ("ZVCopyBitmapToClipboard", _int, (_int,), "(bitmap) -> puts the bitmap on the clipboard."),
+    ("ZVCopyImageToClipboard", _int, (_int,), "(window) -> puts what is shown on the clipboard."),
+)
+
+# ---------------------------------------------------------------------------------------
+# Finding and loading the library.
+
+if sys.platform == "win32":
+    _LIBRARY_NAMES = ("Zelvan.dll",)
+    # 32-bit Windows builds use the callee-pops convention; elsewhere it is the C one.
+    _loader = ctypes.WinDLL
+elif sys.platform == "darwin":
+    _LIBRARY_NAMES = ("libzelvan.dylib",)
+    _loader = ctypes.CDLL
+else:
+    _LIBRARY_NAMES = ("libzelvan.so",)
+    _loader = ctypes.CDLL
+
+
+def _library_candidates():
+    """Where to look, in order, when ZELVAN_LIBRARY is not set."""
+    here = os.path.dirname(os.path.abspath(__file__))
+    candidates = [os.path.join(here, name) for name in _LIBRARY_NAMES]
+    source_root = os.path.dirname(here)
+    built = []
+    for name in _LIBRARY_NAMES:
+        for pattern in (os.path.join(source_root, "build*", name),
+                        os.path.join(source_root, "build*", "*", name)):
+            built.extend(glob.glob(pattern))
+    built.sort(key=os.path.getmtime, reverse=True)
+    candidates += built
+    candidates += list(_LIBRARY_NAMES)
+    found = ctypes.util.find_library("zelvan") or ctypes.util.find_library("Zelvan")
+    if found:
+        candidates.append(found)
+    return candidates
+
+
+def _load_library():
+    explicit = os.environ.get("ZELVAN_LIBRARY")
+    if explicit:
+        # A library named on purpose is used or refused, never silently replaced.
+        try:
+            return _loader(explicit), explicit
+        except OSError as error:
+            raise OSError(f"ZELVAN_LIBRARY={explicit} could not be loaded: {error}") from None
+    failures = []
+    for candidate in _library_candidates():
+        if os.path.sep in candidate and not os.path.exists(candidate):
+            continue
+        try:
+            return _loader(candidate), candidate
+        except OSError as error:
+            failures.append(f"  {candidate}: {error}")
+    raise OSError("the Zelvan library was not found; build it (cmake --build build) or set "
+                  "ZELVAN_LIBRARY to its path.\nTried:\n" + "\n".join(failures))
+
+
+_library, LIBRARY_PATH = _load_library()
+_present = set()
+
+
+def _missing(name, doc):
+    def call(*_args):
+        raise MissingFunctionError(f"{name} is not in the loaded library {LIBRARY_PATH}")
+    call.__name__ = call.__qualname__ = name
+    call.__doc__ = doc + "\n\nNot provided by the loaded library: calling it raises."
+    return call
+
+
+def _bind_all():
+    for name, result, arguments, doc in _SIGNATURES:
+        try:
+            function = _library[name]
+        except AttributeError:
+            globals()[name] = _missing(name, doc)
+            continue
+        function.restype = result
+        function.argtypes = arguments
+        function.__doc__ = doc
+        globals()[name] = function
+        _present.add(name)
+
+
+_bind_all()
+
+
+def available(name):
+    """True when the loaded library provides the ZV function `name`."""
+    return name in _present
+
+
+# ---------------------------------------------------------------------------------------
+# Helpers.
+
+def rgb(red, green, blue):
+    """A colour from its three parts, like ZVGetRGBColour: the low 8 bits of each count."""
+    return (red & 0xFF) | (green & 0xFF) << 8 | (blue & 0xFF) << 16
+
+
+def colour_parts(colour):
+    """The (red, green, blue) parts of a colour."""
+    return colour & 0xFF, colour >> 8 & 0xFF, colour >> 16 & 0xFF
+
+
+def as_int32(value):
+    """A 32-bit unsigned result read as signed: ZVGetForeground's ZV_ERR_BAD_WINDOW, say."""
+    value &= 0xFFFFFFFF
+    return value - (1 << 32) if value & 0x80000000 else value
+
+
+def error_string(code):
+    """The message of a result code, as str."""
+    return ZVGetErrorString(code).decode("latin-1")
+
+
+def last_error():
+    """The last error, which this resets to ZV_OK (same as ZVGetLastError)."""
+    return ZVGetLastError()
+
+
+def check(result, what=""):
+    """Returns None when `result` is ZV_OK, else raises ZelvanError with that code."""
+    if result != ZV_OK:
+        raise ZelvanError(result, what)
+
+
+def title(window):
+    """The window's title, as str."""
+    return ZVGetTitle(window).decode("latin-1")
+
+
+def read_char(window):
+    """The oldest character typed into the window, as str, or None when none is waiting."""
+    if ZV_kbhit(window) != 1:
+        return None
+    return ZVReadChar(window).decode("latin-1")
+
+
+@contextlib.contextmanager
+def window(x, y, width, height, caption=""):
+    """Opens a window for a `with` block and destroys it afterwards.
+
+        with zelvan.window(100, 100, 320, 200, "Sketch") as w:
+            zelvan.ZVCircle(w, 160, 100, 50)
+
+    Raises ZelvanError when the window cannot be created.
+    """
+    ZVGetLastError()
+    handle = ZVCreateWindow(x, y, width, height, caption)
+    if handle == 0:
+        raise ZelvanError(ZVGetLastError(), "ZVCreateWindow")
+    try:
+        yield handle
+    finally:
+        ZVDestroyWindow(handle)
