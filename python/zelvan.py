@@ -268,6 +268,16 @@ else:
     _loader = ctypes.CDLL
 
 
+def _built_with_sanitizer(path):
+    """True for a library that needs a sanitizer runtime loaded before the interpreter."""
+    try:
+        with open(path, "rb") as file:
+            contents = file.read()
+    except OSError:
+        return False
+    return b"libasan.so" in contents or b"libtsan.so" in contents
+
+
 def _library_candidates():
     """Where to look, in order, when ZELVAN_LIBRARY is not set."""
     here = os.path.dirname(os.path.abspath(__file__))
@@ -278,6 +288,9 @@ def _library_candidates():
         for pattern in (os.path.join(source_root, "build*", name),
                         os.path.join(source_root, "build*", "*", name)):
             built.extend(glob.glob(pattern))
+    # Loading a sanitizer build into a plain interpreter aborts it: such builds are only
+    # used when named in ZELVAN_LIBRARY.
+    built = [path for path in built if not _built_with_sanitizer(path)]
     built.sort(key=os.path.getmtime, reverse=True)
     candidates += built
     candidates += list(_LIBRARY_NAMES)

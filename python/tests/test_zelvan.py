@@ -11,6 +11,7 @@ import re
 import subprocess
 import sys
 import tempfile
+import threading
 import time
 import unittest
 
@@ -122,6 +123,32 @@ class LoadingAndSignatures(unittest.TestCase):
             if not zv.available(name):
                 with self.assertRaises(zv.MissingFunctionError):
                     function(*([0] * len(arguments)))
+
+    def load_in_child(self, environment):
+        """Imports the module in a fresh interpreter; returns (exit code, output)."""
+        environment = {**environment, "PYTHONDONTWRITEBYTECODE": "1"}
+        environment.pop("DISPLAY", None)
+        done = subprocess.run(
+            [sys.executable, "-c", "import zelvan; print(zelvan.LIBRARY_PATH)"],
+            cwd=str(PYTHON_DIR), env=environment, capture_output=True, text=True, timeout=60)
+        return done.returncode, done.stdout + done.stderr
+
+    def test_a_named_library_is_used_or_refused_never_replaced(self):
+        code, output = self.load_in_child(dict(os.environ, ZELVAN_LIBRARY=zv.LIBRARY_PATH))
+        self.assertEqual((code, output.strip()), (0, zv.LIBRARY_PATH))
+        wrong = os.path.join(tempfile.gettempdir(), "no-such-dir", "libzelvan.so")
+        code, output = self.load_in_child(dict(os.environ, ZELVAN_LIBRARY=wrong))
+        self.assertNotEqual(code, 0)
+        self.assertIn("ZELVAN_LIBRARY=" + wrong, output)
+
+    def test_without_the_variable_a_library_is_searched_for(self):
+        environment = dict(os.environ)
+        environment.pop("ZELVAN_LIBRARY", None)
+        code, output = self.load_in_child(environment)
+        if code == 0:
+            self.assertIn("zelvan", output.lower())
+        else:  # nothing built in this tree and nothing installed: the error says what to do
+            self.assertIn("ZELVAN_LIBRARY", output)
 
     def test_strings_accept_str_bytes_and_paths(self):
         self.assertEqual(zv._Text.from_param("Gr\u00fc\u00dfe"), b"Gr\xfc\xdfe")
@@ -327,6 +354,30 @@ class DoubleBuffering(WindowTestCase):
         self.assertEqual(zv.ZVSetAutoRedraw(w, 200), 200)
         self.assertEqual(zv.ZVSetAutoRedraw(w, 0), 0)
         self.assertEqual(zv.ZVRedraw(w), zv.ZV_OK)
+
+
+class Threads(WindowTestCase):
+    def test_threads_draw_into_their_own_windows_at_once(self):
+        colours = [zv.rgb(40 * i, 255 - 40 * i, 100) for i in range(4)]
+        windows = [self.open(64, 64, f"thread {i}") for i in range(4)]
+        failures = []
+
+        def paint(window, colour):
+            zv.ZVSetFillColour(window, colour)
+            zv.ZVSetForeground(window, colour)
+            for row in range(64):
+                if zv.ZVFillRectangle(window, 0, row, 64, row + 1) != zv.ZV_OK:
+                    failures.append(window)
+
+        threads = [threading.Thread(target=paint, args=pair) for pair in zip(windows, colours)]
+        for thread in threads:
+            thread.start()
+        for thread in threads:
+            thread.join(timeout=60)
+        self.assertEqual(failures, [])
+        for window, colour in zip(windows, colours):
+            self.assertEqual({zv.ZVGetPixel(window, x, y) for x in (0, 31, 63)
+                              for y in (0, 31, 63)}, {colour})
 
 
 class InputWithoutEvents(WindowTestCase):
