@@ -11,9 +11,15 @@ const DWORD k_poll_ms = 20;
 // that a long-held reference does not cost a whole core.
 const int k_yield_tries = 100;
 
+// A reference may belong to a host thread that is itself waiting for this thread to handle
+// a message it sent (moving, resizing, retitling the window): serve those while waiting, or
+// the two threads would wait for each other for ever.
 void wait_for_references(window_record *record) {
-    for (int tries = 0; record->in_use_count.load() != 0; ++tries)
+    MSG ignored;
+    for (int tries = 0; record->in_use_count.load() != 0; ++tries) {
+        PeekMessageA(&ignored, nullptr, 0, 0, PM_NOREMOVE | PM_QS_SENDMESSAGE);
         Sleep(tries < k_yield_tries ? 0 : 1);
+    }
 }
 
 } // namespace

@@ -348,6 +348,7 @@ int wsprintfA(LPSTR out, LPCSTR format, ...);
 
 #define PM_NOREMOVE 0x0000
 #define PM_REMOVE 0x0001
+#define PM_QS_SENDMESSAGE 0x00400000
 
 #define CS_VREDRAW 0x0001
 #define CS_HREDRAW 0x0002

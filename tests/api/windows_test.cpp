@@ -5,6 +5,7 @@
 #include <gtest/gtest.h>
 
 #include <atomic>
+#include <cstdlib>
 #include <thread>
 #include <vector>
 
@@ -104,6 +105,46 @@ TEST(Threads, DestroyWhileOthersUseTheWindow) {
     stop = true;
     for (auto &user : users) user.join();
     EXPECT_EQ(ZVIsWindow(window), ZV_ERR_BAD_WINDOW);
+}
+
+// Moving, resizing, retitling and minimising wait for the GUI thread; closing the window
+// meanwhile must not leave the two waiting for each other.
+TEST(Threads, DestroyWhileOthersChangeTheWindow) {
+    for (int round = 0; round < 5; ++round) {
+        int window = ZVCreateWindow(0, 0, 60, 40, "changing");
+        ASSERT_NE(window, 0);
+        std::atomic<bool> stop{false};
+        std::atomic<int> calls{0};
+        std::vector<std::thread> users;
+        users.emplace_back([&] {
+            for (int i = 0; !stop; ++i, ++calls) ZVMove(window, i % 50, 10);
+        });
+        users.emplace_back([&] {
+            for (int i = 0; !stop; ++i, ++calls) ZVResize(window, 40 + i % 20, 30);
+        });
+        users.emplace_back([&] {
+            for (int i = 0; !stop; ++i, ++calls) ZVSetTitle(window, i % 2 ? "a" : "b");
+        });
+        users.emplace_back([&] {
+            for (int i = 0; !stop; ++i, ++calls) i % 2 ? ZVMinimize(window) : ZVRestore(window);
+        });
+        ASSERT_TRUE(poll_until([&] { return calls.load() > 40; }));
+        std::atomic<bool> closed{false};
+        std::thread closer([&] {
+            ZVDestroyWindow(window);
+            closed = true;
+        });
+        bool returned = poll_until([&] { return closed.load(); }, 20);
+        if (!returned) {
+            ADD_FAILURE()
+                << "ZVDestroyWindow did not return while other threads changed the window";
+            std::_Exit(1); // the stuck threads cannot be joined
+        }
+        stop = true;
+        closer.join();
+        for (auto &user : users) user.join();
+        EXPECT_EQ(ZVIsWindow(window), ZV_ERR_BAD_WINDOW);
+    }
 }
 
 TEST(Threads, TwoThreadsDestroyTheSameWindow) {

@@ -73,10 +73,16 @@ void pump_display(void) {
 }
 
 bool peek(MSG *msg, HWND filter, UINT first, UINT last, UINT remove) {
-    pump_display();
+    // Asked for sent messages only: run them and report nothing, as they are never returned.
+    bool sent_only = (remove & PM_QS_SENDMESSAGE) != 0;
+    if (!sent_only) pump_display();
     wm_lock();
     wm_queue *q = wm_this_queue();
     run_incoming(q);
+    if (sent_only) {
+        wm_unlock();
+        return false;
+    }
     MSG found;
     bool got = take_message(q, &found, filter, first, last, (remove & PM_REMOVE) != 0);
     wm_unlock();
