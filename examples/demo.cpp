@@ -56,7 +56,7 @@ void draw_fill_styles(int w) {
     for (int style = 0; style <= 5; ++style) {
         int left = 20 + 60 * style;
         ZVSetFillStyle(w, style);
-        ZVRectangle(w, left, 130, left + 50, 180);
+        ZVFillRectangle(w, left, 130, left + 50, 180);
     }
     ZVSetFillStyle(w, 0);
 }
