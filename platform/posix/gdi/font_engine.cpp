@@ -1,0 +1,177 @@
+// Font engine set-up: the logical font's size mapped to pixels, the face opened with
+// FreeType (or the built-in bitmap font when there is none), and CreateFontA.
+#include "platform/posix/gdi/font_engine.h"
+
+#include <ft2build.h>
+#include FT_FREETYPE_H
+
+#include <math.h>
+#include <new>
+#include <string.h>
+
+namespace {
+
+// The default size of a font asked for with height 0: the system font's 16 pixels.
+constexpr int default_em_pixels = 16;
+
+// Guards the FreeType library, face creation and destruction, fontconfig, and the one-time
+// set-up of each font's engine.
+std::mutex &setup_lock() {
+    static std::mutex lock;
+    return lock;
+}
+
+FT_Library freetype_library() {
+    static FT_Library library = nullptr;
+    static bool tried = false;
+    if (!tried) {
+        tried = true;
+        if (FT_Init_FreeType(&library) != 0) library = nullptr;
+    }
+    return library;
+}
+
+double tenths_to_radians(int tenths) {
+    return fmod(static_cast<double>(tenths), 3600.0) * M_PI / 1800.0;
+}
+
+int clamp_em(int64_t pixels) {
+    if (pixels < 1) return 1;
+    return pixels > font_max_em_pixels ? font_max_em_pixels : static_cast<int>(pixels);
+}
+
+// Positive heights ask for the cell (ascent + descent); the em is the cell's share of it.
+int em_for_cell(FT_Face face, int64_t cell) {
+    int64_t span = static_cast<int64_t>(face->ascender) - face->descender;
+    if (span <= 0 || face->units_per_EM == 0) return clamp_em(cell);
+    return clamp_em((cell * face->units_per_EM + span / 2) / span);
+}
+
+// Bitmap-only faces come in fixed strikes: the one nearest the asked height.
+bool select_nearest_strike(FT_Face face, int em) {
+    if (face->num_fixed_sizes <= 0) return false;
+    int best = 0;
+    for (int i = 1; i < face->num_fixed_sizes; i++)
+        if (abs(face->available_sizes[i].height - em) <
+            abs(face->available_sizes[best].height - em))
+            best = i;
+    return FT_Select_Size(face, best) == 0;
+}
+
+bool size_face(FT_Face face, const gdi_font *font) {
+    int em = font->height > 0 ? em_for_cell(face, font->height) : font_requested_em(font);
+    bool sized = FT_IS_SCALABLE(face) ? FT_Set_Pixel_Sizes(face, 0, em) == 0
+                                      : select_nearest_strike(face, em);
+    if (!sized) return false;
+    if (FT_Select_Charmap(face, FT_ENCODING_UNICODE) != 0 && face->num_charmaps > 0)
+        FT_Set_Charmap(face, face->charmaps[0]); // symbol fonts: bytes index their own map
+    return true;
+}
+
+// Opens the face fontconfig chose; null when there is none or FreeType cannot read it.
+FT_Face open_face(const gdi_font *font) {
+    font_face_file file;
+    FT_Library library = freetype_library();
+    if (!library || !font_match_face(font, font_requested_em(font), &file)) return nullptr;
+    FT_Face face = nullptr;
+    if (FT_New_Face(library, file.path.c_str(), file.index, &face) != 0) return nullptr;
+    if (!size_face(face, font)) {
+        FT_Done_Face(face);
+        return nullptr;
+    }
+    return face;
+}
+
+void set_face_metrics(font_engine *engine, FT_Face face) {
+    engine->ascent = static_cast<int>((face->size->metrics.ascender + 63) >> 6);
+    engine->descent = static_cast<int>((-face->size->metrics.descender + 63) >> 6);
+    // Glyphs are turned by the orientation as they are rendered; the pen follows the
+    // escapement, which the text layout applies.
+    double turn = engine->orientation_radians;
+    FT_Matrix matrix;
+    matrix.xx = static_cast<FT_Fixed>(lround(cos(turn) * 65536.0));
+    matrix.xy = static_cast<FT_Fixed>(lround(-sin(turn) * 65536.0));
+    matrix.yx = static_cast<FT_Fixed>(lround(sin(turn) * 65536.0));
+    matrix.yy = matrix.xx;
+    FT_Set_Transform(face, &matrix, nullptr);
+}
+
+void set_fallback_metrics(font_engine *engine, const gdi_font *font) {
+    engine->fallback = true;
+    engine->fallback_scale = bitmap_font_scale_for(font_requested_em(font));
+    int advance = 0;
+    bitmap_font_metrics(engine->fallback_scale, &engine->ascent, &engine->descent, &advance);
+}
+
+font_engine *engine_create(const gdi_font *font) {
+    font_engine *engine = new (std::nothrow) font_engine();
+    if (!engine) return nullptr;
+    for (std::atomic<font_glyph *> &slot : engine->glyphs) slot.store(nullptr);
+    engine->escapement_radians = tenths_to_radians(font->escapement);
+    engine->orientation_radians = tenths_to_radians(font->orientation);
+    FT_Face face = open_face(font);
+    engine->ft_face = face;
+    if (face)
+        set_face_metrics(engine, face);
+    else
+        set_fallback_metrics(engine, font); // text never silently disappears
+    return engine;
+}
+
+void engine_release(gdi_font *font) {
+    font_engine *engine = static_cast<font_engine *>(font->engine);
+    if (!engine) return;
+    font_glyphs_release(engine);
+    if (engine->ft_face) {
+        std::lock_guard<std::mutex> guard(setup_lock());
+        FT_Done_Face(static_cast<FT_Face>(engine->ft_face));
+    }
+    delete engine;
+    font->engine = nullptr;
+}
+
+} // namespace
+
+int font_requested_em(const gdi_font *font) {
+    if (font->height == 0) return default_em_pixels;
+    int64_t height = font->height;
+    return clamp_em(height < 0 ? -height : height);
+}
+
+font_engine *font_engine_of(gdi_font *font) {
+    void *made = __atomic_load_n(&font->engine, __ATOMIC_ACQUIRE);
+    if (made) return static_cast<font_engine *>(made);
+    std::lock_guard<std::mutex> guard(setup_lock());
+    made = __atomic_load_n(&font->engine, __ATOMIC_RELAXED);
+    if (made) return static_cast<font_engine *>(made);
+    font_engine *engine = engine_create(font);
+    if (!engine) return nullptr;
+    font->release_engine = engine_release;
+    __atomic_store_n(&font->engine, static_cast<void *>(engine), __ATOMIC_RELEASE);
+    return engine;
+}
+
+// Width, underline and strike-out are kept in the record but not drawn: the library asks
+// for none of them. The face is looked up when the font is first drawn with, not here.
+HFONT WINAPI CreateFontA(int height, int width, int escapement, int orientation, int weight,
+                         DWORD italic, DWORD underline, DWORD strike_out, DWORD charset,
+                         DWORD out_precision, DWORD clip_precision, DWORD quality,
+                         DWORD pitch_and_family, LPCSTR face) {
+    (void)out_precision;
+    (void)clip_precision;
+    (void)quality;
+    gdi_font description = {};
+    description.height = height;
+    description.width = width;
+    description.escapement = escapement;
+    description.orientation = orientation;
+    description.weight = weight;
+    description.italic = italic;
+    description.underline = underline;
+    description.strike_out = strike_out;
+    description.charset = charset;
+    description.pitch_and_family = pitch_and_family;
+    // Win32 face names hold at most 31 characters; longer ones are cut there, as LOGFONT does.
+    if (face) strncpy(description.face, face, sizeof(description.face) - 1);
+    return gdi_font_create(&description);
+}

@@ -1,0 +1,127 @@
+// TextOutA: the string laid out along the escapement from the alignment point, an opaque
+// background box when the DC asks for one, and each glyph's coverage blended in the text
+// colour.
+#include "platform/posix/gdi/font_engine.h"
+#include "platform/posix/gdi/gdi_raster.h"
+
+#include <math.h>
+
+namespace {
+
+// A position or offset in 1/64 pixel, y downwards.
+struct fixed_point {
+    int64_t x, y;
+};
+
+// The sum of the advances of the string; false when a glyph could not be made.
+bool string_advance(font_engine *engine, const unsigned char *text, int length,
+                    fixed_point *total) {
+    *total = fixed_point{0, 0};
+    for (int i = 0; i < length; i++) {
+        const font_glyph *glyph = font_glyph_get(engine, text[i]);
+        if (!glyph) return false;
+        total->x += glyph->advance_x;
+        total->y += glyph->advance_y;
+    }
+    return true;
+}
+
+// Where the baseline of the string starts, given the point the alignment flags name.
+fixed_point baseline_start(const font_engine *engine, UINT align, POINT point, fixed_point total) {
+    fixed_point start = {static_cast<int64_t>(point.x) * 64, static_cast<int64_t>(point.y) * 64};
+    if ((align & TA_CENTER) == TA_CENTER) {
+        start.x -= total.x / 2;
+        start.y -= total.y / 2;
+    } else if (align & TA_RIGHT) {
+        start.x -= total.x;
+        start.y -= total.y;
+    }
+    // Top and bottom move the baseline across the text, perpendicular to the escapement.
+    int across = 0;
+    if ((align & TA_BASELINE) == TA_BASELINE)
+        across = 0;
+    else if (align & TA_BOTTOM)
+        across = -engine->descent;
+    else
+        across = engine->ascent;
+    start.x += llround(across * 64.0 * sin(engine->escapement_radians));
+    start.y += llround(across * 64.0 * cos(engine->escapement_radians));
+    return start;
+}
+
+int64_t to_pixels(int64_t fixed) {
+    return (fixed + 32) >> 6;
+}
+
+// Fills the text's cell box (the advance by ascent plus descent) with the background colour.
+void paint_background(gdi_dc *dc, const font_engine *engine, fixed_point start, fixed_point total) {
+    double across_x = 64.0 * sin(engine->escapement_radians);
+    double across_y = 64.0 * cos(engine->escapement_radians);
+    fixed_point above = {llround(-engine->ascent * across_x), llround(-engine->ascent * across_y)};
+    fixed_point below = {llround(engine->descent * across_x), llround(engine->descent * across_y)};
+    gdi_point corners[4] = {
+        {to_pixels(start.x + above.x), to_pixels(start.y + above.y)},
+        {to_pixels(start.x + total.x + above.x), to_pixels(start.y + total.y + above.y)},
+        {to_pixels(start.x + total.x + below.x), to_pixels(start.y + total.y + below.y)},
+        {to_pixels(start.x + below.x), to_pixels(start.y + below.y)},
+    };
+    gdi_region region;
+    gdi_region_init(&region, &dc->surface);
+    gdi_polygon_region(&region, corners, 4, GDI_ALTERNATE);
+    gdi_region_paint(dc, &region, gdi_pixel_from_colour(dc->bk_colour));
+}
+
+// Blends every glyph from `start` on; false when a glyph could not be made.
+bool draw_glyphs(gdi_dc *dc, font_engine *engine, const unsigned char *text, int length,
+                 fixed_point start) {
+    uint32_t pixel = gdi_pixel_from_colour(dc->text_colour);
+    std::vector<uint8_t> scratch;
+    fixed_point pen = start;
+    for (int i = 0; i < length; i++) {
+        const font_glyph *glyph = font_glyph_get(engine, text[i]);
+        if (!glyph) return false;
+        const uint8_t *coverage = glyph->coverage;
+        if (!coverage && glyph->width > 0 && glyph->height > 0)
+            coverage = font_glyph_render_uncached(engine, text[i], &scratch);
+        if (coverage)
+            font_blend_coverage(&dc->surface, to_pixels(pen.x) + glyph->left,
+                                to_pixels(pen.y) - glyph->top, coverage, glyph->width,
+                                glyph->height, pixel);
+        pen.x += glyph->advance_x;
+        pen.y += glyph->advance_y;
+    }
+    return true;
+}
+
+int saturate(int64_t value) {
+    if (value > INT32_MAX) return INT32_MAX;
+    return value < INT32_MIN ? INT32_MIN : static_cast<int>(value);
+}
+
+// With TA_UPDATECP the current position moves past the text in the direction it was drawn.
+void update_position(gdi_dc *dc, UINT align, fixed_point total) {
+    if ((align & TA_CENTER) == TA_CENTER) return;
+    int64_t sign = (align & TA_RIGHT) ? -1 : 1;
+    dc->position.x = saturate(dc->position.x + to_pixels(sign * total.x));
+    dc->position.y = saturate(dc->position.y + to_pixels(sign * total.y));
+}
+
+} // namespace
+
+BOOL WINAPI TextOutA(HDC hdc, int x, int y, LPCSTR text, int length) {
+    gdi_dc *dc = gdi_dc_get(hdc);
+    if (!dc || length < 0 || (!text && length > 0)) return FALSE;
+    if (length == 0) return TRUE;
+    font_engine *engine = font_engine_of(dc->font);
+    if (!engine) return FALSE;
+    const unsigned char *bytes = reinterpret_cast<const unsigned char *>(text);
+    fixed_point total;
+    if (!string_advance(engine, bytes, length, &total)) return FALSE;
+    UINT align = dc->text_align;
+    POINT point = (align & TA_UPDATECP) ? dc->position : POINT{x, y};
+    fixed_point start = baseline_start(engine, align, point, total);
+    if (dc->bk_mode == OPAQUE) paint_background(dc, engine, start, total);
+    if (!draw_glyphs(dc, engine, bytes, length, start)) return FALSE;
+    if (align & TA_UPDATECP) update_position(dc, align, total);
+    return TRUE;
+}
