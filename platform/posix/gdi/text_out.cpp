@@ -71,6 +71,14 @@ void paint_background(gdi_dc *dc, const font_engine *engine, fixed_point start, 
     gdi_region_paint(dc, &region, gdi_pixel_from_colour(dc->bk_colour));
 }
 
+// Whether any of the glyph's box lies on the surface: glyphs over the cache budget are only
+// rendered when they show.
+bool glyph_meets_surface(const gdi_surface *surface, int64_t x, int64_t y,
+                         const font_glyph *glyph) {
+    return glyph->width > 0 && glyph->height > 0 && x < surface->width && x + glyph->width > 0 &&
+           y < surface->height && y + glyph->height > 0;
+}
+
 // Blends every glyph from `start` on; false when a glyph could not be made.
 bool draw_glyphs(gdi_dc *dc, font_engine *engine, const unsigned char *text, int length,
                  fixed_point start) {
@@ -80,13 +88,12 @@ bool draw_glyphs(gdi_dc *dc, font_engine *engine, const unsigned char *text, int
     for (int i = 0; i < length; i++) {
         const font_glyph *glyph = font_glyph_get(engine, text[i]);
         if (!glyph) return false;
+        int64_t x = to_pixels(pen.x) + glyph->left, y = to_pixels(pen.y) - glyph->top;
         const uint8_t *coverage = glyph->coverage;
-        if (!coverage && glyph->width > 0 && glyph->height > 0)
+        if (!coverage && glyph_meets_surface(&dc->surface, x, y, glyph))
             coverage = font_glyph_render_uncached(engine, text[i], &scratch);
         if (coverage)
-            font_blend_coverage(&dc->surface, to_pixels(pen.x) + glyph->left,
-                                to_pixels(pen.y) - glyph->top, coverage, glyph->width,
-                                glyph->height, pixel);
+            font_blend_coverage(&dc->surface, x, y, coverage, glyph->width, glyph->height, pixel);
         pen.x += glyph->advance_x;
         pen.y += glyph->advance_y;
     }
