@@ -31,7 +31,7 @@ int advance_of(HFONT font, const char *text) {
 
 } // namespace
 
-TEST(Text, StockFontPutsTopLeftInkNearThePoint) {
+TEST(GdiText, StockFontPutsTopLeftInkNearThePoint) {
     text_canvas canvas(120, 40);
     EXPECT_TRUE(canvas.draw(static_cast<HFONT>(GetStockObject(SYSTEM_FONT)), TA_TOP | TA_LEFT, 0, 0,
                             "Hello"));
@@ -43,7 +43,7 @@ TEST(Text, StockFontPutsTopLeftInkNearThePoint) {
     EXPECT_LE(ink.height(), 16);
 }
 
-TEST(Text, VerticalAlignmentPlacesTheBaseline) {
+TEST(GdiText, VerticalAlignmentPlacesTheBaseline) {
     HFONT font = make_font(20);
     font_engine *engine = engine_of(font);
     ASSERT_NE(engine, nullptr);
@@ -58,7 +58,7 @@ TEST(Text, VerticalAlignmentPlacesTheBaseline) {
     DeleteObject(font);
 }
 
-TEST(Text, RightAndCentreAlignmentFollowTheAdvance) {
+TEST(GdiText, RightAndCentreAlignmentFollowTheAdvance) {
     HFONT font = make_font(18);
     const char *word = "Wide";
     int advance = advance_of(font, word);
@@ -75,7 +75,7 @@ TEST(Text, RightAndCentreAlignmentFollowTheAdvance) {
     DeleteObject(font);
 }
 
-TEST(Text, UpdateCpMovesThePositionPastTheText) {
+TEST(GdiText, UpdateCpMovesThePositionPastTheText) {
     HFONT font = make_font(16);
     int advance = advance_of(font, "abc");
     text_canvas canvas(200, 40);
@@ -92,7 +92,7 @@ TEST(Text, UpdateCpMovesThePositionPastTheText) {
     DeleteObject(font);
 }
 
-TEST(Text, GlyphsAreRenderedOncePerFont) {
+TEST(GdiText, GlyphsAreRenderedOncePerFont) {
     HFONT font = make_font(24), other = make_font(24);
     text_canvas canvas(300, 60);
     canvas.draw(font, TA_TOP, 0, 0, "cache me");
@@ -114,7 +114,7 @@ TEST(Text, GlyphsAreRenderedOncePerFont) {
     DeleteObject(other);
 }
 
-TEST(Text, EscapementTurnsTheStringCounterClockwise) {
+TEST(GdiText, EscapementTurnsTheStringCounterClockwise) {
     HFONT up = make_font(16, 900), rising = make_font(24, 450), down = make_font(16, 1800);
     text_canvas vertical(200, 200), diagonal(300, 300), reversed(200, 60);
     vertical.draw(up, TA_BASELINE | TA_LEFT, 100, 180, "Upwards text");
@@ -141,7 +141,7 @@ TEST(Text, EscapementTurnsTheStringCounterClockwise) {
     for (HFONT f : {up, rising, down}) DeleteObject(f);
 }
 
-TEST(Text, Latin1BytesDrawTheirCharacters) {
+TEST(GdiText, Latin1BytesDrawTheirCharacters) {
     HFONT font = make_font(32);
     text_canvas plain(60, 60), accented(60, 60), control(60, 60);
     plain.draw(font, TA_TOP, 10, 5, "e");
@@ -154,7 +154,7 @@ TEST(Text, Latin1BytesDrawTheirCharacters) {
     DeleteObject(font);
 }
 
-TEST(Text, ColourBlendingAndBackgroundModes) {
+TEST(GdiText, ColourBlendingAndBackgroundModes) {
     HFONT font = make_font(20);
     text_canvas canvas(200, 50);
     canvas.clear(RGB(0, 255, 0));
@@ -194,7 +194,7 @@ TEST(Text, ColourBlendingAndBackgroundModes) {
     DeleteObject(font);
 }
 
-TEST(Text, DeviceCapsAndTextState) {
+TEST(GdiText, DeviceCapsAndTextState) {
     gdi_canvas canvas(4, 4);
     EXPECT_EQ(GetDeviceCaps(canvas.dc, LOGPIXELSY), 96);
     EXPECT_EQ(SetTextAlign(canvas.dc, TA_BASELINE | TA_CENTER), 0u) << "a fresh DC is top-left";
@@ -205,7 +205,7 @@ TEST(Text, DeviceCapsAndTextState) {
     EXPECT_EQ(SetBkMode(canvas.dc, OPAQUE), TRANSPARENT);
 }
 
-TEST(Text, OddArgumentsNeverCrash) {
+TEST(GdiText, OddArgumentsNeverCrash) {
     HFONT font = make_font(16);
     text_canvas canvas(50, 30);
     SelectObject(canvas.dc, font);
@@ -226,7 +226,7 @@ TEST(Text, OddArgumentsNeverCrash) {
     DeleteObject(font);
 }
 
-TEST(Text, HugeZeroAndNegativeSizesStayBounded) {
+TEST(GdiText, HugeZeroAndNegativeSizesStayBounded) {
     text_canvas zero(120, 40), sixteen(120, 40), cell(120, 40);
     HFONT zero_font = make_font(0), sixteen_font = make_font(16);
     zero.draw(zero_font, TA_TOP, 0, 0, "Size");
@@ -263,7 +263,7 @@ TEST(Text, HugeZeroAndNegativeSizesStayBounded) {
 
 // Several threads draw at once with fonts none of them has used yet, the shared stock font
 // among them: each font's engine is set up once and every thread gets the same picture.
-TEST(Text, ThreadsShareFontsSafely) {
+TEST(GdiText, ThreadsShareFontsSafely) {
     HFONT shared = make_font(15, 300, "DejaVu Serif");
     HFONT stock = static_cast<HFONT>(GetStockObject(SYSTEM_FONT));
     constexpr int thread_count = 4;

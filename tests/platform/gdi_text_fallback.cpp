@@ -33,7 +33,7 @@ font_engine *engine_of(HFONT font) {
 
 } // namespace
 
-TEST(TextFallback, BitmapFontDrawsWhenNoFaceIsInstalled) {
+TEST(GdiTextFallback, BitmapFontDrawsWhenNoFaceIsInstalled) {
     use_no_fonts();
     HFONT font = make_font(16, 0, "DejaVu Sans");
     font_engine *engine = engine_of(font);
@@ -55,7 +55,7 @@ TEST(TextFallback, BitmapFontDrawsWhenNoFaceIsInstalled) {
     DeleteObject(font);
 }
 
-TEST(TextFallback, StockFontAndTurnedTextStillShow) {
+TEST(GdiTextFallback, StockFontAndTurnedTextStillShow) {
     use_no_fonts();
     text_canvas stock(120, 40);
     EXPECT_TRUE(
