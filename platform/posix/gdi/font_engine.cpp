@@ -15,7 +15,8 @@ namespace {
 constexpr int default_em_pixels = 16;
 
 // Guards the FreeType library, face creation and destruction, fontconfig, and the one-time
-// set-up of each font's engine.
+// set-up of each font's engine. FreeType lets threads share one library as long as faces are
+// made and done with one at a time; each face is then used under its font's render lock.
 std::mutex &setup_lock() {
     static std::mutex lock;
     return lock;
