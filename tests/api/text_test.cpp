@@ -262,6 +262,23 @@ TEST(Text, ReplacedFontsAreDeletedAndTheStockFontKept) {
     ZVDestroyWindow(other);
 }
 
+TEST(Text, FontThePlatformCannotMakeKeepsTheCurrentOne) {
+    int w = open_window();
+    ASSERT_EQ(ZVSetFont(w, 20, 0.0, "DejaVu Serif"), ZV_OK);
+    HFONT kept = font_of(w);
+    picture before = text_picture(w, 4, 5, 5, "Kept");
+    ZVGetLastError();
+    {
+        gdi_objects_exhausted exhausted;
+        ASSERT_TRUE(exhausted.exhausted);
+        EXPECT_EQ(ZVSetFont(w, 12, 0.0, "DejaVu Sans"), ZV_ERROR);
+        EXPECT_EQ(font_of(w), kept);
+    }
+    EXPECT_EQ(ZVGetLastError(), ZV_OK) << "the last error is untouched";
+    EXPECT_EQ(text_picture(w, 4, 5, 5, "Kept"), before);
+    ZVDestroyWindow(w);
+}
+
 TEST(Text, BadWindowsAreReported) {
     for (int bad : {0, -1, 9000}) {
         EXPECT_EQ(ZVTextOut(bad, 0, 0, "x"), ZV_ERR_BAD_WINDOW);
