@@ -4,6 +4,7 @@
 #include "core/result_codes.h"
 #include "core/window_table.h"
 #include "core/window_teardown.h"
+#include "image/bitmap_list.h"
 
 startup_record g_startup;
 HANDLE g_process_heap;
@@ -92,5 +93,5 @@ void library_cleanup(bool process_terminating) {
         if (record) teardown_record(record, IsWindow(record->hwnd) != 0);
     }
     window_table_destroy();
-    DeleteCriticalSection(&g_bitmap_lock);
+    bitmap_list_discard_all();
 }

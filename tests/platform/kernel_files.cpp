@@ -86,6 +86,10 @@ TEST_F(kernel_Files, SetFilePointerMovesWithinTheFile) {
     EXPECT_EQ(c, '9');
     EXPECT_EQ(SetFilePointer(f, -20, nullptr, FILE_BEGIN), INVALID_SET_FILE_POINTER);
     EXPECT_EQ(SetFilePointer(f, 0, nullptr, FILE_CURRENT), 10u); // a failed move moves nothing
+    EXPECT_EQ(SetFilePointer(f, 3, nullptr, FILE_BEGIN), 3u);
+    EXPECT_EQ(SetFilePointer(f, 0, nullptr, 7), INVALID_SET_FILE_POINTER); // no such method
+    EXPECT_EQ(GetLastError(), 87u);
+    EXPECT_EQ(SetFilePointer(f, 0, nullptr, FILE_CURRENT), 3u);
     CloseHandle(f);
 }
 

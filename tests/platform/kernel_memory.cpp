@@ -58,3 +58,9 @@ TEST(kernel_GlobalMemory, FixedBlocksAreTheirOwnData) {
     EXPECT_FALSE(GlobalUnlock(mem));
     EXPECT_EQ(GlobalFree(mem), nullptr);
 }
+
+TEST(kernel_GlobalMemory, SizesThatWouldWrapAroundAreRefused) {
+    EXPECT_EQ(GlobalAlloc(GMEM_MOVEABLE, SIZE_MAX), nullptr);
+    EXPECT_EQ(GlobalAlloc(0, SIZE_MAX - 8), nullptr);
+    EXPECT_EQ(GetLastError(), 8u); // ERROR_NOT_ENOUGH_MEMORY
+}

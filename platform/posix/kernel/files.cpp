@@ -165,6 +165,10 @@ DWORD WINAPI GetFileSize(HANDLE handle, LPDWORD size_high) {
 
 // With `distance_high` the distance is a 64-bit value split in two; without it, a signed 32-bit.
 DWORD WINAPI SetFilePointer(HANDLE handle, LONG distance, LONG *distance_high, DWORD method) {
+    if (method > FILE_END) { // checked first: the file position must not move on failure
+        SetLastError(KERNEL_ERROR_INVALID_PARAMETER);
+        return INVALID_SET_FILE_POINTER;
+    }
     kernel_file *file = file_of(handle);
     if (file == nullptr) return INVALID_SET_FILE_POINTER;
     int64_t offset = distance;
@@ -179,9 +183,7 @@ DWORD WINAPI SetFilePointer(HANDLE handle, LONG distance, LONG *distance_high, D
     off_t base = whence == SEEK_SET   ? 0
                  : whence == SEEK_CUR ? current
                                       : lseek(file->fd, 0, SEEK_END);
-    if (method > FILE_END) {
-        SetLastError(KERNEL_ERROR_INVALID_PARAMETER);
-    } else if (base + offset < 0) {
+    if (base + offset < 0) {
         lseek(file->fd, current, SEEK_SET);
         SetLastError(KERNEL_ERROR_NEGATIVE_SEEK);
     } else {

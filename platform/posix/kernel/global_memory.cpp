@@ -41,6 +41,10 @@ global_header *header_of(HGLOBAL mem) {
 } // namespace
 
 HGLOBAL WINAPI GlobalAlloc(UINT flags, SIZE_T bytes) {
+    if (bytes > SIZE_MAX - sizeof(global_header)) { // the header must not wrap the size around
+        SetLastError(KERNEL_ERROR_NOT_ENOUGH_MEMORY);
+        return nullptr;
+    }
     global_header *header = static_cast<global_header *>(
         (flags & GMEM_ZEROINIT) ? calloc(1, sizeof(global_header) + bytes)
                                 : malloc(sizeof(global_header) + bytes));

@@ -1,0 +1,51 @@
+// The bitmap record: one device-independent bitmap held in memory, as the BMP file lays it out
+// after its 14-byte file header.
+#ifndef ZELVAN_IMAGE_BITMAP_RECORD_H
+#define ZELVAN_IMAGE_BITMAP_RECORD_H
+
+#include "platform/win32.h"
+
+#include <stdint.h>
+
+// Sizes of the two header layouts a record can hold.
+enum { CORE_HEADER_BYTES = 12, INFO_HEADER_BYTES = 40 };
+
+// Largest width or row count the library accepts in a DIB: the largest a BMP core header can
+// state, and far beyond any window a display can show.
+enum { MAX_DIB_SIDE = 65535 };
+
+struct bitmap_record {
+    int id;
+    unsigned char *info; // info header then colour table (a BITMAPINFO or BITMAPCOREINFO)
+    unsigned char *bits; // pixel rows, padded to 4 bytes each
+    int info_bytes;
+    int bits_bytes;
+    int width;
+    // Rows in the image. A top-down file keeps its negative biHeight in the info block; the
+    // record counts rows, so every consumer sizes windows and copies with a positive value.
+    int height;
+    int header_size;
+    int bits_offset;
+    bitmap_record *next;
+    // Threads using the record (guarded by the bitmap lock); a discarded record is freed when
+    // the last one gives it back.
+    int users;
+    bool listed;
+};
+
+// A zeroed record from the process heap, or null.
+bitmap_record *bitmap_record_new();
+// Frees the record with its info and pixel blocks; null is ignored.
+void bitmap_record_free(bitmap_record *record);
+
+// Bytes in one pixel row of `width` pixels at `bit_count` bits, padded to 4 bytes.
+int64_t dib_row_bytes(int64_t width, int bit_count);
+
+// The bits per pixel the record's header states (either header layout).
+int record_bit_count(const bitmap_record *record);
+
+// Draws the whole image with its top-left corner at (x, y) through its own colour table.
+// The reader guarantees the pixel block holds every row the header describes.
+BOOL draw_record(HDC dc, int x, int y, const bitmap_record *record);
+
+#endif

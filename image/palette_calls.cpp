@@ -1,0 +1,99 @@
+// The palette calls: a window's palette from a RIFF file or a bitmap, and palettes saved.
+#include "image/palette_calls.h"
+
+#include "core/library_state.h"
+#include "core/result_codes.h"
+#include "draw/draw_call.h"
+#include "image/bitmap_list.h"
+#include "image/bmp_file.h"
+#include "image/palette_file.h"
+#include "zelvan.h"
+
+namespace {
+
+// Makes `palette` the window's palette in its memory DC and frees the one it replaces.
+// Window lock held.
+void install_palette(window_record *r, HPALETTE palette) {
+    SelectPalette(r->memory_dc, palette, FALSE);
+    RealizePalette(r->memory_dc);
+    // The stock palette a window starts with survives this; any other was made for it.
+    DeleteObject(r->palette);
+    r->palette = palette;
+}
+
+// A platform palette from a LOGPALETTE block; on failure the code that says why.
+int create_palette(const LOGPALETTE *block, HPALETTE *palette) {
+    *palette = CreatePalette(block);
+    if (*palette) return ZV_OK;
+    return block->palVersion != 0x0300 ? ZV_ERR_PAL_VERSION : ZV_ERROR;
+}
+
+int load_riff_palette(window_record *r, const char *file_name) {
+    LOGPALETTE *block = nullptr;
+    int result = riff_palette_read(file_name, &block);
+    if (result != ZV_OK) return result;
+    HPALETTE palette;
+    result = create_palette(block, &palette);
+    heap_free(block);
+    if (result != ZV_OK) return result;
+    {
+        selected_buffer draw(r, buffer_role::draw, false);
+        install_palette(r, palette);
+    }
+    r->buffer_dirty[r->view_buffer.load()] = 1;
+    return ZV_OK;
+}
+
+} // namespace
+
+int use_bitmap_palette(window_record *r, const bitmap_record *bitmap) {
+    LOGPALETTE *block = nullptr;
+    int result = bitmap_palette_block(bitmap, &block);
+    if (result != ZV_OK) return result;
+    HPALETTE palette;
+    result = create_palette(block, &palette);
+    heap_free(block);
+    if (result != ZV_OK) return result;
+    EnterCriticalSection(&r->lock);
+    install_palette(r, palette);
+    LeaveCriticalSection(&r->lock);
+    return ZV_OK;
+}
+
+extern "C" {
+
+ZVEXPORT int ZVAPI ZVLoadRIFFPalette(int window, const char *file_name) {
+    window_ref found(window);
+    if (!found.ok()) return ZV_ERR_BAD_WINDOW;
+    int result = load_riff_palette(found.record, file_name);
+    // An allocation failure is the one outcome not kept as the last error.
+    if (result != ZV_OK && result != ZV_ERR_NO_MEMORY) set_last_error(result);
+    return result;
+}
+
+ZVEXPORT int ZVAPI ZVUseBitmapPalette(int window, int bitmap) {
+    window_ref found_window(window);
+    bitmap_ref found_bitmap(bitmap);
+    if (!found_window.ok()) return ZV_ERR_BAD_WINDOW;
+    if (!found_bitmap.record) return ZV_ERR_BAD_BITMAP;
+    return use_bitmap_palette(found_window.record, found_bitmap.record);
+}
+
+ZVEXPORT int ZVAPI ZVSaveWindowPalette(int window, const char *file_name) {
+    window_ref found(window);
+    if (!found.ok()) return ZV_ERR_BAD_WINDOW;
+    int failure = ZV_OK;
+    bitmap_record *capture = capture_view_buffer(found.record, &failure);
+    if (!capture) return failure;
+    int result = riff_palette_write(capture, file_name);
+    bitmap_record_free(capture);
+    return result;
+}
+
+ZVEXPORT int ZVAPI ZVSaveBitmapPalette(int bitmap, const char *file_name) {
+    bitmap_ref found(bitmap);
+    if (!found.record) return ZV_ERR_BAD_BITMAP;
+    return riff_palette_write(found.record, file_name);
+}
+
+} // extern "C"

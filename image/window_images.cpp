@@ -1,0 +1,43 @@
+// Window images: a BMP file becomes a window's picture, or what a window shows becomes one.
+#include "core/result_codes.h"
+#include "draw/draw_call.h"
+#include "image/bmp_file.h"
+#include "image/palette_calls.h"
+#include "window/resize.h"
+#include "zelvan.h"
+
+extern "C" {
+
+ZVEXPORT int ZVAPI ZVLoadImage(int window, const char *file_name) {
+    window_ref found(window);
+    if (!found.ok()) return ZV_ERR_BAD_WINDOW;
+    bitmap_record *image = nullptr;
+    int result = bmp_read(file_name, &image);
+    if (result != ZV_OK) {
+        set_last_error(result);
+        return result;
+    }
+    resize_window(found.record, image->width, image->height);
+    // A 24-bit image has no palette to give and leaves the window's own in place; a core
+    // header's RGBTRIPLE table is turned into a palette like any other.
+    use_bitmap_palette(found.record, image);
+    {
+        selected_buffer draw(found.record, buffer_role::draw, true);
+        if (draw.dc) draw_record(draw.dc, 0, 0, image);
+    }
+    bitmap_record_free(image);
+    return ZV_OK;
+}
+
+ZVEXPORT int ZVAPI ZVSaveImage(int window, const char *file_name) {
+    window_ref found(window);
+    if (!found.ok()) return ZV_ERR_BAD_WINDOW;
+    int failure = ZV_OK;
+    bitmap_record *capture = capture_view_buffer(found.record, &failure);
+    if (!capture) return failure;
+    int result = bmp_write(capture, file_name);
+    bitmap_record_free(capture);
+    return result;
+}
+
+} // extern "C"
