@@ -3,6 +3,7 @@
 set -euo pipefail
 packages=(
   build-essential cmake pkg-config clang-format
+  clang libclang-rt-14-dev
   libgtest-dev libgmock-dev libbenchmark-dev
   libfreetype-dev libfontconfig-dev fonts-dejavu-core
   libx11-dev libxext-dev

@@ -198,6 +198,41 @@ TEST(gdi_dib, ARoundTripThroughADibKeepsEveryPixel) {
     }
 }
 
+TEST(gdi_dib, IndexedDibsRoundTripBottomUpAndTopDown) {
+    for (int bit_count : {1, 4, 8}) {
+        int entries = 1 << bit_count;
+        dib_info table = make_info(7, 5, bit_count);
+        gdi_canvas canvas(7, 5);
+        // Without pixel storage GetDIBits fills in the default colour table of the depth.
+        ASSERT_NE(GetDIBits(canvas.dc, canvas.bitmap, 0, 5, nullptr, (BITMAPINFO *)&table,
+                            DIB_RGB_COLORS),
+                  0);
+        for (int y = 0; y < 5; y++)
+            for (int x = 0; x < 7; x++) {
+                RGBQUAD q = table.colours[(x + 2 * y) % entries];
+                SetPixel(canvas.dc, x, y, RGB(q.rgbRed, q.rgbGreen, q.rgbBlue));
+            }
+        for (int height : {5, -5}) {
+            dib_info info = make_info(7, height, bit_count);
+            unsigned char bits[5 * 8] = {};
+            ASSERT_EQ(GetDIBits(canvas.dc, canvas.bitmap, 0, 5, bits, (BITMAPINFO *)&info,
+                                DIB_RGB_COLORS),
+                      5);
+            // The first stored row is the bottom one (y 4) or, top-down, the top one (y 0).
+            if (bit_count == 4) {
+                EXPECT_EQ(bits[0], height > 0 ? 0x89 : 0x01);
+            } else if (bit_count == 1) {
+                EXPECT_EQ(bits[0], 0x54); // 0 1 0 1 0 1 0 in every row
+            }
+            gdi_canvas copy(7, 5);
+            ASSERT_EQ(SetDIBitsToDevice(copy.dc, 0, 0, 7, 5, 0, 0, 0, 5, bits, (BITMAPINFO *)&info,
+                                        DIB_RGB_COLORS),
+                      5);
+            EXPECT_EQ(copy.pixels(), canvas.pixels()) << bit_count << " bits, height " << height;
+        }
+    }
+}
+
 TEST(gdi_dib, UnsupportedFormatsAreRefused) {
     gdi_canvas canvas(4, 4);
     unsigned char bits[64] = {};

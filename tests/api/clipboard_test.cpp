@@ -1,0 +1,106 @@
+// Clipboard export: ZVCopyBitmapToClipboard and ZVCopyImageToClipboard.
+#include "drawing_support.h"
+#include "headless_helpers.h"
+#include "image_files.h"
+
+#include <gtest/gtest.h>
+
+#include <condition_variable>
+#include <mutex>
+#include <thread>
+
+namespace {
+
+bytes clipboard_item() {
+    std::vector<unsigned char> item;
+    headless_test_clipboard(&item);
+    return item;
+}
+
+// Another thread that holds the clipboard open until it is let go.
+struct clipboard_holder {
+    std::mutex lock;
+    std::condition_variable changed;
+    bool opened = false, release = false;
+    std::thread thread;
+    clipboard_holder() {
+        thread = std::thread([this] {
+            BOOL ok = OpenClipboard(nullptr);
+            std::unique_lock<std::mutex> hold(lock);
+            opened = ok != 0;
+            changed.notify_all();
+            changed.wait(hold, [this] { return release; });
+            if (ok) CloseClipboard();
+        });
+        std::unique_lock<std::mutex> hold(lock);
+        changed.wait(hold, [this] { return opened; });
+    }
+    ~clipboard_holder() {
+        {
+            std::lock_guard<std::mutex> hold(lock);
+            release = true;
+        }
+        changed.notify_all();
+        thread.join();
+    }
+};
+
+} // namespace
+
+TEST(Clipboard, AWindowsPictureIsA24BitPackedDib) {
+    headless_test_activate();
+    scratch_folder dir;
+    int w = ZVCreateWindow(10, 10, 100, 100, "clip");
+    ZVSetPixel(w, 0, 99, k_red);
+    ZVSetPixel(w, 99, 0, k_blue);
+    ASSERT_EQ(ZVCopyImageToClipboard(w), ZV_OK);
+    bytes item = clipboard_item();
+    ASSERT_EQ(item.size(), 30040u);
+    EXPECT_EQ(get32(item, 0), 40u);
+    EXPECT_EQ(get32(item, 4), 100u);
+    EXPECT_EQ(get32(item, 8), 100u);
+    EXPECT_EQ(get16(item, 14), 24u);
+    // The same bytes as the saved file after its 14-byte file header.
+    ASSERT_EQ(ZVSaveImage(w, dir.path("same.bmp").c_str()), ZV_OK);
+    bytes file = dir.read("same.bmp");
+    EXPECT_EQ(bytes(file.begin() + 14, file.end()), item);
+    EXPECT_EQ(ZVCopyImageToClipboard(9999), ZV_ERR_BAD_WINDOW);
+    EXPECT_EQ(ZVGetLastError(), ZV_ERR_BAD_WINDOW);
+}
+
+TEST(Clipboard, ABitmapKeepsItsOwnTable) {
+    headless_test_activate();
+    scratch_folder dir;
+    bmp_image image = make_bmp(5, 3, 8, 16);
+    bytes file = image.file();
+    int bitmap = ZVLoadBitmap(dir.write("16.bmp", file).c_str());
+    ASSERT_EQ(ZVCopyBitmapToClipboard(bitmap), ZV_OK);
+    bytes item = clipboard_item();
+    ASSERT_EQ(item.size(), 40u + 16u * 4u + 3u * 8u);
+    EXPECT_EQ(get32(item, 32), 16u); // biClrUsed
+    EXPECT_EQ(bytes(file.begin() + 14, file.end()), item);
+    EXPECT_EQ(ZVGetBitmapWidth(bitmap), 5); // still in the list
+    EXPECT_EQ(ZVCopyBitmapToClipboard(bitmap + 1), ZV_ERR_BAD_BITMAP);
+    EXPECT_EQ(ZVGetLastError(), ZV_ERR_BAD_BITMAP);
+}
+
+TEST(Clipboard, ABusyClipboardIsReportedAndLeftAlone) {
+    headless_test_activate();
+    scratch_folder dir;
+    int w = ZVCreateWindow(10, 10, 20, 20, "busy");
+    int bitmap = ZVLoadBitmap(dir.write("b.bmp", make_bmp(4, 4, 24).file()).c_str());
+    ASSERT_EQ(ZVCopyBitmapToClipboard(bitmap), ZV_OK);
+    bytes before = clipboard_item();
+    ZVCopyBitmap(w, -1, 0, 1, 1); // leaves ZV_ERR_BAD_LEFT as the last error
+    {
+        clipboard_holder holder;
+        ASSERT_TRUE(holder.opened);
+        EXPECT_EQ(ZVCopyImageToClipboard(w), ZV_ERR_CLIPBOARD_BUSY);
+        EXPECT_EQ(ZVCopyBitmapToClipboard(bitmap), ZV_ERR_CLIPBOARD_BUSY);
+    }
+    EXPECT_EQ(ZVGetLastError(), ZV_ERR_BAD_LEFT);
+    EXPECT_EQ(clipboard_item(), before);
+    // Once the other holder has closed it, the clipboard is ours again.
+    EXPECT_EQ(ZVCopyImageToClipboard(w), ZV_OK);
+    EXPECT_EQ(clipboard_item().size(), 40u + 20u * 60u);
+}
