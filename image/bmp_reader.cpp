@@ -25,6 +25,8 @@ struct dib_shape {
     int64_t height; // signed: negative for a top-down image
     int bit_count;
     int64_t table_bytes;
+    unsigned char fields[INFO_HEADER_BYTES]; // the header bytes the shape was taken from
+    size_t field_bytes;
 };
 
 // A read that delivers fewer bytes than asked means the file ended early; it counts as a
@@ -59,9 +61,12 @@ int bit_count_result(int bit_count) {
 
 // Reads the rest of the info header after its size field and works out the image's shape.
 int read_shape(HANDLE file, DWORD header_size, dib_shape *shape) {
+    memcpy(shape->fields, &header_size, 4);
     if (header_size == CORE_HEADER_BYTES) {
         WORD core[4]; // width, height, planes, bit count
         if (!read_exact(file, core, sizeof core)) return ZV_ERR_FILE_READ;
+        memcpy(shape->fields + 4, core, sizeof core);
+        shape->field_bytes = CORE_HEADER_BYTES;
         shape->width = core[0];
         shape->height = core[1];
         shape->bit_count = core[3];
@@ -69,7 +74,9 @@ int read_shape(HANDLE file, DWORD header_size, dib_shape *shape) {
         return bit_count_result(shape->bit_count);
     }
     BITMAPINFOHEADER h;
-    if (!read_exact(file, &h.biWidth, INFO_HEADER_BYTES - 4)) return ZV_ERR_FILE_READ;
+    if (!read_exact(file, shape->fields + 4, INFO_HEADER_BYTES - 4)) return ZV_ERR_FILE_READ;
+    memcpy(&h, shape->fields, sizeof h);
+    shape->field_bytes = INFO_HEADER_BYTES;
     shape->width = h.biWidth;
     shape->height = h.biHeight;
     shape->bit_count = h.biBitCount;
@@ -154,6 +161,8 @@ int read_record(HANDLE file, bitmap_record **out) {
     r->height = static_cast<int>(shape.height < 0 ? -shape.height : shape.height);
     r->info_bytes = r->bits_offset = static_cast<int>(header_size + shape.table_bytes);
     if ((result = read_info_block(file, info_start, r)) != ZV_OK) return result;
+    // The header is read twice; a file changed in between must not slip past the checks.
+    if (memcmp(r->info, shape.fields, shape.field_bytes) != 0) return ZV_ERR_BMP_CORRUPT;
     return read_pixel_block(file, fh, shape, r);
 }
 

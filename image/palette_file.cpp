@@ -76,6 +76,8 @@ struct colour_table {
     DWORD entry_bytes; // 3 after a core header, else 4
 };
 
+// A core header's fields sit elsewhere and its table holds RGBTRIPLEs; it is read as such
+// rather than through BITMAPINFOHEADER offsets that may lie past its info block.
 int find_colour_table(const bitmap_record *r, colour_table *table) {
     bool core = r->header_size == CORE_HEADER_BYTES;
     // Both fields must lie inside the info block before they are read.
