@@ -169,6 +169,23 @@ TEST(CopyBitmap, CopiesWhatTheWindowShows) {
     EXPECT_NE(ZVGetPixel(target, 0, 0), k_green);
 }
 
+TEST(CopyBitmap, APlatformOutOfObjectsFailsCleanly) {
+    int w = ZVCreateWindow(20, 20, 50, 40, "starved");
+    {
+        gdi_objects_exhausted objects;
+        if (!objects.exhausted) GTEST_SKIP() << "the platform hands out GDI objects without limit";
+        ZVGetLastError();
+        EXPECT_EQ(ZVCopyBitmap(w, 0, 0, 10, 10), 0);
+        EXPECT_EQ(ZVGetLastError(), ZV_ERROR);       // the copy could not even be described
+        EXPECT_EQ(ZVCopyImageToClipboard(w), ZV_OK); // the capture itself needs no object
+    }
+    int copy = ZVCopyBitmap(w, 0, 0, 10, 10);
+    EXPECT_NE(copy, 0);
+    EXPECT_EQ(copy, 1); // the failure used up no id
+    ZVDestroyWindow(w);
+    EXPECT_EQ(ZVIsWindow(w), ZV_ERR_BAD_WINDOW);
+}
+
 TEST(BitmapList, ADiscardedBitmapInUseLivesUntilItIsGivenBack) {
     scratch_folder dir;
     int bitmap = load(dir, make_bmp(8, 8, 24));
