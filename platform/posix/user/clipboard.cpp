@@ -19,7 +19,18 @@ struct clipboard_state {
     HWND open_window = nullptr;
     HWND owner = nullptr;
     std::vector<std::pair<UINT, HANDLE>> items; // the clipboard owns every handle here
+    ~clipboard_state();
 };
+
+void free_items(clipboard_state &c) {
+    for (auto &item : c.items) GlobalFree(item.second);
+    c.items.clear();
+}
+
+// At process exit the last item goes with the store that owns it.
+clipboard_state::~clipboard_state() {
+    free_items(*this);
+}
 
 clipboard_state &clipboard() {
     static clipboard_state state;
@@ -31,11 +42,6 @@ bool opened_by_caller(clipboard_state &c) {
     if (c.open && c.open_thread == GetCurrentThreadId()) return true;
     SetLastError(k_error_clipboard_not_open);
     return false;
-}
-
-void free_items(clipboard_state &c) {
-    for (auto &item : c.items) GlobalFree(item.second);
-    c.items.clear();
 }
 
 // Offers the packed DIB to other programs; the driver copies the bytes.
