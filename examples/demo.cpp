@@ -96,7 +96,7 @@ void draw_text(int w) {
     ZVTextOut(w, 240, 110, "rotated 30 degrees");
     ZVSetFont(w, 9, 0.0, "DejaVu Sans");
     for (int code = 0; code < 12; ++code) {
-        int x = 60 + 100 * (code % 4), y = 150 + 45 * (code / 4);
+        int x = 60 + 100 * (code % 4), y = 150 + 55 * (code / 4);
         ZVSetForeground(w, red);
         ZVMoveTo(w, x - 4, y);
         ZVLine(w, x + 5, y);
