@@ -1,4 +1,4 @@
-# Fails when the shared library exports anything but functions listed in zelvan.def.
+# Fails unless the shared library exports exactly the functions listed in zelvan.def.
 execute_process(COMMAND nm -D --defined-only ${LIB} OUTPUT_VARIABLE nm_out RESULT_VARIABLE rc)
 if(NOT rc EQUAL 0)
   message(FATAL_ERROR "nm failed on ${LIB}")
@@ -27,6 +27,7 @@ foreach(line ${nm_lines})
   endif()
 endforeach()
 message(STATUS "${count} exports, all ZV functions")
-if(count EQUAL 0)
-  message(FATAL_ERROR "no exports at all")
+list(LENGTH listed expected)
+if(NOT count EQUAL expected)
+  message(FATAL_ERROR "${count} exports, but zelvan.def lists ${expected} functions")
 endif()
