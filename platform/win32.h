@@ -329,6 +329,13 @@ int wsprintfA(LPSTR out, LPCSTR format, ...);
 #define WM_RBUTTONUP 0x0205
 #define WM_MBUTTONDOWN 0x0207
 #define WM_MBUTTONUP 0x0208
+#define WM_MOUSEWHEEL 0x020A
+#define WM_XBUTTONDOWN 0x020B
+#define WM_XBUTTONUP 0x020C
+#define WM_MOUSEHWHEEL 0x020E
+#define WHEEL_DELTA 120
+#define XBUTTON1 0x0001
+#define XBUTTON2 0x0002
 #define WM_PALETTECHANGED 0x0311
 #define WM_USER 0x0400
 
@@ -345,6 +352,8 @@ int wsprintfA(LPSTR out, LPCSTR format, ...);
 #define MK_SHIFT 0x0004
 #define MK_CONTROL 0x0008
 #define MK_MBUTTON 0x0010
+#define MK_XBUTTON1 0x0020
+#define MK_XBUTTON2 0x0040
 
 #define PM_NOREMOVE 0x0000
 #define PM_REMOVE 0x0001

@@ -25,6 +25,8 @@ enum {
     DISPLAY_BUTTON_MIDDLE = 4,
     DISPLAY_MOD_SHIFT = 8,
     DISPLAY_MOD_CONTROL = 16,
+    DISPLAY_BUTTON_X1 = 32, // the side buttons of five-button mice
+    DISPLAY_BUTTON_X2 = 64,
 };
 
 enum display_event_kind {
@@ -38,6 +40,10 @@ enum display_event_kind {
     DISPLAY_EVENT_MINIMIZE,     // the user asked to minimise `window`
     DISPLAY_EVENT_RESTORE,      // the user asked to restore `window`
     DISPLAY_EVENT_CLOSE,        // the user asked to close `window`
+    DISPLAY_EVENT_WHEEL,        // the wheel turned `repeat` notches (positive: away from the
+                                // user, or right when `button` is 1) over `window` at `x`, `y`
+    DISPLAY_EVENT_FOCUS_IN,     // the screen gave `window` the keyboard focus
+    DISPLAY_EVENT_FOCUS_OUT,    // the screen took the keyboard focus away from `window`
 };
 
 struct display_event {
@@ -92,7 +98,14 @@ struct display_driver {
     // Offers a packed DIB (BITMAPINFOHEADER, colour table, pixels) to other programs as the
     // clipboard's picture; the driver copies the bytes. Called on the thread that set it.
     void (*clipboard_export)(const void *dib, size_t bytes);
+    // For a thread about to sleep in WaitMessage: a descriptor that becomes readable when
+    // events for that thread arrive, DISPLAY_EVENTS_QUEUED when some already wait to be
+    // pumped, or -1 when the thread hears nothing from this driver. Null for drivers that
+    // report through the sink's wake alone.
+    int (*event_fd)(void);
 };
+
+enum { DISPLAY_EVENTS_QUEUED = -2 };
 
 // The drivers in order of preference, ending with NULL. X11 comes first once it is built;
 // headless always works.

@@ -13,12 +13,17 @@ WPARAM mk_flags(int state) {
     if (state & DISPLAY_BUTTON_MIDDLE) flags |= MK_MBUTTON;
     if (state & DISPLAY_MOD_SHIFT) flags |= MK_SHIFT;
     if (state & DISPLAY_MOD_CONTROL) flags |= MK_CONTROL;
+    if (state & DISPLAY_BUTTON_X1) flags |= MK_XBUTTON1;
+    if (state & DISPLAY_BUTTON_X2) flags |= MK_XBUTTON2;
     return flags;
 }
 
 UINT button_message(int button, bool down) {
     if (button == DISPLAY_BUTTON_RIGHT) return down ? WM_RBUTTONDOWN : WM_RBUTTONUP;
     if (button == DISPLAY_BUTTON_MIDDLE) return down ? WM_MBUTTONDOWN : WM_MBUTTONUP;
+    if (button == DISPLAY_BUTTON_X1 || button == DISPLAY_BUTTON_X2) {
+        return down ? WM_XBUTTONDOWN : WM_XBUTTONUP;
+    }
     return down ? WM_LBUTTONDOWN : WM_LBUTTONUP;
 }
 
@@ -44,7 +49,36 @@ void pointer(const display_event &e) {
     bool down = e.kind == DISPLAY_EVENT_BUTTON_DOWN;
     // A click on an inactive window activates it before the press arrives.
     if (down && GetForegroundWindow() != e.window) wm_activate_later(e.window);
-    PostMessageA(e.window, button_message(e.button, down), mk_flags(e.state), where);
+    WPARAM wparam = mk_flags(e.state);
+    if (e.button == DISPLAY_BUTTON_X1) wparam |= WPARAM(XBUTTON1) << 16;
+    if (e.button == DISPLAY_BUTTON_X2) wparam |= WPARAM(XBUTTON2) << 16;
+    PostMessageA(e.window, button_message(e.button, down), wparam, where);
+}
+
+// Win32 gives wheel messages screen coordinates and the turn in the high word.
+void wheel(const display_event &e) {
+    if (!note_pointer(e) || e.repeat == 0) return;
+    wm_lock();
+    POINT at = wm().last_pointer;
+    wm_unlock();
+    WPARAM turn = static_cast<WORD>(static_cast<short>(e.repeat * WHEEL_DELTA));
+    UINT message = e.button == 1 ? WM_MOUSEHWHEEL : WM_MOUSEWHEEL;
+    PostMessageA(e.window, message, mk_flags(e.state) | (turn << 16), MAKELPARAM(at.x, at.y));
+}
+
+LRESULT deactivate_on_owner(HWND hwnd, void *) {
+    wm_deactivate(hwnd);
+    return TRUE;
+}
+
+// The screen moved the keyboard focus (a click, the window manager, another program): the
+// library's own activation follows it. Focus it already agrees with changes nothing.
+void focus_change(const display_event &e) {
+    bool foreground = GetForegroundWindow() == e.window;
+    if (e.kind == DISPLAY_EVENT_FOCUS_IN && !foreground) wm_activate_later(e.window);
+    if (e.kind == DISPLAY_EVENT_FOCUS_OUT && foreground) {
+        wm_notify_owner(e.window, 0, 0, 0, deactivate_on_owner, nullptr);
+    }
 }
 
 // Characters go to the window named by the driver, else to the focus of the foreground thread.
@@ -131,6 +165,13 @@ void wm_display_report(const display_event *event) {
         break;
     case DISPLAY_EVENT_CLOSE:
         close_request(e.window);
+        break;
+    case DISPLAY_EVENT_WHEEL:
+        wheel(e);
+        break;
+    case DISPLAY_EVENT_FOCUS_IN:
+    case DISPLAY_EVENT_FOCUS_OUT:
+        focus_change(e);
         break;
     }
 }

@@ -3,7 +3,13 @@
 #include "platform/posix/user/wm_internal.h"
 
 #include <errno.h>
+#include <limits.h>
+#include <poll.h>
+#include <sys/eventfd.h>
 #include <time.h>
+#include <unistd.h>
+
+#include <algorithm>
 
 namespace {
 
@@ -99,25 +105,66 @@ timespec to_timespec(uint64_t ms) {
     return timespec{static_cast<time_t>(ms / 1000), static_cast<long>(ms % 1000) * 1000000L};
 }
 
-// Blocks on the queue's condition variable until something is ready; the deadline is the
-// next timer, so an idle thread sleeps without polling.
+int driver_event_fd(void) {
+    const display_driver *driver = wm_driver();
+    return driver != nullptr && driver->event_fd != nullptr ? driver->event_fd() : -1;
+}
+
+void wait_on_condition(wm_queue *q) {
+    uint64_t due = wm_next_timer_due(q);
+    if (due == UINT64_MAX) {
+        pthread_cond_wait(&q->wake, &wm().lock);
+    } else {
+        timespec deadline = to_timespec(due);
+        pthread_cond_timedwait(&q->wake, &wm().lock, &deadline);
+    }
+}
+
+// Sleeps in poll() on the driver's descriptor and the queue's wake-up eventfd until either
+// is readable or the next timer is due. Lock held, released meanwhile.
+void poll_driver_and_queue(wm_queue *q) {
+    if (q->wake_fd < 0) q->wake_fd = eventfd(0, EFD_CLOEXEC | EFD_NONBLOCK);
+    if (q->wake_fd < 0) { // no descriptor left: the driver's own wake still reaches us
+        wait_on_condition(q);
+        return;
+    }
+    uint64_t due = wm_next_timer_due(q);
+    q->polling = true;
+    wm_unlock();
+    int driver_fd = driver_event_fd(); // asked last: drawing may have queued events meanwhile
+    if (driver_fd >= 0) {
+        uint64_t now = kernel_monotonic_ms();
+        int timeout = due == UINT64_MAX ? -1
+                      : due <= now      ? 0
+                                        : int(std::min<uint64_t>(due - now, INT_MAX));
+        pollfd fds[2] = {{driver_fd, POLLIN, 0}, {q->wake_fd, POLLIN, 0}};
+        poll(fds, 2, timeout);
+    }
+    wm_lock();
+    q->polling = false;
+    uint64_t count;
+    if (read(q->wake_fd, &count, sizeof count) < 0) count = 0; // empty already: nothing to clear
+}
+
+// Blocks until something is ready, with the next timer as the deadline, so an idle thread
+// sleeps without polling. The thread that owns a driver's windows also wakes for its events,
+// and then returns so that the caller pumps them.
 void wait_for_message(HWND filter, UINT first, UINT last) {
     wm_lock();
     unsigned wakes = wm().display_wakes;
     wm_unlock();
     pump_display();
+    bool watch_driver = driver_event_fd() != -1;
     wm_lock();
     wm_queue *q = wm_this_queue();
     for (;;) {
         wm_run_pending_presents(q);
         if (anything_ready(q, filter, first, last) || wm().display_wakes != wakes) break;
-        uint64_t due = wm_next_timer_due(q);
-        if (due == UINT64_MAX) {
-            pthread_cond_wait(&q->wake, &wm().lock);
-        } else {
-            timespec deadline = to_timespec(due);
-            pthread_cond_timedwait(&q->wake, &wm().lock, &deadline);
+        if (watch_driver) {
+            poll_driver_and_queue(q);
+            break;
         }
+        wait_on_condition(q);
     }
     wm_unlock();
 }

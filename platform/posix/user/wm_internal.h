@@ -84,6 +84,10 @@ struct wm_timer {
 struct wm_queue {
     DWORD thread_id;
     pthread_cond_t wake; // signalled for every change a waiting thread may care about
+    // A thread that sleeps in poll() for its display events is woken through this eventfd
+    // instead (made when first needed); `polling` says it is asleep there now.
+    int wake_fd;
+    bool polling;
     std::deque<MSG> posted;
     std::deque<wm_sent *> sent;
     std::vector<wm_timer> timers;

@@ -4,6 +4,8 @@
 
 #include <algorithm>
 
+#include <unistd.h>
+
 namespace {
 
 // Handles carry a slot and a generation, so a stale handle never names a newer window.
@@ -38,6 +40,7 @@ void thread_ended(void *value) {
     wm_unlock();
     for (wm_window *window : gone) wm_free_window(window);
     pthread_cond_destroy(&queue->wake);
+    if (queue->wake_fd >= 0) close(queue->wake_fd);
     delete queue;
 }
 
@@ -120,6 +123,7 @@ wm_queue *wm_this_queue(void) {
     if (this_queue != nullptr) return this_queue;
     wm_queue *queue = new wm_queue();
     queue->thread_id = GetCurrentThreadId();
+    queue->wake_fd = -1;
     pthread_condattr_t attr;
     pthread_condattr_init(&attr);
     pthread_condattr_setclock(&attr, CLOCK_MONOTONIC);
@@ -133,6 +137,11 @@ wm_queue *wm_this_queue(void) {
 
 void wm_signal(wm_queue *queue) {
     pthread_cond_broadcast(&queue->wake);
+    if (queue->polling) {
+        uint64_t one = 1;
+        ssize_t written = write(queue->wake_fd, &one, sizeof one);
+        (void)written; // a full counter already wakes the thread
+    }
 }
 
 void wm_free_window(wm_window *window) {

@@ -161,4 +161,5 @@ const display_driver display_headless_driver = {
     headless_cursor_pos,
     headless_screen_size,
     headless_clipboard_export,
+    nullptr,
 };

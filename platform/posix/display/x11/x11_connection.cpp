@@ -1,0 +1,166 @@
+// The X11 driver: opening the connection, the GUI thread, error handling and the driver table.
+#include "platform/posix/display/x11/x11_internal.h"
+
+#include <pthread.h>
+#include <stdio.h>
+#include <string.h>
+#include <sys/ipc.h>
+#include <sys/shm.h>
+
+namespace {
+
+x11_state *state_record = new x11_state();
+
+// Protocol errors come from races that are nobody's fault (a requestor window that vanished
+// during a transfer, a window manager that moved on); they are counted, never fatal.
+int count_error(Display *, XErrorEvent *) {
+    state_record->x_errors++;
+    return 0;
+}
+
+// A lost connection (the server ended) turns the driver off instead of ending the process.
+int note_lost_connection(Display *) {
+    state_record->lost = true;
+    return 0;
+}
+
+void keep_running_after_io_error(Display *, void *) {
+    state_record->lost = true;
+}
+
+Atom intern(const char *name) {
+    return XInternAtom(state_record->display, name, False);
+}
+
+void intern_atoms(x11_atoms *a) {
+    a->wm_protocols = intern("WM_PROTOCOLS");
+    a->wm_delete_window = intern("WM_DELETE_WINDOW");
+    a->wm_state = intern("WM_STATE");
+    a->wm_change_state = intern("WM_CHANGE_STATE");
+    a->net_wm_name = intern("_NET_WM_NAME");
+    a->net_active_window = intern("_NET_ACTIVE_WINDOW");
+    a->utf8_string = intern("UTF8_STRING");
+    a->clipboard = intern("CLIPBOARD");
+    a->targets = intern("TARGETS");
+    a->timestamp = intern("TIMESTAMP");
+    a->incr = intern("INCR");
+    a->image_png = intern("image/png");
+    a->image_bmp = intern("image/bmp");
+    a->wm_s0 = intern("WM_S0");
+    a->zelvan_time = intern("_ZELVAN_TIME");
+}
+
+// Surfaces are BGRX words; a 24- or 32-bit TrueColor visual with those masks shows them as
+// they are. Other visuals would need a conversion per pixel, which this driver does not do.
+bool visual_takes_bgrx(Display *display, int screen) {
+    XVisualInfo wanted{};
+    wanted.screen = screen;
+    wanted.visualid = XVisualIDFromVisual(DefaultVisual(display, screen));
+    int count = 0;
+    XVisualInfo *info = XGetVisualInfo(display, VisualScreenMask | VisualIDMask, &wanted, &count);
+    bool ok = info != nullptr && count > 0 && info->c_class == TrueColor &&
+              (info->depth == 24 || info->depth == 32) && info->red_mask == 0xFF0000 &&
+              info->green_mask == 0x00FF00 && info->blue_mask == 0x0000FF;
+    if (info != nullptr) XFree(info);
+    int formats = 0;
+    XPixmapFormatValues *pf = XListPixmapFormats(display, &formats);
+    bool packed = false;
+    for (int i = 0; pf != nullptr && i < formats; ++i) {
+        if (pf[i].depth == DefaultDepth(display, screen)) packed = pf[i].bits_per_pixel == 32;
+    }
+    if (pf != nullptr) XFree(pf);
+    return ok && packed && ImageByteOrder(display) == LSBFirst;
+}
+
+// MIT-SHM only helps a server on this machine; a segment it cannot attach is noticed by the
+// first present, which then falls back to XPutImage.
+bool shm_usable(Display *display) {
+    int major = 0, minor = 0;
+    Bool pixmaps = False;
+    return XShmQueryExtension(display) && XShmQueryVersion(display, &major, &minor, &pixmaps);
+}
+
+bool x11_open(const display_sink *sink) {
+    XInitThreads(); // a host program may use Xlib on its own threads too
+    Display *display = XOpenDisplay(nullptr);
+    if (display == nullptr) return false;
+    int screen = DefaultScreen(display);
+    if (!visual_takes_bgrx(display, screen)) {
+        fprintf(stderr, "zelvan: the X display's visual is not 24/32-bit TrueColor; "
+                        "windows stay off screen\n");
+        XCloseDisplay(display);
+        return false;
+    }
+    x11_state &s = *state_record;
+    s.display = display;
+    s.screen = screen;
+    s.root = RootWindow(display, screen);
+    s.visual = DefaultVisual(display, screen);
+    s.depth = DefaultDepth(display, screen);
+    s.colormap = DefaultColormap(display, screen);
+    s.gc = XCreateGC(display, s.root, 0, nullptr);
+    s.sink = *sink;
+    s.screen_width = DisplayWidth(display, screen);
+    s.screen_height = DisplayHeight(display, screen);
+    s.shm_offered = shm_usable(display);
+    intern_atoms(&s.atoms);
+    XSetErrorHandler(count_error);
+    XSetIOErrorHandler(note_lost_connection);
+    XSetIOErrorExitHandler(display, keep_running_after_io_error, nullptr);
+    Window child;
+    int root_x = 0, root_y = 0, x, y;
+    unsigned mask;
+    XQueryPointer(display, s.root, &s.root, &child, &root_x, &root_y, &x, &y, &mask);
+    s.pointer_x = root_x;
+    s.pointer_y = root_y;
+    return true;
+}
+
+} // namespace
+
+x11_state &x11(void) {
+    return *state_record;
+}
+
+bool x11_claim_gui_thread(void) {
+    x11_state &s = x11();
+    if (!s.gui_known.load(std::memory_order_acquire)) {
+        // Only the first thread that creates a window gets here before gui_known is set.
+        static pthread_mutex_t claim = PTHREAD_MUTEX_INITIALIZER;
+        pthread_mutex_lock(&claim);
+        if (!s.gui_known.load()) {
+            s.gui_thread = pthread_self();
+            s.gui_known.store(true, std::memory_order_release);
+        }
+        pthread_mutex_unlock(&claim);
+    }
+    return x11_on_gui_thread();
+}
+
+bool x11_on_gui_thread(void) {
+    x11_state &s = x11();
+    return s.gui_known.load(std::memory_order_acquire) && !s.lost.load() &&
+           pthread_equal(s.gui_thread, pthread_self());
+}
+
+void x11_report(display_event *event) {
+    x11().sink.report(event);
+}
+
+display_window *x11_find(Window xid) {
+    for (display_window *w : x11().windows) {
+        if (w->xid == xid) return w;
+    }
+    return nullptr;
+}
+
+int x11_errors_since(int before) {
+    XSync(x11().display, False);
+    return x11().x_errors - before;
+}
+
+extern const display_driver display_x11_driver = {
+    "x11",          x11_open,        x11_create,           x11_destroy,  x11_move_resize,
+    x11_show,       x11_raise,       x11_set_title,        x11_present,  x11_pump_events,
+    x11_cursor_pos, x11_screen_size, x11_clipboard_export, x11_event_fd,
+};

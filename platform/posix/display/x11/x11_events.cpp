@@ -1,0 +1,247 @@
+// X events turned into display events: one small handler per event type.
+#include "platform/posix/display/x11/x11_internal.h"
+
+#include <X11/Xatom.h>
+
+namespace {
+
+display_event event_for(const display_window *w, display_event_kind kind) {
+    display_event e{};
+    e.kind = kind;
+    e.window = w->cookie;
+    return e;
+}
+
+int modifier_bits(unsigned state) {
+    int bits = 0;
+    if (state & Button1Mask) bits |= DISPLAY_BUTTON_LEFT;
+    if (state & Button2Mask) bits |= DISPLAY_BUTTON_MIDDLE;
+    if (state & Button3Mask) bits |= DISPLAY_BUTTON_RIGHT;
+    if (state & ShiftMask) bits |= DISPLAY_MOD_SHIFT;
+    if (state & ControlMask) bits |= DISPLAY_MOD_CONTROL;
+    return bits;
+}
+
+void note_pointer(int root_x, int root_y, Time time) {
+    x11().pointer_x = root_x;
+    x11().pointer_y = root_y;
+    x11().last_event_time = time;
+}
+
+void on_motion(display_window *w, const XMotionEvent &m) {
+    note_pointer(m.x_root, m.y_root, m.time);
+    display_event e = event_for(w, DISPLAY_EVENT_POINTER_MOVE);
+    e.x = m.x;
+    e.y = m.y;
+    e.state = modifier_bits(m.state);
+    x11_report(&e);
+}
+
+// X buttons 1-3 are left, middle and right; 4-7 the wheel's turns; 8 and 9 the side buttons.
+int display_button(unsigned button) {
+    switch (button) {
+    case Button1:
+        return DISPLAY_BUTTON_LEFT;
+    case Button2:
+        return DISPLAY_BUTTON_MIDDLE;
+    case Button3:
+        return DISPLAY_BUTTON_RIGHT;
+    case 8:
+        return DISPLAY_BUTTON_X1;
+    case 9:
+        return DISPLAY_BUTTON_X2;
+    default:
+        return 0;
+    }
+}
+
+void on_wheel(display_window *w, const XButtonEvent &b) {
+    display_event e = event_for(w, DISPLAY_EVENT_WHEEL);
+    e.x = b.x;
+    e.y = b.y;
+    e.state = modifier_bits(b.state);
+    e.button = b.button >= 6 ? 1 : 0;
+    e.repeat = b.button == Button4 || b.button == 7 ? 1 : -1;
+    x11_report(&e);
+}
+
+// Event states are those before the event; display events carry the state after it.
+void on_button(display_window *w, const XButtonEvent &b) {
+    note_pointer(b.x_root, b.y_root, b.time);
+    bool down = b.type == ButtonPress;
+    if (b.button >= Button4 && b.button <= 7) {
+        if (down) on_wheel(w, b);
+        return;
+    }
+    int button = display_button(b.button);
+    if (button == 0) return;
+    display_event e = event_for(w, down ? DISPLAY_EVENT_BUTTON_DOWN : DISPLAY_EVENT_BUTTON_UP);
+    e.x = b.x;
+    e.y = b.y;
+    e.button = button;
+    e.state = down ? modifier_bits(b.state) | button : modifier_bits(b.state) & ~button;
+    x11_report(&e);
+}
+
+// XLookupString gives Latin-1 text, control characters included (Return, Tab, ^C...), which is
+// what WM_CHAR carries.
+void on_key(display_window *w, XKeyEvent &k) {
+    x11().last_event_time = k.time;
+    char text[32];
+    KeySym keysym;
+    int count = XLookupString(&k, text, sizeof text, &keysym, nullptr);
+    for (int i = 0; i < count; ++i) {
+        display_event e = event_for(w, DISPLAY_EVENT_CHAR);
+        e.character = text[i];
+        e.repeat = 1;
+        x11_report(&e);
+    }
+}
+
+void on_expose(display_window *w, const XExposeEvent &x) {
+    display_event e = event_for(w, DISPLAY_EVENT_EXPOSE);
+    e.rect = RECT{x.x, x.y, x.x + x.width, x.y + x.height};
+    x11_report(&e);
+}
+
+// Configure events that answer one of our own earlier requests are stale once a newer one
+// was made; only the server's latest geometry is news. The frame keeps the library's insets.
+void on_configure(display_window *w, const XConfigureEvent &c) {
+    x11_state &s = x11();
+    if (w->show == DISPLAY_HIDDEN || w->show == DISPLAY_MINIMIZED) return;
+    if (c.serial < w->configure_serial) return;
+    int x = c.x, y = c.y;
+    Window child;
+    if (!c.send_event && !XTranslateCoordinates(s.display, w->xid, s.root, 0, 0, &x, &y, &child)) {
+        return;
+    }
+    RECT client{x, y, x + c.width, y + c.height};
+    if (client.left == w->client.left && client.top == w->client.top &&
+        client.right == w->client.right && client.bottom == w->client.bottom) {
+        return;
+    }
+    display_event e = event_for(w, DISPLAY_EVENT_CONFIGURE);
+    e.rect = RECT{w->frame.left + client.left - w->client.left,
+                  w->frame.top + client.top - w->client.top,
+                  w->frame.right + client.right - w->client.right,
+                  w->frame.bottom + client.bottom - w->client.bottom};
+    w->frame = e.rect;
+    w->client = client;
+    x11_report(&e);
+}
+
+// Focus that merely follows one of our own requests is not news either.
+void on_focus(display_window *w, const XFocusChangeEvent &f) {
+    if (f.mode == NotifyGrab || f.mode == NotifyUngrab || f.detail == NotifyPointer) return;
+    if (f.serial < x11().focus_request_serial) return;
+    display_event e =
+        event_for(w, f.type == FocusIn ? DISPLAY_EVENT_FOCUS_IN : DISPLAY_EVENT_FOCUS_OUT);
+    x11_report(&e);
+}
+
+void on_client_message(display_window *w, const XClientMessageEvent &m) {
+    x11_state &s = x11();
+    if (m.message_type != s.atoms.wm_protocols || m.format != 32) return;
+    if (Atom(m.data.l[0]) != s.atoms.wm_delete_window) return;
+    display_event e = event_for(w, DISPLAY_EVENT_CLOSE);
+    x11_report(&e);
+}
+
+long wm_state_of(Window xid) {
+    x11_state &s = x11();
+    Atom type;
+    int format;
+    unsigned long count, after;
+    unsigned char *data = nullptr;
+    long state = WithdrawnState;
+    if (XGetWindowProperty(s.display, xid, s.atoms.wm_state, 0, 2, False, s.atoms.wm_state, &type,
+                           &format, &count, &after, &data) == Success &&
+        data != nullptr && format == 32 && count >= 1) {
+        state = reinterpret_cast<long *>(data)[0];
+    }
+    if (data != nullptr) XFree(data);
+    return state;
+}
+
+// The window manager's icon button and its way back: WM_STATE tells which one happened.
+void on_property(display_window *w, const XPropertyEvent &p) {
+    x11().last_event_time = p.time;
+    if (p.atom != x11().atoms.wm_state || p.state != PropertyNewValue) return;
+    long state = wm_state_of(w->xid);
+    display_event e = event_for(w, DISPLAY_EVENT_MINIMIZE);
+    if (state == IconicState && w->show != DISPLAY_MINIMIZED) {
+        w->show = DISPLAY_MINIMIZED;
+        x11_report(&e);
+    } else if (state == NormalState && w->show == DISPLAY_MINIMIZED) {
+        w->show = DISPLAY_NORMAL;
+        e.kind = DISPLAY_EVENT_RESTORE;
+        x11_report(&e);
+    }
+}
+
+void on_crossing(const XCrossingEvent &c) {
+    note_pointer(c.x_root, c.y_root, c.time);
+}
+
+void dispatch(XEvent &event) {
+    if (x11_clipboard_handle(&event)) return;
+    display_window *w = x11_find(event.xany.window);
+    if (w == nullptr) return;
+    switch (event.type) {
+    case MotionNotify:
+        on_motion(w, event.xmotion);
+        break;
+    case ButtonPress:
+    case ButtonRelease:
+        on_button(w, event.xbutton);
+        break;
+    case KeyPress:
+        on_key(w, event.xkey);
+        break;
+    case Expose:
+        on_expose(w, event.xexpose);
+        break;
+    case ConfigureNotify:
+        on_configure(w, event.xconfigure);
+        break;
+    case FocusIn:
+    case FocusOut:
+        on_focus(w, event.xfocus);
+        break;
+    case ClientMessage:
+        on_client_message(w, event.xclient);
+        break;
+    case PropertyNotify:
+        on_property(w, event.xproperty);
+        break;
+    case EnterNotify:
+    case LeaveNotify:
+        on_crossing(event.xcrossing);
+        break;
+    default:
+        break;
+    }
+}
+
+} // namespace
+
+// Handlers may re-enter the driver (a configure ends in move_resize), so events are taken one
+// at a time and nothing is held across a report.
+void x11_pump_events(void) {
+    if (!x11_on_gui_thread()) return;
+    x11_state &s = x11();
+    x11_clipboard_take_pending();
+    while (!s.lost && XPending(s.display) > 0) {
+        XEvent event;
+        XNextEvent(s.display, &event);
+        dispatch(event);
+    }
+}
+
+int x11_event_fd(void) {
+    if (!x11_on_gui_thread()) return -1;
+    x11_state &s = x11();
+    XFlush(s.display);
+    if (s.lost) return -1;
+    return XQLength(s.display) > 0 ? DISPLAY_EVENTS_QUEUED : ConnectionNumber(s.display);
+}

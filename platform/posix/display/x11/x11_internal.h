@@ -1,0 +1,118 @@
+// The X11 driver's shared state and the functions its files offer one another.
+//
+// Only the GUI thread (the thread that creates the first window) talks to the X server;
+// other threads see a few values it keeps up to date and hand the clipboard over under a lock.
+#ifndef ZELVAN_X11_INTERNAL_H
+#define ZELVAN_X11_INTERNAL_H
+
+#include "platform/posix/display/display.h"
+
+#include <X11/Xlib.h>
+#include <X11/Xutil.h>
+#include <X11/extensions/XShm.h>
+
+#include <atomic>
+#include <vector>
+
+// One library window on the server: an X window the size of the client area.
+struct display_window {
+    HWND cookie;
+    Window xid;
+    RECT frame;  // screen coordinates, as the window manager last set or heard them
+    RECT client; // screen coordinates of the client area
+    display_show show;
+    XImage *shm_image; // the MIT-SHM staging image, shm_width x shm_height, or null
+    XShmSegmentInfo shm;
+    int shm_width;
+    int shm_height;
+    unsigned long configure_serial; // our last geometry request: older configure events are stale
+};
+
+struct x11_atoms {
+    Atom wm_protocols;
+    Atom wm_delete_window;
+    Atom wm_state;
+    Atom wm_change_state;
+    Atom net_wm_name;
+    Atom net_active_window;
+    Atom utf8_string;
+    Atom clipboard;
+    Atom targets;
+    Atom timestamp;
+    Atom incr;
+    Atom image_png;
+    Atom image_bmp;
+    Atom wm_s0;
+    Atom zelvan_time; // a property of our own, changed to learn the server's time
+};
+
+struct x11_state {
+    Display *display;
+    int screen;
+    Window root;
+    Visual *visual;
+    int depth;
+    Colormap colormap;
+    GC gc;
+    x11_atoms atoms;
+    display_sink sink;
+    bool shm_offered;       // MIT-SHM works for this connection (cleared if attaching fails)
+    std::atomic<bool> lost; // the connection broke: every call becomes a no-op
+    std::atomic<bool> gui_known;
+    pthread_t gui_thread;
+    std::vector<display_window *> windows; // GUI thread only
+    unsigned long focus_request_serial;    // focus events older than this answer our own request
+    std::atomic<int> pointer_x; // root position of the pointer in the last event that had one
+    std::atomic<int> pointer_y;
+    int screen_width;
+    int screen_height;
+    Time last_event_time;
+    int x_errors; // protocol errors seen; read and reset by x11_trap_errors callers
+};
+
+x11_state &x11(void);
+
+// True on the thread that talks to the server (and the connection still works).
+bool x11_on_gui_thread(void);
+// Makes the calling thread the GUI thread if none is yet; true if it is the GUI thread.
+bool x11_claim_gui_thread(void);
+void x11_report(display_event *event);
+display_window *x11_find(Window xid);
+// Synchronises and returns how many protocol errors the requests since `before` caused.
+int x11_errors_since(int before);
+
+// ---- windows (x11_window.cpp) ----
+display_window *x11_create(const display_window_desc *desc);
+void x11_destroy(display_window *window);
+void x11_move_resize(display_window *window, const RECT *frame, const RECT *client);
+void x11_show(display_window *window, display_show state);
+void x11_raise(display_window *window);
+void x11_set_title(display_window *window, const char *title);
+
+// ---- presenting (x11_present.cpp) ----
+void x11_present(display_window *window, const uint32_t *pixels, int width, int height, int stride,
+                 const RECT *rect);
+void x11_release_shm(display_window *window);
+
+// ---- events (x11_events.cpp) ----
+void x11_pump_events(void);
+int x11_event_fd(void);
+
+// ---- screen (x11_screen.cpp) ----
+void x11_cursor_pos(POINT *point);
+void x11_screen_size(int *width, int *height);
+bool x11_window_manager_running(void);
+Time x11_server_time(Window window);
+
+// ---- clipboard (x11_clipboard.cpp) ----
+void x11_clipboard_export(const void *dib, size_t bytes);
+void x11_clipboard_take_pending(void); // GUI thread: own the selection for a new picture
+bool x11_clipboard_handle(const XEvent *event);
+
+// ---- image encodings (x11_image_formats.cpp) ----
+// The DIB as a BMP file: the 14-byte file header and the DIB. Empty if the DIB is malformed.
+std::vector<unsigned char> x11_dib_to_bmp(const std::vector<unsigned char> &dib);
+// The DIB as a PNG file (RGB, 8 bits a channel). Empty if the DIB cannot be read.
+std::vector<unsigned char> x11_dib_to_png(const std::vector<unsigned char> &dib);
+
+#endif

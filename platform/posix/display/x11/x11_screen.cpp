@@ -1,0 +1,53 @@
+// The screen: its size, the pointer, the window manager and the server's clock.
+#include "platform/posix/display/x11/x11_internal.h"
+
+#include <X11/Xatom.h>
+
+// Off the GUI thread, the pointer is where the last pointer event saw it: the thread that
+// talks to the server is the only one that asks it.
+void x11_cursor_pos(POINT *point) {
+    x11_state &s = x11();
+    if (x11_on_gui_thread()) {
+        Window root, child;
+        int root_x, root_y, x, y;
+        unsigned mask;
+        if (XQueryPointer(s.display, s.root, &root, &child, &root_x, &root_y, &x, &y, &mask)) {
+            s.pointer_x = root_x;
+            s.pointer_y = root_y;
+        }
+    }
+    point->x = s.pointer_x;
+    point->y = s.pointer_y;
+}
+
+// Read once at open: the library sizes maximised windows and device caps from it.
+void x11_screen_size(int *width, int *height) {
+    *width = x11().screen_width;
+    *height = x11().screen_height;
+}
+
+// A window manager owns the WM_S0 selection (ICCCM 2.0); older ones at least redirect the
+// root window's substructure, which only one client may do.
+bool x11_window_manager_running(void) {
+    x11_state &s = x11();
+    if (XGetSelectionOwner(s.display, s.atoms.wm_s0) != None) return true;
+    XWindowAttributes root{};
+    XGetWindowAttributes(s.display, s.root, &root);
+    return (root.all_event_masks & SubstructureRedirectMask) != 0;
+}
+
+// The server's current time, learnt from the PropertyNotify of an empty append to `window`
+// (which must select PropertyChangeMask).
+Time x11_server_time(Window window) {
+    x11_state &s = x11();
+    unsigned char nothing = 0;
+    XChangeProperty(s.display, window, s.atoms.zelvan_time, XA_INTEGER, 8, PropModeAppend, &nothing,
+                    0);
+    XEvent event;
+    XWindowEvent(s.display, window, PropertyChangeMask, &event);
+    while (event.xproperty.atom != s.atoms.zelvan_time) {
+        XWindowEvent(s.display, window, PropertyChangeMask, &event);
+    }
+    s.last_event_time = event.xproperty.time;
+    return event.xproperty.time;
+}

@@ -1,0 +1,195 @@
+// X windows for library windows: creation, geometry, show state, stacking and titles.
+#include "platform/posix/display/x11/x11_internal.h"
+
+#include <X11/Xatom.h>
+
+#include <algorithm>
+#include <string>
+
+namespace {
+
+const long k_event_mask = ExposureMask | ButtonPressMask | ButtonReleaseMask | PointerMotionMask |
+                          KeyPressMask | StructureNotifyMask | FocusChangeMask |
+                          PropertyChangeMask | EnterWindowMask | LeaveWindowMask;
+
+int width_of(const RECT &r) {
+    return std::max(1, int(r.right - r.left));
+}
+
+int height_of(const RECT &r) {
+    return std::max(1, int(r.bottom - r.top));
+}
+
+// A window that was never given an X window (another thread made it) is not shown.
+bool on_server(const display_window *w) {
+    return w->xid != 0 && x11_on_gui_thread();
+}
+
+// The library's windows keep the size it gives them, so the window manager is told that the
+// client size is both the smallest and the largest; the position is the client's top-left.
+void set_size_hints(const display_window *w) {
+    XSizeHints *hints = XAllocSizeHints();
+    if (hints == nullptr) return;
+    hints->flags = USPosition | PPosition | PSize | PMinSize | PMaxSize | PWinGravity;
+    hints->x = w->client.left;
+    hints->y = w->client.top;
+    hints->width = hints->min_width = hints->max_width = width_of(w->client);
+    hints->height = hints->min_height = hints->max_height = height_of(w->client);
+    hints->win_gravity = StaticGravity;
+    XSetWMNormalHints(x11().display, w->xid, hints);
+    XFree(hints);
+}
+
+// Titles are Latin-1: WM_NAME carries them as they are, _NET_WM_NAME as UTF-8.
+std::string latin1_to_utf8(const char *text) {
+    std::string out;
+    for (const unsigned char *c = reinterpret_cast<const unsigned char *>(text); *c; ++c) {
+        if (*c < 0x80) {
+            out += char(*c);
+        } else {
+            out += char(0xC0 | (*c >> 6));
+            out += char(0x80 | (*c & 0x3F));
+        }
+    }
+    return out;
+}
+
+void store_title(const display_window *w, const char *title) {
+    x11_state &s = x11();
+    XStoreName(s.display, w->xid, title);
+    std::string utf8 = latin1_to_utf8(title);
+    XChangeProperty(s.display, w->xid, s.atoms.net_wm_name, s.atoms.utf8_string, 8, PropModeReplace,
+                    reinterpret_cast<const unsigned char *>(utf8.data()), int(utf8.size()));
+}
+
+void set_initial_state(const display_window *w, int initial_state) {
+    XWMHints hints{};
+    hints.flags = InputHint | StateHint;
+    hints.input = True;
+    hints.initial_state = initial_state;
+    XSetWMHints(x11().display, w->xid, &hints);
+}
+
+Window make_x_window(const display_window_desc *desc) {
+    x11_state &s = x11();
+    XSetWindowAttributes attributes{};
+    attributes.background_pixmap = None; // every exposed pixel is painted by the library
+    attributes.bit_gravity = NorthWestGravity;
+    attributes.win_gravity = StaticGravity;
+    attributes.event_mask = k_event_mask;
+    attributes.colormap = s.colormap;
+    attributes.border_pixel = 0;
+    unsigned long mask =
+        CWBackPixmap | CWBitGravity | CWWinGravity | CWEventMask | CWColormap | CWBorderPixel;
+    return XCreateWindow(s.display, s.root, desc->client.left, desc->client.top,
+                         width_of(desc->client), height_of(desc->client), 0, s.depth, InputOutput,
+                         s.visual, mask, &attributes);
+}
+
+} // namespace
+
+display_window *x11_create(const display_window_desc *desc) {
+    display_window *w = new display_window{};
+    w->cookie = desc->cookie;
+    w->frame = desc->frame;
+    w->client = desc->client;
+    w->show = DISPLAY_HIDDEN;
+    if (!x11_claim_gui_thread()) return w; // windows of other threads stay off screen
+    x11_state &s = x11();
+    w->xid = make_x_window(desc);
+    XSetWMProtocols(s.display, w->xid, &s.atoms.wm_delete_window, 1);
+    XClassHint class_hint{const_cast<char *>("zelvan"), const_cast<char *>("Zelvan")};
+    XSetClassHint(s.display, w->xid, &class_hint);
+    set_size_hints(w);
+    set_initial_state(w, NormalState);
+    store_title(w, desc->title != nullptr ? desc->title : "");
+    s.windows.push_back(w);
+    XFlush(s.display);
+    return w;
+}
+
+void x11_destroy(display_window *w) {
+    if (on_server(w)) {
+        x11_state &s = x11();
+        x11_release_shm(w);
+        XDestroyWindow(s.display, w->xid);
+        XFlush(s.display);
+    }
+    auto &list = x11().windows;
+    list.erase(std::remove(list.begin(), list.end(), w), list.end());
+    delete w;
+}
+
+// A minimised window has an empty client rectangle: the server keeps its last geometry, for
+// the restore to come back to.
+void x11_move_resize(display_window *w, const RECT *frame, const RECT *client) {
+    bool empty = client->right <= client->left || client->bottom <= client->top;
+    if (empty) return;
+    bool same = client->left == w->client.left && client->top == w->client.top &&
+                client->right == w->client.right && client->bottom == w->client.bottom;
+    w->frame = *frame;
+    w->client = *client;
+    if (!on_server(w) || same) return;
+    x11_state &s = x11();
+    set_size_hints(w);
+    w->configure_serial = NextRequest(s.display);
+    XMoveResizeWindow(s.display, w->xid, client->left, client->top, width_of(*client),
+                      height_of(*client));
+    XFlush(s.display);
+}
+
+void x11_show(display_window *w, display_show state) {
+    display_show before = w->show;
+    w->show = state;
+    if (!on_server(w) || state == before) return;
+    x11_state &s = x11();
+    bool managed = x11_window_manager_running();
+    if (state == DISPLAY_HIDDEN) {
+        XWithdrawWindow(s.display, w->xid, s.screen);
+    } else if (state == DISPLAY_MINIMIZED) {
+        if (before == DISPLAY_HIDDEN && managed) {
+            set_initial_state(w, IconicState); // shown minimised from the start
+            XMapWindow(s.display, w->xid);
+        } else if (managed) {
+            XIconifyWindow(s.display, w->xid, s.screen);
+        } else {
+            XUnmapWindow(s.display, w->xid); // nobody to keep an icon: just leave the screen
+        }
+    } else if (before == DISPLAY_HIDDEN || before == DISPLAY_MINIMIZED) {
+        set_initial_state(w, NormalState);
+        set_size_hints(w);
+        XMapRaised(s.display, w->xid);
+    }
+    XFlush(s.display);
+}
+
+// Raising also asks for the keyboard focus: through the window manager when one runs (it
+// may refuse), directly otherwise.
+void x11_raise(display_window *w) {
+    if (!on_server(w)) return;
+    x11_state &s = x11();
+    XRaiseWindow(s.display, w->xid);
+    if (w->show == DISPLAY_NORMAL || w->show == DISPLAY_MAXIMIZED) {
+        s.focus_request_serial = NextRequest(s.display);
+        if (x11_window_manager_running()) {
+            XEvent event{};
+            event.xclient.type = ClientMessage;
+            event.xclient.window = w->xid;
+            event.xclient.message_type = s.atoms.net_active_window;
+            event.xclient.format = 32;
+            event.xclient.data.l[0] = 1; // from an application
+            event.xclient.data.l[1] = long(s.last_event_time);
+            XSendEvent(s.display, s.root, False, SubstructureRedirectMask | SubstructureNotifyMask,
+                       &event);
+        } else {
+            XSetInputFocus(s.display, w->xid, RevertToParent, CurrentTime);
+        }
+    }
+    XFlush(s.display);
+}
+
+void x11_set_title(display_window *w, const char *title) {
+    if (!on_server(w)) return;
+    store_title(w, title != nullptr ? title : "");
+    XFlush(x11().display);
+}

@@ -1,0 +1,263 @@
+// The X session of the end-to-end tests: a private Xvfb, an optional window manager, and the
+// test re-run in a child process that talks to them.
+#include "x11_session.h"
+
+#include "core/window_table.h"
+
+#include <X11/Xatom.h>
+
+#include <fcntl.h>
+#include <poll.h>
+#include <signal.h>
+#include <stdlib.h>
+#include <string.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <chrono>
+#include <thread>
+
+extern char **environ;
+
+namespace x11_session {
+namespace {
+
+const char k_child_marker[] = "ZELVAN_X11_TEST_CHILD";
+
+bool in_path(const char *program) {
+    const char *path = getenv("PATH");
+    std::string dirs = path != nullptr ? path : "/usr/bin:/bin";
+    size_t start = 0;
+    while (start <= dirs.size()) {
+        size_t end = dirs.find(':', start);
+        if (end == std::string::npos) end = dirs.size();
+        std::string candidate = dirs.substr(start, end - start) + "/" + program;
+        if (access(candidate.c_str(), X_OK) == 0) return true;
+        start = end + 1;
+    }
+    return false;
+}
+
+std::vector<char *> c_strings(std::vector<std::string> &strings) {
+    std::vector<char *> out;
+    for (std::string &s : strings) out.push_back(&s[0]);
+    out.push_back(nullptr);
+    return out;
+}
+
+// Starts `argv` with `env` (all of it) and its output sent to `out_fd` (-1: /dev/null).
+pid_t spawn(std::vector<std::string> argv, std::vector<std::string> env, int out_fd,
+            int keep_fd = -1) {
+    std::vector<char *> args = c_strings(argv), vars = c_strings(env);
+    pid_t pid = fork();
+    if (pid != 0) return pid;
+    int null_fd = open("/dev/null", O_RDWR);
+    dup2(null_fd, 0);
+    if (out_fd >= 0) dup2(out_fd, 1);
+    if (out_fd != 1 && out_fd < 0) dup2(null_fd, 1);
+    if (argv[0] != "/proc/self/exe") dup2(null_fd, 2); // helpers keep quiet
+    for (int fd = 3; fd < 256; ++fd) {
+        if (fd != keep_fd && fd != 1 && fd != 2) close(fd);
+    }
+    execvpe(args[0], args.data(), vars.data());
+    _exit(127);
+}
+
+std::vector<std::string> environment_with(const std::string &display) {
+    std::vector<std::string> env;
+    for (char **e = environ; *e != nullptr; ++e) {
+        if (strncmp(*e, "DISPLAY=", 8) != 0) env.push_back(*e);
+    }
+    if (!display.empty()) env.push_back("DISPLAY=" + display);
+    return env;
+}
+
+// Waits for `pid` until `seconds` pass; then kills it. The exit status, or -1.
+int wait_for(pid_t pid, double seconds) {
+    auto deadline = std::chrono::steady_clock::now() + std::chrono::duration<double>(seconds);
+    for (;;) {
+        int status = 0;
+        if (waitpid(pid, &status, WNOHANG) == pid) {
+            return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+        }
+        if (std::chrono::steady_clock::now() > deadline) {
+            kill(pid, SIGKILL);
+            waitpid(pid, &status, 0);
+            return -1;
+        }
+        std::this_thread::sleep_for(std::chrono::milliseconds(5));
+    }
+}
+
+void stop(pid_t pid) {
+    if (pid <= 0) return;
+    kill(pid, SIGTERM);
+    if (wait_for(pid, 5.0) == -1) kill(pid, SIGKILL);
+}
+
+// Xvfb picks a free display number itself and writes it to the descriptor it is given.
+pid_t start_xvfb(std::string *display) {
+    int fds[2];
+    if (pipe(fds) != 0) return -1;
+    pid_t pid = spawn({"Xvfb", "-displayfd", std::to_string(fds[1]), "-screen", "0", "1280x1024x24",
+                       "-nolisten", "tcp", "-noreset"},
+                      environment_with(""), -1, fds[1]);
+    close(fds[1]);
+    std::string number;
+    auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(30);
+    while (std::chrono::steady_clock::now() < deadline) {
+        pollfd p{fds[0], POLLIN, 0};
+        if (poll(&p, 1, 100) <= 0) continue;
+        char c;
+        if (read(fds[0], &c, 1) != 1 || c == '\n') break;
+        number += c;
+    }
+    close(fds[0]);
+    if (number.empty()) {
+        stop(pid);
+        return -1;
+    }
+    *display = ":" + number;
+    return pid;
+}
+
+bool window_manager_ready(const std::string &name) {
+    Display *d = XOpenDisplay(name.c_str());
+    if (d == nullptr) return false;
+    bool owned = XGetSelectionOwner(d, XInternAtom(d, "WM_S0", False)) != None;
+    XCloseDisplay(d);
+    return owned;
+}
+
+std::string current_test_filter() {
+    const testing::TestInfo *info = testing::UnitTest::GetInstance()->current_test_info();
+    return std::string("--gtest_filter=") + info->test_suite_name() + "." + info->name();
+}
+
+Display *child_display = nullptr;
+
+void skip(const char *why) {
+    GTEST_SKIP() << why;
+}
+
+} // namespace
+
+bool run_in_child(const options &how) {
+    if (getenv(k_child_marker) != nullptr) return true;
+    if (!in_path("Xvfb")) {
+        skip("Xvfb is not installed: the X11 end-to-end test cannot run");
+        return false;
+    }
+    if (how.window_manager && !in_path("openbox")) {
+        skip("openbox is not installed: the window-manager test cannot run");
+        return false;
+    }
+    std::string display;
+    pid_t server = start_xvfb(&display);
+    if (server <= 0) {
+        ADD_FAILURE() << "Xvfb did not start";
+        return false;
+    }
+    pid_t manager = -1;
+    if (how.window_manager) {
+        manager = spawn({"openbox", "--sm-disable"}, environment_with(display), -1);
+        EXPECT_TRUE(poll_until([&] { return window_manager_ready(display); }, 30.0))
+            << "openbox did not take the screen";
+    }
+    std::vector<std::string> env = environment_with(display);
+    env.push_back(std::string(k_child_marker) + "=1");
+    fflush(stdout);
+    pid_t child = spawn({"/proc/self/exe", current_test_filter()}, env, 1);
+    int status = wait_for(child, 100.0);
+    EXPECT_EQ(status, 0) << "the test failed on the X server " << display
+                         << " (its output is above)";
+    stop(manager);
+    stop(server);
+    return false;
+}
+
+Display *display() {
+    if (child_display == nullptr) child_display = XOpenDisplay(nullptr);
+    return child_display;
+}
+
+static Window search(Display *d, Window window, const char *title) {
+    char *name = nullptr;
+    if (XFetchName(d, window, &name) && name != nullptr) {
+        bool same = strcmp(name, title) == 0;
+        XFree(name);
+        if (same) return window;
+    }
+    Window root, parent, *children = nullptr;
+    unsigned count = 0;
+    if (!XQueryTree(d, window, &root, &parent, &children, &count)) return None;
+    Window found = None;
+    for (unsigned i = 0; i < count && found == None; ++i) found = search(d, children[i], title);
+    if (children != nullptr) XFree(children);
+    return found;
+}
+
+Window find_window(const char *title) {
+    Display *d = display();
+    return search(d, DefaultRootWindow(d), title);
+}
+
+geometry window_geometry(Window window) {
+    Display *d = display();
+    XWindowAttributes a{};
+    geometry g{0, 0, 0, 0, false};
+    if (!XGetWindowAttributes(d, window, &a)) return g;
+    Window child;
+    XTranslateCoordinates(d, window, DefaultRootWindow(d), 0, 0, &g.x, &g.y, &child);
+    g.width = a.width;
+    g.height = a.height;
+    g.viewable = a.map_state == IsViewable;
+    return g;
+}
+
+std::vector<unsigned long> capture(int x, int y, int width, int height) {
+    Display *d = display();
+    std::vector<unsigned long> pixels;
+    XImage *image = XGetImage(d, DefaultRootWindow(d), x, y, width, height, AllPlanes, ZPixmap);
+    if (image == nullptr) return pixels;
+    for (int row = 0; row < height; ++row) {
+        for (int column = 0; column < width; ++column) {
+            pixels.push_back(XGetPixel(image, column, row) & 0xFFFFFF);
+        }
+    }
+    XDestroyImage(image);
+    return pixels;
+}
+
+std::string run(const std::vector<std::string> &argv, int *status) {
+    int fds[2];
+    if (pipe(fds) != 0) return "";
+    pid_t pid = spawn(argv, environment_with(getenv("DISPLAY") ? getenv("DISPLAY") : ""), fds[1]);
+    close(fds[1]);
+    std::string out;
+    auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(20);
+    while (std::chrono::steady_clock::now() < deadline) {
+        pollfd p{fds[0], POLLIN, 0};
+        if (poll(&p, 1, 100) <= 0) continue;
+        char buffer[65536];
+        ssize_t got = read(fds[0], buffer, sizeof buffer);
+        if (got <= 0) break;
+        out.append(buffer, size_t(got));
+    }
+    close(fds[0]);
+    int code = wait_for(pid, 5.0);
+    if (status != nullptr) *status = code;
+    return out;
+}
+
+client_area library_client_area(int handle) {
+    window_ref window(handle);
+    client_area area{0, 0, 0, 0};
+    if (!window.ok()) return area;
+    EnterCriticalSection(&window->state_lock);
+    RECT r = window->client_screen_rect;
+    LeaveCriticalSection(&window->state_lock);
+    return client_area{int(r.left), int(r.top), int(r.right - r.left), int(r.bottom - r.top)};
+}
+
+} // namespace x11_session

@@ -1,0 +1,169 @@
+// Library windows on a real X server: placement, pixels on screen, repaint after covering,
+// and the window-control calls.
+#include "x11_session.h"
+#include "zelvan.h"
+
+#include <X11/Xatom.h>
+
+#include <string.h>
+
+using namespace x11_session;
+
+namespace {
+
+bool placed_at(Window w, int x, int y, int width, int height) {
+    geometry g = window_geometry(w);
+    return g.viewable && g.x == x && g.y == y && g.width == width && g.height == height;
+}
+
+// Polls until the screen shows exactly the window's picture (ZVGetPixel) over its client area.
+bool screen_shows_picture(int handle, double seconds = 10.0) {
+    client_area area = library_client_area(handle);
+    std::vector<unsigned long> expected;
+    for (int y = 0; y < area.height; ++y) {
+        for (int x = 0; x < area.width; ++x) {
+            ZVCOLOUR c = ZVGetPixel(handle, x, y); // 0x00BBGGRR
+            expected.push_back((c & 0xFF) << 16 | (c & 0xFF00) | (c >> 16 & 0xFF));
+        }
+    }
+    return poll_until([&] { return capture(area.x, area.y, area.width, area.height) == expected; },
+                      seconds);
+}
+
+void draw_test_picture(int w) {
+    ZVSetFillColour(w, ZVGetRGBColour(200, 30, 40));
+    ZVFillRectangle(w, 10, 10, 90, 60);
+    ZVSetFillColour(w, ZVGetRGBColour(20, 180, 60));
+    ZVFillCircle(w, 150, 80, 30);
+    ZVSetForeground(w, ZVGetRGBColour(10, 20, 250));
+    ZVMoveTo(w, 0, 119);
+    ZVLine(w, 239, 0);
+    ZVRedraw(w);
+}
+
+std::string text_property(Window w, const char *name, Atom *type_out) {
+    Display *d = display();
+    Atom type;
+    int format;
+    unsigned long count, after;
+    unsigned char *data = nullptr;
+    std::string value;
+    if (XGetWindowProperty(d, w, XInternAtom(d, name, False), 0, 1024, False, AnyPropertyType,
+                           &type, &format, &count, &after, &data) == Success &&
+        data != nullptr) {
+        value.assign(reinterpret_cast<char *>(data), count);
+        *type_out = type;
+    }
+    if (data != nullptr) XFree(data);
+    return value;
+}
+
+// The stacking position among the root's children (higher is nearer the top).
+int stacking_index(Window w) {
+    Display *d = display();
+    Window root, parent, *children = nullptr;
+    unsigned count = 0;
+    XQueryTree(d, DefaultRootWindow(d), &root, &parent, &children, &count);
+    int index = -1;
+    for (unsigned i = 0; i < count; ++i) {
+        if (children[i] == w) index = int(i);
+    }
+    if (children != nullptr) XFree(children);
+    return index;
+}
+
+} // namespace
+
+TEST(X11Windows, AppearAtTheRequestedPlaceAndSizeWithTheirPicture) {
+    if (!run_in_child()) return;
+    ASSERT_NE(display(), nullptr);
+    int w = ZVCreateWindow(120, 90, 240, 120, "placed");
+    ASSERT_GT(w, 0);
+    Window xw = find_window("placed");
+    ASSERT_NE(xw, None) << "no X window carries the library window's title";
+    EXPECT_TRUE(poll_until([&] { return placed_at(xw, 120, 90, 240, 120); }));
+    draw_test_picture(w);
+    EXPECT_TRUE(screen_shows_picture(w));
+    // The hidden handler window is never shown.
+    Window handler = find_window("Zelvan Graphics Handler");
+    ASSERT_NE(handler, None);
+    EXPECT_FALSE(window_geometry(handler).viewable);
+    ZVDestroyWindow(w);
+    EXPECT_TRUE(poll_until([&] { return find_window("placed") == None; }));
+}
+
+TEST(X11Windows, CoveredPartsArePaintedAgainWhenUncovered) {
+    if (!run_in_child()) return;
+    int w = ZVCreateWindow(200, 150, 240, 120, "covered");
+    ASSERT_GT(w, 0);
+    draw_test_picture(w);
+    ASSERT_TRUE(screen_shows_picture(w));
+    // Another program's window covers most of it, then goes away.
+    Display *d = display();
+    XSetWindowAttributes a{};
+    a.override_redirect = True;
+    a.background_pixel = 0x808080;
+    Window cover = XCreateWindow(d, DefaultRootWindow(d), 180, 140, 200, 100, 0, CopyFromParent,
+                                 InputOutput, CopyFromParent, CWOverrideRedirect | CWBackPixel, &a);
+    XMapRaised(d, cover);
+    XSync(d, False);
+    EXPECT_TRUE(poll_until([&] { return capture(250, 180, 1, 1)[0] == 0x808080; }));
+    XDestroyWindow(d, cover);
+    XSync(d, False);
+    EXPECT_TRUE(screen_shows_picture(w));
+    ZVDestroyWindow(w);
+}
+
+TEST(X11Windows, ControlCallsTakeEffectOnTheServer) {
+    if (!run_in_child()) return;
+    int w = ZVCreateWindow(50, 60, 200, 100, "control");
+    ASSERT_GT(w, 0);
+    Window xw = find_window("control");
+    ASSERT_NE(xw, None);
+    ASSERT_TRUE(poll_until([&] { return placed_at(xw, 50, 60, 200, 100); }));
+
+    // ZVMove places the frame; the client area follows inside it.
+    EXPECT_EQ(ZVMove(w, 300, 250), ZV_OK);
+    client_area moved = library_client_area(w);
+    EXPECT_GE(moved.x, 300);
+    EXPECT_GE(moved.y, 250);
+    EXPECT_TRUE(poll_until([&] { return placed_at(xw, moved.x, moved.y, 200, 100); }));
+    EXPECT_EQ(ZVResize(w, 320, 180), ZV_OK);
+    EXPECT_TRUE(poll_until([&] { return placed_at(xw, moved.x, moved.y, 320, 180); }));
+    draw_test_picture(w);
+    EXPECT_TRUE(screen_shows_picture(w));
+
+    EXPECT_EQ(ZVMinimize(w), ZV_OK);
+    EXPECT_TRUE(poll_until([&] { return !window_geometry(xw).viewable; }));
+    EXPECT_EQ(ZVRestore(w), ZV_OK);
+    EXPECT_TRUE(poll_until([&] { return placed_at(xw, moved.x, moved.y, 320, 180); }));
+    EXPECT_TRUE(screen_shows_picture(w)) << "a restored window shows its picture again";
+
+    // Latin-1 titles: WM_NAME as they are, _NET_WM_NAME in UTF-8.
+    EXPECT_EQ(ZVSetTitle(w, "caf\xe9"), ZV_OK);
+    Atom type = None;
+    EXPECT_TRUE(poll_until([&] { return text_property(xw, "WM_NAME", &type) == "caf\xe9"; }));
+    EXPECT_EQ(text_property(xw, "_NET_WM_NAME", &type), "caf\xc3\xa9");
+    EXPECT_EQ(type, XInternAtom(display(), "UTF8_STRING", False));
+    ZVDestroyWindow(w);
+}
+
+TEST(X11Windows, BringToFrontRaisesAndFocuses) {
+    if (!run_in_child()) return;
+    int back = ZVCreateWindow(100, 100, 200, 150, "back");
+    int front = ZVCreateWindow(150, 150, 200, 150, "front");
+    ASSERT_GT(back, 0);
+    ASSERT_GT(front, 0);
+    Window xback = find_window("back"), xfront = find_window("front");
+    ASSERT_TRUE(poll_until([&] { return stacking_index(xfront) > stacking_index(xback); }));
+    EXPECT_EQ(ZVBringWindowToFront(back), ZV_OK);
+    EXPECT_TRUE(poll_until([&] { return stacking_index(xback) > stacking_index(xfront); }));
+    EXPECT_TRUE(poll_until([&] {
+        Window focus;
+        int revert;
+        XGetInputFocus(display(), &focus, &revert);
+        return focus == xback;
+    }));
+    ZVDestroyWindow(front);
+    ZVDestroyWindow(back);
+}
