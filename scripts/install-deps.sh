@@ -6,8 +6,8 @@ packages=(
   clang libclang-rt-14-dev
   libgtest-dev libgmock-dev libbenchmark-dev
   libfreetype-dev libfontconfig-dev fonts-dejavu-core
-  libx11-dev libxext-dev
-  xvfb xdotool xclip
+  libx11-dev libxext-dev libpng-dev
+  xvfb xdotool xclip x11-utils openbox
   python3
 )
 missing=()

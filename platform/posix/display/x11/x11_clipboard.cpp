@@ -58,19 +58,26 @@ Window owner_window(void) {
     return c.owner;
 }
 
-void own_selection(std::vector<unsigned char> dib) {
+void disown(void) {
+    clipboard_state &c = clip();
+    x11_state &s = x11();
+    if (c.owner != None && XGetSelectionOwner(s.display, s.atoms.clipboard) == c.owner) {
+        XSetSelectionOwner(s.display, s.atoms.clipboard, None, s.last_event_time);
+    }
+}
+
+// An empty item, or one that is no readable DIB, leaves the clipboard empty: the picture
+// it replaces is not offered any more.
+void own_selection(const std::vector<unsigned char> &dib) {
     clipboard_state &c = clip();
     x11_state &s = x11();
     c.png.reset();
     c.bmp.reset();
-    if (dib.empty()) { // an emptied clipboard: stop offering the old picture
-        if (c.owner != None && XGetSelectionOwner(s.display, s.atoms.clipboard) == c.owner) {
-            XSetSelectionOwner(s.display, s.atoms.clipboard, None, s.last_event_time);
-        }
+    auto bmp = std::make_shared<std::vector<unsigned char>>(x11_dib_to_bmp(dib));
+    if (bmp->empty()) {
+        disown();
         return;
     }
-    auto bmp = std::make_shared<std::vector<unsigned char>>(x11_dib_to_bmp(dib));
-    if (bmp->empty()) return; // not a DIB anybody could read
     auto png = std::make_shared<std::vector<unsigned char>>(x11_dib_to_png(dib));
     Window window = owner_window();
     Time time = x11_server_time(window);
@@ -190,7 +197,7 @@ void x11_clipboard_take_pending(void) {
         dib.swap(c.pending);
         c.has_pending = false;
     }
-    own_selection(std::move(dib));
+    own_selection(dib);
     XFlush(x11().display);
 }
 

@@ -3,9 +3,6 @@
 
 #include <pthread.h>
 #include <stdio.h>
-#include <string.h>
-#include <sys/ipc.h>
-#include <sys/shm.h>
 
 namespace {
 

@@ -40,6 +40,7 @@ bool x11_window_manager_running(void) {
 // (which must select PropertyChangeMask).
 Time x11_server_time(Window window) {
     x11_state &s = x11();
+    if (s.lost) return CurrentTime; // no event would ever come
     unsigned char nothing = 0;
     XChangeProperty(s.display, window, s.atoms.zelvan_time, XA_INTEGER, 8, PropModeAppend, &nothing,
                     0);

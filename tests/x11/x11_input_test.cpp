@@ -1,0 +1,111 @@
+// Input from the X server, made with xdotool: pointer moves, clicks with CTRL or SHIFT held,
+// and typed text, as the library's capture calls and ZVReadChar see them.
+#include "x11_session.h"
+#include "zelvan.h"
+
+#include <string>
+
+using namespace x11_session;
+
+namespace {
+
+bool have_xdotool(void) {
+    int status = -1;
+    run({"xdotool", "version"}, &status);
+    return status == 0;
+}
+
+void xdotool(const std::vector<std::string> &args) {
+    std::vector<std::string> argv{"xdotool"};
+    argv.insert(argv.end(), args.begin(), args.end());
+    int status = -1;
+    run(argv, &status);
+    ASSERT_EQ(status, 0) << "xdotool " << args[0] << " failed";
+}
+
+// Moves the pointer to client coordinates of the window.
+void point_at(int handle, int x, int y) {
+    client_area a = library_client_area(handle);
+    xdotool({"mousemove", std::to_string(a.x + x), std::to_string(a.y + y)});
+}
+
+bool pointer_seen_at(int handle, int x, int y) {
+    return ZVCaptureMouseCoords(handle) == ZV_OK && ZVGetMouseCoordsX(handle) == x &&
+           ZVGetMouseCoordsY(handle) == y;
+}
+
+int open_focused_window(const char *title) {
+    int w = ZVCreateWindow(100, 100, 300, 200, title);
+    EXPECT_GT(w, 0);
+    Window xw = find_window(title);
+    EXPECT_TRUE(poll_until([&] { return window_geometry(xw).viewable; }));
+    EXPECT_TRUE(poll_until([&] {
+        Window focus;
+        int revert;
+        XGetInputFocus(display(), &focus, &revert);
+        return focus == xw;
+    })) << "the new window did not get the keyboard focus";
+    return w;
+}
+
+} // namespace
+
+TEST(X11Input, PointerMovesAreCaptured) {
+    if (!run_in_child()) return;
+    ASSERT_TRUE(have_xdotool()) << "xdotool is needed on the X server";
+    int w = open_focused_window("pointer");
+    point_at(w, 40, 30);
+    EXPECT_TRUE(poll_until([&] { return pointer_seen_at(w, 40, 30); }));
+    point_at(w, 250, 170);
+    EXPECT_TRUE(poll_until([&] { return pointer_seen_at(w, 250, 170); }));
+    // Off the window the capture says the pointer is outside.
+    xdotool({"mousemove", "900", "900"});
+    EXPECT_TRUE(poll_until([&] { return ZVCaptureMouseCoords(w) == ZV_ERR_MOUSE_OUTSIDE; }));
+    ZVDestroyWindow(w);
+}
+
+TEST(X11Input, ClicksCarryTheirPositionAndModifiers) {
+    if (!run_in_child()) return;
+    ASSERT_TRUE(have_xdotool()) << "xdotool is needed on the X server";
+    int w = open_focused_window("clicks");
+    point_at(w, 20, 25);
+    xdotool({"keydown", "ctrl", "click", "1", "keyup", "ctrl"});
+    EXPECT_TRUE(poll_until([&] { return ZVCaptureLastLeftMouseClick(w) == ZV_OK; }));
+    EXPECT_EQ(ZVGetLastLeftMouseClickX(w), 20);
+    EXPECT_EQ(ZVGetLastLeftMouseClickY(w), 25);
+    EXPECT_EQ(ZVGetLastLeftMouseClickCTRL(w), 1);
+    EXPECT_EQ(ZVGetLastLeftMouseClickSHIFT(w), 0);
+
+    point_at(w, 200, 150);
+    xdotool({"keydown", "shift", "click", "3", "keyup", "shift"});
+    EXPECT_TRUE(poll_until([&] { return ZVCaptureLastRightMouseClick(w) == ZV_OK; }));
+    EXPECT_EQ(ZVGetLastRightMouseClickX(w), 200);
+    EXPECT_EQ(ZVGetLastRightMouseClickY(w), 150);
+    EXPECT_EQ(ZVGetLastRightMouseClickCTRL(w), 0);
+    EXPECT_EQ(ZVGetLastRightMouseClickSHIFT(w), 1);
+
+    // The wheel and the middle button are not clicks the library records.
+    xdotool({"click", "4", "click", "5", "click", "2"});
+    point_at(w, 60, 70); // input arrives in order: once this move is seen, the clicks were too
+    EXPECT_TRUE(poll_until([&] { return pointer_seen_at(w, 60, 70); }));
+    EXPECT_NE(ZVCaptureLastLeftMouseClick(w), ZV_OK);
+    EXPECT_NE(ZVCaptureLastRightMouseClick(w), ZV_OK);
+    ZVDestroyWindow(w);
+}
+
+TEST(X11Input, TypedTextIsReadBack) {
+    if (!run_in_child()) return;
+    ASSERT_TRUE(have_xdotool()) << "xdotool is needed on the X server";
+    int w = open_focused_window("typing");
+    const std::string text = "Hello, X11 #42!";
+    xdotool({"type", "--delay", "5", text});
+    xdotool({"key", "Return", "BackSpace", "Tab"});
+    std::string read;
+    const std::string expected = text + "\r\b\t";
+    EXPECT_TRUE(poll_until([&] {
+        while (ZV_kbhit(w) > 0) read += ZVReadChar(w);
+        return read.size() >= expected.size();
+    }));
+    EXPECT_EQ(read, expected);
+    ZVDestroyWindow(w);
+}
