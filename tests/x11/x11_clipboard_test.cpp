@@ -84,8 +84,14 @@ test_dib make_8_bit(int width, int height) {
     return dib;
 }
 
-// Like the library's clipboard code, the export comes from a thread that is not the GUI thread.
+// Like the library's clipboard code, the export comes from a thread that is not the GUI thread,
+// once the library has opened its display (a window is made and closed to be sure).
 void export_from_host_thread(const test_dib &dib) {
+    static bool display_open = false;
+    if (!display_open) {
+        ZVDestroyWindow(ZVCreateWindow(0, 0, 10, 10, "opens the display"));
+        display_open = true;
+    }
     std::thread host(
         [&] { display_x11_driver.clipboard_export(dib.bytes.data(), dib.bytes.size()); });
     host.join();

@@ -47,15 +47,18 @@ std::vector<char *> c_strings(std::vector<std::string> &strings) {
 
 // Starts `argv` with `env` (all of it) and its output sent to `out_fd` (-1: /dev/null).
 pid_t spawn(std::vector<std::string> argv, std::vector<std::string> env, int out_fd,
-            int keep_fd = -1) {
+            int keep_fd = -1, int err_fd = -1) {
     std::vector<char *> args = c_strings(argv), vars = c_strings(env);
     pid_t pid = fork();
     if (pid != 0) return pid;
     int null_fd = open("/dev/null", O_RDWR);
     dup2(null_fd, 0);
-    if (out_fd >= 0) dup2(out_fd, 1);
-    if (out_fd != 1 && out_fd < 0) dup2(null_fd, 1);
-    if (argv[0] != "/proc/self/exe") dup2(null_fd, 2); // helpers keep quiet
+    dup2(out_fd >= 0 ? out_fd : null_fd, 1);
+    if (err_fd >= 0) {
+        dup2(err_fd, 2);
+    } else if (argv[0] != "/proc/self/exe") {
+        dup2(null_fd, 2); // helpers keep quiet
+    }
     for (int fd = 3; fd < 256; ++fd) {
         if (fd != keep_fd && fd != 1 && fd != 2) close(fd);
     }
@@ -121,12 +124,29 @@ pid_t start_xvfb(std::string *display) {
     return pid;
 }
 
-bool window_manager_ready(const std::string &name) {
+// Ready once it manages a window: a probe window mapped now gets a WM_STATE from it. (Taking
+// the WM_S0 selection comes earlier in its start-up than serving map requests.)
+bool window_manager_serves(const std::string &name) {
     Display *d = XOpenDisplay(name.c_str());
     if (d == nullptr) return false;
-    bool owned = XGetSelectionOwner(d, XInternAtom(d, "WM_S0", False)) != None;
+    Window probe = XCreateSimpleWindow(d, DefaultRootWindow(d), 0, 0, 10, 10, 0, 0, 0);
+    XMapWindow(d, probe);
+    Atom wm_state = XInternAtom(d, "WM_STATE", False);
+    bool managed = poll_until(
+        [&] {
+            Atom type = None;
+            int format;
+            unsigned long count = 0, after;
+            unsigned char *data = nullptr;
+            XGetWindowProperty(d, probe, wm_state, 0, 2, False, wm_state, &type, &format, &count,
+                               &after, &data);
+            if (data != nullptr) XFree(data);
+            return count > 0;
+        },
+        2.0);
+    XDestroyWindow(d, probe);
     XCloseDisplay(d);
-    return owned;
+    return managed;
 }
 
 std::string current_test_filter() {
@@ -161,14 +181,26 @@ bool run_in_child(const options &how) {
     pid_t manager = -1;
     if (how.window_manager) {
         manager = spawn({"openbox", "--sm-disable"}, environment_with(display), -1);
-        EXPECT_TRUE(poll_until([&] { return window_manager_ready(display); }, 30.0))
+        EXPECT_TRUE(poll_until([&] { return window_manager_serves(display); }, 30.0))
             << "openbox did not take the screen";
     }
     std::vector<std::string> env = environment_with(display);
     env.push_back(std::string(k_child_marker) + "=1");
     fflush(stdout);
-    pid_t child = spawn({"/proc/self/exe", current_test_filter()}, env, 1);
+    char errors_path[] = "/tmp/zelvan-x11-errors-XXXXXX";
+    int errors_fd = how.child_errors != nullptr ? mkstemp(errors_path) : -1;
+    pid_t child = spawn({"/proc/self/exe", current_test_filter()}, env, 1, -1, errors_fd);
     int status = wait_for(child, 100.0);
+    if (errors_fd >= 0) {
+        how.child_errors->clear();
+        char buffer[4096];
+        ssize_t got;
+        lseek(errors_fd, 0, SEEK_SET);
+        while ((got = read(errors_fd, buffer, sizeof buffer)) > 0)
+            how.child_errors->append(buffer, size_t(got));
+        close(errors_fd);
+        unlink(errors_path);
+    }
     EXPECT_EQ(status, 0) << "the test failed on the X server " << display
                          << " (its output is above)";
     stop(manager);

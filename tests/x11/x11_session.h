@@ -23,7 +23,8 @@
 namespace x11_session {
 
 struct options {
-    bool window_manager = false; // run openbox on the server
+    bool window_manager = false;         // run openbox on the server
+    std::string *child_errors = nullptr; // receives the child's standard error when set
 };
 
 // In the parent: runs the current test in a child under a fresh Xvfb and returns false (the

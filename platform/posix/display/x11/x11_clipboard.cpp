@@ -174,6 +174,7 @@ bool on_property_deleted(const XPropertyEvent &p) {
 } // namespace
 
 void x11_clipboard_export(const void *dib, size_t bytes) {
+    if (!x11().opened.load(std::memory_order_acquire)) return; // only ever called once open
     clipboard_state &c = clip();
     {
         std::lock_guard<std::mutex> guard(c.lock);

@@ -9,9 +9,15 @@ namespace {
 x11_state *state_record = new x11_state();
 
 // Protocol errors come from races that are nobody's fault (a requestor window that vanished
-// during a transfer, a window manager that moved on); they are counted, never fatal.
-int count_error(Display *, XErrorEvent *) {
-    state_record->x_errors++;
+// during a transfer, a window manager that moved on): counted and told, never fatal.
+int count_error(Display *display, XErrorEvent *error) {
+    const int k_reported = 10; // a storm of them says nothing new after the first few
+    if (state_record->x_errors++ < k_reported) {
+        char text[128] = "";
+        XGetErrorText(display, error->error_code, text, sizeof text);
+        fprintf(stderr, "zelvan: X error ignored: %s (request %d.%d)\n", text, error->request_code,
+                error->minor_code);
+    }
     return 0;
 }
 
@@ -110,6 +116,7 @@ bool x11_open(const display_sink *sink) {
     XQueryPointer(display, s.root, &s.root, &child, &root_x, &root_y, &x, &y, &mask);
     s.pointer_x = root_x;
     s.pointer_y = root_y;
+    s.opened.store(true, std::memory_order_release);
     return true;
 }
 

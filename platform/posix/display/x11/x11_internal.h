@@ -56,8 +56,9 @@ struct x11_state {
     GC gc;
     x11_atoms atoms;
     display_sink sink;
-    bool shm_offered;       // MIT-SHM works for this connection (cleared if attaching fails)
-    std::atomic<bool> lost; // the connection broke: every call becomes a no-op
+    bool shm_offered;         // MIT-SHM works for this connection (cleared if attaching fails)
+    std::atomic<bool> opened; // set last by open: the fields above are ready for any thread
+    std::atomic<bool> lost;   // the connection broke: every call becomes a no-op
     std::atomic<bool> gui_known;
     pthread_t gui_thread;
     std::vector<display_window *> windows; // GUI thread only

@@ -7,6 +7,8 @@
 // talks to the server is the only one that asks it.
 void x11_cursor_pos(POINT *point) {
     x11_state &s = x11();
+    *point = POINT{0, 0};
+    if (!s.opened.load(std::memory_order_acquire)) return;
     if (x11_on_gui_thread()) {
         Window root, child;
         int root_x, root_y, x, y;

@@ -117,6 +117,9 @@ void x11_destroy(display_window *w) {
     }
     auto &list = x11().windows;
     list.erase(std::remove(list.begin(), list.end(), w), list.end());
+    // The last window goes at shutdown: hear the server's answer to everything before the
+    // thread ends, so that no request is left unchecked.
+    if (list.empty() && on_server(w)) XSync(x11().display, False);
     delete w;
 }
 
