@@ -7,6 +7,9 @@
 namespace {
 
 x11_state *state_record = new x11_state();
+XErrorHandler host_error_handler; // what was installed before us, given back at the end
+XIOErrorHandler host_io_error_handler;
+pthread_key_t gui_thread_key;
 
 // Protocol errors come from races that are nobody's fault (a requestor window that vanished
 // during a transfer, a window manager that moved on): counted and told, never fatal.
@@ -107,8 +110,8 @@ bool x11_open(const display_sink *sink) {
     s.screen_height = DisplayHeight(display, screen);
     s.shm_offered = shm_usable(display);
     intern_atoms(&s.atoms);
-    XSetErrorHandler(count_error);
-    XSetIOErrorHandler(note_lost_connection);
+    host_error_handler = XSetErrorHandler(count_error);
+    host_io_error_handler = XSetIOErrorHandler(note_lost_connection);
     XSetIOErrorExitHandler(display, keep_running_after_io_error, nullptr);
     Window child;
     int root_x = 0, root_y = 0, x, y;
@@ -118,6 +121,27 @@ bool x11_open(const display_sink *sink) {
     s.pointer_y = root_y;
     s.opened.store(true, std::memory_order_release);
     return true;
+}
+
+// Nobody can talk to the server once the GUI thread is gone (the library is shutting down):
+// the connection is checked one last time and closed, and the host's error handlers, if it
+// uses Xlib itself, are given back.
+void gui_thread_ended(void *) {
+    x11_state &s = *state_record;
+    bool broken = s.lost.exchange(true); // a broken connection is left alone
+    if (!broken) XSync(s.display, False);
+    XSetErrorHandler(host_error_handler);
+    XSetIOErrorHandler(host_io_error_handler);
+    if (!broken) XCloseDisplay(s.display);
+}
+
+void remember_gui_thread(void) {
+    x11_state &s = *state_record;
+    s.gui_thread = pthread_self();
+    if (pthread_key_create(&gui_thread_key, gui_thread_ended) == 0) {
+        pthread_setspecific(gui_thread_key, state_record); // any non-null value
+    }
+    s.gui_known.store(true, std::memory_order_release);
 }
 
 } // namespace
@@ -132,10 +156,7 @@ bool x11_claim_gui_thread(void) {
         // Only the first thread that creates a window gets here before gui_known is set.
         static pthread_mutex_t claim = PTHREAD_MUTEX_INITIALIZER;
         pthread_mutex_lock(&claim);
-        if (!s.gui_known.load()) {
-            s.gui_thread = pthread_self();
-            s.gui_known.store(true, std::memory_order_release);
-        }
+        if (!s.gui_known.load()) remember_gui_thread();
         pthread_mutex_unlock(&claim);
     }
     return x11_on_gui_thread();
