@@ -1,6 +1,8 @@
 // Input from the X server, made with xdotool: pointer moves, clicks with CTRL or SHIFT held,
 // and typed text, as the library's capture calls and ZVReadChar see them.
 #include "x11_session.h"
+
+#include "core/window_table.h"
 #include "zelvan.h"
 
 #include <string>
@@ -108,4 +110,26 @@ TEST(X11Input, TypedTextIsReadBack) {
     }));
     EXPECT_EQ(read, expected);
     ZVDestroyWindow(w);
+}
+
+// Another program moves the keyboard focus (as a click under a window manager would): the
+// library's active window follows, and typing goes to the newly focused window.
+TEST(X11Input, FocusGivenByTheServerActivatesTheWindow) {
+    if (!run_in_child()) return;
+    ASSERT_TRUE(have_xdotool()) << "xdotool is needed on the X server";
+    int first = open_focused_window("first");
+    int second = open_focused_window("second");
+    auto platform_window = [](int handle) {
+        window_ref window(handle);
+        return window.ok() ? window->hwnd : nullptr;
+    };
+    ASSERT_TRUE(poll_until([&] { return GetForegroundWindow() == platform_window(second); }));
+    xdotool({"windowfocus", "--sync", std::to_string(find_window("first"))});
+    EXPECT_TRUE(poll_until([&] { return GetForegroundWindow() == platform_window(first); }));
+    xdotool({"type", "q"});
+    EXPECT_TRUE(poll_until([&] { return ZV_kbhit(first) == 1; }));
+    EXPECT_EQ(ZVReadChar(first), 'q');
+    EXPECT_EQ(ZV_kbhit(second), 0);
+    ZVDestroyWindow(second);
+    ZVDestroyWindow(first);
 }
