@@ -85,11 +85,14 @@ void present_plain(display_window *w, const uint32_t *pixels, int width, int hei
 
 } // namespace
 
+// Without a connection (lost, or closed at shutdown) only our side is freed.
 void x11_release_shm(display_window *w) {
     if (w->shm_image == nullptr) return;
     x11_state &s = x11();
-    XShmDetach(s.display, &w->shm);
-    XSync(s.display, False); // the server lets go of the segment before we do
+    if (x11_on_gui_thread()) {
+        XShmDetach(s.display, &w->shm);
+        XSync(s.display, False); // the server lets go of the segment before we do
+    }
     free_segment(&w->shm);
     w->shm_image->data = nullptr;
     XDestroyImage(w->shm_image);

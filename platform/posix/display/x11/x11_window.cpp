@@ -109,9 +109,9 @@ display_window *x11_create(const display_window_desc *desc) {
 }
 
 void x11_destroy(display_window *w) {
+    x11_release_shm(w);
     if (on_server(w)) {
         x11_state &s = x11();
-        x11_release_shm(w);
         XDestroyWindow(s.display, w->xid);
         XFlush(s.display);
     }
