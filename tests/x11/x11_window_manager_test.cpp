@@ -41,6 +41,18 @@ bool client_at(Window w, int x, int y, int width, int height) {
     return g.viewable && g.x == x && g.y == y && g.width == width && g.height == height;
 }
 
+// The window manager's frame around a client: its ancestor that is a child of the root.
+Window frame_of(Window w) {
+    for (;;) {
+        Window root, parent, *children = nullptr;
+        unsigned count = 0;
+        if (!XQueryTree(display(), w, &root, &parent, &children, &count)) return None;
+        if (children != nullptr) XFree(children);
+        if (parent == root) return w;
+        w = parent;
+    }
+}
+
 // What the window manager sends when the user clicks the close box.
 void click_close_box(Window w) {
     Display *d = display();
@@ -70,6 +82,11 @@ TEST(X11WindowManager, ClientAreaSitsWhereAskedInsideTheFrame) {
     ZVMove(w, 400, 300);
     client_area moved = library_client_area(w);
     EXPECT_TRUE(poll_until([&] { return client_at(xw, moved.x, moved.y, 300, 200); }));
+    // The frame the library reports is the decorated frame on the screen.
+    EXPECT_TRUE(poll_until([&] {
+        geometry frame = window_geometry(frame_of(xw));
+        return frame.x == 400 && frame.y == 300;
+    })) << "the decorated frame is not where ZVMove put the frame";
     // The library still believes what the server shows.
     std::this_thread::sleep_for(std::chrono::milliseconds(200));
     client_area now = library_client_area(w);

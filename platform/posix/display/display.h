@@ -103,6 +103,9 @@ struct display_driver {
     // pumped, or -1 when the thread hears nothing from this driver. Null for drivers that
     // report through the sink's wake alone.
     int (*event_fd)(void);
+    // The window manager's decoration around the client area of a titled window (left, top,
+    // right and bottom widths), learnt when the driver opened; false when unknown. May be null.
+    bool (*frame_extents)(RECT *extents);
 };
 
 enum { DISPLAY_EVENTS_QUEUED = -2 };

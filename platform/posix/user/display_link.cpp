@@ -28,6 +28,10 @@ const display_driver *wm_driver(void) {
             int width, height;
             d->screen_size(&width, &height);
             gdi_set_screen_size(width, height);
+            RECT extents;
+            if (d->frame_extents != nullptr && d->frame_extents(&extents)) {
+                wm_set_decoration(extents);
+            }
         }
         driver.store(d, std::memory_order_release);
     }

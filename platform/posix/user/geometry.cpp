@@ -3,6 +3,7 @@
 #include "platform/posix/user/wm_internal.h"
 
 #include <algorithm>
+#include <atomic>
 
 namespace {
 
@@ -15,6 +16,10 @@ const LONG menu_height = 19;
 const LONG min_track_width = 112;
 const DWORD ws_border = 0x00800000L;
 const DWORD ws_dlgframe = 0x00400000L;
+
+// The window manager's decoration of titled windows, when the display driver knows it.
+std::atomic<bool> decoration_known{false};
+RECT decoration;
 
 struct move_request {
     RECT frame;
@@ -36,7 +41,15 @@ void screen_size(int *width, int *height) {
 
 } // namespace
 
+void wm_set_decoration(const RECT &extents) {
+    decoration = extents;
+    decoration_known.store(true, std::memory_order_release);
+}
+
 RECT wm_frame_insets(DWORD style) {
+    if ((style & WS_CAPTION) == WS_CAPTION && decoration_known.load(std::memory_order_acquire)) {
+        return decoration;
+    }
     LONG border = 0;
     if (style & WS_THICKFRAME) {
         border = sizing_border;
@@ -103,6 +116,7 @@ void wm_set_frame(HWND hwnd, const RECT &frame, bool force_size, bool repaint) {
 
 BOOL WINAPI AdjustWindowRect(LPRECT rect, DWORD style, BOOL menu) {
     if (rect == nullptr) return FALSE;
+    wm_driver(); // opened first, so that its decoration widths are known from the start
     RECT insets = wm_frame_insets(style);
     rect->left -= insets.left;
     rect->top -= insets.top + (menu ? menu_height : 0);

@@ -168,6 +168,9 @@ void wm_invalidate_all(HWND hwnd, bool erase);
 
 // ---- geometry (geometry.cpp) ----
 RECT wm_frame_insets(DWORD style);
+// Titled windows take the window manager's decoration widths from now on (set once, when the
+// driver opens, before any rectangle is computed).
+void wm_set_decoration(const RECT &extents);
 RECT wm_client_screen_rect(const wm_window *window);
 MINMAXINFO wm_default_minmax(DWORD style);
 // Moves the frame on the owner thread and sends WM_MOVE and WM_SIZE for what changed.

@@ -162,4 +162,5 @@ const display_driver display_headless_driver = {
     headless_screen_size,
     headless_clipboard_export,
     nullptr,
+    nullptr,
 };

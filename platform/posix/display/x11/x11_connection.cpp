@@ -53,6 +53,9 @@ void intern_atoms(x11_atoms *a) {
     a->image_png = intern("image/png");
     a->image_bmp = intern("image/bmp");
     a->wm_s0 = intern("WM_S0");
+    a->net_supported = intern("_NET_SUPPORTED");
+    a->net_frame_extents = intern("_NET_FRAME_EXTENTS");
+    a->net_request_frame_extents = intern("_NET_REQUEST_FRAME_EXTENTS");
     a->zelvan_time = intern("_ZELVAN_TIME");
 }
 
@@ -113,6 +116,7 @@ bool x11_open(const display_sink *sink) {
     host_error_handler = XSetErrorHandler(count_error);
     host_io_error_handler = XSetIOErrorHandler(note_lost_connection);
     XSetIOErrorExitHandler(display, keep_running_after_io_error, nullptr);
+    x11_learn_frame_extents();
     Window child;
     int root_x = 0, root_y = 0, x, y;
     unsigned mask;
@@ -187,5 +191,5 @@ int x11_errors_since(int before) {
 extern const display_driver display_x11_driver = {
     "x11",          x11_open,        x11_create,           x11_destroy,  x11_move_resize,
     x11_show,       x11_raise,       x11_set_title,        x11_present,  x11_pump_events,
-    x11_cursor_pos, x11_screen_size, x11_clipboard_export, x11_event_fd,
+    x11_cursor_pos, x11_screen_size, x11_clipboard_export, x11_event_fd, x11_frame_extents,
 };

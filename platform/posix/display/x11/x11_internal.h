@@ -43,6 +43,9 @@ struct x11_atoms {
     Atom image_png;
     Atom image_bmp;
     Atom wm_s0;
+    Atom net_supported;
+    Atom net_frame_extents;
+    Atom net_request_frame_extents;
     Atom zelvan_time; // a property of our own, changed to learn the server's time
 };
 
@@ -67,6 +70,8 @@ struct x11_state {
     std::atomic<int> pointer_y;
     int screen_width;
     int screen_height;
+    bool frame_extents_known;
+    RECT frame_extents; // the window manager's decoration widths, when known
     Time last_event_time;
     int x_errors; // protocol errors seen; read and reset by x11_trap_errors callers
 };
@@ -104,6 +109,9 @@ void x11_cursor_pos(POINT *point);
 void x11_screen_size(int *width, int *height);
 bool x11_window_manager_running(void);
 Time x11_server_time(Window window);
+// Asks a running window manager how wide its decoration of a fixed-size window is; at open.
+void x11_learn_frame_extents(void);
+bool x11_frame_extents(RECT *extents);
 
 // ---- clipboard (x11_clipboard.cpp) ----
 void x11_clipboard_export(const void *dib, size_t bytes);
