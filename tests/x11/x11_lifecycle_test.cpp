@@ -62,6 +62,11 @@ TEST(X11Lifecycle, EndingWithWindowsOpenIsClean) {
 // The server drops the library's connection (as when it ends): the library carries on
 // without a screen, and the process ends normally.
 TEST(X11Lifecycle, ALostConnectionDoesNotEndTheProcess) {
+#if defined(__SANITIZE_THREAD__)
+    // libX11 unlocks its display lock a second time when an I/O error handler returns, which
+    // ThreadSanitizer reports inside libX11 itself.
+    GTEST_SKIP() << "libX11's I/O error path trips ThreadSanitizer";
+#endif
     if (!run_in_child()) return;
     int w = ZVCreateWindow(100, 100, 200, 100, "doomed");
     ASSERT_GT(w, 0);
