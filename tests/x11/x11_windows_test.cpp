@@ -167,3 +167,25 @@ TEST(X11Windows, BringToFrontRaisesAndFocuses) {
     ZVDestroyWindow(front);
     ZVDestroyWindow(back);
 }
+
+// Another client (a window manager that ignores the size hints, say) moves and resizes the
+// window: the library hears of the move, and puts its fixed size back.
+TEST(X11Windows, MovesByOthersAreHeardAndSizesPutBack) {
+    if (!run_in_child()) return;
+    int w = ZVCreateWindow(100, 100, 220, 140, "pushed");
+    ASSERT_GT(w, 0);
+    Window xw = find_window("pushed");
+    ASSERT_TRUE(poll_until([&] { return placed_at(xw, 100, 100, 220, 140); }));
+    XMoveWindow(display(), xw, 333, 222);
+    XSync(display(), False);
+    EXPECT_TRUE(poll_until([&] { return ZVGetWindowX(w) == 333 && ZVGetWindowY(w) == 222; }));
+    XResizeWindow(display(), xw, 400, 300);
+    XSync(display(), False);
+    EXPECT_TRUE(poll_until([&] { return placed_at(xw, 333, 222, 220, 140); }))
+        << "the library did not restore its size";
+    EXPECT_EQ(ZVGetWidth(w), 220);
+    EXPECT_EQ(ZVGetHeight(w), 140);
+    draw_test_picture(w);
+    EXPECT_TRUE(screen_shows_picture(w));
+    ZVDestroyWindow(w);
+}
