@@ -99,12 +99,14 @@ void stop(pid_t pid) {
 }
 
 // Xvfb picks a free display number itself and writes it to the descriptor it is given.
-pid_t start_xvfb(std::string *display) {
+pid_t start_xvfb(bool with_shm, std::string *display) {
     int fds[2];
     if (pipe(fds) != 0) return -1;
-    pid_t pid = spawn({"Xvfb", "-displayfd", std::to_string(fds[1]), "-screen", "0", "1280x1024x24",
-                       "-nolisten", "tcp", "-noreset"},
-                      environment_with(""), -1, fds[1]);
+    std::vector<std::string> argv{"Xvfb",      "-displayfd", std::to_string(fds[1]),
+                                  "-screen",   "0",          "1280x1024x24",
+                                  "-nolisten", "tcp",        "-noreset"};
+    if (!with_shm) argv.insert(argv.end(), {"-extension", "MIT-SHM"});
+    pid_t pid = spawn(argv, environment_with(""), -1, fds[1]);
     close(fds[1]);
     std::string number;
     auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(30);
@@ -173,7 +175,7 @@ bool run_in_child(const options &how) {
         return false;
     }
     std::string display;
-    pid_t server = start_xvfb(&display);
+    pid_t server = start_xvfb(!how.without_shm, &display);
     if (server <= 0) {
         ADD_FAILURE() << "Xvfb did not start";
         return false;

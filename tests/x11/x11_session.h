@@ -24,6 +24,7 @@ namespace x11_session {
 
 struct options {
     bool window_manager = false;         // run openbox on the server
+    bool without_shm = false;            // a server without MIT-SHM (as over a network)
     std::string *child_errors = nullptr; // receives the child's standard error when set
 };
 

@@ -189,3 +189,17 @@ TEST(X11Windows, MovesByOthersAreHeardAndSizesPutBack) {
     EXPECT_TRUE(screen_shows_picture(w));
     ZVDestroyWindow(w);
 }
+
+// Without MIT-SHM (a server on another machine) the pixels go by plain XPutImage.
+TEST(X11Windows, PicturesReachAServerWithoutSharedMemory) {
+    options how;
+    how.without_shm = true;
+    if (!run_in_child(how)) return;
+    int shm_major = 0;
+    EXPECT_FALSE(XQueryExtension(display(), "MIT-SHM", &shm_major, &shm_major, &shm_major));
+    int w = ZVCreateWindow(60, 70, 240, 120, "no shm");
+    ASSERT_GT(w, 0);
+    draw_test_picture(w);
+    EXPECT_TRUE(screen_shows_picture(w));
+    ZVDestroyWindow(w);
+}
