@@ -177,10 +177,8 @@ void x11_report(display_event *event) {
 }
 
 display_window *x11_find(Window xid) {
-    for (display_window *w : x11().windows) {
-        if (w->xid == xid) return w;
-    }
-    return nullptr;
+    auto found = x11().windows.find(xid);
+    return found != x11().windows.end() ? found->second : nullptr;
 }
 
 int x11_errors_since(int before) {

@@ -12,6 +12,7 @@
 #include <X11/extensions/XShm.h>
 
 #include <atomic>
+#include <unordered_map>
 #include <vector>
 
 // One library window on the server: an X window the size of the client area.
@@ -64,8 +65,8 @@ struct x11_state {
     std::atomic<bool> lost;   // the connection broke: every call becomes a no-op
     std::atomic<bool> gui_known;
     pthread_t gui_thread;
-    std::vector<display_window *> windows; // GUI thread only
-    unsigned long focus_request_serial;    // focus events older than this answer our own request
+    std::unordered_map<Window, display_window *> windows; // by X window; GUI thread only
+    unsigned long focus_request_serial; // focus events older than this answer our own request
     std::atomic<int> pointer_x; // root position of the pointer in the last event that had one
     std::atomic<int> pointer_y;
     int screen_width;

@@ -103,7 +103,7 @@ display_window *x11_create(const display_window_desc *desc) {
     set_size_hints(w);
     set_initial_state(w, NormalState);
     store_title(w, desc->title != nullptr ? desc->title : "");
-    s.windows.push_back(w);
+    s.windows[w->xid] = w;
     XFlush(s.display);
     return w;
 }
@@ -115,11 +115,8 @@ void x11_destroy(display_window *w) {
         XDestroyWindow(s.display, w->xid);
         XFlush(s.display);
     }
-    auto &list = x11().windows;
-    list.erase(std::remove(list.begin(), list.end(), w), list.end());
-    // The last window goes at shutdown: hear the server's answer to everything before the
-    // thread ends, so that no request is left unchecked.
-    if (list.empty() && on_server(w)) XSync(x11().display, False);
+    // Only windows made on the GUI thread are listed, and only it destroys them.
+    if (w->xid != 0) x11().windows.erase(w->xid);
     delete w;
 }
 
