@@ -12,8 +12,12 @@ XIOErrorHandler host_io_error_handler;
 pthread_key_t gui_thread_key;
 
 // Protocol errors come from races that are nobody's fault (a requestor window that vanished
-// during a transfer, a window manager that moved on): counted and told, never fatal.
+// during a transfer, a window manager that moved on): counted and told, never fatal. The
+// handlers are process-wide: errors on the host's own connections go to the host's handler.
 int count_error(Display *display, XErrorEvent *error) {
+    if (display != state_record->display && host_error_handler != nullptr) {
+        return host_error_handler(display, error);
+    }
     const int k_reported = 10; // a storm of them says nothing new after the first few
     if (state_record->x_errors++ < k_reported) {
         char text[128] = "";
@@ -25,7 +29,10 @@ int count_error(Display *display, XErrorEvent *error) {
 }
 
 // A lost connection (the server ended) turns the driver off instead of ending the process.
-int note_lost_connection(Display *) {
+int note_lost_connection(Display *display) {
+    if (display != state_record->display && host_io_error_handler != nullptr) {
+        return host_io_error_handler(display);
+    }
     state_record->lost = true;
     return 0;
 }
