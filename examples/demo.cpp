@@ -1,10 +1,11 @@
 // Zelvan demo: one window shows every shape, line style and fill style, one shows text, one
 // animates with double buffering, all drawn from different threads.
 //
-// On a desktop it runs until you press q (or Esc) in any window: clicking in the shapes window
-// drops a ring where you clicked, keys 1-5 change the ring colour. With no display it runs
-// for a few seconds, saves its pictures as zelvan-demo-*.bmp, loads one back into a new
-// window and copies it to the clipboard.
+// It saves its two still pictures as zelvan-demo-shapes.bmp and zelvan-demo-text.bmp. On a
+// desktop it then runs until you press q (or Esc) in any window: clicking in the shapes window
+// drops a ring where you clicked, keys 1-5 change the ring colour. With no display it animates
+// for a few seconds, saves, loads one picture back into a new window and copies it to the
+// clipboard.
 #include "zelvan.h"
 
 #include <atomic>
@@ -193,6 +194,9 @@ int main() {
     shape_painter.join();
     text_painter.join();
     if (on_desktop) {
+        // Saved before any click changes them, so the files match what first appears.
+        ZVSaveImage(shapes, "zelvan-demo-shapes.bmp");
+        ZVSaveImage(text, "zelvan-demo-text.bmp");
         react_to_input(shapes, text, animation);
     } else {
         animator.join();
