@@ -1,10 +1,11 @@
 #!/usr/bin/env bash
-# Installs what building and testing Zelvan needs on Debian 12 (run as root, or with sudo).
+# Installs what building and testing Zelvan needs on Debian 12 (run as root, or with sudo);
+# libsdl2-gfx-dev only serves the benchmarks (-DZELVAN_BENCH=ON).
 set -euo pipefail
 packages=(
   build-essential cmake pkg-config clang-format
   clang libclang-rt-14-dev
-  libgtest-dev libgmock-dev libbenchmark-dev
+  libgtest-dev libgmock-dev libbenchmark-dev libsdl2-gfx-dev
   libfreetype-dev libfontconfig-dev fonts-dejavu-core
   libx11-dev libxext-dev libpng-dev
   xvfb xdotool xclip x11-utils openbox
