@@ -13,7 +13,9 @@ selected_buffer::selected_buffer(window_record *r, buffer_role role, bool marks_
     // A buffer the DC refused leaves the DC's own bitmap selected: draw nothing into that.
     if (!previous) return;
     dc = r->memory_dc;
-    if (marks_dirty) r->buffer_dirty[index] = 1;
+    // One plain aligned store is all the timer's unlocked read needs; a sequentially
+    // consistent store would cost a locked exchange on every drawing call.
+    if (marks_dirty) r->buffer_dirty[index].store(1, std::memory_order_relaxed);
 }
 
 selected_buffer::~selected_buffer() {

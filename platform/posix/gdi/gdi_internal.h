@@ -8,6 +8,7 @@
 #include "platform/posix/gdi/gdi_surface.h"
 #include "platform/win32.h"
 
+#include <atomic>
 #include <stdint.h>
 
 // ---- Objects and handles (handle_table.cpp) ----
@@ -22,15 +23,31 @@ enum gdi_object_type : uint8_t {
     GDI_OBJ_PALETTE,
 };
 
-// The header every object record starts with. `select_count` and `delete_pending` are
-// guarded by the handle lock; the rest is fixed once the object is published.
+// A 32-bit atomic that object records can still be copied with (a copy takes the value):
+// records are built by copying a description, the header included.
+struct gdi_atomic_word {
+    std::atomic<uint32_t> value{0};
+    gdi_atomic_word() = default;
+    gdi_atomic_word(const gdi_atomic_word &other) : value(other.value.load()) {}
+    gdi_atomic_word &operator=(const gdi_atomic_word &other) {
+        value.store(other.value.load());
+        return *this;
+    }
+};
+
+// The header every object record starts with. `selection` changes atomically, since every
+// drawing call selects a bitmap in and out; the rest is fixed once the object is published.
 struct gdi_object {
     gdi_object_type type;
-    bool stock;          // never destroyed; DeleteObject ignores it
-    bool delete_pending; // DeleteObject came while it was selected: free at the last deselect
-    int select_count;    // how many DCs hold it selected
+    bool stock; // never destroyed; DeleteObject ignores it
+    // How many DCs hold it selected, plus GDI_DELETE_PENDING when DeleteObject came while
+    // it was selected (it is freed at the last deselection) or GDI_DELETED once it is gone.
+    gdi_atomic_word selection;
     HGDIOBJ handle;
 };
+constexpr uint32_t GDI_DELETE_PENDING = 1u << 31;
+constexpr uint32_t GDI_DELETED = 1u << 30;
+constexpr uint32_t GDI_SELECT_COUNT = GDI_DELETED - 1;
 
 // Publishes `object` under a new handle; returns null when the table is full.
 HGDIOBJ gdi_handle_alloc(gdi_object *object);
@@ -187,6 +204,10 @@ inline uint32_t *gdi_row(const gdi_surface *s, int y) {
 }
 void gdi_fill_span(const gdi_surface *s, int y, int left, int right, uint32_t pixel);
 void gdi_fill_rect(const gdi_surface *s, const RECT *r, uint32_t pixel);
+// Fills the box [left, right] x [top, bottom] (both edges included, at least two pixels
+// each way) with `fill` inside a one-pixel frame of `frame`, clipped to the surface.
+void gdi_fill_framed_box(const gdi_surface *s, int64_t left, int64_t top, int64_t right,
+                         int64_t bottom, uint32_t fill, uint32_t frame);
 void gdi_invert_rect(const gdi_surface *s, const RECT *r);
 // One row of an 8x8 pattern: bit 0x80 is x mod 8 == 0.
 void gdi_pattern_span(const gdi_surface *s, int y, int left, int right, uint8_t bits, uint32_t fg,

@@ -83,13 +83,31 @@ void gdi_slot_release(gdi_object *object) {
     first_free = index;
 }
 
-// Counts one deselection; true when the object must be freed now (lock held).
-bool gdi_release_selection(gdi_object *object) {
-    if (!object || object->stock) return false;
-    object->select_count--;
-    if (object->select_count > 0 || !object->delete_pending) return false;
-    gdi_slot_release(object);
-    return true;
+// Counts one selection in. A bitmap lives in one DC at a time, as on Win32 (the stock bitmap
+// in any number), so it refuses a second one; nothing can be selected once it is deleted.
+bool gdi_count_in(gdi_object *object) {
+    if (object->stock) return true;
+    uint32_t seen = object->selection.value.load(std::memory_order_relaxed);
+    for (;;) {
+        if (seen & GDI_DELETED) return false;
+        if (object->type == GDI_OBJ_BITMAP && (seen & GDI_SELECT_COUNT) != 0) return false;
+        if (object->selection.value.compare_exchange_weak(seen, seen + 1, std::memory_order_acq_rel,
+                                                          std::memory_order_relaxed))
+            return true;
+    }
+}
+
+// Counts one selection out, and frees an object that DeleteObject left for its last
+// deselection: only the thread that brings the count to zero sees exactly that value.
+void gdi_count_out(gdi_object *object) {
+    if (!object || object->stock) return;
+    uint32_t left = object->selection.value.fetch_sub(1, std::memory_order_acq_rel) - 1;
+    if (left != GDI_DELETE_PENDING) return;
+    {
+        std::lock_guard<std::mutex> hold(table_lock);
+        gdi_slot_release(object);
+    }
+    gdi_object_destroy(object);
 }
 
 } // namespace
@@ -112,26 +130,16 @@ gdi_object *gdi_handle_get(HGDIOBJ handle, gdi_object_type type) {
     return object;
 }
 
+// Selections count with atomics instead of the table lock: every drawing call selects a
+// buffer in and out, and a lock here would serialise drawing in different windows.
 void gdi_handle_reselect(gdi_object *previous, gdi_object *next) {
-    bool free_previous;
-    {
-        std::lock_guard<std::mutex> hold(table_lock);
-        if (next && !next->stock) next->select_count++;
-        free_previous = gdi_release_selection(previous);
-    }
-    if (free_previous) gdi_object_destroy(previous);
+    if (next) gdi_count_in(next);
+    gdi_count_out(previous);
 }
 
 bool gdi_handle_select_bitmap(gdi_object *previous, gdi_object *next) {
-    bool free_previous;
-    {
-        std::lock_guard<std::mutex> hold(table_lock);
-        // A bitmap lives in one DC at a time, as on Win32; the stock bitmap in any number.
-        if (!next->stock && next->select_count > 0) return false;
-        if (!next->stock) next->select_count++;
-        free_previous = gdi_release_selection(previous);
-    }
-    if (free_previous) gdi_object_destroy(previous);
+    if (!gdi_count_in(next)) return false;
+    gdi_count_out(previous);
     return true;
 }
 
@@ -142,12 +150,15 @@ bool gdi_handle_delete(HGDIOBJ handle) {
         object = gdi_handle_get(handle, GDI_OBJ_NONE);
         if (!object || object->type == GDI_OBJ_DC) return false;
         if (object->stock) return true;
-        // Deleting a selected object must not free what a DC still draws with: the record
-        // stays until its last deselection (DeleteObject reports success, as Win32 does).
-        if (object->select_count > 0) {
-            object->delete_pending = true;
-            return true;
-        }
+        uint32_t seen = object->selection.value.load(std::memory_order_relaxed), next;
+        do {
+            // Deleting a selected object must not free what a DC still draws with: the record
+            // stays until its last deselection (DeleteObject reports success, as Win32 does).
+            next = (seen & GDI_SELECT_COUNT) ? seen | GDI_DELETE_PENDING : GDI_DELETED;
+        } while (!object->selection.value.compare_exchange_weak(
+            seen, next, std::memory_order_acq_rel, std::memory_order_relaxed));
+        // Still selected: the last deselection frees it, perhaps already, so hands off now.
+        if (next != GDI_DELETED) return true;
         gdi_slot_release(object);
     }
     gdi_object_destroy(object);
