@@ -43,7 +43,38 @@ void gdi_fill_span(const gdi_surface *s, int y, int left, int right, uint32_t pi
 }
 
 void gdi_fill_rect(const gdi_surface *s, const RECT *r, uint32_t pixel) {
+    // Whole rows of a packed surface are one run of memory: one string store for all of
+    // them instead of one per row, which costs a third more on a full clear.
+    if (r->left == 0 && r->right == s->width && s->stride == s->width) {
+        size_t rows = (size_t)(r->bottom - r->top);
+        gdi_fill_pixels(gdi_row(s, r->top), rows * (size_t)s->width, pixel);
+        return;
+    }
     for (int y = r->top; y < r->bottom; y++) gdi_fill_span(s, y, r->left, r->right, pixel);
+}
+
+// Works down the box in bands of rows small enough to stay in the cache: each band's inside
+// is filled, then its two frame pixels are set while their rows are still cached (a frame
+// column set afterwards would fetch every row back from memory).
+void gdi_fill_framed_box(const gdi_surface *s, int64_t left, int64_t top, int64_t right,
+                         int64_t bottom, uint32_t fill, uint32_t frame) {
+    const int64_t band = 8;
+    int64_t x0 = std::max<int64_t>(left, 0), x1 = std::min<int64_t>(right, s->width - 1);
+    int64_t y0 = std::max<int64_t>(top, 0), y1 = std::min<int64_t>(bottom, s->height - 1);
+    if (x0 > x1 || y0 > y1) return;
+    for (int64_t y = y0; y <= y1; y += band) {
+        int64_t first = std::max(y, top + 1), last = std::min(y + band - 1, bottom - 1);
+        last = std::min(last, y1);
+        if (first > last) continue;
+        RECT inside = {(LONG)x0, (LONG)first, (LONG)x1 + 1, (LONG)last + 1};
+        gdi_fill_rect(s, &inside, fill);
+        for (int64_t row = first; row <= last; row++) {
+            if (left >= 0) gdi_row(s, (int)row)[left] = frame;
+            if (right < s->width) gdi_row(s, (int)row)[right] = frame;
+        }
+    }
+    if (top >= 0) gdi_fill_span(s, (int)top, (int)x0, (int)x1 + 1, frame);
+    if (bottom < s->height) gdi_fill_span(s, (int)bottom, (int)x0, (int)x1 + 1, frame);
 }
 
 // Inverts all 32 bits, the unused X byte included, as Win32 does to a 32-bit surface: an

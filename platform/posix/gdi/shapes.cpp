@@ -62,6 +62,14 @@ BOOL WINAPI Rectangle(HDC hdc, int left, int top, int right, int bottom) {
         gdi_stroke(dc, corners, 4, true);
         return TRUE;
     }
+    if (width == 1 && !dc->pen_state.dashes && dc->brush->style == GDI_BRUSH_SOLID &&
+        box.left < box.right && box.top < box.bottom) {
+        // A solid one-pixel outline of a box at least two pixels each way is exactly its
+        // border ring: drawn as rows with the fill, it needs no second pass over memory.
+        gdi_fill_framed_box(&dc->surface, box.left, box.top, box.right, box.bottom,
+                            gdi_pixel_from_colour(dc->brush->colour), dc->pen_state.pixel);
+        return TRUE;
+    }
     gdi_stroke(dc, corners, 4, true);
     inside.left += (width + 1) / 2; // a thin pen takes one pixel on each side, a null pen
     inside.top += (width + 1) / 2;  // none (so the fill is one pixel smaller than the box)
