@@ -17,7 +17,7 @@ constexpr int raster_caps = 0x0001 | 0x0008 | 0x0010 | 0x0080 | 0x0200 | 0x0800 
 
 gdi_surface gdi_bitmap_surface(gdi_dc *dc, gdi_bitmap *bitmap) {
     if (!bitmap->pixels) return gdi_surface{&dc->own_pixel, 1, 1, 1};
-    return gdi_surface{bitmap->pixels, bitmap->width, bitmap->height, bitmap->width};
+    return gdi_surface{bitmap->pixels, bitmap->width, bitmap->height, bitmap->stride, true};
 }
 
 template <typename T> T *gdi_stock_as(int index) {

@@ -108,7 +108,7 @@ int gdi_dib_copy_out(const gdi_bitmap *bitmap, const gdi_dib_format &f, UINT sta
             continue;
         }
         const uint32_t *source =
-            bitmap->pixels ? bitmap->pixels + (size_t)r * bitmap->width : &stock_pixel;
+            bitmap->pixels ? bitmap->pixels + (size_t)r * bitmap->stride : &stock_pixel;
         memcpy(row.data(), source, (size_t)columns * 4);
         gdi_dib_row_from_pixels(&f, row.data(), f.width, out);
         copied++;

@@ -72,7 +72,8 @@ struct gdi_bitmap {
     gdi_object header;
     int width;
     int height;
-    uint32_t *pixels; // width * height BGRX pixels, rows packed; null for the stock bitmap
+    int stride;       // pixels from one row to the next, at least `width`
+    uint32_t *pixels; // stride * height BGRX pixels; null for the stock bitmap
 };
 
 struct gdi_pen {

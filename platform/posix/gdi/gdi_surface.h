@@ -12,6 +12,9 @@ struct gdi_surface {
     int width;
     int height;
     int stride;
+    // True when the pixels between `width` and `stride` belong to the surface too and may
+    // be overwritten (a bitmap's own row padding), so whole rows can be filled as one run.
+    bool padding_is_scratch = false;
 };
 
 // A device context that draws onto `surface` (which may be null: then it draws nothing).

@@ -98,6 +98,7 @@ stock_table *gdi_build_stock() {
     table.bitmap.header.type = GDI_OBJ_BITMAP;
     table.bitmap.width = 1;
     table.bitmap.height = 1;
+    table.bitmap.stride = 1;
     gdi_make_stock(&table.bitmap);
     return &table;
 }

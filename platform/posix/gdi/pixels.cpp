@@ -43,11 +43,13 @@ void gdi_fill_span(const gdi_surface *s, int y, int left, int right, uint32_t pi
 }
 
 void gdi_fill_rect(const gdi_surface *s, const RECT *r, uint32_t pixel) {
-    // Whole rows of a packed surface are one run of memory: one string store for all of
-    // them instead of one per row, which costs a third more on a full clear.
-    if (r->left == 0 && r->right == s->width && s->stride == s->width) {
+    if (r->top >= r->bottom || r->left >= r->right) return;
+    // Whole rows are one run of memory when the padding between them may be overwritten:
+    // one string store for all of them instead of one per row, a third faster on a clear.
+    if (r->left == 0 && r->right == s->width && (s->padding_is_scratch || s->stride == s->width)) {
         size_t rows = (size_t)(r->bottom - r->top);
-        gdi_fill_pixels(gdi_row(s, r->top), rows * (size_t)s->width, pixel);
+        gdi_fill_pixels(gdi_row(s, r->top), (rows - 1) * (size_t)s->stride + (size_t)s->width,
+                        pixel);
         return;
     }
     for (int y = r->top; y < r->bottom; y++) gdi_fill_span(s, y, r->left, r->right, pixel);
