@@ -77,7 +77,7 @@ void gdi_ellipse_region(gdi_region *region, int left, int top, int right, int bo
         gdi_region_add_rect(region, left, top, right, bottom);
         return;
     }
-    std::vector<int> insets;
+    static thread_local std::vector<int> insets; // reused: no allocation per shape
     gdi_ellipse_insets(width, height, &insets);
     int half = height / 2, last = height - 1;
     int first_row = (int)std::max<int64_t>(0, -(int64_t)top);

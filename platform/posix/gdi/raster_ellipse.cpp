@@ -41,14 +41,15 @@ BOOL WINAPI Ellipse(HDC hdc, int left, int top, int right, int bottom) {
         gdi_large_ellipse(dc, box);
         return TRUE;
     }
+    // Scratch kept per thread: a shape costs no allocation once one of its size was drawn.
+    static thread_local gdi_region inside;
+    static thread_local std::vector<POINT> outline;
     if (dc->brush->style != GDI_BRUSH_NULL) {
         // The interior first, so that the outline lands on top of it.
-        gdi_region inside;
         gdi_region_init(&inside, &dc->surface);
         gdi_ellipse_region(&inside, (int)box.left, (int)box.top, (int)box.right, (int)box.bottom);
         gdi_region_paint_brush(dc, &inside, dc->brush);
     }
-    std::vector<POINT> outline;
     gdi_ellipse_outline(box, &outline);
     gdi_stroke(dc, outline.data(), (int)outline.size(), true);
     return TRUE;

@@ -228,9 +228,22 @@ void gdi_dashed_line(gdi_dc *dc, POINT p, POINT q) {
 
 } // namespace
 
+// A segment to a neighbouring pixel covers just its start, since the end is left out: the
+// outlines of ellipses and arcs are made of nothing else, so they skip the line set-up.
+void gdi_solid_step(gdi_dc *dc, POINT p, POINT q) {
+    int64_t dx = (int64_t)q.x - p.x, dy = (int64_t)q.y - p.y;
+    if (dx < -1 || dx > 1 || dy < -1 || dy > 1) {
+        gdi_solid_line(dc, p, q);
+        return;
+    }
+    const gdi_surface *s = &dc->surface;
+    if ((dx | dy) != 0 && p.x >= 0 && p.x < s->width && p.y >= 0 && p.y < s->height)
+        gdi_row(s, (int)p.y)[p.x] = dc->pen_state.pixel;
+}
+
 void gdi_solid_lines(gdi_dc *dc, const POINT *points, int count, bool close, gdi_region *) {
-    for (int i = 0; i + 1 < count; i++) gdi_solid_line(dc, points[i], points[i + 1]);
-    if (close) gdi_solid_line(dc, points[count - 1], points[0]);
+    for (int i = 0; i + 1 < count; i++) gdi_solid_step(dc, points[i], points[i + 1]);
+    if (close) gdi_solid_step(dc, points[count - 1], points[0]);
 }
 
 void gdi_dashed_lines(gdi_dc *dc, const POINT *points, int count, bool close, gdi_region *) {
