@@ -85,7 +85,7 @@ void gdi_stroke(gdi_dc *dc, const POINT *points, int count, bool close) {
         dc->pen_state.lines(dc, points, count, close, nullptr);
         return;
     }
-    gdi_region outline;
+    static thread_local gdi_region outline; // reused: no allocation per wide line
     gdi_region_init(&outline, &dc->surface);
     dc->pen_state.lines(dc, points, count, close, &outline);
     gdi_region_paint(dc, &outline, dc->pen_state.pixel);

@@ -21,8 +21,8 @@ int64_t gdi_edge_x(const gdi_edge &e, int64_t y) {
     return e.top_x + (int64_t)steps;
 }
 
-std::vector<gdi_edge> gdi_polygon_edges(const gdi_point *points, int count) {
-    std::vector<gdi_edge> edges;
+void gdi_polygon_edges(const gdi_point *points, int count, std::vector<gdi_edge> &edges) {
+    edges.clear();
     for (int i = 0; i < count; i++) {
         gdi_point prev = points[(i + count - 1) % count], cur = points[i];
         if (prev.y == cur.y) continue; // horizontal edges add nothing
@@ -33,7 +33,6 @@ std::vector<gdi_edge> gdi_polygon_edges(const gdi_point *points, int count) {
     }
     std::sort(edges.begin(), edges.end(),
               [](const gdi_edge &a, const gdi_edge &b) { return a.top_y < b.top_y; });
-    return edges;
 }
 
 struct gdi_crossing {
@@ -63,14 +62,17 @@ void gdi_fill_row(gdi_region *region, int64_t y, const std::vector<gdi_crossing>
 
 void gdi_polygon_region(gdi_region *region, const gdi_point *points, int count,
                         gdi_fill_mode mode) {
-    std::vector<gdi_edge> edges = gdi_polygon_edges(points, count);
+    // Scratch kept per thread: a polygon costs no allocation once one as big was filled.
+    static thread_local std::vector<gdi_edge> edges;
+    static thread_local std::vector<const gdi_edge *> active;
+    static thread_local std::vector<gdi_crossing> row;
+    gdi_polygon_edges(points, count, edges);
     if (edges.empty()) return;
     int64_t y_end = 0;
     for (const gdi_edge &e : edges) y_end = std::max(y_end, e.bottom_y);
     y_end = std::min<int64_t>(y_end, region->clip->height);
     int64_t y = std::max<int64_t>(edges.front().top_y, 0);
-    std::vector<const gdi_edge *> active;
-    std::vector<gdi_crossing> row;
+    active.clear();
     size_t next = 0;
     for (; y < y_end; y++) {
         while (next < edges.size() && edges[next].top_y <= y) active.push_back(&edges[next++]);

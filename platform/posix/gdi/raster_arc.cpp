@@ -31,9 +31,9 @@ int64_t gdi_arc_index(const POINT *q, int count, int64_t x, int64_t y) {
 void gdi_arc_points(const gdi_box &box, int64_t sx, int64_t sy, int64_t ex, int64_t ey,
                     std::vector<POINT> *out) {
     int width = (int)(box.right - box.left), height = (int)(box.bottom - box.top);
-    std::vector<POINT> q((size_t)(width + height) / 2 + 8);
+    static thread_local std::vector<POINT> q; // reused: no allocation per arc
+    q.resize((size_t)(width + height) / 2 + 8);
     int count = gdi_ellipse_quadrant(width, height, q.data());
-    std::vector<int64_t> qx(count), qy(count);
     for (int i = 0; i < count; i++) {
         q[i].x -= width / 2; // relative to the centre, y pointing up
         q[i].y -= height / 2;
@@ -77,15 +77,17 @@ BOOL gdi_draw_arc(HDC hdc, int left, int top, int right, int bottom, int xs, int
         gdi_large_arc(dc, box, xs - cx, ys - cy, xe - cx, ye - cy, pie);
         return TRUE;
     }
-    std::vector<POINT> points;
+    // Scratch kept per thread: an arc costs no allocation once one as big was drawn.
+    static thread_local std::vector<POINT> points;
+    static thread_local std::vector<gdi_point> corners;
+    static thread_local gdi_region inside;
     gdi_arc_points(box, xs - cx, ys - cy, xe - cx, ye - cy, &points);
     if (pie) points.push_back(POINT{(LONG)cx, (LONG)cy});
     if (points.size() < 2) return TRUE;
     if (pie && dc->brush->style != GDI_BRUSH_NULL) {
         // The slice first, so that the outline lands on top of it.
-        gdi_region inside;
         gdi_region_init(&inside, &dc->surface);
-        std::vector<gdi_point> corners;
+        corners.clear();
         for (const POINT &p : points) corners.push_back(gdi_point{p.x, p.y});
         gdi_polygon_region(&inside, corners.data(), (int)corners.size(), GDI_WINDING);
         gdi_region_paint_brush(dc, &inside, dc->brush);

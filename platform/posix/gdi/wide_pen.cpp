@@ -12,19 +12,25 @@ struct gdi_wide_pen {
     gdi_region *outline;
     int64_t width;
     // The round cap: an ellipse region `width` across, row i spanning [left, right) from
-    // the cap's top-left corner. Built on first use.
-    std::vector<std::pair<int, int>> cap_rows;
+    // the cap's top-left corner. Looked up on first use.
+    const std::vector<std::pair<int, int>> *cap_rows;
 };
 
-// The round cap's rows, from the same integer ellipse as Ellipse's interior.
-void gdi_build_cap(gdi_wide_pen &pen) {
-    int width = (int)pen.width;
+// The round cap's rows, from the same integer ellipse as Ellipse's interior. The cap of the
+// last width used on this thread is kept: a run of lines with one pen builds it once.
+const std::vector<std::pair<int, int>> &gdi_cap_rows(int64_t pen_width) {
+    static thread_local int64_t cached_width = -1;
+    static thread_local std::vector<std::pair<int, int>> rows;
+    if (cached_width == pen_width) return rows;
+    int width = (int)pen_width;
     gdi_surface frame = {nullptr, width, width, width};
     gdi_region cap;
     gdi_region_init(&cap, &frame);
     gdi_ellipse_region(&cap, 0, 0, width, width);
-    pen.cap_rows.assign(width, std::make_pair(0, 0));
-    for (const gdi_span &span : cap.spans) pen.cap_rows[span.y] = {span.left, span.right};
+    rows.assign(width, std::make_pair(0, 0));
+    for (const gdi_span &span : cap.spans) rows[span.y] = {span.left, span.right};
+    cached_width = pen_width;
+    return rows;
 }
 
 // Stamps a round cap (or round join) centred on `at`: its box starts width / 2 up and left.
@@ -38,11 +44,11 @@ void gdi_stamp_cap(gdi_wide_pen &pen, POINT at) {
                                  gdi_box{left, top, left + pen.width, top + pen.width});
         return;
     }
-    if (pen.cap_rows.empty()) gdi_build_cap(pen);
+    if (!pen.cap_rows) pen.cap_rows = &gdi_cap_rows(pen.width);
+    const std::vector<std::pair<int, int>> &rows = *pen.cap_rows;
     int64_t first = std::max<int64_t>(0, -top), end = std::min<int64_t>(pen.width, s->height - top);
     for (int64_t i = first; i < end; i++)
-        gdi_region_add_span(pen.outline, top + i, left + pen.cap_rows[i].first,
-                            left + pen.cap_rows[i].second);
+        gdi_region_add_span(pen.outline, top + i, left + rows[i].first, left + rows[i].second);
 }
 
 // Half the pen's extent across a sloped segment, rounded half away from zero.
@@ -132,7 +138,7 @@ void gdi_wide_lines(gdi_dc *dc, const POINT *points, int count, bool close, gdi_
     while (count > 2 && points[count - 1].x == points[count - 2].x &&
            points[count - 1].y == points[count - 2].y)
         count--;
-    gdi_wide_pen pen = {outline, dc->pen_state.width, {}};
+    gdi_wide_pen pen = {outline, dc->pen_state.width, nullptr};
     if (close)
         gdi_wide_segments(pen, points, count, true, 0, count, points[0], points[0]);
     else
