@@ -23,8 +23,14 @@ struct gdi_region {
 };
 
 void gdi_region_init(gdi_region *region, const gdi_surface *clip);
-// Adds [left, right) of row y, clipped to the surface.
-void gdi_region_add_span(gdi_region *region, int64_t y, int64_t left, int64_t right);
+// Adds [left, right) of row y, clipped to the surface. Inline: shapes add a span per row.
+inline void gdi_region_add_span(gdi_region *region, int64_t y, int64_t left, int64_t right) {
+    const gdi_surface *s = region->clip;
+    if (y < 0 || y >= s->height) return;
+    left = left > 0 ? left : 0;
+    right = right < s->width ? right : s->width;
+    if (left < right) region->spans.push_back(gdi_span{(int)y, (int)left, (int)right});
+}
 // Adds the rectangle [left, right) x [top, bottom), clipped to the surface.
 void gdi_region_add_rect(gdi_region *region, int64_t left, int64_t top, int64_t right,
                          int64_t bottom);

@@ -14,8 +14,15 @@ struct gdi_edge {
 };
 
 // The x where the edge enters row y: the first pixel at or right of the exact edge,
-// x = top_x + ceil((y - top_y) * dx / dy), in 128 bits so that no product overflows.
+// x = top_x + ceil((y - top_y) * dx / dy). Edges within the int range (all but far-out
+// ones) fit the product in 64 bits; the others take 128 so that nothing overflows.
 int64_t gdi_edge_x(const gdi_edge &e, int64_t y) {
+    const int64_t small = (int64_t)1 << 31;
+    if (e.dx > -small && e.dx < small && e.dy < small) {
+        int64_t a = (y - e.top_y) * e.dx; // 0 <= y - top_y < dy
+        int64_t steps = a >= 0 ? (a + e.dy - 1) / e.dy : -((-a) / e.dy);
+        return e.top_x + steps;
+    }
     __int128 a = (__int128)(y - e.top_y) * e.dx;
     __int128 steps = a >= 0 ? (a + e.dy - 1) / e.dy : -((-a) / e.dy);
     return e.top_x + (int64_t)steps;
@@ -81,8 +88,12 @@ void gdi_polygon_region(gdi_region *region, const gdi_point *points, int count,
                      active.end());
         row.clear();
         for (const gdi_edge *e : active) row.push_back(gdi_crossing{gdi_edge_x(*e, y), e->winding});
-        std::sort(row.begin(), row.end(),
-                  [](const gdi_crossing &a, const gdi_crossing &b) { return a.x < b.x; });
+        if (row.size() == 2) { // the common case, a convex shape: skip the sort's set-up
+            if (row[1].x < row[0].x) std::swap(row[0], row[1]);
+        } else {
+            std::sort(row.begin(), row.end(),
+                      [](const gdi_crossing &a, const gdi_crossing &b) { return a.x < b.x; });
+        }
         gdi_fill_row(region, y, row, mode);
     }
 }

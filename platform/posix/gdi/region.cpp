@@ -10,14 +10,6 @@ void gdi_region_init(gdi_region *region, const gdi_surface *clip) {
     region->spans.clear();
 }
 
-void gdi_region_add_span(gdi_region *region, int64_t y, int64_t left, int64_t right) {
-    const gdi_surface *s = region->clip;
-    if (y < 0 || y >= s->height) return;
-    left = std::max<int64_t>(left, 0);
-    right = std::min<int64_t>(right, s->width);
-    if (left < right) region->spans.push_back(gdi_span{(int)y, (int)left, (int)right});
-}
-
 void gdi_region_add_rect(gdi_region *region, int64_t left, int64_t top, int64_t right,
                          int64_t bottom) {
     top = std::max<int64_t>(top, 0);
