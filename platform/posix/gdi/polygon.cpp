@@ -11,6 +11,9 @@ struct gdi_edge {
     int64_t top_y, bottom_y; // the edge covers rows [top_y, bottom_y)
     int64_t top_x, dx, dy;   // dy > 0
     int winding;             // +1 for an edge going down the point list, -1 going up
+    // While the edge is active: its x on the current row, and what stepping down a row
+    // needs (x = top_x + ceil(a / dy) with a = x_steps * dy - rem, 0 <= rem < dy).
+    int64_t x, rem, step_x, step_rem;
 };
 
 // The x where the edge enters row y: the first pixel at or right of the exact edge,
@@ -28,6 +31,27 @@ int64_t gdi_edge_x(const gdi_edge &e, int64_t y) {
     return e.top_x + (int64_t)steps;
 }
 
+// Readies an edge that becomes active at row y: one division here, none per row after.
+void gdi_edge_start(gdi_edge &e, int64_t y) {
+    e.x = gdi_edge_x(e, y);
+    __int128 a = (__int128)(y - e.top_y) * e.dx;
+    e.rem = (int64_t)((__int128)(e.x - e.top_x) * e.dy - a);
+    e.step_x = e.dx / e.dy; // floor division: the remainder must not be negative
+    if (e.step_x * e.dy > e.dx) e.step_x--;
+    e.step_rem = e.dx - e.step_x * e.dy;
+}
+
+// Moves an edge down one row. Coordinates stay far below 2^62 (corners are ints moved by
+// at most a pen's width), so the remainder arithmetic cannot overflow.
+void gdi_edge_step(gdi_edge &e) {
+    e.x += e.step_x;
+    e.rem -= e.step_rem;
+    if (e.rem < 0) {
+        e.rem += e.dy;
+        e.x++;
+    }
+}
+
 void gdi_polygon_edges(const gdi_point *points, int count, std::vector<gdi_edge> &edges) {
     edges.clear();
     for (int i = 0; i < count; i++) {
@@ -35,8 +59,8 @@ void gdi_polygon_edges(const gdi_point *points, int count, std::vector<gdi_edge>
         if (prev.y == cur.y) continue; // horizontal edges add nothing
         bool down = prev.y < cur.y;
         gdi_point top = down ? prev : cur, bottom = down ? cur : prev;
-        edges.push_back(
-            gdi_edge{top.y, bottom.y, top.x, bottom.x - top.x, bottom.y - top.y, down ? 1 : -1});
+        edges.push_back(gdi_edge{top.y, bottom.y, top.x, bottom.x - top.x, bottom.y - top.y,
+                                 down ? 1 : -1, 0, 0, 0, 0});
     }
     std::sort(edges.begin(), edges.end(),
               [](const gdi_edge &a, const gdi_edge &b) { return a.top_y < b.top_y; });
@@ -71,7 +95,7 @@ void gdi_polygon_region(gdi_region *region, const gdi_point *points, int count,
                         gdi_fill_mode mode) {
     // Scratch kept per thread: a polygon costs no allocation once one as big was filled.
     static thread_local std::vector<gdi_edge> edges;
-    static thread_local std::vector<const gdi_edge *> active;
+    static thread_local std::vector<gdi_edge *> active;
     static thread_local std::vector<gdi_crossing> row;
     gdi_polygon_edges(points, count, edges);
     if (edges.empty()) return;
@@ -82,12 +106,15 @@ void gdi_polygon_region(gdi_region *region, const gdi_point *points, int count,
     active.clear();
     size_t next = 0;
     for (; y < y_end; y++) {
-        while (next < edges.size() && edges[next].top_y <= y) active.push_back(&edges[next++]);
+        for (; next < edges.size() && edges[next].top_y <= y; next++) {
+            gdi_edge_start(edges[next], y);
+            active.push_back(&edges[next]);
+        }
         active.erase(std::remove_if(active.begin(), active.end(),
                                     [y](const gdi_edge *e) { return e->bottom_y <= y; }),
                      active.end());
         row.clear();
-        for (const gdi_edge *e : active) row.push_back(gdi_crossing{gdi_edge_x(*e, y), e->winding});
+        for (const gdi_edge *e : active) row.push_back(gdi_crossing{e->x, e->winding});
         if (row.size() == 2) { // the common case, a convex shape: skip the sort's set-up
             if (row[1].x < row[0].x) std::swap(row[0], row[1]);
         } else {
@@ -95,5 +122,6 @@ void gdi_polygon_region(gdi_region *region, const gdi_point *points, int count,
                       [](const gdi_crossing &a, const gdi_crossing &b) { return a.x < b.x; });
         }
         gdi_fill_row(region, y, row, mode);
+        for (gdi_edge *e : active) gdi_edge_step(*e);
     }
 }
