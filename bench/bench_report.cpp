@@ -94,6 +94,10 @@ void print_bounds(const std::map<std::string, bench_result> &results) {
             printf("%-34s   not measured (%s)\n", row.what, row.benchmark);
             continue;
         }
+        if (row.bound == 0) {
+            printf("%-34s %12.2f %12s\n", row.what, *value, "-");
+            continue;
+        }
         printf("%-34s %12.2f %c%11.2f %s\n", row.what, *value, row.bound_is_minimum ? '>' : '<',
                row.bound, verdict(*value, row.bound, row.bound_is_minimum));
     }

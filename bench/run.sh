@@ -1,0 +1,15 @@
+#!/usr/bin/env bash
+# Builds the benchmark program (Release) and runs it as bench/README.md records: every
+# benchmark repeated (the summary uses the medians), then the reference GDI's own figures.
+#   bench/run.sh [extra Google Benchmark flags, e.g. --benchmark_filter=line]
+# REPETITIONS (default 5) and BUILD_DIR (default build-bench) can be set in the environment.
+set -euo pipefail
+root=$(cd "$(dirname "$0")/.." && pwd)
+build=${BUILD_DIR:-$root/build-bench}
+cmake -S "$root" -B "$build" -DCMAKE_BUILD_TYPE=Release -DZELVAN_BENCH=ON -DZELVAN_TESTS=OFF \
+  -DZELVAN_EXAMPLES=OFF >/dev/null
+cmake --build "$build" -j2 --target zelvan_bench >/dev/null
+args=(--benchmark_repetitions="${REPETITIONS:-5}" --benchmark_report_aggregates_only=true)
+reference=$root/../shared/tools/gdi-reference/bench
+if [ -x "$reference" ]; then args+=(--gdi_reference="$reference"); fi
+exec "$build/bench/zelvan_bench" "${args[@]}" "$@"
