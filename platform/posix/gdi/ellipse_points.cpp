@@ -71,22 +71,43 @@ void gdi_ellipse_insets(int width, int height, std::vector<int> *insets) {
     }
 }
 
-void gdi_ellipse_region(gdi_region *region, int left, int top, int right, int bottom) {
+namespace {
+
+// Calls span(y, left, right) for each interior row of the ellipse (width, height >= 2)
+// that lies in rows [0, clip_height), unclipped in x.
+template <typename Span>
+void gdi_ellipse_rows(int left, int top, int right, int bottom, int clip_height, Span span) {
     int width = right - left, height = bottom - top;
-    if (width < 2 || height < 2) { // too thin to round: the plain rectangle
-        gdi_region_add_rect(region, left, top, right, bottom);
-        return;
-    }
     static thread_local std::vector<int> insets; // reused: no allocation per shape
     gdi_ellipse_insets(width, height, &insets);
     int half = height / 2, last = height - 1;
     int first_row = (int)std::max<int64_t>(0, -(int64_t)top);
-    int end_row = (int)std::min<int64_t>(height, (int64_t)region->clip->height - top);
+    int end_row = (int)std::min<int64_t>(height, (int64_t)clip_height - top);
     for (int i = first_row; i < end_row; i++) {
         // The upper rows mirror the lower ones: row i takes the run of row height - 1 - i.
         int inset = insets[(i < half ? last - i : i) - half];
-        if (inset >= 0)
-            gdi_region_add_span(region, (int64_t)top + i, (int64_t)left + inset,
-                                (int64_t)right - inset);
+        if (inset >= 0) span((int64_t)top + i, (int64_t)left + inset, (int64_t)right - inset);
     }
+}
+
+} // namespace
+
+void gdi_ellipse_region(gdi_region *region, int left, int top, int right, int bottom) {
+    if (right - left < 2 || bottom - top < 2) { // too thin to round: the plain rectangle
+        gdi_region_add_rect(region, left, top, right, bottom);
+        return;
+    }
+    gdi_ellipse_rows(
+        left, top, right, bottom, region->clip->height,
+        [region](int64_t y, int64_t l, int64_t r) { gdi_region_add_span(region, y, l, r); });
+}
+
+void gdi_ellipse_fill(const gdi_surface *s, int left, int top, int right, int bottom,
+                      uint32_t pixel) {
+    gdi_ellipse_rows(left, top, right, bottom, s->height,
+                     [s, pixel](int64_t y, int64_t l, int64_t r) {
+                         l = std::max<int64_t>(l, 0);
+                         r = std::min<int64_t>(r, s->width);
+                         if (l < r) gdi_fill_span(s, (int)y, (int)l, (int)r, pixel);
+                     });
 }

@@ -61,6 +61,9 @@ int gdi_ellipse_quadrant(int width, int height, POINT *points);
 // Adds the interior of the ellipse inscribed in [left, right) x [top, bottom): each row
 // from left + x to right - x, the same spans CreateEllipticRgn gives for that box.
 void gdi_ellipse_region(gdi_region *region, int left, int top, int right, int bottom);
+// Paints the same interior in one colour straight onto the surface (width, height >= 2).
+void gdi_ellipse_fill(const gdi_surface *s, int left, int top, int right, int bottom,
+                      uint32_t pixel);
 
 // Above this box size in either direction shapes are rasterized analytically instead of
 // through point lists (which would need memory in proportion to the size).
