@@ -50,6 +50,9 @@ void library_start() {
         lstrcpyA(name + lstrlenA(name), k_exe_suffix);
         g_startup.host_module = GetModuleHandleA(name);
     }
+    // Launchers quote the program's path ("C:\Program Files\app.exe"), which no scan of the
+    // first word turns into a module name; the running program itself is the host then.
+    if (!g_startup.host_module) g_startup.host_module = GetModuleHandleA(nullptr);
     char text[MODULE_NAME_CAPACITY + 64];
     if (!g_startup.host_module) {
         wsprintfA(text, "Unable to get handle: %s", name);

@@ -15,11 +15,8 @@
 #endif
 
 #if defined(_WIN32)
-#if defined(ZELVAN_BUILDING)
-#define ZVEXPORT __declspec(dllexport)
-#else
+/* Zelvan.dll exports the names listed in zelvan.def. */
 #define ZVEXPORT
-#endif
 #else
 #define ZVEXPORT __attribute__((visibility("default")))
 #endif
