@@ -10,6 +10,7 @@ packages=(
   libx11-dev libxext-dev libpng-dev
   xvfb xdotool xclip x11-utils openbox
   python3
+  g++-mingw-w64-x86-64 g++-mingw-w64-i686 googletest wine64
 )
 missing=()
 for p in "${packages[@]}"; do
