@@ -36,9 +36,12 @@ if ((run_wine)); then
   echo "== build-win64: the Windows test suite under Wine"
   # A 24-bit screen, so that Wine's screen-compatible bitmaps are 32 bits deep as on Windows.
   # The Wine server is stopped before Xvfb goes, so no Wine process outlives its display.
-  WINEPREFIX="$PWD/build-win64/wine-prefix" WINEDEBUG=-all \
+  # The prefix is made (or brought up to date) and settled first, so no test runs while Wine
+  # is still setting it up.
+  WINEPREFIX="$PWD/build-win64/wine-prefix" WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml=" \
     xvfb-run -a -s "-screen 0 1280x1024x24" sh -c \
-    'ctest --test-dir build-win64 --output-on-failure -j2 --timeout 300; result=$?;
+    'wineboot -u && wineserver -w;
+     ctest --test-dir build-win64 --output-on-failure -j2 --timeout 300; result=$?;
      wineserver -k 2>/dev/null; exit $result' || status=1
 fi
 exit $status
