@@ -52,9 +52,10 @@ ZVEXPORT int ZVAPI ZVCopyDrawBufferToView(int handle) {
     window_record *r = window.record;
     // Always so while single-buffered: there is nothing to copy.
     if (r->draw_buffer.load() == r->view_buffer.load()) return ZV_OK;
-    HDC screen_dc = GetDC(r->hwnd);
+    // The screen's DC, not the window's: that one is the GUI thread's while it paints.
+    HDC screen_dc = GetDC(nullptr);
     HDC scratch_dc = CreateCompatibleDC(screen_dc);
-    ReleaseDC(r->hwnd, screen_dc);
+    ReleaseDC(nullptr, screen_dc);
     EnterCriticalSection(&r->lock);
     BOOL copied = copy_draw_to_view(r, scratch_dc);
     LeaveCriticalSection(&r->lock);

@@ -37,8 +37,9 @@ ZVEXPORT int ZVAPI ZVSetDoubleBuffer(int handle, int on) {
     int wanted = on ? 1 : 0;
     if (wanted == r->double_buffered.load()) return wanted;
     // The screen DC is fetched outside the window lock: nothing that might wait for the GUI
-    // thread runs while the lock is held.
-    HDC screen_dc = wanted ? GetDC(r->hwnd) : nullptr;
+    // thread runs while the lock is held. It is the screen's own, not the window's: the window
+    // DC is the GUI thread's while it paints, and a DC serves one thread at a time.
+    HDC screen_dc = wanted ? GetDC(nullptr) : nullptr;
     EnterCriticalSection(&r->lock);
     // Checked again under the lock, in case another thread switched meanwhile.
     if (wanted != r->double_buffered.load()) {
@@ -48,7 +49,7 @@ ZVEXPORT int ZVAPI ZVSetDoubleBuffer(int handle, int on) {
             drop_second_buffer(r);
     }
     LeaveCriticalSection(&r->lock);
-    if (screen_dc) ReleaseDC(r->hwnd, screen_dc);
+    if (screen_dc) ReleaseDC(nullptr, screen_dc);
     // The setting asked for, also when the platform could not make the second buffer.
     return wanted;
 }

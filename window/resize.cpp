@@ -64,12 +64,14 @@ int resize_window(window_record *r, int width, int height) {
     r->client_rect.left = width;
     LeaveCriticalSection(&r->lock);
 
-    HDC window_dc = GetDC(r->hwnd);
-    HDC scratch_dc = CreateCompatibleDC(window_dc);
+    // The new buffers are made compatible with the screen's DC, not the window's: that one is
+    // the GUI thread's while it paints, and a DC serves one thread at a time.
+    HDC screen_dc = GetDC(nullptr);
+    HDC scratch_dc = CreateCompatibleDC(screen_dc);
     for (int index = 0; index < 2; ++index)
-        replace_buffer(r, index, window_dc, scratch_dc, copy_width, copy_height, grows);
+        replace_buffer(r, index, screen_dc, scratch_dc, copy_width, copy_height, grows);
     DeleteDC(scratch_dc);
-    ReleaseDC(r->hwnd, window_dc);
+    ReleaseDC(nullptr, screen_dc);
     InvalidateRect(r->hwnd, nullptr, TRUE);
     Sleep(0);
     return ZV_OK;
