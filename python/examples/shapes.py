@@ -3,7 +3,7 @@
 Run it from anywhere:  python3 python/examples/shapes.py
 On a desktop the window stays open until you press q (or Esc) in it. Without a display it
 waits a moment and exits. Either way it saves what the window shows as shapes.bmp in the
-current folder.
+folder named by the ZELVAN_PICTURES environment variable, or else in the current folder.
 """
 
 import os
@@ -25,6 +25,11 @@ GREY = zv.rgb(200, 200, 200)
 
 LINE_STYLE_NAMES = ["solid", "dash", "dash-dot", "dash-dot-dot", "invisible"]
 FILL_STYLE_NAMES = ["solid", "rising", "falling", "cross", "horizontal", "vertical"]
+
+
+def picture_path(name):
+    """Where a picture is saved: the folder named by ZELVAN_PICTURES, or the current one."""
+    return os.path.join(os.environ.get("ZELVAN_PICTURES") or ".", name)
 
 
 def label(w, x, y, text):
@@ -131,8 +136,9 @@ def main():
     # Nothing more to call: the window repaints itself from its buffer within 50 ms.
     wait_for_quit(w, headless)
 
-    result = zv.ZVSaveImage(w, "shapes.bmp")
-    print("shapes.bmp:", zv.error_string(result))
+    picture = picture_path("shapes.bmp")
+    result = zv.ZVSaveImage(w, picture)
+    print(f"{picture}:", zv.error_string(result))
     zv.ZVDestroyWindow(w)
     return 0 if result == zv.ZV_OK else 1
 

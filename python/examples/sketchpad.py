@@ -6,7 +6,8 @@ Run it from anywhere:  python3 python/examples/sketchpad.py
   right click     clear the page
   r g b y k       red, green, blue, yellow, black pen;  e  eraser
   + -             thicker or thinner pen
-  s               save the page as sketchpad.bmp in the current folder
+  s               save the page as sketchpad.bmp (in the folder named by ZELVAN_PICTURES,
+                  or else in the current folder)
   c               copy the page to the clipboard
   q or Esc        quit
 
@@ -32,6 +33,11 @@ PEN_COLOURS = {
     "k": zv.rgb(0, 0, 0),
     "e": zv.rgb(255, 255, 255),  # the eraser is a white pen
 }
+
+
+def picture_path(name):
+    """Where a picture is saved: the folder named by ZELVAN_PICTURES, or the current one."""
+    return os.path.join(os.environ.get("ZELVAN_PICTURES") or ".", name)
 
 
 class Pad:
@@ -77,8 +83,9 @@ def handle_key(pad, key):
         pad.width = max(pad.width - 1, 1)
         pad.set_pen()
     elif key == "s":
-        result = zv.ZVSaveImage(w, "sketchpad.bmp")   # what the window shows, as a BMP
-        print("save sketchpad.bmp:", zv.error_string(result))
+        picture = picture_path("sketchpad.bmp")
+        result = zv.ZVSaveImage(w, picture)   # what the window shows, as a BMP
+        print(f"save {picture}:", zv.error_string(result))
     elif key == "c":
         result = zv.ZVCopyImageToClipboard(w)
         print("copy to clipboard:", zv.error_string(result))
@@ -148,7 +155,7 @@ def main():
     else:
         run_on_desktop(pad)
     zv.ZVDestroyWindow(w)
-    return 0 if os.path.exists("sketchpad.bmp") or not headless else 1
+    return 0 if os.path.exists(picture_path("sketchpad.bmp")) or not headless else 1
 
 
 if __name__ == "__main__":
