@@ -1,0 +1,13 @@
+#!/usr/bin/env bash
+# Remakes the pictures of docs/ from the examples: runs each one without a display, then
+# converts the BMP it saves to PNG.
+#   scripts/make-doc-pictures.sh [build folder]      (default: build)
+set -euo pipefail
+cd "$(dirname "$0")/.."
+build="${1:-build}"
+pictures="$(mktemp -d)"
+trap 'rm -rf "$pictures"' EXIT
+for example in hello shapes text animation sketchpad viewer threads; do
+    (cd "$pictures" && env -u DISPLAY "$OLDPWD/$build/examples/$example" >/dev/null)
+    scripts/bmp-to-png.py "$pictures/$example.bmp" -o docs
+done
