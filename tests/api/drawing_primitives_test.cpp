@@ -112,6 +112,25 @@ TEST(Primitives, HugeValuesAreClippedWithoutWrappingAround) {
     }
 }
 
+// Small shapes at the ends of the int range: their outline is mirrored about the box, and
+// the mirror sums must not overflow (the sanitizer build catches it).
+TEST(Primitives, SmallShapesAtTheLimitsOfIntStayOffTheSurface) {
+    int w = open_window(40, 30);
+    EXPECT_EQ(ZVCircle(w, 10, INT_MIN + 150, 100), ZV_OK);
+    EXPECT_EQ(ZVFillCircle(w, INT_MAX - 150, 10, 100), ZV_OK);
+    EXPECT_EQ(ZVArc(w, INT_MIN + 150, INT_MAX - 150, 100, 0, 270), ZV_OK);
+    EXPECT_EQ(picture(w).count(k_white), 40 * 30);
+}
+
+// A pen far wider than the window turns every join into a cap over the whole surface;
+// drawing a long outline with it must finish and paint every pixel once, not hang.
+TEST(Primitives, APenWiderThanTheWindowCoversItAndFinishes) {
+    int w = open_window(40, 30);
+    ZVSetLineWidth(w, 20000000);
+    EXPECT_EQ(ZVPie(w, 20, 15, 30000, 10, 300), ZV_OK);
+    EXPECT_EQ(picture(w).count(k_black), 40 * 30);
+}
+
 // Every drawing, attribute and buffer call on a window that is gone.
 TEST(Primitives, ClosedWindowGivesEachCallsFailureValue) {
     int w = open_window();

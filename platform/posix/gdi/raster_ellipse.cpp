@@ -12,18 +12,20 @@ void gdi_ellipse_outline(const gdi_box &box, std::vector<POINT> *points) {
     points->resize((size_t)(width + height) * 2 + 8);
     POINT *p = points->data();
     int count = gdi_ellipse_quadrant(width, height, p);
-    LONG left = (LONG)box.left, top = (LONG)box.top;
-    LONG right = (LONG)box.right, bottom = (LONG)box.bottom;
-    for (int i = 0; i < count; i++) p[i] = POINT{left + p[i].x, top + height - 1 - p[i].y};
+    // The mirror sums run in 64 bits: a box near either end of the int range would overflow
+    // them, though every point they give lies inside the box.
+    int64_t left = box.left, top = box.top, right = box.right, bottom = box.bottom;
+    for (int i = 0; i < count; i++)
+        p[i] = POINT{(LONG)(left + p[i].x), (LONG)(bottom - 1 - p[i].y)};
     // Mirror left-right; an odd width has a middle column, which must not appear twice.
     int end = 2 * count - 1;
     if (width % 2) end--;
-    for (int i = 0; i < count; i++) p[end - i] = POINT{left + right - 1 - p[i].x, p[i].y};
+    for (int i = 0; i < count; i++) p[end - i] = POINT{(LONG)(left + right - 1 - p[i].x), p[i].y};
     count = end + 1;
     // Mirror top-bottom, likewise without doubling an odd height's middle row.
     end = 2 * count - 1;
     if (height % 2) end--;
-    for (int i = 0; i < count; i++) p[end - i] = POINT{p[i].x, top + bottom - 1 - p[i].y};
+    for (int i = 0; i < count; i++) p[end - i] = POINT{p[i].x, (LONG)(top + bottom - 1 - p[i].y)};
     points->resize((size_t)end + 1);
 }
 

@@ -3,6 +3,8 @@
 #include "platform/posix/gdi/gdi_raster.h"
 
 #include <math.h>
+
+#include <algorithm>
 #include <utility>
 #include <vector>
 
@@ -14,7 +16,31 @@ struct gdi_wide_pen {
     // The round cap: an ellipse region `width` across, row i spanning [left, right) from
     // the cap's top-left corner. Looked up on first use.
     const std::vector<std::pair<int, int>> *cap_rows;
+    // Set once a cap has covered the whole surface: nothing later can add a pixel, and a pen
+    // far wider than the surface would otherwise add every row again at every vertex.
+    bool covers_surface;
 };
+
+// True when the round cap centred on `at` contains every pixel of the surface.
+bool gdi_cap_covers_surface(const gdi_wide_pen &pen, POINT at) {
+    const gdi_surface *s = pen.outline->clip;
+    // A pixel's centre within (width / 2 - 1) of the centre is inside the integer ellipse.
+    double reach = (double)pen.width / 2 - 1;
+    if (reach <= 0) return false;
+    double far_x = std::max(fabs((double)at.x), fabs((double)at.x - s->width));
+    double far_y = std::max(fabs((double)at.y), fabs((double)at.y - s->height));
+    return far_x * far_x + far_y * far_y <= reach * reach;
+}
+
+// False when a segment from p to q, however it is turned, cannot reach the surface.
+bool gdi_segment_near_surface(const gdi_wide_pen &pen, POINT p, POINT q) {
+    const gdi_surface *s = pen.outline->clip;
+    int64_t reach = pen.width / 2 + 2;
+    return std::min<int64_t>(p.x, q.x) - reach < s->width &&
+           std::max<int64_t>(p.x, q.x) + reach > 0 &&
+           std::min<int64_t>(p.y, q.y) - reach < s->height &&
+           std::max<int64_t>(p.y, q.y) + reach > 0;
+}
 
 // The round cap's rows, from the same integer ellipse as Ellipse's interior. The cap of the
 // last width used on this thread is kept: a run of lines with one pen builds it once.
@@ -36,6 +62,12 @@ const std::vector<std::pair<int, int>> &gdi_cap_rows(int64_t pen_width) {
 // Stamps a round cap (or round join) centred on `at`: its box starts width / 2 up and left.
 void gdi_stamp_cap(gdi_wide_pen &pen, POINT at) {
     const gdi_surface *s = pen.outline->clip;
+    if (pen.covers_surface) return;
+    if (gdi_cap_covers_surface(pen, at)) {
+        gdi_region_add_rect(pen.outline, 0, 0, s->width, s->height);
+        pen.covers_surface = true;
+        return;
+    }
     int64_t left = (int64_t)at.x - pen.width / 2, top = (int64_t)at.y - pen.width / 2;
     if (left >= s->width || top >= s->height || left + pen.width <= 0 || top + pen.width <= 0)
         return;
@@ -61,6 +93,7 @@ int64_t gdi_round_half(double value) {
 bool gdi_wide_segment(gdi_wide_pen &pen, POINT p, POINT q, int64_t dx, int64_t dy) {
     int64_t w = pen.width;
     if (dx == 0 && dy == 0) return false;
+    if (pen.covers_surface || !gdi_segment_near_surface(pen, p, q)) return true;
     if (dy == 0) { // horizontal: the pen's rows from y - width / 2 down
         int64_t top = (int64_t)p.y - w / 2;
         gdi_region_add_rect(pen.outline, std::min(p.x, q.x), top, std::max(p.x, q.x), top + w);
@@ -138,7 +171,7 @@ void gdi_wide_lines(gdi_dc *dc, const POINT *points, int count, bool close, gdi_
     while (count > 2 && points[count - 1].x == points[count - 2].x &&
            points[count - 1].y == points[count - 2].y)
         count--;
-    gdi_wide_pen pen = {outline, dc->pen_state.width, nullptr};
+    gdi_wide_pen pen = {outline, dc->pen_state.width, nullptr, false};
     if (close)
         gdi_wide_segments(pen, points, count, true, 0, count, points[0], points[0]);
     else
