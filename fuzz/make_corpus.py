@@ -1,7 +1,8 @@
 #!/usr/bin/env python3
-"""Writes the fuzzers' seed corpora: small valid BMP and RIFF palette files.
+"""Writes the fuzzers' seed corpora: small valid BMP and RIFF palette files and drawing programs.
 
-Run from anywhere; the files go to fuzz/corpus/bmp and fuzz/corpus/riff next to this script.
+Run from anywhere; the files go to fuzz/corpus/bmp, fuzz/corpus/riff and fuzz/corpus/drawing
+next to this script.
 """
 import os
 import struct
@@ -48,6 +49,38 @@ def write(folder, name, content):
         f.write(content)
 
 
+# Drawing programs for drawing_fuzz.cpp: an op byte (0 attribute, 1 surface, 2 or 3 shape),
+# then the op's fields in the order the target reads them.
+def small(value):
+    """A coordinate in the target's small form: a non-zero selector, then value + 80."""
+    return bytes([1, value + 80])
+
+
+def shape(kind, x, y, a, b, extra=b""):
+    return bytes([2]) + small(x) + small(y) + small(a) + small(b) + bytes([kind]) + extra
+
+
+def attribute(which, value=b""):
+    return bytes([0, 0, 0, 0, 0, which]) + value
+
+
+def drawings():
+    angle = lambda degrees: bytes([1]) + struct.pack("<I", degrees + 720)
+    return {
+        "lines-and-rects": shape(1, 5, 5, 0, 0) + shape(2, 30, 20, 0, 0) + shape(6, 2, 3, 35, 25)
+        + shape(8, 10, 10, 20, 20) + shape(7, 0, 0, 39, 29),
+        "circles-wide-pen": attribute(1, small(9)) + shape(3, 20, 15, 12, 0) + shape(9, 20, 15, 8, 0)
+        + shape(10, 20, 15, 0, 0, bytes(4)),
+        "arcs-pies": shape(4, 20, 15, 12, 0, angle(90) + angle(270)) + shape(5, 20, 15, 10, 0, bytes([2, 1, 2, 0])),
+        "text-font": attribute(7, struct.pack("<I", 400 + 12) + angle(45) + bytes([0]))
+        + shape(11, 3, 3, 0, 0, b"Hi!\0"),
+        "double-buffer": bytes([1, 0]) + struct.pack("<I", 1) + bytes([1, 1]) + shape(8, 1, 1, 30, 20)
+        + bytes([1, 3, 1, 4, 40, 30, 1, 5]) + small(0) + small(0) + small(10) + small(10) + small(5) + small(5),
+        "dashed-styles": attribute(0, bytes([3])) + shape(6, 2, 2, 37, 27) + attribute(2, bytes([5]))
+        + shape(9, 20, 15, 13, 0),
+    }
+
+
 def main():
     write("bmp", "1bit-9x3.bmp", bmp(9, 3, 1))
     write("bmp", "4bit-5x4.bmp", bmp(5, 4, 4))
@@ -62,6 +95,8 @@ def main():
     write("riff", "pal-1.pal", riff(1))
     write("riff", "pal-16.pal", riff(16))
     write("riff", "pal-256.pal", riff(256))
+    for name, program in drawings().items():
+        write("drawing", name, program)
 
 
 if __name__ == "__main__":
