@@ -6,7 +6,12 @@
 #include <dirent.h>
 #include <dlfcn.h>
 
+#include <condition_variable>
+#include <mutex>
 #include <thread>
+
+#include <stdio.h>
+#include <unistd.h>
 
 namespace {
 
@@ -53,4 +58,74 @@ TEST(Unload, UnloadingRightAfterLoadingDoesNotHang) {
     auto create = reinterpret_cast<create_fn>(dlsym(library, "ZVCreateWindow"));
     EXPECT_NE(create(0, 0, 10, 10, "after reloads"), 0);
     dlclose(library);
+}
+
+namespace {
+
+long resident_bytes() {
+    long total = 0, resident = 0;
+    FILE *statm = fopen("/proc/self/statm", "r");
+    if (!statm) return -1;
+    int read = fscanf(statm, "%ld %ld", &total, &resident);
+    fclose(statm);
+    return read == 2 ? resident * sysconf(_SC_PAGESIZE) : -1;
+}
+
+using draw_fn = int (*)(int, int, int, const char *);
+
+// One load, some windows with text drawn (so the font engine and its caches are in use),
+// and an unload with the windows still open. The windows are made on a thread of their own
+// that ends only after the unload, as a host's worker thread might.
+void load_use_unload() {
+    void *library = dlopen(ZELVAN_SHARED_LIBRARY, RTLD_NOW | RTLD_LOCAL);
+    ASSERT_NE(library, nullptr) << dlerror();
+    auto create = reinterpret_cast<create_fn>(dlsym(library, "ZVCreateWindow"));
+    auto text_out = reinterpret_cast<draw_fn>(dlsym(library, "ZVTextOut"));
+    ASSERT_TRUE(create && text_out);
+    std::mutex lock;
+    std::condition_variable wake;
+    bool made = false, unloaded = false;
+    std::thread host([&] {
+        int window = create(5, 5, 60, 40, "cycle");
+        EXPECT_NE(window, 0);
+        EXPECT_EQ(text_out(window, 2, 2, "unload"), -1000000);
+        std::unique_lock<std::mutex> hold(lock);
+        made = true;
+        wake.notify_all();
+        wake.wait(hold, [&] { return unloaded; });
+    });
+    {
+        std::unique_lock<std::mutex> hold(lock);
+        wake.wait(hold, [&] { return made; });
+    }
+    EXPECT_NE(create(70, 5, 30, 30, "second"), 0);
+    EXPECT_EQ(dlclose(library), 0);
+    {
+        std::lock_guard<std::mutex> hold(lock);
+        unloaded = true;
+    }
+    wake.notify_all();
+    host.join();
+}
+
+} // namespace
+
+TEST(Unload, HundredCyclesWithOpenWindowsLeakNoThreadsOrMemory) {
+    std::thread([] {}).join();
+    int threads_before = thread_count();
+    // Ten cycles first, so that the allocator and the system libraries reach their steady
+    // state before memory is measured.
+    for (int i = 0; i < 10; ++i) load_use_unload();
+    long warm = resident_bytes();
+    for (int i = 0; i < 90; ++i) {
+        load_use_unload();
+        ASSERT_TRUE(poll_until([&] { return thread_count() == threads_before; }))
+            << "cycle " << i << ": " << thread_count() << " threads, " << threads_before
+            << " before";
+    }
+    long grown = resident_bytes() - warm;
+    // 90 cycles that each lost one window's state would grow by several MiB; 4 MiB allows for
+    // allocator noise only.
+    EXPECT_LT(grown, 4L << 20) << "resident memory grew by " << (grown >> 10)
+                               << " KiB over 90 cycles";
 }

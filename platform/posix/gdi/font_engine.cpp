@@ -1,6 +1,7 @@
 // Font engine set-up: the logical font's size mapped to pixels, the face opened with
 // FreeType (or the built-in bitmap font when there is none), and CreateFontA.
 #include "platform/posix/gdi/font_engine.h"
+#include "platform/posix/gdi/gdi_shutdown.h"
 
 #include <ft2build.h>
 #include FT_FREETYPE_H
@@ -22,14 +23,16 @@ std::mutex &setup_lock() {
     return lock;
 }
 
+// Made on first use and done with at unload; both under the set-up lock.
+FT_Library g_freetype;
+bool g_freetype_tried;
+
 FT_Library freetype_library() {
-    static FT_Library library = nullptr;
-    static bool tried = false;
-    if (!tried) {
-        tried = true;
-        if (FT_Init_FreeType(&library) != 0) library = nullptr;
+    if (!g_freetype_tried) {
+        g_freetype_tried = true;
+        if (FT_Init_FreeType(&g_freetype) != 0) g_freetype = nullptr;
     }
-    return library;
+    return g_freetype;
 }
 
 double tenths_to_radians(int tenths) {
@@ -175,4 +178,18 @@ HFONT WINAPI CreateFontA(int height, int width, int escapement, int orientation,
     // Win32 face names hold at most 31 characters; longer ones are cut there, as LOGFONT does.
     if (face) strncpy(description.face, face, sizeof(description.face) - 1);
     return gdi_font_create(&description);
+}
+
+void font_engine_shutdown(void) {
+    std::lock_guard<std::mutex> guard(setup_lock());
+    if (g_freetype) FT_Done_FreeType(g_freetype);
+    g_freetype = nullptr;
+    g_freetype_tried = false;
+    font_match_shutdown();
+}
+
+void gdi_shutdown(void) {
+    // Fonts release their faces as they are freed, before FreeType itself goes.
+    gdi_release_all_objects();
+    font_engine_shutdown();
 }

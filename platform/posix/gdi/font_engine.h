@@ -55,6 +55,10 @@ struct font_engine {
 // Asks fontconfig for the installed face nearest to the description at `em_pixels`; false
 // when fontconfig knows no face at all.
 bool font_match_face(const gdi_font *font, int em_pixels, font_face_file *out);
+// Destroys the library's fontconfig configuration (caller holds the set-up lock).
+void font_match_shutdown(void);
+// Done with FreeType and fontconfig once every font's engine has been released.
+void font_engine_shutdown(void);
 
 // ---- Engine set-up (font_engine.cpp) ----
 

@@ -6,6 +6,20 @@
 
 namespace {
 
+// The library's own configuration rather than the process default, so that unloading can
+// destroy it without taking the default from a host that uses fontconfig itself. Used under
+// the font engine's set-up lock.
+FcConfig *g_config;
+bool g_config_tried;
+
+FcConfig *library_config() {
+    if (!g_config_tried) {
+        g_config_tried = true;
+        g_config = FcInitLoadConfigAndFonts(); // null: fontconfig falls back to its default
+    }
+    return g_config;
+}
+
 // The generic fontconfig family for the Win32 family hint (high nibble of pitch and family).
 const char *generic_family(DWORD pitch_and_family) {
     switch (pitch_and_family & 0xF0) {
@@ -43,7 +57,7 @@ FcPattern *pattern_for(const gdi_font *font, int em_pixels) {
     FcPatternAddInteger(pattern, FC_SLANT, font->italic ? FC_SLANT_ITALIC : FC_SLANT_ROMAN);
     if ((font->pitch_and_family & 3) == FIXED_PITCH)
         FcPatternAddInteger(pattern, FC_SPACING, FC_MONO);
-    FcConfigSubstitute(nullptr, pattern, FcMatchPattern);
+    FcConfigSubstitute(library_config(), pattern, FcMatchPattern);
     FcDefaultSubstitute(pattern);
     return pattern;
 }
@@ -54,7 +68,7 @@ bool font_match_face(const gdi_font *font, int em_pixels, font_face_file *out) {
     FcPattern *pattern = pattern_for(font, em_pixels);
     if (!pattern) return false;
     FcResult result = FcResultNoMatch;
-    FcPattern *match = FcFontMatch(nullptr, pattern, &result);
+    FcPattern *match = FcFontMatch(library_config(), pattern, &result);
     FcPatternDestroy(pattern);
     if (!match) return false;
     FcChar8 *file = nullptr;
@@ -67,4 +81,10 @@ bool font_match_face(const gdi_font *font, int em_pixels, font_face_file *out) {
     }
     FcPatternDestroy(match);
     return found;
+}
+
+void font_match_shutdown(void) {
+    if (g_config) FcConfigDestroy(g_config);
+    g_config = nullptr;
+    g_config_tried = false;
 }

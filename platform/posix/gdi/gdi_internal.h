@@ -65,6 +65,8 @@ void gdi_handle_free_dc(gdi_object *dc);
 
 // Frees the memory of any object record (objects.cpp); called with no selection left.
 void gdi_object_destroy(gdi_object *object);
+// Unpublishes and frees every object in the handle table (handle_table.cpp); unload only.
+void gdi_release_all_objects(void);
 
 // ---- Object records (objects.cpp, bitmap.cpp) ----
 

@@ -6,6 +6,7 @@
 #include <atomic>
 #include <mutex>
 #include <new>
+#include <vector>
 
 namespace {
 
@@ -171,4 +172,27 @@ void gdi_handle_free_dc(gdi_object *dc) {
         gdi_slot_release(dc);
     }
     gdi_object_destroy(dc);
+}
+
+void gdi_release_all_objects(void) {
+    std::vector<gdi_object *> objects;
+    {
+        std::lock_guard<std::mutex> hold(table_lock);
+        for (std::atomic<handle_slot *> &chunk_pointer : chunks) {
+            handle_slot *chunk = chunk_pointer.exchange(nullptr);
+            if (!chunk) continue;
+            for (uint32_t i = 0; i < chunk_size; i++) {
+                gdi_object *object = chunk[i].object.load();
+                if (object) objects.push_back(object);
+            }
+            delete[] chunk;
+        }
+        first_free = 0;
+        slots_used = 1;
+    }
+    // Records hold no pointers to one another (a DC names its selections by record, but
+    // freeing a DC touches none of them), so any order will do. The stock bitmap is static.
+    gdi_object *static_bitmap = &gdi_stock_bitmap()->header;
+    for (gdi_object *object : objects)
+        if (object != static_bitmap) gdi_object_destroy(object);
 }

@@ -3,6 +3,7 @@
 
 #include <dlfcn.h>
 #include <stdio.h>
+#include <stdlib.h>
 #include <string.h>
 #include <strings.h>
 #include <unistd.h>
@@ -56,23 +57,35 @@ struct program_names {
     std::string executable;
 };
 
-const program_names &names() {
+const program_names *&names_pointer() {
     static const program_names *cached =
         new program_names{scanned_program_name(GetCommandLineA()), executable_base_name()};
-    return *cached;
+    return cached;
+}
+
+const program_names &names() {
+    return *names_pointer();
+}
+
+void *&main_program_pointer() {
+    static void *handle = dlopen(nullptr, RTLD_LAZY);
+    return handle;
 }
 
 HMODULE main_program_module() {
-    static void *handle = dlopen(nullptr, RTLD_LAZY);
-    return static_cast<HMODULE>(handle);
+    return static_cast<HMODULE>(main_program_pointer());
+}
+
+char *&command_line_pointer() {
+    static char *command_line = strdup(read_command_line().c_str());
+    return command_line;
 }
 
 } // namespace
 
 LPSTR WINAPI GetCommandLineA(void) {
-    // Built once and never freed: Win32 hands out the same process-lifetime buffer.
-    static char *command_line = strdup(read_command_line().c_str());
-    return command_line;
+    // Built once and kept until unload: Win32 hands out the same process-lifetime buffer.
+    return command_line_pointer();
 }
 
 HMODULE WINAPI GetModuleHandleA(LPCSTR module_name) {
@@ -92,4 +105,13 @@ HMODULE WINAPI GetModuleHandleA(LPCSTR module_name) {
     }
     SetLastError(KERNEL_ERROR_MOD_NOT_FOUND);
     return nullptr;
+}
+
+void kernel_release_command_line(void) {
+    delete names_pointer();
+    names_pointer() = nullptr;
+    if (main_program_pointer()) dlclose(main_program_pointer());
+    main_program_pointer() = nullptr;
+    free(command_line_pointer());
+    command_line_pointer() = nullptr;
 }

@@ -11,10 +11,14 @@ struct handle_table {
     std::vector<kernel_object *> slots;
 };
 
-// Never destroyed: handles may still be closed while the process exits.
-handle_table &table() {
+// Kept through process exit, when handles may still be closed; freed only at unload.
+handle_table *&table_pointer() {
     static handle_table *instance = new handle_table;
-    return *instance;
+    return instance;
+}
+
+handle_table &table() {
+    return *table_pointer();
 }
 
 // Handle values are multiples of 4 starting at 4, as Win32's are; 0 and -1 never name an object.
@@ -81,4 +85,12 @@ BOOL WINAPI CloseHandle(HANDLE handle) {
     if (object->kind == KERNEL_OBJECT_THREAD) kernel_thread_handle_closed(object);
     kernel_object_release(object);
     return TRUE;
+}
+
+void kernel_release_handles(void) {
+    handle_table *t = table_pointer();
+    for (kernel_object *object : t->slots)
+        if (object) kernel_object_release(object);
+    delete t;
+    table_pointer() = nullptr;
 }

@@ -44,6 +44,12 @@ kernel_object *kernel_handle_lookup(HANDLE handle, kernel_object_kind kind);
 
 void kernel_object_release(kernel_object *object);
 
+// True while the process exits; false when the library is merely being unloaded.
+bool kernel_process_exiting(void);
+
+// Frees the handle table and the cached command line and program names. Only at unload.
+void kernel_release_all(void);
+
 // Milliseconds of a monotonic clock; the time base of GetTickCount and of the window manager.
 uint64_t kernel_monotonic_ms(void);
 

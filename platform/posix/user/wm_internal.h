@@ -128,6 +128,8 @@ wm_queue *wm_this_queue_if_any(void);   // lock held; null when the thread has n
 void wm_signal(wm_queue *queue);        // lock held
 void wm_free_window(wm_window *window); // lock not held; DCs, surface, display window, record
 void wm_set_error(DWORD code);
+// Frees the window manager's state at unload; false (nothing freed) while a window remains.
+bool wm_release_all(void);
 
 // ---- the display driver (display_link.cpp) ----
 const display_driver *wm_driver(void);

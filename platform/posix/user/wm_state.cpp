@@ -52,12 +52,46 @@ wm_state *make_state() {
     return state;
 }
 
+wm_state *&state_pointer() {
+    static wm_state *state = make_state();
+    return state;
+}
+
+void free_queue(wm_queue *queue) {
+    // Sends nobody waits for belong to the queue; the others to their waiting senders.
+    for (wm_sent *sent : queue->sent)
+        if (sent->sender == nullptr) delete sent;
+    pthread_cond_destroy(&queue->wake);
+    delete queue;
+}
+
 } // namespace
 
-// Never destroyed: the library's own shutdown still sends messages while the process exits.
+// Kept through process exit: the library's own shutdown still sends messages then.
 wm_state &wm(void) {
-    static wm_state *state = make_state();
-    return *state;
+    return *state_pointer();
+}
+
+bool wm_release_all(void) {
+    wm_state &s = wm();
+    pthread_mutex_lock(&s.lock);
+    for (wm_window *window : s.slots) {
+        if (window != nullptr) {
+            // A window still open means its thread may still run: free nothing.
+            pthread_mutex_unlock(&s.lock);
+            return false;
+        }
+    }
+    // Threads that called in may outlive the unload; when they end, the key's destructor
+    // would run code that is no longer mapped.
+    pthread_key_delete(s.thread_key);
+    for (wm_queue *queue : s.queues) free_queue(queue);
+    for (wm_class *window_class : s.classes) delete window_class;
+    pthread_mutex_unlock(&s.lock);
+    pthread_mutex_destroy(&s.lock);
+    delete &s;
+    state_pointer() = nullptr;
+    return true;
 }
 
 void wm_lock(void) {
