@@ -3,6 +3,7 @@
 #include "platform/posix/user/wm_internal.h"
 
 #include <algorithm>
+#include <new>
 #include <string.h>
 
 namespace {
@@ -110,7 +111,12 @@ void wm_resize_surface(wm_window *w, int width, int height) {
     if (width == w->surface.width && height == w->surface.height) return;
     uint32_t *pixels = nullptr;
     if (width > 0 && height > 0) {
-        pixels = new uint32_t[static_cast<size_t>(width) * height];
+        // A size the process cannot hold keeps the old surface: drawing is clipped to the
+        // surface anyway, and an exception must never leave the platform. Like GDI's
+        // bitmaps, a surface stays under 2 GiB, so a huge size is refused before any allocation.
+        if (static_cast<int64_t>(width) * height > (int64_t{1} << 29)) return;
+        pixels = new (std::nothrow) uint32_t[static_cast<size_t>(width) * height];
+        if (pixels == nullptr) return;
         std::fill_n(pixels, static_cast<size_t>(width) * height, 0x00FFFFFFu);
         int rows = std::min(height, w->surface.height), columns = std::min(width, w->surface.width);
         for (int y = 0; y < rows && w->surface.pixels != nullptr; ++y) {

@@ -2,6 +2,7 @@
 #include "platform/posix/display/headless/headless_screen.h"
 
 #include <algorithm>
+#include <new>
 #include <string.h>
 
 headless_screen &headless_get_screen(void) {
@@ -35,7 +36,14 @@ namespace {
 // Keeps the top-left part of the old image that both sizes share; the rest starts black.
 void resize_image(display_window *w, int width, int height) {
     if (width == w->image_width && height == w->image_height) return;
-    std::vector<uint32_t> image(static_cast<size_t>(width) * height, 0);
+    std::vector<uint32_t> image;
+    // The screen keeps no image beyond the 2 GiB that a window's surface may have.
+    if (static_cast<int64_t>(width) * height > (int64_t{1} << 29)) return;
+    try {
+        image.assign(static_cast<size_t>(width) * height, 0);
+    } catch (const std::bad_alloc &) {
+        return; // a size the process cannot hold keeps the old image, as the surface does
+    }
     int rows = std::min(height, w->image_height), columns = std::min(width, w->image_width);
     for (int y = 0; y < rows; ++y) {
         std::copy_n(&w->image[static_cast<size_t>(y) * w->image_width], columns,
