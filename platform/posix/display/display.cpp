@@ -1,5 +1,6 @@
 // Driver selection: the first driver that opens wins, once per process.
 #include "platform/posix/display/display.h"
+#include "platform/posix/display/headless/headless_screen.h"
 
 #include <mutex>
 
@@ -42,4 +43,12 @@ const display_driver *display_open(const display_sink *sink) {
         }
     }
     return opened_driver;
+}
+
+void display_release(void) {
+    std::lock_guard<std::mutex> guard(selection_lock);
+    // The X11 driver holds its connection for the process; it has no release step yet.
+    if (opened_driver == &display_headless_driver) headless_release_screen();
+    opened_driver = nullptr;
+    forced_driver = nullptr;
 }

@@ -123,4 +123,8 @@ const display_driver *display_open(const display_sink *sink);
 // that need the headless screen even where an X server is reachable.
 bool display_force(const display_driver *driver);
 
+// Frees what the opened driver keeps for the process (the headless screen) when the library
+// is unloaded; no window may be left and no thread may call a driver afterwards.
+void display_release(void);
+
 #endif

@@ -5,10 +5,23 @@
 #include <new>
 #include <string.h>
 
-headless_screen &headless_get_screen(void) {
+// Kept through process exit (a late present may still reach it); freed only at unload.
+static headless_screen *&screen_pointer() {
     static headless_screen *screen =
         new headless_screen{{}, {}, {0, 0}, {nullptr, nullptr}, false, {}};
+    return screen;
+}
+
+headless_screen &headless_get_screen(void) {
+    headless_screen *&screen = screen_pointer();
+    if (screen == nullptr)
+        screen = new headless_screen{{}, {}, {0, 0}, {nullptr, nullptr}, false, {}};
     return *screen;
+}
+
+void headless_release_screen(void) {
+    delete screen_pointer();
+    screen_pointer() = nullptr;
 }
 
 static bool rect_contains(const RECT &r, POINT p) {

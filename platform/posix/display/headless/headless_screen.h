@@ -33,6 +33,8 @@ struct headless_screen {
 
 // The one screen; never destroyed, because windows may be presented while the process exits.
 headless_screen &headless_get_screen(void);
+// Frees the screen record at unload; it is made again on next use.
+void headless_release_screen(void);
 
 // The topmost shown window whose client area contains the screen point; NULL over a frame,
 // the desktop or a hidden window. The caller holds the screen lock.
