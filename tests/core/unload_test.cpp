@@ -124,8 +124,8 @@ TEST(Unload, HundredCyclesWithOpenWindowsLeakNoThreadsOrMemory) {
             << " before";
     }
     long grown = resident_bytes() - warm;
-    // 90 cycles that each lost one window's state would grow by several MiB; 4 MiB allows for
-    // allocator noise only.
-    EXPECT_LT(grown, 4L << 20) << "resident memory grew by " << (grown >> 10)
-                               << " KiB over 90 cycles";
+    // Before the platform freed its state at unload, 90 cycles grew by about 78 MiB. The slack
+    // (4 MiB, 32 under a sanitizer) allows for allocator and sanitizer-runtime noise only.
+    EXPECT_LT(grown, (long)UNLOAD_RSS_SLACK_MIB << 20)
+        << "resident memory grew by " << (grown >> 10) << " KiB over 90 cycles";
 }
