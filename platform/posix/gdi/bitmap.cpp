@@ -24,6 +24,9 @@ HBITMAP WINAPI CreateCompatibleBitmap(HDC hdc, int width, int height) {
     if (!gdi_dc_get(hdc)) return nullptr;
     if (width < 0 || height < 0) return nullptr;
     if (width == 0 || height == 0) return static_cast<HBITMAP>(gdi_stock_bitmap()->header.handle);
+    // Pixels are compared first: INT_MAX squared times four does not fit in 64 bits, and the
+    // padded stride of such a width would not fit in an int.
+    if ((int64_t)width * height > max_bitmap_bytes / 4) return nullptr;
     int stride = gdi_bitmap_stride(width);
     int64_t bytes = (int64_t)stride * height * 4;
     if (bytes > max_bitmap_bytes) return nullptr;
