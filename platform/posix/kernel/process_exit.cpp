@@ -2,34 +2,23 @@
 // may other host threads still be inside calls, so only an unload may free shared state.
 #include "platform/posix/kernel/kernel_objects.h"
 
-#include <semaphore.h>
-#include <stdlib.h>
+#include <dlfcn.h>
+#include <execinfo.h>
+#include <string.h>
 
-extern "C" int __cxa_atexit(void (*function)(void *), void *argument, void *dso_handle);
-
-namespace {
-
-// Posted by the C library at exit. A handler registered with no DSO handle belongs to the
-// main program, so an unload never runs it; it must outlive this library, so the handler
-// is the C library's own sem_post and the semaphore is allocated and never freed.
-sem_t *g_exit_signal;
-
-__attribute__((constructor)) void watch_for_exit() {
-    g_exit_signal = static_cast<sem_t *>(malloc(sizeof(sem_t)));
-    if (!g_exit_signal || sem_init(g_exit_signal, 0, 0) != 0) return;
-    // sem_post returns an int that the C library ignores; the call is otherwise exact. The
-    // cast goes through the generic function pointer type, as casts between them must.
-    auto generic = reinterpret_cast<void (*)(void)>(sem_post);
-    __cxa_atexit(reinterpret_cast<void (*)(void *)>(generic), g_exit_signal, nullptr);
-}
-
-} // namespace
-
+// An unload runs the destructors from inside the C library's dlclose; exit runs them from its
+// exit handlers. The caller's frames tell which: a frame in dlclose means an unload. Frames
+// that cannot be named give the safe answer, exit.
 bool kernel_process_exiting(void) {
-    int posted = 0;
-    // Without the signal nothing can be told apart: take the safe answer.
-    if (!g_exit_signal || sem_getvalue(g_exit_signal, &posted) != 0) return true;
-    return posted > 0;
+    void *frames[64];
+    int depth = backtrace(frames, 64);
+    for (int i = 0; i < depth; ++i) {
+        Dl_info info;
+        if (dladdr(frames[i], &info) != 0 && info.dli_sname != nullptr &&
+            strcmp(info.dli_sname, "dlclose") == 0)
+            return false;
+    }
+    return true;
 }
 
 // Defined beside the state they free (handles.cpp, command_line.cpp).
