@@ -48,8 +48,12 @@ ZVEXPORT int ZVAPI ZVPlot(int handle, int x, int y) {
 ZVEXPORT int ZVAPI ZVMoveTo(int handle, int x, int y) {
     window_ref window(handle);
     if (!window.ok()) return ZV_ERR_BAD_WINDOW;
+    // Under the window lock, like ZVLine's read: a line never starts at an x from one move
+    // and a y from another.
+    EnterCriticalSection(&window->lock);
     window->cur_x = x;
     window->cur_y = y;
+    LeaveCriticalSection(&window->lock);
     return ZV_OK;
 }
 
@@ -69,14 +73,20 @@ ZVEXPORT int ZVAPI ZVGetCurXPos(int handle) {
     if (!window.ok()) return ZV_ERR_BAD_WINDOW;
     // A position may equal ZV_ERR_BAD_WINDOW; the cleared last error tells the two apart.
     set_last_error(ZV_OK);
-    return window->cur_x;
+    EnterCriticalSection(&window->lock);
+    int x = window->cur_x;
+    LeaveCriticalSection(&window->lock);
+    return x;
 }
 
 ZVEXPORT int ZVAPI ZVGetCurYPos(int handle) {
     window_ref window(handle);
     if (!window.ok()) return ZV_ERR_BAD_WINDOW;
     set_last_error(ZV_OK);
-    return window->cur_y;
+    EnterCriticalSection(&window->lock);
+    int y = window->cur_y;
+    LeaveCriticalSection(&window->lock);
+    return y;
 }
 
 } // extern "C"

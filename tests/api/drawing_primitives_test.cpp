@@ -4,8 +4,10 @@
 
 #include <gtest/gtest.h>
 
+#include <atomic>
 #include <climits>
 #include <limits>
+#include <thread>
 
 namespace {
 
@@ -177,4 +179,22 @@ TEST(Primitives, ClosedWindowGivesEachCallsFailureValue) {
                        ZVSetAutoRedraw(w, 50)})
         EXPECT_EQ(result, bad);
     EXPECT_EQ(ZVGetLastError(), bad);
+}
+
+// One thread moves the position while another draws lines from it and reads it: the position
+// is kept under the window lock, so the thread sanitizer build sees no race.
+TEST(Primitives, MovingAndDrawingFromTwoThreadsShareThePositionSafely) {
+    int w = open_window(40, 30);
+    std::atomic<int> failures{0};
+    std::thread mover([&] {
+        for (int i = 0; i < 2000; ++i)
+            if (ZVMoveTo(w, i % 40, i % 30) != ZV_OK) failures++;
+    });
+    for (int i = 0; i < 2000; ++i) {
+        if (ZVLine(w, (i * 7) % 40, (i * 3) % 30) != ZV_OK) failures++;
+        int x = ZVGetCurXPos(w);
+        if (x < 0 || x >= 40) failures++;
+    }
+    mover.join();
+    EXPECT_EQ(failures.load(), 0);
 }

@@ -19,8 +19,9 @@ namespace {
 
 const int k_workers = 8;
 // Memory may sit above its post-warm-up level by this much (allocator caches, font caches,
-// sanitizer bookkeeping) and still count as "back where it started".
-const long k_rss_tolerance_bytes = 48L << 20;
+// sanitizer bookkeeping) and still count as "back where it started";
+// ZELVAN_STRESS_RSS_TOLERANCE_MIB overrides it.
+const long k_default_rss_tolerance_mib = 48;
 
 long env_number(const char *name, long fallback) {
     const char *text = getenv(name);
@@ -79,6 +80,8 @@ int main() {
     stress_shared shared(folder);
     std::vector<worker_status> workers(k_workers);
     // The watchdog covers the warm-up, the run and the clean-up with room to spare.
+    long tolerance_bytes =
+        env_number("ZELVAN_STRESS_RSS_TOLERANCE_MIB", k_default_rss_tolerance_mib) << 20;
     long deadline = env_number("ZELVAN_STRESS_WATCHDOG_SECONDS", (long)(seconds * 1.3) + 120);
     watchdog_start(&workers, (int)deadline);
 
@@ -104,9 +107,9 @@ int main() {
         failed = true;
     }
     if (leftovers != 0) failed = true;
-    if (after > baseline + k_rss_tolerance_bytes) {
+    if (after > baseline + tolerance_bytes) {
         fprintf(stderr, "memory grew by %ld MiB, more than the %ld MiB allowed\n",
-                (after - baseline) >> 20, k_rss_tolerance_bytes >> 20);
+                (after - baseline) >> 20, tolerance_bytes >> 20);
         failed = true;
     }
     if (total < k_workers * 10) {
