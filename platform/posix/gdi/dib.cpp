@@ -98,7 +98,8 @@ int gdi_dib_copy_out(const gdi_bitmap *bitmap, const gdi_dib_format &f, UINT sta
     }
     static const uint32_t stock_pixel = 0; // the stock 1x1 bitmap is black
     int64_t copied = 0, columns = std::min<int64_t>(f.width, bitmap->width);
-    std::vector<uint32_t> row((size_t)f.width, 0);
+    bool in_place = bitmap->pixels && columns == f.width;
+    std::vector<uint32_t> row(in_place ? 0 : (size_t)f.width, 0);
     for (int64_t k = 0; k < count; k++) {
         int64_t r = first_row + step * k;
         uint8_t *out = bits + (size_t)k * f.stride;
@@ -109,8 +110,13 @@ int gdi_dib_copy_out(const gdi_bitmap *bitmap, const gdi_dib_format &f, UINT sta
         }
         const uint32_t *source =
             bitmap->pixels ? bitmap->pixels + (size_t)r * bitmap->stride : &stock_pixel;
-        memcpy(row.data(), source, (size_t)columns * 4);
-        gdi_dib_row_from_pixels(&f, row.data(), f.width, out);
+        // Rows wider than the bitmap go through a zeroed copy; others convert in place.
+        if (in_place) {
+            gdi_dib_row_from_pixels(&f, source, f.width, out);
+        } else {
+            memcpy(row.data(), source, (size_t)columns * 4);
+            gdi_dib_row_from_pixels(&f, row.data(), f.width, out);
+        }
         copied++;
     }
     return (int)copied;

@@ -1,6 +1,8 @@
 // DIB headers, colour tables and row conversion.
 #include "platform/posix/gdi/dib_format.h"
 
+#include "platform/posix/gdi/dib_rgb24.h"
+
 #include <string.h>
 
 namespace {
@@ -213,10 +215,7 @@ void gdi_dib_row_to_pixels(const gdi_dib_format *f, const uint8_t *row, int firs
                            uint32_t *out) {
     switch (f->bit_count) {
     case 24:
-        for (int i = 0; i < count; i++) {
-            const uint8_t *p = row + 3 * (first + i); // blue, green, red
-            out[i] = (uint32_t)p[2] << 16 | p[1] << 8 | p[0];
-        }
+        gdi_rgb24_to_pixels(row + 3 * (size_t)first, count, out);
         return;
     case 32:
         for (int i = 0; i < count; i++) {
@@ -247,6 +246,7 @@ void gdi_dib_row_to_pixels(const gdi_dib_format *f, const uint8_t *row, int firs
 
 void gdi_dib_row_from_pixels(const gdi_dib_format *f, const uint32_t *pixels, int count,
                              uint8_t *row) {
+    if (f->bit_count == 24) return gdi_pixels_to_rgb24(pixels, count, row, f->stride);
     memset(row, 0, f->stride);
     int last_pixel = -1, last_index = 0; // runs of one colour look up the table once
     for (int x = 0; x < count; x++) {
