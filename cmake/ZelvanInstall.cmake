@@ -24,7 +24,12 @@ install(FILES ${PROJECT_BINARY_DIR}/ZelvanConfig.cmake ${PROJECT_BINARY_DIR}/Zel
 
 # Libs.private: what a static link needs besides libzelvan.a itself.
 set(ZELVAN_PC_LIBS_PRIVATE "-lpthread")
-get_property(private_packages GLOBAL PROPERTY ZELVAN_PC_REQUIRES_PRIVATE)
+# The packages the platform layer links: fonts always, the X11 driver's when it is built.
+set(private_packages freetype2 fontconfig)
+get_property(have_x11_driver GLOBAL PROPERTY ZELVAN_HAVE_X11_DRIVER)
+if(have_x11_driver)
+  list(APPEND private_packages x11 xext libpng)
+endif()
 string(JOIN " " ZELVAN_PC_REQUIRES_PRIVATE ${private_packages})
 if(CMAKE_DL_LIBS)
   set(ZELVAN_PC_LIBS_PRIVATE "-lpthread -l${CMAKE_DL_LIBS}")
