@@ -23,10 +23,12 @@ int clip_copy_rectangle(const window_record *r, int left, int top, int *width, i
 
 // Copies the rectangle of the view buffer into a new screen-compatible bitmap and captures it.
 bitmap_record *copy_view_rectangle(window_record *r, int left, int top, int width, int height) {
-    HDC screen_dc = GetDC(r->hwnd);
+    // The screen's DC, not the window's: the window's own DC belongs to the GUI thread,
+    // which may be painting with it at this moment.
+    HDC screen_dc = GetDC(nullptr);
     HBITMAP copy = CreateCompatibleBitmap(screen_dc, width, height);
     HDC copy_dc = CreateCompatibleDC(screen_dc);
-    ReleaseDC(r->hwnd, screen_dc);
+    ReleaseDC(nullptr, screen_dc);
     HGDIOBJ copy_previous = SelectObject(copy_dc, copy);
     {
         selected_buffer view(r, buffer_role::view, false);

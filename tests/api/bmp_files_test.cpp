@@ -1,5 +1,5 @@
-// The BMP reader, writer and buffer capture, called directly and through ZVLoadBitmap and
-// ZVSaveBitmap.
+// The BMP reader, writer and buffer capture, called directly. Loading and saving through
+// ZVLoadBitmap and ZVSaveBitmap is in bmp_files_public_test.cpp.
 #include "image/bmp_file.h"
 
 #include "core/window_table.h"
@@ -24,13 +24,6 @@ int read_code(const scratch_folder &dir, const bytes &file) {
     read_result result(dir.write("probe.bmp", file));
     EXPECT_EQ(result.record == nullptr, result.code != ZV_OK);
     return result.code;
-}
-
-bytes with_bit_count(bmp_image image, int bits) {
-    bytes file = image.file();
-    file[28] = static_cast<uint8_t>(bits);
-    file[29] = static_cast<uint8_t>(bits >> 8);
-    return file;
 }
 
 } // namespace
@@ -192,28 +185,6 @@ TEST(BmpWriter, WritesItsOwnOffsetAndReportsFilesItCannotCreate) {
     ASSERT_EQ(bmp_write(result.record, dir.path("fixed.bmp").c_str()), ZV_OK);
     EXPECT_EQ(get32(dir.read("fixed.bmp"), 10), 14u + 48u);
     EXPECT_EQ(bmp_write(result.record, dir.path("no/such/folder.bmp").c_str()), ZV_ERR_FILE_OPEN);
-}
-
-TEST(BmpFiles, LoadAndSaveThroughTheApi) {
-    scratch_folder dir;
-    ZVGetLastError();
-    EXPECT_EQ(ZVLoadBitmap(dir.path("missing.bmp").c_str()), 0);
-    EXPECT_EQ(ZVGetLastError(), ZV_ERR_FILE_OPEN);
-    bytes sixteen = with_bit_count(make_bmp(2, 2, 24), 16);
-    EXPECT_EQ(ZVLoadBitmap(dir.write("16.bmp", sixteen).c_str()), 0);
-    EXPECT_EQ(ZVGetLastError(), ZV_ERR_16BIT);
-
-    bytes original = make_bmp(6, 5, 4).file();
-    int bitmap = ZVLoadBitmap(dir.write("four.bmp", original).c_str());
-    ASSERT_NE(bitmap, 0);
-    EXPECT_EQ(ZVSaveBitmap(bitmap, dir.path("copy.bmp").c_str()), ZV_OK);
-    EXPECT_EQ(dir.read("copy.bmp"), original);
-    EXPECT_EQ(ZVSaveBitmap(bitmap, dir.path("none/copy.bmp").c_str()), ZV_ERR_FILE_OPEN);
-    EXPECT_EQ(ZVGetLastError(), ZV_ERR_FILE_OPEN);
-    EXPECT_EQ(ZVGetBitmapWidth(bitmap), 6); // a failed save keeps the bitmap
-    EXPECT_EQ(ZVSaveBitmap(bitmap + 1, dir.path("x.bmp").c_str()), ZV_ERR_BAD_BITMAP);
-    EXPECT_EQ(ZVGetLastError(), ZV_ERR_BAD_BITMAP);
-    EXPECT_FALSE(dir.exists("x.bmp"));
 }
 
 TEST(BufferCapture, RowsArePaddedToFourBytes) {

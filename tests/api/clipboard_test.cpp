@@ -1,6 +1,6 @@
 // Clipboard export: ZVCopyBitmapToClipboard and ZVCopyImageToClipboard.
+#include "clipboard_support.h"
 #include "drawing_support.h"
-#include "headless_helpers.h"
 #include "image_files.h"
 
 #include <gtest/gtest.h>
@@ -10,12 +10,6 @@
 #include <thread>
 
 namespace {
-
-bytes clipboard_item() {
-    std::vector<unsigned char> item;
-    headless_test_clipboard(&item);
-    return item;
-}
 
 // Another thread that holds the clipboard open until it is let go.
 struct clipboard_holder {
@@ -48,7 +42,7 @@ struct clipboard_holder {
 } // namespace
 
 TEST(Clipboard, AWindowsPictureIsA24BitPackedDib) {
-    headless_test_activate();
+    ASSERT_TRUE(use_readable_clipboard());
     scratch_folder dir;
     int w = ZVCreateWindow(10, 10, 100, 100, "clip");
     ZVSetPixel(w, 0, 99, k_red);
@@ -69,7 +63,7 @@ TEST(Clipboard, AWindowsPictureIsA24BitPackedDib) {
 }
 
 TEST(Clipboard, ABitmapKeepsItsOwnTable) {
-    headless_test_activate();
+    ASSERT_TRUE(use_readable_clipboard());
     scratch_folder dir;
     bmp_image image = make_bmp(5, 3, 8, 16);
     bytes file = image.file();
@@ -85,7 +79,7 @@ TEST(Clipboard, ABitmapKeepsItsOwnTable) {
 }
 
 TEST(Clipboard, ABusyClipboardIsReportedAndLeftAlone) {
-    headless_test_activate();
+    ASSERT_TRUE(use_readable_clipboard());
     scratch_folder dir;
     int w = ZVCreateWindow(10, 10, 20, 20, "busy");
     int bitmap = ZVLoadBitmap(dir.write("b.bmp", make_bmp(4, 4, 24).file()).c_str());

@@ -1,19 +1,22 @@
-// BMP and RIFF palette files written byte by byte for the image tests, and a scratch folder
-// to keep them in.
+// BMP and RIFF palette files written byte by byte for the image tests, a scratch folder to
+// keep them in, and checks of what a window shows against them. Public API only.
 #ifndef ZELVAN_TESTS_IMAGE_FILES_H
 #define ZELVAN_TESTS_IMAGE_FILES_H
 
+#include "drawing_support.h"
 #include "zelvan.h"
 
 #include <stdint.h>
 #include <string.h>
-#include <unistd.h>
 
 #include <filesystem>
 #include <fstream>
 #include <functional>
 #include <iterator>
+#include <random>
+#include <stdexcept>
 #include <string>
+#include <system_error>
 #include <vector>
 
 using bytes = std::vector<uint8_t>;
@@ -43,6 +46,12 @@ inline int row_bytes(int width, int bits) {
 // The colour of table entry i in every test image, as a ZVCOLOUR (0x00BBGGRR).
 inline ZVCOLOUR table_colour(int i) {
     return static_cast<ZVCOLOUR>((i * 3 & 0xFF) | (255 - (i & 0xFF)) << 8 | (i * 5 & 0xFF) << 16);
+}
+
+// True when a palette entry (or a RIFF file's entry) holds `colour` with no flags.
+inline bool palette_entry_is(const PALETTEENTRY &e, ZVCOLOUR colour) {
+    return e.peRed == (colour & 0xFF) && e.peGreen == (colour >> 8 & 0xFF) &&
+           e.peBlue == (colour >> 16 & 0xFF) && e.peFlags == 0;
 }
 
 // A BMP file in parts. `paint` gives each pixel (x, y from the top-left): a ZVCOLOUR at 24
@@ -164,6 +173,14 @@ inline bmp_image make_bmp(int width, int height, int bits, uint32_t clr_used = 0
     return image;
 }
 
+// The file of `image` with another bit count written into its header.
+inline bytes with_bit_count(const bmp_image &image, int bits) {
+    bytes file = image.file();
+    file[28] = static_cast<uint8_t>(bits);
+    file[29] = static_cast<uint8_t>(bits >> 8);
+    return file;
+}
+
 // A RIFF palette file of `entries` entries whose data block says `stated` entries.
 inline bytes make_riff(int entries, int stated) {
     bytes data;
@@ -183,14 +200,22 @@ inline bytes make_riff(int entries, int stated) {
     return out;
 }
 
-// A folder of its own for one test process, removed with everything in it at the end.
+// A folder of its own for one test, removed with everything in it at the end. The name is
+// random and the folder is made only if it is new, so tests running side by side in other
+// processes never share one.
 struct scratch_folder {
     std::filesystem::path root;
     scratch_folder() {
-        static int serial = 0;
-        root = std::filesystem::temp_directory_path() /
-               ("zelvan-images-" + std::to_string(getpid()) + "-" + std::to_string(serial++));
-        std::filesystem::create_directories(root);
+        std::random_device seed;
+        std::mt19937_64 names(static_cast<uint64_t>(seed()) << 32 ^ seed());
+        std::error_code failed;
+        for (int attempt = 0; attempt < 100; ++attempt) {
+            root = std::filesystem::temp_directory_path() /
+                   ("zelvan-images-" + std::to_string(names()));
+            if (std::filesystem::create_directory(root, failed)) return;
+        }
+        throw std::runtime_error("no scratch folder could be made in " +
+                                 std::filesystem::temp_directory_path().string());
     }
     ~scratch_folder() {
         std::error_code ignored;
@@ -210,5 +235,35 @@ struct scratch_folder {
     }
     bool exists(const std::string &name) const { return std::filesystem::exists(path(name)); }
 };
+
+// True when the window's draw buffer shows `image` with its top-left corner at (x, y),
+// clipped to the buffer.
+inline bool shows_image_at(int w, const bmp_image &image, int x, int y) {
+    picture seen(w);
+    for (int row = 0; row < image.rows(); ++row)
+        for (int column = 0; column < image.width; ++column) {
+            int px = x + column, py = y + row;
+            if (px < 0 || py < 0 || px >= seen.width || py >= seen.height) continue;
+            if (seen.at(px, py) != image.colour_at(column, row)) return false;
+        }
+    return true;
+}
+
+// True when the draw buffer is exactly `image`, size included.
+inline bool shows_whole_image(int w, const bmp_image &image) {
+    return ZVGetWidth(w) == image.width && ZVGetHeight(w) == image.rows() &&
+           shows_image_at(w, image, 0, 0);
+}
+
+// A little scene that differs in every corner.
+inline void draw_corner_scene(int w) {
+    ZVSetFillStyle(w, 1);
+    ZVSetFillColour(w, k_red);
+    ZVFillRectangle(w, 0, 0, 20, 10);
+    ZVSetForeground(w, k_blue);
+    ZVLine(w, ZVGetWidth(w) - 1, ZVGetHeight(w) - 1);
+    ZVSetPixel(w, ZVGetWidth(w) - 1, 0, k_green);
+    ZVSetPixel(w, 0, ZVGetHeight(w) - 1, 0x123456);
+}
 
 #endif

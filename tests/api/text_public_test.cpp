@@ -1,0 +1,223 @@
+// Text and fonts through the public API: ZVTextOut, ZVTextAlign and ZVSetFont, measured by
+// their ink and compared with what the platform draws with a font made directly.
+#include "text_support.h"
+
+#include <gtest/gtest.h>
+
+#include <atomic>
+#include <cmath>
+#include <string.h>
+#include <thread>
+
+namespace {
+
+// What the platform draws with a font made directly, for comparing with ZVSetFont's.
+picture platform_picture(int height, int tenths, const char *face, const char *text) {
+    HDC dc = CreateCompatibleDC(nullptr);
+    HBITMAP bitmap = CreateCompatibleBitmap(dc, 240, 120);
+    HGDIOBJ old_bitmap = SelectObject(dc, bitmap);
+    RECT all = {0, 0, 240, 120};
+    FillRect(dc, &all, static_cast<HBRUSH>(GetStockObject(WHITE_BRUSH)));
+    HFONT font = CreateFontA(height, 0, tenths, tenths, FW_NORMAL, 0, 0, 0, ANSI_CHARSET, 0, 0, 0,
+                             FF_MODERN, face);
+    HGDIOBJ old_font = SelectObject(dc, font);
+    SetBkMode(dc, TRANSPARENT);
+    SetTextAlign(dc, TA_BASELINE);
+    TextOutA(dc, 20, 100, text, (int)strlen(text));
+    picture p(0);
+    p.width = 240;
+    p.height = 120;
+    for (int y = 0; y < 120; ++y)
+        for (int x = 0; x < 240; ++x) p.pixels.push_back(GetPixel(dc, x, y));
+    SelectObject(dc, old_font);
+    SelectObject(dc, old_bitmap);
+    DeleteObject(font);
+    DeleteObject(bitmap);
+    DeleteDC(dc);
+    return p;
+}
+
+} // namespace
+
+TEST(Text, TopLeftByDefaultAndBaselineClipsAboveTheBuffer) {
+    int w = open_window();
+    EXPECT_EQ(ZVTextOut(w, 0, 0, "Hello"), ZV_OK);
+    ink_box top_left = ink_of(picture(w));
+    EXPECT_LE(top_left.left, 2);
+    EXPECT_LE(top_left.top, 5);
+    EXPECT_EQ(ZVTextAlign(w, 0), ZV_OK) << "the first alignment call succeeds";
+    ZVClearDrawBuffer(w);
+    ZVTextOut(w, 0, 0, "Hello");
+    ink_box baseline = ink_of(picture(w));
+    EXPECT_LT(baseline.pixels, top_left.pixels / 4) << "only descender-free text: little left";
+    ZVDestroyWindow(w);
+}
+
+TEST(Text, AlignmentCodesFollowTheTable) {
+    int w = open_window();
+    EXPECT_EQ(text_picture(w, 1, 120, 60, "Centre"), text_picture(w, 2, 120, 60, "Centre"));
+    picture top_left = text_picture(w, 4, 120, 60, "Left");
+    for (int code : {12, -1, INT_MIN, INT_MAX})
+        EXPECT_EQ(text_picture(w, code, 120, 60, "Left"), top_left) << code;
+    // Horizontal: left starts at x, right ends there, centre straddles it.
+    ink_box left = ink_of(text_picture(w, 4, 120, 60, "Wide"));
+    ink_box right = ink_of(text_picture(w, 7, 120, 60, "Wide"));
+    ink_box centre = ink_of(text_picture(w, 5, 120, 60, "Wide"));
+    EXPECT_NEAR(left.left, 120, 2);
+    EXPECT_NEAR(right.right, 120, 2);
+    EXPECT_NEAR((centre.left + centre.right) / 2, 120, 2);
+    EXPECT_EQ(right.top, left.top);
+    // Vertical: baseline above top, bottom above baseline, by the font's metrics.
+    ink_box top = ink_of(text_picture(w, 4, 20, 60, "HH"));
+    ink_box base = ink_of(text_picture(w, 0, 20, 60, "HH"));
+    ink_box bottom = ink_of(text_picture(w, 8, 20, 60, "HH"));
+    EXPECT_NEAR(base.bottom, 60, 1);
+    EXPECT_LT(bottom.bottom, base.bottom);
+    EXPECT_GT(top.top, 60 - 1);
+    for (int code = 0; code < 12; ++code) {
+        ink_box any = ink_of(text_picture(w, code, 120, 60, "Any"));
+        EXPECT_GT(any.pixels, 20) << code;
+    }
+    ZVDestroyWindow(w);
+}
+
+TEST(Text, ColoursComeFromTheForegroundAlone) {
+    int w = open_window();
+    ZVSetFillColour(w, k_blue);
+    ZVSetFillStyle(w, 0);
+    ZVFillRectangle(w, 0, 0, 240, 120);
+    ZVSetForeground(w, k_red);
+    ZVTextOut(w, 10, 10, "Over blue");
+    picture over(w);
+    int red = over.count(k_red), white = over.count(k_white), blue = over.count(k_blue);
+    int reddish = 0; // glyph pixels: red blended into blue, no green in them
+    for (ZVCOLOUR c : over.pixels) reddish += (c & 0xFF) != 0 && (c & 0xFF00) == 0;
+    EXPECT_GT(red, 5);
+    EXPECT_GT(reddish, 60);
+    EXPECT_EQ(white, 0) << "a transparent background";
+    EXPECT_GT(blue, 240 * 120 * 9 / 10) << "the area keeps its colour between glyphs";
+
+    // Line style and fill colour play no part.
+    ZVClearDrawBuffer(w);
+    ZVTextOut(w, 10, 60, "Styled");
+    picture plain(w);
+    ZVSetLineStyle(w, 2);
+    ZVSetLineWidth(w, 4);
+    ZVSetFillColour(w, k_green);
+    ZVClearDrawBuffer(w);
+    ZVTextOut(w, 10, 60, "Styled");
+    EXPECT_EQ(picture(w), plain);
+    EXPECT_EQ(plain.count(k_green), 0);
+    ZVDestroyWindow(w);
+}
+
+TEST(Text, SetFontConvertsPointsAndTruncatesTheAngle) {
+    int w = open_window();
+    EXPECT_EQ(ZVSetFont(w, 12, 0.0, "DejaVu Sans"), ZV_OK);
+    EXPECT_EQ(text_picture(w, 0, 20, 100, "Twelve points"),
+              platform_picture(-16, 0, "DejaVu Sans", "Twelve points"))
+        << "12 points are 16 pixels at 96 per inch";
+    EXPECT_EQ(ZVSetFont(w, 30, 30.27, "DejaVu Serif"), ZV_OK);
+    EXPECT_EQ(text_picture(w, 0, 20, 100, "Angle"),
+              platform_picture(-40, 302, "DejaVu Serif", "Angle"));
+    EXPECT_EQ(ZVSetFont(w, 30, -30.27, "DejaVu Serif"), ZV_OK);
+    EXPECT_EQ(text_picture(w, 0, 20, 100, "Angle"),
+              platform_picture(-40, -302, "DejaVu Serif", "Angle"));
+    ZVDestroyWindow(w);
+}
+
+TEST(Text, UnknownAndNullFacesStillDraw) {
+    int w = open_window();
+    EXPECT_EQ(ZVSetFont(w, 12, 0.0, "No Such Face Installed Anywhere"), ZV_OK);
+    EXPECT_GT(ink_of(text_picture(w, 4, 5, 5, "Nearest")).pixels, 30);
+    EXPECT_EQ(ZVSetFont(w, 12, 0.0, nullptr), ZV_OK);
+    EXPECT_GT(ink_of(text_picture(w, 4, 5, 5, "Chosen")).pixels, 30);
+    EXPECT_EQ(ZVSetFont(w, 12, 0.0, "A face name much longer than thirty-one characters"), ZV_OK);
+    EXPECT_GT(ink_of(text_picture(w, 4, 5, 5, "Long")).pixels, 20);
+    ZVDestroyWindow(w);
+}
+
+TEST(Text, AnglesTurnTheStringAboutItsPoint) {
+    int w = open_window(200, 200);
+    ZVSetFont(w, 12, 90.0, "DejaVu Sans");
+    ink_box up = ink_of(text_picture(w, 4, 100, 190, "Upwards text"));
+    EXPECT_GT(up.height(), 2 * up.width()) << "taller than wide";
+    EXPECT_NEAR(up.bottom, 190, 3) << "runs upwards from its point";
+    EXPECT_GE(up.left, 100 - 2) << "top-left alignment hangs the glyphs to the right";
+
+    ZVSetFont(w, 24, 45.0, "DejaVu Sans");
+    picture rising = text_picture(w, 0, 10, 190, "Rising");
+    ink_box d = ink_of(rising);
+    EXPECT_NEAR(d.width(), d.height(), d.width() / 4);
+    EXPECT_LT(d.left, 20);
+    EXPECT_GT(d.bottom, 180);
+    // The ink near the left edge sits lower than the ink near the right edge.
+    int low_left = 0, high_right = INT_MAX;
+    for (int y = d.top; y < d.bottom; ++y) {
+        if (rising.at(d.left + 4, y) != k_white) low_left = y;
+        if (rising.at(d.right - 4, y) != k_white) high_right = std::min(high_right, y);
+    }
+    EXPECT_GT(low_left, high_right + d.height() / 2);
+    ZVDestroyWindow(w);
+}
+
+// Sizes and angles no one should pass neither crash nor make the window unusable.
+TEST(Text, OddSizesAndAnglesAreSafe) {
+    int w = open_window();
+    for (int size : {0, -12, 5000, INT_MAX, INT_MIN, -5000}) {
+        EXPECT_EQ(ZVSetFont(w, size, 0.0, "DejaVu Sans"), ZV_OK) << size;
+        EXPECT_EQ(ZVTextOut(w, 0, 0, "Size"), ZV_OK) << size;
+    }
+    for (double angle : {1e300, -1e300, double(INFINITY), -double(INFINITY), double(NAN), 720.5}) {
+        EXPECT_EQ(ZVSetFont(w, 12, angle, "DejaVu Sans"), ZV_OK) << angle;
+        EXPECT_EQ(ZVTextOut(w, 50, 50, "Angle"), ZV_OK) << angle;
+    }
+    std::string every_byte;
+    for (int b = 1; b < 256; ++b) every_byte += static_cast<char>(b);
+    EXPECT_EQ(ZVTextOut(w, 0, 0, every_byte.c_str()), ZV_OK);
+    EXPECT_EQ(ZVTextOut(w, INT_MIN, INT_MAX, "far away"), ZV_OK) << "clipped is drawn";
+    ZVDestroyWindow(w);
+}
+
+TEST(Text, BadWindowsAreReported) {
+    for (int bad : {0, -1, 9000}) {
+        EXPECT_EQ(ZVTextOut(bad, 0, 0, "x"), ZV_ERR_BAD_WINDOW);
+        EXPECT_EQ(ZVGetLastError(), ZV_ERR_BAD_WINDOW);
+        EXPECT_EQ(ZVTextAlign(bad, 0), ZV_ERR_BAD_WINDOW);
+        EXPECT_EQ(ZVGetLastError(), ZV_ERR_BAD_WINDOW);
+        EXPECT_EQ(ZVSetFont(bad, 12, 0.0, "DejaVu Sans"), ZV_ERR_BAD_WINDOW);
+        EXPECT_EQ(ZVGetLastError(), ZV_ERR_BAD_WINDOW);
+    }
+    int w = open_window();
+    ZVGetLastError();
+    ZVTextOut(w, 0, 0, "fine");
+    ZVSetFont(w, 10, 0.0, "DejaVu Sans");
+    ZVTextAlign(w, 3);
+    EXPECT_EQ(ZVGetLastError(), ZV_OK) << "success leaves the last error alone";
+    ZVDestroyWindow(w);
+}
+
+// One thread changes the font and alignment of a window while another draws text into it,
+// and two more draw into windows of their own.
+TEST(Text, FontChangesAndDrawingOnSeveralThreads) {
+    int shared = open_window();
+    int own[2] = {open_window(), open_window()};
+    std::atomic<bool> stop{false};
+    std::atomic<int> failures{0};
+    std::thread changer([&] {
+        for (int i = 0; i < 200; ++i) {
+            failures += ZVSetFont(shared, 8 + i % 10, (i % 4) * 30.0, "DejaVu Sans") != ZV_OK;
+            failures += ZVTextAlign(shared, i % 12) != ZV_OK;
+        }
+        stop = true;
+    });
+    std::vector<std::thread> drawers;
+    for (int w : {shared, own[0], own[1]})
+        drawers.emplace_back([&, w] {
+            while (!stop) failures += ZVTextOut(w, 100, 60, "Concurrent") != ZV_OK;
+        });
+    changer.join();
+    for (std::thread &t : drawers) t.join();
+    EXPECT_EQ(failures.load(), 0);
+    for (int w : {shared, own[0], own[1]}) ZVDestroyWindow(w);
+}
