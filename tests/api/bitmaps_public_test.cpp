@@ -133,10 +133,11 @@ TEST(CopyBitmap, CopiesWhatTheWindowShows) {
 // copy is made without the window's own device context, which the painting holds.
 TEST(CopyBitmap, CopiesWhileTheWindowRepaints) {
     int w = ZVCreateWindow(20, 20, 64, 48, "repainting");
-    ZVSetFillStyle(w, 1);
+    ZVSetFillStyle(w, 0);
     ZVSetFillColour(w, k_red);
     ZVFillRectangle(w, 0, 0, 64, 48);
     ZVSetPixel(w, 63, 47, k_blue);
+    ZVCOLOUR corner = ZVGetPixel(w, 0, 0);
     std::atomic<bool> stop{false};
     std::thread repainter([&] {
         while (!stop) {
@@ -152,7 +153,8 @@ TEST(CopyBitmap, CopiesWhileTheWindowRepaints) {
             ++wrong;
             continue;
         }
-        wrong += ZVGetPixel(target, 0, 0) != k_red || ZVGetPixel(target, 63, 47) != k_blue;
+        wrong += ZVGetPixel(target, 0, 0) != corner || ZVGetPixel(target, 10, 10) != k_red ||
+                 ZVGetPixel(target, 63, 47) != k_blue;
         ZVDiscardBitmap(copy);
     }
     stop = true;
