@@ -134,11 +134,11 @@ void animate(int w, int frames) {
 }
 
 // Clicks drop rings in the shapes window; number keys pick their colour, q or Esc quits.
-void react_to_input(int shapes, int text, int animation) {
+void react_to_input(int shapes, int text, int animation, int copy) {
     const ZVCOLOUR palette[] = {red, green, blue, orange, black};
     ZVCOLOUR ring = red;
     while (!quit) {
-        for (int w : {shapes, text, animation}) {
+        for (int w : {shapes, text, animation, copy}) {
             while (ZV_kbhit(w) == 1) {
                 char c = ZVReadChar(w);
                 if (c == 'q' || c == 27) quit = true;
@@ -153,6 +153,21 @@ void react_to_input(int shapes, int text, int animation) {
     }
 }
 
+// Opens a window on a saved picture, then moves, resizes and retitles it: a picture that
+// shrinks keeps its top-left part, and the window's frame follows its new client size.
+int show_saved_copy() {
+    int copy = ZVCreateWindow(440, 420, 100, 100, "Zelvan demo - loaded from file");
+    int loaded = ZVLoadImage(copy, "zelvan-demo-shapes.bmp");
+    ZVMove(copy, 40, 380);
+    ZVResize(copy, 200, 155);
+    ZVSetTitle(copy, "Zelvan demo - top-left quarter of the shapes");
+    std::printf("loaded back: %s, frame moved to 40,380 (client area at %d,%d), resized to %dx%d, "
+                "titled \"%s\"\n",
+                ZVGetErrorString(loaded), ZVGetWindowX(copy), ZVGetWindowY(copy), ZVGetWidth(copy),
+                ZVGetHeight(copy), ZVGetTitle(copy));
+    return copy;
+}
+
 // Saves both still pictures, shows one again from its file and puts it on the clipboard.
 void save_pictures(int shapes, int text) {
     if (ZVSaveImage(shapes, "zelvan-demo-shapes.bmp") != ZV_OK ||
@@ -160,12 +175,9 @@ void save_pictures(int shapes, int text) {
         std::printf("saving failed: %s\n", ZVGetErrorString(ZVGetLastError()));
         return;
     }
-    int copy = ZVCreateWindow(440, 420, 100, 100, "Zelvan demo - loaded from file");
-    int loaded = ZVLoadImage(copy, "zelvan-demo-shapes.bmp");
-    int copied = ZVCopyImageToClipboard(copy);
-    std::printf("saved zelvan-demo-shapes.bmp and zelvan-demo-text.bmp; loaded back: %s; "
-                "clipboard: %s\n",
-                ZVGetErrorString(loaded), ZVGetErrorString(copied));
+    std::printf("saved zelvan-demo-shapes.bmp and zelvan-demo-text.bmp\n");
+    int copy = show_saved_copy();
+    std::printf("clipboard: %s\n", ZVGetErrorString(ZVCopyImageToClipboard(copy)));
     ZVDestroyWindow(copy);
 }
 
@@ -197,7 +209,9 @@ int main() {
         // Saved before any click changes them, so the files match what first appears.
         ZVSaveImage(shapes, "zelvan-demo-shapes.bmp");
         ZVSaveImage(text, "zelvan-demo-text.bmp");
-        react_to_input(shapes, text, animation);
+        int copy = show_saved_copy();
+        react_to_input(shapes, text, animation, copy);
+        ZVDestroyWindow(copy);
     } else {
         animator.join();
         save_pictures(shapes, text);

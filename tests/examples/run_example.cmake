@@ -5,6 +5,7 @@
 #   -DFILES=<name>:<bytes>,...               other files it must write, and their sizes
 #   -DARGS=<argument>                        one command-line argument (optional)
 #   -DPICTURE_DIR=<sub-folder>               pass ZELVAN_PICTURES=<WORK>/<sub-folder> (optional)
+#   -DSAYS=<text>                            text its output must contain (optional)
 include(${CMAKE_CURRENT_LIST_DIR}/check_bmp.cmake)
 
 file(REMOVE_RECURSE "${WORK}")
@@ -27,6 +28,12 @@ execute_process(COMMAND ${CMAKE_COMMAND} -E env ${environment} ${EXE} ${argument
 message(STATUS "${EXE} said:\n${output}")
 if(NOT status STREQUAL "0")
   message(FATAL_ERROR "${EXE} ended with status ${status}")
+endif()
+if(DEFINED SAYS)
+  string(FIND "${output}" "${SAYS}" found)
+  if(found EQUAL -1)
+    message(FATAL_ERROR "${EXE} did not say '${SAYS}'")
+  endif()
 endif()
 
 string(REPLACE "," ";" pictures "${PICTURES}")
