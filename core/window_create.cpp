@@ -30,7 +30,8 @@ void discard_new_record(window_record *record, bool slotted) {
 // Sets the drawing objects and attributes of a freshly created window, and shows its white
 // buffer. Runs on the GUI thread with the window lock held.
 void build_drawing_objects(window_record *r) {
-    r->buffer_rect = RECT{0, 0, r->width + 1, r->height + 1};
+    r->buffer_rect =
+        RECT{0, 0, saturate_long(int64_t{r->width} + 1), saturate_long(int64_t{r->height} + 1)};
     GetClientRect(r->hwnd, &r->client_rect);
     r->client_rect.left = r->width;
 
@@ -78,7 +79,7 @@ void create_window_on_gui_thread(window_record *r) {
     InitializeCriticalSection(&r->lock);
     InitializeCriticalSection(&r->state_lock);
     EnterCriticalSection(&r->lock);
-    r->client_screen_rect = RECT{r->x, r->y, r->x + r->width, r->y + r->height};
+    r->client_screen_rect = rect_at(r->x, r->y, r->width, r->height);
     r->frame_rect = r->client_screen_rect;
     AdjustWindowRect(&r->frame_rect, WS_OVERLAPPEDWINDOW, FALSE);
     r->key_write_pos = 0;

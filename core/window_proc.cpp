@@ -114,7 +114,8 @@ void paint_window(window_record *r) {
         int view = r->view_buffer.load();
         HPALETTE old_palette = SelectPalette(dc, r->palette, FALSE);
         HGDIOBJ old_bitmap = SelectObject(r->memory_dc, r->buffer_bitmap[view ? 1 : 0]);
-        if (r->client_rect.right - r->client_rect.left > 0)
+        // Compared, not subtracted: the left edge is the window's width, which may be any int.
+        if (r->client_rect.right > r->client_rect.left)
             FillRect(dc, &r->client_rect, r->background_brush);
         BitBlt(dc, 0, 0, r->width, r->height, r->memory_dc, 0, 0, SRCCOPY);
         SelectObject(r->memory_dc, old_bitmap);

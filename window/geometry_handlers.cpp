@@ -8,7 +8,7 @@ RECT frame_for_client(const RECT &client) {
 }
 
 void on_window_move(window_record *r, int x, int y) {
-    RECT client{x, y, x + r->width, y + r->height};
+    RECT client = rect_at(x, y, r->width, r->height);
     RECT frame = frame_for_client(client);
     EnterCriticalSection(&r->state_lock);
     r->x = x;
@@ -29,7 +29,7 @@ void on_window_size(window_record *r, WPARAM type, int width, int height) {
     RECT &f = r->frame_rect;
     int frame_width = f.right - f.left;
     int frame_height = f.bottom - f.top;
-    f = RECT{current.left, current.top, current.left + frame_width, current.top + frame_height};
+    f = rect_at(current.left, current.top, frame_width, frame_height);
     LeaveCriticalSection(&r->state_lock);
     MoveWindow(r->hwnd, current.left, current.top, frame_width, frame_height, TRUE);
 }

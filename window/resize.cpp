@@ -67,7 +67,7 @@ int resize_window(window_record *r, int width, int height) {
         return ZV_ERR_NO_MEMORY;
     }
     EnterCriticalSection(&r->state_lock);
-    r->client_screen_rect = RECT{x, y, x + width, y + height};
+    r->client_screen_rect = rect_at(x, y, width, height);
     RECT frame = r->frame_rect = frame_for_client(r->client_screen_rect);
     LeaveCriticalSection(&r->state_lock);
 

@@ -61,7 +61,7 @@ ZVEXPORT int ZVAPI ZVMove(int handle, int x, int y) {
     int frame_width = frame.right - frame.left;
     int frame_height = frame.bottom - frame.top;
     EnterCriticalSection(&window->state_lock);
-    window->frame_rect = RECT{x, y, x + frame_width, y + frame_height};
+    window->frame_rect = rect_at(x, y, frame_width, frame_height);
     window->x = x;
     window->y = y;
     LeaveCriticalSection(&window->state_lock);

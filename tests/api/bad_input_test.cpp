@@ -7,6 +7,8 @@
 
 #include <sys/stat.h>
 
+#include <climits>
+
 namespace {
 
 // Calls that read a file, each returning a result code (the loaders' id becomes the last error).
@@ -112,8 +114,7 @@ TEST(BadStrings, NullTitlesAreEmptyTitles) {
 }
 
 TEST(BadSizes, WindowsOfAnySizeAreMadeAndDrawingOnThemIsSafe) {
-    // Sizes near INT_MAX or INT_MIN still overflow the frame arithmetic (see tests/README.md).
-    for (int size : {0, -5, -100000, 100000, 1 << 24}) {
+    for (int size : {0, -5, -100000, 100000, 1 << 24, INT_MAX, INT_MIN}) {
         SCOPED_TRACE(size);
         int w = ZVCreateWindow(0, 0, size, size, "odd size");
         ASSERT_NE(w, 0);
@@ -142,4 +143,32 @@ TEST(BadSizes, AResizeTooLargeToHoldFailsAndKeepsTheWindowAsItWas) {
     EXPECT_EQ(ZVResize(w, 50, 35), ZV_OK);
     EXPECT_EQ(ZVGetPixel(w, 5, 5), 0x00FF00u);
     ZVDestroyWindow(w);
+}
+
+// Positions and sizes at the ends of the int range cannot be on any screen, but the frame
+// sums made from them must neither wrap around (the sanitizer build stops on that) nor leave
+// the window unusable once it is given an ordinary place and size again.
+TEST(BadSizes, PositionsAtTheEndsOfIntLeaveAWindowThatStillWorks) {
+    int reference = ZVCreateWindow(0, 0, 30, 20, "reference");
+    ZVMove(reference, 10, 20);
+    const int places[][2] = {{INT_MAX, INT_MAX}, {INT_MIN, INT_MIN}, {INT_MAX - 3, INT_MIN + 3}};
+    for (const auto &place : places) {
+        for (int size : {100, INT_MAX}) {
+            SCOPED_TRACE(testing::Message() << place[0] << "," << place[1] << " size " << size);
+            int w = ZVCreateWindow(place[0], place[1], size, size, "far away");
+            ASSERT_NE(w, 0);
+            EXPECT_EQ(ZVGetWidth(w), size);
+            EXPECT_EQ(ZVMove(w, INT_MIN, INT_MAX), ZV_OK);
+            EXPECT_EQ(ZVMove(w, INT_MAX, INT_MIN), ZV_OK);
+            EXPECT_EQ(ZVMinimize(w), ZV_OK);
+            EXPECT_EQ(ZVRestore(w), ZV_OK);
+            EXPECT_EQ(ZVResize(w, 30, 20), ZV_OK);
+            EXPECT_EQ(ZVMove(w, 10, 20), ZV_OK);
+            EXPECT_EQ(ZVGetWindowX(w), ZVGetWindowX(reference));
+            EXPECT_EQ(ZVGetWindowY(w), ZVGetWindowY(reference));
+            EXPECT_EQ(ZVSetPixel(w, 29, 19, 0x0000FF), 0x0000FFu);
+            ZVDestroyWindow(w);
+        }
+    }
+    ZVDestroyWindow(reference);
 }

@@ -39,7 +39,23 @@ void screen_size(int *width, int *height) {
     if (driver != nullptr) driver->screen_size(width, height);
 }
 
+const LONG edge_limit = (1 << 30) - 1;
+
 } // namespace
+
+LONG wm_clamp_edge(int64_t value) {
+    return static_cast<LONG>(std::clamp<int64_t>(value, -edge_limit, edge_limit));
+}
+
+RECT wm_clamp_rect(const RECT &rect) {
+    return RECT{wm_clamp_edge(rect.left), wm_clamp_edge(rect.top), wm_clamp_edge(rect.right),
+                wm_clamp_edge(rect.bottom)};
+}
+
+RECT wm_rect_at(int64_t x, int64_t y, int64_t width, int64_t height) {
+    return RECT{wm_clamp_edge(x), wm_clamp_edge(y), wm_clamp_edge(x + width),
+                wm_clamp_edge(y + height)};
+}
 
 void wm_set_decoration(const RECT &extents) {
     decoration = extents;
@@ -87,7 +103,8 @@ MINMAXINFO wm_default_minmax(DWORD style) {
     return info;
 }
 
-void wm_set_frame(HWND hwnd, const RECT &frame, bool force_size, bool repaint) {
+void wm_set_frame(HWND hwnd, const RECT &requested, bool force_size, bool repaint) {
+    RECT frame = wm_clamp_rect(requested);
     wm_lock();
     wm_window *w = wm_find(hwnd);
     if (w == nullptr) {
@@ -118,15 +135,16 @@ BOOL WINAPI AdjustWindowRect(LPRECT rect, DWORD style, BOOL menu) {
     if (rect == nullptr) return FALSE;
     wm_driver(); // opened first, so that its decoration widths are known from the start
     RECT insets = wm_frame_insets(style);
-    rect->left -= insets.left;
-    rect->top -= insets.top + (menu ? menu_height : 0);
-    rect->right += insets.right;
-    rect->bottom += insets.bottom;
+    RECT client = wm_clamp_rect(*rect);
+    *rect = RECT{wm_clamp_edge(int64_t{client.left} - insets.left),
+                 wm_clamp_edge(int64_t{client.top} - insets.top - (menu ? menu_height : 0)),
+                 wm_clamp_edge(int64_t{client.right} + insets.right),
+                 wm_clamp_edge(int64_t{client.bottom} + insets.bottom)};
     return TRUE;
 }
 
 BOOL WINAPI MoveWindow(HWND hwnd, int x, int y, int width, int height, BOOL repaint) {
-    move_request request{RECT{x, y, x + std::max(width, 0), y + std::max(height, 0)}, repaint};
+    move_request request{wm_rect_at(x, y, std::max(width, 0), std::max(height, 0)), repaint};
     wm_lock();
     bool exists = wm_find(hwnd) != nullptr;
     wm_unlock();

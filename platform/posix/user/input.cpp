@@ -98,7 +98,7 @@ void character(const display_event &e) {
 
 // A border drag or a move by the user: the tracking limits apply, as during a Win32 drag.
 LRESULT configure_on_owner(HWND hwnd, void *context) {
-    RECT frame = *static_cast<const RECT *>(context);
+    RECT frame = wm_clamp_rect(*static_cast<const RECT *>(context));
     RECT current;
     if (!GetWindowRect(hwnd, &current)) return FALSE;
     bool resized = frame.right - frame.left != current.right - current.left ||
@@ -110,8 +110,7 @@ LRESULT configure_on_owner(HWND hwnd, void *context) {
                                 std::max(info.ptMinTrackSize.x, info.ptMaxTrackSize.x));
         LONG height = std::clamp(frame.bottom - frame.top, info.ptMinTrackSize.y,
                                  std::max(info.ptMinTrackSize.y, info.ptMaxTrackSize.y));
-        frame.right = frame.left + width;
-        frame.bottom = frame.top + height;
+        frame = wm_rect_at(frame.left, frame.top, width, height);
     }
     wm_set_frame(hwnd, frame, false, true);
     return TRUE;

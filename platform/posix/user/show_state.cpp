@@ -68,8 +68,8 @@ void maximize(HWND hwnd, const show_snapshot &s) {
     MINMAXINFO info = wm_default_minmax(s.style);
     SendMessageA(hwnd, WM_GETMINMAXINFO, 0, reinterpret_cast<LPARAM>(&info));
     set_state(hwnd, true, false, true);
-    RECT frame{info.ptMaxPosition.x, info.ptMaxPosition.y, info.ptMaxPosition.x + info.ptMaxSize.x,
-               info.ptMaxPosition.y + info.ptMaxSize.y};
+    RECT frame =
+        wm_rect_at(info.ptMaxPosition.x, info.ptMaxPosition.y, info.ptMaxSize.x, info.ptMaxSize.y);
     wm_set_frame(hwnd, frame, !s.maximized, true);
 }
 

@@ -50,7 +50,7 @@ RECT clamped_frame(HWND hwnd, DWORD style, int x, int y, int width, int height) 
         width = std::min(std::max(width, int(info.ptMinTrackSize.x)), int(info.ptMaxTrackSize.x));
         height = std::min(std::max(height, int(info.ptMinTrackSize.y)), int(info.ptMaxTrackSize.y));
     }
-    return RECT{x, y, x + width, y + height};
+    return wm_rect_at(x, y, width, height);
 }
 
 // Gives the window its frame, client surface, own DC and display window. Owner thread.

@@ -169,6 +169,12 @@ void wm_resize_surface(wm_window *window, int width, int height);
 void wm_invalidate_all(HWND hwnd, bool erase);
 
 // ---- geometry (geometry.cpp) ----
+// Window edges are kept within +-(2^30 - 1), so that every width, inset and edge sum the
+// window manager forms fits in an int; nothing that far out can be on a screen anyway.
+LONG wm_clamp_edge(int64_t value);
+RECT wm_clamp_rect(const RECT &rect);
+// The rectangle of `width` x `height` at (x, y), its edges clamped.
+RECT wm_rect_at(int64_t x, int64_t y, int64_t width, int64_t height);
 RECT wm_frame_insets(DWORD style);
 // Titled windows take the window manager's decoration widths from now on (set once, when the
 // driver opens, before any rectangle is computed).

@@ -58,6 +58,8 @@ void resize_image(display_window *w, int width, int height) {
         return; // a size the process cannot hold keeps the old image, as the surface does
     }
     int rows = std::min(height, w->image_height), columns = std::min(width, w->image_width);
+    // An image with no columns (a client area 0 pixels wide) has no rows to index either.
+    if (columns <= 0) rows = 0;
     for (int y = 0; y < rows; ++y) {
         std::copy_n(&w->image[static_cast<size_t>(y) * w->image_width], columns,
                     &image[static_cast<size_t>(y) * width]);
