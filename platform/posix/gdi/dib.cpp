@@ -182,12 +182,12 @@ int WINAPI SetDIBitsToDevice(HDC hdc, int x, int y, DWORD width, DWORD height, i
         !gdi_intersect(&dst, gdi_rect64{0, 0, dc->surface.width, dc->surface.height}))
         return f.top_down ? (int)lines : (int)available;
     const uint8_t *data = static_cast<const uint8_t *>(bits);
-    for (int64_t row = dst.top; row < dst.bottom; row++) {
-        int64_t r = row - dy; // top-down row of the block
-        int64_t stored = f.top_down ? r : block_rows - 1 - r;
-        gdi_dib_row_to_pixels(&f, data + (size_t)stored * f.stride, (int)(dst.left - dx),
-                              (int)(dst.right - dst.left),
-                              gdi_row(&dc->surface, (int)row) + dst.left);
-    }
+    // One call for the whole rectangle, so the conversion path is chosen once, not per row.
+    int64_t r = dst.top - dy; // top-down row of the block
+    int64_t stored = f.top_down ? r : block_rows - 1 - r;
+    ptrdiff_t row_step = f.top_down ? (ptrdiff_t)f.stride : -(ptrdiff_t)f.stride;
+    gdi_dib_rows_to_pixels(&f, data + (size_t)stored * f.stride, row_step, (int)(dst.left - dx),
+                           (int)(dst.right - dst.left), (int)(dst.bottom - dst.top),
+                           gdi_row(&dc->surface, (int)dst.top) + dst.left, dc->surface.stride);
     return f.top_down ? (int)lines : (int)available;
 }

@@ -244,6 +244,15 @@ void gdi_dib_row_to_pixels(const gdi_dib_format *f, const uint8_t *row, int firs
     }
 }
 
+void gdi_dib_rows_to_pixels(const gdi_dib_format *f, const uint8_t *row, ptrdiff_t row_step,
+                            int first, int count, int rows, uint32_t *out, ptrdiff_t out_step) {
+    if (f->bit_count == 24)
+        return gdi_rgb24_rows_to_pixels(row + 3 * (size_t)first, row_step, count, rows, out,
+                                        out_step);
+    for (int k = 0; k < rows; k++, row += row_step, out += out_step)
+        gdi_dib_row_to_pixels(f, row, first, count, out);
+}
+
 void gdi_dib_row_from_pixels(const gdi_dib_format *f, const uint32_t *pixels, int count,
                              uint8_t *row) {
     if (f->bit_count == 24) return gdi_pixels_to_rgb24(pixels, count, row, f->stride);

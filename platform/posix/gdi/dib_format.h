@@ -34,6 +34,10 @@ size_t gdi_dib_stride(int width, int bit_count);
 // Converts `count` pixels starting at column `first` of a DIB row into surface pixels.
 void gdi_dib_row_to_pixels(const gdi_dib_format *format, const uint8_t *row, int first, int count,
                            uint32_t *out);
+// The same for `rows` DIB rows `row_step` bytes apart (negative for a bottom-up block walked
+// from the top), into surface rows `out_step` pixels apart.
+void gdi_dib_rows_to_pixels(const gdi_dib_format *format, const uint8_t *row, ptrdiff_t row_step,
+                            int first, int count, int rows, uint32_t *out, ptrdiff_t out_step);
 // Writes `count` surface pixels into a DIB row from column 0.
 void gdi_dib_row_from_pixels(const gdi_dib_format *format, const uint32_t *pixels, int count,
                              uint8_t *row);

@@ -1,4 +1,4 @@
-// 24-bit rows move 4, 16 or 64 pixels at a time, whichever the processor allows: a byte per
+// 24-bit rows move 4, 8 or 16 pixels at a time, whichever the processor allows: a byte per
 // load or store made saving, loading and pasting bitmaps several times slower than copying.
 #include "platform/posix/gdi/dib_rgb24.h"
 
@@ -49,23 +49,135 @@ __attribute__((target("ssse3"))) int rgb24_to_pixels_shuffles(const uint8_t *row
     return x;
 }
 
-// With 64-byte byte permutes, one load of 48 bytes spreads into 16 pixels.
-__attribute__((target("avx512f,avx512bw,avx512vbmi"))) int
-rgb24_to_pixels_permutes(const uint8_t *row, int count, uint32_t *out) {
-    // Pixel k takes bytes 3k, 3k + 1 and 3k + 2; its fourth byte is zeroed by the mask.
-    const __m512i spread =
-        _mm512_set_epi32(0x002F2E2D, 0x002C2B2A, 0x00292827, 0x00262524, 0x00232221, 0x00201F1E,
-                         0x001D1C1B, 0x001A1918, 0x00171615, 0x00141312, 0x0011100F, 0x000E0D0C,
-                         0x000B0A09, 0x00080706, 0x00050403, 0x00020100);
-    const __mmask64 alpha_bytes = 0x8888888888888888ull, row_bytes = 0xFFFFFFFFFFFFull;
-    int x = 0;
-    for (; x + 16 <= count; x += 16, row += 48) {
-        // A full load reads 16 bytes past the 48 it uses; near the row's end they may not exist.
-        __m512i bytes =
-            x + 22 <= count ? _mm512_loadu_si512(row) : _mm512_maskz_loadu_epi8(row_bytes, row);
-        _mm512_storeu_si512(out + x, _mm512_maskz_permutexvar_epi8(~alpha_bytes, spread, bytes));
+// The wide paths store whole 32-byte blocks at 32-byte-aligned addresses: a store that
+// straddles two cache lines costs more, and pastes rarely land on an aligned pixel. The first
+// and last blocks of a row are stored unaligned and overlap their neighbours instead.
+
+#define GDI_RGB24_PERMUTES                                                                         \
+    __attribute__((target("avx512f,avx512bw,avx512vl,avx512vbmi"), always_inline))
+
+// Byte permutes spread the 24 bytes of eight pixels over 32. Twice as wide (16 pixels a step)
+// was slower on processors that run 64-byte operations as two halves.
+struct permutes_kit {
+    __m256i spread;
+    __mmask32 colour_bytes; // every byte but the fourth of each pixel, which is zeroed
+};
+
+GDI_RGB24_PERMUTES inline permutes_kit make_permutes_kit() {
+    // Pixel k takes bytes 3k, 3k + 1 and 3k + 2.
+    return permutes_kit{_mm256_setr_epi32(0x00020100, 0x00050403, 0x00080706, 0x000B0A09,
+                                          0x000E0D0C, 0x0011100F, 0x00141312, 0x00171615),
+                        ~0x88888888u};
+}
+
+// Eight pixels from a full 32-byte load: only where the row has 8 bytes beyond the 24.
+GDI_RGB24_PERMUTES inline __m256i permute_full(const permutes_kit &k, const uint8_t *row) {
+    __m256i bytes = _mm256_loadu_si256(reinterpret_cast<const __m256i *>(row));
+    return _mm256_maskz_permutexvar_epi8(k.colour_bytes, k.spread, bytes);
+}
+
+// Eight pixels reading exactly their 24 bytes.
+GDI_RGB24_PERMUTES inline __m256i permute_exact(const permutes_kit &k, const uint8_t *row) {
+    __m256i bytes = _mm256_maskz_loadu_epi8(0xFFFFFF, row);
+    return _mm256_maskz_permutexvar_epi8(k.colour_bytes, k.spread, bytes);
+}
+
+// `count` pixels, at most eight, reading and writing exactly theirs.
+GDI_RGB24_PERMUTES inline void permute_few(const permutes_kit &k, const uint8_t *row, int count,
+                                           uint32_t *out) {
+    __m256i bytes = _mm256_maskz_loadu_epi8((__mmask32)((1ull << (3 * count)) - 1), row);
+    __m256i pixels = _mm256_maskz_permutexvar_epi8(k.colour_bytes, k.spread, bytes);
+    _mm256_mask_storeu_epi32(out, (__mmask8)((1u << count) - 1), pixels);
+}
+
+GDI_RGB24_PERMUTES inline void permutes_row(const permutes_kit &k, const uint8_t *row, int count,
+                                            uint32_t *out) {
+    if (count < 11) {
+        permute_few(k, row, std::min(count, 8), out);
+        if (count > 8) permute_few(k, row + 24, count - 8, out + 8);
+        return;
     }
-    return x;
+    _mm256_storeu_si256(reinterpret_cast<__m256i *>(out), permute_full(k, row));
+    int x = (int)((32 - (reinterpret_cast<uintptr_t>(out) & 31)) & 31) / 4;
+    if (x == 0) x = 8;
+    // Four blocks a turn: a loop of one block ran at two thirds of the speed whenever it
+    // happened to straddle a 64-byte line of code.
+    for (; x + 35 <= count; x += 32) {
+        __m256i *to = reinterpret_cast<__m256i *>(out + x);
+        const uint8_t *from = row + 3 * x;
+        _mm256_storeu_si256(to, permute_full(k, from));
+        _mm256_storeu_si256(to + 1, permute_full(k, from + 24));
+        _mm256_storeu_si256(to + 2, permute_full(k, from + 48));
+        _mm256_storeu_si256(to + 3, permute_full(k, from + 72));
+    }
+    for (; x + 11 <= count; x += 8)
+        _mm256_storeu_si256(reinterpret_cast<__m256i *>(out + x), permute_full(k, row + 3 * x));
+    for (; x + 8 <= count; x += 8)
+        _mm256_storeu_si256(reinterpret_cast<__m256i *>(out + x), permute_exact(k, row + 3 * x));
+    if (x < count)
+        _mm256_storeu_si256(reinterpret_cast<__m256i *>(out + count - 8),
+                            permute_exact(k, row + 3 * (count - 8)));
+}
+
+__attribute__((target("avx512f,avx512bw,avx512vl,avx512vbmi"))) void
+rgb24_rows_permutes(const uint8_t *row, ptrdiff_t row_step, int count, int rows, uint32_t *out,
+                    ptrdiff_t out_step) {
+    const permutes_kit kit = make_permutes_kit();
+    for (int k = 0; k < rows; k++, row += row_step, out += out_step)
+        permutes_row(kit, row, count, out);
+}
+
+#define GDI_RGB24_WIDE __attribute__((target("avx2"), always_inline))
+
+// With 32-byte registers: each 16-byte lane is loaded with the 12 bytes of four pixels (the
+// high lane from 8 bytes in, so that no load reads past the 24 bytes) and spread like the
+// 16-byte shuffles do. One shuffle per eight pixels, where a lane-crossing permute would add
+// a second on the same port on many processors.
+struct wide_kit {
+    __m256i spread;
+};
+
+GDI_RGB24_WIDE inline wide_kit make_wide_kit() {
+    return wide_kit{_mm256_setr_epi8(0, 1, 2, -1, 3, 4, 5, -1, 6, 7, 8, -1, 9, 10, 11, -1, 4, 5, 6,
+                                     -1, 7, 8, 9, -1, 10, 11, 12, -1, 13, 14, 15, -1)};
+}
+
+// Eight pixels reading exactly their 24 bytes.
+GDI_RGB24_WIDE inline __m256i spread_eight(const wide_kit &k, const uint8_t *row) {
+    __m256i bytes = _mm256_loadu2_m128i(reinterpret_cast<const __m128i *>(row + 8),
+                                        reinterpret_cast<const __m128i *>(row));
+    return _mm256_shuffle_epi8(bytes, k.spread);
+}
+
+// A row of eight pixels or more.
+GDI_RGB24_WIDE inline void wide_row(const wide_kit &k, const uint8_t *row, int count,
+                                    uint32_t *out) {
+    _mm256_storeu_si256(reinterpret_cast<__m256i *>(out), spread_eight(k, row));
+    int x = (int)((32 - (reinterpret_cast<uintptr_t>(out) & 31)) & 31) / 4;
+    if (x == 0) x = 8;
+    for (; x + 32 <= count; x += 32) { // four blocks a turn, like the permutes
+        __m256i *to = reinterpret_cast<__m256i *>(out + x);
+        const uint8_t *from = row + 3 * x;
+        _mm256_storeu_si256(to, spread_eight(k, from));
+        _mm256_storeu_si256(to + 1, spread_eight(k, from + 24));
+        _mm256_storeu_si256(to + 2, spread_eight(k, from + 48));
+        _mm256_storeu_si256(to + 3, spread_eight(k, from + 72));
+    }
+    for (; x + 8 <= count; x += 8)
+        _mm256_storeu_si256(reinterpret_cast<__m256i *>(out + x), spread_eight(k, row + 3 * x));
+    if (x < count)
+        _mm256_storeu_si256(reinterpret_cast<__m256i *>(out + count - 8),
+                            spread_eight(k, row + 3 * (count - 8)));
+}
+
+// Returns false, converting nothing, when the rows are too short for eight-pixel blocks.
+__attribute__((target("avx2"))) bool rgb24_rows_wide(const uint8_t *row, ptrdiff_t row_step,
+                                                     int count, int rows, uint32_t *out,
+                                                     ptrdiff_t out_step) {
+    if (count < 8) return false;
+    const wide_kit kit = make_wide_kit();
+    for (int k = 0; k < rows; k++, row += row_step, out += out_step) wide_row(kit, row, count, out);
+    return true;
 }
 
 __attribute__((target("ssse3"))) int pixels_to_rgb24_shuffles(const uint32_t *pixels, int count,
@@ -91,8 +203,10 @@ __attribute__((target("ssse3"))) int pixels_to_rgb24_shuffles(const uint32_t *pi
 gdi_rgb24_path widest_path() {
     static const gdi_rgb24_path widest = [] {
 #ifdef GDI_RGB24_SSSE3
-        if (__builtin_cpu_supports("avx512vbmi") && __builtin_cpu_supports("avx512bw"))
+        if (__builtin_cpu_supports("avx512vbmi") && __builtin_cpu_supports("avx512bw") &&
+            __builtin_cpu_supports("avx512vl"))
             return gdi_rgb24_path::permutes;
+        if (__builtin_cpu_supports("avx2")) return gdi_rgb24_path::wide_shuffles;
         if (__builtin_cpu_supports("ssse3")) return gdi_rgb24_path::shuffles;
 #endif
         return gdi_rgb24_path::words;
@@ -114,17 +228,18 @@ gdi_rgb24_path gdi_rgb24_limit_path(gdi_rgb24_path widest) {
     return static_cast<gdi_rgb24_path>(std::min(before, static_cast<int>(widest_path())));
 }
 
-void gdi_rgb24_to_pixels(const uint8_t *row, int count, uint32_t *out) {
+namespace {
+
+// The narrow paths, a row at a time: 16-byte shuffles if chosen, then words, then bytes.
+void narrow_row(gdi_rgb24_path path, const uint8_t *row, int count, uint32_t *out) {
     int x = 0;
 #ifdef GDI_RGB24_SSSE3
-    gdi_rgb24_path path = chosen_path();
-    if (path == gdi_rgb24_path::permutes) {
-        x = rgb24_to_pixels_permutes(row, count, out);
-        row += 3 * (size_t)x;
-    } else if (path == gdi_rgb24_path::shuffles) {
+    if (path != gdi_rgb24_path::words) {
         x = rgb24_to_pixels_shuffles(row, count, out);
         row += 3 * (size_t)x;
     }
+#else
+    (void)path;
 #endif
     if (k_words_hold_bgr_bytes) {
         for (; x + 4 <= count; x += 4, row += 12) {
@@ -137,6 +252,28 @@ void gdi_rgb24_to_pixels(const uint8_t *row, int count, uint32_t *out) {
         }
     }
     for (; x < count; x++, row += 3) out[x] = pixel_from_bytes(row);
+}
+
+} // namespace
+
+void gdi_rgb24_rows_to_pixels(const uint8_t *row, ptrdiff_t row_step, int count, int rows,
+                              uint32_t *out, ptrdiff_t out_step) {
+    if (count <= 0 || rows <= 0) return;
+    gdi_rgb24_path path = chosen_path();
+#ifdef GDI_RGB24_SSSE3
+    if (path == gdi_rgb24_path::permutes)
+        return rgb24_rows_permutes(row, row_step, count, rows, out, out_step);
+    if (path == gdi_rgb24_path::wide_shuffles) {
+        if (rgb24_rows_wide(row, row_step, count, rows, out, out_step)) return;
+        path = gdi_rgb24_path::shuffles;
+    }
+#endif
+    for (int k = 0; k < rows; k++, row += row_step, out += out_step)
+        narrow_row(path, row, count, out);
+}
+
+void gdi_rgb24_to_pixels(const uint8_t *row, int count, uint32_t *out) {
+    gdi_rgb24_rows_to_pixels(row, 0, count, 1, out, 0);
 }
 
 void gdi_pixels_to_rgb24(const uint32_t *pixels, int count, uint8_t *row, size_t stride) {
