@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
 # Installs what building and testing Zelvan needs on Debian 12 (run as root, or with sudo);
-# libsdl2-gfx-dev only serves the benchmarks (-DZELVAN_BENCH=ON).
+# libsdl2-gfx-dev and wine (the `wine` command the reference GDI benchmark calls) only serve
+# the benchmarks (-DZELVAN_BENCH=ON).
 set -euo pipefail
 packages=(
   build-essential cmake pkg-config clang-format
@@ -10,7 +11,7 @@ packages=(
   libx11-dev libxext-dev libpng-dev
   xvfb xdotool xclip x11-utils openbox
   python3
-  g++-mingw-w64-x86-64 g++-mingw-w64-i686 googletest wine64
+  g++-mingw-w64-x86-64 g++-mingw-w64-i686 googletest wine64 wine
 )
 missing=()
 for p in "${packages[@]}"; do
