@@ -147,7 +147,7 @@ struct gdi_dc;
 struct gdi_region;
 
 // How the selected pen draws a polyline: directly onto the surface, or, for wide pens, by
-// adding its shape to `outline` (which the caller then paints with the pen colour).
+// adding its shape to `outline` (a region that paints in the pen colour as spans arrive).
 typedef void (*gdi_pen_lines_fn)(gdi_dc *dc, const POINT *points, int count, bool close,
                                  gdi_region *outline);
 

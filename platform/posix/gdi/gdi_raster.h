@@ -20,16 +20,37 @@ struct gdi_span {
 struct gdi_region {
     const gdi_surface *clip;
     std::vector<gdi_span> spans;
+    // Set when the region would be painted in one colour as soon as it is complete (a wide
+    // pen's outline): each span is then painted as it is added and none is kept.
+    bool paints_at_once;
+    uint32_t pixel;
 };
 
 void gdi_region_init(gdi_region *region, const gdi_surface *clip);
+// A region whose spans are painted on `clip` in `pixel` as they are added.
+void gdi_region_init_painting(gdi_region *region, const gdi_surface *clip, uint32_t pixel);
 // Adds [left, right) of row y, clipped to the surface. Inline: shapes add a span per row.
 inline void gdi_region_add_span(gdi_region *region, int64_t y, int64_t left, int64_t right) {
     const gdi_surface *s = region->clip;
     if (y < 0 || y >= s->height) return;
     left = left > 0 ? left : 0;
     right = right < s->width ? right : s->width;
-    if (left < right) region->spans.push_back(gdi_span{(int)y, (int)left, (int)right});
+    if (left >= right) return;
+    if (!region->paints_at_once) {
+        gdi_span span;
+        span.y = (int)y;
+        span.left = (int)left;
+        span.right = (int)right;
+        region->spans.push_back(span);
+        return;
+    }
+    // A wide pen's rows are a few pixels long: a plain loop beats the call and block set-up.
+    if (right - left > 8) {
+        gdi_fill_span(s, (int)y, (int)left, (int)right, region->pixel);
+        return;
+    }
+    uint32_t *row = gdi_row(s, (int)y);
+    for (int64_t x = left; x < right; x++) row[x] = region->pixel;
 }
 // Adds the rectangle [left, right) x [top, bottom), clipped to the surface.
 void gdi_region_add_rect(gdi_region *region, int64_t left, int64_t top, int64_t right,
@@ -52,6 +73,9 @@ struct gdi_point {
 // Adds the interior of a polygon: rows from the top vertex down to, not including, the
 // bottom one; on each row from the left edge up to, not including, the right edge.
 void gdi_polygon_region(gdi_region *region, const gdi_point *points, int count, gdi_fill_mode mode);
+// The same pixels for a convex outline of up to 8 points, in either fill mode, walking two
+// edges per row instead of a sorted edge list. False (nothing added) for any other outline.
+bool gdi_convex_region(gdi_region *region, const gdi_point *points, int count);
 
 // The points of the first quadrant of a width x height ellipse, relative to its box,
 // counter-clockwise from the x axis (Alois Zingl's integer ellipse). Returns the count;
@@ -98,6 +122,14 @@ void gdi_null_lines(gdi_dc *dc, const POINT *points, int count, bool close, gdi_
 void gdi_solid_lines(gdi_dc *dc, const POINT *points, int count, bool close, gdi_region *outline);
 void gdi_dashed_lines(gdi_dc *dc, const POINT *points, int count, bool close, gdi_region *outline);
 void gdi_wide_lines(gdi_dc *dc, const POINT *points, int count, bool close, gdi_region *outline);
+
+// How the body of each wide segment (a parallelogram) is scan converted: the convex walk
+// drawing uses, or the general polygon walk it must always agree with.
+enum gdi_body_walk { GDI_BODY_CONVEX, GDI_BODY_POLYGON };
+// Adds the outline of a polyline drawn with a solid pen `width` pixels wide (at least 2):
+// round caps at open ends, round joins at the vertices.
+void gdi_wide_outline(gdi_region *outline, int64_t width, const POINT *points, int count,
+                      bool close, gdi_body_walk walk);
 
 // Draws a polyline with the selected pen from the start of its dash pattern: directly for
 // thin pens, through a region for wide ones. The common path of every outline.

@@ -85,8 +85,8 @@ void gdi_stroke(gdi_dc *dc, const POINT *points, int count, bool close) {
         dc->pen_state.lines(dc, points, count, close, nullptr);
         return;
     }
-    static thread_local gdi_region outline; // reused: no allocation per wide line
-    gdi_region_init(&outline, &dc->surface);
+    // The outline is one colour painted at once, so its spans go straight to the surface.
+    gdi_region outline;
+    gdi_region_init_painting(&outline, &dc->surface, dc->pen_state.pixel);
     dc->pen_state.lines(dc, points, count, close, &outline);
-    gdi_region_paint(dc, &outline, dc->pen_state.pixel);
 }

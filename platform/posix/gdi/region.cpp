@@ -8,6 +8,14 @@
 void gdi_region_init(gdi_region *region, const gdi_surface *clip) {
     region->clip = clip;
     region->spans.clear();
+    region->paints_at_once = false;
+    region->pixel = 0;
+}
+
+void gdi_region_init_painting(gdi_region *region, const gdi_surface *clip, uint32_t pixel) {
+    gdi_region_init(region, clip);
+    region->paints_at_once = true;
+    region->pixel = pixel;
 }
 
 void gdi_region_add_rect(gdi_region *region, int64_t left, int64_t top, int64_t right,

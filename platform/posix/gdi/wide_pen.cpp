@@ -1,5 +1,6 @@
 // Wide solid pens: each segment is a quadrilateral as wide as the pen, with a round cap at
-// the open ends and a round join at every vertex; the union is built as a region.
+// the open ends and a round join at every vertex; the pieces' spans go to one region (which
+// for drawing paints them as they come: overlaps are painted twice in the same colour).
 #include "platform/posix/gdi/gdi_raster.h"
 
 #include <math.h>
@@ -13,6 +14,7 @@ namespace {
 struct gdi_wide_pen {
     gdi_region *outline;
     int64_t width;
+    gdi_body_walk walk;
     // The round cap: an ellipse region `width` across, row i spanning [left, right) from
     // the cap's top-left corner. Looked up on first use.
     const std::vector<std::pair<int, int>> *cap_rows;
@@ -125,6 +127,7 @@ bool gdi_wide_segment(gdi_wide_pen &pen, POINT p, POINT q, int64_t dx, int64_t d
                             {p.x + wide_x, p.y - wide_y},
                             {q.x + wide_x, q.y - wide_y},
                             {q.x - narrow_x, q.y + narrow_y}};
+    if (pen.walk == GDI_BODY_CONVEX && gdi_convex_region(pen.outline, corners, 4)) return true;
     gdi_polygon_region(pen.outline, corners, 4, GDI_ALTERNATE);
     return true;
 }
@@ -162,7 +165,8 @@ void gdi_wide_segments(gdi_wide_pen &pen, const POINT *pts, int num, bool close,
 
 } // namespace
 
-void gdi_wide_lines(gdi_dc *dc, const POINT *points, int count, bool close, gdi_region *outline) {
+void gdi_wide_outline(gdi_region *outline, int64_t width, const POINT *points, int count,
+                      bool close, gdi_body_walk walk) {
     // Empty segments at either end take no part: they would only repeat a cap.
     while (count > 2 && points[0].x == points[1].x && points[0].y == points[1].y) {
         points++;
@@ -171,9 +175,13 @@ void gdi_wide_lines(gdi_dc *dc, const POINT *points, int count, bool close, gdi_
     while (count > 2 && points[count - 1].x == points[count - 2].x &&
            points[count - 1].y == points[count - 2].y)
         count--;
-    gdi_wide_pen pen = {outline, dc->pen_state.width, nullptr, false};
+    gdi_wide_pen pen = {outline, width, walk, nullptr, false};
     if (close)
         gdi_wide_segments(pen, points, count, true, 0, count, points[0], points[0]);
     else
         gdi_wide_segments(pen, points, count, false, 0, count - 1, points[0], points[count - 1]);
+}
+
+void gdi_wide_lines(gdi_dc *dc, const POINT *points, int count, bool close, gdi_region *outline) {
+    gdi_wide_outline(outline, dc->pen_state.width, points, count, close, GDI_BODY_CONVEX);
 }

@@ -1,0 +1,226 @@
+// Wide pens paint their outlines straight onto the surface and walk each segment's body as
+// a convex outline. These tests hold that path to the general one (the polygon walk, spans
+// kept in a region) over many random lines, polylines and closed outlines of every width
+// from 2 to 12, in all directions and clipped at every edge of the surface.
+#include "gdi_test_util.h"
+#include "platform/posix/gdi/gdi_raster.h"
+
+#include <gtest/gtest.h>
+
+#include <stdint.h>
+
+#include <random>
+#include <vector>
+
+namespace {
+
+constexpr int surface_width = 83, surface_height = 59;
+constexpr int inside_frame = 6; // PS_INSIDEFRAME: for lines, the same as solid
+
+// Which pixels of the surface a region's spans cover, row by row.
+std::vector<bool> region_mask(const gdi_region &region) {
+    std::vector<bool> mask(surface_width * surface_height, false);
+    for (const gdi_span &span : region.spans) {
+        EXPECT_TRUE(span.y >= 0 && span.y < surface_height && span.left >= 0 &&
+                    span.left < span.right && span.right <= surface_width)
+            << span.y << ": " << span.left << ".." << span.right;
+        for (int x = span.left; x < span.right; x++) mask[span.y * surface_width + x] = true;
+    }
+    return mask;
+}
+
+// The general path: the outline's spans from the polygon walk, kept in a region.
+std::vector<bool> general_outline(int64_t width, const std::vector<POINT> &points, bool close) {
+    gdi_surface frame = {nullptr, surface_width, surface_height, surface_width};
+    gdi_region region;
+    gdi_region_init(&region, &frame);
+    gdi_wide_outline(&region, width, points.data(), (int)points.size(), close, GDI_BODY_POLYGON);
+    return region_mask(region);
+}
+
+// A point in or around the surface; now and then far outside it, so that long segments
+// are clipped on both sides.
+POINT random_point(std::mt19937 &rng) {
+    if (rng() % 10 == 0) {
+        std::uniform_int_distribution<int> far(-3000, 3000);
+        return POINT{far(rng), far(rng)};
+    }
+    std::uniform_int_distribution<int> x(-15, surface_width + 15), y(-15, surface_height + 15);
+    return POINT{x(rng), y(rng)};
+}
+
+// The next point of a polyline: in any direction, and often exactly horizontal, vertical
+// or diagonal from the last one (the directions with their own handling).
+POINT next_point(std::mt19937 &rng, POINT from) {
+    POINT to = random_point(rng);
+    switch (rng() % 6) {
+    case 0:
+        to.y = from.y;
+        break;
+    case 1:
+        to.x = from.x;
+        break;
+    case 2:
+        to.y = from.y + (to.x - from.x) * (rng() % 2 ? 1 : -1);
+        break;
+    default:
+        break;
+    }
+    return to;
+}
+
+std::vector<POINT> random_polyline(std::mt19937 &rng, int count) {
+    std::vector<POINT> points = {random_point(rng)};
+    while ((int)points.size() < count) points.push_back(next_point(rng, points.back()));
+    return points;
+}
+
+int random_width(std::mt19937 &rng) {
+    return 2 + (int)(rng() % 11);
+}
+
+} // namespace
+
+// LineTo through the public calls, with every pen style the library selects (wide dashed
+// pens draw solid), against the general outline painted over what was there before.
+TEST(gdi_wide_pen_paths, LineToMatchesTheGeneralWalkForEveryPenStyle) {
+    gdi_canvas canvas(surface_width, surface_height, RGB(250, 240, 230));
+    const gdi_surface &surface = gdi_dc_get(canvas.dc)->surface;
+    std::mt19937 rng(20261208);
+    int painted_cases = 0, clipped_cases = 0;
+    for (int style : {PS_SOLID, PS_DASH, PS_DOT, PS_DASHDOT, PS_DASHDOTDOT, inside_frame}) {
+        for (int i = 0; i < 300; i++) {
+            int width = random_width(rng);
+            COLORREF colour = RGB(rng() % 200, 17 * i % 256, 90);
+            POINT from = random_point(rng), to = next_point(rng, from);
+            SCOPED_TRACE(testing::Message()
+                         << "style " << style << ", width " << width << ", (" << from.x << ","
+                         << from.y << ") to (" << to.x << "," << to.y << ")");
+            HPEN pen = CreatePen(style, width, colour);
+            HGDIOBJ old = SelectObject(canvas.dc, pen);
+            std::vector<uint32_t> expected(surface.pixels,
+                                           surface.pixels + surface.stride * surface.height);
+            ASSERT_TRUE(MoveToEx(canvas.dc, from.x, from.y, nullptr));
+            ASSERT_TRUE(LineTo(canvas.dc, to.x, to.y));
+            SelectObject(canvas.dc, old);
+            DeleteObject(pen);
+
+            std::vector<bool> mask = general_outline(width, {from, to}, false);
+            int covered = 0;
+            for (int y = 0; y < surface_height; y++)
+                for (int x = 0; x < surface_width; x++)
+                    if (mask[y * surface_width + x]) {
+                        expected[y * surface.stride + x] = gdi_pixel_from_colour(colour);
+                        covered++;
+                    }
+            painted_cases += covered > 0;
+            clipped_cases += covered > 0 && (from.x < 0 || from.y < 0 || to.x >= surface_width ||
+                                             to.y >= surface_height);
+            for (int y = 0; y < surface_height; y++)
+                for (int x = 0; x < surface_width; x++)
+                    ASSERT_EQ(surface.pixels[y * surface.stride + x],
+                              expected[y * surface.stride + x])
+                        << "at " << x << "," << y;
+        }
+    }
+    // The random cases must reach the surface, and often cross its edges, to prove anything.
+    EXPECT_GT(painted_cases, 1200);
+    EXPECT_GT(clipped_cases, 300);
+}
+
+// Polylines with joins and closed outlines, painted straight onto a surface with padded
+// rows: the same pixels as the kept spans of the general walk, and none in the padding.
+TEST(gdi_wide_pen_paths, PolylinesAndClosedOutlinesMatchTheGeneralWalk) {
+    constexpr int stride = surface_width + 5;
+    constexpr uint32_t background = 0x00123456, ink = 0x00ABCDEF;
+    std::vector<uint32_t> pixels(stride * surface_height);
+    gdi_surface surface = {pixels.data(), surface_width, surface_height, stride};
+    std::mt19937 rng(8122026);
+    int painted_cases = 0;
+    for (int i = 0; i < 1500; i++) {
+        int width = random_width(rng);
+        bool close = rng() % 2 == 0;
+        std::vector<POINT> points = random_polyline(rng, 2 + (int)(rng() % 5));
+        SCOPED_TRACE(testing::Message()
+                     << "case " << i << ", width " << width << (close ? ", closed" : ", open"));
+        std::fill(pixels.begin(), pixels.end(), background);
+
+        gdi_region painting;
+        gdi_region_init_painting(&painting, &surface, ink);
+        gdi_wide_outline(&painting, width, points.data(), (int)points.size(), close,
+                         GDI_BODY_CONVEX);
+        EXPECT_TRUE(painting.spans.empty()); // painted, not kept
+
+        std::vector<bool> mask = general_outline(width, points, close);
+        int covered = 0;
+        for (int y = 0; y < surface_height; y++) {
+            for (int x = 0; x < stride; x++) {
+                bool inside = x < surface_width && mask[y * surface_width + x];
+                covered += inside;
+                ASSERT_EQ(pixels[y * stride + x], inside ? ink : background)
+                    << "at " << x << "," << y;
+            }
+        }
+        painted_cases += covered > 0;
+    }
+    EXPECT_GT(painted_cases, 1000);
+}
+
+// The convex walk on its own: for any outline it accepts it gives the general walk's spans
+// in both fill modes; it accepts every parallelogram and triangle that has an inside, and
+// adds nothing when it declines (a self-crossing outline).
+TEST(gdi_wide_pen_paths, ConvexWalkAgreesWithThePolygonWalkOrDeclines) {
+    gdi_surface frame = {nullptr, surface_width, surface_height, surface_width};
+    std::mt19937 rng(31337);
+    std::uniform_int_distribution<int> coordinate(-40, 120), offset(-60, 60);
+    int accepted = 0, declined = 0;
+    for (int i = 0; i < 4000; i++) {
+        gdi_point points[4];
+        int count = 4;
+        bool must_accept = false;
+        gdi_point p = {coordinate(rng), coordinate(rng)};
+        gdi_point a = {offset(rng), offset(rng)}, b = {offset(rng), offset(rng)};
+        bool has_inside = a.x * b.y - a.y * b.x != 0;
+        switch (i % 3) {
+        case 0: // a parallelogram, the body of a wide segment
+            points[0] = p;
+            points[1] = {p.x + a.x, p.y + a.y};
+            points[2] = {p.x + a.x + b.x, p.y + a.y + b.y};
+            points[3] = {p.x + b.x, p.y + b.y};
+            must_accept = has_inside;
+            break;
+        case 1: // a triangle
+            points[0] = p;
+            points[1] = {p.x + a.x, p.y + a.y};
+            points[2] = {p.x + b.x, p.y + b.y};
+            count = 3;
+            must_accept = has_inside;
+            break;
+        default: // any four points: convex, folded or crossing
+            for (gdi_point &q : points) q = {coordinate(rng), coordinate(rng)};
+            break;
+        }
+        SCOPED_TRACE(testing::Message() << "case " << i);
+        gdi_region convex;
+        gdi_region_init(&convex, &frame);
+        bool took = gdi_convex_region(&convex, points, count);
+        if (must_accept) {
+            EXPECT_TRUE(took);
+        }
+        if (!took) {
+            EXPECT_TRUE(convex.spans.empty());
+            declined++;
+            continue;
+        }
+        accepted++;
+        std::vector<bool> mask = region_mask(convex);
+        for (gdi_fill_mode mode : {GDI_ALTERNATE, GDI_WINDING}) {
+            gdi_region general;
+            gdi_region_init(&general, &frame);
+            gdi_polygon_region(&general, points, count, mode);
+            ASSERT_EQ(mask, region_mask(general)) << "fill mode " << mode;
+        }
+    }
+    EXPECT_GT(accepted, 2000);
+    EXPECT_GT(declined, 100);
+}
