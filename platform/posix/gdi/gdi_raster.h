@@ -36,12 +36,8 @@ inline void gdi_region_add_span(gdi_region *region, int64_t y, int64_t left, int
     left = left > 0 ? left : 0;
     right = right < s->width ? right : s->width;
     if (left >= right) return;
-    if (!region->paints_at_once) {
-        gdi_span span;
-        span.y = (int)y;
-        span.left = (int)left;
-        span.right = (int)right;
-        region->spans.push_back(span);
+    if (__builtin_expect(!region->paints_at_once, 1)) { // the filled shapes, span per row
+        region->spans.push_back(gdi_span{(int)y, (int)left, (int)right});
         return;
     }
     // A wide pen's rows are a few pixels long: a plain loop beats the call and block set-up.
