@@ -14,6 +14,35 @@ static void keep_loaded_while_gui_thread_runs(HINSTANCE module) {
                        reinterpret_cast<LPCSTR>(module), &pinned);
 }
 
+// ExitProcess ends every other thread wherever it happens to be, and only then detaches the
+// DLLs. A GUI thread cut off inside a system call can leave a lock of the system held that the
+// exiting thread needs next: under Wine, one killed while its start-up loads the X11 driver
+// keeps the Unix loader's lock, and the process hangs until Wine kills it. So the GUI thread is
+// ended, its windows with it, from the C runtime's exit list, which exit() runs before
+// ExitProcess while every thread is still whole.
+static int __cdecl end_gui_thread_before_exit() {
+    static std::atomic<bool> done{false};
+    if (done.exchange(true) || !g_startup.gui_thread_started.load()) return 0;
+    // A runtime that runs its list as it detaches comes after ExitProcess ended the thread.
+    if (WaitForSingleObject(g_startup.gui_thread, 0) == WAIT_OBJECT_0) return 0;
+    library_stop_gui_thread();
+    return 0;
+}
+
+// The list is msvcrt.dll's, the runtime this DLL is linked with, whose exit() ends every
+// program linked with it too; a DLL's own atexit list runs only as the DLL detaches, too late.
+// Only a pinned DLL may add to it, as the list outlives FreeLibrary.
+static void end_gui_thread_at_exit() {
+    if (!g_startup.gui_thread_started.load()) return;
+    using exit_function = int(__cdecl *)();
+    using add_exit_function = exit_function(__cdecl *)(exit_function);
+    HMODULE runtime = GetModuleHandleA("msvcrt.dll");
+    FARPROC found = runtime ? GetProcAddress(runtime, "_onexit") : nullptr;
+    // Through void (*)(), the type that stands for any function without a warning.
+    auto add = reinterpret_cast<add_exit_function>(reinterpret_cast<void (*)()>(found));
+    if (add) add(end_gui_thread_before_exit);
+}
+
 extern "C" BOOL WINAPI DllMain(HINSTANCE module, DWORD reason, LPVOID reserved) {
     switch (reason) {
     case DLL_PROCESS_ATTACH:
@@ -21,6 +50,7 @@ extern "C" BOOL WINAPI DllMain(HINSTANCE module, DWORD reason, LPVOID reserved) 
         library_init();
         library_start();
         keep_loaded_while_gui_thread_runs(module);
+        end_gui_thread_at_exit();
         break;
     case DLL_PROCESS_DETACH:
         // With `reserved` set the process is ending and its other threads are gone already.

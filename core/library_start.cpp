@@ -89,6 +89,10 @@ static bool stop_gui_thread(bool process_terminating) {
     return true;
 }
 
+bool library_stop_gui_thread() {
+    return stop_gui_thread(false);
+}
+
 void library_cleanup(bool process_terminating) {
     if (!stop_gui_thread(process_terminating)) return;
     for (int i = 0; i < WINDOW_TABLE_SIZE; ++i) {

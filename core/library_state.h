@@ -35,6 +35,9 @@ void heap_free(void *block);
 void library_init();
 void library_start();
 void library_cleanup(bool process_terminating);
+// Ends the GUI thread (its windows go with it) and frees nothing; false if it did not end in
+// time.
+bool library_stop_gui_thread();
 
 // The GUI thread's body and its one-message pump.
 DWORD WINAPI gui_thread_main(LPVOID startup);
