@@ -38,9 +38,11 @@ if ((run_wine)); then
   # The Wine server is stopped before Xvfb goes, so no Wine process outlives its display.
   # The prefix is made (or brought up to date) and settled first, so no test runs while Wine
   # is still setting it up.
-  WINEPREFIX="$PWD/build-win64/wine-prefix" WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml=" \
-    xvfb-run -a -s "-screen 0 1280x1024x24" sh -c \
-    'wineboot -u && wineserver -w;
+  # Debian's wine64 puts wine64 and wineserver in /usr/lib/wine only, and has no wineboot
+  # command: the prefix is set up by running wineboot.exe.
+  PATH="/usr/lib/wine:$PATH" WINEPREFIX="$PWD/build-win64/wine-prefix" WINEDEBUG=-all \
+    WINEDLLOVERRIDES="mscoree,mshtml=" xvfb-run -a -s "-screen 0 1280x1024x24" sh -c \
+    'wine64 wineboot -u && wineserver -w;
      ctest --test-dir build-win64 --output-on-failure -j2 --timeout 300; result=$?;
      wineserver -k 2>/dev/null; exit $result' || status=1
 fi
