@@ -89,7 +89,3 @@ window_record *window_from_hwnd(HWND hwnd) {
     if (record) record->in_use_count.fetch_add(1);
     return record;
 }
-
-void give_back(window_record *record) {
-    record->in_use_count.fetch_sub(1);
-}

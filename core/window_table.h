@@ -26,8 +26,11 @@ window_record *find_window(int handle);
 int check_window(window_record *record);
 // The record attached to a platform window with one reference taken, or null.
 window_record *window_from_hwnd(HWND hwnd);
-// Gives back one reference taken by find_window or window_from_hwnd.
-void give_back(window_record *record);
+// Gives back one reference taken by find_window or window_from_hwnd. Inline, as every
+// drawing call ends with it; the closer's wait reads the count.
+inline void give_back(window_record *record) {
+    record->in_use_count.fetch_sub(1);
+}
 
 // Holds a reference for the length of a scope: lookup, check, work, give-back.
 struct window_ref {
@@ -39,7 +42,11 @@ struct window_ref {
     window_ref(const window_ref &) = delete;
     window_ref &operator=(const window_ref &) = delete;
     // True when the window was found; otherwise the last error says ZV_ERR_BAD_WINDOW.
-    bool ok() const { return check_window(record) != 0; }
+    bool ok() const {
+        if (record) return true;
+        check_window(record); // only to set the last error
+        return false;
+    }
     window_record *operator->() const { return record; }
 };
 

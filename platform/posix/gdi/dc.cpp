@@ -75,10 +75,6 @@ template <typename T> HGDIOBJ gdi_swap(T *&slot, T *next) {
 
 } // namespace
 
-gdi_dc *gdi_dc_get(HDC hdc) {
-    return reinterpret_cast<gdi_dc *>(gdi_handle_get(hdc, GDI_OBJ_DC));
-}
-
 void gdi_set_screen_size(int width, int height) {
     screen_width.store(width, std::memory_order_relaxed);
     screen_height.store(height, std::memory_order_relaxed);

@@ -5,7 +5,9 @@
 #ifndef ZELVAN_GDI_INTERNAL_H
 #define ZELVAN_GDI_INTERNAL_H
 
+#include "platform/posix/gdi/gdi_object.h"
 #include "platform/posix/gdi/gdi_surface.h"
+#include "platform/posix/gdi/handle_lookup.h"
 #include "platform/win32.h"
 
 #include <atomic>
@@ -13,51 +15,8 @@
 
 // ---- Objects and handles (handle_table.cpp) ----
 
-enum gdi_object_type : uint8_t {
-    GDI_OBJ_NONE = 0,
-    GDI_OBJ_DC,
-    GDI_OBJ_BITMAP,
-    GDI_OBJ_PEN,
-    GDI_OBJ_BRUSH,
-    GDI_OBJ_FONT,
-    GDI_OBJ_PALETTE,
-};
-
-// A 32-bit atomic that object records can still be copied with (a copy takes the value):
-// records are built by copying a description, the header included.
-struct gdi_atomic_word {
-    std::atomic<uint32_t> value{0};
-    gdi_atomic_word() = default;
-    gdi_atomic_word(const gdi_atomic_word &other) : value(other.value.load()) {}
-    gdi_atomic_word &operator=(const gdi_atomic_word &other) {
-        value.store(other.value.load());
-        return *this;
-    }
-};
-
-// The header every object record starts with. `selection` changes atomically, since every
-// drawing call selects a bitmap in and out; the rest is fixed once the object is published.
-struct gdi_object {
-    gdi_object_type type;
-    bool stock; // never destroyed; DeleteObject ignores it
-    // How many DCs hold it selected, plus GDI_DELETE_PENDING when DeleteObject came while
-    // it was selected (it is freed at the last deselection) or GDI_DELETED once it is gone.
-    gdi_atomic_word selection;
-    HGDIOBJ handle;
-};
-constexpr uint32_t GDI_DELETE_PENDING = 1u << 31;
-constexpr uint32_t GDI_DELETED = 1u << 30;
-constexpr uint32_t GDI_SELECT_COUNT = GDI_DELETED - 1;
-
 // Publishes `object` under a new handle; returns null when the table is full.
 HGDIOBJ gdi_handle_alloc(gdi_object *object);
-// The record behind `handle` if it is live and of `type` (GDI_OBJ_NONE: any type).
-gdi_object *gdi_handle_get(HGDIOBJ handle, gdi_object_type type);
-// Swaps the selection of one DC slot: counts `next` in and `previous` out, and frees
-// `previous` if it was waiting for its last deselection. Null pointers are skipped.
-void gdi_handle_reselect(gdi_object *previous, gdi_object *next);
-// Selects `next` unless it is a bitmap already selected elsewhere; false then.
-bool gdi_handle_select_bitmap(gdi_object *previous, gdi_object *next);
 // DeleteObject: frees now, defers while selected, ignores stock objects.
 bool gdi_handle_delete(HGDIOBJ handle);
 // Unpublishes and frees a DC record (DeleteDC); its selections must be released first.
@@ -195,7 +154,9 @@ struct gdi_dc {
 };
 
 // The live DC behind `hdc`, or null.
-gdi_dc *gdi_dc_get(HDC hdc);
+inline gdi_dc *gdi_dc_get(HDC hdc) {
+    return reinterpret_cast<gdi_dc *>(gdi_handle_get(hdc, GDI_OBJ_DC));
+}
 
 // Recomputes `dc->pen_state` from `dc->pen` (pen.cpp).
 void gdi_pen_realize(gdi_dc *dc);
