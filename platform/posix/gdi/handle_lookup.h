@@ -16,9 +16,7 @@ constexpr uintptr_t GDI_HANDLE_TAG = 0x40000000u;
 constexpr int GDI_SLOT_BITS = 16;
 constexpr uint32_t GDI_SLOT_MASK = (1u << GDI_SLOT_BITS) - 1;
 constexpr uint32_t GDI_GENERATION_MASK = 0x3FFFu;
-constexpr int GDI_CHUNK_BITS = 12;
-constexpr uint32_t GDI_CHUNK_SIZE = 1u << GDI_CHUNK_BITS;
-constexpr uint32_t GDI_CHUNK_COUNT = (1u << GDI_SLOT_BITS) / GDI_CHUNK_SIZE;
+constexpr uint32_t GDI_SLOT_COUNT = 1u << GDI_SLOT_BITS;
 
 struct gdi_handle_slot {
     std::atomic<gdi_object *> object;
@@ -26,15 +24,10 @@ struct gdi_handle_slot {
     uint32_t next_free; // guarded by the table's mutex
 };
 
-// The slots, in chunks allocated as the table grows (handle_table.cpp).
-extern std::atomic<gdi_handle_slot *> gdi_handle_chunks[GDI_CHUNK_COUNT];
-
-inline gdi_handle_slot *gdi_slot(uint32_t index) {
-    // Acquire pairs with the release that publishes a fresh chunk.
-    gdi_handle_slot *chunk =
-        gdi_handle_chunks[index >> GDI_CHUNK_BITS].load(std::memory_order_acquire);
-    return chunk ? &chunk[index & (GDI_CHUNK_SIZE - 1)] : nullptr;
-}
+// Every slot, in one zero-initialised static array (handle_table.cpp): a lookup is then one
+// load less than through a table of chunks, and the pages of slots never used are never
+// touched, so they take no memory.
+extern gdi_handle_slot gdi_handle_slots[GDI_SLOT_COUNT];
 
 // The slot behind a handle value if the tag and generation match.
 inline gdi_handle_slot *gdi_slot_of(HGDIOBJ handle) {
@@ -42,8 +35,9 @@ inline gdi_handle_slot *gdi_slot_of(HGDIOBJ handle) {
     if ((value & ~(uintptr_t)0x3FFFFFFFu) != GDI_HANDLE_TAG) return nullptr;
     uint32_t index = (uint32_t)value & GDI_SLOT_MASK;
     uint32_t generation = ((uint32_t)value >> GDI_SLOT_BITS) & GDI_GENERATION_MASK;
-    gdi_handle_slot *slot = index ? gdi_slot(index) : nullptr;
-    if (!slot || slot->generation.load(std::memory_order_acquire) != generation) return nullptr;
+    gdi_handle_slot *slot = &gdi_handle_slots[index];
+    // Slot 0 never holds an object, so a handle naming it finds none: no index test.
+    if (slot->generation.load(std::memory_order_acquire) != generation) return nullptr;
     return slot;
 }
 

@@ -5,10 +5,9 @@
 
 #include <atomic>
 #include <mutex>
-#include <new>
 #include <vector>
 
-std::atomic<gdi_handle_slot *> gdi_handle_chunks[GDI_CHUNK_COUNT];
+gdi_handle_slot gdi_handle_slots[GDI_SLOT_COUNT];
 
 namespace {
 
@@ -16,23 +15,15 @@ std::mutex table_lock;
 uint32_t first_free = 0; // 0: none; slot 0 is never used
 uint32_t slots_used = 1;
 
-// Takes a free slot number, growing the table by a chunk when needed; 0 when full.
+// Takes a free slot number: a released one first, else the next never used; 0 when full.
 uint32_t gdi_slot_take() {
     if (first_free) {
         uint32_t index = first_free;
-        first_free = gdi_slot(index)->next_free;
+        first_free = gdi_handle_slots[index].next_free;
         return index;
     }
     if (slots_used > GDI_SLOT_MASK) return 0;
-    uint32_t index = slots_used;
-    uint32_t chunk = index >> GDI_CHUNK_BITS;
-    if (!gdi_handle_chunks[chunk].load(std::memory_order_relaxed)) {
-        gdi_handle_slot *fresh = new (std::nothrow) gdi_handle_slot[GDI_CHUNK_SIZE]();
-        if (!fresh) return 0;
-        gdi_handle_chunks[chunk].store(fresh, std::memory_order_release);
-    }
-    slots_used++;
-    return index;
+    return slots_used++;
 }
 
 HGDIOBJ gdi_make_handle(uint32_t index, uint32_t generation) {
@@ -41,15 +32,19 @@ HGDIOBJ gdi_make_handle(uint32_t index, uint32_t generation) {
     return reinterpret_cast<HGDIOBJ>(value);
 }
 
+// Empties a slot under a new generation, so that no handle given out before stays valid.
+void gdi_slot_retire(gdi_handle_slot *slot) {
+    slot->object.store(nullptr, std::memory_order_release);
+    uint32_t generation = slot->generation.load(std::memory_order_relaxed);
+    slot->generation.store((generation + 1) & GDI_GENERATION_MASK, std::memory_order_release);
+}
+
 // Unpublishes a slot; the caller holds table_lock and frees the record afterwards.
 void gdi_slot_release(gdi_object *object) {
     gdi_handle_slot *slot = gdi_slot_of(object->handle);
     if (!slot) return;
     uint32_t index = (uint32_t) reinterpret_cast<uintptr_t>(object->handle) & GDI_SLOT_MASK;
-    slot->object.store(nullptr, std::memory_order_release);
-    slot->generation.store((slot->generation.load(std::memory_order_relaxed) + 1) &
-                               GDI_GENERATION_MASK,
-                           std::memory_order_release);
+    gdi_slot_retire(slot);
     slot->next_free = first_free;
     first_free = index;
 }
@@ -60,7 +55,7 @@ HGDIOBJ gdi_handle_alloc(gdi_object *object) {
     std::lock_guard<std::mutex> hold(table_lock);
     uint32_t index = gdi_slot_take();
     if (!index) return nullptr;
-    gdi_handle_slot *slot = gdi_slot(index);
+    gdi_handle_slot *slot = &gdi_handle_slots[index];
     object->handle = gdi_make_handle(index, slot->generation.load(std::memory_order_relaxed));
     slot->object.store(object, std::memory_order_release);
     return object->handle;
@@ -108,14 +103,12 @@ void gdi_release_all_objects(void) {
     std::vector<gdi_object *> objects;
     {
         std::lock_guard<std::mutex> hold(table_lock);
-        for (std::atomic<gdi_handle_slot *> &chunk_pointer : gdi_handle_chunks) {
-            gdi_handle_slot *chunk = chunk_pointer.exchange(nullptr);
-            if (!chunk) continue;
-            for (uint32_t i = 0; i < GDI_CHUNK_SIZE; i++) {
-                gdi_object *object = chunk[i].object.load();
-                if (object) objects.push_back(object);
-            }
-            delete[] chunk;
+        for (uint32_t i = 1; i < slots_used; i++) {
+            gdi_handle_slot *slot = &gdi_handle_slots[i];
+            gdi_object *object = slot->object.load(std::memory_order_relaxed);
+            if (!object) continue;
+            objects.push_back(object);
+            gdi_slot_retire(slot);
         }
         first_free = 0;
         slots_used = 1;
