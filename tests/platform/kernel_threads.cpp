@@ -4,6 +4,9 @@
 #include <gtest/gtest.h>
 
 #include <atomic>
+#include <chrono>
+#include <thread>
+#include <vector>
 
 namespace {
 
@@ -109,6 +112,42 @@ TEST(kernel_CriticalSection, IsRecursiveAndExcludesOtherThreads) {
     CloseHandle(b);
     EXPECT_EQ(counter.value, 40000);
     DeleteCriticalSection(&counter.lock);
+}
+
+// Holders that keep the lock for a millisecond now and then send the others to sleep on it;
+// every sleeper must be woken, or its thread never finishes.
+TEST(kernel_CriticalSection, WakesEveryThreadThatSleptOnIt) {
+    constexpr int threads = 4, rounds = 150;
+    struct shared_state {
+        shared_counter counter;
+        std::atomic<int> finished{0};
+    };
+    // On the heap: a thread that stays stuck is left behind with memory that stays valid.
+    auto *shared = new shared_state;
+    InitializeCriticalSection(&shared->counter.lock);
+    std::vector<std::thread> workers;
+    for (int t = 0; t < threads; ++t) {
+        workers.emplace_back([shared] {
+            for (int i = 0; i < rounds; ++i) {
+                EnterCriticalSection(&shared->counter.lock);
+                shared->counter.value++;
+                if (i % 10 == 0) Sleep(1);
+                LeaveCriticalSection(&shared->counter.lock);
+            }
+            shared->finished.fetch_add(1);
+        });
+    }
+    auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(60);
+    while (shared->finished.load() < threads && std::chrono::steady_clock::now() < deadline)
+        Sleep(5);
+    if (shared->finished.load() < threads) {
+        for (std::thread &worker : workers) worker.detach();
+        FAIL() << "a thread still waits for a lock that is free";
+    }
+    for (std::thread &worker : workers) worker.join();
+    EXPECT_EQ(shared->counter.value, threads * rounds);
+    DeleteCriticalSection(&shared->counter.lock);
+    delete shared;
 }
 
 TEST(kernel_Timing, SleepWaitsAndTheTickCountAdvances) {
