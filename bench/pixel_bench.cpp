@@ -5,6 +5,7 @@
 #include <SDL2_gfxPrimitives.h>
 #include <benchmark/benchmark.h>
 
+#include <atomic>
 #include <mutex>
 #include <vector>
 
@@ -57,6 +58,36 @@ void pixel_floor(benchmark::State &state) {
     benchmark::DoNotOptimize(pixels.data());
 }
 BENCHMARK(pixel_floor)->Name("pixel/mutex_and_store_floor");
+
+// What the pixel calls' own protocol costs in atomics alone: the table lock (one
+// compare-and-swap in, one exchange out), the in-use count up and down, the window lock in
+// and out, the buffer's selection count up and down, and the store. Each word sits on its
+// own cache line, as in the library. The calls cannot go below this without another protocol.
+void pixel_protocol_atomics(benchmark::State &state) {
+    struct alignas(64) word {
+        std::atomic<int> value{0};
+    };
+    static word table_lock, in_use, window_lock, selection;
+    std::vector<uint32_t> pixels((size_t)width * height);
+    unsigned n = 0;
+    for (auto _ : state) {
+        int expected = 0;
+        table_lock.value.compare_exchange_strong(expected, 1, std::memory_order_acquire);
+        in_use.value.fetch_add(1);
+        table_lock.value.exchange(0, std::memory_order_release);
+        expected = 0;
+        window_lock.value.compare_exchange_strong(expected, 1, std::memory_order_acquire);
+        expected = 0;
+        selection.value.compare_exchange_strong(expected, 1, std::memory_order_acquire);
+        pixels[(n >> 10) % height * width + n % width] = 0xFF0000;
+        selection.value.fetch_sub(1, std::memory_order_acq_rel);
+        window_lock.value.exchange(0, std::memory_order_release);
+        in_use.value.fetch_sub(1);
+        n++;
+    }
+    benchmark::DoNotOptimize(pixels.data());
+}
+BENCHMARK(pixel_protocol_atomics)->Name("pixel/protocol_atomics_floor");
 
 void pixel_sdl(benchmark::State &state) {
     sdl_canvas canvas = bench_sdl_canvas(width, height);
