@@ -26,8 +26,8 @@ window_record *find_window(int handle);
 int check_window(window_record *record);
 // The record attached to a platform window with one reference taken, or null.
 window_record *window_from_hwnd(HWND hwnd);
-// Gives back one reference taken by find_window or window_from_hwnd. Inline, as every
-// drawing call ends with it; the closer's wait reads the count.
+// Gives back one reference taken by find_window or window_from_hwnd; a closer waits until
+// the last is given back. Inline, as every drawing call ends with it.
 inline void give_back(window_record *record) {
     record->in_use_count.fetch_sub(1);
 }

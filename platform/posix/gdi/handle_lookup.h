@@ -1,6 +1,6 @@
 // The hot half of the handle table, inline: turning a handle into its record and counting
 // selections in and out. Every drawing call does both several times, so they stay out of
-// function calls; creation, deletion and the table's growth live in handle_table.cpp.
+// function calls; creation and deletion live in handle_table.cpp.
 #ifndef ZELVAN_GDI_HANDLE_LOOKUP_H
 #define ZELVAN_GDI_HANDLE_LOOKUP_H
 
