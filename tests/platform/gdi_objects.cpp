@@ -115,6 +115,22 @@ TEST(gdi_deletion, DeletingASelectedPenWaitsUntilItIsDeselected) {
     EXPECT_EQ(SelectObject(canvas.dc, red), nullptr); // now really gone
 }
 
+// A pen deleted while one DC holds it cannot be selected into another: it is deleted for
+// every new selection, and only waits for the DC that had it.
+TEST(gdi_deletion, APenDeletedWhileSelectedIsRefusedByOtherDcs) {
+    HDC first = CreateCompatibleDC(nullptr);
+    HDC second = CreateCompatibleDC(nullptr);
+    HPEN pen = CreatePen(PS_SOLID, 1, RGB(1, 2, 3));
+    HGDIOBJ original = SelectObject(first, pen);
+    ASSERT_NE(original, nullptr);
+    EXPECT_TRUE(DeleteObject(pen));
+    EXPECT_EQ(SelectObject(second, pen), nullptr);
+    EXPECT_EQ(SelectObject(first, original), pen);
+    EXPECT_EQ(SelectObject(second, pen), nullptr); // now freed
+    DeleteDC(first);
+    DeleteDC(second);
+}
+
 TEST(gdi_deletion, DeletingASelectedBitmapKeepsItsPixelsUntilTheDcLetsGo) {
     HDC dc = CreateCompatibleDC(nullptr);
     HBITMAP bitmap = CreateCompatibleBitmap(dc, 8, 8);

@@ -1,12 +1,11 @@
 // The selection rules under threads: a bitmap is in at most one DC at a time however many
-// DCs race for it, and a bitmap deleted while DCs keep selecting it is refused from then on
-// and freed once, after its last deselection.
+// DCs race for it, and an object deleted while selected is refused by every other DC and
+// freed once, at its last deselection.
 #include "platform/win32.h"
 
 #include <gtest/gtest.h>
 
 #include <atomic>
-#include <chrono>
 #include <thread>
 #include <vector>
 
@@ -71,53 +70,57 @@ TEST(gdi_selection_threads, ABitmapIsInOneDcAtATimeWhileDcsRaceForIt) {
     DeleteDC(maker);
 }
 
-TEST(gdi_selection_threads, ABitmapDeletedWhileDcsSelectItIsRefusedFromThenOn) {
+// One DC holds the bitmap and keeps drawing into it while DeleteObject comes from another
+// thread and other DCs try to take it: they are refused throughout, the holder's pixels stay
+// valid, and the record is freed at the holder's deselection, once.
+TEST(gdi_selection_threads, ABitmapDeletedWhileSelectedStaysWithItsDcUntilDeselected) {
     HDC maker = CreateCompatibleDC(nullptr);
     HBITMAP shared = CreateCompatibleBitmap(maker, 8, 8);
     ASSERT_NE(shared, nullptr);
-    std::atomic<bool> deleted{false};
-    std::atomic<int> selected_after_delete{0};
-    std::atomic<int> refusals{0};
-    std::atomic<int> selections{0};
-    start_gate gate;
+    HDC holder = CreateCompatibleDC(nullptr);
+    HGDIOBJ holder_original = SelectObject(holder, shared);
+    ASSERT_NE(holder_original, nullptr);
+    std::atomic<bool> stop{false};
+    std::atomic<int> taken_elsewhere{0};
+    std::atomic<int> attempts{0};
+    std::atomic<int> wrong_pixels{0};
     std::vector<std::thread> threads;
-    for (int t = 0; t < thread_count; t++) {
-        threads.emplace_back([&, t] {
+    for (int t = 0; t < thread_count - 1; t++) {
+        threads.emplace_back([&] {
             HDC dc = CreateCompatibleDC(nullptr);
-            gate.pass();
-            // Goes on until the deletion has been seen for a while, so that it always
-            // falls while this thread is still selecting.
-            int after_delete = 0;
-            for (int i = 0; i < rounds || after_delete < 100; i++) {
-                bool was_deleted = deleted.load();
-                if (was_deleted) after_delete++;
+            while (!stop.load()) {
                 HGDIOBJ previous = SelectObject(dc, shared);
-                if (!previous) {
-                    if (was_deleted) refusals++;
-                    continue;
+                attempts++;
+                if (previous) {
+                    taken_elsewhere++;
+                    SelectObject(dc, previous);
                 }
-                if (was_deleted) selected_after_delete++;
-                // The pixels stay usable while this DC holds the bitmap, deleted or not.
-                SetPixel(dc, t, 1, RGB(1, 2, 3));
-                if (GetPixel(dc, t, 1) != RGB(1, 2, 3)) selected_after_delete++;
-                SelectObject(dc, previous);
-                selections++;
             }
             DeleteDC(dc);
         });
     }
-    // Delete once some selections have happened, so the deletion meets selected states.
-    auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(10);
-    while (selections.load() < rounds / 4 && std::chrono::steady_clock::now() < deadline)
-        std::this_thread::yield();
-    EXPECT_GE(selections.load(), rounds / 4);
-    EXPECT_TRUE(DeleteObject(shared));
-    deleted.store(true);
+    threads.emplace_back([&] {
+        for (int i = 0; i < rounds; i++) {
+            COLORREF colour = RGB(i & 255, 3, 4);
+            SetPixel(holder, i & 7, 2, colour);
+            if (GetPixel(holder, i & 7, 2) != colour) wrong_pixels++;
+            if (i == rounds / 2) {
+                EXPECT_TRUE(DeleteObject(shared)); // still selected: deferred
+            }
+        }
+    });
+    threads.back().join();
+    threads.pop_back();
+    stop.store(true);
     for (std::thread &thread : threads) thread.join();
-    EXPECT_EQ(selected_after_delete.load(), 0);
-    EXPECT_GT(refusals.load(), 0);
-    EXPECT_EQ(SelectObject(maker, shared), nullptr);
+    EXPECT_EQ(taken_elsewhere.load(), 0);
+    EXPECT_GT(attempts.load(), 0);
+    EXPECT_EQ(wrong_pixels.load(), 0);
     BITMAP info;
-    EXPECT_EQ(GetObjectA(shared, sizeof(info), &info), 0);
+    EXPECT_EQ(GetObjectA(shared, sizeof(info), &info), (int)sizeof(BITMAP)); // not freed yet
+    EXPECT_EQ(SelectObject(holder, holder_original), shared);
+    EXPECT_EQ(GetObjectA(shared, sizeof(info), &info), 0); // freed at the deselection
+    EXPECT_EQ(SelectObject(maker, shared), nullptr);
+    DeleteDC(holder);
     DeleteDC(maker);
 }

@@ -68,8 +68,10 @@ template <typename T> HGDIOBJ gdi_swap(T *&slot, T *next) {
     T *previous = slot;
     HGDIOBJ previous_handle = previous->header.handle;
     if (previous == next) return previous_handle;
+    // A deleted object is refused, as a bitmap held elsewhere is, and the DC keeps its own.
+    if (!gdi_count_in(&next->header)) return nullptr;
     slot = next;
-    gdi_handle_reselect(&previous->header, &next->header);
+    gdi_count_out(&previous->header);
     return previous_handle;
 }
 

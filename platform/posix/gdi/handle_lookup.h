@@ -63,7 +63,9 @@ inline bool gdi_count_in(gdi_object *object) {
         if (object->selection.value.compare_exchange_weak(seen, seen + 1, std::memory_order_acquire,
                                                           std::memory_order_relaxed))
             return true;
-        if (seen & GDI_DELETED) return false;
+        // Deleted, or deleted while selected: either way gone for new selections. A record
+        // whose count has just fallen to zero under GDI_DELETE_PENDING is being freed.
+        if (seen & (GDI_DELETED | GDI_DELETE_PENDING)) return false;
         if (object->type == GDI_OBJ_BITMAP && (seen & GDI_SELECT_COUNT) != 0) return false;
     }
 }
