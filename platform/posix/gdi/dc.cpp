@@ -105,11 +105,11 @@ BOOL WINAPI DeleteDC(HDC hdc) {
     gdi_dc *dc = gdi_dc_get(hdc);
     if (!dc) return FALSE;
     // Let go of every selection first, so objects deleted while selected here are freed.
-    if (dc->bitmap) gdi_handle_reselect(&dc->bitmap->header, nullptr);
-    gdi_handle_reselect(&dc->pen->header, nullptr);
-    gdi_handle_reselect(&dc->brush->header, nullptr);
-    gdi_handle_reselect(&dc->font->header, nullptr);
-    gdi_handle_reselect(&dc->palette->header, nullptr);
+    if (dc->bitmap) gdi_count_out(&dc->bitmap->header);
+    gdi_count_out(&dc->pen->header);
+    gdi_count_out(&dc->brush->header);
+    gdi_count_out(&dc->font->header);
+    gdi_count_out(&dc->palette->header);
     gdi_handle_free_dc(&dc->header);
     return TRUE;
 }

@@ -83,13 +83,6 @@ inline void gdi_count_out(gdi_object *object) {
     if (left == GDI_DELETE_PENDING) gdi_free_deselected(object);
 }
 
-// Swaps the selection of one DC slot: counts `next` in and `previous` out, and frees
-// `previous` if it was waiting for its last deselection. Null pointers are skipped.
-inline void gdi_handle_reselect(gdi_object *previous, gdi_object *next) {
-    if (next) gdi_count_in(next);
-    gdi_count_out(previous);
-}
-
 // Selects `next` unless it is a bitmap already selected elsewhere; false then.
 inline bool gdi_handle_select_bitmap(gdi_object *previous, gdi_object *next) {
     if (!gdi_count_in(next)) return false;
