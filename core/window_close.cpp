@@ -24,13 +24,14 @@ void wait_for_references(window_record *record) {
 
 } // namespace
 
-void begin_close(window_record *record) {
-    if (record->closing.load() != 0) return;
+bool begin_close(window_record *record) {
     give_back(record);
+    if (record->closing.load() != 0) return false;
     if (record->refresh_timer.load() != 0) KillTimer(record->hwnd, 1);
     record->closing.store(1);
     wait_for_references(record);
     release_slot(record);
+    return true;
 }
 
 void teardown_record(window_record *r, bool dc_alive) {

@@ -20,7 +20,7 @@ bool handle_lifecycle(HWND hwnd, UINT message, WPARAM wparam, LPARAM lparam,
         if (hwnd == g_startup.handler_window.load()) PostQuitMessage(1);
         return true;
     case WM_CLOSE:
-        if (record) begin_close(record);
+        if (record && !begin_close(record)) return true;
         DestroyWindow(hwnd);
         return true;
     case WM_USER:

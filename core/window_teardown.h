@@ -7,8 +7,9 @@
 // Builds the platform window and the drawing objects of a record (WM_USER to the handler).
 void create_window_on_gui_thread(window_record *record);
 // First part of closing: stops handing out the record, waits for references, frees the slot.
-// Gives back the window procedure's own reference.
-void begin_close(window_record *record);
+// Gives back the window procedure's own reference. False when the window was already
+// closing: a second WM_CLOSE, served while the first waits, leaves the rest to the first.
+bool begin_close(window_record *record);
 // WM_DESTROY: detaches the record from the window and frees it.
 void destroy_record(window_record *record);
 // Frees the drawing objects, the locks, the title and the record itself. `dc_alive` says

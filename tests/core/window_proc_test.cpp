@@ -6,6 +6,9 @@
 
 #include <gtest/gtest.h>
 
+#include <atomic>
+#include <thread>
+
 namespace {
 
 HWND hwnd_of(int handle) {
@@ -28,6 +31,44 @@ TEST(Close, WmCloseFromOutsideClosesLikeDestroy) {
     EXPECT_EQ(ZVIsWindow(window), ZV_ERR_BAD_WINDOW);
     EXPECT_FALSE(IsWindow(hwnd));
     EXPECT_EQ(ZVCreateWindow(0, 0, 10, 10, "next"), window);
+}
+
+// While a close waits for a host thread's reference, the GUI thread serves messages sent to
+// it, so a second WM_CLOSE for the same window runs inside the first. It must give back its
+// own reference and leave the destroying to the first, or the first waits for ever.
+TEST(Close, ASecondCloseArrivingWhileTheFirstWaitsLeavesItToTheFirst) {
+    int window = ZVCreateWindow(10, 10, 40, 40, "closed twice");
+    HWND hwnd = hwnd_of(window);
+    ASSERT_NE(hwnd, nullptr);
+    window_record *held = find_window(window); // keeps the first close waiting
+    ASSERT_NE(held, nullptr);
+    std::atomic<bool> first_done{false}, second_done{false};
+    std::thread first([&] {
+        SendMessageA(hwnd, WM_CLOSE, 0, 0);
+        first_done = true;
+    });
+    ASSERT_TRUE(poll_until([&] { return held->closing.load() != 0; }));
+    std::thread second([&] {
+        SendMessageA(hwnd, WM_CLOSE, 0, 0);
+        second_done = true;
+    });
+    bool second_returned = poll_until([&] { return second_done.load(); });
+    // Still waiting for the reference held here: nothing may be destroyed yet.
+    bool still_open = IsWindow(hwnd) && !first_done.load();
+    give_back(held);
+    bool first_returned = poll_until([&] { return first_done.load(); });
+    if (!first_returned || !second_returned) {
+        first.detach(); // stuck for good: let the test fail instead of hanging
+        second.detach();
+    } else {
+        first.join();
+        second.join();
+    }
+    EXPECT_TRUE(second_returned);
+    EXPECT_TRUE(still_open);
+    ASSERT_TRUE(first_returned);
+    EXPECT_EQ(ZVIsWindow(window), ZV_ERR_BAD_WINDOW);
+    EXPECT_FALSE(IsWindow(hwnd));
 }
 
 TEST(Close, DestroyingThePlatformWindowReleasesTheSlot) {
