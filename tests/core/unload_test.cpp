@@ -1,5 +1,6 @@
 // Loading and unloading the shared library while the process goes on.
 #include "../api/poll.h"
+#include "../resident_memory.h"
 
 #include <gtest/gtest.h>
 
@@ -61,15 +62,6 @@ TEST(Unload, UnloadingRightAfterLoadingDoesNotHang) {
 }
 
 namespace {
-
-long resident_bytes() {
-    long total = 0, resident = 0;
-    FILE *statm = fopen("/proc/self/statm", "r");
-    if (!statm) return -1;
-    int read = fscanf(statm, "%ld %ld", &total, &resident);
-    fclose(statm);
-    return read == 2 ? resident * sysconf(_SC_PAGESIZE) : -1;
-}
 
 using draw_fn = int (*)(int, int, int, const char *);
 

@@ -20,15 +20,6 @@ void violation_log::add(const char *call, long long result) {
     if (seen.size() < 20) seen.push_back(std::string(call) + " returned " + std::to_string(result));
 }
 
-long resident_bytes() {
-    long pages_total = 0, pages_resident = 0;
-    FILE *statm = fopen("/proc/self/statm", "r");
-    if (!statm) return -1;
-    int read = fscanf(statm, "%ld %ld", &pages_total, &pages_resident);
-    fclose(statm);
-    return read == 2 ? pages_resident * sysconf(_SC_PAGESIZE) : -1;
-}
-
 namespace {
 
 std::mutex g_watch_lock;

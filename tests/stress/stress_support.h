@@ -4,6 +4,7 @@
 #ifndef ZELVAN_TESTS_STRESS_SUPPORT_H
 #define ZELVAN_TESTS_STRESS_SUPPORT_H
 
+#include "../resident_memory.h"
 #include "zelvan.h"
 
 #include <atomic>
@@ -37,9 +38,6 @@ inline void expect_range_or(const char *call, long long result, long long low, l
     if (result >= low && result <= high) return;
     expect_one_of(call, result, allowed);
 }
-
-// Resident set size in bytes, from /proc/self/statm.
-long resident_bytes();
 
 // One entry per worker, updated before each call so that a hang names what was running.
 struct worker_status {
