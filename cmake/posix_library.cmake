@@ -2,10 +2,10 @@
 get_property(zelvan_link_libs GLOBAL PROPERTY ZELVAN_LINK_LIBS)
 
 # The export list is generated from zelvan.def, so the .so and the DLL export the same names.
-file(STRINGS ${PROJECT_SOURCE_DIR}/zelvan.def def_lines REGEX "^[ \t]+ZV")
+include(${PROJECT_SOURCE_DIR}/cmake/def_names.cmake)
+zelvan_def_names(${PROJECT_SOURCE_DIR}/zelvan.def exported)
 set(version_script "{\n  global:\n")
-foreach(line ${def_lines})
-  string(STRIP "${line}" name)
+foreach(name ${exported})
   string(APPEND version_script "    ${name};\n")
 endforeach()
 string(APPEND version_script "  local: *;\n};\n")

@@ -6,12 +6,8 @@ if(NOT rc EQUAL 0)
   message(FATAL_ERROR "${OBJDUMP} failed on ${DLL}")
 endif()
 
-file(STRINGS ${DEF} def_lines REGEX "^[ \t]+ZV")
-set(listed "")
-foreach(line ${def_lines})
-  string(STRIP "${line}" name)
-  list(APPEND listed ${name})
-endforeach()
+include(${CMAKE_CURRENT_LIST_DIR}/../../cmake/def_names.cmake)
+zelvan_def_names(${DEF} listed)
 
 # The export name table: "[Ordinal/Name Pointer] Table" followed by "\t[   n] Name" lines.
 # Brackets are taken out before the text becomes a list, since CMake lists treat them apart.
