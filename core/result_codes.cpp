@@ -52,8 +52,9 @@ const char k_bad_code_message[] = "Bad error code";
 // One process-wide value; relaxed atomics keep concurrent stores well-defined.
 std::atomic<int> g_last_error{ZV_OK};
 
-// Shared by every caller; long enough for the longest message and its NUL.
-char g_message_buffer[56];
+// Unknown codes still come back in a library-owned buffer, as they always have; known codes
+// get their constant text, so two calls in one printf each keep their own message.
+char g_message_buffer[sizeof k_bad_code_message];
 
 } // namespace
 
@@ -75,8 +76,8 @@ ZVEXPORT int ZVAPI ZVGetLastError(void) {
 
 ZVEXPORT const char *ZVAPI ZVGetErrorString(int code) {
     unsigned int index = static_cast<unsigned int>(code) - static_cast<unsigned int>(ZV_OK);
-    const char *message = index < 35 ? k_messages[index] : k_bad_code_message;
-    lstrcpyA(g_message_buffer, message);
+    if (index < 35) return k_messages[index];
+    lstrcpyA(g_message_buffer, k_bad_code_message);
     return g_message_buffer;
 }
 

@@ -71,6 +71,7 @@ typedef unsigned int ZVCOLOUR;
 /* Version, last error and messages. */
 ZVEXPORT int ZVAPI ZVGetVersion(void);
 ZVEXPORT int ZVAPI ZVGetLastError(void);
+/* Known codes give constant text; unknown ones "Bad error code" in a shared buffer. */
 ZVEXPORT const char *ZVAPI ZVGetErrorString(int code);
 
 /* Windows. */
