@@ -1,7 +1,7 @@
 #!/usr/bin/env bash
 # Installs what building and testing Zelvan needs on Debian 12 (run as root, or with sudo);
-# libsdl2-gfx-dev and wine (the `wine` command the reference GDI benchmark calls) only serve
-# the benchmarks (-DZELVAN_BENCH=ON).
+# libsdl2-gfx-dev only serves the benchmarks (-DZELVAN_BENCH=ON); MinGW-w64 and Wine serve the
+# Windows build and its tests, and the reference GDI programs of tools/reference-gdi/.
 set -euo pipefail
 packages=(
   build-essential cmake pkg-config clang-format
