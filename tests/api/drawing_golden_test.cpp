@@ -2,8 +2,6 @@
 // reference picture beside it pixel for pixel.
 #include "drawing_support.h"
 #include "tests/scene/scene_folder.h"
-#include "tests/scene/scene_picture.h"
-#include "tests/scene/scene_script.h"
 
 #include <gtest/gtest.h>
 
@@ -11,11 +9,6 @@
 #include <string>
 
 namespace {
-
-const scene_listing &scenes() {
-    static const scene_listing listing = list_scenes(golden_folder());
-    return listing;
-}
 
 // The library call each step stands for.
 void play(int w, const scene_step &s) {
@@ -86,12 +79,9 @@ GTEST_ALLOW_UNINSTANTIATED_PARAMETERIZED_TEST(GoldenScene);
 } // namespace
 
 TEST_P(GoldenScene, DrawsTheReferencePicture) {
-    std::string base = golden_folder() + "/" + GetParam();
-    scene_picture expected;
-    ASSERT_TRUE(read_scene_picture(base + ".bmp", &expected))
-        << "no 24-bit reference picture " << base << ".bmp";
     scene_script scene;
-    ASSERT_EQ(read_scene_file(base + ".scene", &scene), "");
+    scene_picture expected;
+    ASSERT_EQ(read_golden_case(GetParam(), &scene, &expected), "");
     int w = ZVCreateWindow(0, 0, scene.width, scene.height, GetParam().c_str());
     ASSERT_NE(w, 0);
     for (const scene_step &step : scene.steps) play(w, step);
@@ -107,9 +97,9 @@ TEST_P(GoldenScene, DrawsTheReferencePicture) {
     EXPECT_EQ(wrong, 0) << "first differences:" << first.str();
 }
 
-INSTANTIATE_TEST_SUITE_P(Scenes, GoldenScene, ::testing::ValuesIn(scenes().names),
+INSTANTIATE_TEST_SUITE_P(Scenes, GoldenScene, ::testing::ValuesIn(golden_scenes().names),
                          [](const auto &info) { return info.param; });
 
 TEST(GoldenFolder, HoldsScenes) {
-    EXPECT_EQ(scenes().problem, "");
+    EXPECT_EQ(golden_scenes().problem, "");
 }

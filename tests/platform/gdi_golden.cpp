@@ -6,34 +6,23 @@
 #include "gdi_test_util.h"
 #include "tests/scene/scene_folder.h"
 #include "tests/scene/scene_gdi.h"
-#include "tests/scene/scene_picture.h"
-#include "tests/scene/scene_script.h"
 
 #include <gtest/gtest.h>
 
 #include <sys/stat.h>
 
+#include <sstream>
 #include <string>
 
 namespace {
-
-const scene_listing &scenes() {
-    static const scene_listing listing = list_scenes(golden_folder());
-    return listing;
-}
 
 class GdiGolden : public ::testing::TestWithParam<std::string> {};
 GTEST_ALLOW_UNINSTANTIATED_PARAMETERIZED_TEST(GdiGolden);
 
 TEST_P(GdiGolden, MatchesTheReferencePicture) {
-    std::string base = golden_folder() + "/" + GetParam();
-    scene_picture expected;
-    ASSERT_TRUE(read_scene_picture(base + ".bmp", &expected))
-        << "no 24-bit reference picture " << base << ".bmp";
     scene_script scene;
-    ASSERT_EQ(read_scene_file(base + ".scene", &scene), "");
-    ASSERT_EQ(scene.width, expected.width);
-    ASSERT_EQ(scene.height, expected.height);
+    scene_picture expected;
+    ASSERT_EQ(read_golden_case(GetParam(), &scene, &expected), "");
     gdi_canvas canvas(scene.width, scene.height);
     play_scene_on_gdi(scene, canvas.dc);
     scene_picture produced = {scene.width, scene.height, canvas.pixels()};
@@ -53,13 +42,58 @@ TEST_P(GdiGolden, MatchesTheReferencePicture) {
     }
 }
 
-INSTANTIATE_TEST_SUITE_P(gdi_golden, GdiGolden, ::testing::ValuesIn(scenes().names),
+INSTANTIATE_TEST_SUITE_P(gdi_golden, GdiGolden, ::testing::ValuesIn(golden_scenes().names),
                          [](const ::testing::TestParamInfo<std::string> &info) {
                              return info.param;
                          });
 
 TEST(gdi_golden_set, TheGoldenFolderHoldsScenes) {
-    EXPECT_EQ(scenes().problem, "");
+    EXPECT_EQ(golden_scenes().problem, "");
+}
+
+std::string parse(const std::string &text, scene_script *scene) {
+    std::istringstream in(text);
+    return parse_scene(in, scene);
+}
+
+TEST(scene_language, ReadsEveryKindOfValue) {
+    scene_script scene;
+    ASSERT_EQ(parse("# a comment\n\ncanvas 30x20\n"
+                    "ink #FF8000 # red and some green\n"
+                    "pixel -3,4 #12785634\n"
+                    "pen-style dash-dot\n"
+                    "fill-style 9\n"
+                    "arc 5,6 7 -22.5 360\n"
+                    "filled-rectangle 1,2 3,4\n",
+                    &scene),
+              "");
+    EXPECT_EQ(scene.width, 30);
+    EXPECT_EQ(scene.height, 20);
+    ASSERT_EQ(scene.steps.size(), 6u);
+    EXPECT_EQ(scene.steps[0].colour, 0x0080FFu); // 0x00BBGGRR, as the library takes it
+    EXPECT_EQ(scene.steps[0].line, 4);
+    EXPECT_EQ(scene.steps[1].a.x, -3);
+    EXPECT_EQ(scene.steps[1].colour, 0x12345678u); // the top byte kept
+    EXPECT_EQ(scene.steps[2].number, 2);
+    EXPECT_EQ(scene.steps[3].number, 9); // styles outside the table pass as numbers
+    EXPECT_EQ(scene.steps[4].start, -22.5f);
+    EXPECT_EQ(scene.steps[4].sweep, 360.0f);
+    EXPECT_EQ(scene.steps[5].b.y, 4);
+}
+
+TEST(scene_language, RefusesMalformedScenesNamingTheLine) {
+    scene_script scene;
+    EXPECT_EQ(parse("", &scene), "no canvas: the scene is empty");
+    EXPECT_NE(parse("plot 1,1\n", &scene), ""); // the canvas comes first
+    EXPECT_NE(parse("canvas 0x10\n", &scene), "");
+    const char *bad_steps[] = {
+        "plot 1 1",    "plot 1,",        "plot 1,1 2,2",  "ink FF0000",    "ink #FF00",
+        "ink #0xFF00", "pen-style wavy", "arc 1,1 2 x 3", "pen-width 1.5", "circle 1,1 99999999999",
+        "spiral 1,1"};
+    for (const char *step : bad_steps) {
+        std::string error = parse(std::string("canvas 9x9\n") + step + "\n", &scene);
+        EXPECT_EQ(error.rfind("line 2: ", 0), 0u) << step << ": " << error;
+    }
 }
 
 } // namespace

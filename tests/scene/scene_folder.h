@@ -1,9 +1,12 @@
 // Finding the golden scenes: the folder the build names (ZELVAN_GOLDEN_DIR), or the one
-// ZELVAN_SCENE_DIR names when set, and the scenes in it. Nothing here throws: the tests list
-// their scenes while GoogleTest registers them, and a missing folder must become a failing
-// test, not a crash of the listing.
+// ZELVAN_SCENE_DIR names when set, the scenes in it and their pictures. Nothing here throws: the
+// tests list their scenes while GoogleTest registers them, and a missing folder must become a
+// failing test, not a crash of the listing.
 #ifndef ZELVAN_TESTS_SCENE_FOLDER_H
 #define ZELVAN_TESTS_SCENE_FOLDER_H
+
+#include "tests/scene/scene_picture.h"
+#include "tests/scene/scene_script.h"
 
 #include <stdlib.h>
 
@@ -53,6 +56,25 @@ inline scene_listing list_scenes(const std::string &folder) {
     }
     std::sort(found.names.begin(), found.names.end());
     return found;
+}
+
+// The listing of golden_folder(), made once, when the tests are registered.
+inline const scene_listing &golden_scenes() {
+    static const scene_listing listing = list_scenes(golden_folder());
+    return listing;
+}
+
+// Reads the golden scene `name` and its picture; returns why they are unusable, or "".
+inline std::string read_golden_case(const std::string &name, scene_script *scene,
+                                    scene_picture *picture) {
+    std::string base = golden_folder() + "/" + name;
+    if (!read_scene_picture(base + ".bmp", picture))
+        return "no 24-bit reference picture " + base + ".bmp";
+    std::string error = read_scene_file(base + ".scene", scene);
+    if (!error.empty()) return error;
+    if (scene->width != picture->width || scene->height != picture->height)
+        return base + ".bmp is not the size of the scene's canvas";
+    return "";
 }
 
 #endif
