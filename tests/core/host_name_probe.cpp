@@ -1,5 +1,5 @@
-// Opens and closes one window; exits 0 when that worked. Started by host_name_test under
-// unusual program names.
+// Opens and closes one window; exits 0 when that worked, 1 when no window opened. Started by
+// host_name_test under unusual program names, and by display_choice_test under odd displays.
 #include "zelvan.h"
 
 int main() {

@@ -2,8 +2,6 @@
 // test re-run in a child process that talks to them.
 #include "x11_session.h"
 
-#include "core/window_table.h"
-
 #include <X11/Xatom.h>
 
 #include <fcntl.h>
@@ -23,6 +21,7 @@ namespace x11_session {
 namespace {
 
 const char k_child_marker[] = "ZELVAN_X11_TEST_CHILD";
+const char k_server_pid[] = "ZELVAN_X11_TEST_SERVER";
 
 bool in_path(const char *program) {
     const char *path = getenv("PATH");
@@ -188,6 +187,7 @@ bool run_in_child(const options &how) {
     }
     std::vector<std::string> env = environment_with(display);
     env.push_back(std::string(k_child_marker) + "=1");
+    env.push_back(std::string(k_server_pid) + "=" + std::to_string(server));
     fflush(stdout);
     char errors_path[] = "/tmp/zelvan-x11-errors-XXXXXX";
     int errors_fd = how.child_errors != nullptr ? mkstemp(errors_path) : -1;
@@ -213,6 +213,12 @@ bool run_in_child(const options &how) {
 Display *display() {
     if (child_display == nullptr) child_display = XOpenDisplay(nullptr);
     return child_display;
+}
+
+void kill_server() {
+    const char *pid = getenv(k_server_pid);
+    ASSERT_NE(pid, nullptr);
+    kill(pid_t(atoi(pid)), SIGKILL);
 }
 
 static Window search(Display *d, Window window, const char *title) {
@@ -282,16 +288,6 @@ std::string run(const std::vector<std::string> &argv, int *status) {
     int code = wait_for(pid, 5.0);
     if (status != nullptr) *status = code;
     return out;
-}
-
-client_area library_client_area(int handle) {
-    window_ref window(handle);
-    client_area area{0, 0, 0, 0};
-    if (!window.ok()) return area;
-    EnterCriticalSection(&window->state_lock);
-    RECT r = window->client_screen_rect;
-    LeaveCriticalSection(&window->state_lock);
-    return client_area{int(r.left), int(r.top), int(r.right - r.left), int(r.bottom - r.top)};
 }
 
 } // namespace x11_session

@@ -35,6 +35,9 @@ bool run_in_child(const options &how = options());
 // The child's own connection to the server, for checking what the library did.
 Display *display();
 
+// In the child: kills the X server, as when a session ends under a running program.
+void kill_server();
+
 // The library's X window with this title (WM_NAME), or None.
 Window find_window(const char *title);
 

@@ -44,6 +44,10 @@ enum display_event_kind {
                                 // user, or right when `button` is 1) over `window` at `x`, `y`
     DISPLAY_EVENT_FOCUS_IN,     // the screen gave `window` the keyboard focus
     DISPLAY_EVENT_FOCUS_OUT,    // the screen took the keyboard focus away from `window`
+    DISPLAY_EVENT_DESTROYED,    // someone else destroyed `window` on the screen; the driver
+                                // sends nothing more for it but still expects its destroy
+    DISPLAY_EVENT_LOST,         // the screen went away: the driver has stopped, every window
+                                // it made is gone from the screen; `window` is NULL
 };
 
 struct display_event {
@@ -106,6 +110,9 @@ struct display_driver {
     // The window manager's decoration around the client area of a titled window (left, top,
     // right and bottom widths), learnt when the driver opened; false when unknown. May be null.
     bool (*frame_extents)(RECT *extents);
+    // Frees what the driver keeps for the process (its connection, its screen) when the
+    // library is unloaded: no window of it is left and no thread calls it any more.
+    void (*release)(void);
 };
 
 enum { DISPLAY_EVENTS_QUEUED = -2 };
@@ -116,15 +123,20 @@ extern const display_driver *const display_drivers[];
 
 extern const display_driver display_headless_driver;
 
-// Opens the first driver that works (once per process) and returns it.
+// Opens the driver that ZELVAN_DISPLAY names ("x11", "headless"), or else the first that works
+// (once per process), and returns it; NULL when the named one cannot be opened.
 const display_driver *display_open(const display_sink *sink);
+
+// The opened driver lost its screen: opens the headless driver in its place and returns it.
+// The lost driver is released with the rest at unload.
+const display_driver *display_fall_back(const display_sink *sink);
 
 // Makes `driver` the one display_open returns, if no driver has been opened yet; for tests
 // that need the headless screen even where an X server is reachable.
 bool display_force(const display_driver *driver);
 
-// Frees what the opened driver keeps for the process (the headless screen) when the library
-// is unloaded; no window may be left and no thread may call a driver afterwards.
+// Releases every driver that was opened when the library is unloaded; no window may be left
+// and no thread may call a driver afterwards.
 void display_release(void);
 
 #endif

@@ -14,8 +14,9 @@ void raise(HWND hwnd) {
     wm_lock();
     wm_window *w = wm_find(hwnd);
     display_window *shown = w != nullptr ? w->shown : nullptr;
+    const display_driver *driver = w != nullptr ? w->driver : nullptr;
     wm_unlock();
-    if (shown != nullptr) wm_driver()->raise(shown);
+    if (shown != nullptr) driver->raise(shown);
 }
 
 LRESULT activate_on_owner(HWND hwnd, void *how) {

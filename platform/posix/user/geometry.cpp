@@ -122,9 +122,10 @@ void wm_set_frame(HWND hwnd, const RECT &requested, bool force_size, bool repain
     bool redraw = sized && (repaint || (w->class_style & (CS_HREDRAW | CS_VREDRAW)));
     WPARAM kind = w->minimized ? SIZE_MINIMIZED : w->maximized ? SIZE_MAXIMIZED : SIZE_RESTORED;
     display_window *shown = w->shown;
+    const display_driver *driver = w->driver;
     wm_unlock();
 
-    if (shown != nullptr) wm_driver()->move_resize(shown, &frame, &client);
+    if (shown != nullptr) driver->move_resize(shown, &frame, &client);
     if (redraw) wm_invalidate_all(hwnd, true);
     // WM_MOVE before WM_SIZE, as DefWindowProc's WM_WINDOWPOSCHANGED sends them.
     if (moved) SendMessageA(hwnd, WM_MOVE, 0, MAKELPARAM(client.left, client.top));

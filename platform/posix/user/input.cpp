@@ -172,6 +172,12 @@ void wm_display_report(const display_event *event) {
     case DISPLAY_EVENT_FOCUS_OUT:
         focus_change(e);
         break;
+    case DISPLAY_EVENT_DESTROYED:
+        wm_display_window_gone(e.window);
+        break;
+    case DISPLAY_EVENT_LOST:
+        wm_display_lost();
+        break;
     }
 }
 

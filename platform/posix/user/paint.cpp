@@ -33,11 +33,11 @@ void present(HWND hwnd, const RECT &rect) {
     wm_lock();
     wm_window *w = wm_find(hwnd);
     display_window *shown = w != nullptr ? w->shown : nullptr;
+    const display_driver *driver = w != nullptr ? w->driver : nullptr;
     gdi_surface surface = w != nullptr ? w->surface : gdi_surface{};
     wm_unlock();
     if (shown == nullptr || surface.pixels == nullptr || is_empty(rect)) return;
-    wm_driver()->present(shown, surface.pixels, surface.width, surface.height, surface.stride,
-                         &rect);
+    driver->present(shown, surface.pixels, surface.width, surface.height, surface.stride, &rect);
 }
 
 // Presents at once on the owner thread; another thread leaves it to the owner, which alone
@@ -66,9 +66,9 @@ bool take_temporary_dc(wm_window *w, HDC dc) {
 }
 
 // The screen DC: draws nothing, but serves as the reference for compatible DCs and bitmaps.
+// The list lives with the window manager's state, which an unload frees. Lock held.
 std::vector<HDC> &screen_dcs() {
-    static std::vector<HDC> *dcs = new std::vector<HDC>;
-    return *dcs;
+    return wm().screen_dcs;
 }
 
 } // namespace

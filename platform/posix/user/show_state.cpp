@@ -42,12 +42,13 @@ void set_state(HWND hwnd, bool visible, bool minimized, bool maximized) {
         w->maximized = maximized;
     }
     display_window *shown = w != nullptr ? w->shown : nullptr;
+    const display_driver *driver = w != nullptr ? w->driver : nullptr;
     wm_unlock();
     display_show state = !visible    ? DISPLAY_HIDDEN
                          : minimized ? DISPLAY_MINIMIZED
                          : maximized ? DISPLAY_MAXIMIZED
                                      : DISPLAY_NORMAL;
-    if (shown != nullptr) wm_driver()->show(shown, state);
+    if (shown != nullptr) driver->show(shown, state);
 }
 
 void make_visible(HWND hwnd, const show_snapshot &s) {

@@ -54,7 +54,7 @@ RECT clamped_frame(HWND hwnd, DWORD style, int x, int y, int width, int height) 
 }
 
 // Gives the window its frame, client surface, own DC and display window. Owner thread.
-void place_window(HWND hwnd, const RECT &frame) {
+void place_window(HWND hwnd, const RECT &frame, const display_driver *driver) {
     wm_lock();
     wm_window *w = wm_find(hwnd);
     if (w == nullptr) { // the procedure destroyed it during WM_GETMINMAXINFO
@@ -71,10 +71,13 @@ void place_window(HWND hwnd, const RECT &frame) {
     display_window_desc desc{hwnd, w->title.c_str(), frame, client};
     wm_unlock();
     // The title is only read during create; the owner thread is the only one that changes it.
-    display_window *shown = wm_driver() != nullptr ? wm_driver()->create(&desc) : nullptr;
+    display_window *shown = driver->create(&desc);
     wm_lock();
     w = wm_find(hwnd);
-    if (w != nullptr) w->shown = shown;
+    if (w != nullptr) {
+        w->shown = shown;
+        w->driver = driver;
+    }
     wm_unlock();
 }
 
@@ -94,10 +97,11 @@ LRESULT destroy_on_owner(HWND hwnd, void *) {
     if (first) w->destroying = true;
     bool visible = first && w->visible;
     display_window *shown = first ? w->shown : nullptr;
+    const display_driver *driver = first ? w->driver : nullptr;
     if (visible) w->visible = false;
     wm_unlock();
     if (!first) return w != nullptr; // already on its way out, e.g. DestroyWindow in WM_DESTROY
-    if (visible && shown != nullptr) wm_driver()->show(shown, DISPLAY_HIDDEN);
+    if (visible && shown != nullptr) driver->show(shown, DISPLAY_HIDDEN);
     wm_deactivate(hwnd);
     wm_call_proc(hwnd, WM_DESTROY, 0, 0);
     wm_call_proc(hwnd, WM_NCDESTROY, 0, 0);
@@ -125,6 +129,12 @@ bool send_creation_messages(HWND hwnd, create_struct *cs) {
 HWND WINAPI CreateWindowExA(DWORD ex_style, LPCSTR class_name, LPCSTR title, DWORD style, int x,
                             int y, int width, int height, HWND parent, HMENU menu,
                             HINSTANCE instance, LPVOID param) {
+    // Without a screen no window can be made, as on a Win32 desktop the process cannot reach.
+    const display_driver *driver = wm_driver();
+    if (driver == nullptr) {
+        wm_set_error(KERNEL_ERROR_ACCESS_DENIED);
+        return nullptr;
+    }
     wm_lock();
     wm_class *c = wm_find_class(class_name);
     wm_window *w = c != nullptr ? new_window(c, style, ex_style, title, instance) : nullptr;
@@ -141,7 +151,7 @@ HWND WINAPI CreateWindowExA(DWORD ex_style, LPCSTR class_name, LPCSTR title, DWO
         return nullptr;
     }
     RECT frame = clamped_frame(hwnd, style, x, y, width, height);
-    place_window(hwnd, frame);
+    place_window(hwnd, frame, driver);
     create_struct cs{param,
                      instance,
                      menu,
@@ -189,9 +199,10 @@ static LRESULT set_text(HWND hwnd, LPCSTR text) {
     wm_lock();
     wm_window *w = wm_find(hwnd);
     display_window *shown = w != nullptr ? w->shown : nullptr;
+    const display_driver *driver = w != nullptr ? w->driver : nullptr;
     if (w != nullptr) w->title = text != nullptr ? text : "";
     wm_unlock();
-    if (shown != nullptr) wm_driver()->set_title(shown, text != nullptr ? text : "");
+    if (shown != nullptr) driver->set_title(shown, text != nullptr ? text : "");
     return w != nullptr;
 }
 

@@ -58,6 +58,7 @@ struct wm_window {
     HDC own_dc;          // CS_OWNDC classes: the one DC of the window
     std::vector<HDC> temporary_dcs;
     display_window *shown;
+    const display_driver *driver; // the driver that made `shown`, which alone may take it
 };
 
 // A message (or a piece of internal work) sent to another thread's window.
@@ -113,6 +114,7 @@ struct wm_state {
     POINT last_pointer; // screen position of the last pointer event, for MSG.pt
     unsigned display_wakes;
     UINT_PTR next_thread_timer;
+    std::vector<HDC> screen_dcs; // GetDC(NULL)'s DCs not released yet
     pthread_key_t thread_key;
 };
 
@@ -132,7 +134,14 @@ void wm_set_error(DWORD code);
 bool wm_release_all(void);
 
 // ---- the display driver (display_link.cpp) ----
+// The driver new windows are shown by; null when the one the user chose cannot be opened.
 const display_driver *wm_driver(void);
+// Someone else destroyed the window's screen image: a visible window is destroyed with it, a
+// hidden one gets a new image.
+void wm_display_window_gone(HWND hwnd);
+// The driver lost its screen: the headless one takes over for new windows, this thread's
+// windows on the lost screen are destroyed, hidden ones move. On the thread that pumps it.
+void wm_display_lost(void);
 
 // ---- input (input.cpp) ----
 // The one entry point through which display drivers report input and exposure; they reach it

@@ -179,7 +179,7 @@ void wm_signal(wm_queue *queue) {
 }
 
 void wm_free_window(wm_window *window) {
-    if (window->shown != nullptr) wm_driver()->destroy(window->shown);
+    if (window->shown != nullptr) window->driver->destroy(window->shown);
     if (window->own_dc != nullptr) DeleteDC(window->own_dc);
     for (HDC dc : window->temporary_dcs) DeleteDC(dc);
     delete[] window->surface.pixels;

@@ -19,11 +19,6 @@ headless_screen &headless_get_screen(void) {
     return *screen;
 }
 
-void headless_release_screen(void) {
-    delete screen_pointer();
-    screen_pointer() = nullptr;
-}
-
 static bool rect_contains(const RECT &r, POINT p) {
     return p.x >= r.left && p.x < r.right && p.y >= r.top && p.y < r.bottom;
 }
@@ -168,6 +163,11 @@ void headless_clipboard_export(const void *dib, size_t bytes) {
     screen.clipboard_dib.assign(begin, begin + bytes);
 }
 
+void headless_release(void) {
+    delete screen_pointer();
+    screen_pointer() = nullptr;
+}
+
 } // namespace
 
 const display_driver display_headless_driver = {
@@ -186,4 +186,5 @@ const display_driver display_headless_driver = {
     headless_clipboard_export,
     nullptr,
     nullptr,
+    headless_release,
 };

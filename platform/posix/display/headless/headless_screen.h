@@ -31,10 +31,9 @@ struct headless_screen {
     std::vector<unsigned char> clipboard_dib; // the packed DIB last exported; empty when none
 };
 
-// The one screen; never destroyed, because windows may be presented while the process exits.
+// The one screen; kept through process exit, because windows may be presented then, and
+// freed only by the driver's release at unload (it is made again on next use).
 headless_screen &headless_get_screen(void);
-// Frees the screen record at unload; it is made again on next use.
-void headless_release_screen(void);
 
 // The topmost shown window whose client area contains the screen point; NULL over a frame,
 // the desktop or a hidden window. The caller holds the screen lock.

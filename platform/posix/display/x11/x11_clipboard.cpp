@@ -34,9 +34,14 @@ struct clipboard_state {
     std::vector<incr_transfer> transfers;
 };
 
-clipboard_state &clip() {
+// Kept through process exit, like the connection; freed by the driver's release at unload.
+clipboard_state *&clip_pointer() {
     static clipboard_state *state = new clipboard_state();
-    return *state;
+    return state;
+}
+
+clipboard_state &clip() {
+    return *clip_pointer();
 }
 
 // Transfers that a vanished requestor never finishes are dropped, oldest first.
@@ -222,4 +227,10 @@ bool x11_clipboard_handle(const XEvent *event) {
     default:
         return false;
     }
+}
+
+// The owner window went with the connection; what remains is our own memory.
+void x11_clipboard_release(void) {
+    delete clip_pointer();
+    clip_pointer() = nullptr;
 }

@@ -3,42 +3,62 @@
 
 #include <pthread.h>
 #include <stdio.h>
+#include <stdlib.h>
 
 namespace {
 
-x11_state *state_record = new x11_state();
-XErrorHandler host_error_handler; // what was installed before us, given back at the end
+x11_state *state_record = nullptr; // made by the first open, freed by the release at unload
+XErrorHandler host_error_handler;  // what was installed before us, given back at the end
 XIOErrorHandler host_io_error_handler;
 pthread_key_t gui_thread_key;
+bool gui_thread_key_made = false;
+
+// True the first time an error of this kind (code, request, minor code) is seen.
+bool first_of_kind(x11_state &s, const XErrorEvent *error) {
+    unsigned kind = unsigned(error->error_code) << 16 | unsigned(error->request_code) << 8 |
+                    unsigned(error->minor_code);
+    for (int i = 0; i < s.error_kinds_count; ++i)
+        if (s.error_kinds_told[i] == kind) return false;
+    const int capacity = int(sizeof s.error_kinds_told / sizeof s.error_kinds_told[0]);
+    if (s.error_kinds_count == capacity) return false; // that many kinds tell nothing new
+    s.error_kinds_told[s.error_kinds_count++] = kind;
+    return true;
+}
 
 // Protocol errors come from races that are nobody's fault (a requestor window that vanished
-// during a transfer, a window manager that moved on): counted and told, never fatal. The
-// handlers are process-wide: errors on the host's own connections go to the host's handler.
+// during a transfer, a window manager that moved on): counted, each kind told once, never
+// fatal. The handlers are process-wide: errors on the host's own connections go to the
+// host's handler.
 int count_error(Display *display, XErrorEvent *error) {
-    if (display != state_record->display && host_error_handler != nullptr) {
-        return host_error_handler(display, error);
-    }
-    const int k_reported = 10; // a storm of them says nothing new after the first few
-    if (state_record->x_errors++ < k_reported) {
+    x11_state *s = state_record;
+    bool ours = s != nullptr && display == s->display;
+    if (!ours && host_error_handler != nullptr) return host_error_handler(display, error);
+    if (s == nullptr || x11_window_error_expected(error)) return 0;
+    s->x_errors++;
+    if (first_of_kind(*s, error)) {
         char text[128] = "";
         XGetErrorText(display, error->error_code, text, sizeof text);
-        fprintf(stderr, "zelvan: X error ignored: %s (request %d.%d)\n", text, error->request_code,
-                error->minor_code);
+        fprintf(stderr,
+                "zelvan: X error ignored: %s (request %d.%d); later ones like it are only "
+                "counted\n",
+                text, error->request_code, error->minor_code);
     }
     return 0;
 }
 
-// A lost connection (the server ended) turns the driver off instead of ending the process.
+// A lost connection (the server ended) turns the driver off instead of ending the process;
+// the GUI thread reports it at its next look for events.
 int note_lost_connection(Display *display) {
-    if (display != state_record->display && host_io_error_handler != nullptr) {
+    x11_state *s = state_record;
+    if ((s == nullptr || display != s->display) && host_io_error_handler != nullptr) {
         return host_io_error_handler(display);
     }
-    state_record->lost = true;
+    if (s != nullptr) s->lost = true;
     return 0;
 }
 
 void keep_running_after_io_error(Display *, void *) {
-    state_record->lost = true;
+    if (state_record != nullptr) state_record->lost = true;
 }
 
 Atom intern(const char *name) {
@@ -99,7 +119,17 @@ bool shm_usable(Display *display) {
 bool x11_open(const display_sink *sink) {
     XInitThreads(); // a host program may use Xlib on its own threads too
     Display *display = XOpenDisplay(nullptr);
-    if (display == nullptr) return false;
+    if (display == nullptr) {
+        // Without DISPLAY nobody expected a screen; with one, the user wonders why none shows.
+        const char *name = getenv("DISPLAY");
+        if (name != nullptr && name[0] != '\0') {
+            fprintf(stderr,
+                    "zelvan: no X server answers at DISPLAY=%s, so no window appears on "
+                    "screen\n",
+                    name);
+        }
+        return false;
+    }
     int screen = DefaultScreen(display);
     if (!visual_takes_bgrx(display, screen)) {
         fprintf(stderr, "zelvan: the X display's visual is not 24/32-bit TrueColor; "
@@ -107,6 +137,7 @@ bool x11_open(const display_sink *sink) {
         XCloseDisplay(display);
         return false;
     }
+    if (state_record == nullptr) state_record = new x11_state();
     x11_state &s = *state_record;
     s.display = display;
     s.screen = screen;
@@ -134,25 +165,42 @@ bool x11_open(const display_sink *sink) {
     return true;
 }
 
-// Nobody can talk to the server once the GUI thread is gone (the library is shutting down):
-// the connection is checked one last time and closed, and the host's error handlers, if it
-// uses Xlib itself, are given back.
-void gui_thread_ended(void *) {
-    x11_state &s = *state_record;
-    bool broken = s.lost.exchange(true); // a broken connection is left alone
+// Closes the connection (a broken one only frees our side) while our handlers are still in
+// place, then gives the host's handlers back, if it uses Xlib itself.
+void close_connection(x11_state &s) {
+    if (s.closed) return;
+    bool broken = s.lost.exchange(true);
     if (!broken) XSync(s.display, False);
+    XFreeGC(s.display, s.gc); // its memory is ours; the server frees the rest with the client
+    XCloseDisplay(s.display);
+    s.closed = true;
     XSetErrorHandler(host_error_handler);
     XSetIOErrorHandler(host_io_error_handler);
-    if (!broken) XCloseDisplay(s.display);
+}
+
+// Nobody can talk to the server once the GUI thread is gone (the library is shutting down).
+void gui_thread_ended(void *) {
+    close_connection(*state_record);
 }
 
 void remember_gui_thread(void) {
     x11_state &s = *state_record;
     s.gui_thread = pthread_self();
-    if (pthread_key_create(&gui_thread_key, gui_thread_ended) == 0) {
-        pthread_setspecific(gui_thread_key, state_record); // any non-null value
-    }
+    gui_thread_key_made = pthread_key_create(&gui_thread_key, gui_thread_ended) == 0;
+    if (gui_thread_key_made) pthread_setspecific(gui_thread_key, state_record); // non-null
     s.gui_known.store(true, std::memory_order_release);
+}
+
+// At unload the GUI thread has ended and closed the connection, unless it never talked to
+// the server; the key goes too, or 200 loads would use up the process's keys.
+void x11_release(void) {
+    if (state_record == nullptr) return;
+    close_connection(*state_record);
+    if (gui_thread_key_made) pthread_key_delete(gui_thread_key);
+    gui_thread_key_made = false;
+    x11_clipboard_release();
+    delete state_record;
+    state_record = nullptr;
 }
 
 } // namespace
@@ -188,6 +236,21 @@ display_window *x11_find(Window xid) {
     return found != x11().windows.end() ? found->second : nullptr;
 }
 
+bool x11_connection_lost(void) {
+    x11_state &s = x11();
+    if (!s.lost.load()) return false;
+    // Told from the GUI thread's look for events: no driver call is under way there.
+    bool gui =
+        s.gui_known.load(std::memory_order_acquire) && pthread_equal(s.gui_thread, pthread_self());
+    if (gui && !s.loss_reported) {
+        s.loss_reported = true;
+        display_event e{};
+        e.kind = DISPLAY_EVENT_LOST;
+        x11_report(&e);
+    }
+    return true;
+}
+
 int x11_errors_since(int before) {
     XSync(x11().display, False);
     return x11().x_errors - before;
@@ -197,4 +260,5 @@ extern const display_driver display_x11_driver = {
     "x11",          x11_open,        x11_create,           x11_destroy,  x11_move_resize,
     x11_show,       x11_raise,       x11_set_title,        x11_present,  x11_pump_events,
     x11_cursor_pos, x11_screen_size, x11_clipboard_export, x11_event_fd, x11_frame_extents,
+    x11_release,
 };

@@ -218,6 +218,9 @@ void dispatch(XEvent &event) {
     case LeaveNotify:
         on_crossing(event.xcrossing);
         break;
+    case DestroyNotify:
+        x11_window_vanished(w);
+        break;
     default:
         break;
     }
@@ -228,7 +231,7 @@ void dispatch(XEvent &event) {
 // Handlers may re-enter the driver (a configure ends in move_resize), so events are taken one
 // at a time and nothing is held across a report.
 void x11_pump_events(void) {
-    if (!x11_on_gui_thread()) return;
+    if (x11_connection_lost() || !x11_on_gui_thread()) return;
     x11_state &s = x11();
     x11_clipboard_take_pending();
     while (!s.lost && XPending(s.display) > 0) {

@@ -74,7 +74,16 @@ struct x11_state {
     bool frame_extents_known;
     RECT frame_extents; // the window manager's decoration widths, when known
     Time last_event_time;
-    int x_errors; // protocol errors seen; read and reset by x11_trap_errors callers
+    int x_errors; // protocol errors seen; read by x11_errors_since callers
+    // Each kind of protocol error (error code, request and minor code) is told once.
+    unsigned error_kinds_told[32];
+    int error_kinds_count;
+    // Windows another client destroyed: errors about requests sent to them before their
+    // DestroyNotify was read are expected, not told.
+    Window vanished[16];
+    int vanished_next;
+    bool loss_reported; // the user layer was told that the connection broke
+    bool closed;        // XCloseDisplay ran: the display pointer is gone
 };
 
 x11_state &x11(void);
@@ -87,6 +96,8 @@ void x11_report(display_event *event);
 display_window *x11_find(Window xid);
 // Synchronises and returns how many protocol errors the requests since `before` caused.
 int x11_errors_since(int before);
+// True once the connection broke; the GUI thread's first call after that reports the loss.
+bool x11_connection_lost(void);
 
 // ---- windows (x11_window.cpp) ----
 display_window *x11_create(const display_window_desc *desc);
@@ -95,6 +106,10 @@ void x11_move_resize(display_window *window, const RECT *frame, const RECT *clie
 void x11_show(display_window *window, display_show state);
 void x11_raise(display_window *window);
 void x11_set_title(display_window *window, const char *title);
+// Another client destroyed the window's X window: forgets it on the server and says so.
+void x11_window_vanished(display_window *window);
+// True for an error about a window another client destroyed under us.
+bool x11_window_error_expected(const XErrorEvent *error);
 
 // ---- presenting (x11_present.cpp) ----
 void x11_present(display_window *window, const uint32_t *pixels, int width, int height, int stride,
@@ -118,6 +133,7 @@ bool x11_frame_extents(RECT *extents);
 void x11_clipboard_export(const void *dib, size_t bytes);
 void x11_clipboard_take_pending(void); // GUI thread: own the selection for a new picture
 bool x11_clipboard_handle(const XEvent *event);
+void x11_clipboard_release(void); // at unload, after the connection is closed
 
 // ---- image encodings (x11_image_formats.cpp) ----
 // The DIB as a BMP file: the 14-byte file header and the DIB. Empty if the DIB is malformed.

@@ -193,3 +193,30 @@ void x11_set_title(display_window *w, const char *title) {
     store_title(w, title != nullptr ? title : "");
     XFlush(x11().display);
 }
+
+// The X window is gone (xdotool windowclose, a window manager's kill): nothing more is sent
+// for it. The window manager decides what happens to the window itself, and calls destroy.
+void x11_window_vanished(display_window *w) {
+    x11_state &s = x11();
+    s.windows.erase(w->xid);
+    s.vanished[s.vanished_next] = w->xid;
+    s.vanished_next = (s.vanished_next + 1) % int(sizeof s.vanished / sizeof s.vanished[0]);
+    x11_release_shm(w); // the segment is attached to the connection, not to the window
+    w->xid = 0;
+    display_event e{};
+    e.kind = DISPLAY_EVENT_DESTROYED;
+    e.window = w->cookie;
+    x11_report(&e); // may free w
+}
+
+// Requests sent before the DestroyNotify was read fail with BadWindow or BadDrawable; errors
+// from the requests of a present are read before the queued event is handled.
+bool x11_window_error_expected(const XErrorEvent *error) {
+    if (error->error_code != BadWindow && error->error_code != BadDrawable) return false;
+    x11_state &s = x11();
+    Window xid = error->resourceid;
+    if (s.windows.count(xid) != 0) return true; // gone already, its DestroyNotify queued
+    for (Window gone : s.vanished)
+        if (gone != 0 && gone == xid) return true;
+    return false;
+}
