@@ -62,17 +62,37 @@ extern "C" BOOL WINAPI DllMain(HINSTANCE module, DWORD reason, LPVOID reserved) 
     return TRUE;
 }
 
+void library_ensure_started() {}
+
 #else
 
+#include <mutex>
+
+namespace {
+
+std::once_flag g_start_once;
+std::atomic<bool> g_started{false};
+
+} // namespace
+
+// Every call that may be a program's first goes through here, so a static link that names
+// any of them also brings in this file, its constructor and its destructor.
+void library_ensure_started() {
+    std::call_once(g_start_once, [] {
+        g_process_heap = GetProcessHeap();
+        library_init();
+        library_start();
+        g_started = true;
+    });
+}
+
 __attribute__((constructor)) static void library_load() {
-    g_process_heap = GetProcessHeap();
-    library_init();
-    library_start();
+    library_ensure_started();
 }
 
 // At exit the GUI thread may still be inside a message: clean-up ends it before freeing.
 __attribute__((destructor)) static void library_unload() {
-    library_cleanup(false);
+    if (g_started.load()) library_cleanup(false);
 }
 
 #endif

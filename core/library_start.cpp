@@ -1,4 +1,5 @@
 // Library start-up and shutdown: the table and locks, the host module, the GUI thread.
+#include "core/library_call.h"
 #include "core/library_state.h"
 #include "core/module_name.h"
 #include "core/result_codes.h"
@@ -16,6 +17,8 @@ const char k_caption[] = "Zelvan";
 const char k_exe_suffix[] = ".exe";
 // How long shutdown waits for the GUI thread to finish its current message.
 const DWORD k_gui_exit_wait_ms = 5000;
+// How long unloading waits for calls that other threads are making.
+const DWORD k_calls_in_flight_wait_ms = 2000;
 
 bool g_table_ready;
 
@@ -93,7 +96,12 @@ bool library_stop_gui_thread() {
     return stop_gui_thread(false);
 }
 
+// Calls in flight are waited for while the GUI thread still runs: some of them wait for it.
+// A process that is terminating has no other threads left to wait for.
 void library_cleanup(bool process_terminating) {
+    bool drained =
+        library_refuse_calls_and_drain(process_terminating ? 0 : k_calls_in_flight_wait_ms);
+    if (!drained && !process_terminating) return;
     if (!stop_gui_thread(process_terminating)) return;
     for (int i = 0; i < WINDOW_TABLE_SIZE; ++i) {
         window_record *record = window_table_slot(i);

@@ -1,4 +1,5 @@
 // Closing a window: the host thread's request, the GUI thread's drain and teardown.
+#include "core/library_call.h"
 #include "core/library_state.h"
 #include "core/result_codes.h"
 #include "core/window_table.h"
@@ -71,6 +72,9 @@ void destroy_record(window_record *record) {
 extern "C" {
 
 ZVEXPORT int ZVAPI ZVDestroyWindow(int handle) {
+    // Counted: after its reference is given back it still waits for the GUI thread.
+    library_call call;
+    if (call.refused()) return 0;
     HWND hwnd;
     {
         window_ref window(handle);

@@ -1,4 +1,5 @@
 // Opening a window: the host thread's request and the GUI thread's construction.
+#include "core/library_call.h"
 #include "core/library_state.h"
 #include "core/result_codes.h"
 #include "core/window_table.h"
@@ -107,6 +108,8 @@ void create_window_on_gui_thread(window_record *r) {
 
 extern "C" ZVEXPORT int ZVAPI ZVCreateWindow(int x, int y, int width, int height,
                                              const char *title) {
+    library_call call;
+    if (call.refused()) return 0;
     set_last_error(ZV_OK);
     if (!gui_can_answer()) {
         set_last_error(ZV_ERR_NOT_INITIALISED);

@@ -30,6 +30,18 @@ window_record *window_table_slot(int index) {
     return g_table[index];
 }
 
+bool window_table_in_use() {
+    if (!g_table) return false;
+    bool in_use = false;
+    // Under the lock: a record leaves the table (and may be freed) only under it.
+    EnterCriticalSection(&g_table_lock);
+    for (int i = 0; i < WINDOW_TABLE_SIZE && !in_use; ++i) {
+        in_use = g_table[i] && g_table[i]->in_use_count.load() != 0;
+    }
+    LeaveCriticalSection(&g_table_lock);
+    return in_use;
+}
+
 int allocate_slot(window_record *record) {
     // Without a table (it could not be allocated at start-up) there is no free slot.
     if (!g_table) return ZV_ERROR;
@@ -57,13 +69,15 @@ void release_slot(window_record *record) {
 }
 
 window_record *find_window(int handle) {
+    if (g_unloading.load(std::memory_order_relaxed)) return nullptr; // the table may be gone
     if (g_startup.gui_state.load() == GUI_FAILED) return nullptr;
     if (handle < 1 || handle > WINDOW_TABLE_SIZE || !g_table) return nullptr;
     EnterCriticalSection(&g_table_lock);
     window_record *record = g_table[handle - 1];
     // A record whose creation has not finished has no lock or drawing objects yet: it is
-    // not a window until the GUI thread says so.
-    if (!record || record->closing.load() != 0 ||
+    // not a window until the GUI thread says so. Unloading hands out no reference at all;
+    // the flag is read under the lock that the unloader's first scan takes after setting it.
+    if (!record || g_unloading.load(std::memory_order_relaxed) || record->closing.load() != 0 ||
         record->create_status.load(std::memory_order_acquire) != CREATE_DONE) {
         LeaveCriticalSection(&g_table_lock);
         return nullptr;
@@ -80,7 +94,7 @@ window_record *find_window(int handle) {
 
 int check_window(window_record *record) {
     if (record) return 1;
-    set_last_error(ZV_ERR_BAD_WINDOW);
+    set_last_error(g_unloading.load() ? ZV_ERR_NOT_INITIALISED : ZV_ERR_BAD_WINDOW);
     return 0;
 }
 

@@ -14,15 +14,18 @@ void window_table_destroy();
 // The record in slot `index`, or null; only for start-up and shutdown, when no other
 // thread uses the table.
 window_record *window_table_slot(int index);
+// True while any thread holds a reference on any window record.
+bool window_table_in_use();
 
 // Puts the record into the lowest free slot and sets its handle; ZV_OK or ZV_ERROR.
 int allocate_slot(window_record *record);
 // Empties the record's slot if it still holds this record.
 void release_slot(window_record *record);
 
-// The record of `handle` with one reference taken, or null.
+// The record of `handle` with one reference taken, or null (always, once unloading began).
 window_record *find_window(int handle);
-// 1 if a record was found, else 0 with ZV_ERR_BAD_WINDOW in the last error.
+// 1 if a record was found, else 0 with ZV_ERR_BAD_WINDOW in the last error
+// (ZV_ERR_NOT_INITIALISED while the library is being unloaded).
 int check_window(window_record *record);
 // The record attached to a platform window with one reference taken, or null.
 window_record *window_from_hwnd(HWND hwnd);

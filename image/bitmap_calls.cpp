@@ -1,4 +1,5 @@
 // The bitmap calls that work on the bitmap list alone: load, save, discard and measure.
+#include "core/library_call.h"
 #include "core/result_codes.h"
 #include "image/bitmap_list.h"
 #include "image/bmp_file.h"
@@ -7,6 +8,8 @@
 extern "C" {
 
 ZVEXPORT int ZVAPI ZVLoadBitmap(const char *file_name) {
+    library_call call;
+    if (call.refused()) return 0;
     bitmap_record *record = nullptr;
     int result = bmp_read(file_name, &record);
     if (result != ZV_OK) {
@@ -17,6 +20,8 @@ ZVEXPORT int ZVAPI ZVLoadBitmap(const char *file_name) {
 }
 
 ZVEXPORT int ZVAPI ZVSaveBitmap(int bitmap, const char *file_name) {
+    library_call call;
+    if (call.refused()) return ZV_ERR_NOT_INITIALISED;
     bitmap_ref found(bitmap);
     if (!found.record) return ZV_ERR_BAD_BITMAP;
     int result = bmp_write(found.record, file_name);
@@ -25,6 +30,8 @@ ZVEXPORT int ZVAPI ZVSaveBitmap(int bitmap, const char *file_name) {
 }
 
 ZVEXPORT int ZVAPI ZVDiscardBitmap(int bitmap) {
+    library_call call;
+    if (call.refused()) return ZV_ERR_NOT_INITIALISED;
     bitmap_ref found(bitmap);
     if (!found.record) return ZV_ERR_BAD_BITMAP;
     // Another thread still using the record keeps it until it gives its use back.
@@ -33,11 +40,15 @@ ZVEXPORT int ZVAPI ZVDiscardBitmap(int bitmap) {
 }
 
 ZVEXPORT int ZVAPI ZVGetBitmapWidth(int bitmap) {
+    library_call call;
+    if (call.refused()) return ZV_ERR_BAD_BITMAP;
     bitmap_ref found(bitmap);
     return found.record ? found.record->width : ZV_ERR_BAD_BITMAP;
 }
 
 ZVEXPORT int ZVAPI ZVGetBitmapHeight(int bitmap) {
+    library_call call;
+    if (call.refused()) return ZV_ERR_BAD_BITMAP;
     bitmap_ref found(bitmap);
     return found.record ? found.record->height : ZV_ERR_BAD_BITMAP;
 }

@@ -1,4 +1,5 @@
 // The bitmap calls that meet a window: show, paste and copy.
+#include "core/library_call.h"
 #include "core/result_codes.h"
 #include "draw/draw_call.h"
 #include "image/bitmap_list.h"
@@ -52,6 +53,8 @@ void draw_into_buffer(window_record *r, const bitmap_record *bitmap, int x, int 
 extern "C" {
 
 ZVEXPORT int ZVAPI ZVShowBitmap(int window, int bitmap) {
+    library_call call;
+    if (call.refused()) return ZV_ERR_NOT_INITIALISED;
     window_ref found_window(window);
     bitmap_ref found_bitmap(bitmap);
     if (!found_window.ok()) return ZV_ERR_BAD_WINDOW;
@@ -63,6 +66,8 @@ ZVEXPORT int ZVAPI ZVShowBitmap(int window, int bitmap) {
 }
 
 ZVEXPORT int ZVAPI ZVPasteBitmap(int window, int bitmap, int x, int y) {
+    library_call call;
+    if (call.refused()) return ZV_ERR_NOT_INITIALISED;
     window_ref found_window(window);
     bitmap_ref found_bitmap(bitmap);
     if (!found_window.ok()) return ZV_ERR_BAD_WINDOW;

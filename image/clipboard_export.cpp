@@ -1,4 +1,5 @@
 // Clipboard export: a bitmap or a window's picture placed on the clipboard as a packed DIB.
+#include "core/library_call.h"
 #include "core/window_table.h"
 #include "image/bitmap_list.h"
 #include "image/bmp_file.h"
@@ -51,6 +52,8 @@ int copy_to_clipboard(const bitmap_record *record) {
 extern "C" {
 
 ZVEXPORT int ZVAPI ZVCopyBitmapToClipboard(int bitmap) {
+    library_call call;
+    if (call.refused()) return ZV_ERR_NOT_INITIALISED;
     bitmap_ref found(bitmap);
     if (!found.record) return ZV_ERR_BAD_BITMAP;
     return copy_to_clipboard(found.record);

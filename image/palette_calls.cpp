@@ -1,5 +1,6 @@
 // The palette calls: a window's palette from a RIFF file or a bitmap, and palettes saved.
 #include "image/palette_calls.h"
+#include "core/library_call.h"
 
 #include "core/library_state.h"
 #include "core/result_codes.h"
@@ -72,6 +73,8 @@ ZVEXPORT int ZVAPI ZVLoadRIFFPalette(int window, const char *file_name) {
 }
 
 ZVEXPORT int ZVAPI ZVUseBitmapPalette(int window, int bitmap) {
+    library_call call;
+    if (call.refused()) return ZV_ERR_NOT_INITIALISED;
     window_ref found_window(window);
     bitmap_ref found_bitmap(bitmap);
     if (!found_window.ok()) return ZV_ERR_BAD_WINDOW;
@@ -91,6 +94,8 @@ ZVEXPORT int ZVAPI ZVSaveWindowPalette(int window, const char *file_name) {
 }
 
 ZVEXPORT int ZVAPI ZVSaveBitmapPalette(int bitmap, const char *file_name) {
+    library_call call;
+    if (call.refused()) return ZV_ERR_NOT_INITIALISED;
     bitmap_ref found(bitmap);
     if (!found.record) return ZV_ERR_BAD_BITMAP;
     return riff_palette_write(found.record, file_name);

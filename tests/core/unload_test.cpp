@@ -1,11 +1,14 @@
 // Loading and unloading the shared library while the process goes on.
 #include "../api/poll.h"
 #include "../resident_memory.h"
+#include "zelvan.h" // the result codes; the calls come from dlsym
 
 #include <gtest/gtest.h>
 
 #include <dirent.h>
 #include <dlfcn.h>
+#include <fcntl.h>
+#include <sys/stat.h>
 
 #include <condition_variable>
 #include <mutex>
@@ -27,6 +30,16 @@ int thread_count() {
 
 using create_fn = int (*)(int, int, int, int, const char *);
 using handle_fn = int (*)(int);
+using load_image_fn = int (*)(int, const char *);
+using load_bitmap_fn = int (*)(const char *);
+using last_error_fn = int (*)();
+
+// The write end of a pipe, opened once a reader (a call inside the library) holds the other.
+int open_when_read(const std::string &fifo) {
+    int fd = -1;
+    poll_until([&] { return (fd = open(fifo.c_str(), O_WRONLY | O_NONBLOCK)) >= 0; });
+    return fd;
+}
 
 } // namespace
 
@@ -120,4 +133,46 @@ TEST(Unload, HundredCyclesWithOpenWindowsLeakNoThreadsOrMemory) {
     // (4 MiB, 32 under a sanitizer) allows for allocator and sanitizer-runtime noise only.
     EXPECT_LT(grown, (long)UNLOAD_RSS_SLACK_MIB << 20)
         << "resident memory grew by " << (grown >> 10) << " KiB over 90 cycles";
+}
+
+// Two host threads are inside calls, each reading a file that is a pipe nobody writes yet: one
+// holds a window (ZVLoadImage), one only the bitmap list's files (ZVLoadBitmap). The unload
+// waits for both to return before it frees anything, and a call made meanwhile is refused.
+TEST(Unload, WaitsForCallsInFlightOnOtherThreads) {
+    char folder[] = "/tmp/zelvan-unload-XXXXXX";
+    ASSERT_NE(mkdtemp(folder), nullptr);
+    std::string image_pipe = std::string(folder) + "/image",
+                bitmap_pipe = std::string(folder) + "/bitmap";
+    ASSERT_EQ(mkfifo(image_pipe.c_str(), 0600), 0);
+    ASSERT_EQ(mkfifo(bitmap_pipe.c_str(), 0600), 0);
+    void *library = dlopen(ZELVAN_SHARED_LIBRARY, RTLD_NOW | RTLD_LOCAL);
+    ASSERT_NE(library, nullptr) << dlerror();
+    auto create = reinterpret_cast<create_fn>(dlsym(library, "ZVCreateWindow"));
+    auto is_window = reinterpret_cast<handle_fn>(dlsym(library, "ZVIsWindow"));
+    auto load_image = reinterpret_cast<load_image_fn>(dlsym(library, "ZVLoadImage"));
+    auto load_bitmap = reinterpret_cast<load_bitmap_fn>(dlsym(library, "ZVLoadBitmap"));
+    auto last_error = reinterpret_cast<last_error_fn>(dlsym(library, "ZVGetLastError"));
+    ASSERT_TRUE(create && is_window && load_image && load_bitmap && last_error);
+    int window = create(0, 0, 40, 30, "in flight");
+    ASSERT_NE(window, 0);
+    int image_result = 0, bitmap_result = -1;
+    std::thread image_reader([&] { image_result = load_image(window, image_pipe.c_str()); });
+    std::thread bitmap_reader([&] { bitmap_result = load_bitmap(bitmap_pipe.c_str()); });
+    int image_fd = open_when_read(image_pipe), bitmap_fd = open_when_read(bitmap_pipe);
+    EXPECT_GE(image_fd, 0);
+    EXPECT_GE(bitmap_fd, 0);
+    std::thread unloader([&] { EXPECT_EQ(dlclose(library), 0); });
+    // The library stays mapped while the readers are inside it, so asking is safe.
+    EXPECT_TRUE(poll_until([&] { return is_window(window) != ZV_OK; }));
+    EXPECT_EQ(last_error(), ZV_ERR_NOT_INITIALISED);
+    close(image_fd); // the readers see the end of their files and return
+    close(bitmap_fd);
+    image_reader.join();
+    bitmap_reader.join();
+    unloader.join();
+    EXPECT_EQ(image_result, ZV_ERR_FILE_READ);
+    EXPECT_EQ(bitmap_result, 0);
+    unlink(image_pipe.c_str());
+    unlink(bitmap_pipe.c_str());
+    rmdir(folder);
 }
