@@ -1,16 +1,25 @@
 # Installs the libraries, the header, a CMake package (find_package(Zelvan) gives
-# Zelvan::zelvan) and a pkg-config file (pkg-config --cflags --libs zelvan).
+# Zelvan::zelvan and Zelvan::zelvan_static) and a pkg-config file (pkg-config --cflags --libs
+# zelvan; --static adds what libzelvan.a needs).
 include(GNUInstallDirs)
 include(CMakePackageConfigHelpers)
 
 target_include_directories(zelvan INTERFACE $<INSTALL_INTERFACE:${CMAKE_INSTALL_INCLUDEDIR}>)
 set_target_properties(zelvan PROPERTIES VERSION ${PROJECT_VERSION} SOVERSION ${PROJECT_VERSION_MAJOR})
 
-install(TARGETS zelvan EXPORT ZelvanTargets LIBRARY DESTINATION ${CMAKE_INSTALL_LIBDIR}
+# What a program linked with libzelvan.a needs besides it, by plain library name, so that
+# find_package(Zelvan) asks for no development package unless the static library is used.
+get_property(have_x11_driver GLOBAL PROPERTY ZELVAN_HAVE_X11_DRIVER)
+set(static_link_needs fontconfig freetype)
+if(have_x11_driver)
+  list(APPEND static_link_needs X11 Xext png)
+endif()
+list(APPEND static_link_needs pthread ${CMAKE_DL_LIBS} m stdc++)
+target_link_libraries(zelvan_static PUBLIC "$<INSTALL_INTERFACE:${static_link_needs}>")
+target_include_directories(zelvan_static INTERFACE $<INSTALL_INTERFACE:${CMAKE_INSTALL_INCLUDEDIR}>)
+
+install(TARGETS zelvan zelvan_static EXPORT ZelvanTargets LIBRARY DESTINATION ${CMAKE_INSTALL_LIBDIR}
         RUNTIME DESTINATION ${CMAKE_INSTALL_BINDIR} ARCHIVE DESTINATION ${CMAKE_INSTALL_LIBDIR})
-# The static library is installed as a file: its dependencies are listed in the pkg-config
-# file's Libs.private, for `pkg-config --static`.
-install(FILES $<TARGET_FILE:zelvan_static> DESTINATION ${CMAKE_INSTALL_LIBDIR} RENAME libzelvan.a)
 install(FILES ${PROJECT_SOURCE_DIR}/include/zelvan.h DESTINATION ${CMAKE_INSTALL_INCLUDEDIR})
 
 set(package_dir ${CMAKE_INSTALL_LIBDIR}/cmake/Zelvan)
@@ -22,18 +31,18 @@ write_basic_package_version_file(${PROJECT_BINARY_DIR}/ZelvanConfigVersion.cmake
 install(FILES ${PROJECT_BINARY_DIR}/ZelvanConfig.cmake ${PROJECT_BINARY_DIR}/ZelvanConfigVersion.cmake
         DESTINATION ${package_dir})
 
-# Libs.private: what a static link needs besides libzelvan.a itself.
-set(ZELVAN_PC_LIBS_PRIVATE "-lpthread")
+# Libs.private: what a static link needs besides libzelvan.a and the packages below; the C++
+# runtime, as C programs are linked by the C compiler.
+set(ZELVAN_PC_LIBS_PRIVATE "-lstdc++ -lm -lpthread")
+if(CMAKE_DL_LIBS)
+  string(APPEND ZELVAN_PC_LIBS_PRIVATE " -l${CMAKE_DL_LIBS}")
+endif()
 # The packages the platform layer links: fonts always, the X11 driver's when it is built.
 set(private_packages freetype2 fontconfig)
-get_property(have_x11_driver GLOBAL PROPERTY ZELVAN_HAVE_X11_DRIVER)
 if(have_x11_driver)
   list(APPEND private_packages x11 xext libpng)
 endif()
 string(JOIN " " ZELVAN_PC_REQUIRES_PRIVATE ${private_packages})
-if(CMAKE_DL_LIBS)
-  set(ZELVAN_PC_LIBS_PRIVATE "-lpthread -l${CMAKE_DL_LIBS}")
-endif()
 file(RELATIVE_PATH ZELVAN_PC_TO_PREFIX /root/${CMAKE_INSTALL_LIBDIR}/pkgconfig /root)
 configure_file(${CMAKE_CURRENT_LIST_DIR}/zelvan.pc.in ${PROJECT_BINARY_DIR}/zelvan.pc @ONLY)
 install(FILES ${PROJECT_BINARY_DIR}/zelvan.pc DESTINATION ${CMAKE_INSTALL_LIBDIR}/pkgconfig)

@@ -21,9 +21,12 @@ if(ZELVAN_FUZZ)
   set_target_properties(zelvan PROPERTIES EXCLUDE_FROM_ALL ON)
 endif()
 
-# The static library carries the platform's test entry points for the project's own tests.
+# The static library carries the platform's test entry points for the project's own tests. It
+# is libzelvan.a beside libzelvan.so; its installed link needs are set with the install rules.
 add_library(zelvan_static STATIC ${zelvan_objects})
-target_link_libraries(zelvan_static PUBLIC Threads::Threads ${CMAKE_DL_LIBS} ${zelvan_link_libs})
+set_target_properties(zelvan_static PROPERTIES OUTPUT_NAME zelvan)
+target_link_libraries(zelvan_static
+                      PUBLIC "$<BUILD_INTERFACE:Threads::Threads;${CMAKE_DL_LIBS};${zelvan_link_libs}>")
 target_include_directories(zelvan_static PUBLIC $<BUILD_INTERFACE:${PROJECT_SOURCE_DIR}/include>)
 
 include(${CMAKE_CURRENT_LIST_DIR}/ZelvanInstall.cmake)
