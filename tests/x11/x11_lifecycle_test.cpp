@@ -21,6 +21,13 @@ double cpu_seconds() {
            (usage.ru_utime.tv_usec + usage.ru_stime.tv_usec) / 1e6;
 }
 
+// In the parent, `errors` then holds what the child wrote to standard error.
+bool run_in_child_keeping_errors(std::string *errors) {
+    options how;
+    how.child_errors = errors;
+    return run_in_child(how);
+}
+
 } // namespace
 
 TEST(X11Lifecycle, IdleWindowsCostAlmostNoCpu) {
@@ -45,9 +52,7 @@ TEST(X11Lifecycle, IdleWindowsCostAlmostNoCpu) {
 // must end without a hang and without an X error.
 TEST(X11Lifecycle, EndingWithWindowsOpenIsClean) {
     std::string errors;
-    options how;
-    how.child_errors = &errors;
-    if (!run_in_child(how)) {
+    if (!run_in_child_keeping_errors(&errors)) {
         EXPECT_EQ(errors.find("X error"), std::string::npos) << errors;
         return;
     }
@@ -66,9 +71,7 @@ TEST(X11Lifecycle, EndingWithWindowsOpenIsClean) {
 // requests that raced the destroy print no X error.
 TEST(X11Lifecycle, AWindowDestroyedByAnotherClientIsClosed) {
     std::string errors;
-    options how;
-    how.child_errors = &errors;
-    if (!run_in_child(how)) {
+    if (!run_in_child_keeping_errors(&errors)) {
         EXPECT_EQ(errors.find("X error"), std::string::npos) << errors;
         return;
     }
@@ -107,9 +110,7 @@ TEST(X11Lifecycle, AServerThatGoesAwayClosesTheWindowsButNotTheProcess) {
     GTEST_SKIP() << "libX11's I/O error path trips ThreadSanitizer";
 #endif
     std::string errors;
-    options how;
-    how.child_errors = &errors;
-    if (!run_in_child(how)) {
+    if (!run_in_child_keeping_errors(&errors)) {
         size_t first = errors.find("display went away");
         EXPECT_NE(first, std::string::npos) << errors;
         EXPECT_EQ(errors.find("display went away", first + 1), std::string::npos) << errors;

@@ -46,16 +46,7 @@ void move_to_driver(HWND hwnd, const display_driver *to) {
     display_window_desc desc{hwnd, nullptr, w->frame, wm_client_screen_rect(w)};
     wm_unlock();
     desc.title = title.c_str();
-    display_window *made = to->create(&desc);
-    wm_lock();
-    w = wm_find(hwnd);
-    if (w != nullptr) {
-        w->shown = made;
-        w->driver = to;
-    }
-    wm_unlock();
-    if (old != nullptr) from->destroy(old);
-    if (w == nullptr && made != nullptr) to->destroy(made);
+    if (wm_attach_shown(hwnd, to->create(&desc), to) && old != nullptr) from->destroy(old);
 }
 
 // A window the user could see goes with its screen image, as a destroy would; a hidden one

@@ -71,14 +71,7 @@ void place_window(HWND hwnd, const RECT &frame, const display_driver *driver) {
     display_window_desc desc{hwnd, w->title.c_str(), frame, client};
     wm_unlock();
     // The title is only read during create; the owner thread is the only one that changes it.
-    display_window *shown = driver->create(&desc);
-    wm_lock();
-    w = wm_find(hwnd);
-    if (w != nullptr) {
-        w->shown = shown;
-        w->driver = driver;
-    }
-    wm_unlock();
+    wm_attach_shown(hwnd, driver->create(&desc), driver);
 }
 
 // Removes a window from the window list and frees it. Owner thread, after WM_NCDESTROY.
@@ -125,6 +118,18 @@ bool send_creation_messages(HWND hwnd, create_struct *cs) {
 }
 
 } // namespace
+
+bool wm_attach_shown(HWND hwnd, display_window *shown, const display_driver *driver) {
+    wm_lock();
+    wm_window *w = wm_find(hwnd);
+    if (w != nullptr) {
+        w->shown = shown;
+        w->driver = driver;
+    }
+    wm_unlock();
+    if (w == nullptr && shown != nullptr) driver->destroy(shown); // destroyed meanwhile
+    return w != nullptr;
+}
 
 HWND WINAPI CreateWindowExA(DWORD ex_style, LPCSTR class_name, LPCSTR title, DWORD style, int x,
                             int y, int width, int height, HWND parent, HMENU menu,

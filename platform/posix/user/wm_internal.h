@@ -129,6 +129,9 @@ wm_queue *wm_this_queue(void);          // lock held; the calling thread's queue
 wm_queue *wm_this_queue_if_any(void);   // lock held; null when the thread has none yet
 void wm_signal(wm_queue *queue);        // lock held
 void wm_free_window(wm_window *window); // lock not held; DCs, surface, display window, record
+// Gives the window the display window `driver` made for it; false (and the display window
+// given back) when the window is gone. Lock not held.
+bool wm_attach_shown(HWND hwnd, display_window *shown, const display_driver *driver);
 void wm_set_error(DWORD code);
 // Frees the window manager's state at unload; false (nothing freed) while a window remains.
 bool wm_release_all(void);
