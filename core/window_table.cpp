@@ -69,7 +69,6 @@ void release_slot(window_record *record) {
 }
 
 window_record *find_window(int handle) {
-    if (g_unloading.load(std::memory_order_relaxed)) return nullptr; // the table may be gone
     if (g_startup.gui_state.load() == GUI_FAILED) return nullptr;
     if (handle < 1 || handle > WINDOW_TABLE_SIZE || !g_table) return nullptr;
     EnterCriticalSection(&g_table_lock);
