@@ -110,29 +110,22 @@ struct gdi_region;
 typedef void (*gdi_pen_lines_fn)(gdi_dc *dc, const POINT *points, int count, bool close,
                                  gdi_region *outline);
 
-// A dash pattern: alternating on and off lengths in pixels, starting with a dash.
+// A dash pattern, as the positions in the pattern where each of its runs ends: the runs
+// alternate dash, gap, dash, ... and the last end is the pattern's period.
 struct gdi_dash_pattern {
-    int count;
-    int lengths[6];
-    int total; // sum of the lengths
-};
-
-// Where a dashed pen is within its pattern.
-struct gdi_dash_position {
-    int index;        // current entry of the pattern
-    int left_in_dash; // pixels left in that entry
-    bool on;          // drawing (dash) or gap
+    int runs;
+    int run_end[6];
 };
 
 // The selected pen as the rasterizer uses it, worked out once by SelectObject.
 struct gdi_pen_state {
     gdi_pen_lines_fn lines;
-    int width;        // device width in pixels; 0 for the null pen
-    bool uses_region; // wide pens: outlines are built as a region first
+    int width; // device width in pixels; 0 for the null pen
+    bool wide; // two pixels or more: strokes are painted as filled shapes
     bool inside_frame;
     uint32_t pixel;
-    const gdi_dash_pattern *dashes; // null for solid pens
-    gdi_dash_position dash;
+    const gdi_dash_pattern *dashes; // null for pens that draw solid
+    uint32_t dash_at;               // how far the current stroke is into the dash pattern
 };
 
 struct gdi_dc {

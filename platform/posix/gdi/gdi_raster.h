@@ -51,9 +51,6 @@ inline void gdi_region_add_span(gdi_region *region, int64_t y, int64_t left, int
 // Adds the rectangle [left, right) x [top, bottom), clipped to the surface.
 void gdi_region_add_rect(gdi_region *region, int64_t left, int64_t top, int64_t right,
                          int64_t bottom);
-// Adds the same spans again moved by (dx, dy): how a round cap or join is stamped.
-void gdi_region_add_moved(gdi_region *region, const std::vector<gdi_span> &shape, int64_t dx,
-                          int64_t dy);
 void gdi_region_paint(const gdi_dc *dc, const gdi_region *region, uint32_t pixel);
 void gdi_region_paint_brush(const gdi_dc *dc, const gdi_region *region, const gdi_brush *brush);
 
@@ -73,15 +70,21 @@ void gdi_polygon_region(gdi_region *region, const gdi_point *points, int count, 
 // edges per row instead of a sorted edge list. False (nothing added) for any other outline.
 bool gdi_convex_region(gdi_region *region, const gdi_point *points, int count);
 
-// The points of the first quadrant of a width x height ellipse, relative to its box,
-// counter-clockwise from the x axis (Alois Zingl's integer ellipse). Returns the count;
-// `points` needs room for (width + height) / 2 + 2 entries.
-int gdi_ellipse_quadrant(int width, int height, POINT *points);
+// The pixels of the upper-right quarter of the ellipse inscribed in a width x height box
+// (A. Zingl's integer ellipse), from the right end of its middle row up to its top row:
+// x counted from the box's left column, y upwards from its bottom row.
+void gdi_ellipse_quarter(int width, int height, std::vector<POINT> *pixels);
+
+// How far in from both sides of the box each row of the ellipse's interior starts, for the
+// rows from the middle (inset 0) outwards; returns how many rows the walk reaches, at most
+// (height + 1) / 2. `insets` needs room for that many.
+int gdi_ellipse_insets(int width, int height, int *insets);
 
 // Adds the interior of the ellipse inscribed in [left, right) x [top, bottom): each row
-// from left + x to right - x, the same spans CreateEllipticRgn gives for that box.
-void gdi_ellipse_region(gdi_region *region, int left, int top, int right, int bottom);
-// Paints the same interior in one colour straight onto the surface (width, height >= 2).
+// from left + inset to right - inset. Boxes two pixels thin or less are filled whole.
+void gdi_ellipse_region(gdi_region *region, int64_t left, int64_t top, int64_t right,
+                        int64_t bottom);
+// Paints the same interior in one colour straight onto the surface.
 void gdi_ellipse_fill(const gdi_surface *s, int left, int top, int right, int bottom,
                       uint32_t pixel);
 
@@ -100,6 +103,12 @@ struct gdi_box {
 // PS_INSIDEFRAME; false when it is empty (nothing is drawn, and the call succeeds).
 bool gdi_pen_box(const gdi_dc *dc, int left, int top, int right, int bottom, gdi_box *box);
 
+// The closed outline of the ellipse in `box`, counter-clockwise on screen from the right end
+// of its middle row (raster_ellipse.cpp); each quarter lists all its pixels, so a pixel on a
+// mirror line may follow itself. `quarter_starts[q]` is the index where quarter q (0 upper right, 1
+// upper left, 2 lower left, 3 lower right) begins; quarter_starts[4] is the size.
+void gdi_ellipse_outline(const gdi_box &box, std::vector<POINT> *outline, int quarter_starts[5]);
+
 // The analytic fallbacks for shapes beyond gdi_large_shape (large_shapes.cpp): the same
 // outline-over-fill rules, computed per surface row instead of from point lists.
 void gdi_large_ellipse(gdi_dc *dc, const gdi_box &box);
@@ -111,8 +120,17 @@ void gdi_large_arc(gdi_dc *dc, const gdi_box &box, int64_t sx, int64_t sy, int64
 
 // ---- Pens (pen.cpp, raster_line.cpp, wide_pen.cpp) ----
 
-void gdi_dash_reset(gdi_pen_state *pen);
-void gdi_dash_skip(gdi_pen_state *pen, uint64_t pixels);
+inline uint32_t gdi_dash_period(const gdi_dash_pattern *pattern) {
+    return (uint32_t)pattern->run_end[pattern->runs - 1];
+}
+// How many pixels from position `at` of the pattern on belong to the same run, and whether
+// that run is a dash.
+int gdi_dash_run(const gdi_dash_pattern *pattern, uint32_t at, bool *dash);
+// The position in the pen's dash pattern `pixels` further on than where its stroke stands.
+inline uint32_t gdi_dash_ahead(const gdi_pen_state *pen, uint64_t pixels) {
+    uint32_t period = gdi_dash_period(pen->dashes);
+    return (uint32_t)((pen->dash_at + pixels % period) % period);
+}
 
 void gdi_null_lines(gdi_dc *dc, const POINT *points, int count, bool close, gdi_region *outline);
 void gdi_solid_lines(gdi_dc *dc, const POINT *points, int count, bool close, gdi_region *outline);

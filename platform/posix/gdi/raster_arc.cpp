@@ -1,107 +1,101 @@
-// Arc and Pie: the part of the ellipse outline counter-clockwise from the start radial to
-// the end radial, and for a pie the two radii and the filled slice.
+// Arc and Pie: a run of the ellipse's closed outline table, chosen by where the two radials
+// meet it, stroked open (Arc) or closed through the centre and filled (Pie).
 #include "platform/posix/gdi/gdi_raster.h"
 
 #include <vector>
 
 namespace {
 
-// Where a radial direction (x, y) (y pointing up) meets the quadrant's points, as an index
-// into the whole outline of 4 * count points counted counter-clockwise from the x axis.
-int64_t gdi_arc_index(const POINT *q, int count, int64_t x, int64_t y) {
-    int i = 0;
-    if (y >= 0 && x >= 0) { // first quadrant: the first point at or past the direction
-        while (i < count && q[i].x * y > q[i].y * x) i++;
-        return i;
-    }
-    if (y >= 0) { // second quadrant, walked backwards from the top
-        while (i < count && q[i].x * y >= q[i].y * -x) i++;
-        return 2 * (int64_t)count - i;
-    }
-    if (x >= 0) { // fourth quadrant, walked backwards from the x axis
-        while (i < count && q[i].x * -y > q[i].y * x) i++;
-        return 4 * (int64_t)count - i;
-    }
-    while (i < count && q[i].x * -y >= q[i].y * -x) i++; // third quadrant
-    return 2 * (int64_t)count + i;
+// A direction in y-up coordinates.
+struct direction {
+    int64_t x, y;
+};
+
+// The ellipse's centre and the points its two halves measure directions from: each half
+// from its own side of the middle, so that mirror images have mirrored directions.
+struct arc_frame {
+    int64_t centre_x, centre_y; // the pixel radials start from
+    int64_t left_x, upper_y;    // where the left half measures x, the upper half y
+};
+
+arc_frame frame_of(const gdi_box &box) {
+    int64_t half_w = (box.right - box.left) / 2, half_h = (box.bottom - box.top) / 2;
+    return arc_frame{box.left + half_w, box.top + half_h, box.right - 1 - half_w,
+                     box.bottom - 1 - half_h};
 }
 
-// The outline points of the arc from radial `start` to radial `end` (relative to the box
-// centre, y pointing down), counter-clockwise.
-void gdi_arc_points(const gdi_box &box, int64_t sx, int64_t sy, int64_t ex, int64_t ey,
-                    std::vector<POINT> *out) {
-    int width = (int)(box.right - box.left), height = (int)(box.bottom - box.top);
-    static thread_local std::vector<POINT> q; // reused: no allocation per arc
-    q.resize((size_t)(width + height) / 2 + 8);
-    int count = gdi_ellipse_quadrant(width, height, q.data());
-    for (int i = 0; i < count; i++) {
-        q[i].x -= width / 2; // relative to the centre, y pointing up
-        q[i].y -= height / 2;
-    }
-    // Counter-clockwise on the screen is clockwise with y pointing down: flip the radials.
-    int64_t first = gdi_arc_index(q.data(), count, sx, -sy);
-    int64_t last = gdi_arc_index(q.data(), count, ex, -ey);
-    if (last <= first) last += 4 * (int64_t)count; // coinciding radials: the whole ellipse
-    LONG cx = (LONG)(box.left + width / 2), cy = (LONG)(box.top + height / 2);
-    LONG rx = (LONG)(box.right - 1 - width / 2), by = (LONG)(box.bottom - 1 - height / 2);
-    out->clear();
-    for (int64_t i = first; i < last; i++) {
-        int j = (int)(i % count), back = count - 1 - j;
-        switch ((i / count) % 4) {
-        case 0:
-            out->push_back(POINT{cx + q[j].x, by - q[j].y});
-            break;
-        case 1:
-            out->push_back(POINT{rx - q[back].x, by - q[back].y});
-            break;
-        case 2:
-            out->push_back(POINT{rx - q[j].x, cy + q[j].y});
-            break;
-        default:
-            out->push_back(POINT{cx + q[back].x, cy + q[back].y});
-            break;
-        }
-    }
+direction direction_of(const arc_frame &f, POINT p) {
+    return direction{p.x >= f.centre_x ? p.x - f.centre_x : p.x - f.left_x,
+                     p.y >= f.centre_y ? f.centre_y - p.y : f.upper_y - p.y};
 }
 
-BOOL gdi_draw_arc(HDC hdc, int left, int top, int right, int bottom, int xs, int ys, int xe, int ye,
-                  bool pie) {
+// The quarter a radial falls in (0 upper right, counter-clockwise); one on an axis belongs
+// to the quarter on the axis' non-negative side.
+int quarter_of(direction r) {
+    if (r.y >= 0) return r.x >= 0 ? 0 : 1;
+    return r.x < 0 ? 2 : 3;
+}
+
+// The index of the first outline pixel whose direction has reached the radial `r`, walking
+// counter-clockwise; the size of the outline when none has. A pixel exactly on a radial
+// has reached it when the radial points upwards, and must lie past it otherwise.
+int first_reached(const std::vector<POINT> &outline, const int quarter_starts[5],
+                  const arc_frame &f, direction r) {
+    int q = quarter_of(r);
+    bool on_counts = r.y >= 0;
+    for (int i = quarter_starts[q]; i < quarter_starts[q + 1]; i++) {
+        direction v = direction_of(f, outline[i]);
+        int64_t turn = r.x * v.y - r.y * v.x; // positive: v lies counter-clockwise of r
+        if (turn > 0 || (turn == 0 && on_counts)) return i;
+    }
+    return quarter_starts[q + 1];
+}
+
+BOOL draw_arc(HDC hdc, int left, int top, int right, int bottom, POINT start, POINT end, bool pie) {
     gdi_dc *dc = gdi_dc_get(hdc);
     if (!dc) return FALSE;
     gdi_box box;
     if (!gdi_pen_box(dc, left, top, right, bottom, &box)) return TRUE;
-    int64_t width = box.right - box.left, height = box.bottom - box.top;
-    if (width <= 0 || height <= 0) return TRUE; // an inside-frame pen ate the whole box
-    int64_t cx = box.left + width / 2, cy = box.top + height / 2;
-    if (width > gdi_large_shape || height > gdi_large_shape) {
-        gdi_large_arc(dc, box, xs - cx, ys - cy, xe - cx, ye - cy, pie);
+    const arc_frame f = frame_of(box);
+    if (box.right - box.left > gdi_large_shape || box.bottom - box.top > gdi_large_shape) {
+        gdi_large_arc(dc, box, start.x - f.centre_x, start.y - f.centre_y, end.x - f.centre_x,
+                      end.y - f.centre_y, pie);
         return TRUE;
     }
-    // Scratch kept per thread: an arc costs no allocation once one as big was drawn.
-    static thread_local std::vector<POINT> points;
-    static thread_local std::vector<gdi_point> corners;
-    static thread_local gdi_region inside;
-    gdi_arc_points(box, xs - cx, ys - cy, xe - cx, ye - cy, &points);
-    if (pie) points.push_back(POINT{(LONG)cx, (LONG)cy});
-    if (points.size() < 2) return TRUE;
+    static thread_local std::vector<POINT> outline, path;
+    int quarter_starts[5];
+    gdi_ellipse_outline(box, &outline, quarter_starts);
+    const int size = quarter_starts[4];
+    int from = first_reached(outline, quarter_starts, f,
+                             direction{start.x - f.centre_x, f.centre_y - start.y});
+    int to = first_reached(outline, quarter_starts, f,
+                           direction{end.x - f.centre_x, f.centre_y - end.y});
+    if (to <= from) to += size; // once more round: equal radials give the whole ellipse
+    path.clear();
+    for (int i = from; i < to; i++) path.push_back(outline[i % size]);
+    if (pie) path.push_back(POINT{(LONG)f.centre_x, (LONG)f.centre_y});
+    if (path.size() < 2) return TRUE;
     if (pie && dc->brush->style != GDI_BRUSH_NULL) {
-        // The slice first, so that the outline lands on top of it.
-        gdi_region_init(&inside, &dc->surface);
+        static thread_local std::vector<gdi_point> corners;
+        static thread_local gdi_region slice;
         corners.clear();
-        for (const POINT &p : points) corners.push_back(gdi_point{p.x, p.y});
-        gdi_polygon_region(&inside, corners.data(), (int)corners.size(), GDI_WINDING);
-        gdi_region_paint_brush(dc, &inside, dc->brush);
+        for (POINT p : path) corners.push_back(gdi_point{p.x, p.y});
+        gdi_region_init(&slice, &dc->surface);
+        gdi_polygon_region(&slice, corners.data(), (int)corners.size(), GDI_WINDING);
+        gdi_region_paint_brush(dc, &slice, dc->brush);
     }
-    gdi_stroke(dc, points.data(), (int)points.size(), pie);
+    gdi_stroke(dc, path.data(), (int)path.size(), pie);
     return TRUE;
 }
 
 } // namespace
 
+// The arc runs counter-clockwise from the start radial (xs, ys) to the end radial (xe, ye).
 BOOL WINAPI Arc(HDC hdc, int left, int top, int right, int bottom, int xs, int ys, int xe, int ye) {
-    return gdi_draw_arc(hdc, left, top, right, bottom, xs, ys, xe, ye, false);
+    return draw_arc(hdc, left, top, right, bottom, POINT{xs, ys}, POINT{xe, ye}, false);
 }
 
+// The arc closed through the centre, the slice filled with the brush.
 BOOL WINAPI Pie(HDC hdc, int left, int top, int right, int bottom, int xs, int ys, int xe, int ye) {
-    return gdi_draw_arc(hdc, left, top, right, bottom, xs, ys, xe, ye, true);
+    return draw_arc(hdc, left, top, right, bottom, POINT{xs, ys}, POINT{xe, ye}, true);
 }

@@ -151,28 +151,29 @@ void gdi_solid_line(gdi_dc *dc, POINT p, POINT q) {
     gdi_line_walk(b, &dc->surface, k0, k1, [pixel](uint32_t *at) { *at = pixel; });
 }
 
-// A dashed run along one axis: pixels start, start + inc, ... (count of them), of which
-// [first, last] are on the surface; `at(i)` is the address of pixel i.
+// A dashed run along one axis: pixels 0 .. count - 1 from the start, of which [first, last]
+// are on the surface; `at_index(i)` is the address of pixel i. Pixel i lies i pixels further into
+// the pattern than the pen's position, which moves on by the whole run.
 template <typename Address>
-void gdi_dashed_run(gdi_dc *dc, int64_t count, int64_t first, int64_t last, Address at) {
+void gdi_dashed_run(gdi_dc *dc, int64_t count, int64_t first, int64_t last, Address at_index) {
     gdi_pen_state *pen = &dc->pen_state;
-    gdi_dash_position start = pen->dash;
     uint32_t gap;
     bool draw_gaps = gdi_gap_pixel(dc, &gap);
     if (first <= last) {
-        gdi_dash_skip(pen, (uint64_t)first);
+        const uint32_t period = gdi_dash_period(pen->dashes);
+        uint32_t at = gdi_dash_ahead(pen, (uint64_t)first);
         for (int64_t i = first; i <= last;) {
-            int64_t run = std::min<int64_t>(pen->dash.left_in_dash, last - i + 1);
-            if (pen->dash.on || draw_gaps) {
-                uint32_t pixel = pen->dash.on ? pen->pixel : gap;
-                for (int64_t j = 0; j < run; j++) *at(i + j) = pixel;
+            bool dash;
+            int64_t run = std::min<int64_t>(gdi_dash_run(pen->dashes, at, &dash), last - i + 1);
+            if (dash || draw_gaps) {
+                uint32_t pixel = dash ? pen->pixel : gap;
+                for (int64_t j = 0; j < run; j++) *at_index(i + j) = pixel;
             }
-            gdi_dash_skip(pen, (uint64_t)run);
+            at = (uint32_t)((at + run) % period);
             i += run;
         }
     }
-    pen->dash = start;
-    gdi_dash_skip(pen, (uint64_t)count);
+    pen->dash_at = gdi_dash_ahead(pen, (uint64_t)count);
 }
 
 void gdi_dashed_axis_line(gdi_dc *dc, POINT p, POINT q) {
@@ -208,22 +209,25 @@ void gdi_dashed_line(gdi_dc *dc, POINT p, POINT q) {
     }
     gdi_pen_state *pen = &dc->pen_state;
     gdi_bresenham b = gdi_line_setup(p, q);
-    gdi_dash_position start = pen->dash;
     int64_t k0, k1;
     uint32_t gap;
     bool draw_gaps = gdi_gap_pixel(dc, &gap);
     if (gdi_line_clip(b, &dc->surface, &k0, &k1)) {
-        gdi_dash_skip(pen, (uint64_t)k0);
-        gdi_line_walk(b, &dc->surface, k0, k1, [&](uint32_t *at) {
-            if (pen->dash.on || draw_gaps) *at = pen->dash.on ? pen->pixel : gap;
-            if (--pen->dash.left_in_dash == 0) {
-                pen->dash.left_in_dash = 1;
-                gdi_dash_skip(pen, 1);
+        const gdi_dash_pattern *pattern = pen->dashes;
+        const uint32_t period = gdi_dash_period(pattern);
+        uint32_t at = gdi_dash_ahead(pen, (uint64_t)k0);
+        bool dash;
+        int left = gdi_dash_run(pattern, at, &dash);
+        gdi_line_walk(b, &dc->surface, k0, k1, [&](uint32_t *pixel) {
+            if (dash || draw_gaps) *pixel = dash ? pen->pixel : gap;
+            at++;
+            if (--left == 0) {
+                if (at == period) at = 0;
+                left = gdi_dash_run(pattern, at, &dash);
             }
         });
     }
-    pen->dash = start;
-    gdi_dash_skip(pen, (uint64_t)b.d_major);
+    pen->dash_at = gdi_dash_ahead(pen, (uint64_t)b.d_major);
 }
 
 } // namespace

@@ -25,12 +25,6 @@ void gdi_region_add_rect(gdi_region *region, int64_t left, int64_t top, int64_t 
     for (int64_t y = top; y < bottom; y++) gdi_region_add_span(region, y, left, right);
 }
 
-void gdi_region_add_moved(gdi_region *region, const std::vector<gdi_span> &shape, int64_t dx,
-                          int64_t dy) {
-    for (const gdi_span &span : shape)
-        gdi_region_add_span(region, span.y + dy, span.left + dx, span.right + dx);
-}
-
 void gdi_region_paint(const gdi_dc *dc, const gdi_region *region, uint32_t pixel) {
     for (const gdi_span &span : region->spans)
         gdi_fill_span(&dc->surface, span.y, span.left, span.right, pixel);

@@ -56,7 +56,7 @@ BOOL WINAPI Rectangle(HDC hdc, int left, int top, int right, int bottom) {
     POINT corners[4] = {{r, t}, {l, t}, {l, b}, {r, b}};
     int width = dc->pen_state.width;
     gdi_box inside = box;
-    if (dc->pen_state.uses_region) {
+    if (dc->pen_state.wide) {
         // Wide pens: the fill covers the whole box, then the outline is painted over it.
         gdi_brush_rect(dc, dc->brush, RECT{l, t, r, b});
         gdi_stroke(dc, corners, 4, true);
