@@ -21,6 +21,8 @@ target_include_directories(zelvan_static INTERFACE $<INSTALL_INTERFACE:${CMAKE_I
 install(TARGETS zelvan zelvan_static EXPORT ZelvanTargets LIBRARY DESTINATION ${CMAKE_INSTALL_LIBDIR}
         RUNTIME DESTINATION ${CMAKE_INSTALL_BINDIR} ARCHIVE DESTINATION ${CMAKE_INSTALL_LIBDIR})
 install(FILES ${PROJECT_SOURCE_DIR}/include/zelvan.h DESTINATION ${CMAKE_INSTALL_INCLUDEDIR})
+# The licence travels with the binaries, as its third condition asks.
+install(FILES ${PROJECT_SOURCE_DIR}/LICENSE DESTINATION ${CMAKE_INSTALL_DOCDIR})
 
 set(package_dir ${CMAKE_INSTALL_LIBDIR}/cmake/Zelvan)
 install(EXPORT ZelvanTargets NAMESPACE Zelvan:: DESTINATION ${package_dir})
@@ -54,5 +56,6 @@ set(CPACK_PACKAGE_DESCRIPTION_SUMMARY "Graphics windows for plain C and C++ prog
 set(CPACK_DEBIAN_PACKAGE_MAINTAINER "Zelvan developers")
 set(CPACK_DEBIAN_PACKAGE_SECTION libs)
 set(CPACK_DEBIAN_FILE_NAME DEB-DEFAULT)
+set(CPACK_RESOURCE_FILE_LICENSE ${PROJECT_SOURCE_DIR}/LICENSE)
 set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
 include(CPack)

@@ -14,7 +14,7 @@ endfunction()
 
 run(${CMAKE_COMMAND} --install ${BUILD} --prefix ${prefix})
 foreach(f include/zelvan.h lib/libzelvan.so lib/libzelvan.a lib/pkgconfig/zelvan.pc
-          lib/cmake/Zelvan/ZelvanConfig.cmake)
+          lib/cmake/Zelvan/ZelvanConfig.cmake share/doc/zelvan/LICENSE)
   if(NOT EXISTS ${prefix}/${f})
     message(FATAL_ERROR "not installed: ${f}")
   endif()
