@@ -72,8 +72,13 @@ bool gdi_convex_region(gdi_region *region, const gdi_point *points, int count);
 
 // The pixels of the upper-right quarter of the ellipse inscribed in a width x height box
 // (A. Zingl's integer ellipse), from the right end of its middle row up to its top row:
-// x counted from the box's left column, y upwards from its bottom row.
-void gdi_ellipse_quarter(int width, int height, std::vector<POINT> *pixels);
+// x counted from the box's left column, y upwards from its bottom row. Returns the count;
+// `pixels` needs room for gdi_ellipse_quarter_room(width, height).
+int gdi_ellipse_quarter(int width, int height, POINT *pixels);
+// Each pixel is one step in or up (or both) from the one before.
+inline int gdi_ellipse_quarter_room(int width, int height) {
+    return width / 2 + height / 2 + 3;
+}
 
 // How far in from both sides of the box each row of the ellipse's interior starts, for the
 // rows from the middle (inset 0) outwards; returns how many rows the walk reaches, at most

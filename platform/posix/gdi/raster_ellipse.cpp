@@ -1,5 +1,6 @@
 // Ellipse, and the closed outline table that ellipses, arcs and pies are drawn from: the
 // walked quarter mirrored into the other three.
+#include "platform/posix/gdi/ellipse_walk.h"
 #include "platform/posix/gdi/gdi_raster.h"
 
 #include <vector>
@@ -15,22 +16,29 @@ box_mirror mirror_of(const gdi_box &box) {
     return box_mirror{box.left, box.bottom - 1, box.left + box.right - 1, box.top + box.bottom - 1};
 }
 
-// Sets each pixel of the thin solid outline straight from the quarter and its mirror images.
+// Sets each pixel of the thin solid outline as the walk finds it in the first quarter,
+// together with its three mirror images.
 void paint_thin_outline(const gdi_dc *dc, const gdi_box &box) {
-    static thread_local std::vector<POINT> quarter;
-    gdi_ellipse_quarter((int)(box.right - box.left), (int)(box.bottom - box.top), &quarter);
     const gdi_surface *s = &dc->surface;
     const uint32_t pixel = dc->pen_state.pixel;
     const box_mirror m = mirror_of(box);
-    auto set = [&](int64_t x, int64_t y) {
-        if (x >= 0 && x < s->width && y >= 0 && y < s->height) gdi_row(s, (int)y)[x] = pixel;
-    };
-    for (POINT q : quarter) {
-        int64_t x = m.left + q.x, y = m.bottom_row - q.y;
-        set(x, y);
-        set(m.mirror_x - x, y);
-        set(x, m.mirror_y - y);
-        set(m.mirror_x - x, m.mirror_y - y);
+    const int width = (int)(box.right - box.left), height = (int)(box.bottom - box.top);
+    const bool inside =
+        box.left >= 0 && box.top >= 0 && box.right <= s->width && box.bottom <= s->height;
+    for (gdi_quarter_walk w = gdi_quarter_walk_start(width, height); gdi_quarter_walk_on(w);
+         gdi_quarter_walk_next(w)) {
+        int64_t x = m.left + w.x, y = m.bottom_row - w.y;
+        int64_t mx = m.mirror_x - x, my = m.mirror_y - y;
+        if (inside) { // the common case: no pixel needs clipping
+            uint32_t *upper = gdi_row(s, (int)y), *lower = gdi_row(s, (int)my);
+            upper[x] = upper[mx] = lower[x] = lower[mx] = pixel;
+            continue;
+        }
+        for (int64_t row : {y, my}) {
+            if (row < 0 || row >= s->height) continue;
+            for (int64_t col : {x, mx})
+                if (col >= 0 && col < s->width) gdi_row(s, (int)row)[col] = pixel;
+        }
     }
 }
 
@@ -51,26 +59,32 @@ void fill_interior(const gdi_dc *dc, const gdi_box &box) {
 } // namespace
 
 void gdi_ellipse_outline(const gdi_box &box, std::vector<POINT> *outline, int quarter_starts[5]) {
-    static thread_local std::vector<POINT> quarter;
-    gdi_ellipse_quarter((int)(box.right - box.left), (int)(box.bottom - box.top), &quarter);
+    static thread_local std::vector<POINT> quarter; // kept per thread: no allocation per shape
+    const int width = (int)(box.right - box.left), height = (int)(box.bottom - box.top);
+    if (width <= 0 || height <= 0) { // an inside-frame pen wider than the box leaves nothing
+        outline->clear();
+        for (int q = 0; q <= 4; q++) quarter_starts[q] = 0;
+        return;
+    }
+    size_t room = (size_t)gdi_ellipse_quarter_room(width, height);
+    if (quarter.size() < room) quarter.resize(room);
+    const int n = gdi_ellipse_quarter(width, height, quarter.data());
     const box_mirror m = mirror_of(box);
-    const int n = (int)quarter.size();
-    outline->clear();
     // Each quarter is the first one mirrored, walked so that the whole runs counter-clockwise.
     // Every quarter keeps all its pixels, so that arcs find a radial on an axis in the quarter
     // it belongs to; where two meet on a mirror line, a stroke steps in place and draws nothing.
-    auto add = [&](int64_t x, int64_t y) { outline->push_back(POINT{(LONG)x, (LONG)y}); };
-    auto x_of = [&](int i) { return m.left + quarter[i].x; };
-    auto y_of = [&](int i) { return m.bottom_row - quarter[i].y; };
-    quarter_starts[0] = 0;
-    for (int i = 0; i < n; i++) add(x_of(i), y_of(i));
-    quarter_starts[1] = (int)outline->size();
-    for (int i = n - 1; i >= 0; i--) add(m.mirror_x - x_of(i), y_of(i));
-    quarter_starts[2] = (int)outline->size();
-    for (int i = 0; i < n; i++) add(m.mirror_x - x_of(i), m.mirror_y - y_of(i));
-    quarter_starts[3] = (int)outline->size();
-    for (int i = n - 1; i >= 0; i--) add(x_of(i), m.mirror_y - y_of(i));
-    quarter_starts[4] = (int)outline->size();
+    outline->resize((size_t)n * 4);
+    POINT *upper_right = outline->data(), *upper_left = upper_right + n;
+    POINT *lower_left = upper_left + n, *lower_right = lower_left + n;
+    for (int i = 0; i < n; i++) {
+        LONG x = (LONG)(m.left + quarter[i].x), y = (LONG)(m.bottom_row - quarter[i].y);
+        LONG mx = (LONG)(m.mirror_x - x), my = (LONG)(m.mirror_y - y);
+        upper_right[i] = POINT{x, y};
+        upper_left[n - 1 - i] = POINT{mx, y};
+        lower_left[i] = POINT{mx, my};
+        lower_right[n - 1 - i] = POINT{x, my};
+    }
+    for (int q = 0; q <= 4; q++) quarter_starts[q] = q * n;
 }
 
 // Fills the ellipse inscribed in the box with the brush, then outlines it with the pen.
