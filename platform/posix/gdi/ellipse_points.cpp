@@ -34,12 +34,9 @@ int gdi_ellipse_quarter(int width, int height, POINT *pixels) {
     return count;
 }
 
-int gdi_ellipse_insets(int width, int height, int *insets) {
-    int reached = 0;
-    for_each_interior_row(width, height, [&](int offset, int inset) {
-        if (offset >= height / 2) insets[reached++] = inset; // each lower row, in order
-    });
-    return reached;
+void gdi_ellipse_row_insets(int width, int height, int *insets) {
+    std::fill(insets, insets + height, width); // rows the walk never reaches stay empty
+    for_each_interior_row(width, height, [&](int offset, int inset) { insets[offset] = inset; });
 }
 
 void gdi_ellipse_region(gdi_region *region, int64_t left, int64_t top, int64_t right,

@@ -80,10 +80,9 @@ inline int gdi_ellipse_quarter_room(int width, int height) {
     return width / 2 + height / 2 + 3;
 }
 
-// How far in from both sides of the box each row of the ellipse's interior starts, for the
-// rows from the middle (inset 0) outwards; returns how many rows the walk reaches, at most
-// (height + 1) / 2. `insets` needs room for that many.
-int gdi_ellipse_insets(int width, int height, int *insets);
+// How far in from both sides of the box each of the `height` rows of the ellipse's interior
+// starts, from the top row down; `width` for rows left empty. Boxes of at least 3 x 3.
+void gdi_ellipse_row_insets(int width, int height, int *insets);
 
 // Adds the interior of the ellipse inscribed in [left, right) x [top, bottom): each row
 // from left + inset to right - inset. Boxes two pixels thin or less are filled whole.

@@ -18,18 +18,14 @@ struct pen_disc {
 };
 
 pen_disc make_disc(int64_t width) {
-    static thread_local std::vector<int> insets, rows; // kept per thread: no allocation
+    static thread_local std::vector<int> rows; // kept per thread: no allocation per stroke
     pen_disc disc = {width, width / 2, width > gdi_large_shape, &rows};
     if (disc.analytic) return disc;
-    rows.assign((size_t)width, 0);
-    if (width <= 2) return disc; // a square: too small to round
-    insets.resize((size_t)(width + 1) / 2);
-    int reached = gdi_ellipse_insets((int)width, (int)width, insets.data());
-    int middle_low = (int)width / 2, middle_high = (int)(width - 1 - width / 2);
-    for (int k = 0; k < (width + 1) / 2; k++) {
-        int inset = k < reached ? insets[k] : (int)width;
-        rows[middle_high - k] = rows[middle_low + k] = inset;
-    }
+    rows.resize((size_t)width);
+    if (width <= 2)
+        std::fill(rows.begin(), rows.end(), 0); // a square: too small to round
+    else
+        gdi_ellipse_row_insets((int)width, (int)width, rows.data());
     return disc;
 }
 
