@@ -46,6 +46,9 @@ typedef DWORD COLORREF;
 typedef char CHAR;
 typedef const char *LPCSTR;
 typedef char *LPSTR;
+typedef char16_t WCHAR; // UTF-16 code units, as on Windows
+typedef const WCHAR *LPCWSTR;
+typedef WCHAR *LPWSTR;
 typedef void *LPVOID;
 typedef const void *LPCVOID;
 typedef DWORD *LPDWORD;
@@ -297,6 +300,13 @@ LPSTR WINAPI lstrcpynA(LPSTR dest, LPCSTR src, int max_chars);
 int WINAPI lstrcmpA(LPCSTR a, LPCSTR b);
 int WINAPI lstrlenA(LPCSTR s);
 int wsprintfA(LPSTR out, LPCSTR format, ...);
+
+#define CP_ACP 0
+#define CP_UTF8 65001
+#define MB_PRECOMPOSED 0x00000001
+#define MB_ERR_INVALID_CHARS 0x00000008
+int WINAPI MultiByteToWideChar(UINT code_page, DWORD flags, LPCSTR bytes, int byte_count,
+                               LPWSTR wide, int wide_count);
 
 // ---- USER32 ----
 #define WM_NULL 0x0000
