@@ -1,5 +1,7 @@
 // Text: drawing a string into the draw buffer, choosing which point of it the coordinates
-// name, and replacing the window's font.
+// name, and replacing the window's font. Strings are read as UTF-8 when they are valid
+// UTF-8, else as Windows-1252, on every system alike, and drawn through the wide-character
+// text call.
 #include "draw/draw_call.h"
 
 #include <limits.h>
@@ -29,6 +31,47 @@ int tenths_of_degree(double angle) {
     return static_cast<int>(tenths);
 }
 
+// Windows-1252 is the code page of a Western Windows; it is named rather than the system's
+// own ANSI code page, so that a string reads the same on every system.
+constexpr UINT western_code_page = 1252;
+// Strings of up to this many bytes are converted on the stack.
+constexpr int stack_units = 256;
+
+// A narrow string as UTF-16. Neither code page makes more UTF-16 units than it reads bytes,
+// so the byte count bounds the buffer.
+struct wide_text {
+    WCHAR local[stack_units];
+    WCHAR *units = local;
+    int length = 0;
+
+    wide_text() = default;
+    wide_text(const wide_text &) = delete;
+    wide_text &operator=(const wide_text &) = delete;
+    ~wide_text() {
+        if (units != local) HeapFree(GetProcessHeap(), 0, units);
+    }
+
+    // False when there is no memory for a long string.
+    bool convert(const char *text, int bytes) {
+        if (bytes == 0) return true;
+        if (bytes > stack_units) {
+            units = static_cast<WCHAR *>(
+                HeapAlloc(GetProcessHeap(), 0, static_cast<SIZE_T>(bytes) * sizeof(WCHAR)));
+            if (!units) {
+                units = local;
+                return false;
+            }
+        }
+        // Valid UTF-8 (plain ASCII among it) is read as UTF-8; anything else, such as a
+        // Latin-1 or Windows-1252 string whose accented letters are lone high bytes, byte by
+        // byte in Windows-1252, which maps every byte.
+        length = MultiByteToWideChar(CP_UTF8, MB_ERR_INVALID_CHARS, text, bytes, units, bytes);
+        if (length == 0)
+            length = MultiByteToWideChar(western_code_page, 0, text, bytes, units, bytes);
+        return length > 0;
+    }
+};
+
 HFONT create_window_font(window_record *r, int size, double angle, const char *face) {
     int pixels = MulDiv(size, GetDeviceCaps(r->memory_dc, LOGPIXELSY), 72);
     // -INT_MIN does not exist; the largest positive height asks for the same huge font.
@@ -51,9 +94,12 @@ ZVEXPORT int ZVAPI ZVTextOut(int handle, int x, int y, const char *text) {
     size_t bytes = strlen(text);
     // The platform counts in an int; a longer string is drawn up to that many bytes.
     int length = bytes > INT_MAX ? INT_MAX : static_cast<int>(bytes);
+    // Converted before the lock is taken; a string too long to convert changes nothing.
+    wide_text wide;
+    if (!wide.convert(text, length)) return ZV_ERROR;
     selected_buffer buffer(window.record, buffer_role::draw, true);
     SetBkMode(buffer.dc, TRANSPARENT);
-    BOOL drawn = TextOutA(buffer.dc, x, y, text, length);
+    BOOL drawn = TextOutW(buffer.dc, x, y, wide.units, wide.length);
     SetBkMode(buffer.dc, OPAQUE);
     return platform_result(drawn);
 }

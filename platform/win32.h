@@ -566,7 +566,7 @@ COLORREF WINAPI SetTextColor(HDC hdc, COLORREF colour);
 COLORREF WINAPI SetBkColor(HDC hdc, COLORREF colour);
 int WINAPI SetBkMode(HDC hdc, int mode);
 UINT WINAPI SetTextAlign(HDC hdc, UINT align);
-BOOL WINAPI TextOutA(HDC hdc, int x, int y, LPCSTR text, int length);
+BOOL WINAPI TextOutW(HDC hdc, int x, int y, LPCWSTR text, int length);
 
 COLORREF WINAPI SetPixel(HDC hdc, int x, int y, COLORREF colour);
 BOOL WINAPI SetPixelV(HDC hdc, int x, int y, COLORREF colour);

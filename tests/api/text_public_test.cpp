@@ -8,6 +8,7 @@
 #include <cmath>
 #include <string.h>
 #include <thread>
+#include <vector>
 
 namespace {
 
@@ -27,7 +28,8 @@ picture platform_picture(int height, int tenths, const char *face, const char *t
     HGDIOBJ old_font = SelectObject(dc, font);
     SetBkMode(dc, TRANSPARENT);
     SetTextAlign(dc, TA_BASELINE);
-    TextOutA(dc, 20, 100, text, (int)strlen(text));
+    std::vector<WCHAR> wide(text, text + strlen(text)); // ASCII: each byte is its character
+    TextOutW(dc, 20, 100, wide.data(), (int)wide.size());
     picture p(0);
     p.width = 240;
     p.height = 120;
@@ -180,6 +182,46 @@ TEST(Text, OddSizesAndAnglesAreSafe) {
     for (int b = 1; b < 256; ++b) every_byte += static_cast<char>(b);
     EXPECT_EQ(ZVTextOut(w, 0, 0, every_byte.c_str()), ZV_OK);
     EXPECT_EQ(ZVTextOut(w, INT_MIN, INT_MAX, "far away"), ZV_OK) << "clipped is drawn";
+    ZVDestroyWindow(w);
+}
+
+// A string is UTF-8 when it is valid UTF-8, else Windows-1252, on every system: the same words
+// written either way draw the same picture.
+TEST(Text, Utf8AndWindows1252StringsDrawAlike) {
+    int w = open_window();
+    ZVSetFont(w, 14, 0.0, "DejaVu Sans");
+    EXPECT_EQ(text_picture(w, 4, 5, 5, "caf\xC3\xA9"), text_picture(w, 4, 5, 5, "caf\xE9"));
+    EXPECT_FALSE(text_picture(w, 4, 5, 5, "caf\xE9") == text_picture(w, 4, 5, 5, "cafe"));
+    EXPECT_EQ(text_picture(w, 4, 5, 5, "5 \xE2\x82\xAC \xE2\x80\x9Cok\xE2\x80\x9D \xC5\xB8"),
+              text_picture(w, 4, 5, 5, "5 \x80 \x93ok\x94 \x9F"))
+        << "0x80 to 0x9F are Windows-1252's letters and signs, not controls";
+    // One invalid sequence makes the whole string Windows-1252.
+    EXPECT_EQ(text_picture(w, 4, 5, 5, "\xC3\xA9 \xFF"),
+              text_picture(w, 4, 5, 5, "\xC3\x83\xC2\xA9 \xC3\xBF"));
+    for (const char *odd : {"\xC0\xAF", "\xED\xA0\x80", "\xF4\x90\x80\x80", "\xE2\x82", "\x80\xBF",
+                            "\xF0\x9F\x98\x80", "\xF8\x88\x80\x80\x80"})
+        EXPECT_EQ(ZVTextOut(w, 5, 5, odd), ZV_OK);
+    std::string long_text;
+    for (int i = 0; i < 400; ++i) long_text += "\xC3\xA9"; // longer than the stack buffer
+    EXPECT_EQ(ZVTextOut(w, 0, 50, long_text.c_str()), ZV_OK);
+    ZVDestroyWindow(w);
+}
+
+// Alignment measures the characters drawn, not the bytes: five two-byte letters.
+TEST(Text, AlignmentCentresUtf8TextOnItsDrawnWidth) {
+    int w = open_window(240, 240);
+    ZVSetFont(w, 14, 0.0, "DejaVu Sans");
+    const char *word = "\xC3\xA9\xC3\xA8\xC3\xAA\xC3\xAB\xE2\x82\xAC";
+    ink_box left = ink_of(text_picture(w, 4, 120, 60, word));
+    ink_box centre = ink_of(text_picture(w, 5, 120, 60, word));
+    ink_box right = ink_of(text_picture(w, 7, 120, 60, word));
+    EXPECT_NEAR(left.left, 120, 2);
+    EXPECT_NEAR((centre.left + centre.right) / 2, 120, 2);
+    EXPECT_NEAR(right.right, 120, 2);
+    EXPECT_EQ(centre.width(), left.width());
+    ZVSetFont(w, 14, 90.0, "DejaVu Sans");
+    ink_box up = ink_of(text_picture(w, 1, 120, 120, word));
+    EXPECT_NEAR((up.top + up.bottom) / 2, 120, 2) << "turned, it centres along its run";
     ZVDestroyWindow(w);
 }
 

@@ -16,19 +16,6 @@ font_engine *engine_of(HFONT font) {
     return font_engine_of(reinterpret_cast<gdi_font *>(gdi_handle_get(font, GDI_OBJ_FONT)));
 }
 
-// How far the string moves the pen, measured through TA_UPDATECP.
-int advance_of(HFONT font, const char *text) {
-    text_canvas canvas(8, 8);
-    SelectObject(canvas.dc, font);
-    SetTextAlign(canvas.dc, TA_UPDATECP);
-    MoveToEx(canvas.dc, 0, 0, nullptr);
-    TextOutA(canvas.dc, 0, 0, text, (int)strlen(text));
-    POINT after;
-    MoveToEx(canvas.dc, 0, 0, &after);
-    SelectObject(canvas.dc, GetStockObject(SYSTEM_FONT));
-    return after.x;
-}
-
 } // namespace
 
 TEST(GdiText, StockFontPutsTopLeftInkNearThePoint) {
@@ -82,7 +69,7 @@ TEST(GdiText, UpdateCpMovesThePositionPastTheText) {
     SelectObject(canvas.dc, font);
     SetTextAlign(canvas.dc, TA_UPDATECP | TA_RIGHT);
     MoveToEx(canvas.dc, 150, 5, nullptr);
-    EXPECT_TRUE(TextOutA(canvas.dc, 0, 0, "abc", 3)) << "x and y are ignored";
+    EXPECT_TRUE(text_out(canvas.dc, 0, 0, u"abc")) << "x and y are ignored";
     POINT after;
     MoveToEx(canvas.dc, 0, 0, &after);
     EXPECT_EQ(after.x, 150 - advance);
@@ -97,19 +84,19 @@ TEST(GdiText, GlyphsAreRenderedOncePerFont) {
     text_canvas canvas(300, 60);
     canvas.draw(font, TA_TOP, 0, 0, "cache me");
     font_engine *engine = engine_of(font);
-    const font_glyph *c = engine->glyphs['c'].load();
+    const font_glyph *c = font_glyph_cached(engine, 'c');
     size_t cached = engine->cached_bytes;
     ASSERT_NE(c, nullptr);
     EXPECT_GT(cached, 0u);
-    EXPECT_EQ(engine->glyphs['x'].load(), nullptr) << "only what was drawn";
+    EXPECT_EQ(font_glyph_cached(engine, 'x'), nullptr) << "only what was drawn";
     std::vector<COLORREF> first = canvas.pixels();
     canvas.clear(RGB(255, 255, 255));
     canvas.draw(font, TA_TOP, 0, 0, "cache me");
-    EXPECT_EQ(engine->glyphs['c'].load(), c) << "the same glyph, not rendered again";
+    EXPECT_EQ(font_glyph_cached(engine, 'c'), c) << "the same glyph, not rendered again";
     EXPECT_EQ(engine->cached_bytes, cached);
     EXPECT_EQ(canvas.pixels(), first);
     canvas.draw(other, TA_TOP, 0, 30, "c");
-    EXPECT_NE(engine_of(other)->glyphs['c'].load(), c) << "each font has its own cache";
+    EXPECT_NE(font_glyph_cached(engine_of(other), 'c'), c) << "each font has its own cache";
     DeleteObject(font);
     DeleteObject(other);
 }
@@ -209,19 +196,21 @@ TEST(GdiText, OddArgumentsNeverCrash) {
     HFONT font = make_font(16);
     text_canvas canvas(50, 30);
     SelectObject(canvas.dc, font);
-    EXPECT_FALSE(TextOutA(nullptr, 0, 0, "x", 1));
-    EXPECT_FALSE(TextOutA(canvas.dc, 0, 0, "x", -1));
-    EXPECT_FALSE(TextOutA(canvas.dc, 0, 0, nullptr, 3));
-    EXPECT_TRUE(TextOutA(canvas.dc, 0, 0, nullptr, 0));
+    EXPECT_FALSE(TextOutW(nullptr, 0, 0, u"x", 1));
+    EXPECT_FALSE(TextOutW(canvas.dc, 0, 0, u"x", -1));
+    EXPECT_FALSE(TextOutW(canvas.dc, 0, 0, nullptr, 3));
+    EXPECT_TRUE(TextOutW(canvas.dc, 0, 0, nullptr, 0));
     EXPECT_EQ(ink_of(canvas).pixels, 0);
-    // Far outside the surface, on every side, and every byte value including controls.
-    std::string every_byte;
-    for (int b = 1; b < 256; b++) every_byte += static_cast<char>(b);
+    // Far outside the surface, on every side, and every Latin-1 character including controls,
+    // lone and swapped surrogates, characters beyond the Basic Multilingual Plane and ones
+    // no face has.
+    std::u16string every;
+    for (char16_t c = 1; c < 256; c++) every += c;
+    every += u"\xD800x\xDC00\xDC00\xD800\U0001F600\U0010FFFF\xE000\xFFFF\xD83D";
     for (int x : {INT_MIN, -1000, 0, 1000, INT_MAX})
-        for (int y : {INT_MIN, -30, 10, INT_MAX})
-            EXPECT_TRUE(TextOutA(canvas.dc, x, y, every_byte.data(), (int)every_byte.size()));
-    EXPECT_TRUE(TextOutA(canvas.dc, 0, 0, "a\nb\tc\r\x7f", 7));
-    EXPECT_TRUE(TextOutA(canvas.dc, 0, 0, "a\0b", 3)) << "a NUL inside the count is a glyph";
+        for (int y : {INT_MIN, -30, 10, INT_MAX}) EXPECT_TRUE(text_out(canvas.dc, x, y, every));
+    EXPECT_TRUE(text_out(canvas.dc, 0, 0, u"a\nb\tc\r\x7f"));
+    EXPECT_TRUE(TextOutW(canvas.dc, 0, 0, u"a\0b", 3)) << "a NUL inside the count is a glyph";
     SelectObject(canvas.dc, GetStockObject(SYSTEM_FONT));
     DeleteObject(font);
 }
@@ -251,7 +240,7 @@ TEST(GdiText, HugeZeroAndNegativeSizesStayBounded) {
     const char *letters = "ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz";
     canvas.draw(huge, TA_TOP, 0, 0, letters);
     EXPECT_LE(engine_of(huge)->cached_bytes, font_cache_budget_bytes);
-    EXPECT_EQ(engine_of(huge)->glyphs['z'].load()->coverage, nullptr) << "over the budget";
+    EXPECT_EQ(font_glyph_cached(engine_of(huge), 'z')->coverage, nullptr) << "over the budget";
     // Right-aligned, the last glyph lands where it does alone, the rest far to its left.
     text_canvas alone(400, 400), beyond(400, 400);
     alone.draw(huge, TA_TOP | TA_RIGHT, 300, 0, "z");

@@ -38,7 +38,7 @@ TEST(GdiTextFallback, BitmapFontDrawsWhenNoFaceIsInstalled) {
     HFONT font = make_font(16, 0, "DejaVu Sans");
     font_engine *engine = engine_of(font);
     ASSERT_NE(engine, nullptr);
-    EXPECT_TRUE(engine->fallback);
+    EXPECT_TRUE(engine->bitmap_font);
     text_canvas canvas(120, 40);
     EXPECT_TRUE(canvas.draw(font, TA_TOP | TA_LEFT, 0, 0, "HI"));
     ink_box ink = ink_of(canvas);

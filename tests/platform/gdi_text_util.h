@@ -6,6 +6,7 @@
 #include "gdi_test_util.h"
 
 #include <string.h>
+#include <string>
 
 // A font `pixels` high (character height), turned by `tenths` of a degree.
 inline HFONT make_font(int pixels, int tenths = 0, const char *face = "DejaVu Sans") {
@@ -41,16 +42,52 @@ inline ink_box ink_of(const gdi_canvas &canvas, COLORREF background = RGB(255, 2
     return box;
 }
 
+// `length` bytes of `text` as UTF-16, each byte the character of the same value (Latin-1).
+inline std::u16string widen(const char *text, size_t length) {
+    std::u16string wide;
+    for (size_t i = 0; i < length; i++) wide += static_cast<char16_t>((unsigned char)text[i]);
+    return wide;
+}
+
+inline std::u16string widen(const char *text) {
+    return widen(text, strlen(text));
+}
+
+// TextOutW of a whole UTF-16 string.
+inline BOOL text_out(HDC dc, int x, int y, const std::u16string &text) {
+    return TextOutW(dc, x, y, text.data(), (int)text.size());
+}
+
 // Draws `text` transparently with `font` and `align` on a fresh white canvas.
 struct text_canvas : gdi_canvas {
     text_canvas(int w, int h) : gdi_canvas(w, h) { SetBkMode(dc, TRANSPARENT); }
     BOOL draw(HFONT font, UINT align, int x, int y, const char *text) {
+        return draw(font, align, x, y, widen(text));
+    }
+    BOOL draw(HFONT font, UINT align, int x, int y, const std::u16string &text) {
         HGDIOBJ previous = SelectObject(dc, font);
         SetTextAlign(dc, align);
-        BOOL ok = TextOutA(dc, x, y, text, (int)strlen(text));
+        BOOL ok = text_out(dc, x, y, text);
         SelectObject(dc, previous);
         return ok;
     }
 };
+
+// How far the string moves the pen, measured through TA_UPDATECP.
+inline int advance_of(HFONT font, const std::u16string &text) {
+    text_canvas canvas(8, 8);
+    SelectObject(canvas.dc, font);
+    SetTextAlign(canvas.dc, TA_UPDATECP);
+    MoveToEx(canvas.dc, 0, 0, nullptr);
+    text_out(canvas.dc, 0, 0, text);
+    POINT after;
+    MoveToEx(canvas.dc, 0, 0, &after);
+    SelectObject(canvas.dc, GetStockObject(SYSTEM_FONT));
+    return after.x;
+}
+
+inline int advance_of(HFONT font, const char *text) {
+    return advance_of(font, widen(text));
+}
 
 #endif

@@ -121,13 +121,13 @@ const bitmap_glyph ascii_glyphs[95] = {
     {{0x00, 0x00, 0x08, 0x15, 0x02, 0x00, 0x00}, 0}, // ~
 };
 
-// Characters the font has no shape for (controls, DEL, Latin-1 letters) show as a box.
+// Characters the font has no shape for (controls, DEL, everything beyond ASCII) show as a box.
 const bitmap_glyph missing_glyph = {{0x1F, 0x11, 0x11, 0x11, 0x11, 0x11, 0x1F}, 0};
 
-const bitmap_glyph &design_of(unsigned char byte) {
-    if (byte == 0xA0) return ascii_glyphs[0]; // no-break space
-    if (byte < 0x20 || byte > 0x7E) return missing_glyph;
-    return ascii_glyphs[byte - 0x20];
+const bitmap_glyph &design_of(uint32_t code_point) {
+    if (code_point == 0xA0) return ascii_glyphs[0]; // no-break space
+    if (code_point < 0x20 || code_point > 0x7E) return missing_glyph;
+    return ascii_glyphs[code_point - 0x20];
 }
 
 // Whether the upright, scaled glyph covers pixel (column, row), rows counted from the top of
@@ -152,8 +152,8 @@ int bitmap_font_scale_for(int em_pixels) {
     return scale < 1 ? 1 : scale;
 }
 
-bool bitmap_font_render(unsigned char byte, int scale, double orientation, font_glyph *glyph) {
-    const bitmap_glyph &design = design_of(byte);
+bool bitmap_font_render(uint32_t code_point, int scale, double orientation, font_glyph *glyph) {
+    const bitmap_glyph &design = design_of(code_point);
     double c = cos(orientation), s = sin(orientation);
     double w = cell_columns * scale, top = ascent_rows * scale;
     double h = (ascent_rows + descent_rows) * scale;

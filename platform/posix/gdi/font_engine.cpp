@@ -1,5 +1,6 @@
 // Font engine set-up: the logical font's size mapped to pixels, the face opened with
-// FreeType (or the built-in bitmap font when there is none), and CreateFontA.
+// FreeType (or the built-in bitmap font when there is none), the fallback faces opened as
+// characters need them, and CreateFontA.
 #include "platform/posix/gdi/font_engine.h"
 #include "platform/posix/gdi/gdi_shutdown.h"
 
@@ -14,14 +15,6 @@ namespace {
 
 // The default size of a font asked for with height 0: the system font's 16 pixels.
 constexpr int default_em_pixels = 16;
-
-// Guards the FreeType library, face creation and destruction, fontconfig, and the one-time
-// set-up of each font's engine. FreeType lets threads share one library as long as faces are
-// made and done with one at a time; each face is then used under its font's render lock.
-std::mutex &setup_lock() {
-    static std::mutex lock;
-    return lock;
-}
 
 // Made on first use and done with at unload; both under the set-up lock.
 FT_Library g_freetype;
@@ -62,8 +55,8 @@ bool select_nearest_strike(FT_Face face, int em) {
     return FT_Select_Size(face, best) == 0;
 }
 
-bool size_face(FT_Face face, const gdi_font *font) {
-    int em = font->height > 0 ? em_for_cell(face, font->height) : font_requested_em(font);
+// Sets `face` to `em` pixels and to reading characters by Unicode; false when it cannot be.
+bool size_face(FT_Face face, int em) {
     bool sized = FT_IS_SCALABLE(face) ? FT_Set_Pixel_Sizes(face, 0, em) == 0
                                       : select_nearest_strike(face, em);
     if (!sized) return false;
@@ -72,26 +65,9 @@ bool size_face(FT_Face face, const gdi_font *font) {
     return true;
 }
 
-// Opens the face fontconfig chose; null when there is none or FreeType cannot read it.
-FT_Face open_face(const gdi_font *font) {
-    font_face_file file;
-    FT_Library library = freetype_library();
-    if (!library || !font_match_face(font, font_requested_em(font), &file)) return nullptr;
-    FT_Face face = nullptr;
-    if (FT_New_Face(library, file.path.c_str(), file.index, &face) != 0) return nullptr;
-    if (!size_face(face, font)) {
-        FT_Done_Face(face);
-        return nullptr;
-    }
-    return face;
-}
-
-void set_face_metrics(font_engine *engine, FT_Face face) {
-    engine->ascent = static_cast<int>((face->size->metrics.ascender + 63) >> 6);
-    engine->descent = static_cast<int>((-face->size->metrics.descender + 63) >> 6);
-    // Glyphs are turned by the orientation as they are rendered; the pen follows the
-    // escapement, which the text layout applies.
-    double turn = engine->orientation_radians;
+// Glyphs are turned by the orientation as they are rendered; the pen follows the escapement,
+// which the text layout applies.
+void set_turn(FT_Face face, double turn) {
     FT_Matrix matrix;
     matrix.xx = static_cast<FT_Fixed>(lround(cos(turn) * 65536.0));
     matrix.xy = static_cast<FT_Fixed>(lround(-sin(turn) * 65536.0));
@@ -100,41 +76,128 @@ void set_face_metrics(font_engine *engine, FT_Face face) {
     FT_Set_Transform(face, &matrix, nullptr);
 }
 
-void set_fallback_metrics(font_engine *engine, const gdi_font *font) {
-    engine->fallback = true;
-    engine->fallback_scale = bitmap_font_scale_for(font_requested_em(font));
+FT_Face open_file(const font_face_file &file) {
+    FT_Library library = freetype_library();
+    FT_Face face = nullptr;
+    if (!library || FT_New_Face(library, file.path.c_str(), file.index, &face) != 0) return nullptr;
+    return face;
+}
+
+// Opens the face fontconfig chose at the font's size; false when there is none or FreeType
+// cannot read it. Called with the set-up lock held.
+bool open_chosen_face(font_engine *engine, const gdi_font *font) {
+    engine->choice = font_match_choose(font, font_requested_em(font));
+    FT_Face face = engine->choice ? open_file(engine->choice->face) : nullptr;
+    if (!face) return false;
+    engine->em_pixels =
+        font->height > 0 ? em_for_cell(face, font->height) : font_requested_em(font);
+    if (!size_face(face, engine->em_pixels)) {
+        FT_Done_Face(face);
+        return false;
+    }
+    set_turn(face, engine->orientation_radians);
+    engine->ft_face = face;
+    engine->ascent = static_cast<int>((face->size->metrics.ascender + 63) >> 6);
+    engine->descent = static_cast<int>((-face->size->metrics.descender + 63) >> 6);
+    return true;
+}
+
+void use_bitmap_font(font_engine *engine, const gdi_font *font) {
+    engine->bitmap_font = true;
+    engine->bitmap_scale = bitmap_font_scale_for(font_requested_em(font));
     int advance = 0;
-    bitmap_font_metrics(engine->fallback_scale, &engine->ascent, &engine->descent, &advance);
+    bitmap_font_metrics(engine->bitmap_scale, &engine->ascent, &engine->descent, &advance);
 }
 
 font_engine *engine_create(const gdi_font *font) {
     font_engine *engine = new (std::nothrow) font_engine();
     if (!engine) return nullptr;
-    for (std::atomic<font_glyph *> &slot : engine->glyphs) slot.store(nullptr);
+    for (std::atomic<font_glyph_page *> &page : engine->pages) page.store(nullptr);
     engine->escapement_radians = tenths_to_radians(font->escapement);
     engine->orientation_radians = tenths_to_radians(font->orientation);
-    FT_Face face = open_face(font);
-    engine->ft_face = face;
-    if (face)
-        set_face_metrics(engine, face);
-    else
-        set_fallback_metrics(engine, font); // text never silently disappears
+    if (!open_chosen_face(engine, font)) use_bitmap_font(engine, font); // text never vanishes
     return engine;
+}
+
+FT_UInt char_index(FT_Face face, uint32_t code_point) {
+    FT_UInt index = FT_Get_Char_Index(face, code_point);
+    // Symbol fonts map the bytes 0x20 to 0xFF from U+F020 up instead.
+    if (!index && code_point < 0x100 && face->charmap &&
+        face->charmap->encoding == FT_ENCODING_MS_SYMBOL)
+        index = FT_Get_Char_Index(face, 0xF000u + code_point);
+    return index;
+}
+
+// Opens the fallback face of `slot` at the engine's size. Fixed-size bitmap faces are left
+// out: a strike of another size would stand out of the line. Called with both locks held.
+FT_Face open_fallback_face(font_engine *engine, int slot) {
+    font_face_file file;
+    if (!font_match_fallback_file(engine->choice.get(), slot, &file)) return nullptr;
+    FT_Face face = open_file(file);
+    if (face && (!FT_IS_SCALABLE(face) || !size_face(face, engine->em_pixels))) {
+        FT_Done_Face(face);
+        return nullptr;
+    }
+    if (face) set_turn(face, engine->orientation_radians);
+    return face;
+}
+
+FT_Face fallback_face(font_engine *engine, int slot) {
+    std::vector<font_fallback_face> &faces = engine->fallback_faces;
+    if (static_cast<size_t>(slot) >= faces.size()) faces.resize(slot + 1, font_fallback_face{});
+    if (!faces[slot].tried) {
+        faces[slot].tried = true;
+        faces[slot].ft_face = open_fallback_face(engine, slot);
+    }
+    return static_cast<FT_Face>(faces[slot].ft_face);
 }
 
 void engine_release(gdi_font *font) {
     font_engine *engine = static_cast<font_engine *>(font->engine);
     if (!engine) return;
     font_glyphs_release(engine);
-    if (engine->ft_face) {
-        std::lock_guard<std::mutex> guard(setup_lock());
-        FT_Done_Face(static_cast<FT_Face>(engine->ft_face));
+    {
+        std::lock_guard<std::mutex> guard(font_setup_lock());
+        if (engine->ft_face) FT_Done_Face(static_cast<FT_Face>(engine->ft_face));
+        for (font_fallback_face &fallback : engine->fallback_faces)
+            if (fallback.ft_face) FT_Done_Face(static_cast<FT_Face>(fallback.ft_face));
+        engine->choice.reset(); // fontconfig's objects go under the lock too
     }
     delete engine;
     font->engine = nullptr;
 }
 
 } // namespace
+
+// FreeType lets threads share one library as long as faces are made and done with one at a
+// time; each face is then used under its font's render lock.
+std::mutex &font_setup_lock(void) {
+    static std::mutex lock;
+    return lock;
+}
+
+void *font_face_for(font_engine *engine, uint32_t code_point, int *source, unsigned *index) {
+    *source = 0;
+    *index = char_index(static_cast<FT_Face>(engine->ft_face), code_point);
+    if (*index || !engine->choice) return engine->ft_face;
+    std::lock_guard<std::mutex> guard(font_setup_lock());
+    font_choice *choice = engine->choice.get();
+    for (int slot = font_match_fallback_for(choice, code_point, 0); slot >= 0;
+         slot = font_match_fallback_for(choice, code_point, slot + 1)) {
+        FT_Face face = fallback_face(engine, slot);
+        FT_UInt found = face ? char_index(face, code_point) : 0;
+        if (!found) continue;
+        *source = slot + 1;
+        *index = found;
+        return face;
+    }
+    return engine->ft_face; // no face has it: the font's own missing-glyph shape
+}
+
+void *font_face_of_source(font_engine *engine, int source) {
+    if (source <= 0) return engine->ft_face;
+    return engine->fallback_faces[source - 1].ft_face;
+}
 
 int font_requested_em(const gdi_font *font) {
     if (font->height == 0) return default_em_pixels;
@@ -145,7 +208,7 @@ int font_requested_em(const gdi_font *font) {
 font_engine *font_engine_of(gdi_font *font) {
     void *made = __atomic_load_n(&font->engine, __ATOMIC_ACQUIRE);
     if (made) return static_cast<font_engine *>(made);
-    std::lock_guard<std::mutex> guard(setup_lock());
+    std::lock_guard<std::mutex> guard(font_setup_lock());
     made = __atomic_load_n(&font->engine, __ATOMIC_RELAXED);
     if (made) return static_cast<font_engine *>(made);
     font_engine *engine = engine_create(font);
@@ -181,7 +244,7 @@ HFONT WINAPI CreateFontA(int height, int width, int escapement, int orientation,
 }
 
 void font_engine_shutdown(void) {
-    std::lock_guard<std::mutex> guard(setup_lock());
+    std::lock_guard<std::mutex> guard(font_setup_lock());
     if (g_freetype) FT_Done_FreeType(g_freetype);
     g_freetype = nullptr;
     g_freetype_tried = false;

@@ -1,6 +1,6 @@
-// TextOutA: the string laid out along the escapement from the alignment point, an opaque
-// background box when the DC asks for one, and each glyph's coverage blended in the text
-// colour.
+// TextOutW: the UTF-16 string laid out along the escapement from the alignment point, an
+// opaque background box when the DC asks for one, and each glyph's coverage blended in the
+// text colour.
 #include "platform/posix/gdi/font_engine.h"
 #include "platform/posix/gdi/gdi_raster.h"
 
@@ -13,12 +13,22 @@ struct fixed_point {
     int64_t x, y;
 };
 
+// The code point at text[*at], moving *at past it. A surrogate without its partner stands for
+// itself, which no face has: it shows as a missing glyph.
+uint32_t next_code_point(LPCWSTR text, int length, int *at) {
+    uint32_t unit = text[(*at)++];
+    if (unit < 0xD800 || unit >= 0xDC00 || *at >= length) return unit;
+    uint32_t low = text[*at];
+    if (low < 0xDC00 || low >= 0xE000) return unit;
+    (*at)++;
+    return 0x10000 + ((unit - 0xD800) << 10) + (low - 0xDC00);
+}
+
 // The sum of the advances of the string; false when a glyph could not be made.
-bool string_advance(font_engine *engine, const unsigned char *text, int length,
-                    fixed_point *total) {
+bool string_advance(font_engine *engine, LPCWSTR text, int length, fixed_point *total) {
     *total = fixed_point{0, 0};
-    for (int i = 0; i < length; i++) {
-        const font_glyph *glyph = font_glyph_get(engine, text[i]);
+    for (int i = 0; i < length;) {
+        const font_glyph *glyph = font_glyph_get(engine, next_code_point(text, length, &i));
         if (!glyph) return false;
         total->x += glyph->advance_x;
         total->y += glyph->advance_y;
@@ -80,18 +90,18 @@ bool glyph_meets_surface(const gdi_surface *surface, int64_t x, int64_t y,
 }
 
 // Blends every glyph from `start` on; false when a glyph could not be made.
-bool draw_glyphs(gdi_dc *dc, font_engine *engine, const unsigned char *text, int length,
-                 fixed_point start) {
+bool draw_glyphs(gdi_dc *dc, font_engine *engine, LPCWSTR text, int length, fixed_point start) {
     uint32_t pixel = gdi_pixel_from_colour(dc->text_colour);
     std::vector<uint8_t> scratch;
     fixed_point pen = start;
-    for (int i = 0; i < length; i++) {
-        const font_glyph *glyph = font_glyph_get(engine, text[i]);
+    for (int i = 0; i < length;) {
+        uint32_t code_point = next_code_point(text, length, &i);
+        const font_glyph *glyph = font_glyph_get(engine, code_point);
         if (!glyph) return false;
         int64_t x = to_pixels(pen.x) + glyph->left, y = to_pixels(pen.y) - glyph->top;
         const uint8_t *coverage = glyph->coverage;
         if (!coverage && glyph_meets_surface(&dc->surface, x, y, glyph))
-            coverage = font_glyph_render_uncached(engine, text[i], &scratch);
+            coverage = font_glyph_render_uncached(engine, code_point, glyph, &scratch);
         if (coverage)
             font_blend_coverage(&dc->surface, x, y, coverage, glyph->width, glyph->height, pixel);
         pen.x += glyph->advance_x;
@@ -115,20 +125,20 @@ void update_position(gdi_dc *dc, UINT align, fixed_point total) {
 
 } // namespace
 
-BOOL WINAPI TextOutA(HDC hdc, int x, int y, LPCSTR text, int length) {
+// `length` counts UTF-16 code units; a surrogate pair is one character.
+BOOL WINAPI TextOutW(HDC hdc, int x, int y, LPCWSTR text, int length) {
     gdi_dc *dc = gdi_dc_get(hdc);
     if (!dc || length < 0 || (!text && length > 0)) return FALSE;
     if (length == 0) return TRUE;
     font_engine *engine = font_engine_of(dc->font);
     if (!engine) return FALSE;
-    const unsigned char *bytes = reinterpret_cast<const unsigned char *>(text);
     fixed_point total;
-    if (!string_advance(engine, bytes, length, &total)) return FALSE;
+    if (!string_advance(engine, text, length, &total)) return FALSE;
     UINT align = dc->text_align;
     POINT point = (align & TA_UPDATECP) ? dc->position : POINT{x, y};
     fixed_point start = baseline_start(engine, align, point, total);
     if (dc->bk_mode == OPAQUE) paint_background(dc, engine, start, total);
-    if (!draw_glyphs(dc, engine, bytes, length, start)) return FALSE;
+    if (!draw_glyphs(dc, engine, text, length, start)) return FALSE;
     if (align & TA_UPDATECP) update_position(dc, align, total);
     return TRUE;
 }
