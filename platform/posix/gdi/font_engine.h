@@ -84,9 +84,6 @@ struct font_engine {
 
 // ---- Matching (font_match.cpp); the caller holds the set-up lock ----
 
-// Guards the FreeType library, face creation and destruction, fontconfig, and the one-time
-// set-up of each font's engine. Taken after a render lock, never before one.
-std::mutex &font_setup_lock(void);
 // The face fontconfig chooses for the description at `em_pixels`, the same choice for the
 // same name, weight, slant, pitch and size; null when fontconfig knows no face at all.
 std::shared_ptr<font_choice> font_match_choose(const gdi_font *font, int em_pixels);
@@ -101,6 +98,10 @@ void font_match_shutdown(void);
 void font_engine_shutdown(void);
 
 // ---- Engine set-up (font_engine.cpp) ----
+
+// Guards the FreeType library, face creation and destruction, fontconfig, and the one-time
+// set-up of each font's engine. Taken after a render lock, never before one.
+std::mutex &font_setup_lock(void);
 
 // The engine of `font`, made on first use; safe to call from several threads at once.
 // Null only when out of memory.
