@@ -31,22 +31,19 @@ std::string dejavu_folder() {
 // False when DejaVu Sans Mono is not installed.
 bool use_monospace_preferring_config() {
     static char path[] = "/tmp/zelvan-font-kind-XXXXXX";
-    static int state = 0; // 1 done, -1 not possible
-    if (state) return state > 0;
+    static bool ready = false;
     std::string folder = dejavu_folder();
-    int fd = folder.empty() ? -1 : mkstemp(path);
-    state = -1;
-    if (fd < 0) return false;
-    std::string config = "<?xml version=\"1.0\"?>\n<fontconfig><dir>" + folder +
-                         "</dir><alias><family>Proportional Name</family><prefer><family>"
-                         "DejaVu Sans Mono</family></prefer></alias></fontconfig>\n";
-    bool written = write(fd, config.data(), config.size()) == (ssize_t)config.size();
-    close(fd);
-    if (!written) return false;
-    setenv("FONTCONFIG_FILE", path, 1);
+    if (ready || folder.empty()) return ready;
+    int fd = mkstemp(path);
+    std::string config = "<fontconfig><dir>" + folder +
+                         "</dir><alias><family>Proportional Name"
+                         "</family><prefer><family>DejaVu Sans Mono</family></prefer></alias>"
+                         "</fontconfig>\n";
+    ready = fd >= 0 && write(fd, config.data(), config.size()) == (ssize_t)config.size();
+    if (fd >= 0) close(fd);
+    if (ready) setenv("FONTCONFIG_FILE", path, 1);
     atexit([] { unlink(path); });
-    state = 1;
-    return true;
+    return ready;
 }
 
 int width_difference(const char *face, DWORD pitch) {

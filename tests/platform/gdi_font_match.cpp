@@ -63,13 +63,6 @@ TEST(GdiFontMatch, LiberationFacesStandInForArialTimesAndCourier) {
     EXPECT_EQ(picture_of("Courier New", sample), picture_of("Liberation Mono", sample));
 }
 
-TEST(GdiFontMatch, CarlitoAndCaladeaStandInForCalibriAndCambria) {
-    if (!installed("Carlito") || !installed("Caladea"))
-        GTEST_SKIP() << "fonts-crosextra-carlito or fonts-crosextra-caladea is not installed";
-    EXPECT_EQ(picture_of("Calibri", sample), picture_of("Carlito", sample));
-    EXPECT_EQ(picture_of("Cambria", sample), picture_of("Caladea", sample));
-}
-
 // A snowman is in the DejaVu faces only: a serif request draws it from a fallback face,
 // where a character no face has shows the face's missing-glyph box.
 TEST(GdiFontMatch, CharactersAFaceLacksComeFromTheFacesSortedAfterIt) {
