@@ -251,7 +251,8 @@ TEST(GdiText, HugeZeroAndNegativeSizesStayBounded) {
 }
 
 // Several threads draw at once with fonts none of them has used yet, the shared stock font
-// among them: each font's engine is set up once and every thread gets the same picture.
+// among them: each font's engine is set up once and every thread gets the same picture, with
+// a character from a fallback face and one beyond the Basic Multilingual Plane in it.
 TEST(GdiText, ThreadsShareFontsSafely) {
     HFONT shared = make_font(15, 300, "DejaVu Serif");
     HFONT stock = static_cast<HFONT>(GetStockObject(SYSTEM_FONT));
@@ -264,7 +265,7 @@ TEST(GdiText, ThreadsShareFontsSafely) {
             text_canvas canvas(160, 80);
             for (int round = 0; round < 20; round++) {
                 canvas.clear(RGB(255, 255, 255));
-                canvas.draw(shared, TA_BASELINE, 10, 60, "Shared font");
+                canvas.draw(shared, TA_BASELINE, 10, 60, u"Shared \u2603 \U0001F600");
                 canvas.draw(stock, TA_TOP, 0, 0, "Stock");
             }
             shared_pictures[t] = canvas.pixels();
