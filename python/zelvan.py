@@ -114,17 +114,25 @@ class MissingFunctionError(RuntimeError):
 class _Text:
     """A narrow string argument: str (encoded as Latin-1), bytes, a path, or None."""
 
+    encoding = "latin-1"
+
     @classmethod
     def from_param(cls, value):
         if value is None or isinstance(value, bytes):
             return value
         if isinstance(value, str):
-            return value.encode("latin-1")
+            return value.encode(cls.encoding)
         if isinstance(value, bytearray):
             return bytes(value)
         if isinstance(value, os.PathLike):
             return os.fsencode(value)
         raise TypeError(f"expected str, bytes or a path, not {type(value).__name__}")
+
+
+class _DrawnText(_Text):
+    """Text to draw: the library reads UTF-8, so any str can be drawn."""
+
+    encoding = "utf-8"
 
 
 _int = ctypes.c_int
@@ -196,7 +204,7 @@ _SIGNATURES = (
     ("ZVFloodFill", _int, (_int, _int, _int, _colour),
      "(window, x, y, border) -> fills the area around (x, y) up to the border colour."),
     # Text and fonts.
-    ("ZVTextOut", _int, (_int, _int, _int, _text), "(window, x, y, text) -> draws text."),
+    ("ZVTextOut", _int, (_int, _int, _int, _DrawnText), "(window, x, y, text) -> draws text."),
     ("ZVTextAlign", _int, (_int, _int), "(window, code) -> which point of the text is (x, y)."),
     ("ZVSetFont", _int, (_int, _int, ctypes.c_double, _text),
      "(window, points, angle, face) -> font for later text."),

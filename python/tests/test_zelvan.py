@@ -399,6 +399,15 @@ class Text(WindowTestCase):
         self.assertTrue(any(r >= 200 and g <= 80 and b <= 80 for r, g, b in inked))
         self.assertTrue(all(r >= g and r >= b for r, g, b in inked))
 
+    def test_any_str_draws_as_its_windows_1252_bytes_would(self):
+        def ink(text):
+            w = self.open(120, 40)
+            zv.ZVTextOut(w, 5, 5, text)
+            return [zv.ZVGetPixel(w, x, y) for x in range(120) for y in range(40)]
+
+        self.assertEqual(ink("caf\u00e9 \u20ac"), ink(b"caf\xe9 \x80"))
+        self.assertNotEqual(ink("\u20ac"), ink("?"))
+
     def test_rotated_font_and_bad_handle(self):
         w = self.open()
         self.assertEqual(zv.ZVSetFont(w, 12, 30.27, "a face that is not installed"), zv.ZV_OK)
