@@ -42,8 +42,8 @@ bool zero_or_one(int result) {
 }
 
 void set_font(fuzz_input *input, int window) {
-    static const char *const faces[] = {"DejaVu Sans", "DejaVu Serif", "Monospace", "",
-                                        "No Such Face", "Arial", "Courier New"};
+    static const char *const faces[] = {"DejaVu Sans",  "DejaVu Serif", "Monospace",  "",
+                                        "No Such Face", "Arial",        "Courier New"};
     int size = fuzz_take_range(input, -400, 400);
     double turn = angle(input);
     const char *face = faces[fuzz_take_small(input, 0, 6)];
