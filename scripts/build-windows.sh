@@ -6,7 +6,7 @@
 #                                     build-win64/libZelvan.dll.a and build-win32/libZelvan.dll.a
 #   scripts/build-windows.sh --test   also runs the Windows test suite: the 64-bit programs
 #                                     under Wine (wine64), inside Xvfb
-# The packages come from scripts/install-deps.sh.
+# The packages come from scripts/install-deps.sh --dev.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 run_wine=0
@@ -24,7 +24,7 @@ for target in x86_64:win64 i686:win32; do
   triplet="${target%%:*}-w64-mingw32"
   dir="build-${target#*:}"
   cmake -S . -B "$dir" -DCMAKE_TOOLCHAIN_FILE="cmake/mingw-w64-${target%%:*}.cmake" \
-    -DZELVAN_WERROR=ON >/dev/null
+    -DZELVAN_TESTS=ON -DZELVAN_WERROR=ON >/dev/null
   cmake --build "$dir" -j2
   echo "== $dir/bin/Zelvan.dll: export and import tables"
   cmake -DOBJDUMP="$triplet-objdump" -DDLL="$dir/bin/Zelvan.dll" -DDEF=zelvan.def \

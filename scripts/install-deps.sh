@@ -1,22 +1,47 @@
 #!/usr/bin/env bash
-# Installs what building and testing Zelvan needs on Debian 12 (run as root, or with sudo);
-# libsdl2-gfx-dev only serves the benchmarks (-DZELVAN_BENCH=ON); MinGW-w64 and Wine serve the
-# Windows build and its tests, and the reference GDI programs of tools/reference-gdi/.
-# fonts-liberation2 and the Carlito and Caladea fonts are the faces metric-compatible with
-# Arial, Times New Roman, Courier New, Calibri and Cambria; the library works without them,
-# and the tests that compare with them skip.
+# Installs the Debian 12 packages that Zelvan needs and that are missing (as root, or through
+# sudo).
+#   scripts/install-deps.sh         what building the library and the examples needs
+#   scripts/install-deps.sh --dev   also what the tests, sanitizers, benchmarks, formatting,
+#                                   fuzzers and the Windows build with its Wine tests need
 set -euo pipefail
+dev=0
+case "${1:-}" in
+--dev) dev=1 ;;
+"") ;;
+*)
+  echo "usage: $0 [--dev]" >&2
+  exit 2
+  ;;
+esac
+
+# The library and the examples. Without Xlib, Xext and libpng the library builds with the
+# headless display only; the fonts are what text is drawn with. Liberation, Carlito and
+# Caladea are the faces metric-compatible with Arial, Times New Roman, Courier New, Calibri
+# and Cambria: recommended, not required (the tests that compare with them skip).
 packages=(
-  build-essential cmake pkg-config clang-format
-  clang libclang-rt-14-dev
-  libgtest-dev libgmock-dev libbenchmark-dev libsdl2-gfx-dev
-  libfreetype-dev libfontconfig-dev fonts-dejavu-core
-  fonts-liberation2 fonts-crosextra-carlito fonts-crosextra-caladea
+  build-essential cmake pkg-config
+  libfreetype-dev libfontconfig-dev
   libx11-dev libxext-dev libpng-dev
-  xvfb xdotool xclip x11-utils openbox
-  python3
-  g++-mingw-w64-x86-64 g++-mingw-w64-i686 googletest wine64 wine
+  fonts-dejavu-core fonts-liberation2 fonts-crosextra-carlito fonts-crosextra-caladea
 )
+if ((dev)); then
+  packages+=(
+    # The test suite (scripts/test.sh); GCC brings the sanitizer runtimes.
+    libgtest-dev libgmock-dev python3
+    # The end-to-end tests on a private X server; xvfb-run needs xauth.
+    xvfb xauth xdotool xclip openbox
+    # Formatting, and the fuzzers (clang with libFuzzer).
+    clang-format clang libclang-rt-14-dev
+    # The benchmarks and their baselines.
+    libbenchmark-dev libsdl2-gfx-dev
+    # Zelvan.dll, its tests under Wine, and the reference GDI programs of tools/reference-gdi/.
+    g++-mingw-w64-x86-64 g++-mingw-w64-i686 googletest wine64 wine
+    # scripts/valgrind.sh
+    valgrind
+  )
+fi
+
 missing=()
 for p in "${packages[@]}"; do
   dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed" || missing+=("$p")

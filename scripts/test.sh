@@ -7,7 +7,7 @@ set -euo pipefail
 cd "$(dirname "$0")/.."
 sanitize="${1:-}"
 dir="build${sanitize:+-$sanitize}"
-cmake -S . -B "$dir" -DZELVAN_WERROR=ON -DZELVAN_SANITIZE="$sanitize" >/dev/null
+cmake -S . -B "$dir" -DZELVAN_TESTS=ON -DZELVAN_WERROR=ON -DZELVAN_SANITIZE="$sanitize" >/dev/null
 cmake --build "$dir" -j2
 export TSAN_OPTIONS="halt_on_error=1 second_deadlock_stack=1"
 export ASAN_OPTIONS="detect_leaks=1:abort_on_error=1"

@@ -6,7 +6,7 @@
 set -euo pipefail
 cd "$(dirname "$0")/.."
 dir=build
-cmake -S . -B "$dir" -DZELVAN_WERROR=ON >/dev/null
+cmake -S . -B "$dir" -DZELVAN_TESTS=ON -DZELVAN_WERROR=ON >/dev/null
 cmake --build "$dir" -j2
 options="--leak-check=full --show-leak-kinds=definite --errors-for-leak-kinds=definite"
 options+=" --error-exitcode=99 --keep-debuginfo=yes"

@@ -4,7 +4,7 @@
 #   tools/reference-gdi/regenerate.sh           rewrite the pictures
 #   tools/reference-gdi/regenerate.sh --check   draw into a scratch folder and fail, naming
 #                                               them, when pictures differ from the ones kept
-# Needs MinGW-w64 and Wine (scripts/install-deps.sh); runs without a display.
+# Needs MinGW-w64 and Wine (scripts/install-deps.sh --dev); runs without a display.
 set -euo pipefail
 source "$(dirname "$0")/wine-tools.sh"
 check=0

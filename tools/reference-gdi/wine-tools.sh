@@ -12,9 +12,9 @@ reference_wineserver=$(command -v wineserver || echo /usr/lib/wine/wineserver)
 # Prints why the reference programs cannot run here, and fails; silent when they can.
 reference_missing() {
   if ! command -v "$reference_cxx" >/dev/null; then
-    echo "$reference_cxx (MinGW-w64) is not installed; scripts/install-deps.sh installs it"
+    echo "$reference_cxx (MinGW-w64) is not installed; scripts/install-deps.sh --dev installs it"
   elif [ -z "$reference_wine" ]; then
-    echo "Wine is not installed; scripts/install-deps.sh installs it"
+    echo "Wine is not installed; scripts/install-deps.sh --dev installs it"
   else
     return 1
   fi
