@@ -1,11 +1,13 @@
 // Zelvan demo: one window shows every shape, line style and fill style, one shows text, one
 // animates with double buffering, all drawn from different threads.
 //
-// It saves its two still pictures as zelvan-demo-shapes.bmp and zelvan-demo-text.bmp. On a
-// desktop it then runs until you press q (or Esc) in any window: clicking in the shapes window
-// drops a ring where you clicked, keys 1-5 change the ring colour. With no display it animates
-// for a few seconds, saves, loads one picture back into a new window and copies it to the
-// clipboard.
+// It saves its two still pictures as zelvan-demo-shapes.bmp and zelvan-demo-text.bmp, in the
+// folder named by ZELVAN_PICTURES or else in the current folder, loads the shapes back into a
+// fourth window and moves, resizes and retitles it. On a desktop it then runs until you press
+// q (or Esc) in any window: clicking in the shapes window drops a ring where you clicked, keys
+// 1-5 change the ring colour. With no display it lets the animation run for two seconds, then
+// copies the loaded picture to the clipboard and ends. It prints each step and where its files
+// go.
 #include "zelvan.h"
 
 #include <atomic>
@@ -13,7 +15,9 @@
 #include <cmath>
 #include <cstdio>
 #include <cstdlib>
+#include <filesystem>
 #include <initializer_list>
+#include <string>
 #include <thread>
 
 namespace {
@@ -30,6 +34,16 @@ const ZVCOLOUR orange = ZVGetRGBColour(240, 150, 20);
 void pause_ms(int ms) {
     std::this_thread::sleep_for(std::chrono::milliseconds(ms));
 }
+
+// Where a picture called `name` is saved: $ZELVAN_PICTURES/name, or name in this folder.
+std::string picture_path(const char *name) {
+    const char *folder = std::getenv("ZELVAN_PICTURES");
+    if (folder == nullptr || folder[0] == '\0') return name;
+    return std::string(folder) + "/" + name;
+}
+
+const std::string shapes_file = picture_path("zelvan-demo-shapes.bmp");
+const std::string text_file = picture_path("zelvan-demo-text.bmp");
 
 // Lines in the five line styles (solid, dash, dash-dot, dash-dot-dot, invisible) and a wide
 // solid line, each labelled by its number.
@@ -157,7 +171,7 @@ void react_to_input(int shapes, int text, int animation, int copy) {
 // shrinks keeps its top-left part, and the window's frame follows its new client size.
 int show_saved_copy() {
     int copy = ZVCreateWindow(440, 420, 100, 100, "Zelvan demo - loaded from file");
-    int loaded = ZVLoadImage(copy, "zelvan-demo-shapes.bmp");
+    int loaded = ZVLoadImage(copy, shapes_file.c_str());
     ZVMove(copy, 40, 380);
     ZVResize(copy, 200, 155);
     ZVSetTitle(copy, "Zelvan demo - top-left quarter of the shapes");
@@ -168,17 +182,16 @@ int show_saved_copy() {
     return copy;
 }
 
-// Saves both still pictures, shows one again from its file and puts it on the clipboard.
-void save_pictures(int shapes, int text) {
-    if (ZVSaveImage(shapes, "zelvan-demo-shapes.bmp") != ZV_OK ||
-        ZVSaveImage(text, "zelvan-demo-text.bmp") != ZV_OK) {
-        std::printf("saving failed: %s\n", ZVGetErrorString(ZVGetLastError()));
-        return;
+// Saves what a window shows and says where; false when the file could not be written.
+bool save_picture(int window, const std::string &file) {
+    std::string where = std::filesystem::absolute(file).string();
+    int result = ZVSaveImage(window, file.c_str());
+    if (result == ZV_OK) {
+        std::printf("wrote %s\n", where.c_str());
+    } else {
+        std::printf("could not write %s: %s\n", where.c_str(), ZVGetErrorString(result));
     }
-    std::printf("saved zelvan-demo-shapes.bmp and zelvan-demo-text.bmp\n");
-    int copy = show_saved_copy();
-    std::printf("clipboard: %s\n", ZVGetErrorString(ZVCopyImageToClipboard(copy)));
-    ZVDestroyWindow(copy);
+    return result == ZV_OK;
 }
 
 } // namespace
@@ -186,8 +199,11 @@ void save_pictures(int shapes, int text) {
 int main() {
     const char *display = std::getenv("DISPLAY");
     bool on_desktop = display != nullptr && display[0] != '\0';
-    std::printf("Zelvan version %d, %s\n", ZVGetVersion(),
-                on_desktop ? "press q in a window to quit" : "no display: writing pictures");
+    std::printf("Zelvan version %d: shapes, text and an animation, drawn by three threads\n",
+                ZVGetVersion());
+    std::printf(on_desktop ? "press q in a window to quit; click the shapes window to drop a ring, "
+                             "keys 1-5 pick its colour\n"
+                           : "no display: drawing in memory, animating for two seconds\n");
 
     int shapes = ZVCreateWindow(40, 40, 400, 310, "Zelvan demo - shapes");
     int text = ZVCreateWindow(460, 40, 460, 290, "Zelvan demo - text");
@@ -205,19 +221,21 @@ int main() {
     std::thread animator([&] { animate(animation, on_desktop ? 0 : 100); });
     shape_painter.join();
     text_painter.join();
+    // Saved before any click changes them, so the files match what first appears.
+    bool saved = save_picture(shapes, shapes_file);
+    saved = save_picture(text, text_file) && saved;
+    int copy = saved ? show_saved_copy() : 0;
     if (on_desktop) {
-        // Saved before any click changes them, so the files match what first appears.
-        ZVSaveImage(shapes, "zelvan-demo-shapes.bmp");
-        ZVSaveImage(text, "zelvan-demo-text.bmp");
-        int copy = show_saved_copy();
         react_to_input(shapes, text, animation, copy);
-        ZVDestroyWindow(copy);
     } else {
         animator.join();
-        save_pictures(shapes, text);
+        if (saved)
+            std::printf("copied the loaded picture to the clipboard: %s\n",
+                        ZVGetErrorString(ZVCopyImageToClipboard(copy)));
     }
     quit = true;
     if (animator.joinable()) animator.join();
-    for (int w : {shapes, text, animation}) ZVDestroyWindow(w);
-    return 0;
+    for (int w : {shapes, text, animation, copy}) ZVDestroyWindow(w);
+    std::printf("done\n");
+    return saved ? 0 : 1;
 }
