@@ -1,9 +1,9 @@
 /* Zelvan: graphics windows for console programs.
  *
  * Every function may be called from any thread. Windows and bitmaps are named by
- * plain integers; outcomes are the ZV_ result codes below. Functions that return
- * text hand out library-owned buffers that the next call of the same function
- * overwrites.
+ * plain integers; outcomes are the ZV_ result codes below. ZVGetTitle hands out a
+ * library-owned buffer that its next call overwrites; ZVGetErrorString's text is
+ * described at its declaration.
  */
 #ifndef ZELVAN_H
 #define ZELVAN_H

@@ -107,8 +107,13 @@ TEST(ShowState, MinimiseRestoreAndBringToFront) {
     EXPECT_EQ(screen_state_of(b).z_order, 0);
     EXPECT_EQ(ZVMinimize(a), ZV_OK);
     EXPECT_TRUE(screen_state_of(a).minimized);
+    // A minimised window is parked at (-32000, -32000), as Windows does, until it is restored.
+    EXPECT_EQ(ZVGetWindowX(a), -32000);
+    EXPECT_EQ(ZVGetWindowY(a), -32000);
     EXPECT_EQ(ZVRestore(a), ZV_OK);
     EXPECT_FALSE(screen_state_of(a).minimized);
+    EXPECT_EQ(ZVGetWindowX(a), 50);
+    EXPECT_EQ(ZVGetWindowY(a), 60);
     EXPECT_EQ(ZVGetWidth(a), 200);
     headless_test_window_info restored = screen_state_of(a);
     EXPECT_EQ(restored.client.right - restored.client.left, 200);
