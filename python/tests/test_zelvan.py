@@ -87,8 +87,12 @@ class SignaturesMatchHeader(unittest.TestCase):
             with self.subTest(name=name):
                 _, py_result, py_arguments, _ = next(e for e in zv._SIGNATURES if e[0] == name)
                 self.assertIs(py_result, C_TO_CTYPES[result])
-                expected = [zv._Text if a == "const char *" else C_TO_CTYPES[a] for a in arguments]
-                self.assertEqual(list(py_arguments), expected)
+                self.assertEqual(len(py_arguments), len(arguments))
+                for c_type, py_type in zip(arguments, py_arguments):
+                    if c_type == "const char *":  # text may pick its own encoding
+                        self.assertTrue(issubclass(py_type, zv._Text), py_type)
+                    else:
+                        self.assertIs(py_type, C_TO_CTYPES[c_type])
 
     def test_result_codes_match_header(self):
         defined = dict(re.findall(r"#define (ZV_(?:OK|ERROR|ERR_[A-Z0-9_]+)) \((-?\d+)\)",
