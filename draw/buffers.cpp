@@ -57,22 +57,31 @@ ZVEXPORT int ZVAPI ZVSetDoubleBuffer(int handle, int on) {
 ZVEXPORT int ZVAPI ZVSwitchDrawBuffer(int handle) {
     window_ref window(handle);
     if (!window.ok()) return ZV_ERR_BAD_WINDOW;
-    if (window->double_buffered.load()) window->draw_buffer = 1 - window->draw_buffer.load();
-    return window->draw_buffer.load();
+    window_record *r = window.record;
+    // Under the window lock, like switching double buffering off: a flip between its test
+    // and its store would otherwise name the buffer that switching off has just deleted.
+    EnterCriticalSection(&r->lock);
+    if (r->double_buffered.load()) r->draw_buffer = 1 - r->draw_buffer.load();
+    int draw = r->draw_buffer.load();
+    LeaveCriticalSection(&r->lock);
+    return draw;
 }
 
 ZVEXPORT int ZVAPI ZVSwitchViewBuffer(int handle) {
     window_ref window(handle);
     if (!window.ok()) return ZV_ERR_BAD_WINDOW;
     window_record *r = window.record;
-    if (r->double_buffered.load()) {
-        int view = 1 - r->view_buffer.load();
-        r->view_buffer = view;
+    EnterCriticalSection(&r->lock);
+    bool flips = r->double_buffered.load() != 0;
+    if (flips) {
+        r->view_buffer = 1 - r->view_buffer.load();
         // The full repaint asked for below shows it, so it no longer counts as changed.
-        r->buffer_dirty[view] = 0;
-        InvalidateRect(r->hwnd, nullptr, TRUE);
+        r->buffer_dirty[r->view_buffer.load()] = 0;
     }
-    return r->view_buffer.load();
+    int view = r->view_buffer.load();
+    LeaveCriticalSection(&r->lock);
+    if (flips) InvalidateRect(r->hwnd, nullptr, TRUE);
+    return view;
 }
 
 ZVEXPORT int ZVAPI ZVGetDrawBuffer(int handle) {
