@@ -2,8 +2,9 @@
 // the time budget runs out): windows come and go, one thread destroys windows the others are
 // drawing into, bitmaps are loaded, copied, pasted and discarded, files are written and read,
 // the clipboard is filled and input is fed. Afterwards every result must have been one the
-// call documents, no window or bitmap may be left, and memory must be back near where it
-// started. A watchdog dumps every worker's stack and aborts if the run hangs.
+// call documents, no window or bitmap may be left, memory must be back near where it
+// started, and the run's second half may not keep growing it the way the first did. A
+// watchdog dumps every worker's stack and aborts if the run hangs.
 #include "../api/headless_helpers.h"
 #include "../api/image_files.h"
 #include "stress_operations.h"
@@ -22,6 +23,11 @@ const int k_workers = 8;
 // sanitizer bookkeeping) and still count as "back where it started";
 // ZELVAN_STRESS_RSS_TOLERANCE_MIB overrides it.
 const long k_default_rss_tolerance_mib = 48;
+// The second half of the run may grow memory by this much whatever the first half did (the
+// allocator's noise); beyond it, by no more than half of what the first half grew. Caches
+// fill once and level off, while a leak grows at the same pace in both halves.
+// ZELVAN_STRESS_HALF_TOLERANCE_MIB overrides it.
+const long k_default_half_tolerance_mib = 8;
 
 long env_number(const char *name, long fallback) {
     const char *text = getenv(name);
@@ -89,7 +95,10 @@ int main() {
     run_round(&shared, &workers, operations / 10, seconds / 10);
     int leftovers = close_everything(&shared);
     long baseline = resident_bytes();
-    run_round(&shared, &workers, operations, seconds);
+    run_round(&shared, &workers, operations / 2, seconds / 2);
+    leftovers += close_everything(&shared);
+    long halfway = resident_bytes();
+    run_round(&shared, &workers, operations - operations / 2, seconds / 2);
     leftovers += close_everything(&shared);
     long after = resident_bytes();
     watchdog_stop();
@@ -97,8 +106,9 @@ int main() {
     long total = 0;
     for (const worker_status &worker : workers) total += worker.done.load();
     printf("stress: %ld calls, %ld windows and %ld bitmaps made; resident memory %ld MiB after "
-           "warm-up, %ld MiB at the end\n",
-           total, shared.windows.added, shared.bitmaps.added, baseline >> 20, after >> 20);
+           "warm-up, %ld MiB halfway, %ld MiB at the end\n",
+           total, shared.windows.added, shared.bitmaps.added, baseline >> 20, halfway >> 20,
+           after >> 20);
     bool failed = false;
     if (g_violations.count.load() != 0) {
         fprintf(stderr, "%ld results outside the documented sets, first ones:\n",
@@ -110,6 +120,14 @@ int main() {
     if (after > baseline + tolerance_bytes) {
         fprintf(stderr, "memory grew by %ld MiB, more than the %ld MiB allowed\n",
                 (after - baseline) >> 20, tolerance_bytes >> 20);
+        failed = true;
+    }
+    long first_half = halfway - baseline, second_half = after - halfway;
+    long half_tolerance =
+        env_number("ZELVAN_STRESS_HALF_TOLERANCE_MIB", k_default_half_tolerance_mib) << 20;
+    if (second_half > half_tolerance && second_half > first_half / 2) {
+        fprintf(stderr, "memory keeps growing: %ld MiB in the first half, %ld MiB in the second\n",
+                first_half >> 20, second_half >> 20);
         failed = true;
     }
     if (total < k_workers * 10) {
