@@ -42,13 +42,43 @@ if ((dev)); then
   )
 fi
 
-missing=()
-for p in "${packages[@]}"; do
-  dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed" || missing+=("$p")
-done
-if ((${#missing[@]})); then
-  sudo_cmd=""
-  [ "$(id -u)" -eq 0 ] || sudo_cmd="sudo"
+sudo_cmd=""
+[ "$(id -u)" -eq 0 ] || sudo_cmd="sudo"
+
+# Installs those of the named packages that are not installed yet.
+install_missing() {
+  local missing=() p
+  for p in "$@"; do
+    dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed" || missing+=("$p")
+  done
+  ((${#missing[@]})) || return 0
   $sudo_cmd apt-get update -qq
   DEBIAN_FRONTEND=noninteractive $sudo_cmd apt-get install -y -qq --no-install-recommends "${missing[@]}"
+}
+
+# True when the kernel runs 32-bit x86 programs: some kernels are built or booted without
+# that, and there wine32 cannot start, while its loader would still take over the `wine`
+# command from wine64 and break it. A five-instruction program that only exits tells.
+kernel_runs_32_bit_programs() {
+  local dir status=0
+  dir=$(mktemp -d)
+  printf '.globl _start\n_start:\n\tmovl $1, %%eax\n\txorl %%ebx, %%ebx\n\tint $0x80\n' |
+    as --32 -o "$dir/probe.o" - && ld -m elf_i386 -o "$dir/probe" "$dir/probe.o" &&
+    "$dir/probe" 2>/dev/null || status=1
+  rm -rf "$dir"
+  return $status
+}
+
+install_missing "${packages[@]}"
+
+# wine32, from the i386 architecture, runs the 32-bit Windows test programs.
+if ((dev)) && ! dpkg-query -W -f='${Status}' wine32:i386 2>/dev/null | grep -q "install ok installed"; then
+  if kernel_runs_32_bit_programs; then
+    # The architecture comes first, so that the package lists read next include i386.
+    dpkg --print-foreign-architectures | grep -qx i386 || $sudo_cmd dpkg --add-architecture i386
+    install_missing wine32:i386
+  else
+    echo "install-deps: this kernel does not run 32-bit programs, so wine32 is not installed" \
+      "and the 32-bit Windows tests cannot run here" >&2
+  fi
 fi
