@@ -331,6 +331,9 @@ int WINAPI MultiByteToWideChar(UINT code_page, DWORD flags, LPCSTR bytes, int by
 #define WM_KEYDOWN 0x0100
 #define WM_KEYUP 0x0101
 #define WM_CHAR 0x0102
+#define WM_SYSKEYDOWN 0x0104
+#define WM_SYSKEYUP 0x0105
+#define WM_SYSCOMMAND 0x0112
 #define WM_TIMER 0x0113
 #define WM_MOUSEMOVE 0x0200
 #define WM_LBUTTONDOWN 0x0201
@@ -343,6 +346,7 @@ int WINAPI MultiByteToWideChar(UINT code_page, DWORD flags, LPCSTR bytes, int by
 #define WM_XBUTTONDOWN 0x020B
 #define WM_XBUTTONUP 0x020C
 #define WM_MOUSEHWHEEL 0x020E
+#define WM_CAPTURECHANGED 0x0215
 #define WHEEL_DELTA 120
 #define XBUTTON1 0x0001
 #define XBUTTON2 0x0002
@@ -364,6 +368,58 @@ int WINAPI MultiByteToWideChar(UINT code_page, DWORD flags, LPCSTR bytes, int by
 #define MK_MBUTTON 0x0010
 #define MK_XBUTTON1 0x0020
 #define MK_XBUTTON2 0x0040
+
+#define SC_CLOSE 0xF060
+
+// Virtual-key codes (the letters and digits are their upper-case ASCII codes).
+#define VK_BACK 0x08
+#define VK_TAB 0x09
+#define VK_RETURN 0x0D
+#define VK_SHIFT 0x10
+#define VK_CONTROL 0x11
+#define VK_MENU 0x12
+#define VK_ESCAPE 0x1B
+#define VK_SPACE 0x20
+#define VK_PRIOR 0x21
+#define VK_NEXT 0x22
+#define VK_END 0x23
+#define VK_HOME 0x24
+#define VK_LEFT 0x25
+#define VK_UP 0x26
+#define VK_RIGHT 0x27
+#define VK_DOWN 0x28
+#define VK_INSERT 0x2D
+#define VK_DELETE 0x2E
+#define VK_NUMPAD0 0x60
+#define VK_NUMPAD9 0x69
+#define VK_MULTIPLY 0x6A
+#define VK_ADD 0x6B
+#define VK_SUBTRACT 0x6D
+#define VK_DECIMAL 0x6E
+#define VK_DIVIDE 0x6F
+#define VK_F1 0x70
+#define VK_F4 0x73
+#define VK_F10 0x79
+#define VK_F12 0x7B
+#define VK_LSHIFT 0xA0
+#define VK_RSHIFT 0xA1
+#define VK_LCONTROL 0xA2
+#define VK_RCONTROL 0xA3
+#define VK_LMENU 0xA4
+#define VK_RMENU 0xA5
+#define VK_OEM_1 0xBA
+#define VK_OEM_PLUS 0xBB
+#define VK_OEM_COMMA 0xBC
+#define VK_OEM_MINUS 0xBD
+#define VK_OEM_PERIOD 0xBE
+#define VK_OEM_2 0xBF
+#define VK_OEM_3 0xC0
+#define VK_OEM_4 0xDB
+#define VK_OEM_5 0xDC
+#define VK_OEM_6 0xDD
+#define VK_OEM_7 0xDE
+
+#define MAPVK_VK_TO_CHAR 2
 
 #define PM_NOREMOVE 0x0000
 #define PM_REMOVE 0x0001
@@ -438,6 +494,10 @@ HWND WINAPI GetForegroundWindow(void);
 HWND WINAPI SetFocus(HWND hwnd);
 HWND WINAPI GetFocus(void);
 BOOL WINAPI GetCursorPos(LPPOINT point);
+HWND WINAPI SetCapture(HWND hwnd);
+BOOL WINAPI ReleaseCapture(void);
+HWND WINAPI GetCapture(void);
+UINT WINAPI MapVirtualKeyA(UINT code, UINT map_type);
 
 BOOL WINAPI PeekMessageA(LPMSG msg, HWND hwnd, UINT filter_min, UINT filter_max, UINT remove);
 BOOL WINAPI GetMessageA(LPMSG msg, HWND hwnd, UINT filter_min, UINT filter_max);

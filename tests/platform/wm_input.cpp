@@ -226,3 +226,50 @@ TEST_F(wm_Input, ExposureRepaints) {
     EXPECT_EQ(painted.bottom, 50);
     DestroyWindow(hwnd);
 }
+
+TEST_F(wm_Input, TheCaptureWindowGetsThePointerAnywhereUntilItIsReleased) {
+    HWND hwnd = shown_at(100, 100, 300, 200, "captures");
+    HWND other = shown_at(600, 100, 200, 200, "other");
+    EXPECT_EQ(SetCapture(hwnd), nullptr);
+    EXPECT_EQ(GetCapture(), hwnd);
+    headless_test_move_pointer(650, 150, 0); // over the other window
+    logged move = await(WM_MOUSEMOVE);
+    EXPECT_EQ(move.hwnd, hwnd);
+    EXPECT_EQ(move.lparam, MAKELPARAM(550, 50));
+    headless_test_move_pointer(50, 60, DISPLAY_BUTTON_LEFT); // the desktop, above and left
+    headless_test_release(DISPLAY_BUTTON_LEFT, 0);
+    EXPECT_EQ(await(WM_MOUSEMOVE, 2).lparam, MAKELPARAM(-50, -40));
+    EXPECT_EQ(await(WM_LBUTTONUP).hwnd, hwnd);
+    EXPECT_TRUE(ReleaseCapture());
+    EXPECT_EQ(log().of(WM_CAPTURECHANGED, hwnd).size(), 1u); // sent at once, as on Win32
+    EXPECT_EQ(GetCapture(), nullptr);
+    headless_test_move_pointer(650, 160, 0);
+    EXPECT_EQ(await(WM_MOUSEMOVE, 3).hwnd, other);
+    DestroyWindow(other);
+    DestroyWindow(hwnd);
+}
+
+TEST_F(wm_Input, KeysBecomeKeyMessagesAndAltF4AsksToClose) {
+    HWND hwnd = shown_at(100, 100, 300, 200);
+    ASSERT_EQ(GetFocus(), hwnd);
+    headless_test_key_down('Q', 0);
+    headless_test_key_down('Q', 0); // auto-repeat: the key was down already
+    headless_test_key_up('Q', 0);
+    await(WM_KEYUP);
+    std::vector<logged> downs = log().of(WM_KEYDOWN, hwnd);
+    ASSERT_EQ(downs.size(), 2u);
+    EXPECT_EQ(downs[0].wparam, WPARAM('Q'));
+    EXPECT_EQ(downs[0].lparam, 1);
+    EXPECT_EQ(downs[1].lparam, 1 | 1 << 30);
+    EXPECT_EQ(log().of(WM_KEYUP).at(0).lparam, LPARAM(0xC0000001u));
+    EXPECT_EQ(MapVirtualKeyA(VK_OEM_2, MAPVK_VK_TO_CHAR), UINT('/'));
+    EXPECT_EQ(MapVirtualKeyA('Q', MAPVK_VK_TO_CHAR), UINT('Q'));
+    // With ALT held keys are system keys; the default handling of Alt+F4 is SC_CLOSE, and
+    // that of SC_CLOSE is WM_CLOSE.
+    headless_test_key_down(VK_MENU, DISPLAY_MOD_ALT);
+    headless_test_key_down(VK_F4, DISPLAY_MOD_ALT);
+    EXPECT_EQ(await(WM_SYSKEYDOWN, 2).lparam, LPARAM(1 | 1 << 29));
+    EXPECT_EQ(await(WM_SYSCOMMAND).wparam, WPARAM(SC_CLOSE));
+    EXPECT_TRUE(pump_until([&] { return !IsWindow(hwnd); }));
+    EXPECT_EQ(log().count(WM_CLOSE, hwnd), 1u);
+}

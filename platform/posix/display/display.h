@@ -27,8 +27,12 @@ enum {
     DISPLAY_MOD_CONTROL = 16,
     DISPLAY_BUTTON_X1 = 32, // the side buttons of five-button mice
     DISPLAY_BUTTON_X2 = 64,
+    DISPLAY_MOD_ALT = 128,
 };
 
+// Pointer moves and buttons name the window under the pointer, with `x`, `y` in its client
+// coordinates; over no client area of ours, `window` is NULL and `x`, `y` are screen
+// coordinates (a window that holds the mouse capture still wants them).
 enum display_event_kind {
     DISPLAY_EVENT_POINTER_MOVE, // over `window`'s client area at `x`, `y` (client coordinates)
     DISPLAY_EVENT_BUTTON_DOWN,  // `button` pressed over `window` at `x`, `y`
@@ -48,6 +52,9 @@ enum display_event_kind {
                                 // sends nothing more for it but still expects its destroy
     DISPLAY_EVENT_LOST,         // the screen went away: the driver has stopped, every window
                                 // it made is gone from the screen; `window` is NULL
+    DISPLAY_EVENT_KEY_DOWN,     // the key with virtual-key code `key` went down (again, when
+                                // it repeats); `window` may be NULL (focus)
+    DISPLAY_EVENT_KEY_UP,       // the key `key` was released; `window` may be NULL (focus)
 };
 
 struct display_event {
@@ -60,6 +67,7 @@ struct display_event {
     char character;
     int repeat;
     RECT rect;
+    int key; // a Win32 virtual-key code (VK_), for key events
 };
 
 // What the window manager gives a driver when it opens it.
@@ -116,6 +124,13 @@ struct display_driver {
 };
 
 enum { DISPLAY_EVENTS_QUEUED = -2 };
+
+// Keys that type punctuation are named by the virtual-key codes of the keys that type it on a
+// US keyboard (VK_OEM_). The code of the key typing the printable character `c` (with or
+// without SHIFT), or 0 when the character is no punctuation the codes name.
+int display_key_for_punctuation(int c);
+// What the key `vk` types without SHIFT (letters in upper case, as Win32 reports them), or 0.
+int display_unshifted_character(int vk);
 
 // The drivers in order of preference, ending with NULL. X11 comes first once it is built;
 // headless always works.

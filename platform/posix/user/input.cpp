@@ -27,43 +27,62 @@ UINT button_message(int button, bool down) {
     return down ? WM_LBUTTONDOWN : WM_LBUTTONUP;
 }
 
-// Remembers the pointer's screen position for MSG.pt; false if the window is gone.
-bool note_pointer(const display_event &e) {
+// Where a pointer event goes, and its point there (client coordinates) and on the screen.
+struct pointer_route {
+    HWND target;
+    POINT client;
+    POINT screen;
+};
+
+// The window holding the mouse capture gets the event, else the window under the pointer;
+// false when neither exists. Also remembers the pointer's screen position for MSG.pt.
+bool route_pointer(const display_event &e, pointer_route *route) {
     wm_lock();
-    wm_window *w = wm_find(e.window);
-    if (w != nullptr) {
-        RECT client = wm_client_screen_rect(w);
-        wm().last_pointer = POINT{client.left + e.x, client.top + e.y};
+    wm_window *under = e.window != nullptr ? wm_find(e.window) : nullptr;
+    route->screen = POINT{e.x, e.y};
+    if (under != nullptr) {
+        RECT client = wm_client_screen_rect(under);
+        route->screen = POINT{client.left + e.x, client.top + e.y};
+    }
+    bool known = e.window == nullptr || under != nullptr;
+    if (known) wm().last_pointer = route->screen;
+    wm_window *to = wm().capture != nullptr ? wm_find(wm().capture) : under;
+    if (to != nullptr && known) {
+        RECT client = wm_client_screen_rect(to);
+        route->target = to->hwnd;
+        route->client = POINT{route->screen.x - client.left, route->screen.y - client.top};
     }
     wm_unlock();
-    return w != nullptr;
+    return to != nullptr && known;
 }
 
 void pointer(const display_event &e) {
-    if (!note_pointer(e)) return;
-    LPARAM where = MAKELPARAM(e.x, e.y);
+    pointer_route route;
+    if (!route_pointer(e, &route)) return;
+    LPARAM where = MAKELPARAM(route.client.x, route.client.y);
     if (e.kind == DISPLAY_EVENT_POINTER_MOVE) {
-        PostMessageA(e.window, WM_MOUSEMOVE, mk_flags(e.state), where);
+        PostMessageA(route.target, WM_MOUSEMOVE, mk_flags(e.state), where);
         return;
     }
     bool down = e.kind == DISPLAY_EVENT_BUTTON_DOWN;
     // A click on an inactive window activates it before the press arrives.
-    if (down && GetForegroundWindow() != e.window) wm_activate_later(e.window);
+    if (down && route.target == e.window && GetForegroundWindow() != e.window) {
+        wm_activate_later(e.window);
+    }
     WPARAM wparam = mk_flags(e.state);
     if (e.button == DISPLAY_BUTTON_X1) wparam |= WPARAM(XBUTTON1) << 16;
     if (e.button == DISPLAY_BUTTON_X2) wparam |= WPARAM(XBUTTON2) << 16;
-    PostMessageA(e.window, button_message(e.button, down), wparam, where);
+    PostMessageA(route.target, button_message(e.button, down), wparam, where);
 }
 
 // Win32 gives wheel messages screen coordinates and the turn in the high word.
 void wheel(const display_event &e) {
-    if (!note_pointer(e) || e.repeat == 0) return;
-    wm_lock();
-    POINT at = wm().last_pointer;
-    wm_unlock();
+    pointer_route route;
+    if (e.repeat == 0 || !route_pointer(e, &route)) return;
     WPARAM turn = static_cast<WORD>(static_cast<short>(e.repeat * WHEEL_DELTA));
     UINT message = e.button == 1 ? WM_MOUSEHWHEEL : WM_MOUSEWHEEL;
-    PostMessageA(e.window, message, mk_flags(e.state) | (turn << 16), MAKELPARAM(at.x, at.y));
+    PostMessageA(route.target, message, mk_flags(e.state) | (turn << 16),
+                 MAKELPARAM(route.screen.x, route.screen.y));
 }
 
 LRESULT deactivate_on_owner(HWND hwnd, void *) {
@@ -83,14 +102,7 @@ void focus_change(const display_event &e) {
 
 // Characters go to the window named by the driver, else to the focus of the foreground thread.
 void character(const display_event &e) {
-    HWND target = e.window;
-    if (target == nullptr) {
-        wm_lock();
-        HWND foreground = wm().foreground;
-        wm_window *w = wm_find(foreground);
-        target = w != nullptr && w->owner->focus != nullptr ? w->owner->focus : foreground;
-        wm_unlock();
-    }
+    HWND target = wm_keyboard_target(e.window);
     if (target == nullptr || e.repeat <= 0) return;
     WPARAM code = static_cast<unsigned char>(e.character);
     PostMessageA(target, WM_CHAR, code, static_cast<LPARAM>(e.repeat & 0xFFFF));
@@ -116,20 +128,21 @@ LRESULT configure_on_owner(HWND hwnd, void *context) {
     return TRUE;
 }
 
-// The close box does nothing for classes with CS_NOCLOSE, as on Win32.
-void close_request(HWND hwnd) {
-    wm_lock();
-    wm_window *w = wm_find(hwnd);
-    bool closable = w != nullptr && !(w->class_style & CS_NOCLOSE);
-    wm_unlock();
-    if (closable) PostMessageA(hwnd, WM_CLOSE, 0, 0);
-}
-
 void show_request(HWND hwnd, int command) {
     wm_run_on_owner(hwnd, wm_show_on_owner, reinterpret_cast<void *>(intptr_t(command)));
 }
 
 } // namespace
+
+// The close box does nothing for classes with CS_NOCLOSE, as on Win32; otherwise the request
+// reaches the window as SC_CLOSE, whose default handling sends WM_CLOSE.
+void wm_user_close(HWND hwnd) {
+    wm_lock();
+    wm_window *w = wm_find(hwnd);
+    bool closable = w != nullptr && !(w->class_style & CS_NOCLOSE);
+    wm_unlock();
+    if (closable) PostMessageA(hwnd, WM_SYSCOMMAND, SC_CLOSE, 0);
+}
 
 // The one entry point of the window manager for display drivers (see display_sink). Input is
 // posted to the window's queue; the user's window operations run on the owner thread and
@@ -163,7 +176,11 @@ void wm_display_report(const display_event *event) {
         show_request(e.window, SW_RESTORE);
         break;
     case DISPLAY_EVENT_CLOSE:
-        close_request(e.window);
+        wm_user_close(e.window);
+        break;
+    case DISPLAY_EVENT_KEY_DOWN:
+    case DISPLAY_EVENT_KEY_UP:
+        wm_key_event(e);
         break;
     case DISPLAY_EVENT_WHEEL:
         wheel(e);

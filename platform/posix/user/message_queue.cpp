@@ -220,7 +220,7 @@ BOOL WINAPI WaitMessage(void) {
 BOOL WINAPI TranslateMessage(const MSG *msg) {
     if (msg == nullptr) return FALSE;
     UINT m = msg->message;
-    return m == WM_KEYDOWN || m == WM_KEYUP || m == 0x0104 || m == 0x0105;
+    return m == WM_KEYDOWN || m == WM_KEYUP || m == WM_SYSKEYDOWN || m == WM_SYSKEYUP;
 }
 
 LRESULT WINAPI DispatchMessageA(const MSG *msg) {

@@ -218,6 +218,13 @@ LRESULT WINAPI DefWindowProcA(HWND hwnd, UINT message, WPARAM wparam, LPARAM lpa
     case WM_CLOSE:
         DestroyWindow(hwnd);
         return 0;
+    case WM_SYSKEYDOWN:
+        // Alt+F4 asks to close the window, as its close box does.
+        if (wparam == VK_F4 && (lparam & (1 << 29)) != 0) wm_user_close(hwnd);
+        return 0;
+    case WM_SYSCOMMAND:
+        if ((wparam & 0xFFF0) == SC_CLOSE) SendMessageA(hwnd, WM_CLOSE, 0, 0);
+        return 0;
     case WM_SETTEXT:
         return set_text(hwnd, reinterpret_cast<LPCSTR>(lparam));
     case WM_ERASEBKGND:

@@ -111,7 +111,9 @@ struct wm_state {
     std::vector<wm_class *> classes;
     std::vector<wm_queue *> queues;
     HWND foreground;
-    POINT last_pointer; // screen position of the last pointer event, for MSG.pt
+    POINT last_pointer;  // screen position of the last pointer event, for MSG.pt
+    HWND capture;        // the window that holds the mouse capture, or null
+    bool keys_down[256]; // per virtual key: down after the last key event the drivers reported
     unsigned display_wakes;
     UINT_PTR next_thread_timer;
     std::vector<HDC> screen_dcs; // GetDC(NULL)'s DCs not released yet
@@ -150,6 +152,16 @@ void wm_display_lost(void);
 // The one entry point through which display drivers report input and exposure; they reach it
 // through the display_sink they were opened with.
 void wm_display_report(const display_event *event);
+// The user asked to close the window (close box, Alt+F4): WM_SYSCOMMAND SC_CLOSE, unless its
+// class has CS_NOCLOSE.
+void wm_user_close(HWND hwnd);
+
+// ---- keyboard (keyboard.cpp) ----
+// The window keyboard input goes to: `window` when the driver named one, else the focus of
+// the foreground thread, or null.
+HWND wm_keyboard_target(HWND window);
+// A key going down or up becomes WM_KEYDOWN, WM_KEYUP or their WM_SYS forms.
+void wm_key_event(const display_event &event);
 
 // ---- sending (send_message.cpp) ----
 // Runs `work` for `hwnd` on its owner thread and returns its result; 0 if the window is gone.

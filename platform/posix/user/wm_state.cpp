@@ -147,6 +147,7 @@ void wm_remove(wm_window *window) {
                      posted.end());
     }
     if (s.foreground == window->hwnd) s.foreground = nullptr;
+    if (s.capture == window->hwnd) s.capture = nullptr;
 }
 
 wm_queue *wm_this_queue_if_any(void) {

@@ -18,20 +18,33 @@ void report(const display_event &event) {
     if (sink != nullptr) sink(&event);
 }
 
-// A pointer event for the window under the pointer, or false when it is over no client area.
-bool pointer_event(display_event_kind kind, int button, int state, display_event *event) {
+// A pointer event at the pointer: for the window whose client area is under it, in client
+// coordinates, or for no window, in screen coordinates.
+display_event pointer_event(display_event_kind kind, int button, int state) {
     headless_screen &screen = headless_get_screen();
     std::lock_guard<std::mutex> guard(screen.lock);
+    display_event event{};
+    event.kind = kind;
+    event.button = button;
+    event.state = state;
+    event.x = screen.cursor.x;
+    event.y = screen.cursor.y;
     display_window *w = headless_window_at(screen, screen.cursor);
-    if (w == nullptr) return false;
-    *event = display_event{};
-    event->kind = kind;
-    event->window = w->cookie;
-    event->x = screen.cursor.x - w->client.left;
-    event->y = screen.cursor.y - w->client.top;
-    event->button = button;
-    event->state = state;
-    return true;
+    if (w != nullptr) {
+        event.window = w->cookie;
+        event.x -= w->client.left;
+        event.y -= w->client.top;
+    }
+    return event;
+}
+
+// A key event for the window with the keyboard focus.
+void report_key(display_event_kind kind, int virtual_key, int modifiers) {
+    display_event event{};
+    event.kind = kind;
+    event.key = virtual_key;
+    event.state = modifiers;
+    report(event);
 }
 
 bool window_event(HWND window, display_event_kind kind, display_event *event) {
@@ -103,20 +116,21 @@ void headless_test_move_pointer(int x, int y, int state) {
         std::lock_guard<std::mutex> guard(screen.lock);
         screen.cursor = POINT{x, y};
     }
-    display_event event;
-    if (pointer_event(DISPLAY_EVENT_POINTER_MOVE, 0, state, &event)) report(event);
+    report(pointer_event(DISPLAY_EVENT_POINTER_MOVE, 0, state));
 }
 
 void headless_test_press(int button, int modifiers) {
-    display_event event;
-    if (pointer_event(DISPLAY_EVENT_BUTTON_DOWN, button, button | modifiers, &event)) {
-        report(event);
-    }
+    report(pointer_event(DISPLAY_EVENT_BUTTON_DOWN, button, button | modifiers));
 }
 
 void headless_test_release(int button, int modifiers) {
-    display_event event;
-    if (pointer_event(DISPLAY_EVENT_BUTTON_UP, button, modifiers, &event)) report(event);
+    report(pointer_event(DISPLAY_EVENT_BUTTON_UP, button, modifiers));
+}
+
+void headless_test_wheel(int notches, int modifiers) {
+    display_event event = pointer_event(DISPLAY_EVENT_WHEEL, 0, modifiers);
+    event.repeat = notches;
+    report(event);
 }
 
 void headless_test_type(char character, int repeat) {
@@ -125,6 +139,14 @@ void headless_test_type(char character, int repeat) {
     event.character = character;
     event.repeat = repeat;
     report(event);
+}
+
+void headless_test_key_down(int virtual_key, int modifiers) {
+    report_key(DISPLAY_EVENT_KEY_DOWN, virtual_key, modifiers);
+}
+
+void headless_test_key_up(int virtual_key, int modifiers) {
+    report_key(DISPLAY_EVENT_KEY_UP, virtual_key, modifiers);
 }
 
 bool headless_test_drag_border(HWND window, int frame_width, int frame_height) {

@@ -29,7 +29,8 @@ bool headless_test_window_state(HWND window, headless_test_window_info *state);
 // A copy of the client pixels the window shows (BGRX, rows of `width`).
 bool headless_test_read_client(HWND window, std::vector<uint32_t> *pixels, int *width, int *height);
 
-// Moves the pointer to a screen position; over a client area that window gets a move.
+// Moves the pointer to a screen position; over a client area that window gets a move, and
+// anywhere the window holding the mouse capture does.
 // `state` holds the DISPLAY_BUTTON_ and DISPLAY_MOD_ bits held during the move.
 void headless_test_move_pointer(int x, int y, int state);
 
@@ -37,8 +38,17 @@ void headless_test_move_pointer(int x, int y, int state);
 void headless_test_press(int button, int modifiers);
 void headless_test_release(int button, int modifiers);
 
+// Turns the wheel `notches` steps at the pointer (positive: away from the user).
+void headless_test_wheel(int notches, int modifiers);
+
 // Types a character `repeat` times into the window with the keyboard focus.
 void headless_test_type(char character, int repeat);
+
+// Presses or releases the key with the Win32 virtual-key code `virtual_key` in the window with
+// the keyboard focus; `modifiers` holds the DISPLAY_MOD_ bits held after the event. A second
+// press without a release is an auto-repeat.
+void headless_test_key_down(int virtual_key, int modifiers);
+void headless_test_key_up(int virtual_key, int modifiers);
 
 // The user's own window operations: drag the bottom-right corner to give the frame a new size,
 // click the maximise, minimise, restore or close button, or uncover part of the client area.

@@ -19,6 +19,7 @@ int modifier_bits(unsigned state) {
     if (state & Button3Mask) bits |= DISPLAY_BUTTON_RIGHT;
     if (state & ShiftMask) bits |= DISPLAY_MOD_SHIFT;
     if (state & ControlMask) bits |= DISPLAY_MOD_CONTROL;
+    if (state & Mod1Mask) bits |= DISPLAY_MOD_ALT;
     return bits;
 }
 
@@ -83,19 +84,54 @@ void on_button(display_window *w, const XButtonEvent &b) {
     x11_report(&e);
 }
 
+// A key going down or up. Event states are those before the event: a modifier key's own bit
+// is set while it is down and cleared once it is up.
+void report_key(display_window *w, XKeyEvent &k, KeySym looked_up, bool down) {
+    int vk = x11_virtual_key(&k, looked_up);
+    if (vk == 0) return;
+    int own = vk == VK_SHIFT     ? DISPLAY_MOD_SHIFT
+              : vk == VK_CONTROL ? DISPLAY_MOD_CONTROL
+              : vk == VK_MENU    ? DISPLAY_MOD_ALT
+                                 : 0;
+    display_event e = event_for(w, down ? DISPLAY_EVENT_KEY_DOWN : DISPLAY_EVENT_KEY_UP);
+    e.key = vk;
+    e.state = down ? modifier_bits(k.state) | own : modifier_bits(k.state) & ~own;
+    x11_report(&e);
+}
+
 // XLookupString gives Latin-1 text, control characters included (Return, Tab, ^C...), which is
-// what WM_CHAR carries.
+// what WM_CHAR carries. The key itself goes first, as WM_KEYDOWN comes before its WM_CHAR.
 void on_key(display_window *w, XKeyEvent &k) {
     x11().last_event_time = k.time;
     char text[32];
     KeySym keysym;
     int count = XLookupString(&k, text, sizeof text, &keysym, nullptr);
+    report_key(w, k, keysym, true);
     for (int i = 0; i < count; ++i) {
         display_event e = event_for(w, DISPLAY_EVENT_CHAR);
         e.character = text[i];
         e.repeat = 1;
         x11_report(&e);
     }
+}
+
+// X repeats a held key as a release and a press at the same time: only the press is news.
+bool repeated_next(const XKeyEvent &k) {
+    Display *display = x11().display;
+    if (XEventsQueued(display, QueuedAfterReading) == 0) return false;
+    XEvent next;
+    XPeekEvent(display, &next);
+    return next.type == KeyPress && next.xkey.window == k.window &&
+           next.xkey.keycode == k.keycode && next.xkey.time == k.time;
+}
+
+void on_key_release(display_window *w, XKeyEvent &k) {
+    x11().last_event_time = k.time;
+    if (repeated_next(k)) return;
+    char text[32];
+    KeySym keysym;
+    XLookupString(&k, text, sizeof text, &keysym, nullptr);
+    report_key(w, k, keysym, false);
 }
 
 void on_expose(display_window *w, const XExposeEvent &x) {
@@ -197,6 +233,9 @@ void dispatch(XEvent &event) {
         break;
     case KeyPress:
         on_key(w, event.xkey);
+        break;
+    case KeyRelease:
+        on_key_release(w, event.xkey);
         break;
     case Expose:
         on_expose(w, event.xexpose);

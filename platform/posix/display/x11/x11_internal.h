@@ -120,6 +120,10 @@ void x11_release_shm(display_window *window);
 void x11_pump_events(void);
 int x11_event_fd(void);
 
+// ---- keys (x11_keys.cpp) ----
+// The virtual-key code of a key event's key, or 0; `looked_up` is XLookupString's keysym.
+int x11_virtual_key(XKeyEvent *key, KeySym looked_up);
+
 // ---- screen (x11_screen.cpp) ----
 void x11_cursor_pos(POINT *point);
 void x11_screen_size(int *width, int *height);

@@ -9,7 +9,7 @@
 namespace {
 
 const long k_event_mask = ExposureMask | ButtonPressMask | ButtonReleaseMask | PointerMotionMask |
-                          KeyPressMask | StructureNotifyMask | FocusChangeMask |
+                          KeyPressMask | KeyReleaseMask | StructureNotifyMask | FocusChangeMask |
                           PropertyChangeMask | EnterWindowMask | LeaveWindowMask;
 
 int width_of(const RECT &r) {
