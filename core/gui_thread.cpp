@@ -8,7 +8,9 @@ namespace {
 
 const char k_class_name[] = "ZelvanClass";
 const char k_handler_title[] = "Zelvan Graphics Handler";
-const UINT k_class_style = CS_VREDRAW | CS_HREDRAW | CS_OWNDC | CS_NOCLOSE;
+// No CS_NOCLOSE: the close box works, and its request (WM_SYSCOMMAND SC_CLOSE) is counted for
+// ZVCloseRequested by the window procedure instead of closing the window.
+const UINT k_class_style = CS_VREDRAW | CS_HREDRAW | CS_OWNDC;
 const DWORD k_window_style = WS_CLIPSIBLINGS | WS_CLIPCHILDREN | WS_OVERLAPPEDWINDOW;
 const DWORD k_thread_exit_code = static_cast<DWORD>(ZV_OK);
 

@@ -5,6 +5,7 @@
 #include "core/window_table.h"
 #include "core/window_teardown.h"
 #include "window/geometry_handlers.h"
+#include "window/input_messages.h"
 
 namespace {
 
@@ -70,13 +71,46 @@ bool handle_window_message(window_record *r, HWND hwnd, UINT message, WPARAM wpa
         record_character(r, static_cast<char>(LOBYTE(wparam)), LOWORD(lparam));
         return true;
     case WM_MOUSEMOVE:
-        record_mouse_event(r, r->live_mouse, lparam, 0);
+        // The original records keep to the client area, also while a drag holds the capture.
+        if (track_mouse(r, hwnd, message, wparam, lparam))
+            record_mouse_event(r, r->live_mouse, lparam, 0);
         return true;
     case WM_LBUTTONDOWN:
-        record_mouse_event(r, r->live_left, lparam, wparam);
+        if (track_mouse(r, hwnd, message, wparam, lparam))
+            record_mouse_event(r, r->live_left, lparam, wparam);
         return true;
     case WM_RBUTTONDOWN:
-        record_mouse_event(r, r->live_right, lparam, wparam);
+        if (track_mouse(r, hwnd, message, wparam, lparam))
+            record_mouse_event(r, r->live_right, lparam, wparam);
+        return true;
+    case WM_MBUTTONDOWN:
+    case WM_LBUTTONUP:
+    case WM_RBUTTONUP:
+    case WM_MBUTTONUP:
+        track_mouse(r, hwnd, message, wparam, lparam);
+        return true;
+    case WM_CAPTURECHANGED:
+        on_capture_changed(r, hwnd, lparam);
+        return true;
+    case WM_MOUSEWHEEL:
+        record_wheel(r, wparam);
+        return true;
+    case WM_KEYDOWN:
+    case WM_KEYUP:
+        record_key(r, message, wparam, lparam);
+        return true;
+    case WM_SYSKEYDOWN:
+    case WM_SYSKEYUP:
+        // Recorded, then left to the default handling, which turns Alt+F4 into SC_CLOSE.
+        record_key(r, message, wparam, lparam);
+        return false;
+    case WM_KILLFOCUS:
+        release_held_keys(r);
+        return false;
+    case WM_SYSCOMMAND:
+        // The close box and Alt+F4 ask; only the host closes (ZVDestroyWindow sends WM_CLOSE).
+        if ((wparam & 0xFFF0) != SC_CLOSE) return false;
+        record_close_request(r);
         return true;
     case WM_PALETTECHANGED:
         if (reinterpret_cast<HWND>(wparam) != hwnd) realize_window_palette(r, hwnd, TRUE);

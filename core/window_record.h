@@ -32,6 +32,21 @@ struct mouse_event_record {
     int valid;
 };
 
+// Input beyond characters and clicks, written by the GUI thread and read by host threads, all
+// under the state lock.
+struct input_record {
+    int presses[KEY_RING_SIZE]; // key presses: a key code with the ZV_MOD_ bits shifted left by 16
+    int press_write_pos;
+    int press_read_pos;
+    int press_count;
+    uint16_t held_code[256]; // per virtual key: the key code it was pressed as, 0 while up
+    int buttons;             // ZV_MOUSE_ bits after the last mouse message
+    int modifiers;           // ZV_MOD_ bits held, from key and mouse messages
+    bool captured;           // the window holds the mouse capture for a drag
+    int wheel;               // wheel turn not yet handed out, in WHEEL_DELTA units
+    int close_requests;      // requests from the window manager not yet handed out
+};
+
 // Fields read on one thread and written on another are atomics; everything that hangs off
 // `memory_dc` is guarded by `lock`, and the input records and title by `state_lock`.
 struct window_record {
@@ -66,6 +81,7 @@ struct window_record {
     mouse_event_record live_mouse;
     mouse_event_record live_left;
     mouse_event_record live_right;
+    input_record input;
 
     CRITICAL_SECTION lock;
     // A leaf lock, never held while another lock is taken: guards the key ring, the mouse

@@ -186,6 +186,62 @@ ZVEXPORT int ZVAPI ZVSaveBitmapPalette(int bitmap, const char *file_name);
 ZVEXPORT int ZVAPI ZVCopyBitmapToClipboard(int bitmap);
 ZVEXPORT int ZVAPI ZVCopyImageToClipboard(int window);
 
+/* Beyond the original set: held buttons and drags, the wheel, held and special keys, and
+ * the close box. */
+
+/* Bits of ZVGetMouseButtons; the ZV_MOD_ bits also come with ZVReadKey, shifted left by 16. */
+#define ZV_MOUSE_LEFT 1
+#define ZV_MOUSE_RIGHT 2
+#define ZV_MOUSE_MIDDLE 4
+#define ZV_MOD_SHIFT 8
+#define ZV_MOD_CTRL 16
+#define ZV_MOD_ALT 32
+
+/* Key codes of ZVReadKey and ZVIsKeyDown. A key that types a printable character is named by
+ * that character as typed without SHIFT (letters in lower case: 'a', '1', '-'); the others
+ * have codes above 255, so that no code equals a character. */
+#define ZV_KEY_ESCAPE 256
+#define ZV_KEY_ENTER 257
+#define ZV_KEY_BACKSPACE 258
+#define ZV_KEY_TAB 259
+#define ZV_KEY_SPACE 260
+#define ZV_KEY_LEFT 261
+#define ZV_KEY_UP 262
+#define ZV_KEY_RIGHT 263
+#define ZV_KEY_DOWN 264
+#define ZV_KEY_INSERT 265
+#define ZV_KEY_DELETE 266
+#define ZV_KEY_HOME 267
+#define ZV_KEY_END 268
+#define ZV_KEY_PAGE_UP 269
+#define ZV_KEY_PAGE_DOWN 270
+#define ZV_KEY_F1 271 /* F1 to F12 are 271 to 282: ZV_KEY_F1 + n - 1 */
+#define ZV_KEY_F2 272
+#define ZV_KEY_F3 273
+#define ZV_KEY_F4 274
+#define ZV_KEY_F5 275
+#define ZV_KEY_F6 276
+#define ZV_KEY_F7 277
+#define ZV_KEY_F8 278
+#define ZV_KEY_F9 279
+#define ZV_KEY_F10 280
+#define ZV_KEY_F11 281
+#define ZV_KEY_F12 282
+/* The modifier keys, for ZVIsKeyDown only: pressed alone they put nothing in the key ring. */
+#define ZV_KEY_SHIFT 283
+#define ZV_KEY_CTRL 284
+#define ZV_KEY_ALT 285
+
+/* The key code and the ZV_MOD_ bits of a ZVReadKey result. */
+#define ZV_KEY_CODE(k) ((k)&0xFFFF)
+#define ZV_KEY_MODS(k) (((k) >> 16) & 0xFF)
+
+ZVEXPORT int ZVAPI ZVGetMouseButtons(int window);
+ZVEXPORT int ZVAPI ZVGetMouseWheel(int window);
+ZVEXPORT int ZVAPI ZVIsKeyDown(int window, int key);
+ZVEXPORT int ZVAPI ZVReadKey(int window);
+ZVEXPORT int ZVAPI ZVCloseRequested(int window);
+
 #ifdef __cplusplus
 }
 #endif

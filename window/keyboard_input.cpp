@@ -37,6 +37,10 @@ ZVEXPORT int ZVAPI ZVClearKeyBuffer(int handle) {
     window->key_count = 0;
     window->key_read_pos = 0;
     window->key_write_pos = 0;
+    // The ring of key presses (ZVReadKey) is emptied with the characters.
+    window->input.press_count = 0;
+    window->input.press_read_pos = 0;
+    window->input.press_write_pos = 0;
     LeaveCriticalSection(&window->state_lock);
     return ZV_OK;
 }

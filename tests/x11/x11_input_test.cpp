@@ -133,3 +133,25 @@ TEST(X11Input, FocusGivenByTheServerActivatesTheWindow) {
     ZVDestroyWindow(second);
     ZVDestroyWindow(first);
 }
+
+// A drag that leaves the window and ends outside it, and an arrow key, as the calls beyond the
+// original set see them.
+TEST(X11Input, ADragEndsOutsideTheWindowAndArrowKeysArePressed) {
+    if (!run_in_child()) return;
+    ASSERT_TRUE(have_xdotool()) << "xdotool is needed on the X server";
+    int w = open_focused_window("drag");
+    point_at(w, 30, 40);
+    xdotool({"mousedown", "1"});
+    EXPECT_TRUE(poll_until([&] { return ZVGetMouseButtons(w) == ZV_MOUSE_LEFT; }));
+    xdotool({"mousemove", "900", "700"}); // off the window, the button still held
+    xdotool({"keydown", "shift"});
+    EXPECT_TRUE(poll_until([&] { return ZVGetMouseButtons(w) == (ZV_MOUSE_LEFT | ZV_MOD_SHIFT); }));
+    xdotool({"keyup", "shift", "mouseup", "1"});
+    EXPECT_TRUE(poll_until([&] { return ZVGetMouseButtons(w) == 0; }));
+    xdotool({"keydown", "Left"});
+    EXPECT_TRUE(poll_until([&] { return ZVIsKeyDown(w, ZV_KEY_LEFT) == 1; }));
+    xdotool({"keyup", "Left"});
+    EXPECT_TRUE(poll_until([&] { return ZVIsKeyDown(w, ZV_KEY_LEFT) == 0; }));
+    EXPECT_EQ(ZVReadKey(w), ZV_KEY_LEFT);
+    ZVDestroyWindow(w);
+}
