@@ -1,13 +1,13 @@
 // Sketchpad: draw with the mouse; keys change the colour, save and copy. It behaves like
 // python/examples/sketchpad.py and, without a display, draws the same picture.
 //
-//   left click      put the pen down, or lift it; while it is down, moving the mouse draws
+//   left button     hold it down and move to draw; letting go ends the stroke
 //   right click     clear the page
 //   r g b y k       red, green, blue, yellow, black pen;  e  eraser
-//   + -             thicker or thinner pen
+//   + - or wheel    thicker or thinner pen
 //   s               save the page as sketchpad.bmp
 //   c               copy the page to the clipboard
-//   q or Esc        quit
+//   q, Esc or the close box   quit
 //
 // Pictures go to the folder named by ZELVAN_PICTURES, or else to the current folder.
 // Without a display nobody can draw, so the program draws a few strokes by itself, presses
@@ -88,11 +88,19 @@ static void continue_stroke(const Pad &pad, int x, int y) {
     ZVLine(pad.window, x, y); // from the last point to this one
 }
 
+static void change_width(Pad &pad, int change) {
+    pad.pen_width += change;
+    if (pad.pen_width > 30) pad.pen_width = 30;
+    if (pad.pen_width < 1) pad.pen_width = 1;
+    set_pen(pad);
+}
+
 static void show_help(int w) {
     ZVClearDrawBuffer(w);
     ZVSetForeground(w, ZVGetRGBColour(120, 120, 120));
-    ZVTextOut(w, 6, 4, "left click: pen down or up     right click: clear page");
-    ZVTextOut(w, 6, 18, "r g b y k: colour   e: eraser   + -: width   s: save   c: copy   q: quit");
+    ZVTextOut(w, 6, 4, "hold the left button to draw     right click: clear page");
+    ZVTextOut(w, 6, 18,
+              "r g b y k: colour   e: eraser   + - or wheel: width   s: save   c: copy   q: quit");
 }
 
 // Reacts to one typed character; returns false when the program should end.
@@ -101,11 +109,9 @@ static bool handle_key(Pad &pad, char key) {
     if (pen_colour_of(key, &pad.colour)) {
         set_pen(pad);
     } else if (key == '+') {
-        pad.pen_width = pad.pen_width < 30 ? pad.pen_width + 1 : 30;
-        set_pen(pad);
+        change_width(pad, 1);
     } else if (key == '-') {
-        pad.pen_width = pad.pen_width > 1 ? pad.pen_width - 1 : 1;
-        set_pen(pad);
+        change_width(pad, -1);
     } else if (key == 's') {
         std::string picture = picture_path("sketchpad.bmp");
         pad.last_save = ZVSaveImage(w, picture.c_str()); // what the window shows, as a BMP
@@ -119,28 +125,35 @@ static bool handle_key(Pad &pad, char key) {
     return true;
 }
 
-// One look at the mouse: clicks first, then where the pointer has moved to.
+// One look at the mouse: a left press starts a stroke, moves continue it while the button is
+// held, and letting go ends it.
 static void follow_the_mouse(Pad &pad) {
     int w = pad.window;
-    // A capture takes the last click since the previous capture, or fails if there was none.
+    // A capture takes the last press since the previous capture, or fails if there was none.
     if (ZVCaptureLastLeftMouseClick(w) == ZV_OK) {
-        pad.pen_down = !pad.pen_down;
-        if (pad.pen_down)
-            start_stroke(pad, ZVGetLastLeftMouseClickX(w), ZVGetLastLeftMouseClickY(w));
+        pad.pen_down = true;
+        start_stroke(pad, ZVGetLastLeftMouseClickX(w), ZVGetLastLeftMouseClickY(w));
     }
     if (ZVCaptureLastRightMouseClick(w) == ZV_OK) {
         pad.pen_down = false;
         show_help(w);
     }
+    // Asked before the pointer, so that a move made after letting go is not drawn.
+    bool held = (ZVGetMouseButtons(w) & ZV_MOUSE_LEFT) != 0;
     // ZV_OK only when the pointer has moved over the window since the last capture.
-    if (pad.pen_down && ZVCaptureMouseCoords(w) == ZV_OK)
+    if (pad.pen_down && held && ZVCaptureMouseCoords(w) == ZV_OK)
         continue_stroke(pad, ZVGetMouseCoordsX(w), ZVGetMouseCoordsY(w));
+    if (!held) pad.pen_down = false; // a quick click leaves a dot
+    // Whole wheel steps since the last look: away from you thicker, towards you thinner.
+    int turn = ZVGetMouseWheel(w);
+    if (turn != 0) change_width(pad, turn);
 }
 
 static void run_on_desktop(Pad &pad) {
     bool running = true;
     while (running) {
         follow_the_mouse(pad);
+        if (ZVCloseRequested(pad.window) == 1) running = false;
         while (running && ZV_kbhit(pad.window) == 1)
             running = handle_key(pad, ZVReadChar(pad.window));
         pause_ms(10); // a hundred looks a second are plenty, and cost almost no CPU

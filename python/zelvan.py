@@ -1,8 +1,9 @@
 """Zelvan graphics windows for Python.
 
-A thin ctypes layer over the Zelvan shared library (libzelvan.so, Zelvan.dll): the same 91
-ZV functions, the same result codes, the same behaviour as from C, so the C reference
-(docs/API.md) is the reference here too. Only the standard library is needed.
+A thin ctypes layer over the Zelvan shared library (libzelvan.so, Zelvan.dll): the same ZV
+functions (the original 91 and the calls beyond them), the same result codes, the same
+behaviour as from C, so the C reference (docs/API.md) is the reference here too. Only the
+standard library is needed.
 
     import zelvan as zv
     w = zv.ZVCreateWindow(100, 100, 320, 200, "Hello")
@@ -93,6 +94,18 @@ LINE_SOLID, LINE_DASH, LINE_DASHDOT, LINE_DASHDOTDOT, LINE_INVISIBLE = range(5)
 # Text alignment (ZVTextAlign): add one horizontal and one vertical part.
 ALIGN_LEFT, ALIGN_CENTRE, ALIGN_RIGHT = 0, 1, 3
 ALIGN_BASELINE, ALIGN_TOP, ALIGN_BOTTOM = 0, 4, 8
+
+# Bits of ZVGetMouseButtons; the ZV_MOD_ bits also come with ZVReadKey, shifted left by 16.
+ZV_MOUSE_LEFT, ZV_MOUSE_RIGHT, ZV_MOUSE_MIDDLE = 1, 2, 4
+ZV_MOD_SHIFT, ZV_MOD_CTRL, ZV_MOD_ALT = 8, 16, 32
+# Key codes of ZVReadKey and ZVIsKeyDown for keys without a printable character. A key that
+# types one is named by that character without SHIFT: ord("a"), ord("1"), ord("-").
+(ZV_KEY_ESCAPE, ZV_KEY_ENTER, ZV_KEY_BACKSPACE, ZV_KEY_TAB, ZV_KEY_SPACE, ZV_KEY_LEFT, ZV_KEY_UP,
+ ZV_KEY_RIGHT, ZV_KEY_DOWN, ZV_KEY_INSERT, ZV_KEY_DELETE, ZV_KEY_HOME, ZV_KEY_END,
+ ZV_KEY_PAGE_UP, ZV_KEY_PAGE_DOWN) = range(256, 271)
+(ZV_KEY_F1, ZV_KEY_F2, ZV_KEY_F3, ZV_KEY_F4, ZV_KEY_F5, ZV_KEY_F6, ZV_KEY_F7, ZV_KEY_F8,
+ ZV_KEY_F9, ZV_KEY_F10, ZV_KEY_F11, ZV_KEY_F12) = range(271, 283)
+ZV_KEY_SHIFT, ZV_KEY_CTRL, ZV_KEY_ALT = 283, 284, 285  # for ZVIsKeyDown only
 
 
 class ZelvanError(Exception):
@@ -259,6 +272,13 @@ _SIGNATURES = (
     # Clipboard.
     ("ZVCopyBitmapToClipboard", _int, (_int,), "(bitmap) -> puts the bitmap on the clipboard."),
     ("ZVCopyImageToClipboard", _int, (_int,), "(window) -> puts what is shown on the clipboard."),
+    # Beyond the original set.
+    ("ZVGetMouseButtons", _int, (_int,),
+     "(window) -> ZV_MOUSE_ and ZV_MOD_ bits held while the pointer is over the window."),
+    ("ZVGetMouseWheel", _int, (_int,), "(window) -> whole wheel steps since the last call."),
+    ("ZVIsKeyDown", _int, (_int, _int), "(window, key) -> 1 while the key is held, else 0."),
+    ("ZVReadKey", _int, (_int,), "(window) -> the oldest key press (code | mods << 16), or 0."),
+    ("ZVCloseRequested", _int, (_int,), "(window) -> 1 once per click of the close box, else 0."),
 )
 
 # ---------------------------------------------------------------------------------------
@@ -400,6 +420,21 @@ def check(result, what=""):
 def title(window):
     """The window's title, as str."""
     return ZVGetTitle(window).decode("latin-1")
+
+
+def key_code(press):
+    """The key code of a ZVReadKey result: a ZV_KEY_ code or a character's code."""
+    return press & 0xFFFF
+
+
+def key_mods(press):
+    """The ZV_MOD_ bits of a ZVReadKey result."""
+    return press >> 16 & 0xFF
+
+
+def key(character):
+    """A key for ZVIsKeyDown given as a one-character str ("a", "1") or a ZV_KEY_ code."""
+    return ord(character) if isinstance(character, str) else character
 
 
 def read_char(window):

@@ -2,14 +2,14 @@
 
 Run it from anywhere:  python3 python/examples/sketchpad.py
 
-  left click      put the pen down, or lift it; while it is down, moving the mouse draws
+  left button     hold it down and move to draw; letting go ends the stroke
   right click     clear the page
   r g b y k       red, green, blue, yellow, black pen;  e  eraser
-  + -             thicker or thinner pen
+  + - or wheel    thicker or thinner pen
   s               save the page as sketchpad.bmp (in the folder named by ZELVAN_PICTURES,
                   or else in the current folder)
   c               copy the page to the clipboard
-  q or Esc        quit
+  q, Esc or the close box   quit
 
 Without a display nobody can draw, so the program draws a few strokes by itself, presses
 s and c for you, and exits after a few seconds.
@@ -61,12 +61,16 @@ class Pad:
     def continue_stroke(self, x, y):
         zv.ZVLine(self.window, x, y)  # from the last point to this one
 
+    def change_width(self, change):
+        self.width = min(max(self.width + change, 1), 30)
+        self.set_pen()
+
 
 def show_help(window):
     zv.ZVClearDrawBuffer(window)
     zv.ZVSetForeground(window, zv.rgb(120, 120, 120))
-    zv.ZVTextOut(window, 6, 4, "left click: pen down or up     right click: clear page")
-    zv.ZVTextOut(window, 6, 18, "r g b y k: colour   e: eraser   + -: width   "
+    zv.ZVTextOut(window, 6, 4, "hold the left button to draw     right click: clear page")
+    zv.ZVTextOut(window, 6, 18, "r g b y k: colour   e: eraser   + - or wheel: width   "
                  "s: save   c: copy   q: quit")
 
 
@@ -77,11 +81,9 @@ def handle_key(pad, key):
         pad.colour = PEN_COLOURS[key]
         pad.set_pen()
     elif key == "+":
-        pad.width = min(pad.width + 1, 30)
-        pad.set_pen()
+        pad.change_width(1)
     elif key == "-":
-        pad.width = max(pad.width - 1, 1)
-        pad.set_pen()
+        pad.change_width(-1)
     elif key == "s":
         picture = picture_path("sketchpad.bmp")
         result = zv.ZVSaveImage(w, picture)   # what the window shows, as a BMP
@@ -95,25 +97,35 @@ def handle_key(pad, key):
 
 
 def follow_the_mouse(pad):
-    """One look at the mouse: clicks first, then where the pointer has moved to."""
+    """One look at the mouse: a left press starts a stroke, moves continue it while the
+    button is held, and letting go ends it."""
     w = pad.window
-    # A capture takes the last click since the previous capture, or fails if there was none.
+    # A capture takes the last press since the previous capture, or fails if there was none.
     if zv.ZVCaptureLastLeftMouseClick(w) == zv.ZV_OK:
-        pad.pen_down = not pad.pen_down
-        if pad.pen_down:
-            pad.start_stroke(zv.ZVGetLastLeftMouseClickX(w), zv.ZVGetLastLeftMouseClickY(w))
+        pad.pen_down = True
+        pad.start_stroke(zv.ZVGetLastLeftMouseClickX(w), zv.ZVGetLastLeftMouseClickY(w))
     if zv.ZVCaptureLastRightMouseClick(w) == zv.ZV_OK:
         pad.pen_down = False
         show_help(w)
+    # Asked before the pointer, so that a move made after letting go is not drawn.
+    held = bool(zv.ZVGetMouseButtons(w) & zv.ZV_MOUSE_LEFT)
     # ZV_OK only when the pointer has moved over the window since the last capture.
-    if pad.pen_down and zv.ZVCaptureMouseCoords(w) == zv.ZV_OK:
+    if pad.pen_down and held and zv.ZVCaptureMouseCoords(w) == zv.ZV_OK:
         pad.continue_stroke(zv.ZVGetMouseCoordsX(w), zv.ZVGetMouseCoordsY(w))
+    if not held:
+        pad.pen_down = False  # a quick click leaves a dot
+    # Whole wheel steps since the last look: away from you thicker, towards you thinner.
+    turn = zv.ZVGetMouseWheel(w)
+    if turn:
+        pad.change_width(turn)
 
 
 def run_on_desktop(pad):
     running = True
     while running:
         follow_the_mouse(pad)
+        if zv.ZVCloseRequested(pad.window) == 1:
+            running = False
         key = zv.read_char(pad.window)  # None when nothing was typed
         while key is not None and running:
             running = handle_key(pad, key)

@@ -80,7 +80,7 @@ C_TO_CTYPES = {
 class SignaturesMatchHeader(unittest.TestCase):
     def test_every_header_function_is_declared_with_its_types(self):
         declarations = header_declarations()
-        self.assertEqual(len(declarations), 91)
+        self.assertEqual(len(declarations), 96)  # the original 91 and five beyond them
         self.assertEqual([name for _, name, _ in declarations],
                          [entry[0] for entry in zv._SIGNATURES])
         for result, name, arguments in declarations:
@@ -386,6 +386,32 @@ class InputWithoutEvents(WindowTestCase):
         self.assertIsNone(zv.read_char(w))
         self.assertEqual(zv.ZVClearKeyBuffer(w), zv.ZV_OK)
         self.assertEqual(zv.ZVGetLastError(), zv.ZV_OK)  # none of these stores a failure
+
+
+@needs("ZVGetMouseButtons", "ZVGetMouseWheel", "ZVIsKeyDown", "ZVReadKey", "ZVCloseRequested")
+class InputBeyondTheOriginalSet(WindowTestCase):
+    def test_nothing_held_or_pressed_and_bad_handles(self):
+        w = self.open()
+        self.assertEqual(zv.ZVGetMouseWheel(w), 0)
+        self.assertEqual(zv.ZVIsKeyDown(w, zv.key("a")), 0)
+        self.assertEqual(zv.ZVIsKeyDown(w, zv.key(zv.ZV_KEY_LEFT)), 0)
+        self.assertEqual(zv.ZVReadKey(w), 0)
+        self.assertEqual(zv.ZVCloseRequested(w), 0)
+        self.assertEqual(zv.ZVGetLastError(), zv.ZV_OK)
+        for call in (zv.ZVGetMouseButtons, zv.ZVGetMouseWheel, zv.ZVReadKey,
+                     zv.ZVCloseRequested, lambda h: zv.ZVIsKeyDown(h, 65)):
+            self.assertEqual(call(0), zv.ZV_ERR_BAD_WINDOW)
+            self.assertEqual(zv.ZVGetLastError(), zv.ZV_ERR_BAD_WINDOW)
+        press = zv.ZV_KEY_F4 | zv.ZV_MOD_ALT << 16
+        self.assertEqual((zv.key_code(press), zv.key_mods(press)), (zv.ZV_KEY_F4, zv.ZV_MOD_ALT))
+
+    @unittest.skipUnless(HEADER.exists(), "zelvan.h is not beside this module")
+    def test_codes_match_header(self):
+        defined = re.findall(r"#define (ZV_(?:MOUSE|MOD|KEY)_[A-Z0-9_]+) (\d+)",
+                             HEADER.read_text())
+        self.assertEqual(len(defined), 36)
+        for name, value in defined:
+            self.assertEqual(getattr(zv, name), int(value), name)
 
 
 @needs("ZVTextOut", "ZVTextAlign", "ZVSetFont")

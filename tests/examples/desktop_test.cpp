@@ -15,6 +15,8 @@
 
 #ifdef EXAMPLE_TAKES_ARGUMENTS
 int example_main(int argc, char **argv);
+#elif defined(EXAMPLE_IN_C)
+extern "C" int example_main(void);
 #else
 int example_main();
 #endif
@@ -23,6 +25,13 @@ namespace {
 
 const ZVCOLOUR black = ZVGetRGBColour(0, 0, 0);
 const ZVCOLOUR white = ZVGetRGBColour(255, 255, 255);
+
+// One keystroke as a keyboard makes it: the key goes down, types its character, comes up.
+void keystroke(int virtual_key, char character) {
+    headless_test_key_down(virtual_key, 0);
+    headless_test_type(character, 1);
+    headless_test_key_up(virtual_key, 0);
+}
 
 // The example running on a thread of its own, as the user's program.
 struct RunningExample {
@@ -90,7 +99,10 @@ TEST_F(Desktop, RunsUntilQuitThenSavesItsPicture) {
     ASSERT_TRUE(windows_open(windows));
     // Still running with nobody at the keyboard (the headless run would be saving by now).
     EXPECT_FALSE(poll_until([this] { return example.done.load(); }, 1.5));
-    headless_test_type(std::string(EXAMPLE) == "text" ? 27 : 'q', 1);
+    if (std::string(EXAMPLE) == "text")
+        keystroke(VK_ESCAPE, 27);
+    else
+        keystroke('Q', 'q');
     ASSERT_TRUE(example.finished());
     EXPECT_EQ(example.status, 0);
     // The sketchpad saves only when asked to with s, like its Python twin.
@@ -101,33 +113,67 @@ TEST_F(Desktop, RunsUntilQuitThenSavesItsPicture) {
 }
 
 #ifdef EXAMPLE_IS_SKETCHPAD
-static void click(int window, int x, int y, int button) {
+static void move_to(int window, int x, int y, int buttons) {
     POINT at = client_to_screen(window, x, y);
-    headless_test_move_pointer(at.x, at.y, 0);
-    headless_test_press(button, 0);
-    headless_test_release(button, 0);
+    headless_test_move_pointer(at.x, at.y, buttons);
 }
 
-// Drawing with the mouse, saving with s, copying with c and clearing with a right click.
-TEST_F(Desktop, SketchpadDrawsWhereTheMouseGoesAndSavesCopiesAndClears) {
+// Drawing while the left button is held, saving with s, copying with c and clearing with a
+// right click.
+TEST_F(Desktop, SketchpadDrawsWhileTheButtonIsHeldAndSavesCopiesAndClears) {
     example.start();
     ASSERT_TRUE(windows_open(1));
-    click(1, 50, 200, DISPLAY_BUTTON_LEFT); // pen down
+    move_to(1, 50, 200, 0);
+    headless_test_press(DISPLAY_BUTTON_LEFT, 0); // the pen goes down
     ASSERT_TRUE(poll_until([] { return ZVGetPixel(1, 50, 200) == black; }));
-    POINT to = client_to_screen(1, 300, 200);
-    headless_test_move_pointer(to.x, to.y, 0);
+    move_to(1, 300, 200, DISPLAY_BUTTON_LEFT);
     ASSERT_TRUE(poll_until([] { return ZVGetPixel(1, 175, 200) == black; }));
+    headless_test_release(DISPLAY_BUTTON_LEFT, 0); // and up: moving on draws nothing
+    move_to(1, 300, 300, 0);
 
-    headless_test_type('s', 1);
+    keystroke('S', 's');
     ASSERT_TRUE(poll_until([this] { return picture_size("sketchpad.bmp").first == 480; }));
     std::vector<unsigned char> clipboard;
-    headless_test_type('c', 1);
+    keystroke('C', 'c');
     EXPECT_TRUE(poll_until([&] { return headless_test_clipboard(&clipboard); }));
+    // Both keys were read after the sketchpad's next looks at the mouse.
+    EXPECT_EQ(ZVGetPixel(1, 300, 250), white);
 
-    click(1, 100, 100, DISPLAY_BUTTON_RIGHT); // clear the page
+    move_to(1, 100, 100, 0);
+    headless_test_press(DISPLAY_BUTTON_RIGHT, 0); // clear the page
+    headless_test_release(DISPLAY_BUTTON_RIGHT, 0);
     EXPECT_TRUE(poll_until([] { return ZVGetPixel(1, 175, 200) == white; }));
-    headless_test_type(27, 1);
+    ASSERT_TRUE(headless_test_close(hwnd_of(1))); // the close box ends it
     ASSERT_TRUE(example.finished());
     EXPECT_EQ(example.status, 0);
+}
+#endif
+
+#ifdef EXAMPLE_IS_GAME
+// The colour of a client pixel the window shows, as a ZVCOLOUR.
+static ZVCOLOUR shown_at(int window, int x, int y) {
+    std::vector<uint32_t> pixels;
+    int width = 0, height = 0;
+    if (!headless_test_read_client(hwnd_of(window), &pixels, &width, &height)) return 0;
+    if (x >= width || y >= height) return 0;
+    uint32_t bgrx = pixels[size_t(y) * size_t(width) + size_t(x)];
+    return ZVGetRGBColour(bgrx >> 16 & 0xFF, bgrx >> 8 & 0xFF, bgrx & 0xFF);
+}
+
+// An arrow key held moves the square; the close box ends the game, which saves its picture.
+TEST_F(Desktop, GameMovesTheSquareWithTheArrowKeysAndEndsAtTheCloseBox) {
+    const ZVCOLOUR square = ZVGetRGBColour(40, 120, 220);
+    example.start();
+    ASSERT_TRUE(windows_open(1));
+    ASSERT_TRUE(poll_until([&] { return shown_at(1, 200, 150) == square; }));
+    headless_test_key_down(VK_RIGHT, 0);
+    EXPECT_TRUE(poll_until([&] { return shown_at(1, 300, 150) == square; }));
+    headless_test_key_up(VK_RIGHT, 0);
+    EXPECT_NE(shown_at(1, 200, 150), square);
+    EXPECT_FALSE(example.done.load());
+    ASSERT_TRUE(headless_test_close(hwnd_of(1)));
+    ASSERT_TRUE(example.finished());
+    EXPECT_EQ(example.status, 0);
+    EXPECT_EQ(picture_size("game.bmp"), std::make_pair(400, 300));
 }
 #endif
