@@ -100,10 +100,14 @@ bool handle_window_message(window_record *r, HWND hwnd, UINT message, WPARAM wpa
         record_key(r, message, wparam, lparam);
         return true;
     case WM_SYSKEYDOWN:
-    case WM_SYSKEYUP:
         // Recorded, then left to the default handling, which turns Alt+F4 into SC_CLOSE.
         record_key(r, message, wparam, lparam);
         return false;
+    case WM_SYSKEYUP:
+        // Kept from the default handling: letting go of ALT or F10 there would enter the
+        // window menu, which then swallows the arrow keys a game reads next.
+        record_key(r, message, wparam, lparam);
+        return true;
     case WM_KILLFOCUS:
         release_held_keys(r);
         return false;
