@@ -651,6 +651,9 @@ int WINAPI GetDIBits(HDC hdc, HBITMAP bitmap, UINT start, UINT lines, LPVOID bit
 int WINAPI SetDIBitsToDevice(HDC hdc, int x, int y, DWORD width, DWORD height, int src_x, int src_y,
                              UINT start_scan, UINT lines, const void *bits, const BITMAPINFO *info,
                              UINT usage);
+HBITMAP WINAPI CreateDIBSection(HDC hdc, const BITMAPINFO *info, UINT usage, void **bits,
+                                HANDLE section, DWORD offset);
+BOOL WINAPI GdiFlush(void);
 
 #ifdef __cplusplus
 }

@@ -16,18 +16,12 @@ int gdi_bitmap_stride(int width) {
     return width % 128 == 0 ? width + 16 : width;
 }
 
-} // namespace
-
-// Win32 gives the stock 1x1 bitmap for a zero width or height; so do we. A missing DC, a
-// negative size or one whose pixels would not fit in memory fails (NULL).
-HBITMAP WINAPI CreateCompatibleBitmap(HDC hdc, int width, int height) {
-    if (!gdi_dc_get(hdc)) return nullptr;
-    if (width < 0 || height < 0) return nullptr;
-    if (width == 0 || height == 0) return static_cast<HBITMAP>(gdi_stock_bitmap()->header.handle);
+// A new bitmap of `width` x `height` black pixels, rows `stride` pixels apart, with a handle;
+// null when the pixels would not fit in memory.
+gdi_bitmap *gdi_new_bitmap(int width, int height, int stride) {
     // Pixels are compared first: INT_MAX squared times four does not fit in 64 bits, and the
     // padded stride of such a width would not fit in an int.
     if ((int64_t)width * height > max_bitmap_bytes / 4) return nullptr;
-    int stride = gdi_bitmap_stride(width);
     int64_t bytes = (int64_t)stride * height * 4;
     if (bytes > max_bitmap_bytes) return nullptr;
     gdi_bitmap *bitmap = new (std::nothrow) gdi_bitmap();
@@ -41,7 +35,41 @@ HBITMAP WINAPI CreateCompatibleBitmap(HDC hdc, int width, int height) {
         delete bitmap;
         return nullptr;
     }
-    HGDIOBJ handle = gdi_handle_alloc(&bitmap->header);
-    if (!handle) gdi_object_destroy(&bitmap->header);
-    return static_cast<HBITMAP>(handle);
+    if (gdi_handle_alloc(&bitmap->header)) return bitmap;
+    gdi_object_destroy(&bitmap->header);
+    return nullptr;
+}
+
+} // namespace
+
+// Win32 gives the stock 1x1 bitmap for a zero width or height; so do we. A missing DC, a
+// negative size or one whose pixels would not fit in memory fails (NULL).
+HBITMAP WINAPI CreateCompatibleBitmap(HDC hdc, int width, int height) {
+    if (!gdi_dc_get(hdc)) return nullptr;
+    if (width < 0 || height < 0) return nullptr;
+    if (width == 0 || height == 0) return static_cast<HBITMAP>(gdi_stock_bitmap()->header.handle);
+    gdi_bitmap *bitmap = gdi_new_bitmap(width, height, gdi_bitmap_stride(width));
+    return bitmap ? static_cast<HBITMAP>(bitmap->header.handle) : nullptr;
+}
+
+// Only top-down 32-bit BI_RGB sections: their rows are exactly a bitmap's BGRX rows, so the
+// caller's pointer reaches the pixels that BitBlt copies. Anything else fails (NULL).
+HBITMAP WINAPI CreateDIBSection(HDC hdc, const BITMAPINFO *info, UINT usage, void **bits,
+                                HANDLE section, DWORD offset) {
+    if (bits) *bits = nullptr;
+    if (!info || usage != DIB_RGB_COLORS || section || offset) return nullptr;
+    const BITMAPINFOHEADER &h = info->bmiHeader;
+    if (h.biSize < sizeof(BITMAPINFOHEADER) || h.biBitCount != 32 || h.biCompression != BI_RGB ||
+        h.biWidth <= 0 || h.biHeight >= 0 || h.biHeight == INT32_MIN)
+        return nullptr;
+    (void)hdc; // a DIB section's format comes from its header, not from a device
+    gdi_bitmap *bitmap = gdi_new_bitmap(h.biWidth, -h.biHeight, h.biWidth);
+    if (!bitmap) return nullptr;
+    if (bits) *bits = bitmap->pixels;
+    return static_cast<HBITMAP>(bitmap->header.handle);
+}
+
+// Drawing here is never batched: every call has finished with the pixels when it returns.
+BOOL WINAPI GdiFlush(void) {
+    return TRUE;
 }
