@@ -242,6 +242,13 @@ ZVEXPORT int ZVAPI ZVIsKeyDown(int window, int key);
 ZVEXPORT int ZVAPI ZVReadKey(int window);
 ZVEXPORT int ZVAPI ZVCloseRequested(int window);
 
+/* Blocks of pixels: `width` x `height` colours, row by row, `stride` colours from the start of
+ * one row to the next, with the block's top-left at (x, y) of the draw buffer. */
+ZVEXPORT int ZVAPI ZVPutPixels(int window, int x, int y, int width, int height,
+                               const ZVCOLOUR *pixels, int stride);
+ZVEXPORT int ZVAPI ZVGetPixels(int window, int x, int y, int width, int height, ZVCOLOUR *pixels,
+                               int stride);
+
 #ifdef __cplusplus
 }
 #endif

@@ -37,6 +37,10 @@ TEST(Refresh, DrawingReachesTheScreenWithNoFurtherCall) {
     ASSERT_TRUE(shows(w, 20, 20, k_white));
     ZVFillRectangle(w, 10, 10, 30, 30);
     EXPECT_TRUE(shows(w, 20, 20, k_black));
+    // A block marks the buffer as the drawing calls do.
+    ZVCOLOUR red = k_red;
+    EXPECT_EQ(ZVPutPixels(w, 20, 20, 1, 1, &red, 1), ZV_OK);
+    EXPECT_TRUE(shows(w, 20, 20, k_red));
 }
 
 // Only the view buffer is painted: a drawing in the other buffer stays off the screen
