@@ -19,6 +19,9 @@ How values cross over:
     pathlib.Path; strings that come back (ZVGetTitle, ZVGetErrorString) are bytes; the
     helpers title() and error_string() return str;
   * ZVReadChar returns one byte (b"x"); read_char() returns a str, or None when nothing waits;
+  * ZVPutPixels and ZVGetPixels take any buffer object for the pixels (bytes, bytearray,
+    array.array("I"), a NumPy uint32 array; NumPy is not needed), 4 bytes a colour; their
+    stride defaults to the width, and a buffer too small for the block raises ValueError;
   * ZVArc and ZVPie take their angles as 32-bit floats, ZVSetFont its angle as a double.
 
 The library is found in this order: the file named by the environment variable
@@ -146,6 +149,35 @@ class _DrawnText(_Text):
     """Text to draw: the library reads UTF-8, so any str can be drawn."""
 
     encoding = "utf-8"
+
+
+class _PixelsIn:
+    """A block of colours the library reads: any C-contiguous object with the buffer
+    protocol (bytes, bytearray, array.array("I"), a NumPy uint32 array), 4 bytes a colour."""
+
+    writes = False
+
+    @classmethod
+    def from_param(cls, value):
+        if value is None:
+            return None
+        view = memoryview(value)
+        if not view.c_contiguous:
+            raise ValueError("a pixel block must be one contiguous buffer")
+        if view.readonly:
+            if cls.writes:
+                raise TypeError("the pixels read back need a writable buffer")
+            # bytes pass their own memory; other read-only buffers go as a copy.
+            if isinstance(value, bytes):
+                return value
+            return (ctypes.c_char * view.nbytes).from_buffer_copy(view)
+        return (ctypes.c_char * view.nbytes).from_buffer(view)
+
+
+class _PixelsOut(_PixelsIn):
+    """A block of colours the library writes: a writable buffer, as for _PixelsIn."""
+
+    writes = True
 
 
 _int = ctypes.c_int
@@ -279,6 +311,11 @@ _SIGNATURES = (
     ("ZVIsKeyDown", _int, (_int, _int), "(window, key) -> 1 while the key is held, else 0."),
     ("ZVReadKey", _int, (_int,), "(window) -> the oldest key press (code | mods << 16), or 0."),
     ("ZVCloseRequested", _int, (_int,), "(window) -> 1 once per click of the close box, else 0."),
+    ("ZVPutPixels", _int, (_int, _int, _int, _int, _int, _PixelsIn, _int),
+     "(window, x, y, width, height, pixels, stride=width) -> writes a block of colours."),
+    ("ZVGetPixels", _int, (_int, _int, _int, _int, _int, _PixelsOut, _int),
+     "(window, x, y, width, height, pixels, stride=width) -> reads a block of colours; "
+     "those off the buffer read as ZV_BAD_COLOUR."),
 )
 
 # ---------------------------------------------------------------------------------------
@@ -375,6 +412,35 @@ def _bind_all():
 
 
 _bind_all()
+
+
+def _checked_block_call(name):
+    """Wraps ZVPutPixels or ZVGetPixels: `stride` defaults to the width, and a buffer too
+    small for the block is refused here instead of being read or written past its end."""
+    raw = globals()[name]
+    if name not in _present:
+        return
+
+    def call(window, x, y, width, height, pixels, stride=None):
+        stride = width if stride is None else stride
+        if pixels is not None:
+            view = memoryview(pixels)
+            if view.readonly and raw.argtypes[5].writes:
+                raise TypeError(f"{name}: the pixels read back need a writable buffer")
+            needed = ((height - 1) * stride + width) * 4 if 0 < width <= stride and height > 0 else 0
+            if view.nbytes < needed:
+                raise ValueError(f"{name}: the block needs {needed} bytes of pixels")
+        return raw(window, x, y, width, height, pixels, stride)
+
+    call.__name__ = call.__qualname__ = name
+    call.__doc__ = raw.__doc__
+    call.argtypes = raw.argtypes
+    call.restype = raw.restype
+    globals()[name] = call
+
+
+for _name in ("ZVPutPixels", "ZVGetPixels"):
+    _checked_block_call(_name)
 
 
 def available(name):

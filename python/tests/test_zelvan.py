@@ -4,6 +4,7 @@ Run from the source tree with `python3 -m unittest discover -s python/tests`; ZE
 may name the library to test. Functions that the loaded library lacks are skipped.
 """
 
+import array
 import ctypes
 import os
 import pathlib
@@ -73,6 +74,8 @@ C_TO_CTYPES = {
     "double": ctypes.c_double,
     "ZVCOLOUR": ctypes.c_uint32,
     "const char *": ctypes.c_char_p,
+    "const ZVCOLOUR *": zv._PixelsIn,
+    "ZVCOLOUR *": zv._PixelsOut,
 }
 
 
@@ -80,7 +83,7 @@ C_TO_CTYPES = {
 class SignaturesMatchHeader(unittest.TestCase):
     def test_every_header_function_is_declared_with_its_types(self):
         declarations = header_declarations()
-        self.assertEqual(len(declarations), 96)  # the original 91 and five beyond them
+        self.assertEqual(len(declarations), 98)  # the original 91 and seven beyond them
         self.assertEqual([name for _, name, _ in declarations],
                          [entry[0] for entry in zv._SIGNATURES])
         for result, name, arguments in declarations:
@@ -412,6 +415,43 @@ class InputBeyondTheOriginalSet(WindowTestCase):
         self.assertEqual(len(defined), 36)
         for name, value in defined:
             self.assertEqual(getattr(zv, name), int(value), name)
+
+
+@needs("ZVPutPixels", "ZVGetPixels")
+class PixelBlocks(WindowTestCase):
+    def test_any_buffer_goes_in_and_comes_back(self):
+        w = self.open()
+        colours = [zv.rgb(i, 2 * i, 3 * i) for i in range(12)]
+        block = array.array("I", colours)
+        self.assertEqual(zv.ZVPutPixels(w, 0, 6, 4, 3, block.tobytes()), zv.ZV_OK)
+        back = bytearray(12 * 4)
+        self.assertEqual(zv.ZVGetPixels(w, 0, 6, 4, 3, back), zv.ZV_OK)
+        self.assertEqual(array.array("I", bytes(back)), block)
+        self.assertEqual(zv.ZVGetPixel(w, 3, 8), colours[11])
+        # A stride of 6 reads two rows of 4 out of an array; off the buffer reads as bad.
+        wide = array.array("I", [0] * 12)
+        self.assertEqual(zv.ZVGetPixels(w, -1, 6, 4, 2, wide, 6), zv.ZV_OK)
+        self.assertEqual(list(wide[:4]), [zv.ZV_BAD_COLOUR] + colours[:3])
+        self.assertEqual(list(wide[6:10]), [zv.ZV_BAD_COLOUR] + colours[4:7])
+        try:
+            import numpy
+        except ImportError:
+            return
+        pixels = numpy.zeros((3, 4), dtype=numpy.uint32)
+        self.assertEqual(zv.ZVGetPixels(w, 0, 6, 4, 3, pixels), zv.ZV_OK)
+        self.assertEqual(pixels.ravel().tolist(), colours)
+
+    def test_short_read_only_and_bad_buffers_are_refused(self):
+        w = self.open()
+        with self.assertRaises(ValueError):
+            zv.ZVPutPixels(w, 0, 0, 4, 4, bytes(4 * 15))
+        with self.assertRaises(ValueError):
+            zv.ZVGetPixels(w, 0, 0, 2, 2, bytearray(4 * 4), 3)
+        with self.assertRaises(TypeError):
+            zv.ZVGetPixels(w, 0, 0, 1, 1, bytes(4))
+        self.assertEqual(zv.ZVPutPixels(w, 0, 0, 1, 1, None), zv.ZV_ERROR)
+        self.assertEqual(zv.ZVPutPixels(w, 0, 0, 2, 1, bytes(8), 1), zv.ZV_ERR_BAD_WIDTH)
+        self.assertEqual(zv.ZVPutPixels(0, 0, 0, 1, 1, bytes(4)), zv.ZV_ERR_BAD_WINDOW)
 
 
 @needs("ZVTextOut", "ZVTextAlign", "ZVSetFont")
