@@ -80,6 +80,18 @@ TEST(gdi_dib, GetDIBitsTopDownAndLargerThanTheBitmap) {
     EXPECT_EQ(bits[21], 0);         // and so are columns past it
 }
 
+TEST(gdi_dib, GetDIBitsBottomUpAndTallerThanTheBitmapLeavesTheLinesAboveIt) {
+    pattern_canvas canvas;
+    dib_info info = make_info(7, 8, 32);
+    uint32_t bits[7 * 8];
+    memset(bits, 0xEE, sizeof(bits));
+    EXPECT_EQ(GetDIBits(canvas.dc, canvas.bitmap, 0, 8, bits, (BITMAPINFO *)&info, DIB_RGB_COLORS),
+              5);
+    EXPECT_EQ(bits[0], 0x00015203u);     // scan line 0 is the bottom row, y 4
+    EXPECT_EQ(bits[4 * 7], 0x00010203u); // scan line 4 is y 0
+    EXPECT_EQ(bits[5 * 7], 0xEEEEEEEEu); // scan lines above the bitmap are not written
+}
+
 TEST(gdi_dib, GetDIBitsAnswersAQueryWithTheBitmapsFormat) {
     pattern_canvas canvas;
     dib_info info = make_info(0, 0, 0);
@@ -147,6 +159,25 @@ TEST(gdi_dib, SetDIBitsToDeviceClipsAtTheSurfaceEdges) {
     EXPECT_EQ(SetDIBitsToDevice(canvas.dc, 0, 0, 4, 3, 0, 0, 3, 1, bits, (BITMAPINFO *)&info,
                                 DIB_RGB_COLORS),
               0); // the first scan line lies past the DIB
+}
+
+// A bottom-up picture sent in bands of scan lines lands whole; a source rectangle below the
+// block's top rows sheds those rows from the count it reports.
+TEST(gdi_dib, SetDIBitsToDeviceTakesBottomUpBands) {
+    gdi_canvas canvas(2, 4);
+    uint32_t bits[4][2] = {{1, 1}, {2, 2}, {3, 3}, {4, 4}}; // blue 1 at the bottom
+    dib_info info = make_info(2, 4, 32);
+    for (UINT band = 0; band < 4; band += 2)
+        EXPECT_EQ(SetDIBitsToDevice(canvas.dc, 0, 0, 2, 4, 0, 0, band, 2, bits[band],
+                                    (BITMAPINFO *)&info, DIB_RGB_COLORS),
+                  2);
+    for (int y = 0; y < 4; y++) EXPECT_EQ(canvas.at(1, y), RGB(0, 0, 4 - y));
+    canvas.clear(RGB(255, 255, 255));
+    EXPECT_EQ(SetDIBitsToDevice(canvas.dc, 0, 0, 2, 1, 0, 0, 0, 4, bits, (BITMAPINFO *)&info,
+                                DIB_RGB_COLORS),
+              1);
+    EXPECT_EQ(canvas.at(0, 0), RGB(0, 0, 1));
+    EXPECT_EQ(canvas.at(0, 1), RGB(255, 255, 255));
 }
 
 TEST(gdi_dib, SetDIBitsToDeviceReadsPaletteAndCoreFormats) {

@@ -4,21 +4,8 @@
 
 #include <algorithm>
 #include <string.h>
-#include <vector>
 
 namespace {
-
-struct gdi_rect64 {
-    int64_t left, top, right, bottom;
-};
-
-bool gdi_intersect(gdi_rect64 *a, const gdi_rect64 &b) {
-    a->left = std::max(a->left, b.left);
-    a->top = std::max(a->top, b.top);
-    a->right = std::min(a->right, b.right);
-    a->bottom = std::min(a->bottom, b.bottom);
-    return a->left < a->right && a->top < a->bottom;
-}
 
 // Fills in the header (and nothing else) of a GetDIBits query: the bitmap's own format.
 int gdi_dib_query(BITMAPINFO *info, const gdi_bitmap *bitmap) {
@@ -76,118 +63,144 @@ bool gdi_dib_output_header(const BITMAPINFO *info, BITMAPINFOHEADER *out, bool *
     return out->biHeight != INT32_MIN;
 }
 
-// Copies the bitmap rows that the requested scan lines show into `bits`; returns the
-// number of lines copied. Lines below the bitmap are zeroed, lines above it left alone.
-int gdi_dib_copy_out(const gdi_bitmap *bitmap, const gdi_dib_format &f, UINT start, UINT lines,
-                     uint8_t *bits) {
-    int64_t height = f.height, count = lines, first_row, step;
-    if (!f.top_down) {
-        // Bottom-up: block line k is scan line start + k, counted from the bottom.
-        count = std::min<int64_t>(count, height - start);
-        first_row = height - 1 - start;
-        step = -1;
-    } else {
-        // Top-down blocks count their scan lines from the bottom too, but run downwards.
-        int64_t offset = height - count - start;
-        if (offset < 0) {
-            offset = 0;
-            count = height - start;
-        }
-        first_row = offset;
-        step = 1;
-    }
-    static const uint32_t stock_pixel = 0; // the stock 1x1 bitmap is black
-    int64_t copied = 0, columns = std::min<int64_t>(f.width, bitmap->width);
-    bool in_place = bitmap->pixels && columns == f.width;
-    std::vector<uint32_t> row(in_place ? 0 : (size_t)f.width, 0);
-    for (int64_t k = 0; k < count; k++) {
-        int64_t r = first_row + step * k;
-        uint8_t *out = bits + (size_t)k * f.stride;
-        if (r < 0) continue;
-        if (r >= bitmap->height) {
-            memset(out, 0, f.stride);
+// ---- Reading a bitmap back ----
+
+// The bitmap row that scan line `scan` of an output DIB shows: scan lines climb from the
+// bitmap's bottom row in a bottom-up DIB and descend from its top row in a top-down one.
+// Rows outside [0, bitmap_height) mean the line lies above or below the bitmap.
+int64_t gdi_dib_row_of_scan(const gdi_dib_format &f, int bitmap_height, int64_t scan) {
+    return f.top_down ? scan : bitmap_height - 1 - scan;
+}
+
+// Writes scan lines [first_scan, first_scan + count) of the DIB `f` describes into `out`, one
+// stride apart in the order given. A line below the bitmap comes out as zeros and a line
+// above it is left as the caller had it; columns past the bitmap's width are zeros. Returns
+// how many lines showed bitmap rows.
+int gdi_dib_fill_lines(const gdi_bitmap *bitmap, const gdi_dib_format &f, int64_t first_scan,
+                       int64_t count, uint8_t *out) {
+    int shown = 0;
+    int columns = std::min(f.width, bitmap->width);
+    for (int64_t line = 0; line < count; line++) {
+        uint8_t *dest = out + (size_t)line * f.stride;
+        int64_t row = gdi_dib_row_of_scan(f, bitmap->height, first_scan + line);
+        if (row < 0) continue;
+        if (row >= bitmap->height) {
+            memset(dest, 0, f.stride);
             continue;
         }
-        const uint32_t *source =
-            bitmap->pixels ? bitmap->pixels + (size_t)r * bitmap->stride : &stock_pixel;
-        // Rows wider than the bitmap go through a zeroed copy; others convert in place.
-        if (in_place) {
-            gdi_dib_row_from_pixels(&f, source, f.width, out);
-        } else {
-            memcpy(row.data(), source, (size_t)columns * 4);
-            gdi_dib_row_from_pixels(&f, row.data(), f.width, out);
-        }
-        copied++;
+        gdi_dib_row_from_pixels(&f, bitmap->pixels + (size_t)row * bitmap->stride, columns, dest);
+        shown++;
     }
-    return (int)copied;
+    return shown;
 }
 
 } // namespace
 
+// Copies scan lines of a bitmap into a DIB of the caller's format. Without `bits` it only
+// describes: the bitmap's own format when the caller gave no depth, else the colour table
+// and image size of the depth asked for.
 int WINAPI GetDIBits(HDC hdc, HBITMAP handle, UINT start, UINT lines, LPVOID bits,
                      LPBITMAPINFO info, UINT usage) {
-    gdi_object *object = gdi_handle_get(handle, GDI_OBJ_BITMAP);
-    if (!gdi_dc_get(hdc) || !object || !info || usage > DIB_PAL_COLORS) return 0;
-    const gdi_bitmap *bitmap = reinterpret_cast<const gdi_bitmap *>(object);
+    gdi_bitmap *bitmap = reinterpret_cast<gdi_bitmap *>(gdi_handle_get(handle, GDI_OBJ_BITMAP));
+    if (!gdi_dc_get(hdc) || !bitmap || !info) return 0;
     BITMAPINFOHEADER header;
     bool core;
     if (!gdi_dib_output_header(info, &header, &core)) return 0;
-    int64_t height = header.biHeight < 0 ? -(int64_t)header.biHeight : header.biHeight;
-    if (lines == 0 || start >= height) bits = nullptr;
     if (!bits && header.biBitCount == 0) return gdi_dib_query(info, bitmap);
     gdi_dib_format f;
     if (!gdi_dib_output_format(&header, &f)) return 0;
-    int result = 1;
-    if (bits) result = gdi_dib_copy_out(bitmap, f, start, lines, static_cast<uint8_t *>(bits));
     gdi_dib_write_colours(info, f, core, usage);
-    if (!core) {
-        info->bmiHeader.biClrUsed = 0;
-        info->bmiHeader.biSizeImage = (DWORD)(f.stride * f.height);
-    }
-    return result;
+    if (!core) info->bmiHeader.biSizeImage = (DWORD)(f.stride * (size_t)f.height);
+    if (!bits) return bitmap->height;
+    // The stock 1x1 bitmap keeps its pixel in the DC that holds it: it has no rows to give.
+    if (!bitmap->pixels || start >= (UINT)f.height) return 0;
+    int64_t count = std::min<int64_t>(lines, (int64_t)f.height - start);
+    return gdi_dib_fill_lines(bitmap, f, start, count, static_cast<uint8_t *>(bits));
 }
 
-// Draws (x_src, y_src, width, height) of a DIB, y_src counted from the DIB's bottom, at
-// (x, y). `bits` holds `lines` scan lines from scan line `start`. Returns the number of
-// scan lines taken, 0 on failure.
+// ---- Drawing a DIB ----
+
+namespace {
+
+// One axis of a transfer: block coordinates [from, from + size) land on the surface at
+// [from + shift, from + shift + size).
+struct gdi_dib_axis {
+    int64_t from;
+    int64_t size;
+    int64_t shift;
+};
+
+// Narrows `axis` to the block coordinates in [low, high); false when none is left.
+bool gdi_dib_narrow(gdi_dib_axis *axis, int64_t low, int64_t high) {
+    int64_t end = std::min(axis->from + axis->size, high);
+    axis->from = std::max(axis->from, low);
+    axis->size = end - axis->from;
+    return axis->size > 0;
+}
+
+// What a transfer takes from the block, settled from the scan-line numbers alone.
+struct gdi_dib_transfer {
+    int64_t block_rows;  // scan lines of the block in play, the first being `start`
+    gdi_dib_axis across; // block columns
+    gdi_dib_axis down;   // block rows, counted from the block's top row
+    int reported;        // what the call returns, whether or not it draws
+};
+
+// Settles the transfer; false when there is nothing to draw (`reported` is set either way).
+bool gdi_dib_plan(const gdi_dib_format &f, int x, int y, DWORD width, DWORD height, int x_src,
+                  int y_src, UINT start, UINT lines, gdi_dib_transfer *t) {
+    // A bottom-up block holds no line past the top of the picture.
+    int64_t rows = f.top_down ? lines : std::min<int64_t>(lines, (int64_t)f.height - start);
+    // Rows of the block above the source rectangle; a bottom-up block sheds them.
+    int64_t above = (int64_t)start + rows - y_src - (int64_t)height;
+    t->reported = 0;
+    if (above >= rows && above > 0) {
+        if (f.top_down) t->reported = (int)lines;
+        return false;
+    }
+    if (above > 0 && !f.top_down) {
+        rows -= above;
+        above = 0;
+    }
+    t->block_rows = rows;
+    t->across = {x_src, (int64_t)width, (int64_t)x - x_src};
+    t->down = {above, (int64_t)height, (int64_t)y - above};
+    int64_t readable = f.top_down ? std::min<int64_t>(rows, f.height) : rows;
+    if (!gdi_dib_narrow(&t->across, 0, f.width) || !gdi_dib_narrow(&t->down, 0, readable))
+        return false;
+    t->reported = f.top_down ? (int)lines : (int)rows;
+    return true;
+}
+
+// Converts the planned rows of `bits` onto the part of the surface they land on.
+void gdi_dib_paint(const gdi_surface *s, const gdi_dib_format &f, const uint8_t *bits,
+                   gdi_dib_transfer t) {
+    if (!gdi_dib_narrow(&t.across, -t.across.shift, s->width - t.across.shift) ||
+        !gdi_dib_narrow(&t.down, -t.down.shift, s->height - t.down.shift))
+        return;
+    // The block's top row comes first in memory when it is top-down, last otherwise.
+    ptrdiff_t step = f.top_down ? (ptrdiff_t)f.stride : -(ptrdiff_t)f.stride;
+    const uint8_t *top = f.top_down ? bits : bits + (size_t)(t.block_rows - 1) * f.stride;
+    uint32_t *out =
+        gdi_row(s, (int)(t.down.from + t.down.shift)) + (t.across.from + t.across.shift);
+    gdi_dib_rows_to_pixels(&f, top + t.down.from * step, step, (int)t.across.from,
+                           (int)t.across.size, (int)t.down.size, out, s->stride);
+}
+
+} // namespace
+
+// Draws the source rectangle (x_src, y_src, width, height) of a DIB at (x, y); y_src counts
+// from the picture's bottom, and `bits` holds `lines` scan lines from scan line `start`.
+// Returns the scan lines the call took, 0 when it failed.
 int WINAPI SetDIBitsToDevice(HDC hdc, int x, int y, DWORD width, DWORD height, int x_src, int y_src,
                              UINT start, UINT lines, const void *bits, const BITMAPINFO *info,
                              UINT usage) {
     gdi_dc *dc = gdi_dc_get(hdc);
     gdi_dib_format f;
-    if (!dc || !bits || !info || usage > DIB_PAL_COLORS || !lines) return 0;
-    if (!gdi_dib_read_format(info, usage, dc->palette, &f)) return 0;
-    if (start >= (UINT)f.height) return 0;
-    int64_t available = lines; // scan lines in `bits`
-    if (!f.top_down) available = std::min<int64_t>(available, (int64_t)f.height - start);
-    // The source rectangle in top-down rows of the block, the top of the block as row 0.
-    int64_t w = (int)width, h = (int)height;
-    int64_t sy = (int64_t)start + available - ((int64_t)y_src + h);
-    if (sy > 0) {
-        if (f.top_down && sy >= available) return (int)lines;
-        if (!f.top_down) {
-            if (sy >= available) return 0;
-            available -= sy; // rows above the rectangle are not needed
-            sy = 0;
-        }
-    }
-    int64_t block_rows = f.top_down ? std::min<int64_t>(available, f.height) : available;
-    gdi_rect64 src = {x_src, sy, x_src + w, sy + h};
-    if (!gdi_intersect(&src, gdi_rect64{0, 0, f.width, block_rows})) return 0;
-    // Where the source lands, clipped to the surface.
-    int64_t dx = (int64_t)x - x_src, dy = (int64_t)y - sy;
-    gdi_rect64 dst = {src.left + dx, src.top + dy, src.right + dx, src.bottom + dy};
-    gdi_rect64 target = {x, y, (int64_t)x + w, (int64_t)y + h};
-    if (!gdi_intersect(&dst, target) ||
-        !gdi_intersect(&dst, gdi_rect64{0, 0, dc->surface.width, dc->surface.height}))
-        return f.top_down ? (int)lines : (int)available;
-    const uint8_t *data = static_cast<const uint8_t *>(bits);
-    // One call for the whole rectangle, so the conversion path is chosen once, not per row.
-    int64_t r = dst.top - dy; // top-down row of the block
-    int64_t stored = f.top_down ? r : block_rows - 1 - r;
-    ptrdiff_t row_step = f.top_down ? (ptrdiff_t)f.stride : -(ptrdiff_t)f.stride;
-    gdi_dib_rows_to_pixels(&f, data + (size_t)stored * f.stride, row_step, (int)(dst.left - dx),
-                           (int)(dst.right - dst.left), (int)(dst.bottom - dst.top),
-                           gdi_row(&dc->surface, (int)dst.top) + dst.left, dc->surface.stride);
-    return f.top_down ? (int)lines : (int)available;
+    if (!dc || !bits || !info || lines == 0) return 0;
+    if (!gdi_dib_read_format(info, usage, dc->palette, &f) || start >= (UINT)f.height) return 0;
+    gdi_dib_transfer t;
+    if (gdi_dib_plan(f, x, y, width, height, x_src, y_src, start, lines, &t))
+        gdi_dib_paint(&dc->surface, f, static_cast<const uint8_t *>(bits), t);
+    return t.reported;
 }
