@@ -239,6 +239,7 @@ typedef struct tagLOGPALETTE {
 #define GENERIC_WRITE 0x40000000u
 #define FILE_SHARE_READ 0x00000001
 #define FILE_SHARE_WRITE 0x00000002
+#define FILE_SHARE_DELETE 0x00000004
 #define CREATE_NEW 1
 #define CREATE_ALWAYS 2
 #define OPEN_EXISTING 3
@@ -247,6 +248,15 @@ typedef struct tagLOGPALETTE {
 #define FILE_BEGIN 0
 #define FILE_CURRENT 1
 #define FILE_END 2
+#define FILE_TYPE_UNKNOWN 0x0000
+#define FILE_TYPE_DISK 0x0001
+#define FILE_TYPE_CHAR 0x0002
+#define FILE_TYPE_PIPE 0x0003
+#define MOVEFILE_REPLACE_EXISTING 0x00000001
+#define MOVEFILE_WRITE_THROUGH 0x00000008
+#define ERROR_FILE_NOT_FOUND 2L
+#define ERROR_PATH_NOT_FOUND 3L
+#define ERROR_FILE_EXISTS 80L
 #define GMEM_MOVEABLE 0x0002
 #define GMEM_DDESHARE 0x2000
 #define GMEM_ZEROINIT 0x0040
@@ -287,6 +297,9 @@ DWORD WINAPI GetFileSize(HANDLE file, LPDWORD size_high);
 DWORD WINAPI SetFilePointer(HANDLE file, LONG distance, LONG *distance_high, DWORD method);
 BOOL WINAPI CloseHandle(HANDLE handle);
 BOOL WINAPI DeleteFileA(LPCSTR name);
+DWORD WINAPI GetFileType(HANDLE file);
+BOOL WINAPI FlushFileBuffers(HANDLE file);
+BOOL WINAPI MoveFileExA(LPCSTR existing, LPCSTR target, DWORD flags);
 
 HGLOBAL WINAPI GlobalAlloc(UINT flags, SIZE_T bytes);
 LPVOID WINAPI GlobalLock(HGLOBAL mem);
@@ -578,6 +591,9 @@ int WINAPI MessageBoxA(HWND owner, LPCSTR text, LPCSTR caption, UINT type);
 #define DIB_RGB_COLORS 0
 #define DIB_PAL_COLORS 1
 #define BI_RGB 0
+#define BI_RLE8 1
+#define BI_RLE4 2
+#define BI_BITFIELDS 3
 
 #define BITSPIXEL 12
 #define PLANES 14

@@ -1,4 +1,5 @@
-// CreateFileA, ReadFile, WriteFile, GetFileSize, SetFilePointer and DeleteFileA over descriptors.
+// CreateFileA, ReadFile, WriteFile, GetFileSize, SetFilePointer, GetFileType,
+// FlushFileBuffers, MoveFileExA and DeleteFileA over descriptors.
 #include "platform/posix/kernel/kernel_objects.h"
 
 #include <errno.h>
@@ -6,7 +7,10 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <limits.h>
 #include <new>
+#include <stdio.h>
+#include <string.h>
 
 namespace {
 
@@ -37,6 +41,10 @@ DWORD error_from_errno(int error) {
         return KERNEL_ERROR_ACCESS_DENIED;
     case ENOMEM:
         return KERNEL_ERROR_NOT_ENOUGH_MEMORY;
+    case ENOSPC:
+        return KERNEL_ERROR_DISK_FULL;
+    case EFBIG:
+        return KERNEL_ERROR_FILE_TOO_LARGE;
     default:
         return KERNEL_ERROR_INVALID_PARAMETER;
     }
@@ -77,11 +85,14 @@ HANDLE WINAPI CreateFileA(LPCSTR name, DWORD access, DWORD, LPSECURITY_ATTRIBUTE
     }
     struct stat before;
     bool existed = stat(name, &before) == 0;
-    int fd = open(name, flags, 0666);
+    // Win32 opens never wait: a FIFO opened here must not wait for its other end. Reads and
+    // writes block as on Win32, so the flag goes once the descriptor is open.
+    int fd = open(name, flags | O_NONBLOCK, 0666);
     if (fd < 0) {
         SetLastError(error_from_errno(errno));
         return INVALID_HANDLE_VALUE;
     }
+    fcntl(fd, F_SETFL, fcntl(fd, F_GETFL) & ~O_NONBLOCK);
     struct stat info;
     if (fstat(fd, &info) == 0 && S_ISDIR(info.st_mode)) { // Win32 does not open directories here
         close(fd);
@@ -201,5 +212,72 @@ BOOL WINAPI DeleteFileA(LPCSTR name) {
         SetLastError(name == nullptr ? KERNEL_ERROR_INVALID_PARAMETER : error_from_errno(errno));
         return FALSE;
     }
+    return TRUE;
+}
+
+// Only a regular file is a disk file: pipes and sockets are pipes, terminals and other
+// character devices are character files, and anything else (a block device) is unknown.
+DWORD WINAPI GetFileType(HANDLE handle) {
+    kernel_file *file = file_of(handle);
+    if (file == nullptr) return FILE_TYPE_UNKNOWN;
+    struct stat info;
+    int failed = fstat(file->fd, &info);
+    // Win32 tells an unknown type from a failure by the last error.
+    SetLastError(failed ? error_from_errno(errno) : 0);
+    kernel_object_release(&file->head);
+    if (failed) return FILE_TYPE_UNKNOWN;
+    if (S_ISREG(info.st_mode)) return FILE_TYPE_DISK;
+    if (S_ISFIFO(info.st_mode) || S_ISSOCK(info.st_mode)) return FILE_TYPE_PIPE;
+    return S_ISCHR(info.st_mode) ? FILE_TYPE_CHAR : FILE_TYPE_UNKNOWN;
+}
+
+BOOL WINAPI FlushFileBuffers(HANDLE handle) {
+    kernel_file *file = file_of(handle);
+    if (file == nullptr) return FALSE;
+    int failed = fsync(file->fd);
+    int error = errno;
+    kernel_object_release(&file->head);
+    if (failed) SetLastError(error_from_errno(error));
+    return !failed;
+}
+
+namespace {
+
+// Makes a finished rename durable: the folder that holds the new name is synced too. A
+// file system that cannot sync folders has nothing more to offer, so that is no failure.
+void sync_folder_of(const char *path) {
+    char folder[PATH_MAX] = ".";
+    const char *slash = strrchr(path, '/');
+    size_t length = slash == nullptr ? 0 : slash == path ? 1 : static_cast<size_t>(slash - path);
+    if (length >= sizeof folder) return;
+    if (length > 0) {
+        memcpy(folder, path, length);
+        folder[length] = '\0';
+    }
+    int fd = open(folder, O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    if (fd < 0) return;
+    fsync(fd);
+    close(fd);
+}
+
+} // namespace
+
+// Without MOVEFILE_REPLACE_EXISTING an existing target makes the move fail, as on Win32.
+// MOVEFILE_COPY_ALLOWED and the delayed moves are not offered: the library moves files only
+// within one folder.
+BOOL WINAPI MoveFileExA(LPCSTR existing, LPCSTR target, DWORD flags) {
+    const DWORD offered = MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH;
+    if (existing == nullptr || target == nullptr || (flags & ~offered) != 0) {
+        SetLastError(KERNEL_ERROR_INVALID_PARAMETER);
+        return FALSE;
+    }
+    int moved = flags & MOVEFILE_REPLACE_EXISTING
+                    ? rename(existing, target)
+                    : renameat2(AT_FDCWD, existing, AT_FDCWD, target, RENAME_NOREPLACE);
+    if (moved != 0) {
+        SetLastError(errno == EEXIST ? KERNEL_ERROR_ALREADY_EXISTS : error_from_errno(errno));
+        return FALSE;
+    }
+    if (flags & MOVEFILE_WRITE_THROUGH) sync_folder_of(target);
     return TRUE;
 }
