@@ -1,17 +1,13 @@
 // The BMP writer: a bitmap record written unchanged after a 14-byte file header.
 #include "image/bmp_file.h"
 
+#include "image/file_access.h"
 #include "zelvan.h"
 
 namespace {
 
 const WORD k_bmp_type = 0x4D42; // "BM"
 const DWORD k_file_header_bytes = 14;
-
-bool write_all(HANDLE file, const void *data, DWORD bytes) {
-    DWORD written = 0;
-    return WriteFile(file, data, bytes, &written, nullptr) && written == bytes;
-}
 
 bool write_record(HANDLE file, const bitmap_record *r) {
     const WORD type = k_bmp_type, reserved = 0;
@@ -28,10 +24,8 @@ bool write_record(HANDLE file, const bitmap_record *r) {
 } // namespace
 
 int bmp_write(const bitmap_record *record, const char *file_name) {
-    HANDLE file = CreateFileA(file_name, GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
-                              FILE_ATTRIBUTE_NORMAL, nullptr);
-    if (file == INVALID_HANDLE_VALUE) return ZV_ERR_FILE_OPEN;
-    bool written = write_record(file, record);
-    CloseHandle(file);
-    return written ? ZV_OK : ZV_ERR_FILE_WRITE;
+    file_save save;
+    int result = file_save_begin(&save, file_name);
+    if (result != ZV_OK) return result;
+    return file_save_end(&save, write_record(save.file, record));
 }

@@ -3,6 +3,7 @@
 
 #include "core/library_state.h"
 #include "core/result_codes.h"
+#include "image/file_access.h"
 #include "zelvan.h"
 
 #include <string.h>
@@ -14,16 +15,6 @@ const char k_pal_data[8] = {'P', 'A', 'L', ' ', 'd', 'a', 't', 'a'};
 const DWORD k_riff_header_bytes = 20; // "RIFF", size, "PAL data", data size
 const WORD k_palette_version = 0x0300;
 const DWORD k_max_palette_entries = 65535; // palNumEntries is 16 bits
-
-bool read_exact(HANDLE file, void *buffer, DWORD bytes) {
-    DWORD got = 0;
-    return ReadFile(file, buffer, bytes, &got, nullptr) && got == bytes;
-}
-
-bool write_all(HANDLE file, const void *data, DWORD bytes) {
-    DWORD written = 0;
-    return WriteFile(file, data, bytes, &written, nullptr) && written == bytes;
-}
 
 // "RIFF", the RIFF size against the file's size, and "PAL data"; then the data size.
 int read_riff_header(HANDLE file, DWORD *data_size) {
@@ -102,8 +93,7 @@ int find_colour_table(const bitmap_record *r, colour_table *table) {
 
 int riff_palette_read(const char *file_name, LOGPALETTE **palette) {
     *palette = nullptr;
-    HANDLE file = CreateFileA(file_name, GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
-                              FILE_ATTRIBUTE_NORMAL, nullptr);
+    HANDLE file = open_regular_file(file_name);
     if (file == INVALID_HANDLE_VALUE) return ZV_ERR_FILE_OPEN;
     int result = read_palette_data(file, palette);
     CloseHandle(file);
@@ -135,23 +125,17 @@ int riff_palette_write(const bitmap_record *record, const char *file_name) {
     LOGPALETTE *palette = nullptr;
     int result = bitmap_palette_block(record, &palette);
     if (result != ZV_OK) return result;
-    HANDLE file = CreateFileA(file_name, GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
-                              FILE_ATTRIBUTE_NORMAL, nullptr);
-    if (file == INVALID_HANDLE_VALUE) {
-        heap_free(palette);
-        set_last_error(ZV_ERR_FILE_OPEN);
-        return ZV_ERR_FILE_OPEN;
+    file_save save;
+    result = file_save_begin(&save, file_name);
+    if (result == ZV_OK) {
+        DWORD data_size = logpalette_bytes(palette->palNumEntries);
+        DWORD riff_size = data_size + 12;
+        bool written = write_all(save.file, k_riff, 4) && write_all(save.file, &riff_size, 4) &&
+                       write_all(save.file, k_pal_data, 8) && write_all(save.file, &data_size, 4) &&
+                       write_all(save.file, palette, data_size);
+        result = file_save_end(&save, written);
     }
-    DWORD data_size = logpalette_bytes(palette->palNumEntries);
-    DWORD riff_size = data_size + 12;
-    bool written = write_all(file, k_riff, 4) && write_all(file, &riff_size, 4) &&
-                   write_all(file, k_pal_data, 8) && write_all(file, &data_size, 4) &&
-                   write_all(file, palette, data_size);
-    CloseHandle(file);
     heap_free(palette);
-    if (!written) {
-        set_last_error(ZV_ERR_FILE_WRITE);
-        return ZV_ERR_FILE_WRITE;
-    }
-    return ZV_OK;
+    if (result != ZV_OK) set_last_error(result);
+    return result;
 }

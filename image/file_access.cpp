@@ -1,0 +1,115 @@
+// Opening regular files, and saves that replace a file only with a complete copy.
+#include "image/file_access.h"
+
+#include "core/library_state.h"
+#include "zelvan.h"
+
+#include <atomic>
+#include <string.h>
+
+namespace {
+
+// Tries at names for a temporary file before a save gives up; only leftovers of saves that
+// were cut off (a crash) can take a name, so a few tries are plenty.
+const int k_temp_name_tries = 16;
+
+std::atomic<uint32_t> g_saves_started{0};
+
+bool is_separator(char c) {
+#ifdef _WIN32
+    return c == '/' || c == '\\' || c == ':';
+#else
+    return c == '/';
+#endif
+}
+
+char *put_hex(char *out, uint32_t value) {
+    for (int shift = 28; shift >= 0; shift -= 4) *out++ = "0123456789abcdef"[value >> shift & 15];
+    return out;
+}
+
+// "<target's folder>.~zv<thread id>-<number>.tmp", from the process heap. Thread ids are
+// unique among running threads on both systems and the number among one process's saves,
+// so two saves under way never pick one name; CREATE_NEW then keeps a leftover from a save
+// that was cut off from being reused.
+char *temp_name_for(const char *target, uint32_t number) {
+    size_t folder = strlen(target);
+    while (folder > 0 && !is_separator(target[folder - 1])) folder--;
+    static const char prefix[] = ".~zv", suffix[] = ".tmp";
+    char *name = static_cast<char *>(heap_alloc(folder + sizeof prefix + 17 + sizeof suffix));
+    if (!name) return nullptr;
+    memcpy(name, target, folder);
+    char *at = name + folder;
+    memcpy(at, prefix, sizeof prefix - 1);
+    at = put_hex(at + sizeof prefix - 1, GetCurrentThreadId());
+    *at++ = '-';
+    at = put_hex(at, number);
+    memcpy(at, suffix, sizeof suffix);
+    return name;
+}
+
+// A save may replace a missing file or a regular one it could write; a folder, a pipe or a
+// device is refused before anything is made, and the probe waits on none of them.
+bool target_replaceable(const char *target) {
+    HANDLE probe =
+        CreateFileA(target, GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
+                    nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
+    if (probe == INVALID_HANDLE_VALUE) return GetLastError() == ERROR_FILE_NOT_FOUND;
+    bool regular = GetFileType(probe) == FILE_TYPE_DISK;
+    CloseHandle(probe);
+    return regular;
+}
+
+} // namespace
+
+HANDLE open_regular_file(const char *file_name) {
+    HANDLE file = CreateFileA(file_name, GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
+                              FILE_ATTRIBUTE_NORMAL, nullptr);
+    if (file == INVALID_HANDLE_VALUE || GetFileType(file) == FILE_TYPE_DISK) return file;
+    CloseHandle(file);
+    return INVALID_HANDLE_VALUE;
+}
+
+bool read_exact(HANDLE file, void *buffer, DWORD bytes) {
+    DWORD got = 0;
+    return ReadFile(file, buffer, bytes, &got, nullptr) && got == bytes;
+}
+
+bool write_all(HANDLE file, const void *data, DWORD bytes) {
+    DWORD written = 0;
+    return WriteFile(file, data, bytes, &written, nullptr) && written == bytes;
+}
+
+int file_save_begin(file_save *save, const char *target) {
+    save->file = INVALID_HANDLE_VALUE;
+    save->temp_name = nullptr;
+    save->target = target;
+    if (!target || !*target || !target_replaceable(target)) return ZV_ERR_FILE_OPEN;
+    for (int attempt = 0; attempt < k_temp_name_tries; ++attempt) {
+        char *name = temp_name_for(target, g_saves_started.fetch_add(1));
+        if (!name) return ZV_ERR_FILE_OPEN;
+        HANDLE file = CreateFileA(name, GENERIC_WRITE, 0, nullptr, CREATE_NEW,
+                                  FILE_ATTRIBUTE_NORMAL, nullptr);
+        if (file != INVALID_HANDLE_VALUE) {
+            save->file = file;
+            save->temp_name = name;
+            return ZV_OK;
+        }
+        DWORD error = GetLastError();
+        heap_free(name);
+        if (error != ERROR_FILE_EXISTS) break;
+    }
+    return ZV_ERR_FILE_OPEN;
+}
+
+int file_save_end(file_save *save, bool written) {
+    bool done = written && FlushFileBuffers(save->file);
+    done = CloseHandle(save->file) && done;
+    done = done && MoveFileExA(save->temp_name, save->target,
+                               MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH);
+    if (!done) DeleteFileA(save->temp_name);
+    heap_free(save->temp_name);
+    save->file = INVALID_HANDLE_VALUE;
+    save->temp_name = nullptr;
+    return done ? ZV_OK : ZV_ERR_FILE_WRITE;
+}
