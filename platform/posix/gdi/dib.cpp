@@ -1,6 +1,7 @@
 // GetDIBits and SetDIBitsToDevice: copies between bitmaps and device-independent pixel
 // blocks, with Win32's scan-line numbering (from the bottom for bottom-up DIBs).
 #include "platform/posix/gdi/dib_format.h"
+#include "platform/posix/gdi/dib_rle.h"
 
 #include <algorithm>
 #include <string.h>
@@ -172,12 +173,30 @@ bool gdi_dib_plan(const gdi_dib_format &f, int x, int y, DWORD width, DWORD heig
     return true;
 }
 
+// Decodes a run-length stream onto the surface. The decoded picture stands for the block:
+// its bottom row is scan line `start`, and only the planned rows and columns are drawn.
+void gdi_dib_paint_run_length(const gdi_surface *s, const gdi_dib_format &f, const uint8_t *bits,
+                              const gdi_dib_transfer &t) {
+    // Block rows count down from the block's top row; the stream counts up from its bottom.
+    int64_t top = t.block_rows - 1;
+    gdi_rle_target target = {s->pixels,
+                             s->stride,
+                             top + t.down.shift,
+                             t.across.shift,
+                             t.across.from,
+                             t.across.from + t.across.size,
+                             top - (t.down.from + t.down.size - 1),
+                             top - t.down.from + 1};
+    gdi_rle_decode(&f, bits, &target);
+}
+
 // Converts the planned rows of `bits` onto the part of the surface they land on.
 void gdi_dib_paint(const gdi_surface *s, const gdi_dib_format &f, const uint8_t *bits,
                    gdi_dib_transfer t) {
     if (!gdi_dib_narrow(&t.across, -t.across.shift, s->width - t.across.shift) ||
         !gdi_dib_narrow(&t.down, -t.down.shift, s->height - t.down.shift))
         return;
+    if (gdi_dib_is_run_length(&f)) return gdi_dib_paint_run_length(s, f, bits, t);
     // The block's top row comes first in memory when it is top-down, last otherwise.
     ptrdiff_t step = f.top_down ? (ptrdiff_t)f.stride : -(ptrdiff_t)f.stride;
     const uint8_t *top = f.top_down ? bits : bits + (size_t)(t.block_rows - 1) * f.stride;

@@ -7,8 +7,6 @@
 
 namespace {
 
-constexpr DWORD bi_bitfields = 3;
-
 RGBQUAD gdi_quad(BYTE r, BYTE g, BYTE b) {
     return RGBQUAD{b, g, r, 0};
 }
@@ -111,9 +109,10 @@ int gdi_nearest_colour(const gdi_dib_format *f, uint32_t pixel) {
 }
 
 bool gdi_dib_set_masks(gdi_dib_format *f, DWORD compression, const uint8_t *mask_bytes) {
-    if (compression == bi_bitfields) {
+    if (compression == BI_BITFIELDS) {
         if (f->bit_count != 16 && f->bit_count != 32) return false;
         memcpy(f->masks, mask_bytes, sizeof(f->masks));
+        f->compression = BI_BITFIELDS;
         return f->masks[0] && f->masks[1] && f->masks[2];
     }
     if (compression != BI_RGB) return false;
@@ -126,6 +125,17 @@ bool gdi_dib_set_masks(gdi_dib_format *f, DWORD compression, const uint8_t *mask
         f->masks[1] = 0x00FF00;
         f->masks[2] = 0x0000FF;
     }
+    return true;
+}
+
+// A run-length stream: BI_RLE8 at 8 bits or BI_RLE4 at 4, bottom-up as Win32 requires of
+// compressed DIBs, and of a stated size, since the stream itself carries no length.
+bool gdi_dib_set_run_length(gdi_dib_format *f, DWORD compression, DWORD stream_bytes) {
+    bool matches = (compression == BI_RLE8 && f->bit_count == 8) ||
+                   (compression == BI_RLE4 && f->bit_count == 4);
+    if (!matches || f->top_down || stream_bytes == 0) return false;
+    f->compression = compression;
+    f->stream_bytes = stream_bytes;
     return true;
 }
 
@@ -149,7 +159,7 @@ bool gdi_dib_read_format(const BITMAPINFO *info, UINT usage, const gdi_palette *
                          gdi_dib_format *f) {
     const BITMAPINFOHEADER *h = &info->bmiHeader;
     const uint8_t *table = reinterpret_cast<const uint8_t *>(info) + h->biSize;
-    DWORD compression = BI_RGB, used = 0;
+    DWORD compression = BI_RGB, used = 0, image_bytes = 0;
     *f = gdi_dib_format{};
     if (h->biSize == sizeof(BITMAPCOREHEADER)) {
         const BITMAPCOREHEADER *c = reinterpret_cast<const BITMAPCOREHEADER *>(info);
@@ -164,16 +174,19 @@ bool gdi_dib_read_format(const BITMAPINFO *info, UINT usage, const gdi_palette *
         f->top_down = h->biHeight < 0;
         f->bit_count = h->biBitCount;
         compression = h->biCompression;
+        image_bytes = h->biSizeImage;
         used = h->biClrUsed;
         // Masks follow a 40-byte header; larger headers carry them inside.
-        if (compression == bi_bitfields && h->biSize == sizeof(BITMAPINFOHEADER)) table += 12;
+        if (compression == BI_BITFIELDS && h->biSize == sizeof(BITMAPINFOHEADER)) table += 12;
     } else {
         return false;
     }
     if (!gdi_valid_depth(f->bit_count) || f->width <= 0 || f->height <= 0) return false;
     const uint8_t *masks = reinterpret_cast<const uint8_t *>(info) + sizeof(BITMAPINFOHEADER);
     if (f->bit_count > 8 && !gdi_dib_set_masks(f, compression, masks)) return false;
-    if (f->bit_count <= 8 && compression != BI_RGB) return false; // no RLE
+    if (f->bit_count <= 8 && compression != BI_RGB &&
+        !gdi_dib_set_run_length(f, compression, image_bytes))
+        return false;
     f->stride = gdi_dib_stride(f->width, f->bit_count);
     if (f->bit_count > 8) return true;
     int full = 1 << f->bit_count;

@@ -15,12 +15,15 @@ struct gdi_dib_format {
     uint32_t masks[3]; // red, green, blue masks for 16 and 32 bits
     int colour_count;
     uint32_t colours[256]; // the colour table as surface pixels
-    size_t stride;         // bytes per row, padded to 4
+    size_t stride;         // bytes per row, padded to 4 (of the decoded rows when compressed)
+    DWORD compression;     // BI_RGB, BI_BITFIELDS, or BI_RLE8 / BI_RLE4 for a run-length stream
+    size_t stream_bytes;   // bytes of a run-length stream (biSizeImage); the decoder reads no more
 };
 
 // Reads the header and colour table of `info` for drawing (SetDIBitsToDevice): BI_RGB at
-// 1, 4, 8, 16, 24 and 32 bits, or BI_BITFIELDS at 16 and 32. Palette colours
-// (DIB_PAL_COLORS) index `palette`. False for anything else.
+// 1, 4, 8, 16, 24 and 32 bits, BI_BITFIELDS at 16 and 32, or a bottom-up run-length stream
+// (BI_RLE8 at 8 bits, BI_RLE4 at 4) of a stated size. Palette colours (DIB_PAL_COLORS) index
+// `palette`. False for anything else.
 bool gdi_dib_read_format(const BITMAPINFO *info, UINT usage, const gdi_palette *palette,
                          gdi_dib_format *format);
 
@@ -30,6 +33,10 @@ bool gdi_dib_output_format(const BITMAPINFOHEADER *header, gdi_dib_format *forma
 const RGBQUAD *gdi_dib_default_colours(int bit_count);
 
 size_t gdi_dib_stride(int width, int bit_count);
+
+inline bool gdi_dib_is_run_length(const gdi_dib_format *format) {
+    return format->compression == BI_RLE8 || format->compression == BI_RLE4;
+}
 
 // Converts `count` pixels starting at column `first` of a DIB row into surface pixels.
 void gdi_dib_row_to_pixels(const gdi_dib_format *format, const uint8_t *row, int first, int count,
