@@ -2,6 +2,7 @@
 #include "image/bmp_file.h"
 
 #include "core/library_state.h"
+#include "image/file_access.h"
 #include "zelvan.h"
 
 #include <string.h>
@@ -24,17 +25,12 @@ struct dib_shape {
     int64_t width;
     int64_t height; // signed: negative for a top-down image
     int bit_count;
+    DWORD compression; // BI_RGB for a core header
+    DWORD image_bytes; // biSizeImage: the stream's length for a run-length image
     int64_t table_bytes;
     unsigned char fields[INFO_HEADER_BYTES]; // the header bytes the shape was taken from
     size_t field_bytes;
 };
-
-// A read that delivers fewer bytes than asked means the file ended early; it counts as a
-// failed read, so no field or block is ever used half-filled.
-bool read_exact(HANDLE file, void *buffer, DWORD bytes) {
-    DWORD got = 0;
-    return ReadFile(file, buffer, bytes, &got, nullptr) && got == bytes;
-}
 
 int read_file_header(HANDLE file, file_header *h) {
     bool ok = read_exact(file, &h->type, 2) && read_exact(file, &h->size, 4) &&
@@ -70,6 +66,8 @@ int read_shape(HANDLE file, DWORD header_size, dib_shape *shape) {
         shape->width = core[0];
         shape->height = core[1];
         shape->bit_count = core[3];
+        shape->compression = BI_RGB;
+        shape->image_bytes = 0;
         shape->table_bytes = shape->bit_count <= 8 ? 3 * (int64_t{1} << shape->bit_count) : 0;
         return bit_count_result(shape->bit_count);
     }
@@ -80,18 +78,37 @@ int read_shape(HANDLE file, DWORD header_size, dib_shape *shape) {
     shape->width = h.biWidth;
     shape->height = h.biHeight;
     shape->bit_count = h.biBitCount;
+    shape->compression = h.biCompression;
+    shape->image_bytes = h.biSizeImage;
     int64_t entries = h.biClrUsed;
     if (entries == 0 && shape->bit_count <= 8) entries = int64_t{1} << shape->bit_count;
     shape->table_bytes = 4 * entries;
     return bit_count_result(shape->bit_count);
 }
 
-// Zero, negative or absurd sides, and colour tables the file cannot hold, are refused before
-// any block is sized from them.
+// Pixels are stored plainly or run-length encoded at the one depth each encoding has; a
+// top-down image cannot be compressed. Bit fields, JPEG, PNG or unknown values give no
+// picture the drawing calls could show.
+bool compression_readable(const dib_shape &shape) {
+    switch (shape.compression) {
+    case BI_RGB:
+        return true;
+    case BI_RLE8:
+        return shape.bit_count == 8 && shape.height > 0;
+    case BI_RLE4:
+        return shape.bit_count == 4 && shape.height > 0;
+    default:
+        return false;
+    }
+}
+
+// Zero, negative or absurd sides, compressions that cannot be shown, and colour tables the
+// file cannot hold, are refused before any block is sized from them.
 int check_shape(const dib_shape &shape, int64_t header_size, int64_t file_size) {
     int64_t rows = shape.height < 0 ? -shape.height : shape.height;
     if (shape.width < 1 || shape.width > MAX_DIB_SIDE) return ZV_ERR_BMP_CORRUPT;
     if (rows < 1 || rows > MAX_DIB_SIDE) return ZV_ERR_BMP_CORRUPT;
+    if (!compression_readable(shape)) return ZV_ERR_BMP_CORRUPT;
     if (header_size + shape.table_bytes > file_size - k_file_header_bytes)
         return ZV_ERR_BMP_CORRUPT;
     return ZV_OK;
@@ -107,16 +124,33 @@ int read_info_block(HANDLE file, DWORD start, bitmap_record *r) {
     return ZV_OK;
 }
 
-// Everything after the colour table is the pixel block. One that is too short for the rows
-// the header describes is refused here, so that no consumer (drawing, the clipboard, the
-// writer's round trip) ever meets a block it would have to read past.
-int read_pixel_block(HANDLE file, const file_header &fh, const dib_shape &shape, bitmap_record *r) {
-    int64_t bits_bytes = int64_t{fh.size} - r->info_bytes - k_file_header_bytes;
-    if (bits_bytes < dib_row_bytes(shape.width, shape.bit_count) * r->height)
-        return ZV_ERR_BMP_CORRUPT;
+// Where the pixels begin: at bfOffBits when it lies between the end of the colour table and
+// the end of the file, the bytes in between being skipped; else right after the table,
+// where writers that leave the field at 0 or get it wrong put them.
+int64_t pixels_start(const file_header &fh, int64_t table_end, int64_t file_size) {
+    int64_t stated = fh.off_bits;
+    return stated >= table_end && stated <= file_size ? stated : table_end;
+}
+
+// A plain block must hold every row the header describes, so that no consumer (drawing, the
+// clipboard, the writer's round trip) ever meets a block it would have to read past. A
+// run-length stream carries no length of its own: the one the header states must be there.
+bool pixel_block_fits(const dib_shape &shape, int64_t bits_bytes, int64_t rows) {
+    if (shape.compression != BI_RGB)
+        return shape.image_bytes > 0 && shape.image_bytes <= bits_bytes;
+    return bits_bytes >= dib_row_bytes(shape.width, shape.bit_count) * rows;
+}
+
+int read_pixel_block(HANDLE file, int64_t file_size, const file_header &fh, const dib_shape &shape,
+                     bitmap_record *r) {
+    int64_t start = pixels_start(fh, k_file_header_bytes + r->info_bytes, file_size);
+    int64_t bits_bytes = file_size - start;
+    if (!pixel_block_fits(shape, bits_bytes, r->height)) return ZV_ERR_BMP_CORRUPT;
     r->bits_bytes = static_cast<int>(bits_bytes);
     r->bits = static_cast<unsigned char *>(heap_alloc(static_cast<size_t>(bits_bytes)));
     if (!r->bits) return ZV_ERR_NO_MEMORY;
+    if (SetFilePointer(file, static_cast<LONG>(start), nullptr, FILE_BEGIN) != start)
+        return ZV_ERR_FILE_READ;
     if (!read_exact(file, r->bits, static_cast<DWORD>(bits_bytes))) return ZV_ERR_FILE_READ;
     return ZV_OK;
 }
@@ -163,15 +197,14 @@ int read_record(HANDLE file, bitmap_record **out) {
     if ((result = read_info_block(file, info_start, r)) != ZV_OK) return result;
     // The header is read twice; a file changed in between must not slip past the checks.
     if (memcmp(r->info, shape.fields, shape.field_bytes) != 0) return ZV_ERR_BMP_CORRUPT;
-    return read_pixel_block(file, fh, shape, r);
+    return read_pixel_block(file, file_size, fh, shape, r);
 }
 
 } // namespace
 
 int bmp_read(const char *file_name, bitmap_record **record) {
     *record = nullptr;
-    HANDLE file = CreateFileA(file_name, GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
-                              FILE_ATTRIBUTE_NORMAL, nullptr);
+    HANDLE file = open_regular_file(file_name);
     if (file == INVALID_HANDLE_VALUE) return ZV_ERR_FILE_OPEN;
     bitmap_record *made = nullptr;
     int result = read_record(file, &made);

@@ -99,18 +99,20 @@ TEST(BmpReader, ColourTablesFollowTheHeaderKind) {
     EXPECT_EQ(table24.record->info_bytes, 40 + 12);
 }
 
-TEST(BmpReader, PixelsStartAfterTheColourTableWhateverBfOffBitsSays) {
+TEST(BmpReader, PixelsStartAtBfOffBitsWhenItLiesBetweenTheTableAndTheEnd) {
     scratch_folder dir;
     bmp_image image = make_bmp(4, 2, 8, 2);
-    // Two gap bytes between the table and what bfOffBits claims: they become pixel data.
-    image.pixels.insert(image.pixels.begin(), {0xAB, 0xCD});
-    image.off_bits = 14 + 40 + 8 + 2;
-    read_result result(dir.write("gap.bmp", image.file()));
-    ASSERT_EQ(result.code, ZV_OK);
-    EXPECT_EQ(result.record->bits_offset, 48);
-    EXPECT_EQ(result.record->bits_bytes, 2 + 2 * 4);
-    EXPECT_EQ(result.record->bits[0], 0xAB);
-    EXPECT_EQ(result.record->bits[1], 0xCD);
+    image.pixels.insert(image.pixels.begin(), {0xAB, 0xCD}); // two gap bytes
+    for (uint32_t off_bits : {14 + 40 + 8 + 2, 14 + 40, 14 + 40 + 4, 1000}) {
+        image.off_bits = off_bits;
+        read_result result(dir.write("gap.bmp", image.file()));
+        ASSERT_EQ(result.code, ZV_OK);
+        EXPECT_EQ(result.record->bits_offset, 48);
+        // Before the table's end or past the file's, the pixels follow the table.
+        bool skipped = off_bits == 14 + 40 + 8 + 2;
+        EXPECT_EQ(result.record->bits_bytes, skipped ? 8 : 10) << off_bits;
+        EXPECT_EQ(result.record->bits[0], skipped ? 1 : 0xAB) << off_bits; // (0, 1) is index 1
+    }
 }
 
 TEST(BmpReader, ImpossibleShapesAreRefusedBeforeAnythingIsSizedFromThem) {
