@@ -60,7 +60,9 @@ ZVEXPORT int ZVAPI ZVShowBitmap(int window, int bitmap) {
     if (!found_window.ok()) return ZV_ERR_BAD_WINDOW;
     if (!found_bitmap.record) return ZV_ERR_BAD_BITMAP;
     const bitmap_record *image = found_bitmap.record;
-    resize_window(found_window.record, image->width, image->height);
+    // A window that cannot take the bitmap's size keeps its size and picture.
+    int result = resize_window(found_window.record, image->width, image->height);
+    if (result != ZV_OK) return result;
     draw_into_buffer(found_window.record, image, 0, 0);
     return ZV_OK;
 }

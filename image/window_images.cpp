@@ -17,7 +17,13 @@ ZVEXPORT int ZVAPI ZVLoadImage(int window, const char *file_name) {
         set_last_error(result);
         return result;
     }
-    resize_window(found.record, image->width, image->height);
+    // A window that cannot take the image's size keeps its size, palette and picture.
+    result = resize_window(found.record, image->width, image->height);
+    if (result != ZV_OK) {
+        bitmap_record_free(image);
+        set_last_error(result);
+        return result;
+    }
     // A 24-bit image has no palette to give and leaves the window's own in place; a core
     // header's RGBTRIPLE table is turned into a palette like any other.
     use_bitmap_palette(found.record, image);

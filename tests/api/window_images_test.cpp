@@ -86,3 +86,27 @@ TEST(LoadImage, IndexedImagesBringTheirPaletteAndTrueColourKeepsTheWindows) {
     ASSERT_EQ(ZVLoadImage(w, dir.write("24b.bmp", make_bmp(12, 9, 24, 4).file()).c_str()), ZV_OK);
     EXPECT_EQ(palette_of(w), from_image);
 }
+
+// A compressed image of 65535 x 65535 pixels in a few bytes: no window buffer can hold it, so
+// the load and the show fail and the window keeps its size, picture and palette.
+TEST(LoadImage, AnImageTooLargeForTheWindowLeavesItAsItWas) {
+    scratch_folder dir;
+    int w = ZVCreateWindow(30, 40, 50, 40, "too large");
+    draw_corner_scene(w);
+    picture before(w);
+    HPALETTE palette = palette_of(w);
+    bmp_image huge = make_bmp(2, 2, 8, 16);
+    huge.width = huge.height = 65535;
+    huge.pixels = {0, 1}; // end of image at once
+    bytes file = huge.file();
+    file[30] = 1; // BI_RLE8
+    std::string path = dir.write("huge.bmp", file);
+    ZVGetLastError();
+    EXPECT_EQ(ZVLoadImage(w, path.c_str()), ZV_ERR_NO_MEMORY);
+    EXPECT_EQ(ZVGetLastError(), ZV_ERR_NO_MEMORY);
+    int bitmap = ZVLoadBitmap(path.c_str());
+    ASSERT_NE(bitmap, 0);
+    EXPECT_EQ(ZVShowBitmap(w, bitmap), ZV_ERR_NO_MEMORY);
+    EXPECT_TRUE(picture(w) == before); // the same size and pixels
+    EXPECT_EQ(palette_of(w), palette);
+}
