@@ -42,10 +42,9 @@ void put_header(std::vector<unsigned char> *out, int width, int height, int bits
     out->insert(out->end(), p, p + sizeof h);
 }
 
-// A 24-bit DIB of noise, which no compressor shrinks much.
-test_dib make_24_bit(int width, int height, uint32_t seed) {
-    test_dib dib{{}, std::vector<uint32_t>(size_t(width) * height), width, height};
-    for (uint32_t &p : dib.pixels) p = noise(&seed);
+// A 24-bit DIB of the given pixels.
+test_dib make_24_bit(std::vector<uint32_t> pixels, int width, int height) {
+    test_dib dib{{}, std::move(pixels), width, height};
     put_header(&dib.bytes, width, height, 24, 0);
     size_t stride = (size_t(width) * 3 + 3) / 4 * 4;
     for (int y = height - 1; y >= 0; --y) {
@@ -59,6 +58,13 @@ test_dib make_24_bit(int width, int height, uint32_t seed) {
         dib.bytes.insert(dib.bytes.end(), row.begin(), row.end());
     }
     return dib;
+}
+
+// A 24-bit DIB of noise, which no compressor shrinks much.
+test_dib make_24_bit(int width, int height, uint32_t seed) {
+    std::vector<uint32_t> pixels(size_t(width) * height);
+    for (uint32_t &p : pixels) p = noise(&seed);
+    return make_24_bit(std::move(pixels), width, height);
 }
 
 // An 8-bit DIB whose colour table holds only the 16 colours it uses.
@@ -199,6 +205,33 @@ TEST(X11Clipboard, OffersItsTargetsAndPastesAsPngAndBmp) {
     EXPECT_TRUE(poll_until(
         [&] { return paste("image/bmp", &status).size() == 14 + palette.bytes.size(); }));
     expect_pastes_as(palette, sizeof(BITMAPINFOHEADER) + 16 * 4);
+}
+
+// A run-length picture pastes decoded, as the same picture stored plainly at 24 bits.
+TEST(X11Clipboard, RunLengthPicturesPasteDecoded) {
+    if (!run_in_child()) return;
+    ASSERT_TRUE(have_xclip()) << "xclip is needed on the X server";
+    test_dib palette = make_8_bit(20, 4); // for its header and colour table
+    std::vector<unsigned char> rle(palette.bytes.begin(), palette.bytes.begin() + 40 + 64);
+    auto colour = [&](int i) { // table entry i: blue, green, red bytes
+        const unsigned char *q = &rle[40 + 4 * i];
+        return uint32_t(q[2]) << 16 | uint32_t(q[1]) << 8 | q[0];
+    };
+    std::vector<uint32_t> pixels(20 * 4);
+    for (int row = 0; row < 4; ++row) { // rows of 12 and 8 pixels, bottom row first
+        rle.insert(rle.end(), {12, (unsigned char)row, 8, (unsigned char)(row + 4), 0, 0});
+        for (int x = 0; x < 20; ++x)
+            pixels[size_t(3 - row) * 20 + x] = colour(x < 12 ? row : row + 4);
+    }
+    rle[16] = 1;                                     // BI_RLE8
+    rle[20] = (unsigned char)(rle.size() - 40 - 64); // biSizeImage: the stream's length
+    export_from_host_thread({rle, {}, 20, 4});
+    test_dib twin = make_24_bit(pixels, 20, 4);
+    twin.bytes[20] = 4 * 60; // the decoded file states its image size
+    int status = -1;
+    EXPECT_TRUE(
+        poll_until([&] { return paste("image/bmp", &status).size() == 14 + twin.bytes.size(); }));
+    expect_pastes_as(twin, sizeof(BITMAPINFOHEADER));
 }
 
 TEST(X11Clipboard, LargePicturesArriveWhole) {
