@@ -35,6 +35,25 @@ def bmp(width, height, bits, clr_used=0, core=False, header_size=40, top_down=Fa
     return struct.pack("<HIHHI", 0x4D42, size, 0, 0, 14 + len(info)) + info + pixels
 
 
+def rle(width, height, bits, stream, clr_used=16):
+    """A run-length file: BI_RLE8 at 8 bits, BI_RLE4 at 4, biSizeImage the stream's length."""
+    compression = 1 if bits == 8 else 2
+    header = struct.pack("<IiiHHIIiiII", 40, width, height, 1, bits, compression, len(stream),
+                         0, 0, clr_used, 0)
+    table = b"".join(bytes((i * 7 % 256, i * 13 % 256, i * 29 % 256, 0)) for i in range(clr_used))
+    info = header + table
+    size = 14 + len(info) + len(stream)
+    return struct.pack("<HIHHI", 0x4D42, size, 0, 0, 14 + len(info)) + info + bytes(stream)
+
+
+def with_gap(file, gap):
+    """The same file with `gap` bytes between the colour table and the pixels."""
+    size, off_bits = struct.unpack_from("<I", file, 2)[0], struct.unpack_from("<I", file, 10)[0]
+    grown = file[:off_bits] + bytes(range(gap)) + file[off_bits:]
+    return grown[:2] + struct.pack("<I", size + gap) + grown[6:10] + \
+        struct.pack("<I", off_bits + gap) + grown[14:]
+
+
 def riff(entries):
     data = struct.pack("<HH", 0x0300, entries)
     data += b"".join(bytes((i % 256, i * 3 % 256, i * 5 % 256, 0)) for i in range(entries))
@@ -92,6 +111,17 @@ def main():
     write("bmp", "core-8bit-2x2.bmp", bmp(2, 2, 8, core=True))
     write("bmp", "core-24bit-3x1.bmp", bmp(3, 1, 24, core=True))
     write("bmp", "v5-4bit-3x3.bmp", bmp(3, 3, 4, header_size=124))
+    # Runs, absolute runs with padding, ends of line and image; deltas, a run past the right
+    # edge and a stream cut inside a command.
+    write("bmp", "rle8-runs-6x3.bmp", rle(6, 3, 8, [3, 1, 0, 3, 2, 3, 4, 0, 0, 0, 6, 5, 0, 0,
+                                                  0, 3, 7, 8, 9, 0, 3, 9, 0, 1]))
+    write("bmp", "rle4-runs-5x3.bmp", rle(5, 3, 4, [5, 0x12, 0, 0, 0, 5, 0x34, 0x56, 0x70, 0,
+                                                  0, 0, 3, 0x89, 1, 0xA0, 1, 0xB0, 0, 1]))
+    write("bmp", "rle8-skips-6x4.bmp", rle(6, 4, 8, [2, 1, 0, 0, 0, 2, 3, 1, 3, 2, 0, 0, 8, 3,
+                                                   0, 5, 4, 4]))
+    write("bmp", "rle4-delta-9x5.bmp", rle(9, 5, 4, [0, 2, 4, 2, 4, 0x5A, 0, 0, 0, 4, 0x12,
+                                                   0x34, 0, 0, 0, 1]))
+    write("bmp", "8bit-gap-4x3.bmp", with_gap(bmp(4, 3, 8, clr_used=16), 5))
     write("riff", "pal-1.pal", riff(1))
     write("riff", "pal-16.pal", riff(16))
     write("riff", "pal-256.pal", riff(256))
