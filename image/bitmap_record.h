@@ -45,7 +45,8 @@ int64_t dib_row_bytes(int64_t width, int bit_count);
 int record_bit_count(const bitmap_record *record);
 
 // Draws the whole image with its top-left corner at (x, y) through its own colour table.
-// The reader guarantees the pixel block holds every row the header describes.
+// The reader guarantees the pixel block holds every row the header describes, or for a
+// run-length image the stream length it states.
 BOOL draw_record(HDC dc, int x, int y, const bitmap_record *record);
 
 #endif

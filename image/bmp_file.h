@@ -6,13 +6,14 @@
 #include "core/window_record.h"
 #include "image/bitmap_record.h"
 
-// Reads a BMP file of 1, 4, 8 or 24 bits per pixel into a new record that is in no list.
-// Returns ZV_OK with `*record` set, or a failure code with `*record` null; stores nothing in
-// the last error.
+// Reads a BMP file of 1, 4, 8 or 24 bits per pixel, plain or run-length compressed (kept
+// compressed), into a new record that is in no list. Only a regular file is read. Returns
+// ZV_OK with `*record` set, or a failure code with `*record` null; stores nothing in the last
+// error.
 int bmp_read(const char *file_name, bitmap_record **record);
 
-// Writes the record unchanged as a BMP file; ZV_OK, ZV_ERR_FILE_OPEN or ZV_ERR_FILE_WRITE.
-// Stores nothing in the last error.
+// Writes the record unchanged as a BMP file, replacing the file only once it is complete;
+// ZV_OK, ZV_ERR_FILE_OPEN or ZV_ERR_FILE_WRITE. Stores nothing in the last error.
 int bmp_write(const bitmap_record *record, const char *file_name);
 
 // Makes a new record of `bitmap`'s pixels through the window's memory DC and palette. The
