@@ -5,7 +5,6 @@
 
 #include <cstring>
 #include <string>
-#include <sys/stat.h>
 #include <unistd.h>
 
 namespace {
@@ -117,40 +116,4 @@ TEST_F(kernel_Files, ClosedHandlesAndDeletedFilesAreGone) {
     EXPECT_EQ(GetFileSize(f, nullptr), INVALID_FILE_SIZE);
     EXPECT_TRUE(DeleteFileA(path.c_str()));
     EXPECT_EQ(open(GENERIC_READ, OPEN_EXISTING), INVALID_HANDLE_VALUE);
-}
-
-// Win32 opens never wait: a FIFO opens at once for reading, and with no reader on it fails
-// for writing; either way it is no disk file.
-TEST_F(kernel_Files, PipesOpenWithoutWaitingAndAreNoDiskFiles) {
-    ASSERT_EQ(mkfifo(path.c_str(), 0600), 0);
-    HANDLE f = open(GENERIC_READ, OPEN_EXISTING);
-    ASSERT_NE(f, INVALID_HANDLE_VALUE);
-    EXPECT_EQ(GetFileType(f), static_cast<DWORD>(FILE_TYPE_PIPE));
-    CloseHandle(f);
-    EXPECT_EQ(open(GENERIC_WRITE, OPEN_EXISTING), INVALID_HANDLE_VALUE);
-    DeleteFileA(path.c_str());
-    write_text("plain");
-    f = open(GENERIC_READ, OPEN_EXISTING);
-    EXPECT_EQ(GetFileType(f), static_cast<DWORD>(FILE_TYPE_DISK));
-    EXPECT_TRUE(FlushFileBuffers(f));
-    CloseHandle(f);
-}
-
-TEST_F(kernel_Files, MoveFileExReplacesAnExistingFileOnlyWhenAsked) {
-    std::string moved = path + ".moved";
-    write_text("first");
-    ASSERT_TRUE(MoveFileExA(path.c_str(), moved.c_str(), 0));
-    write_text("second");
-    EXPECT_FALSE(MoveFileExA(path.c_str(), moved.c_str(), 0));
-    EXPECT_EQ(GetLastError(), error_already_exists);
-    EXPECT_TRUE(MoveFileExA(path.c_str(), moved.c_str(),
-                            MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH));
-    HANDLE f = CreateFileA(moved.c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING, 0, nullptr);
-    char text[8] = {};
-    DWORD got = 0;
-    EXPECT_TRUE(ReadFile(f, text, sizeof text - 1, &got, nullptr));
-    EXPECT_STREQ(text, "second");
-    CloseHandle(f);
-    EXPECT_EQ(open(GENERIC_READ, OPEN_EXISTING), INVALID_HANDLE_VALUE); // moved away
-    DeleteFileA(moved.c_str());
 }

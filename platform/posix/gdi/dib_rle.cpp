@@ -9,7 +9,35 @@
 
 namespace {
 
-enum : uint8_t { rle_end_of_line = 0, rle_end_of_image = 1, rle_delta = 2 };
+enum rle_kind { rle_run, rle_literal, rle_end_of_line, rle_end_of_image, rle_delta };
+
+// One command of the stream; `complete` is false when the stream ends inside it.
+struct rle_command {
+    rle_kind kind;
+    unsigned count;      // pixels of a run or an absolute run
+    const uint8_t *data; // the run's index byte, the absolute run's indices, the delta's bytes
+    ptrdiff_t bytes;     // length in the stream, padding included
+    bool complete;
+};
+
+// Reads the command at `at`, where at least two bytes remain.
+rle_command rle_read(const uint8_t *at, const uint8_t *end, bool nibbles) {
+    unsigned count = at[0], value = at[1];
+    if (count != 0) return {rle_run, count, at + 1, 2, true};
+    switch (value) {
+    case 0:
+        return {rle_end_of_line, 0, at, 2, true};
+    case 1:
+        return {rle_end_of_image, 0, at, 2, true};
+    case 2:
+        return {rle_delta, 0, at + 2, 4, end - at >= 4};
+    default: {
+        ptrdiff_t bytes = nibbles ? (value + 1) / 2 : value;
+        bytes += bytes & 1; // absolute runs are padded to 16 bits
+        return {rle_literal, value, at + 2, 2 + bytes, end - at >= 2 + bytes};
+    }
+    }
+}
 
 uint32_t rle_colour(const gdi_dib_format *f, unsigned index) {
     return index < (unsigned)f->colour_count ? f->colours[index] : 0;
@@ -25,32 +53,24 @@ bool rle_clip_run(const gdi_rle_target *t, int64_t row, int64_t x, int64_t count
     return *begin < *end;
 }
 
-uint32_t *rle_pixel(const gdi_rle_target *t, int64_t row, int64_t column) {
-    return t->pixels + (t->row0_y - row) * t->stride + (column + t->x_shift);
-}
-
-// An encoded run: the pixels take `even` and `odd` in turn, counted from its first pixel.
-void rle_paint_run(const gdi_rle_target *t, int64_t row, int64_t x, int64_t count, uint32_t even,
-                   uint32_t odd) {
+// Paints a run or an absolute run that starts at column `x` of image row `row`. An encoded
+// run's pixels take its two indices in turn (one index twice at 8 bits); an absolute run's
+// indices are packed leftmost in the high bits.
+void rle_paint(const gdi_dib_format *f, const gdi_rle_target *t, int64_t row, int64_t x,
+               const rle_command &c) {
     int64_t begin, end;
-    if (!rle_clip_run(t, row, x, count, &begin, &end)) return;
-    uint32_t *out = rle_pixel(t, row, begin);
-    if (even == odd) {
-        std::fill(out, out + (end - begin), even);
+    if (!rle_clip_run(t, row, x, c.count, &begin, &end)) return;
+    uint32_t *out = t->pixels + (t->row0_y - row) * t->stride + (begin + t->x_shift);
+    bool nibbles = f->bit_count == 4;
+    if (c.kind == rle_run) {
+        uint32_t even = rle_colour(f, nibbles ? c.data[0] >> 4 : c.data[0]);
+        uint32_t odd = rle_colour(f, nibbles ? c.data[0] & 15 : c.data[0]);
+        if (even == odd) return (void)std::fill(out, out + (end - begin), even);
+        for (int64_t i = begin - x; i < end - x; i++) *out++ = i & 1 ? odd : even;
         return;
     }
-    for (int64_t c = begin; c < end; c++) *out++ = (c - x) & 1 ? odd : even;
-}
-
-// An absolute run of `count` indices packed at `bits` bits, leftmost in the high bits.
-void rle_paint_literal(const gdi_dib_format *f, const gdi_rle_target *t, int64_t row, int64_t x,
-                       int64_t count, const uint8_t *indices) {
-    int64_t begin, end;
-    if (!rle_clip_run(t, row, x, count, &begin, &end)) return;
-    uint32_t *out = rle_pixel(t, row, begin);
-    for (int64_t c = begin; c < end; c++) {
-        int64_t i = c - x;
-        unsigned index = f->bit_count == 8 ? indices[i] : indices[i / 2] >> (i & 1 ? 0 : 4) & 15;
+    for (int64_t i = begin - x; i < end - x; i++) {
+        unsigned index = nibbles ? c.data[i / 2] >> (i & 1 ? 0 : 4) & 15 : c.data[i];
         *out++ = rle_colour(f, index);
     }
 }
@@ -63,31 +83,33 @@ void gdi_rle_decode(const gdi_dib_format *f, const uint8_t *stream, const gdi_rl
     // Rows only ever climb, so nothing is left to draw once the last wanted row is passed.
     int64_t last_row = std::min<int64_t>(t->end_row, f->height);
     int64_t x = 0, row = 0;
-    while (end - at >= 2 && row < last_row) {
-        unsigned count = at[0], value = at[1];
-        at += 2;
-        if (count != 0) {
-            uint32_t even = rle_colour(f, nibbles ? value >> 4 : value);
-            uint32_t odd = rle_colour(f, nibbles ? value & 15 : value);
-            rle_paint_run(t, row, x, count, even, odd);
-            x += count;
-        } else if (value == rle_end_of_line) {
+    while (row < last_row) {
+        // Pixels show once an end of line, an end of image or a delta follows them (its
+        // offsets may be cut off); a stream that ends first loses them, as the reference GDI
+        // draws it.
+        const uint8_t *close = at;
+        rle_command escape;
+        for (;;) {
+            if (end - close < 2) return;
+            escape = rle_read(close, end, nibbles);
+            if (escape.kind != rle_run && escape.kind != rle_literal) break;
+            if (!escape.complete) return;
+            close += escape.bytes;
+        }
+        while (at < close) {
+            rle_command c = rle_read(at, end, nibbles);
+            rle_paint(f, t, row, x, c);
+            x += c.count;
+            at += c.bytes;
+        }
+        if (escape.kind == rle_end_of_image || !escape.complete) return;
+        at += escape.bytes;
+        if (escape.kind == rle_end_of_line) {
             x = 0;
             row++;
-        } else if (value == rle_end_of_image) {
-            return;
-        } else if (value == rle_delta) {
-            if (end - at < 2) return;
-            x += at[0];
-            row += at[1];
-            at += 2;
         } else {
-            ptrdiff_t bytes = nibbles ? (value + 1) / 2 : value;
-            if (end - at < bytes) return;
-            rle_paint_literal(f, t, row, x, value, at);
-            x += value;
-            // The padding byte may be missing at the very end of the stream.
-            at += std::min<ptrdiff_t>(bytes + (bytes & 1), end - at);
+            x += escape.data[0];
+            row += escape.data[1];
         }
     }
 }

@@ -16,8 +16,10 @@ struct gdi_rle_target {
 };
 
 // Decodes the `format->stream_bytes` bytes at `stream`: encoded runs, absolute runs, end of
-// line, end of image and (dx, dy) deltas. Pixels the stream skips keep what they held; the
-// decoding stops at the end of the stream, at an unfinished command, or past the top row.
+// line, end of image and (dx, dy) deltas. Pixels the stream skips keep what they held, and
+// pixels past the right edge are dropped. The decoding stops past the top row, or where the
+// stream ends or is cut inside a command, dropping the runs after the last end of line, end
+// of image or delta.
 void gdi_rle_decode(const gdi_dib_format *format, const uint8_t *stream,
                     const gdi_rle_target *target);
 
