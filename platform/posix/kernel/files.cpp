@@ -262,20 +262,16 @@ void sync_folder_of(const char *path) {
 
 } // namespace
 
-// Without MOVEFILE_REPLACE_EXISTING an existing target makes the move fail, as on Win32.
-// MOVEFILE_COPY_ALLOWED and the delayed moves are not offered: the library moves files only
-// within one folder.
+// Only replacing moves are offered (MOVEFILE_REPLACE_EXISTING, with or without
+// MOVEFILE_WRITE_THROUGH): the library moves a finished file over another in one folder.
 BOOL WINAPI MoveFileExA(LPCSTR existing, LPCSTR target, DWORD flags) {
-    const DWORD offered = MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH;
-    if (existing == nullptr || target == nullptr || (flags & ~offered) != 0) {
+    if (existing == nullptr || target == nullptr ||
+        (flags & ~DWORD{MOVEFILE_WRITE_THROUGH}) != MOVEFILE_REPLACE_EXISTING) {
         SetLastError(KERNEL_ERROR_INVALID_PARAMETER);
         return FALSE;
     }
-    int moved = flags & MOVEFILE_REPLACE_EXISTING
-                    ? rename(existing, target)
-                    : renameat2(AT_FDCWD, existing, AT_FDCWD, target, RENAME_NOREPLACE);
-    if (moved != 0) {
-        SetLastError(errno == EEXIST ? KERNEL_ERROR_ALREADY_EXISTS : error_from_errno(errno));
+    if (rename(existing, target) != 0) {
+        SetLastError(error_from_errno(errno));
         return FALSE;
     }
     if (flags & MOVEFILE_WRITE_THROUGH) sync_folder_of(target);
