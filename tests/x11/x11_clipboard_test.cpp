@@ -211,22 +211,20 @@ TEST(X11Clipboard, OffersItsTargetsAndPastesAsPngAndBmp) {
 TEST(X11Clipboard, RunLengthPicturesPasteDecoded) {
     if (!run_in_child()) return;
     ASSERT_TRUE(have_xclip()) << "xclip is needed on the X server";
-    test_dib palette = make_8_bit(20, 4); // for its header and colour table
+    // make_8_bit's picture as runs of three pixels, bottom row first.
+    test_dib palette = make_8_bit(20, 4);
     std::vector<unsigned char> rle(palette.bytes.begin(), palette.bytes.begin() + 40 + 64);
-    auto colour = [&](int i) { // table entry i: blue, green, red bytes
-        const unsigned char *q = &rle[40 + 4 * i];
-        return uint32_t(q[2]) << 16 | uint32_t(q[1]) << 8 | q[0];
-    };
-    std::vector<uint32_t> pixels(20 * 4);
-    for (int row = 0; row < 4; ++row) { // rows of 12 and 8 pixels, bottom row first
-        rle.insert(rle.end(), {12, (unsigned char)row, 8, (unsigned char)(row + 4), 0, 0});
-        for (int x = 0; x < 20; ++x)
-            pixels[size_t(3 - row) * 20 + x] = colour(x < 12 ? row : row + 4);
+    for (int y = 3; y >= 0; --y) {
+        for (int x = 0; x < 20; x += 3) {
+            rle.push_back(x < 18 ? 3 : 2);
+            rle.push_back((unsigned char)((x / 3 + y) % 16));
+        }
+        rle.insert(rle.end(), {0, 0});
     }
     rle[16] = 1;                                     // BI_RLE8
     rle[20] = (unsigned char)(rle.size() - 40 - 64); // biSizeImage: the stream's length
     export_from_host_thread({rle, {}, 20, 4});
-    test_dib twin = make_24_bit(pixels, 20, 4);
+    test_dib twin = make_24_bit(palette.pixels, 20, 4);
     twin.bytes[20] = 4 * 60; // the decoded file states its image size
     int status = -1;
     EXPECT_TRUE(
