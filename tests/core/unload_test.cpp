@@ -10,9 +10,13 @@
 #include <fcntl.h>
 #include <sys/stat.h>
 
+#include <algorithm>
+#include <atomic>
 #include <condition_variable>
 #include <mutex>
 #include <thread>
+#include <utility>
+#include <vector>
 
 #include <stdio.h>
 #include <unistd.h>
@@ -34,14 +38,50 @@ using load_image_fn = int (*)(int, const char *);
 using load_bitmap_fn = int (*)(const char *);
 using last_error_fn = int (*)();
 
-// The write end of a pipe, opened once a reader (a call inside the library) holds the other.
-int open_when_read(const std::string &fifo) {
-    int fd = -1;
-    poll_until([&] { return (fd = open(fifo.c_str(), O_WRONLY | O_NONBLOCK)) >= 0; });
-    return fd;
+// Files whose reads wait until the test lets them go, as reads of a slow network file would:
+// the program's own read() comes before the C library's for the library it loads (the test
+// is linked to export it), and a read of a held file waits, then finds the file's end.
+struct held_files {
+    std::mutex lock;
+    std::condition_variable changed;
+    std::vector<std::pair<dev_t, ino_t>> files;
+    int waiting = 0;
+    bool released = false;
+};
+held_files g_held;
+std::atomic<bool> g_holding{false};
+
+bool wait_if_held(int fd) {
+    struct stat info;
+    if (!g_holding.load() || fstat(fd, &info) != 0) return false;
+    std::unique_lock<std::mutex> lock(g_held.lock);
+    auto &files = g_held.files;
+    if (std::find(files.begin(), files.end(), std::make_pair(info.st_dev, info.st_ino)) ==
+        files.end())
+        return false;
+    ++g_held.waiting;
+    g_held.changed.wait(lock, [] { return g_held.released; });
+    return true;
+}
+
+// Makes `path` a file whose reads are held, and returns it.
+std::string held_file(const std::string &path) {
+    close(open(path.c_str(), O_CREAT | O_WRONLY, 0600));
+    struct stat info;
+    stat(path.c_str(), &info);
+    std::lock_guard<std::mutex> lock(g_held.lock);
+    g_held.files.emplace_back(info.st_dev, info.st_ino);
+    g_holding = true;
+    return path;
 }
 
 } // namespace
+
+extern "C" __attribute__((visibility("default"))) ssize_t read(int fd, void *buffer, size_t bytes) {
+    // The next read() is the C library's, or that of a sanitizer standing before it.
+    static auto next = reinterpret_cast<ssize_t (*)(int, void *, size_t)>(dlsym(RTLD_NEXT, "read"));
+    return wait_if_held(fd) ? 0 : next(fd, buffer, bytes);
+}
 
 TEST(Unload, UnloadingWithOpenWindowsEndsTheGuiThread) {
     // A first thread makes sanitizer runtimes start their own helper threads now, so that
@@ -135,16 +175,14 @@ TEST(Unload, HundredCyclesWithOpenWindowsLeakNoThreadsOrMemory) {
         << "resident memory grew by " << (grown >> 10) << " KiB over 90 cycles";
 }
 
-// Two host threads are inside calls, each reading a file that is a pipe nobody writes yet: one
+// Two host threads are inside calls, each reading a file whose reads are held: one
 // holds a window (ZVLoadImage), one only the bitmap list's files (ZVLoadBitmap). The unload
 // waits for both to return before it frees anything, and a call made meanwhile is refused.
 TEST(Unload, WaitsForCallsInFlightOnOtherThreads) {
     char folder[] = "/tmp/zelvan-unload-XXXXXX";
     ASSERT_NE(mkdtemp(folder), nullptr);
-    std::string image_pipe = std::string(folder) + "/image",
-                bitmap_pipe = std::string(folder) + "/bitmap";
-    ASSERT_EQ(mkfifo(image_pipe.c_str(), 0600), 0);
-    ASSERT_EQ(mkfifo(bitmap_pipe.c_str(), 0600), 0);
+    std::string image_file = held_file(std::string(folder) + "/image.bmp"),
+                bitmap_file = held_file(std::string(folder) + "/bitmap.bmp");
     void *library = dlopen(ZELVAN_SHARED_LIBRARY, RTLD_NOW | RTLD_LOCAL);
     ASSERT_NE(library, nullptr) << dlerror();
     auto create = reinterpret_cast<create_fn>(dlsym(library, "ZVCreateWindow"));
@@ -156,23 +194,28 @@ TEST(Unload, WaitsForCallsInFlightOnOtherThreads) {
     int window = create(0, 0, 40, 30, "in flight");
     ASSERT_NE(window, 0);
     int image_result = 0, bitmap_result = -1;
-    std::thread image_reader([&] { image_result = load_image(window, image_pipe.c_str()); });
-    std::thread bitmap_reader([&] { bitmap_result = load_bitmap(bitmap_pipe.c_str()); });
-    int image_fd = open_when_read(image_pipe), bitmap_fd = open_when_read(bitmap_pipe);
-    EXPECT_GE(image_fd, 0);
-    EXPECT_GE(bitmap_fd, 0);
+    std::thread image_reader([&] { image_result = load_image(window, image_file.c_str()); });
+    std::thread bitmap_reader([&] { bitmap_result = load_bitmap(bitmap_file.c_str()); });
+    EXPECT_TRUE(poll_until([] {
+        std::lock_guard<std::mutex> lock(g_held.lock);
+        return g_held.waiting == 2;
+    }));
     std::thread unloader([&] { EXPECT_EQ(dlclose(library), 0); });
     // The library stays mapped while the readers are inside it, so asking is safe.
     EXPECT_TRUE(poll_until([&] { return is_window(window) != ZV_OK; }));
     EXPECT_EQ(last_error(), ZV_ERR_NOT_INITIALISED);
-    close(image_fd); // the readers see the end of their files and return
-    close(bitmap_fd);
+    {
+        std::lock_guard<std::mutex> lock(g_held.lock);
+        g_held.released = true; // the readers see the end of their files and return
+    }
+    g_held.changed.notify_all();
     image_reader.join();
     bitmap_reader.join();
     unloader.join();
     EXPECT_EQ(image_result, ZV_ERR_FILE_READ);
     EXPECT_EQ(bitmap_result, 0);
-    unlink(image_pipe.c_str());
-    unlink(bitmap_pipe.c_str());
+    g_holding = false;
+    unlink(image_file.c_str());
+    unlink(bitmap_file.c_str());
     rmdir(folder);
 }
