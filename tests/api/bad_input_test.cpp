@@ -131,6 +131,21 @@ TEST(BadFiles, AFailedSaveKeepsTheOldFileByteForByte) {
     EXPECT_EQ(std::distance(begin(files), end(files)), 4); // and "ran": no temporary file
 }
 
+// A save replaces the file's contents, not its permissions: a private picture stays private.
+TEST(BadFiles, AReplacedFileKeepsItsPermissions) {
+    scratch_folder dir;
+    const bytes old_bmp = make_bmp(3, 3, 24).file();
+    std::string target = dir.write("private.bmp", old_bmp);
+    ASSERT_EQ(chmod(target.c_str(), 0600), 0);
+    int w = ZVCreateWindow(0, 0, 20, 20, "private");
+    EXPECT_EQ(ZVSaveImage(w, target.c_str()), ZV_OK);
+    struct stat info;
+    ASSERT_EQ(stat(target.c_str(), &info), 0);
+    EXPECT_EQ(info.st_mode & 07777, 0600u);
+    EXPECT_NE(dir.read("private.bmp"), old_bmp);
+    ZVDestroyWindow(w);
+}
+
 // Run by AFailedSaveKeepsTheOldFileByteForByte under a limit of 1000 bytes a file.
 TEST(BadFilesChild, SavesBeyondTheFileSizeLimitFail) {
     const char *folder = getenv("ZELVAN_SAVE_CHILD");

@@ -270,6 +270,11 @@ BOOL WINAPI MoveFileExA(LPCSTR existing, LPCSTR target, DWORD flags) {
         SetLastError(KERNEL_ERROR_INVALID_PARAMETER);
         return FALSE;
     }
+    // The replaced file's permission bits carry over, as if it had been rewritten in place:
+    // a private picture must not become readable by others through a save.
+    struct stat replaced;
+    if (stat(target, &replaced) == 0 && S_ISREG(replaced.st_mode))
+        chmod(existing, replaced.st_mode & 07777);
     if (rename(existing, target) != 0) {
         SetLastError(error_from_errno(errno));
         return FALSE;
