@@ -6,6 +6,8 @@
 #include "platform/posix/display/headless/headless_test.h"
 #include "zelvan.h"
 
+#include <gtest/gtest.h>
+
 #include <chrono>
 #include <thread>
 
@@ -28,11 +30,15 @@ inline POINT client_to_screen(int handle, int x, int y) {
 }
 
 // Waits until the GUI thread has handled every input event fed so far: input reaches the
-// window procedure in order, so a pointer move fed last marks the end.
+// window procedure in order, so a pointer move fed last marks the end. A window that is gone,
+// or goes meanwhile, fails the calling test.
 inline bool flush_input(int handle, double seconds = 5.0) {
     {
         window_ref window(handle);
-        if (!window.record) return false;
+        if (!window.record) {
+            ADD_FAILURE() << "flush_input: window " << handle << " does not exist";
+            return false;
+        }
         EnterCriticalSection(&window->state_lock);
         window->live_mouse.valid = 0;
         LeaveCriticalSection(&window->state_lock);
@@ -43,6 +49,10 @@ inline bool flush_input(int handle, double seconds = 5.0) {
     for (;;) {
         {
             window_ref window(handle);
+            if (!window.record) {
+                ADD_FAILURE() << "flush_input: window " << handle << " went away meanwhile";
+                return false;
+            }
             EnterCriticalSection(&window->state_lock);
             bool seen = window->live_mouse.valid != 0;
             LeaveCriticalSection(&window->state_lock);
