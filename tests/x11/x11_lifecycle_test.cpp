@@ -1,10 +1,9 @@
 // The library's life on an X server: an idle process sleeps, a process that ends with windows
 // open leaves cleanly, windows destroyed by another client close, and a server that goes
 // away does not take the host program down.
+#include "tests/core/idle_threads.h"
 #include "x11_session.h"
 #include "zelvan.h"
-
-#include <sys/resource.h>
 
 #include <atomic>
 #include <chrono>
@@ -13,13 +12,6 @@
 using namespace x11_session;
 
 namespace {
-
-double cpu_seconds() {
-    rusage usage{};
-    getrusage(RUSAGE_SELF, &usage);
-    return usage.ru_utime.tv_sec + usage.ru_stime.tv_sec +
-           (usage.ru_utime.tv_usec + usage.ru_stime.tv_usec) / 1e6;
-}
 
 // In the parent, `errors` then holds what the child wrote to standard error.
 bool run_in_child_keeping_errors(std::string *errors) {
@@ -33,19 +25,28 @@ bool run_in_child_keeping_errors(std::string *errors) {
 TEST(X11Lifecycle, IdleWindowsCostAlmostNoCpu) {
     if (!run_in_child()) return;
     int windows[3];
+    client_area areas[3];
     for (int i = 0; i < 3; ++i) {
         windows[i] = ZVCreateWindow(50 + 100 * i, 50, 200, 150, "idle");
         ASSERT_GT(windows[i], 0);
         ZVFillCircle(windows[i], 100, 75, 40);
+        areas[i] = library_client_area(windows[i]);
     }
-    std::this_thread::sleep_for(std::chrono::milliseconds(300)); // let the first paints finish
-    double cpu_before = cpu_seconds();
-    auto wall_before = std::chrono::steady_clock::now();
-    std::this_thread::sleep_for(std::chrono::seconds(2));
-    double wall =
-        std::chrono::duration<double>(std::chrono::steady_clock::now() - wall_before).count();
-    double share = (cpu_seconds() - cpu_before) / wall;
-    EXPECT_LT(share, 0.05) << "the library used " << share * 100 << "% of a core while idle";
+    // The screen colour at a point of a window's client area, as a ZVCOLOUR.
+    auto screen_at = [&](int i, int x, int y) {
+        std::vector<unsigned long> pixel = capture(areas[i].x + x, areas[i].y + y, 1, 1);
+        if (pixel.size() != 1) return ZV_BAD_COLOUR;
+        unsigned long rgb = pixel[0];
+        return static_cast<ZVCOLOUR>((rgb >> 16 & 0xFF) | (rgb & 0xFF00) | (rgb & 0xFF) << 16);
+    };
+    // The first paints are done once each circle shows (left of the next window's edge).
+    ASSERT_TRUE(poll_until([&] {
+        for (int i = 0; i < 3; ++i)
+            if (screen_at(i, 90, 75) != 0) return false;
+        return true;
+    }));
+    expect_idle_over_ticks(windows[0], 3,
+                           [&](ZVCOLOUR colour) { return screen_at(0, 0, 0) == colour; });
 }
 
 // The child leaves its windows open and its picture on the clipboard; the library's shutdown
