@@ -5,9 +5,6 @@
 
 #include <X11/Xatom.h>
 
-#include <chrono>
-#include <thread>
-
 using namespace x11_session;
 
 namespace {
@@ -87,8 +84,12 @@ TEST(X11WindowManager, ClientAreaSitsWhereAskedInsideTheFrame) {
         geometry frame = window_geometry(frame_of(xw));
         return frame.x == 400 && frame.y == 300;
     })) << "the decorated frame is not where ZVMove put the frame";
-    // The library still believes what the server shows.
-    std::this_thread::sleep_for(std::chrono::milliseconds(200));
+    // The library still believes what the server shows once it has read every event sent so
+    // far: X events arrive in order, so a pointer move made now marks the end.
+    XWarpPointer(display(), None, xw, 0, 0, 0, 0, 30, 40);
+    XFlush(display());
+    EXPECT_TRUE(
+        poll_until([&] { return ZVCaptureMouseCoords(w) == ZV_OK && ZVGetMouseCoordsX(w) == 30; }));
     client_area now = library_client_area(w);
     EXPECT_EQ(now.x, moved.x);
     EXPECT_EQ(now.y, moved.y);
