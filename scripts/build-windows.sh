@@ -41,18 +41,39 @@ run_suite() {
      wineserver -k 2>/dev/null; exit $result' "$loader" "$dir"
 }
 
-# Why the 32-bit programs cannot run here, or nothing when they can.
+fail() {
+  echo "$0: $*" >&2
+  exit 1
+}
+
+# A missing tool stops the script here: a build or a test run that was asked for never
+# turns into a warning and a green result.
+for triplet in x86_64-w64-mingw32 i686-w64-mingw32; do
+  for tool in gcc-posix g++-posix windres dlltool objdump; do
+    command -v "$triplet-$tool" >/dev/null ||
+      fail "$triplet-$tool not found: install MinGW-w64 (scripts/install-deps.sh --dev)"
+  done
+done
+if ((run_wine)); then
+  [ -x "$wine_dir/wine64" ] ||
+    fail "$wine_dir/wine64 not found: install wine64 (scripts/install-deps.sh --dev)"
+  command -v xvfb-run >/dev/null ||
+    fail "xvfb-run not found: install xvfb (scripts/install-deps.sh --dev)"
+fi
+
+# Why the 32-bit programs cannot run here, or nothing when they can. Only a kernel without
+# 32-bit support excuses them; a wine32 that is simply not installed stops a --test run.
 wine32_missing_reason() {
   if [ ! -x "$wine_dir/wine" ]; then
-    echo "wine32 is not installed (scripts/install-deps.sh --dev installs it where the kernel" \
-      "runs 32-bit programs)"
+    ((run_wine)) && fail "$wine_dir/wine not found: install wine32 (scripts/install-deps.sh --dev)"
+    echo "wine32 is not installed"
   elif ! "$wine_dir/wine" --version >/dev/null 2>&1; then
     echo "$wine_dir/wine does not start: this kernel does not run 32-bit programs"
   fi
 }
 
 status=0
-wine32_reason=$(wine32_missing_reason)
+wine32_reason=$(wine32_missing_reason) || exit 1
 for target in x86_64:win64 i686:win32; do
   triplet="${target%%:*}-w64-mingw32"
   arch="${target#*:}"
