@@ -62,13 +62,16 @@ if ((run_wine)); then
 fi
 
 # Why the 32-bit programs cannot run here, or nothing when they can. Only a kernel without
-# 32-bit support excuses them; a wine32 that is simply not installed stops a --test run.
+# 32-bit support excuses them; a missing or broken wine32 stops a --test run.
 wine32_missing_reason() {
-  if [ ! -x "$wine_dir/wine" ]; then
+  if ! scripts/kernel-runs-32-bit.sh; then
+    echo "this kernel does not run 32-bit programs"
+  elif [ ! -x "$wine_dir/wine" ]; then
     ((run_wine)) && fail "$wine_dir/wine not found: install wine32 (scripts/install-deps.sh --dev)"
     echo "wine32 is not installed"
   elif ! "$wine_dir/wine" --version >/dev/null 2>&1; then
-    echo "$wine_dir/wine does not start: this kernel does not run 32-bit programs"
+    ((run_wine)) && fail "$wine_dir/wine does not start"
+    echo "$wine_dir/wine does not start"
   fi
 }
 

@@ -56,24 +56,13 @@ install_missing() {
   DEBIAN_FRONTEND=noninteractive $sudo_cmd apt-get install -y -qq --no-install-recommends "${missing[@]}"
 }
 
-# True when the kernel runs 32-bit x86 programs: some kernels are built or booted without
-# that, and there wine32 cannot start, while its loader would still take over the `wine`
-# command from wine64 and break it. A five-instruction program that only exits tells.
-kernel_runs_32_bit_programs() {
-  local dir status=0
-  dir=$(mktemp -d)
-  printf '.globl _start\n_start:\n\tmovl $1, %%eax\n\txorl %%ebx, %%ebx\n\tint $0x80\n' |
-    as --32 -o "$dir/probe.o" - && ld -m elf_i386 -o "$dir/probe" "$dir/probe.o" &&
-    "$dir/probe" 2>/dev/null || status=1
-  rm -rf "$dir"
-  return $status
-}
-
 install_missing "${packages[@]}"
 
 # wine32, from the i386 architecture, runs the 32-bit Windows test programs.
 if ((dev)) && ! dpkg-query -W -f='${Status}' wine32:i386 2>/dev/null | grep -q "install ok installed"; then
-  if kernel_runs_32_bit_programs; then
+  # wine32's loader would take over the `wine` command from wine64 and break it where the
+  # kernel cannot run it.
+  if "$(dirname "$0")/kernel-runs-32-bit.sh"; then
     # The architecture comes first, so that the package lists read next include i386.
     dpkg --print-foreign-architectures | grep -qx i386 || $sudo_cmd dpkg --add-architecture i386
     install_missing wine32:i386
