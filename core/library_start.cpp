@@ -3,8 +3,8 @@
 #include "core/library_state.h"
 #include "core/module_name.h"
 #include "core/result_codes.h"
+#include "core/window_lifetime.h"
 #include "core/window_table.h"
-#include "core/window_teardown.h"
 #include "image/bitmap_list.h"
 
 startup_record g_startup;

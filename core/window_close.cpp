@@ -2,8 +2,8 @@
 #include "core/library_call.h"
 #include "core/library_state.h"
 #include "core/result_codes.h"
+#include "core/window_lifetime.h"
 #include "core/window_table.h"
-#include "core/window_teardown.h"
 
 namespace {
 

@@ -2,8 +2,8 @@
 #include "core/library_call.h"
 #include "core/library_state.h"
 #include "core/result_codes.h"
+#include "core/window_lifetime.h"
 #include "core/window_table.h"
-#include "core/window_teardown.h"
 
 #include <new>
 
@@ -33,8 +33,8 @@ void discard_new_record(window_record *record, bool slotted) {
 void build_drawing_objects(window_record *r) {
     r->buffer_rect =
         RECT{0, 0, saturate_long(int64_t{r->width} + 1), saturate_long(int64_t{r->height} + 1)};
-    GetClientRect(r->hwnd, &r->client_rect);
-    r->client_rect.left = r->width;
+    GetClientRect(r->hwnd, &r->strip_right_of_buffer);
+    r->strip_right_of_buffer.left = r->width;
 
     r->palette = static_cast<HPALETTE>(GetStockObject(DEFAULT_PALETTE));
     r->fill_brush = static_cast<HBRUSH>(GetStockObject(BLACK_BRUSH));

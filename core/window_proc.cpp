@@ -2,8 +2,8 @@
 #include "core/window_proc.h"
 
 #include "core/library_state.h"
+#include "core/window_lifetime.h"
 #include "core/window_table.h"
-#include "core/window_teardown.h"
 #include "window/geometry_handlers.h"
 #include "window/input_messages.h"
 
@@ -153,8 +153,8 @@ void paint_window(window_record *r) {
         HPALETTE old_palette = SelectPalette(dc, r->palette, FALSE);
         HGDIOBJ old_bitmap = SelectObject(r->memory_dc, r->buffer_bitmap[view ? 1 : 0]);
         // Compared, not subtracted: the left edge is the window's width, which may be any int.
-        if (r->client_rect.right > r->client_rect.left)
-            FillRect(dc, &r->client_rect, r->background_brush);
+        if (r->strip_right_of_buffer.right > r->strip_right_of_buffer.left)
+            FillRect(dc, &r->strip_right_of_buffer, r->background_brush);
         BitBlt(dc, 0, 0, r->width, r->height, r->memory_dc, 0, 0, SRCCOPY);
         SelectObject(r->memory_dc, old_bitmap);
         SelectPalette(dc, old_palette, TRUE);

@@ -106,7 +106,9 @@ struct window_record {
     RECT client_screen_rect;
     RECT frame_rect;
     RECT buffer_rect;
-    RECT client_rect;
+    // The client area right of the buffer, from the buffer's width to the window's right edge:
+    // painted with the background brush, empty when the window is no wider than the buffer.
+    RECT strip_right_of_buffer;
     std::atomic<int> double_buffered;
     std::atomic<int> draw_buffer;
     std::atomic<int> view_buffer;

@@ -99,11 +99,14 @@ int resize_window(window_record *r, int width, int height) {
     MoveWindow(r->hwnd, frame.left, frame.top, frame.right - frame.left, frame.bottom - frame.top,
                TRUE);
     EnterCriticalSection(&r->lock);
-    GetClientRect(r->hwnd, &r->client_rect);
+    GetClientRect(r->hwnd, &r->strip_right_of_buffer);
     // The buffers' width, which a resize on another thread may have changed since.
-    r->client_rect.left = r->width.load();
+    r->strip_right_of_buffer.left = r->width.load();
     LeaveCriticalSection(&r->lock);
     InvalidateRect(r->hwnd, nullptr, TRUE);
+    // A hint, not a wait: with no lock held, give up the time slice once so that a GUI thread
+    // ready on this core can paint the new size before the caller's next drawing call takes
+    // the window lock again. Nothing depends on the paint having happened.
     Sleep(0);
     return ZV_OK;
 }

@@ -154,7 +154,7 @@ inline gdi_dc *gdi_dc_get(HDC hdc) {
 // Recomputes `dc->pen_state` from `dc->pen` (pen.cpp).
 void gdi_pen_realize(gdi_dc *dc);
 
-// ---- Pixel loops (pixels.cpp): whole rows, already clipped by the caller ----
+// ---- Pixel loops (pixel_rows.cpp): whole rows, already clipped by the caller ----
 
 inline uint32_t *gdi_row(const gdi_surface *s, int y) {
     return s->pixels + (ptrdiff_t)y * s->stride;

@@ -183,7 +183,9 @@ void on_client_message(display_window *w, const XClientMessageEvent &m) {
     x11_report(&e);
 }
 
-long wm_state_of(Window xid) {
+// The state the window manager wrote in the window's WM_STATE property (ICCCM 4.1.3.1):
+// NormalState, IconicState, or WithdrawnState when there is none.
+long x11_wm_state_property(Window xid) {
     x11_state &s = x11();
     Atom type;
     int format;
@@ -203,7 +205,7 @@ long wm_state_of(Window xid) {
 void on_property(display_window *w, const XPropertyEvent &p) {
     x11().last_event_time = p.time;
     if (p.atom != x11().atoms.wm_state || p.state != PropertyNewValue) return;
-    long state = wm_state_of(w->xid);
+    long state = x11_wm_state_property(w->xid);
     display_event e = event_for(w, DISPLAY_EVENT_MINIMIZE);
     if (state == IconicState && w->show != DISPLAY_MINIMIZED) {
         w->show = DISPLAY_MINIMIZED;

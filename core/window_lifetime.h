@@ -1,6 +1,6 @@
 // Opening and closing windows on the GUI thread.
-#ifndef ZELVAN_CORE_WINDOW_TEARDOWN_H
-#define ZELVAN_CORE_WINDOW_TEARDOWN_H
+#ifndef ZELVAN_CORE_WINDOW_LIFETIME_H
+#define ZELVAN_CORE_WINDOW_LIFETIME_H
 
 #include "core/window_record.h"
 
