@@ -17,6 +17,8 @@ const char k_caption[] = "Zelvan";
 const char k_exe_suffix[] = ".exe";
 // How long shutdown waits for the GUI thread to finish its current message.
 const DWORD k_gui_exit_wait_ms = 5000;
+// How often shutdown looks whether a GUI thread still starting has come up.
+const DWORD k_gui_start_poll_ms = 10;
 // How long unloading waits for calls that other threads are making.
 const DWORD k_calls_in_flight_wait_ms = 2000;
 
@@ -79,8 +81,8 @@ static bool stop_gui_thread(bool process_terminating) {
     if (process_terminating) return false;
     DWORD waited = 0;
     while (g_startup.gui_state.load() == GUI_STARTING && waited < k_gui_exit_wait_ms) {
-        Sleep(10);
-        waited += 10;
+        Sleep(k_gui_start_poll_ms);
+        waited += k_gui_start_poll_ms;
     }
     // Posted, not sent: a send could wait for a window the host is still using.
     HWND handler = g_startup.handler_window.load();

@@ -28,7 +28,7 @@ void wait_for_references(window_record *record) {
 bool begin_close(window_record *record) {
     give_back(record);
     if (record->closing.load() != 0) return false;
-    if (record->refresh_timer.load() != 0) KillTimer(record->hwnd, 1);
+    if (record->refresh_timer.load() != 0) KillTimer(record->hwnd, REFRESH_TIMER_ID);
     record->closing.store(1);
     wait_for_references(record);
     release_slot(record);

@@ -47,10 +47,11 @@ void build_drawing_objects(window_record *r) {
     r->line_style = 0;
     r->pen_style = PS_SOLID;
     r->background_colour = 0xFFFFFF;
-    r->hatch_style = -1;
+    r->hatch_style = SOLID_BRUSH;
     r->line_width = 1;
 
-    r->refresh_timer = static_cast<unsigned int>(SetTimer(r->hwnd, 1, 50, nullptr));
+    r->refresh_timer =
+        static_cast<unsigned int>(SetTimer(r->hwnd, REFRESH_TIMER_ID, DEFAULT_REFRESH_MS, nullptr));
 
     HDC window_dc = GetDC(r->hwnd);
     HPALETTE window_palette = SelectPalette(window_dc, r->palette, FALSE);
@@ -145,7 +146,8 @@ extern "C" ZVEXPORT int ZVAPI ZVCreateWindow(int x, int y, int width, int height
 
     while (g_startup.gui_state.load() == GUI_STARTING && gui_can_answer()) Sleep(k_poll_ms);
     if (g_startup.gui_state.load() == GUI_RUNNING)
-        SendMessageA(g_startup.handler_window.load(), WM_USER, 0, reinterpret_cast<LPARAM>(record));
+        SendMessageA(g_startup.handler_window.load(), MSG_CREATE_WINDOW, 0,
+                     reinterpret_cast<LPARAM>(record));
     // The send returns once the GUI thread has built the window; a request that nobody
     // took (the loop ended meanwhile) leaves the status pending, and nothing will change it.
     int status = record->create_status.load(std::memory_order_acquire);

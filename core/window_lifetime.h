@@ -4,7 +4,11 @@
 
 #include "core/window_record.h"
 
-// Builds the platform window and the drawing objects of a record (WM_USER to the handler).
+// The request a host thread sends the handler window to have a window created on the GUI
+// thread; the LPARAM is the new window record.
+enum { MSG_CREATE_WINDOW = WM_USER + 0 };
+
+// Builds the platform window and the drawing objects of a record (MSG_CREATE_WINDOW).
 void create_window_on_gui_thread(window_record *record);
 // First part of closing: stops handing out the record, waits for references, frees the slot.
 // Gives back the window procedure's own reference. False when the window was already

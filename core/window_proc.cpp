@@ -24,12 +24,12 @@ bool handle_lifecycle(HWND hwnd, UINT message, WPARAM wparam, LPARAM lparam,
         if (record && !begin_close(record)) return true;
         DestroyWindow(hwnd);
         return true;
-    case WM_USER:
+    case MSG_CREATE_WINDOW:
         if (hwnd == g_startup.handler_window.load())
             create_window_on_gui_thread(reinterpret_cast<window_record *>(lparam));
         break;
     case WM_TIMER:
-        if (!record || wparam != 1) return false;
+        if (!record || wparam != REFRESH_TIMER_ID) return false;
         refresh_tick(record);
         break;
     default:

@@ -10,6 +10,13 @@
 
 enum { KEY_RING_SIZE = 128 };
 
+// Each window's refresh timer: the one timer id its window procedure answers, and the period
+// it starts with until the host sets another.
+enum { REFRESH_TIMER_ID = 1, DEFAULT_REFRESH_MS = 50 };
+
+// The `hatch_style` of a solid fill brush: any other value is a platform HS_ hatch style.
+enum { SOLID_BRUSH = -1 };
+
 // Creation handshake between the creating host thread and the GUI thread.
 enum { CREATE_PENDING = 0, CREATE_DONE = 1, CREATE_FAILED = 2 };
 
@@ -60,7 +67,7 @@ struct window_record {
     int line_style;
     int pen_style;
     int fill_style;
-    int hatch_style;
+    int hatch_style; // an HS_ style, or SOLID_BRUSH
     std::atomic<int> buffer_dirty[2];
     std::atomic<unsigned int> refresh_timer;
     int cur_x;

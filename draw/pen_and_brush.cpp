@@ -47,7 +47,7 @@ int hatch_for_fill_style(int fill_style) {
     case 5:
         return HS_VERTICAL;
     default:
-        return -1; // HS_CROSS is never used
+        return SOLID_BRUSH; // HS_CROSS is never used
     }
 }
 
@@ -64,8 +64,8 @@ void rebuild_pen(window_record *r) {
 
 void rebuild_fill_brush(window_record *r) {
     COLORREF colour = r->fill_colour;
-    HBRUSH made =
-        r->hatch_style == -1 ? CreateSolidBrush(colour) : CreateHatchBrush(r->hatch_style, colour);
+    HBRUSH made = r->hatch_style == SOLID_BRUSH ? CreateSolidBrush(colour)
+                                                : CreateHatchBrush(r->hatch_style, colour);
     // As with pens: on failure the previous brush keeps filling until a later setter succeeds.
     r->brush_outdated = !replace_selected(r->memory_dc, r->fill_brush, made);
 }

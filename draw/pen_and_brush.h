@@ -6,7 +6,7 @@
 
 // The platform pen style for a library line style; unknown numbers mean solid.
 int pen_style_for_line_style(int line_style);
-// The platform hatch style for a library fill style, or -1 for a solid brush.
+// The platform hatch style for a library fill style, or SOLID_BRUSH.
 int hatch_for_fill_style(int fill_style);
 
 // Makes the pen from `pen_style`, `line_width` and `foreground_colour`, selects it and

@@ -4,8 +4,6 @@
 
 namespace {
 
-// The refresh timer's id on each window; the window procedure answers only this one.
-const UINT_PTR k_refresh_timer_id = 1;
 // The shortest refresh period; shorter requests, negative ones included, get this.
 const int k_shortest_period_ms = 10;
 
@@ -26,14 +24,14 @@ ZVEXPORT int ZVAPI ZVSetAutoRedraw(int handle, int interval_ms) {
     if (!window.ok()) return ZV_ERR_BAD_WINDOW;
     window_record *r = window.record;
     if (interval_ms == 0) {
-        if (r->refresh_timer.load() != 0) KillTimer(r->hwnd, k_refresh_timer_id);
+        if (r->refresh_timer.load() != 0) KillTimer(r->hwnd, REFRESH_TIMER_ID);
         r->refresh_timer = 0;
         return 0;
     }
     int period = interval_ms < k_shortest_period_ms ? k_shortest_period_ms : interval_ms;
     // Same window, same id: a running timer takes the new period. The timer belongs to the
     // window, so its ticks reach the GUI thread whichever thread set it.
-    UINT_PTR timer = SetTimer(r->hwnd, k_refresh_timer_id, static_cast<UINT>(period), nullptr);
+    UINT_PTR timer = SetTimer(r->hwnd, REFRESH_TIMER_ID, static_cast<UINT>(period), nullptr);
     r->refresh_timer = static_cast<unsigned int>(timer);
     return period;
 }

@@ -551,6 +551,7 @@ int WINAPI MessageBoxA(HWND owner, LPCSTR text, LPCSTR caption, UINT type);
 #define PS_DASHDOT 3
 #define PS_DASHDOTDOT 4
 #define PS_NULL 5
+#define PS_INSIDEFRAME 6
 
 #define HS_HORIZONTAL 0
 #define HS_VERTICAL 1

@@ -101,7 +101,7 @@ TEST(gdi_ellipse_tables, InteriorsAgreeAcrossFillRegionAndPenDisc) {
 // outline to pick from, succeed and draw nothing.
 TEST(gdi_ellipse_tables, InsideFramePensWiderThanTheBoxLeaveArcsEmpty) {
     gdi_canvas canvas(30, 30);
-    HPEN pen = CreatePen(6 /* PS_INSIDEFRAME */, 12, RGB(255, 0, 0));
+    HPEN pen = CreatePen(PS_INSIDEFRAME, 12, RGB(255, 0, 0));
     SelectObject(canvas.dc, pen);
     for (int size = 1; size <= 6; size++) {
         EXPECT_TRUE(Arc(canvas.dc, 10, 10, 10 + size, 10 + size, 0, 5, 5, 0));

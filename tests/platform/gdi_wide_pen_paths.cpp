@@ -15,7 +15,6 @@
 namespace {
 
 constexpr int surface_width = 83, surface_height = 59;
-constexpr int inside_frame = 6; // PS_INSIDEFRAME: for lines, the same as solid
 
 // Which pixels of the surface a region's spans cover, row by row.
 std::vector<bool> region_mask(const gdi_region &region) {
@@ -88,7 +87,7 @@ TEST(gdi_wide_pen_paths, LineToMatchesTheGeneralWalkForEveryPenStyle) {
     const gdi_surface &surface = gdi_dc_get(canvas.dc)->surface;
     std::mt19937 rng(20261208);
     int painted_cases = 0, clipped_cases = 0;
-    for (int style : {PS_SOLID, PS_DASH, PS_DOT, PS_DASHDOT, PS_DASHDOTDOT, inside_frame}) {
+    for (int style : {PS_SOLID, PS_DASH, PS_DOT, PS_DASHDOT, PS_DASHDOTDOT, PS_INSIDEFRAME}) {
         for (int i = 0; i < 300; i++) {
             int width = random_width(rng);
             COLORREF colour = RGB(rng() % 200, 17 * i % 256, 90);

@@ -163,7 +163,7 @@ HGDIOBJ WINAPI GetStockObject(int index) {
 }
 
 HPEN WINAPI CreatePen(int style, int width, COLORREF colour) {
-    if (style < PS_SOLID || style > 6) return nullptr; // 6 is PS_INSIDEFRAME
+    if (style < PS_SOLID || style > PS_INSIDEFRAME) return nullptr;
     gdi_pen *pen = gdi_new_record<gdi_pen>(GDI_OBJ_PEN);
     if (!pen) return nullptr;
     pen->style = style;

@@ -47,7 +47,7 @@ void gdi_pen_realize(gdi_dc *dc) {
     width = width < 1 ? 1 : width > INT32_MAX ? INT32_MAX : width;
     state->width = pen->style == PS_NULL ? 0 : (int)width;
     state->wide = state->width > 1;
-    state->inside_frame = pen->style == 6; // PS_INSIDEFRAME
+    state->inside_frame = pen->style == PS_INSIDEFRAME;
     state->pixel = gdi_pixel_from_colour(pen->colour);
     state->dash_at = 0;
     // Patterns belong to one-pixel pens only: a wide pen of a dashed style draws solid.
