@@ -4,6 +4,7 @@
 #include "core/result_codes.h"
 #include "core/window_lifetime.h"
 #include "core/window_table.h"
+#include "platform/saturate.h"
 
 #include <new>
 
@@ -32,7 +33,7 @@ void discard_new_record(window_record *record, bool slotted) {
 // buffer. Runs on the GUI thread with the window lock held.
 void build_drawing_objects(window_record *r) {
     r->buffer_rect =
-        RECT{0, 0, saturate_long(int64_t{r->width} + 1), saturate_long(int64_t{r->height} + 1)};
+        RECT{0, 0, saturate_int(int64_t{r->width} + 1), saturate_int(int64_t{r->height} + 1)};
     GetClientRect(r->hwnd, &r->strip_right_of_buffer);
     r->strip_right_of_buffer.left = r->width;
 

@@ -2,6 +2,7 @@
 #ifndef ZELVAN_CORE_WINDOW_RECORD_H
 #define ZELVAN_CORE_WINDOW_RECORD_H
 
+#include "platform/saturate.h"
 #include "platform/win32.h"
 
 #include <stdint.h>
@@ -20,15 +21,9 @@ enum { SOLID_BRUSH = -1 };
 // Creation handshake between the creating host thread and the GUI thread.
 enum { CREATE_PENDING = 0, CREATE_DONE = 1, CREATE_FAILED = 2 };
 
-// A 64-bit sum of window coordinates held at the ends of the int range: places that far out
-// cannot be on any screen, but a sum that wrapped would turn a rectangle inside out.
-inline LONG saturate_long(int64_t value) {
-    return static_cast<LONG>(value > INT32_MAX ? INT32_MAX : value < INT32_MIN ? INT32_MIN : value);
-}
-
 // The rectangle of `width` x `height` at (x, y), its far edges saturated.
 inline RECT rect_at(int x, int y, int width, int height) {
-    return RECT{x, y, saturate_long(int64_t{x} + width), saturate_long(int64_t{y} + height)};
+    return RECT{x, y, saturate_int(int64_t{x} + width), saturate_int(int64_t{y} + height)};
 }
 
 // One captured or live mouse event: a position in client coordinates and the MK_ flags.

@@ -5,6 +5,7 @@
 #define ZELVAN_DRAW_DRAW_CALL_H
 
 #include "core/window_table.h"
+#include "platform/saturate.h"
 #include "zelvan.h"
 
 #include <stdint.h>
@@ -17,14 +18,6 @@ inline COLORREF colour_bits(ZVCOLOUR colour) {
 // ZV_OK for a platform call that reported success (non-zero), else ZV_ERROR.
 inline int platform_result(BOOL ok) {
     return ok ? ZV_OK : ZV_ERROR;
-}
-
-// A 64-bit coordinate clamped into the int range the platform calls take, so that sums such
-// as xc + r never wrap around to the other side of the surface.
-inline int saturate_int(int64_t value) {
-    if (value > INT32_MAX) return INT32_MAX;
-    if (value < INT32_MIN) return INT32_MIN;
-    return static_cast<int>(value);
 }
 
 // Which of a window's two buffers a call works on.

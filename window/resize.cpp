@@ -1,6 +1,7 @@
 // The resize routine.
 #include "window/resize.h"
 
+#include "platform/saturate.h"
 #include "window/geometry_handlers.h"
 #include "zelvan.h"
 
@@ -60,8 +61,8 @@ int resize_buffers(window_record *r, HDC screen_dc, int width, int height) {
         bool grows = old_width < width || old_height < height;
         r->width = width;
         r->height = height;
-        r->buffer_rect.right = saturate_long(int64_t{width} + 1);
-        r->buffer_rect.bottom = saturate_long(int64_t{height} + 1);
+        r->buffer_rect.right = saturate_int(int64_t{width} + 1);
+        r->buffer_rect.bottom = saturate_int(int64_t{height} + 1);
         for (int index = 0; index < 2; ++index)
             if (made[index])
                 replace_buffer(r, index, made[index], scratch_dc, copy_width, copy_height, grows);

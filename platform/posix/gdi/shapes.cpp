@@ -1,5 +1,6 @@
 // LineTo and Rectangle, and the box rules that all closed shapes share.
 #include "platform/posix/gdi/gdi_raster.h"
+#include "platform/saturate.h"
 
 #include <utility>
 
@@ -31,16 +32,6 @@ BOOL WINAPI LineTo(HDC hdc, int x, int y) {
     return TRUE;
 }
 
-namespace {
-
-// Clamps a 64-bit coordinate into the range a POINT holds; far-out corners only need to
-// stay far out.
-LONG gdi_clamp_coord(int64_t value) {
-    return (LONG)(value < INT32_MIN ? INT32_MIN : value > INT32_MAX ? INT32_MAX : value);
-}
-
-} // namespace
-
 // Outlines [left, right) x [top, bottom) with the pen and fills the inside with the brush:
 // the outline runs through the last column and row of the box, which the fill leaves out.
 BOOL WINAPI Rectangle(HDC hdc, int left, int top, int right, int bottom) {
@@ -50,8 +41,8 @@ BOOL WINAPI Rectangle(HDC hdc, int left, int top, int right, int bottom) {
     if (!gdi_pen_box(dc, left, top, right, bottom, &box)) return TRUE;
     box.right--; // the pen runs along the last column and row inside the box
     box.bottom--;
-    LONG l = gdi_clamp_coord(box.left), t = gdi_clamp_coord(box.top);
-    LONG r = gdi_clamp_coord(box.right), b = gdi_clamp_coord(box.bottom);
+    LONG l = saturate_int(box.left), t = saturate_int(box.top);
+    LONG r = saturate_int(box.right), b = saturate_int(box.bottom);
     // Counter-clockwise from the top-right corner, the default arc direction.
     POINT corners[4] = {{r, t}, {l, t}, {l, b}, {r, b}};
     int width = dc->pen_state.width;
@@ -76,7 +67,7 @@ BOOL WINAPI Rectangle(HDC hdc, int left, int top, int right, int bottom) {
     inside.right -= width / 2;
     inside.bottom -= width / 2;
     gdi_brush_rect(dc, dc->brush,
-                   RECT{gdi_clamp_coord(inside.left), gdi_clamp_coord(inside.top),
-                        gdi_clamp_coord(inside.right), gdi_clamp_coord(inside.bottom)});
+                   RECT{saturate_int(inside.left), saturate_int(inside.top),
+                        saturate_int(inside.right), saturate_int(inside.bottom)});
     return TRUE;
 }

@@ -3,6 +3,7 @@
 // text colour.
 #include "platform/posix/gdi/font_engine.h"
 #include "platform/posix/gdi/gdi_raster.h"
+#include "platform/saturate.h"
 
 #include <math.h>
 
@@ -110,17 +111,12 @@ bool draw_glyphs(gdi_dc *dc, font_engine *engine, LPCWSTR text, int length, fixe
     return true;
 }
 
-int saturate(int64_t value) {
-    if (value > INT32_MAX) return INT32_MAX;
-    return value < INT32_MIN ? INT32_MIN : static_cast<int>(value);
-}
-
 // With TA_UPDATECP the current position moves past the text in the direction it was drawn.
 void update_position(gdi_dc *dc, UINT align, fixed_point total) {
     if ((align & TA_CENTER) == TA_CENTER) return;
     int64_t sign = (align & TA_RIGHT) ? -1 : 1;
-    dc->position.x = saturate(dc->position.x + to_pixels(sign * total.x));
-    dc->position.y = saturate(dc->position.y + to_pixels(sign * total.y));
+    dc->position.x = saturate_int(dc->position.x + to_pixels(sign * total.x));
+    dc->position.y = saturate_int(dc->position.y + to_pixels(sign * total.y));
 }
 
 } // namespace

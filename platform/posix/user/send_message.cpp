@@ -4,6 +4,18 @@
 
 namespace {
 
+// A record about to be sent: not yet answered, and no sender waiting on it yet.
+wm_sent sent_record(HWND hwnd, UINT message, WPARAM wparam, LPARAM lparam,
+                    LRESULT (*work)(HWND, void *) = nullptr, void *context = nullptr) {
+    return wm_sent{hwnd, message, wparam, lparam, work, context, 0, false, nullptr};
+}
+
+// Does what the record asks on the calling thread: its work, or else its message.
+LRESULT run_sent(const wm_sent &record) {
+    if (record.work != nullptr) return record.work(record.hwnd, record.context);
+    return wm_call_proc(record.hwnd, record.message, record.wparam, record.lparam);
+}
+
 // The sent record goes to the owner's queue, and the sender runs messages sent to itself
 // while it waits, so two threads sending to each other never deadlock.
 LRESULT send_and_wait(wm_sent *record) {
@@ -18,8 +30,7 @@ LRESULT send_and_wait(wm_sent *record) {
     wm_queue *owner = window->owner;
     if (owner == me) {
         wm_unlock();
-        if (record->work != nullptr) return record->work(record->hwnd, record->context);
-        return wm_call_proc(record->hwnd, record->message, record->wparam, record->lparam);
+        return run_sent(*record);
     }
     record->sender = me;
     owner->sent.push_back(record);
@@ -63,9 +74,7 @@ bool wm_run_one_sent(wm_queue *queue) {
         return true;
     }
     wm_unlock();
-    LRESULT result = record->work != nullptr ? record->work(record->hwnd, record->context)
-                                             : wm_call_proc(record->hwnd, record->message,
-                                                            record->wparam, record->lparam);
+    LRESULT result = run_sent(*record);
     wm_lock();
     complete(record, result);
     return true;
@@ -80,12 +89,13 @@ void wm_abandon_sent(wm_queue *queue) {
 }
 
 LRESULT wm_run_on_owner(HWND hwnd, LRESULT (*work)(HWND, void *), void *context) {
-    wm_sent record{hwnd, WM_NULL, 0, 0, work, context, 0, false, nullptr};
+    wm_sent record = sent_record(hwnd, WM_NULL, 0, 0, work, context);
     return send_and_wait(&record);
 }
 
 void wm_notify_owner(HWND hwnd, UINT message, WPARAM wparam, LPARAM lparam,
                      LRESULT (*work)(HWND, void *), void *context) {
+    wm_sent record = sent_record(hwnd, message, wparam, lparam, work, context);
     wm_lock();
     wm_window *window = wm_find(hwnd);
     if (window == nullptr) {
@@ -94,20 +104,15 @@ void wm_notify_owner(HWND hwnd, UINT message, WPARAM wparam, LPARAM lparam,
     }
     if (window->owner == wm_this_queue_if_any()) {
         wm_unlock();
-        if (work != nullptr) {
-            work(hwnd, context);
-        } else {
-            wm_call_proc(hwnd, message, wparam, lparam);
-        }
+        run_sent(record);
         return;
     }
-    window->owner->sent.push_back(
-        new wm_sent{hwnd, message, wparam, lparam, work, context, 0, false, nullptr});
+    window->owner->sent.push_back(new wm_sent(record));
     wm_signal(window->owner);
     wm_unlock();
 }
 
 LRESULT WINAPI SendMessageA(HWND hwnd, UINT message, WPARAM wparam, LPARAM lparam) {
-    wm_sent record{hwnd, message, wparam, lparam, nullptr, nullptr, 0, false, nullptr};
+    wm_sent record = sent_record(hwnd, message, wparam, lparam);
     return send_and_wait(&record);
 }
