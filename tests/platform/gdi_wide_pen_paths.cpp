@@ -1,7 +1,8 @@
 // Wide pens paint their outlines straight onto the surface and walk each segment's body as
-// a convex outline. These tests hold that path to the general one (the polygon walk, spans
-// kept in a region) over many random lines, polylines and closed outlines of every width
-// from 2 to 12, in all directions and clipped at every edge of the surface.
+// a convex outline. These tests hold painting to the spans the same outline keeps in a
+// region, over many random lines, polylines and closed outlines of every width from 2 to 12,
+// in all directions and clipped at every edge of the surface, and the convex walk to the
+// general polygon walk.
 #include "gdi_test_util.h"
 #include "platform/posix/gdi/gdi_raster.h"
 
@@ -28,12 +29,12 @@ std::vector<bool> region_mask(const gdi_region &region) {
     return mask;
 }
 
-// The general path: the outline's spans from the polygon walk, kept in a region.
+// The general path: the outline's spans kept in a region instead of painted.
 std::vector<bool> general_outline(int64_t width, const std::vector<POINT> &points, bool close) {
     gdi_surface frame = {nullptr, surface_width, surface_height, surface_width};
     gdi_region region;
     gdi_region_init(&region, &frame);
-    gdi_wide_outline(&region, width, points.data(), (int)points.size(), close, GDI_BODY_POLYGON);
+    gdi_wide_outline(&region, width, points.data(), (int)points.size(), close);
     return region_mask(region);
 }
 
@@ -146,8 +147,7 @@ TEST(gdi_wide_pen_paths, PolylinesAndClosedOutlinesMatchTheGeneralWalk) {
 
         gdi_region painting;
         gdi_region_init_painting(&painting, &surface, ink);
-        gdi_wide_outline(&painting, width, points.data(), (int)points.size(), close,
-                         GDI_BODY_CONVEX);
+        gdi_wide_outline(&painting, width, points.data(), (int)points.size(), close);
         EXPECT_TRUE(painting.spans.empty()); // painted, not kept
 
         std::vector<bool> mask = general_outline(width, points, close);

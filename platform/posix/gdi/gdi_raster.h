@@ -141,13 +141,10 @@ void gdi_solid_lines(gdi_dc *dc, const POINT *points, int count, bool close, gdi
 void gdi_dashed_lines(gdi_dc *dc, const POINT *points, int count, bool close, gdi_region *outline);
 void gdi_wide_lines(gdi_dc *dc, const POINT *points, int count, bool close, gdi_region *outline);
 
-// How the body of each wide segment (a parallelogram) is scan converted: the convex walk
-// drawing uses, or the general polygon walk it must always agree with.
-enum gdi_body_walk { GDI_BODY_CONVEX, GDI_BODY_POLYGON };
 // Adds the outline of a polyline drawn with a solid pen `width` pixels wide (at least 2):
 // round caps at open ends, round joins at the vertices.
 void gdi_wide_outline(gdi_region *outline, int64_t width, const POINT *points, int count,
-                      bool close, gdi_body_walk walk);
+                      bool close);
 
 // Draws a polyline with the selected pen from the start of its dash pattern: directly for
 // thin pens, through a region for wide ones. The common path of every outline.

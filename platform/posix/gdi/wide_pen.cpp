@@ -82,8 +82,7 @@ body_edges sloped_body(POINT p, POINT q, int64_t width) {
                       {q.x + near_shift.x, q.y + near_shift.y}};
 }
 
-void add_body(gdi_region *outline, POINT p, POINT q, int64_t width, int64_t reach,
-              gdi_body_walk walk) {
+void add_body(gdi_region *outline, POINT p, POINT q, int64_t width, int64_t reach) {
     if (p.y == q.y && p.x == q.x) return; // a point has no body; its caps or joins cover it
     if (p.y == q.y) {
         gdi_region_add_rect(outline, std::min(p.x, q.x), p.y - reach, std::max(p.x, q.x),
@@ -97,7 +96,7 @@ void add_body(gdi_region *outline, POINT p, POINT q, int64_t width, int64_t reac
     }
     body_edges body = sloped_body(p, q, width);
     const gdi_point corners[4] = {body.near_from, body.far_from, body.far_to, body.near_to};
-    if (walk == GDI_BODY_CONVEX && gdi_convex_region(outline, corners, 4)) return;
+    if (gdi_convex_region(outline, corners, 4)) return;
     gdi_polygon_region(outline, corners, 4, GDI_ALTERNATE);
 }
 
@@ -108,7 +107,7 @@ bool same_point(POINT a, POINT b) {
 } // namespace
 
 void gdi_wide_outline(gdi_region *outline, int64_t width, const POINT *points, int count,
-                      bool close, gdi_body_walk walk) {
+                      bool close) {
     // Repeated points at the ends are dropped, as long as two points are left.
     while (count > 2 && same_point(points[0], points[1])) {
         points++;
@@ -119,7 +118,7 @@ void gdi_wide_outline(gdi_region *outline, int64_t width, const POINT *points, i
     const pen_disc disc = make_disc(width);
     int segments = close ? count : count - 1;
     for (int i = 0; i < segments; i++)
-        add_body(outline, points[i], points[(i + 1) % count], width, disc.reach, walk);
+        add_body(outline, points[i], points[(i + 1) % count], width, disc.reach);
     // Joins round the inner vertices a segment leaves from, and the point a closed path
     // closes at; the open ends of an open path get caps instead.
     for (int i = 1; i < segments; i++)
@@ -129,5 +128,5 @@ void gdi_wide_outline(gdi_region *outline, int64_t width, const POINT *points, i
 }
 
 void gdi_wide_lines(gdi_dc *dc, const POINT *points, int count, bool close, gdi_region *outline) {
-    gdi_wide_outline(outline, dc->pen_state.width, points, count, close, GDI_BODY_CONVEX);
+    gdi_wide_outline(outline, dc->pen_state.width, points, count, close);
 }
