@@ -1,4 +1,5 @@
 // The library's entry point: set-up at load, clean-up at unload.
+#include "core/heap.h"
 #include "core/library_state.h"
 
 #if defined(_WIN32)

@@ -1,15 +1,13 @@
 // Library start-up and shutdown: the table and locks, the host module, the GUI thread.
 #include "core/library_call.h"
+#include "core/library_parts.h"
 #include "core/library_state.h"
 #include "core/module_name.h"
 #include "core/result_codes.h"
 #include "core/window_lifetime.h"
 #include "core/window_table.h"
-#include "image/bitmap_list.h"
 
 startup_record g_startup;
-HANDLE g_process_heap;
-CRITICAL_SECTION g_bitmap_lock;
 
 namespace {
 
@@ -26,17 +24,9 @@ bool g_table_ready;
 
 } // namespace
 
-void *heap_alloc(size_t bytes) {
-    return HeapAlloc(g_process_heap, 0, bytes);
-}
-
-void heap_free(void *block) {
-    if (block) HeapFree(g_process_heap, 0, block);
-}
-
 void library_init() {
     g_table_ready = window_table_create();
-    InitializeCriticalSection(&g_bitmap_lock);
+    g_library_parts.start();
 }
 
 void library_start() {
@@ -110,5 +100,5 @@ void library_cleanup(bool process_terminating) {
         if (record) teardown_record(record, IsWindow(record->hwnd) != 0);
     }
     window_table_destroy();
-    bitmap_list_discard_all();
+    g_library_parts.discard();
 }

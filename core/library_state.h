@@ -24,14 +24,8 @@ struct startup_record {
 };
 
 extern startup_record g_startup;
-extern HANDLE g_process_heap;
-extern CRITICAL_SECTION g_bitmap_lock;
 // Set once unloading has begun: from then on every call fails at once.
 extern std::atomic<bool> g_unloading;
-
-// Heap helpers over the process heap; heap_alloc returns null on failure.
-void *heap_alloc(size_t bytes);
-void heap_free(void *block);
 
 // Runs start-up once, from whichever comes first: the library's constructor or its first
 // call (a static library linked without --whole-archive has no constructor). The DLL's entry

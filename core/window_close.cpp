@@ -1,4 +1,5 @@
 // Closing a window: the host thread's request, the GUI thread's drain and teardown.
+#include "core/heap.h"
 #include "core/library_call.h"
 #include "core/library_state.h"
 #include "core/result_codes.h"

@@ -1,4 +1,5 @@
 // Opening a window: the host thread's request and the GUI thread's construction.
+#include "core/heap.h"
 #include "core/library_call.h"
 #include "core/library_state.h"
 #include "core/result_codes.h"

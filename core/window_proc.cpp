@@ -1,11 +1,11 @@
-// The window procedure: creation requests, closing, painting, refresh and input recording.
+// The window procedure: creation requests, closing and the refresh timer. Every other message
+// of a library window goes to the window messages that window/ lends the core.
 #include "core/window_proc.h"
 
+#include "core/library_parts.h"
 #include "core/library_state.h"
 #include "core/window_lifetime.h"
 #include "core/window_table.h"
-#include "window/geometry_handlers.h"
-#include "window/input_messages.h"
 
 namespace {
 
@@ -39,98 +39,13 @@ bool handle_lifecycle(HWND hwnd, UINT message, WPARAM wparam, LPARAM lparam,
     return true;
 }
 
-// WM_MOVE carries signed client coordinates: a window may sit left of or above the screen.
-int signed_word(WORD w) {
-    return static_cast<short>(w);
-}
-
-// The messages that need a record; returns false for those left to DefWindowProcA.
-bool handle_window_message(window_record *r, HWND hwnd, UINT message, WPARAM wparam,
-                           LPARAM lparam) {
-    switch (message) {
-    case WM_MOVE:
-        on_window_move(r, signed_word(LOWORD(lparam)), signed_word(HIWORD(lparam)));
-        return true;
-    case WM_SIZE:
-        on_window_size(r, wparam, LOWORD(lparam), HIWORD(lparam));
-        return true;
-    case WM_ACTIVATE:
-        if (LOWORD(wparam) == WA_ACTIVE || LOWORD(wparam) == WA_CLICKACTIVE)
-            realize_window_palette(r, hwnd, FALSE);
-        return true;
-    case WM_SETFOCUS:
-        realize_window_palette(r, hwnd, FALSE);
-        return true;
-    case WM_PAINT:
-        paint_window(r);
-        return true;
-    case WM_GETMINMAXINFO:
-        on_window_limits(r, reinterpret_cast<MINMAXINFO *>(lparam));
-        return true;
-    case WM_CHAR:
-        record_character(r, static_cast<char>(LOBYTE(wparam)), LOWORD(lparam));
-        return true;
-    case WM_MOUSEMOVE:
-        // The original records keep to the client area, also while a drag holds the capture.
-        if (track_mouse(r, hwnd, message, wparam, lparam))
-            record_mouse_event(r, r->live_mouse, lparam, 0);
-        return true;
-    case WM_LBUTTONDOWN:
-        if (track_mouse(r, hwnd, message, wparam, lparam))
-            record_mouse_event(r, r->live_left, lparam, wparam);
-        return true;
-    case WM_RBUTTONDOWN:
-        if (track_mouse(r, hwnd, message, wparam, lparam))
-            record_mouse_event(r, r->live_right, lparam, wparam);
-        return true;
-    case WM_MBUTTONDOWN:
-    case WM_LBUTTONUP:
-    case WM_RBUTTONUP:
-    case WM_MBUTTONUP:
-        track_mouse(r, hwnd, message, wparam, lparam);
-        return true;
-    case WM_CAPTURECHANGED:
-        on_capture_changed(r, hwnd, lparam);
-        return true;
-    case WM_MOUSEWHEEL:
-        record_wheel(r, wparam);
-        return true;
-    case WM_KEYDOWN:
-    case WM_KEYUP:
-        record_key(r, message, wparam, lparam);
-        return true;
-    case WM_SYSKEYDOWN:
-        // Recorded, then left to the default handling, which turns Alt+F4 into SC_CLOSE.
-        record_key(r, message, wparam, lparam);
-        return false;
-    case WM_SYSKEYUP:
-        // Kept from the default handling: letting go of ALT or F10 there would enter the
-        // window menu, which then swallows the arrow keys a game reads next.
-        record_key(r, message, wparam, lparam);
-        return true;
-    case WM_KILLFOCUS:
-        release_held_keys(r);
-        return false;
-    case WM_SYSCOMMAND:
-        // The close box and Alt+F4 ask; only the host closes (ZVDestroyWindow sends WM_CLOSE).
-        if ((wparam & 0xFFF0) != SC_CLOSE) return false;
-        record_close_request(r);
-        return true;
-    case WM_PALETTECHANGED:
-        if (reinterpret_cast<HWND>(wparam) != hwnd) realize_window_palette(r, hwnd, TRUE);
-        return true;
-    default:
-        return false;
-    }
-}
-
 } // namespace
 
 LRESULT CALLBACK window_proc(HWND hwnd, UINT message, WPARAM wparam, LPARAM lparam) {
     window_record *record = window_from_hwnd(hwnd);
     if (handle_lifecycle(hwnd, message, wparam, lparam, record)) return 0;
     if (record) {
-        bool handled = handle_window_message(record, hwnd, message, wparam, lparam);
+        bool handled = g_library_parts.handle_window_message(record, hwnd, message, wparam, lparam);
         give_back(record);
         if (handled) return 0;
     }
@@ -139,56 +54,4 @@ LRESULT CALLBACK window_proc(HWND hwnd, UINT message, WPARAM wparam, LPARAM lpar
 
 void refresh_tick(window_record *r) {
     if (r->buffer_dirty[r->view_buffer.load()].load() != 0) InvalidateRect(r->hwnd, nullptr, FALSE);
-}
-
-void paint_window(window_record *r) {
-    PAINTSTRUCT paint;
-    HDC dc = BeginPaint(r->hwnd, &paint);
-    r->buffer_dirty[r->view_buffer.load()] = 0;
-    if (dc) {
-        EnterCriticalSection(&r->lock);
-        // Read again under the lock: switching double buffering off meanwhile may have
-        // deleted the buffer that was on view when the flag was cleared.
-        int view = r->view_buffer.load();
-        HPALETTE old_palette = SelectPalette(dc, r->palette, FALSE);
-        HGDIOBJ old_bitmap = SelectObject(r->memory_dc, r->buffer_bitmap[view ? 1 : 0]);
-        // Compared, not subtracted: the left edge is the window's width, which may be any int.
-        if (r->strip_right_of_buffer.right > r->strip_right_of_buffer.left)
-            FillRect(dc, &r->strip_right_of_buffer, r->background_brush);
-        BitBlt(dc, 0, 0, r->width, r->height, r->memory_dc, 0, 0, SRCCOPY);
-        SelectObject(r->memory_dc, old_bitmap);
-        SelectPalette(dc, old_palette, TRUE);
-        LeaveCriticalSection(&r->lock);
-    }
-    EndPaint(r->hwnd, &paint);
-}
-
-void realize_window_palette(window_record *r, HWND hwnd, BOOL force_background) {
-    EnterCriticalSection(&r->lock);
-    HDC dc = GetDC(hwnd);
-    HPALETTE old_palette = SelectPalette(dc, r->palette, force_background);
-    RealizePalette(dc);
-    InvalidateRect(hwnd, nullptr, FALSE);
-    SelectPalette(dc, old_palette, TRUE);
-    ReleaseDC(hwnd, dc);
-    LeaveCriticalSection(&r->lock);
-}
-
-void record_character(window_record *r, char character, int repeat) {
-    EnterCriticalSection(&r->state_lock);
-    for (int i = 0; i < repeat && r->key_count.load() < KEY_RING_SIZE; ++i) {
-        r->key_buffer[r->key_write_pos] = character;
-        r->key_write_pos = (r->key_write_pos + 1) % KEY_RING_SIZE;
-        r->key_count.fetch_add(1);
-    }
-    LeaveCriticalSection(&r->state_lock);
-}
-
-void record_mouse_event(window_record *r, mouse_event_record &live, LPARAM lparam, WPARAM wparam) {
-    EnterCriticalSection(&r->state_lock);
-    live.x = LOWORD(lparam);
-    live.y = HIWORD(lparam);
-    live.keys = LOWORD(wparam);
-    live.valid = 1;
-    LeaveCriticalSection(&r->state_lock);
 }

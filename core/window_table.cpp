@@ -1,6 +1,7 @@
 // The window table and the reference protocol.
 #include "core/window_table.h"
 
+#include "core/heap.h"
 #include "core/library_state.h"
 #include "core/result_codes.h"
 

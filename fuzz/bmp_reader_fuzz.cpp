@@ -6,7 +6,7 @@
 #include "image/bmp_file.h"
 #include "image/palette_file.h"
 
-#include "core/library_state.h"
+#include "core/heap.h"
 #include "zelvan.h"
 
 #include <stdlib.h>

@@ -3,7 +3,7 @@
 #include "fuzz_file.h"
 #include "image/palette_file.h"
 
-#include "core/library_state.h"
+#include "core/heap.h"
 #include "zelvan.h"
 
 #include <stdlib.h>

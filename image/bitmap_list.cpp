@@ -1,12 +1,12 @@
 // The bitmap list, its lock and the next-id counter.
 #include "image/bitmap_list.h"
 
-#include "core/library_state.h"
 #include "core/result_codes.h"
 
 namespace {
 
-// All guarded by g_bitmap_lock.
+// Guards the list, the next id and every record's use count.
+CRITICAL_SECTION g_bitmap_lock;
 bitmap_record *g_head;
 bitmap_record *g_tail;
 int g_next_id = 1;
@@ -26,6 +26,10 @@ bool unlink_record(bitmap_record *record) {
 }
 
 } // namespace
+
+void bitmap_list_create() {
+    InitializeCriticalSection(&g_bitmap_lock);
+}
 
 int bitmap_list_add(bitmap_record *record) {
     EnterCriticalSection(&g_bitmap_lock);

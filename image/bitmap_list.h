@@ -4,6 +4,9 @@
 
 #include "image/bitmap_record.h"
 
+// Makes the bitmap lock; library start-up only, before any other call here.
+void bitmap_list_create();
+
 // Gives a freshly made record the next id and appends it; returns the id.
 int bitmap_list_add(bitmap_record *record);
 

@@ -1,7 +1,7 @@
 // Allocation and small helpers of the bitmap record.
 #include "image/bitmap_record.h"
 
-#include "core/library_state.h"
+#include "core/heap.h"
 
 #include <string.h>
 

@@ -1,7 +1,7 @@
 // The BMP reader: file header, info header, colour table and pixel rows into a bitmap record.
 #include "image/bmp_file.h"
 
-#include "core/library_state.h"
+#include "core/heap.h"
 #include "image/file_access.h"
 #include "zelvan.h"
 

@@ -1,7 +1,7 @@
 // The buffer capture: a platform bitmap read back through GetDIBits into a new record.
 #include "image/bmp_file.h"
 
-#include "core/library_state.h"
+#include "core/heap.h"
 #include "core/result_codes.h"
 
 #include <string.h>

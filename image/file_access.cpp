@@ -1,7 +1,7 @@
 // Opening regular files, and saves that replace a file only with a complete copy.
 #include "image/file_access.h"
 
-#include "core/library_state.h"
+#include "core/heap.h"
 #include "zelvan.h"
 
 #include <atomic>

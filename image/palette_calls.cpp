@@ -2,7 +2,7 @@
 #include "image/palette_calls.h"
 #include "core/library_call.h"
 
-#include "core/library_state.h"
+#include "core/heap.h"
 #include "core/result_codes.h"
 #include "draw/draw_call.h"
 #include "image/bitmap_list.h"

@@ -1,7 +1,7 @@
 // The RIFF palette reader and writer, and the colour table of a record as a palette.
 #include "image/palette_file.h"
 
-#include "core/library_state.h"
+#include "core/heap.h"
 #include "core/result_codes.h"
 #include "image/file_access.h"
 #include "zelvan.h"

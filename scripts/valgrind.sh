@@ -15,4 +15,4 @@ ctest --test-dir "$dir" -T memcheck -j2 --timeout 1200 --output-on-failure \
     --overwrite MemoryCheckCommandOptions="$options" \
     --overwrite MemoryCheckSuppressionFile="$PWD/tests/valgrind.supp" \
     --label-exclude stress \
-    --exclude-regex '^(python_module|installed_library_builds_programs|exports_only_zv_functions|library_includes_only_win32_h|api_reference_.*|doc_.*)$'
+    --exclude-regex '^(python_module|installed_library_builds_programs|exports_only_zv_functions|library_layers_include_downward|api_reference_.*|doc_.*)$'

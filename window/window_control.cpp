@@ -1,5 +1,5 @@
 // Title, position, size and show state of a window.
-#include "core/library_state.h"
+#include "core/heap.h"
 #include "core/result_codes.h"
 #include "core/window_table.h"
 #include "window/resize.h"

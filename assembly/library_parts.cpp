@@ -1,0 +1,11 @@
+// The one place that knows every layer: it lends the core the parts it runs but cannot include.
+#include "core/library_parts.h"
+
+#include "image/bitmap_list.h"
+#include "window/window_messages.h"
+
+const library_parts g_library_parts = {
+    handle_window_message,
+    bitmap_list_create,
+    bitmap_list_discard_all,
+};
