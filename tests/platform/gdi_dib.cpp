@@ -78,13 +78,61 @@ TEST(gdi_dib, GetDIBitsTopDownAndLargerThanTheBitmap) {
     EXPECT_EQ(bits[32 + 1], 22);    // then row 1
     EXPECT_EQ(bits[5 * 32 + 1], 0); // rows past the bitmap are zero
     EXPECT_EQ(bits[21], 0);         // and so are columns past it
-    // Bottom-up, scan line 0 is the bottom row; lines above the bitmap are not written.
+    // The DIB lies over the bitmap from the top and its scan lines count up from its own
+    // bottom row, which lies below the bitmap here: scan lines 0 to 2 are zeros.
     info = make_info(8, 8, 32);
     memset(bits, 0xEE, sizeof(bits));
     EXPECT_EQ(GetDIBits(canvas.dc, canvas.bitmap, 0, 8, bits, (BITMAPINFO *)&info, DIB_RGB_COLORS),
               5);
-    EXPECT_EQ(bits[1], 82);        // (0, 4): green 82
-    EXPECT_EQ(bits[5 * 32], 0xEE); // scan line 5 lies above the bitmap
+    EXPECT_EQ(bits[2 * 32 + 1], 0);
+    EXPECT_EQ(bits[3 * 32 + 1], 82); // scan line 3 is row 4: green 82
+    EXPECT_EQ(bits[7 * 32 + 1], 2);  // scan line 7 is row 0
+    // Top-down, lines 1 and 2 of a 4-row DIB are rows 2 and 1, stored top row first.
+    info = make_info(8, -4, 32);
+    memset(bits, 0xEE, sizeof(bits));
+    EXPECT_EQ(GetDIBits(canvas.dc, canvas.bitmap, 1, 2, bits, (BITMAPINFO *)&info, DIB_RGB_COLORS),
+              2);
+    EXPECT_EQ(bits[1], 22);
+    EXPECT_EQ(bits[32 + 1], 42);
+    EXPECT_EQ(bits[2 * 32], 0xEE);
+}
+
+// 32-bit masks with red in the low byte (a COLORREF as it stands) draw through the fast row
+// path exactly as pixel by pixel, at any width and first column, ignoring the top byte; read
+// back, a 32-bit DIB gets the device's masks whatever was asked.
+TEST(gdi_dib, ThirtyTwoBitMasksInEitherByteOrder) {
+    const int width = 45;
+    gdi_canvas canvas(width, 2);
+    struct {
+        BITMAPINFOHEADER header;
+        DWORD masks[3];
+    } info = {make_info(width, -2, 32).header, {0xFF, 0xFF00, 0xFF0000}};
+    info.header.biCompression = BI_BITFIELDS;
+    uint32_t colours[2][width];
+    for (int y = 0; y < 2; y++)
+        for (int x = 0; x < width; x++) colours[y][x] = 0xA5000000u | (y * 0x10203u + x * 0x50709u);
+    for (int first = 0; first < 3; first++) {
+        canvas.clear(RGB(255, 255, 255));
+        DWORD columns = (DWORD)(width - first - 2);
+        ASSERT_EQ(SetDIBitsToDevice(canvas.dc, first, 0, columns, 2, first, 0, 0, 2, colours,
+                                    (BITMAPINFO *)&info, DIB_RGB_COLORS),
+                  2);
+        for (int y = 0; y < 2; y++)
+            for (int x = 0; x < width; x++)
+                ASSERT_EQ(canvas.at(x, y), x >= first && x < first + (int)columns
+                                               ? colours[y][x] & 0xFFFFFFu
+                                               : RGB(255, 255, 255))
+                    << first << ": " << x << "," << y;
+    }
+    SelectObject(canvas.dc, canvas.original);
+    uint32_t back[2][width];
+    ASSERT_EQ(GetDIBits(canvas.dc, canvas.bitmap, 0, 2, back, (BITMAPINFO *)&info, DIB_RGB_COLORS),
+              2);
+    EXPECT_EQ(info.masks[0], 0xFF0000u);
+    EXPECT_EQ(info.masks[2], 0xFFu);
+    uint32_t c = colours[1][10];
+    EXPECT_EQ(back[1][10], ((c >> 16) & 0xFF) | (c & 0xFF00) | ((c & 0xFF) << 16));
+    SelectObject(canvas.dc, canvas.bitmap);
 }
 
 TEST(gdi_dib, GetDIBitsAnswersAQueryWithTheBitmapsFormat) {

@@ -66,25 +66,19 @@ bool gdi_dib_output_header(const BITMAPINFO *info, BITMAPINFOHEADER *out, bool *
 
 // ---- Reading a bitmap back ----
 
-// The bitmap row that scan line `scan` of an output DIB shows: scan lines climb from the
-// bitmap's bottom row in a bottom-up DIB and descend from its top row in a top-down one.
-// Rows outside [0, bitmap_height) mean the line lies above or below the bitmap.
-int64_t gdi_dib_row_of_scan(const gdi_dib_format &f, int bitmap_height, int64_t scan) {
-    return f.top_down ? scan : bitmap_height - 1 - scan;
-}
-
-// Writes scan lines [first_scan, first_scan + count) of the DIB `f` describes into `out`, one
-// stride apart in the order given. A line below the bitmap comes out as zeros and a line
-// above it is left as the caller had it; columns past the bitmap's width are zeros. Returns
-// how many lines showed bitmap rows.
+// Writes scan lines [first_scan, first_scan + count) of the DIB `f` describes into `out`, in
+// the order the DIB keeps them in memory: the lowest scan line first when it is bottom-up,
+// the highest first when it is top-down. The DIB lies over the bitmap from their top rows,
+// and scan lines count up from the DIB's bottom row, whichever way it is stored. Rows below
+// the bitmap and columns past its width come out as zeros. Returns how many lines showed
+// bitmap rows.
 int gdi_dib_fill_lines(const gdi_bitmap *bitmap, const gdi_dib_format &f, int64_t first_scan,
                        int64_t count, uint8_t *out) {
     int shown = 0;
     int columns = std::min(f.width, bitmap->width);
     for (int64_t line = 0; line < count; line++) {
-        uint8_t *dest = out + (size_t)line * f.stride;
-        int64_t row = gdi_dib_row_of_scan(f, bitmap->height, first_scan + line);
-        if (row < 0) continue;
+        int64_t scan = first_scan + line, row = f.height - 1 - scan;
+        uint8_t *dest = out + (size_t)(f.top_down ? count - 1 - line : line) * f.stride;
         if (row >= bitmap->height) {
             memset(dest, 0, f.stride);
             continue;
@@ -93,6 +87,17 @@ int gdi_dib_fill_lines(const gdi_bitmap *bitmap, const gdi_dib_format &f, int64_
         shown++;
     }
     return shown;
+}
+
+// A 32-bit BI_BITFIELDS request gets the bitmap's own masks, written back for the caller:
+// the masks of a DIB read from a bitmap are an answer, not a choice.
+void gdi_dib_answer_masks(BITMAPINFO *info, gdi_dib_format *f) {
+    if (f->bit_count != 32 || f->compression != BI_BITFIELDS) return;
+    f->masks[0] = 0xFF0000;
+    f->masks[1] = 0x00FF00;
+    f->masks[2] = 0x0000FF;
+    memcpy(reinterpret_cast<uint8_t *>(info) + sizeof(BITMAPINFOHEADER), f->masks,
+           sizeof(f->masks));
 }
 
 } // namespace
@@ -109,8 +114,10 @@ int WINAPI GetDIBits(HDC hdc, HBITMAP handle, UINT start, UINT lines, LPVOID bit
     if (!gdi_dib_output_header(info, &header, &core)) return 0;
     if (!bits && header.biBitCount == 0) return gdi_dib_query(info, bitmap);
     gdi_dib_format f;
-    if (!gdi_dib_output_format(&header, &f)) return 0;
+    // The masks of a BI_BITFIELDS header follow it in `info`, not in the copy.
+    if (!gdi_dib_output_format(core ? &header : &info->bmiHeader, &f)) return 0;
     gdi_dib_write_colours(info, f, core, usage);
+    gdi_dib_answer_masks(info, &f);
     if (!core) info->bmiHeader.biSizeImage = (DWORD)(f.stride * (size_t)f.height);
     if (!bits) return bitmap->height;
     // The stock 1x1 bitmap keeps its pixel in the DC that holds it: it has no rows to give.
