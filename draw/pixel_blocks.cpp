@@ -1,46 +1,71 @@
-// Whole blocks of pixels in one call. A block crosses between the caller's colours and the
-// draw buffer through a 32-bit DIB section, a band of rows at a time: the band stays in the
-// cache between the colour conversion and the copy, and no block-sized copy is allocated.
+// Whole blocks of pixels in one call. A block goes in with one conversion pass: its rows,
+// described as a 32-bit DIB whose masks read a ZVCOLOUR as it stands, are the source of
+// SetDIBitsToDevice. A block comes back in two: a band of rows at a time, BitBlt copies it
+// into a 32-bit DIB section and its pixels are swapped into the caller's colours while the
+// band is in the cache. No platform call reads a bitmap into memory of the caller's choosing
+// in another byte order than the device's (GetDIBits answers 32-bit masks, it does not take
+// them), and reading through GetDIBits into the caller's rows then swapping them in place was
+// no faster, and slower for small blocks, since it reads whole rows.
 #include "draw/draw_call.h"
 
 #include <algorithm>
+
+#if defined(__GNUC__) && (defined(__x86_64__) || defined(__i386__))
+#include <immintrin.h>
+#endif
 
 namespace {
 
 // Pixels in one band of the staging section: 16 KiB, half of a first-level data cache.
 const int64_t k_band_pixels = 4096;
 
-// A colour (0x00BBGGRR) as a DIB pixel (0x00RRGGBB), and a DIB pixel as a colour: the same
-// swap of the red and blue bytes, which also drops the top byte.
+// Pixels in one SetDIBitsToDevice call at most, so that no DIB size overflows 32 bits.
+const int64_t k_call_pixels = int64_t{1} << 26;
+
+// A DIB pixel (0x00RRGGBB) as a colour (0x00BBGGRR): a swap of the red and blue bytes that
+// also drops the top byte.
 inline uint32_t swap_red_blue(uint32_t c) {
     return (c & 0xFFu) << 16 | (c & 0xFF00u) | (c >> 16 & 0xFFu);
 }
 
 // `group` at a time with no dependence between them, so that the compiler turns each group
-// into a few vector instructions.
-template <int group>
-inline void swap_row_by(const uint32_t *__restrict in, uint32_t *__restrict out, int64_t count) {
+// into a few vector instructions. `in` and `out` are the same memory or do not overlap; a
+// group is read whole before it is written, which keeps a swap in place correct and leaves
+// the compiler no overlap to guard against.
+template <int group> inline void swap_row_by(const uint32_t *in, uint32_t *out, int64_t count) {
     int64_t i = 0;
-    for (; i + group <= count; i += group)
-        for (int k = 0; k < group; ++k) out[i + k] = swap_red_blue(in[i + k]);
+    for (; i + group <= count; i += group) {
+        uint32_t swapped[group];
+        for (int k = 0; k < group; ++k) swapped[k] = swap_red_blue(in[i + k]);
+        for (int k = 0; k < group; ++k) out[i + k] = swapped[k];
+    }
     for (; i < count; ++i) out[i] = swap_red_blue(in[i]);
 }
 
 #if defined(__GNUC__) && (defined(__x86_64__) || defined(__i386__))
-// The same in 256-bit registers, on processors that have them: the swap, not the copy, is
-// what a block spends its time on.
-__attribute__((target("avx2"))) void swap_row_avx2(const uint32_t *__restrict in,
-                                                   uint32_t *__restrict out, int64_t count) {
-    swap_row_by<16>(in, out, count);
+// The same with one byte shuffle per eight pixels, on processors that have 256-bit registers.
+__attribute__((target("avx2"))) void swap_row_avx2(const uint32_t *in, uint32_t *out,
+                                                   int64_t count) {
+    const __m256i order = _mm256_setr_epi8(2, 1, 0, -1, 6, 5, 4, -1, 10, 9, 8, -1, 14, 13, 12, -1,
+                                           2, 1, 0, -1, 6, 5, 4, -1, 10, 9, 8, -1, 14, 13, 12, -1);
+    int64_t i = 0;
+    for (; i + 16 <= count; i += 16) {
+        const __m256i *from = reinterpret_cast<const __m256i *>(in + i);
+        __m256i a = _mm256_loadu_si256(from), b = _mm256_loadu_si256(from + 1);
+        __m256i *to = reinterpret_cast<__m256i *>(out + i);
+        _mm256_storeu_si256(to, _mm256_shuffle_epi8(a, order));
+        _mm256_storeu_si256(to + 1, _mm256_shuffle_epi8(b, order));
+    }
+    swap_row_by<8>(in + i, out + i, count - i);
 }
 
-void swap_row(const uint32_t *__restrict in, uint32_t *__restrict out, int64_t count) {
+void swap_row(const uint32_t *in, uint32_t *out, int64_t count) {
     static const bool avx2 = __builtin_cpu_supports("avx2");
     if (avx2) return swap_row_avx2(in, out, count);
     swap_row_by<8>(in, out, count);
 }
 #else
-void swap_row(const uint32_t *__restrict in, uint32_t *__restrict out, int64_t count) {
+void swap_row(const uint32_t *in, uint32_t *out, int64_t count) {
     swap_row_by<8>(in, out, count);
 }
 #endif
@@ -73,6 +98,60 @@ int check_arguments(const void *pixels, int width, int height, int stride) {
     if (width < 0 || stride < width) return ZV_ERR_BAD_WIDTH;
     if (height < 0) return ZV_ERR_BAD_HEIGHT;
     return pixels ? ZV_OK : ZV_ERROR;
+}
+
+// A top-down 32-bit DIB header of `width` x `rows` pixels with the given red and blue masks.
+struct dib_header {
+    BITMAPINFOHEADER header;
+    DWORD masks[3]; // red, green, blue
+    dib_header(int64_t width, int64_t rows, DWORD red, DWORD blue)
+        : header{}, masks{red, 0xFF00, blue} {
+        header.biSize = sizeof(BITMAPINFOHEADER);
+        header.biWidth = static_cast<LONG>(width);
+        header.biHeight = -static_cast<LONG>(rows);
+        header.biPlanes = 1;
+        header.biBitCount = 32;
+        header.biCompression = BI_BITFIELDS;
+    }
+    BITMAPINFO *info() { return reinterpret_cast<BITMAPINFO *>(this); }
+};
+
+// Draws `rows` rows of the block from buffer row `top`, each `columns` pixels from the block's
+// first column on the buffer; the rows lie `dib_width` colours apart in the caller's memory.
+bool put_rows(HDC dc, const pixel_block &b, const ZVCOLOUR *pixels, int64_t top, int64_t rows,
+              int64_t dib_width) {
+    // Red in the low byte: the DIB's pixels are ZVCOLOURs as they stand.
+    dib_header dib(dib_width, rows, 0x0000FF, 0xFF0000);
+    int64_t columns = b.right - b.left;
+    return SetDIBitsToDevice(dc, static_cast<int>(b.left), static_cast<int>(top),
+                             static_cast<DWORD>(columns), static_cast<DWORD>(rows), 0, 0, 0,
+                             static_cast<UINT>(rows), block_at(pixels, b, b.left, top), dib.info(),
+                             DIB_RGB_COLORS) != 0;
+}
+
+int put_block(HDC dc, const pixel_block &b, const ZVCOLOUR *pixels) {
+    int64_t columns = b.right - b.left, rows = b.bottom - b.top;
+    // Rows are described `stride` wide, all but the last when the stride has a gap: a DIB
+    // that ran past the block's last pixel would let the platform read memory it was not given.
+    int64_t wide = b.stride == columns ? rows : rows - 1;
+    int64_t per_call = b.stride > k_call_pixels ? 1 : std::min(k_call_pixels / b.stride, rows);
+    for (int64_t done = 0; done < rows;) {
+        int64_t n = done < wide ? std::min(per_call, wide - done) : 1;
+        if (!put_rows(dc, b, pixels, b.top + done, n, n > 1 ? b.stride : columns)) return ZV_ERROR;
+        done += n;
+    }
+    return ZV_OK;
+}
+
+// Every pixel of the block that lies off the buffer reads as ZV_BAD_COLOUR.
+void mark_off_buffer(const pixel_block &b, ZVCOLOUR *pixels) {
+    for (int64_t row = b.y; row < b.y + b.height; ++row) {
+        ZVCOLOUR *line = block_at(pixels, b, b.x, row);
+        bool on = b.on_buffer() && row >= b.top && row < b.bottom;
+        int64_t before = on ? b.left - b.x : b.width, after = on ? b.right - b.x : b.width;
+        std::fill(line, line + before, ZV_BAD_COLOUR);
+        std::fill(line + after, line + b.width, ZV_BAD_COLOUR);
+    }
 }
 
 // A top-down 32-bit DIB section of `width` x `rows` pixels, selected into a DC of its own.
@@ -108,33 +187,6 @@ struct staging_section {
 // Rows in one band for blocks `width` pixels wide on the buffer.
 int64_t band_rows(const pixel_block &b) {
     return std::min(std::max<int64_t>(k_band_pixels / (b.right - b.left), 1), b.bottom - b.top);
-}
-
-int put_block(HDC dc, const pixel_block &b, const ZVCOLOUR *pixels) {
-    int64_t columns = b.right - b.left, band = band_rows(b);
-    staging_section stage(dc, columns, band);
-    if (!stage.bits) return ZV_ERR_NO_MEMORY;
-    for (int64_t top = b.top; top < b.bottom; top += band) {
-        int64_t rows = std::min(band, b.bottom - top);
-        GdiFlush(); // the last band's copy is done before its bits are overwritten
-        for (int64_t r = 0; r < rows; ++r)
-            swap_row(block_at(pixels, b, b.left, top + r), stage.bits + r * columns, columns);
-        if (!BitBlt(dc, static_cast<int>(b.left), static_cast<int>(top), static_cast<int>(columns),
-                    static_cast<int>(rows), stage.dc, 0, 0, SRCCOPY))
-            return ZV_ERROR;
-    }
-    return ZV_OK;
-}
-
-// Every pixel of the block that lies off the buffer reads as ZV_BAD_COLOUR.
-void mark_off_buffer(const pixel_block &b, ZVCOLOUR *pixels) {
-    for (int64_t row = b.y; row < b.y + b.height; ++row) {
-        ZVCOLOUR *line = block_at(pixels, b, b.x, row);
-        bool on = b.on_buffer() && row >= b.top && row < b.bottom;
-        int64_t before = on ? b.left - b.x : b.width, after = on ? b.right - b.x : b.width;
-        std::fill(line, line + before, ZV_BAD_COLOUR);
-        std::fill(line + after, line + b.width, ZV_BAD_COLOUR);
-    }
 }
 
 int get_block(HDC dc, const pixel_block &b, ZVCOLOUR *pixels) {

@@ -68,6 +68,40 @@ TEST(PixelBlocks, BlocksAreClippedOnEverySideAndReadOffTheBufferAsBadColour) {
     ZVDestroyWindow(w);
 }
 
+// Blocks of many rows cross in several bands and several calls: whole rows, rows with a gap
+// in their stride, and blocks hanging off the left edge or starting right of it.
+TEST(PixelBlocks, TallBlocksReadBackWholeOnEveryPath) {
+    const int width = 300, height = 120;
+    int w = ZVCreateWindow(50, 50, width, height, "tall");
+    std::vector<ZVCOLOUR> block = pattern(width, height - 9, width);
+    ASSERT_EQ(ZVPutPixels(w, 0, 9, width, height - 9, block.data(), width), ZV_OK);
+    for (int i = 0; i < 40; ++i) { // the block against single pixels, here and there
+        int x = i * 37 % width, y = 9 + i * 53 % (height - 9);
+        ASSERT_EQ(ZVGetPixel(w, x, y), block[static_cast<size_t>(y - 9) * width + x] & 0xFFFFFFu);
+    }
+    struct read {
+        int x, y, width, stride;
+    };
+    for (read r : {read{0, 0, width, width}, read{0, 9, width, width},
+                   read{-3, 2, width, width + 5}, read{17, 1, 250, 260}}) {
+        const int rows = height - r.y + 4; // past the bottom too
+        std::vector<ZVCOLOUR> back(static_cast<size_t>(r.stride) * rows, 0x123456u);
+        ASSERT_EQ(ZVGetPixels(w, r.x, r.y, r.width, rows, back.data(), r.stride), ZV_OK);
+        for (int y = 0; y < rows; ++y)
+            for (int x = 0; x < r.stride; ++x) {
+                int bx = r.x + x, by = r.y + y;
+                ZVCOLOUR expected =
+                    x >= r.width                            ? 0x123456u
+                    : bx < 0 || bx >= width || by >= height ? ZV_BAD_COLOUR
+                    : by < 9                                ? k_white
+                             : block[static_cast<size_t>(by - 9) * width + bx] & 0xFFFFFFu;
+                ASSERT_EQ(back[static_cast<size_t>(y) * r.stride + x], expected)
+                    << r.x << "," << r.y << ": " << x << "," << y;
+            }
+    }
+    ZVDestroyWindow(w);
+}
+
 TEST(PixelBlocks, BadArgumentsAreRefusedAndTouchNothing) {
     int w = ZVCreateWindow(50, 50, 40, 30, "bad");
     ZVCOLOUR pixels[4] = {1, 2, 3, 4};
