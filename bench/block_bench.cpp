@@ -59,6 +59,20 @@ void put_small(benchmark::State &state) {
 }
 BENCHMARK(put_small)->Name("block/ZVPutPixels_64x64");
 
+void get_small(benchmark::State &state) {
+    int window = bench_window(window_title, width, height);
+    std::vector<ZVCOLOUR> block(static_cast<size_t>(small) * small);
+    unsigned n = 0;
+    for (auto _ : state) {
+        int x = static_cast<int>(n % (width / small)) * small;
+        int y = static_cast<int>(n / (width / small) % (height / small)) * small;
+        benchmark::DoNotOptimize(ZVGetPixels(window, x, y, small, small, block.data(), small));
+        benchmark::ClobberMemory();
+        n++;
+    }
+}
+BENCHMARK(get_small)->Name("block/ZVGetPixels_64x64");
+
 void set_fast_small(benchmark::State &state) {
     int window = bench_window(window_title, width, height);
     std::vector<ZVCOLOUR> block = colours(small * small);
