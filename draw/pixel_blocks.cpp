@@ -7,12 +7,9 @@
 // them), and reading through GetDIBits into the caller's rows then swapping them in place was
 // no faster, and slower for small blocks, since it reads whole rows.
 #include "draw/draw_call.h"
+#include "platform/red_blue.h"
 
 #include <algorithm>
-
-#if defined(__GNUC__) && (defined(__x86_64__) || defined(__i386__))
-#include <immintrin.h>
-#endif
 
 namespace {
 
@@ -21,54 +18,6 @@ const int64_t k_band_pixels = 4096;
 
 // Pixels in one SetDIBitsToDevice call at most, so that no DIB size overflows 32 bits.
 const int64_t k_call_pixels = int64_t{1} << 26;
-
-// A DIB pixel (0x00RRGGBB) as a colour (0x00BBGGRR): a swap of the red and blue bytes that
-// also drops the top byte.
-inline uint32_t swap_red_blue(uint32_t c) {
-    return (c & 0xFFu) << 16 | (c & 0xFF00u) | (c >> 16 & 0xFFu);
-}
-
-// `group` at a time with no dependence between them, so that the compiler turns each group
-// into a few vector instructions. `in` and `out` are the same memory or do not overlap; a
-// group is read whole before it is written, which keeps a swap in place correct and leaves
-// the compiler no overlap to guard against.
-template <int group> inline void swap_row_by(const uint32_t *in, uint32_t *out, int64_t count) {
-    int64_t i = 0;
-    for (; i + group <= count; i += group) {
-        uint32_t swapped[group];
-        for (int k = 0; k < group; ++k) swapped[k] = swap_red_blue(in[i + k]);
-        for (int k = 0; k < group; ++k) out[i + k] = swapped[k];
-    }
-    for (; i < count; ++i) out[i] = swap_red_blue(in[i]);
-}
-
-#if defined(__GNUC__) && (defined(__x86_64__) || defined(__i386__))
-// The same with one byte shuffle per eight pixels, on processors that have 256-bit registers.
-__attribute__((target("avx2"))) void swap_row_avx2(const uint32_t *in, uint32_t *out,
-                                                   int64_t count) {
-    const __m256i order = _mm256_setr_epi8(2, 1, 0, -1, 6, 5, 4, -1, 10, 9, 8, -1, 14, 13, 12, -1,
-                                           2, 1, 0, -1, 6, 5, 4, -1, 10, 9, 8, -1, 14, 13, 12, -1);
-    int64_t i = 0;
-    for (; i + 16 <= count; i += 16) {
-        const __m256i *from = reinterpret_cast<const __m256i *>(in + i);
-        __m256i a = _mm256_loadu_si256(from), b = _mm256_loadu_si256(from + 1);
-        __m256i *to = reinterpret_cast<__m256i *>(out + i);
-        _mm256_storeu_si256(to, _mm256_shuffle_epi8(a, order));
-        _mm256_storeu_si256(to + 1, _mm256_shuffle_epi8(b, order));
-    }
-    swap_row_by<8>(in + i, out + i, count - i);
-}
-
-void swap_row(const uint32_t *in, uint32_t *out, int64_t count) {
-    static const bool avx2 = __builtin_cpu_supports("avx2");
-    if (avx2) return swap_row_avx2(in, out, count);
-    swap_row_by<8>(in, out, count);
-}
-#else
-void swap_row(const uint32_t *in, uint32_t *out, int64_t count) {
-    swap_row_by<8>(in, out, count);
-}
-#endif
 
 // The caller's block and the part of it that lies on the buffer, in buffer coordinates.
 struct pixel_block {
@@ -200,7 +149,8 @@ int get_block(HDC dc, const pixel_block &b, ZVCOLOUR *pixels) {
             return ZV_ERROR;
         GdiFlush(); // the copy has landed in the section before its bits are read
         for (int64_t r = 0; r < rows; ++r)
-            swap_row(stage.bits + r * columns, block_at(pixels, b, b.left, top + r), columns);
+            swap_red_blue_row(stage.bits + r * columns, block_at(pixels, b, b.left, top + r),
+                              columns);
     }
     return ZV_OK;
 }

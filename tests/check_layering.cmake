@@ -1,5 +1,5 @@
-# The library folders stand in layers, each including only the public header, platform/win32.h
-# and platform/saturate.h, and the folders at or below its own:
+# The library folders stand in layers, each including only the public header, platform/win32.h,
+# platform/saturate.h and platform/red_blue.h, and the folders at or below its own:
 #   core <- draw <- window <- image <- assembly
 # so nothing runs up or sideways. None includes a POSIX, X11 or FreeType header, nor anything
 # from platform/posix.

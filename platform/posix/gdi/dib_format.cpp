@@ -2,13 +2,9 @@
 #include "platform/posix/gdi/dib_format.h"
 
 #include "platform/posix/gdi/dib_rgb24.h"
+#include "platform/red_blue.h"
 
 #include <string.h>
-
-#if defined(__x86_64__) && (defined(__GNUC__) || defined(__clang__))
-#include <immintrin.h>
-#define GDI_DIB_WORDS_AVX2 1
-#endif
 
 namespace {
 
@@ -18,57 +14,41 @@ namespace {
 // mask 0xFF) swaps red and blue. Either way the top byte is dropped.
 enum class gdi_words { keep, swap };
 
-template <gdi_words order> inline uint32_t gdi_word(uint32_t v) {
-    if (order == gdi_words::keep) return v & 0x00FFFFFFu;
-    return (v & 0xFFu) << 16 | (v & 0xFF00u) | (v >> 16 & 0xFFu);
-}
-
-template <gdi_words order> void gdi_words_plain(const uint8_t *in, uint8_t *out, int count) {
-    for (int i = 0; i < count; i++) {
+void gdi_keep_words_plain(const uint8_t *in, uint8_t *out, size_t count) {
+    for (size_t i = 0; i < count; i++) {
         uint32_t v;
-        memcpy(&v, in + 4 * (size_t)i, sizeof(v));
-        v = gdi_word<order>(v);
-        memcpy(out + 4 * (size_t)i, &v, sizeof(v));
+        memcpy(&v, in + 4 * i, sizeof(v));
+        v &= 0x00FFFFFFu;
+        memcpy(out + 4 * i, &v, sizeof(v));
     }
 }
 
-#ifdef GDI_DIB_WORDS_AVX2
-// Sixteen pixels a step, one byte shuffle or mask each: block transfers of whole frames run
-// at the speed of a copy. DIB rows may sit at any address, so every access is unaligned.
-template <gdi_words order>
-__attribute__((target("avx2"))) void gdi_words_avx2(const uint8_t *in, uint8_t *out, int count) {
-    const __m256i swap = _mm256_setr_epi8(2, 1, 0, -1, 6, 5, 4, -1, 10, 9, 8, -1, 14, 13, 12, -1, 2,
-                                          1, 0, -1, 6, 5, 4, -1, 10, 9, 8, -1, 14, 13, 12, -1);
+#ifdef ZELVAN_RED_BLUE_AVX2
+// Sixteen pixels a step, one mask each: block transfers of whole frames run at the speed of a
+// copy. DIB rows may sit at any address, so every access is unaligned.
+__attribute__((target("avx2"))) void gdi_keep_words_avx2(const uint8_t *in, uint8_t *out,
+                                                         size_t count) {
     const __m256i keep = _mm256_set1_epi32(0x00FFFFFF);
-    int i = 0;
+    size_t i = 0;
     for (; i + 16 <= count; i += 16) {
-        const __m256i *from = reinterpret_cast<const __m256i *>(in + 4 * (size_t)i);
-        __m256i *to = reinterpret_cast<__m256i *>(out + 4 * (size_t)i);
+        const __m256i *from = reinterpret_cast<const __m256i *>(in + 4 * i);
+        __m256i *to = reinterpret_cast<__m256i *>(out + 4 * i);
         __m256i a = _mm256_loadu_si256(from), b = _mm256_loadu_si256(from + 1);
-        if (order == gdi_words::keep) {
-            a = _mm256_and_si256(a, keep);
-            b = _mm256_and_si256(b, keep);
-        } else {
-            a = _mm256_shuffle_epi8(a, swap);
-            b = _mm256_shuffle_epi8(b, swap);
-        }
-        _mm256_storeu_si256(to, a);
-        _mm256_storeu_si256(to + 1, b);
+        _mm256_storeu_si256(to, _mm256_and_si256(a, keep));
+        _mm256_storeu_si256(to + 1, _mm256_and_si256(b, keep));
     }
-    gdi_words_plain<order>(in + 4 * (size_t)i, out + 4 * (size_t)i, count - i);
+    gdi_keep_words_plain(in + 4 * i, out + 4 * i, count - i);
 }
 #endif
 
 // Converts `count` 32-bit words from `in` to `out` (which may be the same memory).
 void gdi_convert_words(gdi_words order, const uint8_t *in, uint8_t *out, int count) {
-#ifdef GDI_DIB_WORDS_AVX2
+    if (order == gdi_words::swap) return swap_red_blue_row(in, out, (size_t)count);
+#ifdef ZELVAN_RED_BLUE_AVX2
     static const bool avx2 = __builtin_cpu_supports("avx2");
-    if (avx2)
-        return order == gdi_words::keep ? gdi_words_avx2<gdi_words::keep>(in, out, count)
-                                        : gdi_words_avx2<gdi_words::swap>(in, out, count);
+    if (avx2) return gdi_keep_words_avx2(in, out, (size_t)count);
 #endif
-    if (order == gdi_words::keep) return gdi_words_plain<gdi_words::keep>(in, out, count);
-    gdi_words_plain<gdi_words::swap>(in, out, count);
+    gdi_keep_words_plain(in, out, (size_t)count);
 }
 
 // Whether 32-bit masks are exactly one of the two word orders, and which.
