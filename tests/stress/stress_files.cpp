@@ -47,7 +47,9 @@ void stress_bitmaps(worker &w, int window) {
     int choice = w.number(0, 6);
     if (choice <= 1 || w.shared->bitmaps.size() == 0) return load_or_copy(w, window);
     if (choice == 2) {
+        // Another worker may have taken the last bitmap since the size was read.
         int bitmap = w.shared->bitmaps.take(w.random);
+        if (bitmap == 0) return load_or_copy(w, window);
         w.doing("ZVDiscardBitmap");
         expect_one_of("ZVDiscardBitmap", ZVDiscardBitmap(bitmap), {OK});
         return;
