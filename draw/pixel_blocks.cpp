@@ -1,11 +1,10 @@
 // Whole blocks of pixels in one call. A block goes in with one conversion pass: its rows,
 // described as a 32-bit DIB whose masks read a ZVCOLOUR as it stands, are the source of
-// SetDIBitsToDevice. A block comes back in two: a band of rows at a time, BitBlt copies it
-// into a 32-bit DIB section and its pixels are swapped into the caller's colours while the
-// band is in the cache. No platform call reads a bitmap into memory of the caller's choosing
-// in another byte order than the device's (GetDIBits answers 32-bit masks, it does not take
-// them), and reading through GetDIBits into the caller's rows then swapping them in place was
-// no faster, and slower for small blocks, since it reads whole rows.
+// SetDIBitsToDevice. A block of whole buffer rows comes back the same way through GetDIBits,
+// asked for those masks; where the platform answers with the device's own order instead,
+// each band is swapped in place while it is in the cache. GetDIBits writes whole rows, so any
+// other block goes a band at a time through a staging DIB section, BitBlt copying it there and
+// its pixels swapped into the caller's colours while the band is in the cache.
 #include "draw/draw_call.h"
 #include "platform/red_blue.h"
 
@@ -155,6 +154,34 @@ int get_block(HDC dc, const pixel_block &b, ZVCOLOUR *pixels) {
     return ZV_OK;
 }
 
+// Whole buffer rows go straight into the caller's rows through GetDIBits, which needs the
+// buffer selected into no DC: `r`'s lock is held and nothing else selects it meanwhile. A
+// platform that honours the ZVCOLOUR masks asked for does it in one pass; one that answers
+// with its own order gets each band swapped in place while the band is still in the cache.
+int get_whole_rows(window_record *r, const pixel_block &b, ZVCOLOUR *pixels) {
+    HBITMAP buffer = r->buffer_bitmap[r->draw_buffer.load()];
+    if (!buffer) return ZV_ERROR;
+    int64_t height = r->height, band = band_rows(b);
+    for (int64_t top = b.top; top < b.bottom; top += band) {
+        int64_t rows = std::min(band, b.bottom - top);
+        // Scan lines count up from the bottom of this top-down DIB as tall as the buffer.
+        dib_header dib(b.stride, height, 0x0000FF, 0xFF0000);
+        ZVCOLOUR *first = block_at(pixels, b, 0, top);
+        if (GetDIBits(r->memory_dc, buffer, static_cast<UINT>(height - top - rows),
+                      static_cast<UINT>(rows), first, dib.info(), DIB_RGB_COLORS) != rows)
+            return ZV_ERROR;
+        if (dib.masks[0] != 0x0000FF)
+            swap_red_blue_row(first, first, static_cast<size_t>(rows * b.stride));
+    }
+    return ZV_OK;
+}
+
+// Whether the block is whole rows of the buffer, lying in the caller's memory as the buffer's
+// rows would: then GetDIBits can write them without touching a pixel outside the block.
+bool whole_rows(const pixel_block &b, int64_t buffer_width) {
+    return b.x == 0 && b.width == buffer_width && b.stride == buffer_width;
+}
+
 } // namespace
 
 extern "C" {
@@ -178,12 +205,22 @@ ZVEXPORT int ZVAPI ZVGetPixels(int handle, int x, int y, int width, int height, 
     if (!window.ok()) return ZV_ERR_BAD_WINDOW;
     int checked = check_arguments(pixels, width, height, stride);
     if (checked != ZV_OK) return checked;
-    // Reading changes nothing, so the buffer is not marked.
-    selected_buffer buffer(window.record, buffer_role::draw, false);
-    if (!buffer.dc) return ZV_ERROR;
-    pixel_block b = clip_block(x, y, width, height, stride, window->width, window->height);
+    window_record *r = window.record;
+    // Clipped and read under one hold of the lock, so that no resize comes in between;
+    // the lock nests, so the selected buffer below may take it again.
+    EnterCriticalSection(&r->lock);
+    pixel_block b = clip_block(x, y, width, height, stride, r->width, r->height);
     mark_off_buffer(b, pixels);
-    return b.on_buffer() ? get_block(buffer.dc, b, pixels) : ZV_OK;
+    int result = ZV_OK;
+    if (b.on_buffer() && whole_rows(b, r->width)) {
+        result = get_whole_rows(r, b, pixels);
+    } else if (b.on_buffer()) {
+        // Reading changes nothing, so the buffer is not marked.
+        selected_buffer buffer(r, buffer_role::draw, false);
+        result = buffer.dc ? get_block(buffer.dc, b, pixels) : ZV_ERROR;
+    }
+    LeaveCriticalSection(&r->lock);
+    return result;
 }
 
 } // extern "C"

@@ -69,7 +69,8 @@ TEST(PixelBlocks, BlocksAreClippedOnEverySideAndReadOffTheBufferAsBadColour) {
 }
 
 // Blocks of many rows cross in several bands and several calls: whole rows, rows with a gap
-// in their stride, and blocks hanging off the left edge or starting right of it.
+// in their stride (from the top, further down, and from above the buffer), and blocks hanging
+// off the left edge or starting right of it.
 TEST(PixelBlocks, TallBlocksReadBackWholeOnEveryPath) {
     const int width = 300, height = 120;
     int w = ZVCreateWindow(50, 50, width, height, "tall");
@@ -82,7 +83,7 @@ TEST(PixelBlocks, TallBlocksReadBackWholeOnEveryPath) {
     struct read {
         int x, y, width, stride;
     };
-    for (read r : {read{0, 0, width, width}, read{0, 9, width, width},
+    for (read r : {read{0, 0, width, width}, read{0, 9, width, width}, read{0, -5, width, width},
                    read{-3, 2, width, width + 5}, read{17, 1, 250, 260}}) {
         const int rows = height - r.y + 4; // past the bottom too
         std::vector<ZVCOLOUR> back(static_cast<size_t>(r.stride) * rows, 0x123456u);
@@ -91,9 +92,9 @@ TEST(PixelBlocks, TallBlocksReadBackWholeOnEveryPath) {
             for (int x = 0; x < r.stride; ++x) {
                 int bx = r.x + x, by = r.y + y;
                 ZVCOLOUR expected =
-                    x >= r.width                            ? 0x123456u
-                    : bx < 0 || bx >= width || by >= height ? ZV_BAD_COLOUR
-                    : by < 9                                ? k_white
+                    x >= r.width                                      ? 0x123456u
+                    : bx < 0 || bx >= width || by < 0 || by >= height ? ZV_BAD_COLOUR
+                    : by < 9                                          ? k_white
                              : block[static_cast<size_t>(by - 9) * width + bx] & 0xFFFFFFu;
                 ASSERT_EQ(back[static_cast<size_t>(y) * r.stride + x], expected)
                     << r.x << "," << r.y << ": " << x << "," << y;

@@ -89,17 +89,6 @@ int gdi_dib_fill_lines(const gdi_bitmap *bitmap, const gdi_dib_format &f, int64_
     return shown;
 }
 
-// A 32-bit BI_BITFIELDS request gets the bitmap's own masks, written back for the caller:
-// the masks of a DIB read from a bitmap are an answer, not a choice.
-void gdi_dib_answer_masks(BITMAPINFO *info, gdi_dib_format *f) {
-    if (f->bit_count != 32 || f->compression != BI_BITFIELDS) return;
-    f->masks[0] = 0xFF0000;
-    f->masks[1] = 0x00FF00;
-    f->masks[2] = 0x0000FF;
-    memcpy(reinterpret_cast<uint8_t *>(info) + sizeof(BITMAPINFOHEADER), f->masks,
-           sizeof(f->masks));
-}
-
 } // namespace
 
 // Copies scan lines of a bitmap into a DIB of the caller's format. Without `bits` it only
@@ -117,7 +106,8 @@ int WINAPI GetDIBits(HDC hdc, HBITMAP handle, UINT start, UINT lines, LPVOID bit
     // The masks of a BI_BITFIELDS header follow it in `info`, not in the copy.
     if (!gdi_dib_output_format(core ? &header : &info->bmiHeader, &f)) return 0;
     gdi_dib_write_colours(info, f, core, usage);
-    gdi_dib_answer_masks(info, &f);
+    // Bit-field masks are kept as asked: the header specifies the format wanted. Windows
+    // answers 32-bit requests with its own masks instead, so callers read the masks back.
     if (!core) info->bmiHeader.biSizeImage = (DWORD)(f.stride * (size_t)f.height);
     if (!bits) return bitmap->height;
     // The stock 1x1 bitmap keeps its pixel in the DC that holds it: it has no rows to give.
