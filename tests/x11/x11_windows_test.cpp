@@ -38,6 +38,9 @@ void draw_test_picture(int w) {
     ZVSetForeground(w, ZVGetRGBColour(10, 20, 250));
     ZVMoveTo(w, 0, 119);
     ZVLine(w, 239, 0);
+    ZVCOLOUR block[24 * 16];
+    for (int i = 0; i < 24 * 16; ++i) block[i] = ZVGetRGBColour(i % 24 * 10, i / 24 * 15, 90);
+    ZVPutPixels(w, 200, 8, 24, 16, block, 24);
     ZVRedraw(w);
 }
 
@@ -84,6 +87,13 @@ TEST(X11Windows, AppearAtTheRequestedPlaceAndSizeWithTheirPicture) {
     EXPECT_TRUE(poll_until([&] { return placed_at(xw, 120, 90, 240, 120); }));
     draw_test_picture(w);
     EXPECT_TRUE(screen_shows_picture(w));
+    // A whole frame read as one block is what the screen shows.
+    std::vector<ZVCOLOUR> frame(240 * 120);
+    ASSERT_EQ(ZVGetPixels(w, 0, 0, 240, 120, frame.data(), 240), ZV_OK);
+    std::vector<unsigned long> shown = capture(120, 90, 240, 120);
+    for (size_t i = 0; i < frame.size(); ++i)
+        ASSERT_EQ(shown[i], (frame[i] & 0xFF) << 16 | (frame[i] & 0xFF00) | (frame[i] >> 16 & 0xFF))
+            << i;
     // The hidden handler window is never shown.
     Window handler = find_window("Zelvan Graphics Handler");
     ASSERT_NE(handler, None);
