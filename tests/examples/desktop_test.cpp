@@ -8,6 +8,7 @@
 
 #include <atomic>
 #include <cstdlib>
+#include <filesystem>
 #include <string>
 #include <sys/stat.h>
 #include <thread>
@@ -72,6 +73,10 @@ class Desktop : public testing::Test {
         mkdir(folder.c_str(), 0755);
         std::remove((folder + "/" EXAMPLE ".bmp").c_str());
         setenv("ZELVAN_PICTURES", folder.c_str(), 1);
+    }
+    void TearDown() override {
+        std::error_code ignored;
+        std::filesystem::remove_all(folder, ignored);
     }
     // Waits until windows 1 to `count` are open: handles are given lowest first.
     static bool windows_open(int count) {
