@@ -154,10 +154,8 @@ int get_block(HDC dc, const pixel_block &b, ZVCOLOUR *pixels) {
     return ZV_OK;
 }
 
-// Whole buffer rows go straight into the caller's rows through GetDIBits, which needs the
-// buffer selected into no DC: `r`'s lock is held and nothing else selects it meanwhile. A
-// platform that honours the ZVCOLOUR masks asked for does it in one pass; one that answers
-// with its own order gets each band swapped in place while the band is still in the cache.
+// Whole buffer rows straight into the caller's rows. GetDIBits needs the buffer selected into
+// no DC: `r`'s lock is held, and only holders of it select a buffer.
 int get_whole_rows(window_record *r, const pixel_block &b, ZVCOLOUR *pixels) {
     HBITMAP buffer = r->buffer_bitmap[r->draw_buffer.load()];
     if (!buffer) return ZV_ERROR;
