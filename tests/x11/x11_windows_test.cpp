@@ -16,15 +16,18 @@ bool placed_at(Window w, int x, int y, int width, int height) {
     return g.viewable && g.x == x && g.y == y && g.width == width && g.height == height;
 }
 
+// A colour (0x00BBGGRR) as the X server's 24-bit visual holds it (0x00RRGGBB).
+unsigned long screen_pixel(ZVCOLOUR c) {
+    return (c & 0xFF) << 16 | (c & 0xFF00) | (c >> 16 & 0xFF);
+}
+
 // Polls until the screen shows exactly the window's picture (ZVGetPixel) over its client area.
 bool screen_shows_picture(int handle, double seconds = 10.0) {
     client_area area = library_client_area(handle);
     std::vector<unsigned long> expected;
     for (int y = 0; y < area.height; ++y) {
-        for (int x = 0; x < area.width; ++x) {
-            ZVCOLOUR c = ZVGetPixel(handle, x, y); // 0x00BBGGRR
-            expected.push_back((c & 0xFF) << 16 | (c & 0xFF00) | (c >> 16 & 0xFF));
-        }
+        for (int x = 0; x < area.width; ++x)
+            expected.push_back(screen_pixel(ZVGetPixel(handle, x, y)));
     }
     return poll_until([&] { return capture(area.x, area.y, area.width, area.height) == expected; },
                       seconds);
@@ -91,9 +94,7 @@ TEST(X11Windows, AppearAtTheRequestedPlaceAndSizeWithTheirPicture) {
     std::vector<ZVCOLOUR> frame(240 * 120);
     ASSERT_EQ(ZVGetPixels(w, 0, 0, 240, 120, frame.data(), 240), ZV_OK);
     std::vector<unsigned long> shown = capture(120, 90, 240, 120);
-    for (size_t i = 0; i < frame.size(); ++i)
-        ASSERT_EQ(shown[i], (frame[i] & 0xFF) << 16 | (frame[i] & 0xFF00) | (frame[i] >> 16 & 0xFF))
-            << i;
+    for (size_t i = 0; i < frame.size(); ++i) ASSERT_EQ(shown[i], screen_pixel(frame[i])) << i;
     // The hidden handler window is never shown.
     Window handler = find_window("Zelvan Graphics Handler");
     ASSERT_NE(handler, None);
