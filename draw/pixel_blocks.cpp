@@ -162,7 +162,8 @@ int get_whole_rows(window_record *r, const pixel_block &b, ZVCOLOUR *pixels) {
     int64_t height = r->height, band = band_rows(b);
     for (int64_t top = b.top; top < b.bottom; top += band) {
         int64_t rows = std::min(band, b.bottom - top);
-        // Scan lines count up from the bottom of this top-down DIB as tall as the buffer.
+        // Scan lines count up from the bottom of this top-down DIB as tall as the buffer. Made
+        // anew for each band, since the platform may write its own masks into it.
         dib_header dib(b.stride, height, 0x0000FF, 0xFF0000);
         ZVCOLOUR *first = block_at(pixels, b, 0, top);
         if (GetDIBits(r->memory_dc, buffer, static_cast<UINT>(height - top - rows),
