@@ -39,6 +39,8 @@ if ((dev)); then
     g++-mingw-w64-x86-64 g++-mingw-w64-i686 googletest wine64 wine
     # scripts/valgrind.sh
     valgrind
+    # .ci/run keeps compiled objects between runs.
+    ccache
   )
 fi
 
