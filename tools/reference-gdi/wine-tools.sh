@@ -28,7 +28,7 @@ reference_build_program() {
     local stale=0
     for source in "$reference_root/tools/reference-gdi/$name.cpp" \
       "$reference_root"/tools/reference-gdi/*.h "$reference_root"/tests/scene/*.h \
-      "$reference_root/platform/win32.h"; do
+      "$reference_root/tests/platform/dib_transfer_case.h" "$reference_root/platform/win32.h"; do
       [ "$source" -nt "$exe" ] && stale=1
     done
     ((stale)) || return 0

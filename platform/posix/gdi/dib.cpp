@@ -120,103 +120,123 @@ int WINAPI GetDIBits(HDC hdc, HBITMAP handle, UINT start, UINT lines, LPVOID bit
 
 namespace {
 
-// One axis of a transfer: block coordinates [from, from + size) land on the surface at
-// [from + shift, from + shift + size).
-struct gdi_dib_axis {
-    int64_t from;
-    int64_t size;
-    int64_t shift;
+// A run [lo, hi) of scan lines or columns. 64 bits wide, so that sums of the call's ints and
+// DWORDs are exact.
+struct gdi_run {
+    int64_t lo, hi;
+    bool empty() const { return lo >= hi; }
 };
 
-// Narrows `axis` to the block coordinates in [low, high); false when none is left.
-bool gdi_dib_narrow(gdi_dib_axis *axis, int64_t low, int64_t high) {
-    int64_t end = std::min(axis->from + axis->size, high);
-    axis->from = std::max(axis->from, low);
-    axis->size = end - axis->from;
-    return axis->size > 0;
+gdi_run gdi_overlap(gdi_run a, gdi_run b) {
+    return {std::max(a.lo, b.lo), std::min(a.hi, b.hi)};
 }
 
-// What a transfer takes from the block, settled from the scan-line numbers alone.
-struct gdi_dib_transfer {
-    int64_t block_rows;  // scan lines of the block in play, the first being `start`
-    gdi_dib_axis across; // block columns
-    gdi_dib_axis down;   // block rows, counted from the block's top row
-    int reported;        // what the call returns, whether or not it draws
+// What a SetDIBitsToDevice call moves, decided before any pixel does. Scan lines count up
+// from the image's bottom row. Scan line k lands on surface row `top_row - k` and image
+// column c on surface column `c + x_shift`; in an uncompressed image the caller's row
+// `row_of_zero + row_step * k` holds scan line k.
+struct gdi_dib_plan {
+    int reported;           // the call's result
+    gdi_run scans, columns; // what is drawn; nothing when either is empty
+    int64_t top_row, x_shift;
+    int64_t row_of_zero, row_step;
 };
 
-// Settles the transfer; false when there is nothing to draw (`reported` is set either way).
-bool gdi_dib_plan(const gdi_dib_format &f, int x, int y, DWORD width, DWORD height, int x_src,
-                  int y_src, UINT start, UINT lines, gdi_dib_transfer *t) {
-    // A bottom-up block holds no line past the top of the picture.
-    int64_t rows = f.top_down ? lines : std::min<int64_t>(lines, (int64_t)f.height - start);
-    // Rows of the block above the source rectangle; a bottom-up block sheds them.
-    int64_t above = (int64_t)start + rows - y_src - (int64_t)height;
-    t->reported = 0;
-    if (above >= rows && above > 0) {
-        if (f.top_down) t->reported = (int)lines;
-        return false;
-    }
-    if (above > 0 && !f.top_down) {
-        rows -= above;
-        above = 0;
-    }
-    t->block_rows = rows;
-    t->across = {x_src, (int64_t)width, (int64_t)x - x_src};
-    t->down = {above, (int64_t)height, (int64_t)y - above};
-    int64_t readable = f.top_down ? std::min<int64_t>(rows, f.height) : rows;
-    if (!gdi_dib_narrow(&t->across, 0, f.width) || !gdi_dib_narrow(&t->down, 0, readable))
-        return false;
-    t->reported = f.top_down ? (int)lines : (int)rows;
-    return true;
-}
-
-// Decodes a run-length stream onto the surface. The decoded picture stands for the block:
-// its bottom row is scan line `start`, and only the planned rows and columns are drawn.
-void gdi_dib_paint_run_length(const gdi_surface *s, const gdi_dib_format &f, const uint8_t *bits,
-                              const gdi_dib_transfer &t) {
-    // Block rows count down from the block's top row; the stream counts up from its bottom.
-    int64_t top = t.block_rows - 1;
-    gdi_rle_target target = {s->pixels,
-                             s->stride,
-                             top + t.down.shift,
-                             t.across.shift,
-                             t.across.from,
-                             t.across.from + t.across.size,
-                             top - (t.down.from + t.down.size - 1),
-                             top - t.down.from + 1};
-    gdi_rle_decode(&f, bits, &target);
-}
-
-// Converts the planned rows of `bits` onto the part of the surface they land on.
-void gdi_dib_paint(const gdi_surface *s, const gdi_dib_format &f, const uint8_t *bits,
-                   gdi_dib_transfer t) {
-    if (!gdi_dib_narrow(&t.across, -t.across.shift, s->width - t.across.shift) ||
-        !gdi_dib_narrow(&t.down, -t.down.shift, s->height - t.down.shift))
+// A run-length stream carries the whole image, whatever `start` and `lines` say, and the call
+// reports its height. A source rectangle that is empty, or ends at or before the image's left
+// or bottom edge, fails; one that starts at or past its right or top edge draws nothing.
+void gdi_plan_stream(const gdi_dib_format &f, gdi_run source_columns, gdi_run source_rows,
+                     gdi_dib_plan *plan) {
+    if (source_columns.empty() || source_rows.empty() || source_columns.hi <= 0 ||
+        source_rows.hi <= 0)
         return;
-    if (gdi_dib_is_run_length(&f)) return gdi_dib_paint_run_length(s, f, bits, t);
-    // The block's top row comes first in memory when it is top-down, last otherwise.
-    ptrdiff_t step = f.top_down ? (ptrdiff_t)f.stride : -(ptrdiff_t)f.stride;
-    const uint8_t *top = f.top_down ? bits : bits + (size_t)(t.block_rows - 1) * f.stride;
-    uint32_t *out =
-        gdi_row(s, (int)(t.down.from + t.down.shift)) + (t.across.from + t.across.shift);
-    gdi_dib_rows_to_pixels(&f, top + t.down.from * step, step, (int)t.across.from,
-                           (int)t.across.size, (int)t.down.size, out, s->stride);
+    plan->reported = f.height;
+    if (!plan->columns.empty()) plan->scans = gdi_overlap(source_rows, {0, f.height});
+}
+
+// The caller's rows of a bottom-up image hold scan lines from `start` up, as far as the
+// image's top row. The call reports how many of them lie below the source rectangle's top.
+void gdi_plan_bottom_up(const gdi_dib_format &f, gdi_run source_rows, UINT start, UINT lines,
+                        gdi_dib_plan *plan) {
+    gdi_run block = {start, std::min<int64_t>(int64_t{start} + lines, f.height)};
+    plan->row_of_zero = -int64_t{start};
+    plan->row_step = 1;
+    plan->scans = gdi_overlap(block, source_rows);
+    if (!plan->scans.empty() && !plan->columns.empty())
+        plan->reported = (int)(plan->scans.hi - start);
+}
+
+// The caller's rows of a top-down image hold scan lines from `start + lines - 1` down, no
+// more of them than the image has rows. The call reports `lines` (as the int it converts to)
+// when anything is drawn, and also when the block starts at or above the source
+// rectangle's top edge, though nothing is.
+void gdi_plan_top_down(const gdi_dib_format &f, gdi_run source_rows, UINT start, UINT lines,
+                       gdi_dib_plan *plan) {
+    int64_t end = int64_t{start} + lines;
+    if (start >= source_rows.hi) {
+        plan->reported = (int)lines;
+        return;
+    }
+    gdi_run block = {end - std::min<int64_t>(lines, f.height), end};
+    plan->row_of_zero = end - 1;
+    plan->row_step = -1;
+    plan->scans = gdi_overlap(block, source_rows);
+    if (!plan->scans.empty() && !plan->columns.empty()) plan->reported = (int)lines;
+}
+
+// Plans the call for the image `f`: the source rectangle `source_columns` x `source_rows`
+// lands with its top-left corner on (x, y), and the caller's block holds `lines` lines from
+// scan line `start`.
+gdi_dib_plan gdi_plan_transfer(const gdi_dib_format &f, int x, int y, gdi_run source_columns,
+                               gdi_run source_rows, UINT start, UINT lines) {
+    gdi_dib_plan plan = {};
+    plan.columns = gdi_overlap(source_columns, {0, f.width});
+    plan.top_row = y + source_rows.hi - 1;
+    plan.x_shift = x - source_columns.lo;
+    // No lines, or an uncompressed block that starts past the image, draw nothing and fail.
+    bool in_image = start < (UINT)f.height;
+    if (lines == 0) return plan;
+    if (gdi_dib_is_run_length(&f))
+        gdi_plan_stream(f, source_columns, source_rows, &plan);
+    else if (in_image && f.top_down)
+        gdi_plan_top_down(f, source_rows, start, lines, &plan);
+    else if (in_image)
+        gdi_plan_bottom_up(f, source_rows, start, lines, &plan);
+    return plan;
+}
+
+// Paints what the plan draws on the surface, from the caller's bits.
+void gdi_paint_transfer(const gdi_dib_plan &plan, const gdi_dib_format &f, const uint8_t *bits,
+                        const gdi_surface &s) {
+    gdi_run scans = gdi_overlap(plan.scans, {plan.top_row - s.height + 1, plan.top_row + 1});
+    gdi_run columns = gdi_overlap(plan.columns, {-plan.x_shift, s.width - plan.x_shift});
+    if (scans.empty() || columns.empty()) return;
+    if (gdi_dib_is_run_length(&f)) {
+        gdi_rle_target target = {s.pixels,   s.stride,   plan.top_row, plan.x_shift,
+                                 columns.lo, columns.hi, scans.lo,     scans.hi};
+        return gdi_rle_decode(&f, bits, &target);
+    }
+    // Surface rows run down from the highest scan line, so the caller's rows are walked
+    // against their step.
+    int64_t top = scans.hi - 1, first = plan.row_of_zero + plan.row_step * top;
+    uint32_t *out = gdi_row(&s, (int)(plan.top_row - top)) + (columns.lo + plan.x_shift);
+    gdi_dib_rows_to_pixels(
+        &f, bits + first * (ptrdiff_t)f.stride, -plan.row_step * (ptrdiff_t)f.stride,
+        (int)columns.lo, (int)(columns.hi - columns.lo), (int)(scans.hi - scans.lo), out, s.stride);
 }
 
 } // namespace
 
-// Draws the source rectangle (x_src, y_src, width, height) of a DIB at (x, y); y_src counts
-// from the picture's bottom, and `bits` holds `lines` scan lines from scan line `start`.
-// Returns the scan lines the call took, 0 when it failed.
-int WINAPI SetDIBitsToDevice(HDC hdc, int x, int y, DWORD width, DWORD height, int x_src, int y_src,
+int WINAPI SetDIBitsToDevice(HDC hdc, int x, int y, DWORD width, DWORD height, int src_x, int src_y,
                              UINT start, UINT lines, const void *bits, const BITMAPINFO *info,
                              UINT usage) {
     gdi_dc *dc = gdi_dc_get(hdc);
     gdi_dib_format f;
-    if (!dc || !bits || !info || lines == 0) return 0;
-    if (!gdi_dib_read_format(info, usage, dc->palette, &f) || start >= (UINT)f.height) return 0;
-    gdi_dib_transfer t;
-    if (gdi_dib_plan(f, x, y, width, height, x_src, y_src, start, lines, &t))
-        gdi_dib_paint(&dc->surface, f, static_cast<const uint8_t *>(bits), t);
-    return t.reported;
+    if (!dc || !bits || !info || !gdi_dib_read_format(info, usage, dc->palette, &f)) return 0;
+    gdi_dib_plan plan = gdi_plan_transfer(f, x, y, {src_x, int64_t{src_x} + width},
+                                          {src_y, int64_t{src_y} + height}, start, lines);
+    // Whatever the clipping leaves, the call reports what the plan does.
+    if (dc->surface.pixels)
+        gdi_paint_transfer(plan, f, static_cast<const uint8_t *>(bits), dc->surface);
+    return plan.reported;
 }
