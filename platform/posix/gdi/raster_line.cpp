@@ -7,17 +7,6 @@
 
 namespace {
 
-// Win32 coordinates are meant to stay within 27 bits. Points beyond 2^28 are scaled down by
-// 8 before a sloped line is set up, which keeps every error term inside 64 bits.
-POINT gdi_crop_point(POINT p) {
-    const LONG far_out = 0x10000000;
-    if (p.x >= far_out || p.x <= -far_out || p.y >= far_out || p.y <= -far_out) {
-        p.x /= 8;
-        p.y /= 8;
-    }
-    return p;
-}
-
 // A sloped line in major/minor axis terms. Pixel k (0 <= k < d_major; the end point is
 // excluded) sits k steps along the major axis and n(k) steps along the minor one.
 struct gdi_bresenham {
@@ -138,12 +127,6 @@ void gdi_solid_line(gdi_dc *dc, POINT p, POINT q) {
         gdi_solid_axis_line(dc, p, q);
         return;
     }
-    p = gdi_crop_point(p);
-    q = gdi_crop_point(q);
-    if (p.y == q.y || p.x == q.x) { // cropping can flatten a far-out line
-        gdi_solid_axis_line(dc, p, q);
-        return;
-    }
     uint32_t pixel = dc->pen_state.pixel;
     gdi_bresenham b = gdi_line_setup(p, q);
     int64_t k0, k1;
@@ -199,10 +182,6 @@ void gdi_dashed_axis_line(gdi_dc *dc, POINT p, POINT q) {
 }
 
 void gdi_dashed_line(gdi_dc *dc, POINT p, POINT q) {
-    if (p.y != q.y && p.x != q.x) {
-        p = gdi_crop_point(p);
-        q = gdi_crop_point(q);
-    }
     if (p.y == q.y || p.x == q.x) {
         gdi_dashed_axis_line(dc, p, q);
         return;
