@@ -10,6 +10,9 @@
 #include <stdlib.h>
 #include <unistd.h>
 
+#include <set>
+#include <vector>
+
 namespace {
 
 // Writes an empty fontconfig configuration and points fontconfig at it.
@@ -70,4 +73,20 @@ TEST(GdiTextFallback, StockFontAndTurnedTextStillShow) {
     EXPECT_NEAR(v.bottom, 180, 1);
     EXPECT_LE(v.right, 30 + engine_of(up)->descent);
     DeleteObject(up);
+}
+
+TEST(GdiTextFallback, EveryPrintableCharacterHasAShapeOfItsOwn) {
+    use_no_fonts();
+    HFONT font = make_font(9); // one pixel per design cell
+    std::set<std::vector<COLORREF>> shapes;
+    for (char c = 0x21; c <= 0x7E; c++) {
+        text_canvas canvas(8, 10);
+        const char text[] = {c, 0};
+        canvas.draw(font, TA_TOP | TA_LEFT, 0, 0, text);
+        ink_box ink = ink_of(canvas);
+        EXPECT_FALSE(ink.empty()) << c;
+        EXPECT_LE(ink.right, 5) << c << " drawn one pixel per design cell";
+        EXPECT_TRUE(shapes.insert(canvas.pixels()).second) << c << " looks like another character";
+    }
+    DeleteObject(font);
 }

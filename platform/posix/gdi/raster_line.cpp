@@ -1,5 +1,7 @@
 // One-pixel lines, solid and dashed: Win32's Bresenham variant, clipped analytically so
-// that a line of any length costs only the pixels that land on the surface.
+// that a line of any length costs only the pixels that land on the surface. The clip is exact
+// for every pair of 32-bit points: extents reach 2^32, so products of two are taken in 128 bits.
+// Past 2^28 the reference GDI bends such lines off their end points; we keep them exact.
 #include "platform/posix/gdi/gdi_raster.h"
 
 #include <algorithm>
@@ -7,16 +9,8 @@
 
 namespace {
 
-// Win32 coordinates are meant to stay within 27 bits. Points beyond 2^28 are scaled down by
-// 8 before a sloped line is set up, which keeps every error term inside 64 bits.
-POINT gdi_crop_point(POINT p) {
-    const LONG far_out = 0x10000000;
-    if (p.x >= far_out || p.x <= -far_out || p.y >= far_out || p.y <= -far_out) {
-        p.x /= 8;
-        p.y /= 8;
-    }
-    return p;
-}
+// Wide enough for twice an extent times an extent (2^66) with room to add and round.
+__extension__ typedef __int128 gdi_wide;
 
 // A sloped line in major/minor axis terms. Pixel k (0 <= k < d_major; the end point is
 // excluded) sits k steps along the major axis and n(k) steps along the minor one.
@@ -52,10 +46,12 @@ gdi_bresenham gdi_line_setup(POINT p, POINT q) {
 }
 
 // n(k) = ceil((2 k d_minor + bias - d_major) / (2 d_major)): how many minor steps the
-// midpoint rule has taken by pixel k.
+// midpoint rule has taken by pixel k, that is k d_minor / d_major rounded to the nearest
+// integer, halves rounding up when bias is 1 and down when it is 0.
 int64_t gdi_line_minor_steps(const gdi_bresenham &b, int64_t k) {
-    int64_t a = 2 * k * b.d_minor + b.bias - b.d_major;
-    return a <= 0 ? 0 : (a + 2 * b.d_major - 1) / (2 * b.d_major);
+    gdi_wide twice_major = (gdi_wide)2 * b.d_major;
+    gdi_wide a = (gdi_wide)2 * k * b.d_minor + b.bias - b.d_major;
+    return a <= 0 ? 0 : (int64_t)((a + twice_major - 1) / twice_major);
 }
 
 // The pixel indices [first, last] that fall in [lo, hi] along an axis moving by `inc` per
@@ -77,10 +73,15 @@ bool gdi_line_clip(const gdi_bresenham &b, const gdi_surface *s, int64_t *k0, in
     gdi_axis_range(b.minor0, b.minor_inc, 0, minor_hi, &n_lo, &n_hi);
     if (n_hi < 0) return false;
     // The first pixel with n(k) >= n_lo and the last with n(k) <= n_hi (n is monotonic).
-    if (n_lo >= 1)
-        *k0 =
-            std::max(*k0, (2 * b.d_major * (n_lo - 1) + b.d_major - b.bias) / (2 * b.d_minor) + 1);
-    *k1 = std::min(*k1, (2 * b.d_major * n_hi + b.d_major - b.bias) / (2 * b.d_minor));
+    // Both numerators are positive, so the divisions round down as the inequalities need.
+    gdi_wide twice_major = (gdi_wide)2 * b.d_major, twice_minor = (gdi_wide)2 * b.d_minor;
+    if (n_lo >= 1) {
+        gdi_wide first_in = (twice_major * (n_lo - 1) + b.d_major - b.bias) / twice_minor + 1;
+        if (first_in > *k1) return false;
+        *k0 = std::max(*k0, (int64_t)first_in);
+    }
+    gdi_wide last_in = (twice_major * n_hi + b.d_major - b.bias) / twice_minor;
+    if (last_in < *k1) *k1 = (int64_t)last_in;
     return *k0 <= *k1;
 }
 
@@ -90,15 +91,18 @@ void gdi_line_walk(const gdi_bresenham &b, const gdi_surface *s, int64_t k0, int
                    Plot plot) {
     int64_t n = gdi_line_minor_steps(b, k0);
     int64_t major = b.major0 + k0 * b.major_inc, minor = b.minor0 + n * b.minor_inc;
-    int64_t err = 2 * b.d_minor - b.d_major + 2 * k0 * b.d_minor - 2 * n * b.d_major;
+    // The decision term at pixel k0; it stays within a few extents, though its parts do not.
+    int64_t err =
+        (int64_t)((gdi_wide)2 * (k0 + 1) * b.d_minor - b.d_major - (gdi_wide)2 * n * b.d_major);
     int64_t x = b.x_major ? major : minor, y = b.x_major ? minor : major;
     ptrdiff_t x_step = b.x_major ? b.major_inc : b.minor_inc;
     ptrdiff_t y_step = (ptrdiff_t)(b.x_major ? b.minor_inc : b.major_inc) * s->stride;
     ptrdiff_t major_step = b.x_major ? x_step : y_step;
     ptrdiff_t minor_step = b.x_major ? y_step : x_step;
     uint32_t *p = gdi_row(s, (int)y) + x;
-    for (int64_t k = k0; k <= k1; k++) {
+    for (int64_t k = k0;; k++) {
         plot(p);
+        if (k == k1) break; // never step the pointer off the surface
         if (err + b.bias > 0) {
             p += minor_step;
             err += 2 * b.d_minor - 2 * b.d_major;
@@ -135,12 +139,6 @@ void gdi_solid_axis_line(gdi_dc *dc, POINT p, POINT q) {
 
 void gdi_solid_line(gdi_dc *dc, POINT p, POINT q) {
     if (p.y == q.y || p.x == q.x) {
-        gdi_solid_axis_line(dc, p, q);
-        return;
-    }
-    p = gdi_crop_point(p);
-    q = gdi_crop_point(q);
-    if (p.y == q.y || p.x == q.x) { // cropping can flatten a far-out line
         gdi_solid_axis_line(dc, p, q);
         return;
     }
@@ -199,10 +197,6 @@ void gdi_dashed_axis_line(gdi_dc *dc, POINT p, POINT q) {
 }
 
 void gdi_dashed_line(gdi_dc *dc, POINT p, POINT q) {
-    if (p.y != q.y && p.x != q.x) {
-        p = gdi_crop_point(p);
-        q = gdi_crop_point(q);
-    }
     if (p.y == q.y || p.x == q.x) {
         gdi_dashed_axis_line(dc, p, q);
         return;
