@@ -10,9 +10,9 @@ set_target_properties(zelvan PROPERTIES VERSION ${PROJECT_VERSION} SOVERSION ${P
 # What a program linked with libzelvan.a needs besides it, by plain library name, so that
 # find_package(Zelvan) asks for no development package unless the static library is used.
 get_property(have_x11_driver GLOBAL PROPERTY ZELVAN_HAVE_X11_DRIVER)
-set(static_link_needs fontconfig freetype)
+set(static_link_needs fontconfig freetype png)
 if(have_x11_driver)
-  list(APPEND static_link_needs X11 Xext png)
+  list(APPEND static_link_needs X11 Xext)
 endif()
 list(APPEND static_link_needs pthread ${CMAKE_DL_LIBS} m stdc++)
 target_link_libraries(zelvan_static PUBLIC "$<INSTALL_INTERFACE:${static_link_needs}>")
@@ -39,10 +39,10 @@ set(ZELVAN_PC_LIBS_PRIVATE "-lstdc++ -lm -lpthread")
 if(CMAKE_DL_LIBS)
   string(APPEND ZELVAN_PC_LIBS_PRIVATE " -l${CMAKE_DL_LIBS}")
 endif()
-# The packages the platform layer links: fonts always, the X11 driver's when it is built.
-set(private_packages freetype2 fontconfig)
+# The packages the library links: fonts and PNG always, the X11 driver's when it is built.
+set(private_packages freetype2 fontconfig libpng)
 if(have_x11_driver)
-  list(APPEND private_packages x11 xext libpng)
+  list(APPEND private_packages x11 xext)
 endif()
 string(JOIN " " ZELVAN_PC_REQUIRES_PRIVATE ${private_packages})
 file(RELATIVE_PATH ZELVAN_PC_TO_PREFIX /root/${CMAKE_INSTALL_LIBDIR}/pkgconfig /root)

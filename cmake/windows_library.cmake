@@ -29,7 +29,8 @@ add_custom_command(
   VERBATIM)
 
 add_library(zelvan SHARED ${zelvan_objects} ${zelvan_def})
-target_link_libraries(zelvan PRIVATE kernel32 user32 gdi32)
+# msimg32: AlphaBlend and TransparentBlt; windowscodecs and ole32: PNG files.
+target_link_libraries(zelvan PRIVATE kernel32 user32 gdi32 msimg32 windowscodecs ole32)
 target_link_options(zelvan PRIVATE -Wl,--no-undefined)
 target_include_directories(zelvan PUBLIC ${PROJECT_SOURCE_DIR}/include)
 set_target_properties(zelvan PROPERTIES OUTPUT_NAME Zelvan PREFIX "")

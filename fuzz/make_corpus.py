@@ -1,11 +1,14 @@
 #!/usr/bin/env python3
-"""Writes the fuzzers' seed corpora: small valid BMP and RIFF palette files and drawing programs.
+"""Writes the fuzzers' seed corpora: small valid BMP, PNG and RIFF palette files and drawing
+programs.
 
-Run from anywhere; the files go to fuzz/corpus/bmp, fuzz/corpus/riff and fuzz/corpus/drawing
+Run from anywhere; the files go to fuzz/corpus/bmp, fuzz/corpus/png, fuzz/corpus/riff and
+fuzz/corpus/drawing
 next to this script.
 """
 import os
 import struct
+import zlib
 
 HERE = os.path.dirname(os.path.abspath(__file__))
 
@@ -52,6 +55,47 @@ def with_gap(file, gap):
     grown = file[:off_bits] + bytes(range(gap)) + file[off_bits:]
     return grown[:2] + struct.pack("<I", size + gap) + grown[6:10] + \
         struct.pack("<I", off_bits + gap) + grown[14:]
+
+
+def chunk(kind, data):
+    return struct.pack(">I", len(data)) + kind + data + struct.pack(">I", zlib.crc32(kind + data))
+
+
+# The Adam7 passes: first column, first row, column step, row step.
+ADAM7 = [(0, 0, 8, 8), (4, 0, 8, 8), (0, 4, 4, 8), (2, 0, 4, 4), (0, 2, 2, 4), (1, 0, 2, 2),
+         (0, 1, 1, 2)]
+
+
+def png(width, height, colour_type, depth, interlaced=False, trns=None, palette=0):
+    """A PNG with samples that change in every row and column, rows unfiltered."""
+    channels = {0: 1, 2: 3, 3: 1, 4: 2, 6: 4}[colour_type]
+
+    def sample(x, y, c):
+        return (x * 37 + y * 11 + c * 5) % (palette or (1 << depth))
+
+    def rows(xs, ys):
+        out = b""
+        for y in ys:
+            bits = "".join(format(sample(x, y, c), "0%db" % depth) for x in xs
+                           for c in range(channels))
+            bits += "0" * (-len(bits) % 8)
+            out += b"\0" + int(bits, 2).to_bytes(len(bits) // 8, "big") if bits else b""
+        return out
+
+    if interlaced:
+        raw = b"".join(rows(range(x0, width, dx), range(y0, height, dy))
+                       for x0, y0, dx, dy in ADAM7 if x0 < width and y0 < height)
+    else:
+        raw = rows(range(width), range(height))
+    body = chunk(b"IHDR", struct.pack(">IIBBBBB", width, height, depth, colour_type, 0, 0,
+                                      int(interlaced)))
+    if colour_type == 3:
+        body += chunk(b"PLTE", bytes((i * 7 % 256, 255 - i, i * 13 % 256)[k]
+                                     for i in range(palette) for k in range(3)))
+    if trns is not None:
+        body += chunk(b"tRNS", trns)
+    body += chunk(b"IDAT", zlib.compress(raw)) + chunk(b"IEND", b"")
+    return b"\x89PNG\r\n\x1a\n" + body
 
 
 def riff(entries):
@@ -122,6 +166,16 @@ def main():
     write("bmp", "rle4-delta-9x5.bmp", rle(9, 5, 4, [0, 2, 4, 2, 4, 0x5A, 0, 0, 0, 4, 0x12,
                                                    0x34, 0, 0, 0, 1]))
     write("bmp", "8bit-gap-4x3.bmp", with_gap(bmp(4, 3, 8, clr_used=16), 5))
+    write("png", "grey1-9x3.png", png(9, 3, 0, 1))
+    write("png", "grey4-trns-5x4.png", png(5, 4, 0, 4, trns=struct.pack(">H", 3)))
+    write("png", "grey16-3x2.png", png(3, 2, 0, 16))
+    write("png", "rgb8-5x3.png", png(5, 3, 2, 8))
+    write("png", "rgb16-trns-3x3.png", png(3, 3, 2, 16, trns=struct.pack(">HHH", 5, 16, 27)))
+    write("png", "palette2-trns-6x2.png", png(6, 2, 3, 2, trns=bytes((0, 128, 255)), palette=4))
+    write("png", "palette8-4x4.png", png(4, 4, 3, 8, palette=200))
+    write("png", "greyalpha8-4x3.png", png(4, 3, 4, 8))
+    write("png", "rgba8-interlaced-11x9.png", png(11, 9, 6, 8, interlaced=True))
+    write("png", "rgba16-3x3.png", png(3, 3, 6, 16))
     write("riff", "pal-1.pal", riff(1))
     write("riff", "pal-16.pal", riff(16))
     write("riff", "pal-256.pal", riff(256))

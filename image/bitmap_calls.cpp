@@ -2,7 +2,7 @@
 #include "core/library_call.h"
 #include "core/result_codes.h"
 #include "image/bitmap_list.h"
-#include "image/bmp_file.h"
+#include "image/image_file.h"
 #include "zelvan.h"
 
 extern "C" {
@@ -11,7 +11,7 @@ ZVEXPORT int ZVAPI ZVLoadBitmap(const char *file_name) {
     library_call call;
     if (call.refused()) return 0;
     bitmap_record *record = nullptr;
-    int result = bmp_read(file_name, &record);
+    int result = image_read(file_name, &record);
     if (result != ZV_OK) {
         set_last_error(result);
         return 0;
@@ -24,7 +24,7 @@ ZVEXPORT int ZVAPI ZVSaveBitmap(int bitmap, const char *file_name) {
     if (call.refused()) return ZV_ERR_NOT_INITIALISED;
     bitmap_ref found(bitmap);
     if (!found.record) return ZV_ERR_BAD_BITMAP;
-    int result = bmp_write(found.record, file_name);
+    int result = image_write(found.record, file_name);
     if (result != ZV_OK) set_last_error(result);
     return result;
 }

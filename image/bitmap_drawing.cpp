@@ -4,6 +4,7 @@
 #include "draw/draw_call.h"
 #include "image/bitmap_list.h"
 #include "image/bmp_file.h"
+#include "image/sprite_source.h"
 #include "window/resize.h"
 #include "zelvan.h"
 
@@ -59,10 +60,12 @@ ZVEXPORT int ZVAPI ZVShowBitmap(int window, int bitmap) {
     bitmap_ref found_bitmap(bitmap);
     if (!found_window.ok()) return ZV_ERR_BAD_WINDOW;
     if (!found_bitmap.record) return ZV_ERR_BAD_BITMAP;
-    const bitmap_record *image = found_bitmap.record;
+    bitmap_record *image = found_bitmap.record;
     // A window that cannot take the bitmap's size keeps its size and picture.
     int result = resize_window(found_window.record, image->width, image->height);
     if (result != ZV_OK) return result;
+    // A picture with alpha shows as it would over an empty window: on its background colour.
+    if (image->has_alpha) return paste_blended(found_window.record, image, 0, 0, true);
     draw_into_buffer(found_window.record, image, 0, 0);
     return ZV_OK;
 }
@@ -76,6 +79,30 @@ ZVEXPORT int ZVAPI ZVPasteBitmap(int window, int bitmap, int x, int y) {
     if (!found_bitmap.record) return ZV_ERR_BAD_BITMAP;
     draw_into_buffer(found_window.record, found_bitmap.record, x, y);
     return ZV_OK;
+}
+
+ZVEXPORT int ZVAPI ZVPasteBitmapAlpha(int window, int bitmap, int x, int y) {
+    library_call call;
+    if (call.refused()) return ZV_ERR_NOT_INITIALISED;
+    window_ref found_window(window);
+    bitmap_ref found_bitmap(bitmap);
+    if (!found_window.ok()) return ZV_ERR_BAD_WINDOW;
+    if (!found_bitmap.record) return ZV_ERR_BAD_BITMAP;
+    if (!found_bitmap.record->has_alpha) {
+        draw_into_buffer(found_window.record, found_bitmap.record, x, y);
+        return ZV_OK;
+    }
+    return paste_blended(found_window.record, found_bitmap.record, x, y, false);
+}
+
+ZVEXPORT int ZVAPI ZVPasteBitmapKeyed(int window, int bitmap, int x, int y, ZVCOLOUR key) {
+    library_call call;
+    if (call.refused()) return ZV_ERR_NOT_INITIALISED;
+    window_ref found_window(window);
+    bitmap_ref found_bitmap(bitmap);
+    if (!found_window.ok()) return ZV_ERR_BAD_WINDOW;
+    if (!found_bitmap.record) return ZV_ERR_BAD_BITMAP;
+    return paste_keyed(found_window.record, found_bitmap.record, x, y, colour_bits(key));
 }
 
 ZVEXPORT int ZVAPI ZVCopyBitmap(int window, int left, int top, int width, int height) {

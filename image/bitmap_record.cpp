@@ -3,19 +3,61 @@
 
 #include "core/heap.h"
 
+#include <initializer_list>
 #include <string.h>
 
 bitmap_record *bitmap_record_new() {
     bitmap_record *record = static_cast<bitmap_record *>(heap_alloc(sizeof(bitmap_record)));
-    if (record) memset(record, 0, sizeof(*record));
+    if (!record) return nullptr;
+    memset(record, 0, sizeof(*record));
+    InitializeCriticalSection(&record->source_lock);
     return record;
 }
 
 void bitmap_record_free(bitmap_record *record) {
     if (!record) return;
+    for (sprite_source *source : {&record->blend_source, &record->key_source}) {
+        if (!source->dc) continue;
+        SelectObject(source->dc, source->previous);
+        DeleteDC(source->dc);
+        DeleteObject(source->bitmap);
+    }
+    DeleteCriticalSection(&record->source_lock);
     heap_free(record->info);
     heap_free(record->bits);
     heap_free(record);
+}
+
+bitmap_record *dib_record_new(int width, int height, bool alpha) {
+    int bit_count = alpha ? 32 : 24;
+    int64_t bits_bytes = dib_row_bytes(width, bit_count) * height;
+    if (width < 1 || height < 1 || width > MAX_DIB_SIDE || height > MAX_DIB_SIDE ||
+        bits_bytes > INT32_MAX)
+        return nullptr;
+    bitmap_record *r = bitmap_record_new();
+    if (!r) return nullptr;
+    r->info = static_cast<unsigned char *>(heap_alloc(INFO_HEADER_BYTES));
+    r->bits = static_cast<unsigned char *>(heap_alloc(static_cast<size_t>(bits_bytes)));
+    if (!r->info || !r->bits) {
+        bitmap_record_free(r);
+        return nullptr;
+    }
+    memset(r->bits, 0, static_cast<size_t>(bits_bytes));
+    BITMAPINFOHEADER h = {};
+    h.biSize = INFO_HEADER_BYTES;
+    h.biWidth = width;
+    h.biHeight = height;
+    h.biPlanes = 1;
+    h.biBitCount = static_cast<WORD>(bit_count);
+    h.biCompression = BI_RGB;
+    h.biSizeImage = static_cast<DWORD>(bits_bytes);
+    memcpy(r->info, &h, sizeof h);
+    r->info_bytes = r->bits_offset = r->header_size = INFO_HEADER_BYTES;
+    r->bits_bytes = static_cast<int>(bits_bytes);
+    r->width = width;
+    r->height = height;
+    r->has_alpha = alpha;
+    return r;
 }
 
 int64_t dib_row_bytes(int64_t width, int bit_count) {

@@ -14,6 +14,14 @@ enum { CORE_HEADER_BYTES = 12, INFO_HEADER_BYTES = 40 };
 // state, and far beyond any window a display can show.
 enum { MAX_DIB_SIDE = 65535 };
 
+// A 32-bit copy of a record's colours selected into a memory DC of its own: what AlphaBlend
+// and TransparentBlt take as their source.
+struct sprite_source {
+    HDC dc;
+    HBITMAP bitmap;
+    HGDIOBJ previous;
+};
+
 struct bitmap_record {
     int id;
     unsigned char *info; // info header then colour table (a BITMAPINFO or BITMAPCOREINFO)
@@ -31,12 +39,25 @@ struct bitmap_record {
     // the last one gives it back.
     int users;
     bool listed;
+    // A 32-bit record whose fourth byte is straight alpha (from a PNG); others are opaque.
+    bool has_alpha;
+    // Made on the first paste that needs them and kept, since a record's pixels never change:
+    // premultiplied for AlphaBlend, as stored for TransparentBlt. A bitmap can be selected into
+    // one DC at a time, so `source_lock` holds each for one paste at a time; it is taken before
+    // a window lock, never inside one.
+    sprite_source blend_source;
+    sprite_source key_source;
+    CRITICAL_SECTION source_lock;
 };
 
 // A zeroed record from the process heap, or null.
 bitmap_record *bitmap_record_new();
 // Frees the record with its info and pixel blocks; null is ignored.
 void bitmap_record_free(bitmap_record *record);
+
+// A record with a 40-byte header and a zeroed bottom-up pixel block of `width` x `height`,
+// 32 bits a pixel with alpha or 24 without; null when out of memory or beyond the limits.
+bitmap_record *dib_record_new(int width, int height, bool alpha);
 
 // Bytes in one pixel row of `width` pixels at `bit_count` bits, padded to 4 bytes.
 int64_t dib_row_bytes(int64_t width, int bit_count);

@@ -2,7 +2,9 @@
 #include "core/result_codes.h"
 #include "draw/draw_call.h"
 #include "image/bmp_file.h"
+#include "image/image_file.h"
 #include "image/palette_calls.h"
+#include "image/sprite_source.h"
 #include "window/resize.h"
 #include "zelvan.h"
 
@@ -12,7 +14,7 @@ ZVEXPORT int ZVAPI ZVLoadImage(int window, const char *file_name) {
     window_ref found(window);
     if (!found.ok()) return ZV_ERR_BAD_WINDOW;
     bitmap_record *image = nullptr;
-    int result = bmp_read(file_name, &image);
+    int result = image_read(file_name, &image);
     if (result != ZV_OK) {
         set_last_error(result);
         return result;
@@ -27,7 +29,10 @@ ZVEXPORT int ZVAPI ZVLoadImage(int window, const char *file_name) {
     // A 24-bit image has no palette to give and leaves the window's own in place; a core
     // header's RGBTRIPLE table is turned into a palette like any other.
     use_bitmap_palette(found.record, image);
-    {
+    if (image->has_alpha) {
+        // Shown over the window's background colour, as ZVShowBitmap shows it.
+        paste_blended(found.record, image, 0, 0, true);
+    } else {
         selected_buffer draw(found.record, buffer_role::draw, true);
         if (draw.dc) draw_record(draw.dc, 0, 0, image);
     }
@@ -41,7 +46,7 @@ ZVEXPORT int ZVAPI ZVSaveImage(int window, const char *file_name) {
     int failure = ZV_OK;
     bitmap_record *capture = capture_view_buffer(found.record, &failure);
     if (!capture) return failure;
-    int result = bmp_write(capture, file_name);
+    int result = image_write(capture, file_name);
     bitmap_record_free(capture);
     return result;
 }

@@ -249,6 +249,13 @@ ZVEXPORT int ZVAPI ZVPutPixels(int window, int x, int y, int width, int height,
 ZVEXPORT int ZVAPI ZVGetPixels(int window, int x, int y, int width, int height, ZVCOLOUR *pixels,
                                int stride);
 
+/* Beyond the original set: sprites. ZVPasteBitmapAlpha blends a bitmap loaded from a PNG with
+ * alpha over the window by that alpha (straight, as PNG stores it); a bitmap without alpha is
+ * pasted as by ZVPasteBitmap. ZVPasteBitmapKeyed copies every pixel except those of the key
+ * colour. Both clip to the window. */
+ZVEXPORT int ZVAPI ZVPasteBitmapAlpha(int window, int bitmap, int x, int y);
+ZVEXPORT int ZVAPI ZVPasteBitmapKeyed(int window, int bitmap, int x, int y, ZVCOLOUR key);
+
 #ifdef __cplusplus
 }
 #endif

@@ -668,6 +668,19 @@ int WINAPI GetDIBits(HDC hdc, HBITMAP bitmap, UINT start, UINT lines, LPVOID bit
 int WINAPI SetDIBitsToDevice(HDC hdc, int x, int y, DWORD width, DWORD height, int src_x, int src_y,
                              UINT start_scan, UINT lines, const void *bits, const BITMAPINFO *info,
                              UINT usage);
+// AlphaBlend's blend description; AC_SRC_ALPHA: the source carries premultiplied alpha.
+#define AC_SRC_OVER 0x00
+#define AC_SRC_ALPHA 0x01
+typedef struct _BLENDFUNCTION {
+    BYTE BlendOp;
+    BYTE BlendFlags;
+    BYTE SourceConstantAlpha;
+    BYTE AlphaFormat;
+} BLENDFUNCTION;
+BOOL WINAPI AlphaBlend(HDC dest, int x, int y, int width, int height, HDC source, int src_x,
+                       int src_y, int src_width, int src_height, BLENDFUNCTION blend);
+BOOL WINAPI TransparentBlt(HDC dest, int x, int y, int width, int height, HDC source, int src_x,
+                           int src_y, int src_width, int src_height, UINT key);
 HBITMAP WINAPI CreateDIBSection(HDC hdc, const BITMAPINFO *info, UINT usage, void **bits,
                                 HANDLE section, DWORD offset);
 BOOL WINAPI GdiFlush(void);

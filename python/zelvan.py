@@ -316,6 +316,10 @@ _SIGNATURES = (
     ("ZVGetPixels", _int, (_int, _int, _int, _int, _int, _PixelsOut, _int),
      "(window, x, y, width, height, pixels, stride=width) -> reads a block of colours; "
      "those off the buffer read as ZV_BAD_COLOUR."),
+    ("ZVPasteBitmapAlpha", _int, (_int, _int, _int, _int),
+     "(window, bitmap, x, y) -> blends the bitmap by its alpha (a plain paste without alpha)."),
+    ("ZVPasteBitmapKeyed", _int, (_int, _int, _int, _int, _colour),
+     "(window, bitmap, x, y, key) -> pastes every pixel but those of the key colour."),
 )
 
 # ---------------------------------------------------------------------------------------

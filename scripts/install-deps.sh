@@ -34,7 +34,7 @@ if ((dev)); then
     # Formatting, and the fuzzers (clang with libFuzzer).
     clang-format clang libclang-rt-14-dev
     # The benchmarks and their baselines.
-    libbenchmark-dev libsdl2-gfx-dev
+    libbenchmark-dev libsdl2-dev libsdl2-gfx-dev
     # Zelvan.dll, its tests under Wine, and the reference GDI programs of tools/reference-gdi/.
     g++-mingw-w64-x86-64 g++-mingw-w64-i686 googletest wine64 wine
     # scripts/valgrind.sh

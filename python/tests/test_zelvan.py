@@ -113,7 +113,7 @@ C_TO_CTYPES = {
 class SignaturesMatchHeader(unittest.TestCase):
     def test_every_header_function_is_declared_with_its_types(self):
         declarations = header_declarations()
-        self.assertEqual(len(declarations), 98)  # the original 91 and seven beyond them
+        self.assertEqual(len(declarations), 100)  # the original 91 and nine beyond them
         self.assertEqual([name for _, name, _ in declarations],
                          [entry[0] for entry in zv._SIGNATURES])
         for result, name, arguments in declarations:
@@ -461,6 +461,21 @@ class InputBeyondTheOriginalSet(WindowTestCase):
         self.assertEqual(len(defined), 36)
         for name, value in defined:
             self.assertEqual(getattr(zv, name), int(value), name)
+
+
+@needs("ZVPasteBitmapAlpha", "ZVPasteBitmapKeyed")
+class SpritePastes(WindowTestCase):
+    def test_keyed_paste_skips_the_key_and_bad_handles_fail(self):
+        w = self.open()
+        zv.ZVPutPixels(w, 0, 0, 2, 1, (ctypes.c_uint32 * 2)(0x0000FF, 0x00FF00))
+        bitmap = zv.ZVCopyBitmap(w, 0, 0, 2, 1)
+        zv.ZVPutPixels(w, 0, 0, 2, 1, (ctypes.c_uint32 * 2)(0x123456, 0x123456))
+        self.assertEqual(zv.ZVPasteBitmapKeyed(w, bitmap, 0, 0, 0x0000FF), zv.ZV_OK)
+        self.assertEqual((zv.ZVGetPixel(w, 0, 0), zv.ZVGetPixel(w, 1, 0)), (0x123456, 0x00FF00))
+        self.assertEqual(zv.ZVPasteBitmapAlpha(w, bitmap, 1, 0), zv.ZV_OK)
+        self.assertEqual(zv.ZVGetPixel(w, 1, 0), 0x0000FF)
+        self.assertEqual(zv.ZVPasteBitmapAlpha(w, 99999, 0, 0), zv.ZV_ERR_BAD_BITMAP)
+        self.assertEqual(zv.ZVPasteBitmapKeyed(0, bitmap, 0, 0, 0), zv.ZV_ERR_BAD_WINDOW)
 
 
 @needs("ZVPutPixels", "ZVGetPixels")

@@ -29,7 +29,7 @@ foreach(name ${listed})
   endif()
 endforeach()
 
-set(system_dlls kernel32.dll user32.dll gdi32.dll msvcrt.dll)
+set(system_dlls kernel32.dll user32.dll gdi32.dll msimg32.dll ole32.dll windowscodecs.dll msvcrt.dll)
 string(REGEX MATCHALL "DLL Name: [^\n]+" imports "${dump}")
 foreach(import ${imports})
   string(SUBSTRING "${import}" 10 -1 dll)

@@ -172,6 +172,13 @@ void gdi_pattern_span(const gdi_surface *s, int y, int left, int right, uint8_t 
 void gdi_copy_rect(const gdi_surface *dst, int dst_x, int dst_y, const gdi_surface *src, int src_x,
                    int src_y, int width, int height);
 
+// For the unstretched blends (alpha_blend.cpp): whether a source rectangle lies wholly inside
+// its surface, and the destination rectangle moved inside its surface with the source start
+// moved alike (false when nothing is left).
+bool gdi_source_rect_inside(const gdi_surface *src, int x, int y, int width, int height);
+bool gdi_clip_unstretched(const gdi_surface *dst, int64_t *x, int64_t *y, int64_t *sx, int64_t *sy,
+                          int64_t *width, int64_t *height);
+
 // Intersects `r` with the surface; false when nothing is left.
 bool gdi_clip_rect(const gdi_surface *s, RECT *r);
 

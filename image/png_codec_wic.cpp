@@ -1,0 +1,216 @@
+// The PNG codec on Windows: the Windows Imaging Component, through COM, over memory.
+#ifdef _WIN32
+#include "image/png_codec.h"
+
+#include "core/heap.h"
+#include "zelvan.h"
+
+#include <objbase.h>
+#include <string.h>
+#include <wincodec.h>
+
+namespace {
+
+const unsigned char k_signature[PNG_SIGNATURE_BYTES] = {0x89, 'P',  'N',  'G',
+                                                        '\r', '\n', 0x1A, '\n'};
+
+// COM on the calling thread for the length of one call. A thread the host already made a
+// single-threaded apartment keeps it (RPC_E_CHANGED_MODE): the imaging factory runs in
+// either kind, and only a successful initialisation is undone.
+struct com_scope {
+    HRESULT started;
+    com_scope() : started(CoInitializeEx(nullptr, COINIT_MULTITHREADED)) {}
+    ~com_scope() {
+        if (SUCCEEDED(started)) CoUninitialize();
+    }
+    bool usable() const { return SUCCEEDED(started) || started == RPC_E_CHANGED_MODE; }
+};
+
+template <typename T> void release(T *&object) {
+    if (object) object->Release();
+    object = nullptr;
+}
+
+IWICImagingFactory *make_factory() {
+    IWICImagingFactory *factory = nullptr;
+    if (FAILED(CoCreateInstance(CLSID_WICImagingFactory, nullptr, CLSCTX_INPROC_SERVER,
+                                IID_IWICImagingFactory, reinterpret_cast<void **>(&factory))))
+        return nullptr;
+    return factory;
+}
+
+// Whether the decoded frame carries alpha: an alpha channel, or a palette with alpha (tRNS).
+bool frame_has_alpha(IWICImagingFactory *factory, IWICBitmapFrameDecode *frame) {
+    WICPixelFormatGUID format;
+    if (FAILED(frame->GetPixelFormat(&format))) return false;
+    IWICComponentInfo *info = nullptr;
+    IWICPixelFormatInfo2 *format_info = nullptr;
+    BOOL transparent = FALSE;
+    if (SUCCEEDED(factory->CreateComponentInfo(format, &info)) &&
+        SUCCEEDED(info->QueryInterface(IID_IWICPixelFormatInfo2,
+                                       reinterpret_cast<void **>(&format_info))))
+        format_info->SupportsTransparency(&transparent);
+    release(format_info);
+    release(info);
+    IWICPalette *palette = nullptr;
+    if (transparent && SUCCEEDED(factory->CreatePalette(&palette)) &&
+        SUCCEEDED(frame->CopyPalette(palette))) {
+        BOOL palette_alpha = FALSE;
+        palette->HasAlpha(&palette_alpha);
+        transparent = palette_alpha;
+    }
+    release(palette);
+    return transparent != FALSE;
+}
+
+// Rows of the converted frame into the record, bottom-up.
+int copy_rows(IWICBitmapSource *source, bitmap_record *r, int bit_count) {
+    UINT stride = static_cast<UINT>(dib_row_bytes(r->width, bit_count));
+    for (int y = 0; y < r->height; ++y) {
+        WICRect row = {0, y, r->width, 1};
+        BYTE *to = r->bits + static_cast<size_t>(stride) * (r->height - 1 - y);
+        if (FAILED(source->CopyPixels(&row, stride, stride, to))) return ZV_ERR_BMP_CORRUPT;
+    }
+    return ZV_OK;
+}
+
+int decode_frame(IWICImagingFactory *factory, IWICBitmapFrameDecode *frame,
+                 bitmap_record **record) {
+    UINT width = 0, height = 0;
+    if (FAILED(frame->GetSize(&width, &height)) || width == 0 || height == 0 ||
+        width > MAX_DIB_SIDE || height > MAX_DIB_SIDE)
+        return ZV_ERR_BMP_CORRUPT;
+    bool alpha = frame_has_alpha(factory, frame);
+    IWICBitmapSource *converted = nullptr;
+    if (FAILED(WICConvertBitmapSource(
+            alpha ? GUID_WICPixelFormat32bppBGRA : GUID_WICPixelFormat24bppBGR, frame, &converted)))
+        return ZV_ERR_BMP_CORRUPT;
+    bitmap_record *r = dib_record_new(static_cast<int>(width), static_cast<int>(height), alpha);
+    int result = r ? copy_rows(converted, r, alpha ? 32 : 24) : ZV_ERR_NO_MEMORY;
+    release(converted);
+    if (result != ZV_OK) {
+        bitmap_record_free(r);
+        return result;
+    }
+    *record = r;
+    return ZV_OK;
+}
+
+int decode_with(IWICImagingFactory *factory, const unsigned char *data, size_t size,
+                bitmap_record **record) {
+    IWICStream *stream = nullptr;
+    IWICBitmapDecoder *decoder = nullptr;
+    IWICBitmapFrameDecode *frame = nullptr;
+    GUID container;
+    int result = ZV_ERR_BMP_CORRUPT;
+    if (size <= MAXDWORD && SUCCEEDED(factory->CreateStream(&stream)) &&
+        SUCCEEDED(
+            stream->InitializeFromMemory(const_cast<BYTE *>(data), static_cast<DWORD>(size))) &&
+        SUCCEEDED(factory->CreateDecoderFromStream(stream, nullptr, WICDecodeMetadataCacheOnDemand,
+                                                   &decoder)) &&
+        SUCCEEDED(decoder->GetContainerFormat(&container)) &&
+        IsEqualGUID(container, GUID_ContainerFormatPng) && SUCCEEDED(decoder->GetFrame(0, &frame)))
+        result = decode_frame(factory, frame, record);
+    release(frame);
+    release(decoder);
+    release(stream);
+    return result;
+}
+
+// The 24-bit rows WIC's PNG encoder takes for RGB.
+unsigned char *rgb_rows(const uint32_t *pixels, int width, int height, UINT stride) {
+    unsigned char *rows = static_cast<unsigned char *>(heap_alloc(size_t{stride} * height));
+    if (!rows) return nullptr;
+    for (int y = 0; y < height; ++y) {
+        unsigned char *out = rows + size_t{stride} * y;
+        const uint32_t *in = pixels + static_cast<size_t>(y) * width;
+        for (int x = 0; x < width; ++x, out += 3) memcpy(out, &in[x], 3);
+    }
+    return rows;
+}
+
+// Copies the encoded stream into a block of the process heap.
+int take_stream_bytes(IStream *stream, unsigned char **out, size_t *out_bytes) {
+    HGLOBAL memory = nullptr;
+    STATSTG stat;
+    if (FAILED(GetHGlobalFromStream(stream, &memory)) ||
+        FAILED(stream->Stat(&stat, STATFLAG_NONAME)))
+        return ZV_ERR_FILE_WRITE;
+    size_t size = static_cast<size_t>(stat.cbSize.QuadPart);
+    const void *bytes = GlobalLock(memory);
+    *out = static_cast<unsigned char *>(heap_alloc(size ? size : 1));
+    if (bytes && *out) memcpy(*out, bytes, size);
+    if (bytes) GlobalUnlock(memory);
+    if (!bytes || !*out) {
+        heap_free(*out);
+        *out = nullptr;
+        return ZV_ERR_NO_MEMORY;
+    }
+    *out_bytes = size;
+    return ZV_OK;
+}
+
+int encode_with(IWICImagingFactory *factory, const uint32_t *pixels, int width, int height,
+                bool alpha, unsigned char **out, size_t *out_bytes) {
+    IStream *stream = nullptr;
+    IWICBitmapEncoder *encoder = nullptr;
+    IWICBitmapFrameEncode *frame = nullptr;
+    IPropertyBag2 *options = nullptr;
+    WICPixelFormatGUID wanted = alpha ? GUID_WICPixelFormat32bppBGRA : GUID_WICPixelFormat24bppBGR;
+    WICPixelFormatGUID format = wanted;
+    UINT stride =
+        alpha ? static_cast<UINT>(width) * 4 : static_cast<UINT>(dib_row_bytes(width, 24));
+    unsigned char *rgb = alpha ? nullptr : rgb_rows(pixels, width, height, stride);
+    const BYTE *rows = alpha ? reinterpret_cast<const BYTE *>(pixels) : rgb;
+    int result = ZV_ERR_FILE_WRITE;
+    if (rows && SUCCEEDED(CreateStreamOnHGlobal(nullptr, TRUE, &stream)) &&
+        SUCCEEDED(factory->CreateEncoder(GUID_ContainerFormatPng, nullptr, &encoder)) &&
+        SUCCEEDED(encoder->Initialize(stream, WICBitmapEncoderNoCache)) &&
+        SUCCEEDED(encoder->CreateNewFrame(&frame, &options)) &&
+        SUCCEEDED(frame->Initialize(options)) &&
+        SUCCEEDED(frame->SetSize(static_cast<UINT>(width), static_cast<UINT>(height))) &&
+        SUCCEEDED(frame->SetPixelFormat(&format)) && IsEqualGUID(format, wanted) &&
+        SUCCEEDED(frame->WritePixels(static_cast<UINT>(height), stride, stride * height,
+                                     const_cast<BYTE *>(rows))) &&
+        SUCCEEDED(frame->Commit()) && SUCCEEDED(encoder->Commit()))
+        result = take_stream_bytes(stream, out, out_bytes);
+    if (!rows) result = ZV_ERR_NO_MEMORY;
+    release(options);
+    release(frame);
+    release(encoder);
+    release(stream);
+    heap_free(rgb);
+    return result;
+}
+
+} // namespace
+
+bool png_signature(const unsigned char *bytes) {
+    return memcmp(bytes, k_signature, PNG_SIGNATURE_BYTES) == 0;
+}
+
+int png_decode(const unsigned char *data, size_t size, bitmap_record **record) {
+    *record = nullptr;
+    com_scope com;
+    if (!com.usable()) return ZV_ERR_NO_MEMORY;
+    IWICImagingFactory *factory = make_factory();
+    if (!factory) return ZV_ERR_NO_MEMORY;
+    int result = decode_with(factory, data, size, record);
+    factory->Release();
+    return result;
+}
+
+int png_encode(const uint32_t *pixels, int width, int height, bool alpha, unsigned char **out,
+               size_t *out_bytes) {
+    *out = nullptr;
+    *out_bytes = 0;
+    com_scope com;
+    if (!com.usable()) return ZV_ERR_NO_MEMORY;
+    IWICImagingFactory *factory = make_factory();
+    if (!factory) return ZV_ERR_NO_MEMORY;
+    int result = encode_with(factory, pixels, width, height, alpha, out, out_bytes);
+    factory->Release();
+    return result;
+}
+
+#endif // _WIN32

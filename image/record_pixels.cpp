@@ -1,0 +1,67 @@
+// Turning any bitmap record into 32-bit pixels: the platform draws the record's own format,
+// and records with alpha are copied here so that their fourth byte survives.
+#include "image/record_pixels.h"
+
+#include <string.h>
+
+namespace {
+
+// x * a / 255 rounded to nearest, exact for all 8-bit x and a.
+inline uint32_t times_alpha(uint32_t x, uint32_t a) {
+    uint32_t t = x * a + 128;
+    return (t + (t >> 8)) >> 8;
+}
+
+void copy_alpha_rows(const bitmap_record *r, bool premultiply, uint32_t *out) {
+    size_t stride = static_cast<size_t>(r->width) * 4;
+    for (int y = 0; y < r->height; ++y) {
+        const unsigned char *row = r->bits + stride * (r->height - 1 - y);
+        uint32_t *to = out + static_cast<size_t>(y) * r->width;
+        memcpy(to, row, stride);
+        if (!premultiply) continue;
+        for (int x = 0; x < r->width; ++x) {
+            uint32_t p = to[x], a = p >> 24;
+            if (a == 255) continue;
+            to[x] = a << 24 | times_alpha(p >> 16 & 255, a) << 16 |
+                    times_alpha(p >> 8 & 255, a) << 8 | times_alpha(p & 255, a);
+        }
+    }
+}
+
+// Draws the record through the platform, which knows every depth, table and compression.
+bool draw_opaque(const bitmap_record *r, HBITMAP section, uint32_t *out) {
+    HDC dc = CreateCompatibleDC(nullptr);
+    if (!dc) return false;
+    HGDIOBJ previous = SelectObject(dc, section);
+    bool drawn = draw_record(dc, 0, 0, r);
+    SelectObject(dc, previous);
+    DeleteDC(dc);
+    GdiFlush();
+    size_t count = static_cast<size_t>(r->width) * r->height;
+    for (size_t i = 0; i < count; ++i) out[i] |= 0xFF000000u;
+    return drawn;
+}
+
+} // namespace
+
+HBITMAP record_dib_section(const bitmap_record *r, bool premultiply, uint32_t **pixels) {
+    BITMAPINFO info = {};
+    info.bmiHeader.biSize = sizeof(BITMAPINFOHEADER);
+    info.bmiHeader.biWidth = r->width;
+    info.bmiHeader.biHeight = -r->height;
+    info.bmiHeader.biPlanes = 1;
+    info.bmiHeader.biBitCount = 32;
+    info.bmiHeader.biCompression = BI_RGB;
+    void *bits = nullptr;
+    HBITMAP section = CreateDIBSection(nullptr, &info, DIB_RGB_COLORS, &bits, nullptr, 0);
+    if (!section || !bits) return nullptr;
+    uint32_t *out = static_cast<uint32_t *>(bits);
+    if (r->has_alpha) {
+        copy_alpha_rows(r, premultiply, out);
+    } else if (!draw_opaque(r, section, out)) {
+        DeleteObject(section);
+        return nullptr;
+    }
+    *pixels = out;
+    return section;
+}

@@ -1,0 +1,157 @@
+// Bitmaps with alpha through the public API: the two sprite pastes, showing, and PNG saves.
+#include "image_files.h"
+#include "png_writer.h"
+
+#include <gtest/gtest.h>
+
+#include <cstdlib>
+
+namespace {
+
+// A straight-alpha pixel 0xAARRGGBB laid over a ZVCOLOUR, exactly.
+ZVCOLOUR blended(uint32_t argb, ZVCOLOUR under) {
+    uint32_t a = argb >> 24, out = 0;
+    for (int c = 0; c < 3; ++c) {
+        uint32_t s = argb >> (16 - 8 * c) & 255, d = under >> (8 * c) & 255; // c: red, green, blue
+        out |= static_cast<uint32_t>((s * a + d * (255 - a)) / 255.0 + 0.5) << (8 * c);
+    }
+    return out;
+}
+
+ZVCOLOUR opaque(uint32_t argb) {
+    return (argb >> 16 & 255) | (argb & 0xFF00) | (argb & 255) << 16;
+}
+
+bool within_one(ZVCOLOUR a, ZVCOLOUR b) {
+    for (int shift = 0; shift < 24; shift += 8)
+        if (std::abs(int(a >> shift & 255) - int(b >> shift & 255)) > 1) return false;
+    return true;
+}
+
+// The background each test paints under its sprites: a different colour in every pixel.
+ZVCOLOUR under(int x, int y) {
+    return static_cast<ZVCOLOUR>((x * 9 & 255) | (y * 7 & 255) << 8 | ((x ^ y) * 5 & 255) << 16);
+}
+
+int scene_window(int width, int height) {
+    int w = ZVCreateWindow(10, 10, width, height, "sprites");
+    std::vector<ZVCOLOUR> scene(static_cast<size_t>(width) * height);
+    for (int y = 0; y < height; ++y)
+        for (int x = 0; x < width; ++x) scene[static_cast<size_t>(y) * width + x] = under(x, y);
+    ZVPutPixels(w, 0, 0, width, height, scene.data(), width);
+    return w;
+}
+
+png_spec sprite_spec() {
+    png_spec s;
+    s.colour_type = PNG_COLOR_TYPE_RGB_ALPHA;
+    s.width = 37, s.height = 23;
+    return s;
+}
+
+} // namespace
+
+TEST(SpritePastes, AlphaBlendsWithinOneStepAndClipsAtEveryEdge) {
+    scratch_folder dir;
+    png_spec s = sprite_spec();
+    int sprite = ZVLoadBitmap(dir.write("s.png", make_png(s)).c_str());
+    ASSERT_NE(sprite, 0);
+    const int width = 60, height = 40;
+    for (POINT at : {POINT{5, 6}, POINT{-9, -4}, POINT{40, 30}, POINT{-100, 0}}) {
+        int w = scene_window(width, height);
+        ASSERT_EQ(ZVPasteBitmapAlpha(w, sprite, at.x, at.y), ZV_OK);
+        picture shown(w);
+        int wrong = 0;
+        for (int y = 0; y < height; ++y)
+            for (int x = 0; x < width; ++x) {
+                int sx = x - at.x, sy = y - at.y;
+                bool inside = sx >= 0 && sy >= 0 && sx < s.width && sy < s.height;
+                ZVCOLOUR want = inside ? blended(s.expected(sx, sy), under(x, y)) : under(x, y);
+                wrong += !within_one(shown.at(x, y), want);
+            }
+        EXPECT_EQ(wrong, 0) << "at " << at.x << "," << at.y;
+        ZVDestroyWindow(w);
+    }
+    ZVDiscardBitmap(sprite);
+}
+
+TEST(SpritePastes, PlainPastesShowAndKeyedPastes) {
+    scratch_folder dir;
+    png_spec s = sprite_spec();
+    int sprite = ZVLoadBitmap(dir.write("s.png", make_png(s)).c_str());
+    png_spec plain_spec;
+    int plain = ZVLoadBitmap(dir.write("p.png", make_png(plain_spec)).c_str());
+    ASSERT_NE(sprite, 0);
+    ASSERT_NE(plain, 0);
+    int w = scene_window(50, 30);
+    // ZVPasteBitmap copies colours as stored, alpha or not.
+    ASSERT_EQ(ZVPasteBitmap(w, sprite, 0, 0), ZV_OK);
+    EXPECT_EQ(ZVGetPixel(w, 3, 2), opaque(s.expected(3, 2)));
+    // Without alpha, the alpha paste is a plain paste.
+    ASSERT_EQ(ZVPasteBitmapAlpha(w, plain, 1, 1), ZV_OK);
+    EXPECT_EQ(ZVGetPixel(w, 1 + 4, 1 + 3), opaque(plain_spec.expected(4, 3)));
+    // The key colour leaves the scene; every other pixel is copied, clipped at the left.
+    int k = scene_window(50, 30);
+    ZVCOLOUR key = opaque(plain_spec.expected(2, 2));
+    ASSERT_EQ(ZVPasteBitmapKeyed(k, plain, -2, 3, key), ZV_OK);
+    picture keyed(k);
+    int wrong = 0;
+    for (int y = 0; y < 30; ++y)
+        for (int x = 0; x < 50; ++x) {
+            int sx = x + 2, sy = y - 3;
+            bool inside = sx < plain_spec.width && sy >= 0 && sy < plain_spec.height;
+            ZVCOLOUR colour = inside ? opaque(plain_spec.expected(sx, sy)) : 0;
+            wrong += keyed.at(x, y) != (inside && colour != key ? colour : under(x, y));
+        }
+    EXPECT_EQ(wrong, 0);
+    // Shown, a picture with alpha lies on the window's background colour.
+    ZVSetBackground(k, 0x00FF00);
+    ASSERT_EQ(ZVShowBitmap(k, sprite), ZV_OK);
+    EXPECT_EQ(ZVGetWidth(k), s.width);
+    EXPECT_TRUE(within_one(ZVGetPixel(k, 5, 7), blended(s.expected(5, 7), 0x00FF00)));
+    // Bad handles, in the usual order.
+    EXPECT_EQ(ZVPasteBitmapAlpha(0, 9999, 0, 0), ZV_ERR_BAD_WINDOW);
+    EXPECT_EQ(ZVPasteBitmapAlpha(w, 9999, 0, 0), ZV_ERR_BAD_BITMAP);
+    EXPECT_EQ(ZVPasteBitmapKeyed(0, sprite, 0, 0, 0), ZV_ERR_BAD_WINDOW);
+    EXPECT_EQ(ZVPasteBitmapKeyed(w, 9999, 0, 0, 0), ZV_ERR_BAD_BITMAP);
+    EXPECT_EQ(ZVGetLastError(), ZV_ERR_BAD_BITMAP);
+    ZVDestroyWindow(w);
+    ZVDestroyWindow(k);
+}
+
+TEST(SpritePastes, PngNamesSavePngAndOtherNamesBmp) {
+    scratch_folder dir;
+    png_spec s = sprite_spec();
+    int sprite = ZVLoadBitmap(dir.write("s.png", make_png(s)).c_str());
+    ASSERT_NE(sprite, 0);
+    ASSERT_EQ(ZVSaveBitmap(sprite, dir.path("copy.PNG").c_str()), ZV_OK);
+    // libpng's simplified reader sees the same straight RGBA samples.
+    png_image image = {};
+    image.version = PNG_IMAGE_VERSION;
+    ASSERT_TRUE(png_image_begin_read_from_file(&image, dir.path("copy.PNG").c_str()));
+    EXPECT_EQ(image.format & PNG_FORMAT_FLAG_ALPHA, PNG_FORMAT_FLAG_ALPHA);
+    image.format = PNG_FORMAT_BGRA;
+    std::vector<uint32_t> pixels(static_cast<size_t>(s.width) * s.height);
+    ASSERT_TRUE(png_image_finish_read(&image, nullptr, pixels.data(), 0, nullptr));
+    int wrong = 0;
+    for (int y = 0; y < s.height; ++y)
+        for (int x = 0; x < s.width; ++x)
+            wrong += pixels[static_cast<size_t>(y) * s.width + x] != s.expected(x, y);
+    EXPECT_EQ(wrong, 0);
+    // Any other name gives BMP, which loads back: 24-bit, without the alpha.
+    ASSERT_EQ(ZVSaveBitmap(sprite, dir.path("copy.png.bmp").c_str()), ZV_OK);
+    bytes bmp = dir.read("copy.png.bmp");
+    EXPECT_EQ(get16(bmp, 0), 0x4D42u);
+    EXPECT_EQ(get16(bmp, 28), 24u);
+    int back = ZVLoadBitmap(dir.path("copy.png.bmp").c_str());
+    EXPECT_NE(back, 0);
+    // A window saved under a .png name is an RGB PNG of what it shows.
+    int w = scene_window(21, 13);
+    ASSERT_EQ(ZVSaveImage(w, dir.path("w.png").c_str()), ZV_OK);
+    int reread = ZVCreateWindow(10, 10, 5, 5, "reread");
+    ASSERT_EQ(ZVLoadImage(reread, dir.path("w.png").c_str()), ZV_OK);
+    EXPECT_EQ(picture(reread), picture(w));
+    EXPECT_EQ(ZVSaveImage(w, dir.path("none/w.png").c_str()), ZV_ERR_FILE_OPEN);
+    ZVDestroyWindow(w);
+    ZVDestroyWindow(reread);
+}
