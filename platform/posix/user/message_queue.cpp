@@ -57,11 +57,12 @@ bool take_message(wm_queue *q, MSG *out, HWND filter, UINT first, UINT last, boo
         return true;
     }
     wm_timer timer;
-    if (!in_range(WM_TIMER, first, last) ||
-        !wm_due_timer(q, filter, kernel_monotonic_ms(), remove, &timer)) {
+    uint64_t now = kernel_monotonic_ms();
+    if (!in_range(WM_TIMER, first, last) || !wm_due_timer(q, filter, now, remove, &timer)) {
         return false;
     }
-    *out = make_msg(timer.hwnd, WM_TIMER, timer.id, reinterpret_cast<LPARAM>(timer.proc));
+    *out = MSG{timer.hwnd, WM_TIMER,         timer.id, reinterpret_cast<LPARAM>(timer.proc),
+               DWORD(now), wm().last_pointer}; // GetTickCount's value, without a second read
     return true;
 }
 
