@@ -29,12 +29,13 @@ void register_window_class(HINSTANCE module) {
 
 int pump_message() {
     MSG msg;
-    if (PeekMessageA(&msg, nullptr, 0, 0, PM_NOREMOVE) != 1) {
+    // One look at the queue a message: thousands of refresh ticks a second come through here.
+    if (!PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE)) {
         // Nothing waiting: sleep until a message, a send, a due timer or a paint request.
         WaitMessage();
         return 1;
     }
-    if (GetMessageA(&msg, nullptr, 0, 0) == 0) return 0;
+    if (msg.message == WM_QUIT) return 0;
     TranslateMessage(&msg);
     DispatchMessageA(&msg);
     return 1;

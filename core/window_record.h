@@ -63,11 +63,14 @@ struct window_record {
     int pen_style;
     int fill_style;
     int hatch_style; // an HS_ style, or SOLID_BRUSH
+    // What every refresh tick reads, side by side: thousands of idle windows are ticked
+    // 20 times a second, and each tick should cost one cache line of the record.
+    std::atomic<int> in_use_count;
     std::atomic<int> buffer_dirty[2];
+    std::atomic<int> view_buffer;
     std::atomic<unsigned int> refresh_timer;
     int cur_x;
     int cur_y;
-    std::atomic<int> in_use_count;
     std::atomic<int> closing;
 
     // The key ring, written by the GUI thread and drained by host threads under state_lock.
@@ -113,7 +116,6 @@ struct window_record {
     RECT strip_right_of_buffer;
     std::atomic<int> double_buffered;
     std::atomic<int> draw_buffer;
-    std::atomic<int> view_buffer;
     // Set when the platform could not make the pen or fill brush the attributes call for: the
     // previous object stays selected, and the next setter rebuilds even an unchanged value.
     bool pen_outdated;

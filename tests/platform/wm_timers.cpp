@@ -1,6 +1,8 @@
 // SetTimer and KillTimer: one WM_TIMER per due period, never a backlog.
 #include "wm_test_support.h"
 
+#include <map>
+
 using namespace wm_test;
 
 namespace {
@@ -15,6 +17,16 @@ int drain_timers(UINT_PTR id) {
         if (msg.message == WM_TIMER && msg.wParam == id) ++timers;
     }
     return timers;
+}
+
+// Removes everything waiting now; how many WM_TIMERs each timer id gave.
+std::map<UINT_PTR, int> drain_all_timers() {
+    std::map<UINT_PTR, int> seen;
+    MSG msg;
+    while (PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE)) {
+        if (msg.message == WM_TIMER) ++seen[msg.wParam];
+    }
+    return seen;
 }
 
 std::atomic<int> callback_calls{0};
@@ -103,4 +115,27 @@ TEST_F(wm_Timers, TimerProceduresAndThreadTimersAreDispatched) {
     EXPECT_TRUE(pump_until([&] { return callback_calls > before; }));
     EXPECT_EQ(log().count(WM_TIMER, hwnd), 0u); // the callback replaces the procedure
     DestroyWindow(hwnd);
+}
+
+// Hundreds of timers of two windows due at once, one reset many times and one killed: each
+// live timer gives exactly one message, and a read filtered to one window takes only its own.
+TEST_F(wm_Timers, ManyTimersDueTogetherGiveOneMessageEach) {
+    HWND a = create_window(), b = create_window();
+    for (UINT_PTR id = 1; id <= 200; ++id)
+        ASSERT_EQ(SetTimer(id % 2 ? a : b, id, 100, nullptr), id);
+    for (int i = 0; i < 1000; ++i) SetTimer(a, 7, 100, nullptr);
+    EXPECT_TRUE(KillTimer(b, 50));
+    EXPECT_FALSE(KillTimer(a, 50));                              // the id is b's, not a's
+    std::this_thread::sleep_for(std::chrono::milliseconds(150)); // every timer is due
+    MSG msg;
+    ASSERT_TRUE(PeekMessageA(&msg, b, WM_TIMER, WM_TIMER, PM_REMOVE));
+    EXPECT_EQ(msg.hwnd, b);
+    std::map<UINT_PTR, int> seen = drain_all_timers();
+    ++seen[msg.wParam];
+    EXPECT_EQ(seen.size(), 199u);
+    EXPECT_EQ(seen.count(50), 0u);
+    for (const auto &timer : seen) EXPECT_EQ(timer.second, 1) << "timer " << timer.first;
+    EXPECT_TRUE(drain_all_timers().empty()); // the next periods have only begun
+    DestroyWindow(a);
+    DestroyWindow(b);
 }

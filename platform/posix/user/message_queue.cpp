@@ -15,10 +15,14 @@ namespace {
 
 const HWND thread_messages_only = reinterpret_cast<HWND>(-1);
 
+bool in_range(UINT message, UINT first, UINT last) {
+    return (first == 0 && last == 0) || (message >= first && message <= last);
+}
+
 bool passes(const MSG &msg, HWND filter, UINT first, UINT last) {
     if (filter == thread_messages_only && msg.hwnd != nullptr) return false;
     if (filter != nullptr && filter != thread_messages_only && msg.hwnd != filter) return false;
-    return (first == 0 && last == 0) || (msg.message >= first && msg.message <= last);
+    return in_range(msg.message, first, last);
 }
 
 MSG make_msg(HWND hwnd, UINT message, WPARAM wparam, LPARAM lparam) {
@@ -39,31 +43,27 @@ bool take_posted(wm_queue *q, MSG *out, HWND filter, UINT first, UINT last, bool
 // WM_PAINT and WM_TIMER are made when asked for, so neither ever piles up.
 bool take_message(wm_queue *q, MSG *out, HWND filter, UINT first, UINT last, bool remove) {
     if (take_posted(q, out, filter, first, last, remove)) return true;
-    if (q->quit && passes(make_msg(nullptr, WM_QUIT, 0, 0), nullptr, first, last)) {
+    if (q->quit && in_range(WM_QUIT, first, last)) {
         *out = make_msg(nullptr, WM_QUIT, static_cast<WPARAM>(q->quit_code), 0);
         if (remove) q->quit = false;
         return true;
     }
-    MSG paint = make_msg(nullptr, WM_PAINT, 0, 0);
-    if (passes(paint, nullptr, first, last)) {
-        HWND hwnd = wm_window_to_paint(q, filter);
-        if (hwnd != nullptr) {
-            paint.hwnd = hwnd;
-            *out = paint;
-            return true;
-        }
-    }
-    uint64_t now = kernel_monotonic_ms();
-    wm_timer *timer = wm_due_timer(q, filter, now);
-    MSG tick = make_msg(timer ? timer->hwnd : nullptr, WM_TIMER, 0, 0);
-    if (timer != nullptr && passes(tick, filter, first, last)) {
-        tick.wParam = timer->id;
-        tick.lParam = reinterpret_cast<LPARAM>(timer->proc);
-        if (remove) timer->due = now + timer->period; // the next period starts now: no backlog
-        *out = tick;
+    // WM_PAINT and WM_TIMER are made only when wanted: most reads of a busy queue want neither,
+    // and the clock is read once.
+    bool paint_wanted = in_range(WM_PAINT, first, last);
+    HWND to_paint = paint_wanted ? wm_window_to_paint(q, filter) : nullptr;
+    if (to_paint != nullptr) {
+        *out = make_msg(to_paint, WM_PAINT, 0, 0);
         return true;
     }
-    return false;
+    wm_timer timer;
+    uint64_t now = kernel_monotonic_ms();
+    if (!in_range(WM_TIMER, first, last) || !wm_due_timer(q, filter, now, remove, &timer)) {
+        return false;
+    }
+    *out = MSG{timer.hwnd, WM_TIMER,         timer.id, reinterpret_cast<LPARAM>(timer.proc),
+               DWORD(now), wm().last_pointer}; // GetTickCount's value, without a second read
+    return true;
 }
 
 // Sent messages run first, then what other threads released is presented. Lock held.
@@ -234,10 +234,11 @@ LRESULT WINAPI DispatchMessageA(const MSG *msg) {
     wm_lock();
     wm_window *window = wm_find(msg->hwnd);
     bool mine = window != nullptr && window->owner == wm_this_queue_if_any();
+    WNDPROC proc = mine ? window->proc : nullptr; // one look-up for the check and the call
     wm_unlock();
     if (!mine) {
         wm_set_error(KERNEL_ERROR_INVALID_WINDOW_HANDLE);
         return 0;
     }
-    return wm_call_proc(msg->hwnd, msg->message, msg->wParam, msg->lParam);
+    return proc != nullptr ? proc(msg->hwnd, msg->message, msg->wParam, msg->lParam) : 0;
 }

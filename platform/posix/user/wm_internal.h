@@ -14,6 +14,7 @@
 #include <stdint.h>
 
 #include <deque>
+#include <map>
 #include <string>
 #include <vector>
 
@@ -28,16 +29,17 @@ struct wm_class {
 };
 
 struct wm_window {
+    // First, on one cache line: what dispatching a message to the window reads.
     HWND hwnd;
     wm_queue *owner;
     WNDPROC proc;
+    LONG_PTR user_data;
     UINT class_style;
     HBRUSH class_background;
     HINSTANCE instance;
     DWORD style;
     DWORD ex_style;
     std::string title;
-    LONG_PTR user_data;
 
     RECT frame;        // screen coordinates
     RECT normal_frame; // where a minimised or maximised window goes back to
@@ -59,6 +61,7 @@ struct wm_window {
     std::vector<HDC> temporary_dcs;
     display_window *shown;
     const display_driver *driver; // the driver that made `shown`, which alone may take it
+    std::vector<uint32_t> timers; // its timers' slots in the owner's queue
 };
 
 // A message (or a piece of internal work) sent to another thread's window.
@@ -78,8 +81,23 @@ struct wm_timer {
     HWND hwnd;
     UINT_PTR id;
     UINT period;
+    UINT slack; // due times stay on multiples of it, so timers set apart fall due together
     uint64_t due;
     TIMERPROC proc;
+    uint64_t serial; // new at every (re)scheduling; 0 while the slot is free
+};
+
+// One scheduling of a timer, filed under its due time. Entries are never searched for: a
+// killed or rescheduled timer leaves its old entry behind, stale as its serial moved on.
+struct wm_timer_entry {
+    uint32_t slot;
+    uint64_t serial;
+};
+
+// The timers due at one instant, taken in the order they were filed.
+struct wm_timer_bucket {
+    std::vector<wm_timer_entry> entries;
+    size_t taken;
 };
 
 struct wm_queue {
@@ -91,7 +109,15 @@ struct wm_queue {
     bool polling;
     std::deque<MSG> posted;
     std::deque<wm_sent *> sent;
-    std::vector<wm_timer> timers;
+    // Timers live in slots (a window lists its own, `thread_timers` the rest) and are filed
+    // by due time: the next one due is at the front of the first bucket.
+    std::vector<wm_timer> timer_slots;
+    std::vector<uint32_t> free_timer_slots;
+    std::vector<uint32_t> thread_timers;
+    std::map<uint64_t, wm_timer_bucket> timer_buckets;
+    size_t timer_count;   // live timers
+    size_t timer_entries; // entries in the buckets, stale ones included
+    uint64_t timer_serial;
     std::vector<HWND> windows; // owned windows, in creation order
     // Set whenever one of the windows is invalidated or has a present pending, and cleared
     // only by a scan that found none: an idle queue with thousands of windows is not
@@ -124,7 +150,9 @@ struct wm_state {
 wm_state &wm(void);
 void wm_lock(void);
 void wm_unlock(void);
-wm_window *wm_find(HWND hwnd);          // lock held; null for a handle that names no window
+wm_window *wm_find(HWND hwnd); // lock held; null for a handle that names no window
+// Starts loading the window's record into the cache, for a look-up to come soon. Lock held.
+void wm_prefetch_window(HWND hwnd);
 HWND wm_insert(wm_window *window);      // lock held
 void wm_remove(wm_window *window);      // lock held; the handle stops naming the window
 wm_queue *wm_this_queue(void);          // lock held; the calling thread's queue, made on demand
@@ -177,11 +205,12 @@ bool wm_run_one_sent(wm_queue *queue);
 void wm_abandon_sent(wm_queue *queue);
 
 // ---- timers (timers.cpp) ----
-// The next timer of `queue` that is due at `now`, or null. Lock held.
-wm_timer *wm_due_timer(wm_queue *queue, HWND filter, uint64_t now);
+// Copies the earliest timer of `queue` due at `now` that passes the filter into `*out`; false
+// when there is none. Taking it (`take`) starts its next period. Lock held.
+bool wm_due_timer(wm_queue *queue, HWND filter, uint64_t now, bool take, wm_timer *out);
 // The earliest due time of `queue`'s timers, or UINT64_MAX. Lock held.
 uint64_t wm_next_timer_due(wm_queue *queue);
-void wm_kill_window_timers(wm_queue *queue, HWND hwnd); // lock held
+void wm_kill_window_timers(wm_window *window); // lock held
 
 // ---- painting (paint.cpp) ----
 // A window of `queue` that needs WM_PAINT and passes the filter, or null. Lock held.

@@ -4,6 +4,8 @@
 
 #include <algorithm>
 
+#include <stddef.h>
+
 #include <unistd.h>
 
 namespace {
@@ -115,6 +117,15 @@ wm_window *wm_find(HWND hwnd) {
     return window != nullptr && window->hwnd == hwnd ? window : nullptr;
 }
 
+void wm_prefetch_window(HWND hwnd) {
+    uintptr_t slot = (reinterpret_cast<uintptr_t>(hwnd) & slot_mask) - 1;
+    wm_state &s = wm();
+    if (slot >= s.slots.size() || s.slots[slot] == nullptr) return;
+    const char *start = reinterpret_cast<const char *>(s.slots[slot]);
+    __builtin_prefetch(start);
+    __builtin_prefetch(start + offsetof(wm_window, user_data)); // may lie on the next line
+}
+
 HWND wm_insert(wm_window *window) {
     wm_state &s = wm();
     size_t slot = 0;
@@ -140,7 +151,7 @@ void wm_remove(wm_window *window) {
         list.erase(std::remove(list.begin(), list.end(), window->hwnd), list.end());
         if (queue->active == window->hwnd) queue->active = nullptr;
         if (queue->focus == window->hwnd) queue->focus = nullptr;
-        wm_kill_window_timers(queue, window->hwnd);
+        wm_kill_window_timers(window);
         auto &posted = queue->posted;
         posted.erase(std::remove_if(posted.begin(), posted.end(),
                                     [&](const MSG &m) { return m.hwnd == window->hwnd; }),

@@ -3,6 +3,9 @@
 
 #include <X11/Xatom.h>
 
+#include <stdint.h>
+#include <time.h>
+
 namespace {
 
 display_event event_for(const display_window *w, display_event_kind kind) {
@@ -267,6 +270,20 @@ void dispatch(XEvent &event) {
     }
 }
 
+// The window manager pumps before every message it hands out, thousands a second when many
+// windows tick; events already read cost nothing to check, but a look at the socket is a
+// system call. A busy GUI thread looks at most once a millisecond; an idle one sleeps in poll()
+// on the socket (x11_event_fd) and pumps as soon as it wakes. GUI thread only.
+bool socket_look_due() {
+    static int64_t last_look_us = INT64_MIN / 2;
+    timespec now;
+    clock_gettime(CLOCK_MONOTONIC, &now);
+    int64_t now_us = int64_t(now.tv_sec) * 1000000 + now.tv_nsec / 1000;
+    if (now_us - last_look_us < 1000) return false;
+    last_look_us = now_us;
+    return true;
+}
+
 } // namespace
 
 // Handlers may re-enter the driver (a configure ends in move_resize), so events are taken one
@@ -275,6 +292,7 @@ void x11_pump_events(void) {
     if (x11_connection_lost() || !x11_on_gui_thread()) return;
     x11_state &s = x11();
     x11_clipboard_take_pending();
+    if (XEventsQueued(s.display, QueuedAlready) == 0 && !socket_look_due()) return;
     while (!s.lost && XPending(s.display) > 0) {
         XEvent event;
         XNextEvent(s.display, &event);
@@ -285,7 +303,9 @@ void x11_pump_events(void) {
 int x11_event_fd(void) {
     if (!x11_on_gui_thread()) return -1;
     x11_state &s = x11();
-    XFlush(s.display);
+    // Flushes, and reads what the socket holds: a pump that skipped its look must not leave
+    // data there for poll() to wake on at once, again and again.
+    int queued = XEventsQueued(s.display, QueuedAfterFlush);
     if (s.lost) return -1;
-    return XQLength(s.display) > 0 ? DISPLAY_EVENTS_QUEUED : ConnectionNumber(s.display);
+    return queued > 0 ? DISPLAY_EVENTS_QUEUED : ConnectionNumber(s.display);
 }
