@@ -36,7 +36,7 @@ struct wm_window {
     HINSTANCE instance;
     DWORD style;
     DWORD ex_style;
-    std::string title;
+    std::string title; // UTF-8
     LONG_PTR user_data;
 
     RECT frame;        // screen coordinates
@@ -216,5 +216,11 @@ LRESULT wm_show_on_owner(HWND hwnd, void *command);
 
 // ---- classes (window_class.cpp) ----
 struct wm_class *wm_find_class(LPCSTR name); // lock held
+
+// Titles are kept in UTF-8 (window_text.cpp). The ANSI form is cut to `max_chars` with its
+// NUL; returns the bytes written before the NUL.
+std::string wm_utf8_from_ansi(LPCSTR text);
+std::string wm_utf8_from_wide(LPCWSTR text);
+int wm_ansi_from_utf8(const std::string &text, LPSTR out, int max_chars);
 
 #endif
