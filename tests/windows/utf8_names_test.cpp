@@ -21,8 +21,8 @@ TEST(WindowsNames, Utf8FileNamesLandOnDiskAsWritten) {
     int loaded = ZVCreateWindow(0, 0, 5, 5, "loaded");
     EXPECT_EQ(ZVLoadImage(loaded, path.c_str()), ZV_OK);
     EXPECT_EQ(ZVGetPixel(loaded, 3, 4), ZVGetRGBColour(200, 10, 10));
-    EXPECT_EQ(ZVSaveWindowPalette(w, (dir.root.string() + "\\\xE2\x82\xAC.pal").c_str()), ZV_OK);
-    EXPECT_TRUE(std::filesystem::exists(dir.root / L"\u20AC.pal"));
+    EXPECT_EQ(ZVSaveImage(w, (dir.root.string() + "\\\xE2\x82\xAC.bmp").c_str()), ZV_OK);
+    EXPECT_TRUE(std::filesystem::exists(dir.root / L"\u20AC.bmp"));
 
     // Not UTF-8: the ANSI code page, as before.
     const char ansi[] = "caf\xE9.bmp";
