@@ -49,6 +49,19 @@ file(RELATIVE_PATH ZELVAN_PC_TO_PREFIX /root/${CMAKE_INSTALL_LIBDIR}/pkgconfig /
 configure_file(${CMAKE_CURRENT_LIST_DIR}/zelvan.pc.in ${PROJECT_BINARY_DIR}/zelvan.pc @ONLY)
 install(FILES ${PROJECT_BINARY_DIR}/zelvan.pc DESTINATION ${CMAKE_INSTALL_LIBDIR}/pkgconfig)
 
+# The Python module goes where the prefix's Python looks for modules, asked of the interpreter
+# when installing (a later --prefix counts). /usr and /usr/local are the system Python's own.
+# The copy installed learns where the library lies relative to itself, so that it loads it
+# without ZELVAN_LIBRARY or the loader's search path.
+find_program(ZELVAN_PYTHON3 python3)
+if(ZELVAN_PYTHON3 AND NOT WIN32)
+  install(CODE "set(ZELVAN_PYTHON3 [[${ZELVAN_PYTHON3}]])
+    set(ZELVAN_MODULE [[${PROJECT_SOURCE_DIR}/python/zelvan.py]])
+    set(ZELVAN_STAGING [[${PROJECT_BINARY_DIR}/python-install]])
+    set(ZELVAN_LIBDIR [[${CMAKE_INSTALL_LIBDIR}]])
+    include([[${CMAKE_CURRENT_LIST_DIR}/install_python_module.cmake]])")
+endif()
+
 # `cpack -G DEB` in the build folder makes a Debian package of the installed tree.
 set(CPACK_PACKAGE_NAME zelvan)
 set(CPACK_PACKAGE_VENDOR "Zelvan developers")

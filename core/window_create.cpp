@@ -90,9 +90,11 @@ void create_window_on_gui_thread(window_record *r) {
     r->key_read_pos = 0;
     r->key_count = 0;
     const RECT &f = r->frame_rect;
-    r->hwnd =
-        CreateWindowExA(0, k_class_name, r->title, k_window_style, f.left, f.top, f.right - f.left,
-                        f.bottom - f.top, nullptr, nullptr, g_startup.host_module, nullptr);
+    // Made untitled: the title is then set through WM_SETTEXT, which reads it as UTF-8 (else
+    // Windows-1252) where creation would read it in the ANSI code page.
+    r->hwnd = CreateWindowExA(0, k_class_name, "", k_window_style, f.left, f.top, f.right - f.left,
+                              f.bottom - f.top, nullptr, nullptr, g_startup.host_module, nullptr);
+    if (r->hwnd) SetWindowTextA(r->hwnd, r->title);
     if (!r->hwnd) {
         LeaveCriticalSection(&r->lock);
         DeleteCriticalSection(&r->lock);

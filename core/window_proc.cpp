@@ -4,10 +4,19 @@
 
 #include "core/library_parts.h"
 #include "core/library_state.h"
+#include "core/wide_text.h"
 #include "core/window_lifetime.h"
 #include "core/window_table.h"
 
 namespace {
+
+// Titles are read like drawn text (UTF-8, else Windows-1252) and handed to the wide default
+// handling, which keeps every character where the ANSI one would keep only the code page's.
+LRESULT set_title(HWND hwnd, const char *title) {
+    wide_text wide;
+    if (!wide.convert_string(title ? title : "")) return FALSE;
+    return DefWindowProcW(hwnd, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(wide.units));
+}
 
 // The messages handled with or without a record attached.
 bool handle_lifecycle(HWND hwnd, UINT message, WPARAM wparam, LPARAM lparam,
@@ -42,6 +51,7 @@ bool handle_lifecycle(HWND hwnd, UINT message, WPARAM wparam, LPARAM lparam,
 } // namespace
 
 LRESULT CALLBACK window_proc(HWND hwnd, UINT message, WPARAM wparam, LPARAM lparam) {
+    if (message == WM_SETTEXT) return set_title(hwnd, reinterpret_cast<const char *>(lparam));
     window_record *record = window_from_hwnd(hwnd);
     if (handle_lifecycle(hwnd, message, wparam, lparam, record)) return 0;
     if (record) {

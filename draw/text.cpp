@@ -2,6 +2,7 @@
 // name, and replacing the window's font. Strings are read as UTF-8 when they are valid
 // UTF-8, else as Windows-1252, on every system alike, and drawn through the wide-character
 // text call.
+#include "core/wide_text.h"
 #include "draw/draw_call.h"
 
 #include <limits.h>
@@ -30,47 +31,6 @@ int tenths_of_degree(double angle) {
     if (isnan(tenths)) return 0; // an infinite angle has no direction
     return static_cast<int>(tenths);
 }
-
-// Windows-1252 is the code page of a Western Windows; it is named rather than the system's
-// own ANSI code page, so that a string reads the same on every system.
-constexpr UINT western_code_page = 1252;
-// Strings of up to this many bytes are converted on the stack.
-constexpr int stack_units = 256;
-
-// A narrow string as UTF-16. Neither code page makes more UTF-16 units than it reads bytes,
-// so the byte count bounds the buffer.
-struct wide_text {
-    WCHAR local[stack_units];
-    WCHAR *units = local;
-    int length = 0;
-
-    wide_text() = default;
-    wide_text(const wide_text &) = delete;
-    wide_text &operator=(const wide_text &) = delete;
-    ~wide_text() {
-        if (units != local) HeapFree(GetProcessHeap(), 0, units);
-    }
-
-    // False when there is no memory for a long string.
-    bool convert(const char *text, int bytes) {
-        if (bytes == 0) return true;
-        if (bytes > stack_units) {
-            units = static_cast<WCHAR *>(
-                HeapAlloc(GetProcessHeap(), 0, static_cast<SIZE_T>(bytes) * sizeof(WCHAR)));
-            if (!units) {
-                units = local;
-                return false;
-            }
-        }
-        // Valid UTF-8 (plain ASCII among it) is read as UTF-8; anything else, such as a
-        // Latin-1 or Windows-1252 string whose accented letters are lone high bytes, byte by
-        // byte in Windows-1252, which maps every byte.
-        length = MultiByteToWideChar(CP_UTF8, MB_ERR_INVALID_CHARS, text, bytes, units, bytes);
-        if (length == 0)
-            length = MultiByteToWideChar(western_code_page, 0, text, bytes, units, bytes);
-        return length > 0;
-    }
-};
 
 HFONT create_window_font(window_record *r, int size, double angle, const char *face) {
     int pixels = MulDiv(size, GetDeviceCaps(r->memory_dc, LOGPIXELSY), 72);

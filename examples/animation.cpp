@@ -72,6 +72,7 @@ static bool quit_pressed(int w) {
 }
 
 int main() {
+    std::setvbuf(stdout, nullptr, _IOLBF, BUFSIZ); // lines show as printed, piped too
     int w = ZVCreateWindow(100, 100, width, height, "Zelvan animation - press q to quit");
     if (w == 0) {
         std::printf("no window: %s\n", ZVGetErrorString(ZVGetLastError()));

@@ -197,6 +197,7 @@ bool save_picture(int window, const std::string &file) {
 } // namespace
 
 int main() {
+    std::setvbuf(stdout, nullptr, _IOLBF, BUFSIZ); // lines show as printed, piped too
     const char *display = std::getenv("DISPLAY");
     bool on_desktop = display != nullptr && display[0] != '\0';
     std::printf("Zelvan version %d: shapes, text and an animation, drawn by three threads\n",

@@ -141,6 +141,7 @@ int main(void) {
     const char *folder = getenv("ZELVAN_PICTURES");
     char picture[1024];
     int saved;
+    setvbuf(stdout, NULL, _IOLBF, BUFSIZ); /* lines show as printed, piped too */
     g.window = ZVCreateWindow(100, 100, FIELD_WIDTH, FIELD_HEIGHT,
                               "Zelvan game - arrow keys, Esc to quit");
     if (g.window == 0) {

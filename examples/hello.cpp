@@ -38,6 +38,7 @@ static void wait_for_quit(int window) {
 }
 
 int main() {
+    std::setvbuf(stdout, nullptr, _IOLBF, BUFSIZ); // lines show as printed, piped too
     // The window's drawing area is 320 x 200 pixels, its top-left corner at (100, 100) on the
     // screen. A handle of 0 means it could not be made; the last error says why.
     int w = ZVCreateWindow(100, 100, 320, 200, "Hello, Zelvan - press q to quit");

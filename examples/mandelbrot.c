@@ -85,6 +85,7 @@ int main(int argc, char **argv) {
     const char *folder = getenv("ZELVAN_PICTURES");
     char picture[1024];
     ZVCOLOUR *frame = malloc(sizeof(ZVCOLOUR) * WIDTH * HEIGHT);
+    setvbuf(stdout, NULL, _IOLBF, BUFSIZ); /* lines show as printed, piped too */
     w = ZVCreateWindow(100, 100, WIDTH, HEIGHT, "Zelvan Mandelbrot - Esc to stop");
     if (w == 0 || frame == NULL) {
         printf("no window: %s\n", ZVGetErrorString(ZVGetLastError()));

@@ -135,6 +135,7 @@ static void wait_for_quit(int w) {
 }
 
 int main() {
+    std::setvbuf(stdout, nullptr, _IOLBF, BUFSIZ); // lines show as printed, piped too
     int w = ZVCreateWindow(60, 60, 480, 350, "Zelvan shapes - press q to quit");
     if (w == 0) { // 0 means failure; the reason is the last error
         std::printf("no window: %s\n", ZVGetErrorString(ZVGetLastError()));

@@ -202,6 +202,7 @@ static void draw_by_itself(Pad &pad) {
 }
 
 int main() {
+    std::setvbuf(stdout, nullptr, _IOLBF, BUFSIZ); // lines show as printed, piped too
     int w = ZVCreateWindow(80, 80, width, height, "Zelvan sketchpad");
     if (w == 0) {
         std::printf("no window: %s\n", ZVGetErrorString(ZVGetLastError()));

@@ -131,6 +131,7 @@ static void wait_for_quit(int w) {
 }
 
 int main() {
+    std::setvbuf(stdout, nullptr, _IOLBF, BUFSIZ); // lines show as printed, piped too
     int w = ZVCreateWindow(80, 60, 620, 470, "Zelvan text - press q to quit");
     if (w == 0) {
         std::printf("no window: %s\n", ZVGetErrorString(ZVGetLastError()));

@@ -109,6 +109,7 @@ static int save_all(const int *windows, const char *file_name) {
 }
 
 int main() {
+    std::setvbuf(stdout, nullptr, _IOLBF, BUFSIZ); // lines show as printed, piped too
     int windows[thread_count];
     for (int i = 0; i < thread_count; ++i) {
         char title[40];

@@ -101,6 +101,7 @@ static void wait_for_quit(int w) {
 }
 
 int main(int argc, char **argv) {
+    std::setvbuf(stdout, nullptr, _IOLBF, BUFSIZ); // lines show as printed, piped too
     std::string file_name;
     if (argc > 1) {
         file_name = argv[1];

@@ -2,6 +2,7 @@
 #include "image/file_access.h"
 
 #include "core/heap.h"
+#include "image/file_names.h"
 #include "zelvan.h"
 
 #include <atomic>
@@ -52,8 +53,8 @@ char *temp_name_for(const char *target, uint32_t number) {
 // device is refused before anything is made, and the probe waits on none of them.
 bool target_replaceable(const char *target) {
     HANDLE probe =
-        CreateFileA(target, GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
-                    nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
+        create_named_file(target, GENERIC_WRITE,
+                          FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, OPEN_EXISTING);
     if (probe == INVALID_HANDLE_VALUE) return GetLastError() == ERROR_FILE_NOT_FOUND;
     bool regular = GetFileType(probe) == FILE_TYPE_DISK;
     CloseHandle(probe);
@@ -63,8 +64,7 @@ bool target_replaceable(const char *target) {
 } // namespace
 
 HANDLE open_regular_file(const char *file_name) {
-    HANDLE file = CreateFileA(file_name, GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
-                              FILE_ATTRIBUTE_NORMAL, nullptr);
+    HANDLE file = create_named_file(file_name, GENERIC_READ, FILE_SHARE_READ, OPEN_EXISTING);
     if (file == INVALID_HANDLE_VALUE || GetFileType(file) == FILE_TYPE_DISK) return file;
     CloseHandle(file);
     return INVALID_HANDLE_VALUE;
@@ -88,8 +88,7 @@ int file_save_begin(file_save *save, const char *target) {
     for (int attempt = 0; attempt < k_temp_name_tries; ++attempt) {
         char *name = temp_name_for(target, g_saves_started.fetch_add(1));
         if (!name) return ZV_ERR_FILE_OPEN;
-        HANDLE file = CreateFileA(name, GENERIC_WRITE, 0, nullptr, CREATE_NEW,
-                                  FILE_ATTRIBUTE_NORMAL, nullptr);
+        HANDLE file = create_named_file(name, GENERIC_WRITE, 0, CREATE_NEW, target);
         if (file != INVALID_HANDLE_VALUE) {
             save->file = file;
             save->temp_name = name;
@@ -105,9 +104,9 @@ int file_save_begin(file_save *save, const char *target) {
 int file_save_end(file_save *save, bool written) {
     bool done = written && FlushFileBuffers(save->file);
     done = CloseHandle(save->file) && done;
-    done = done && MoveFileExA(save->temp_name, save->target,
-                               MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH);
-    if (!done) DeleteFileA(save->temp_name);
+    done = done && move_named_file(save->temp_name, save->target,
+                                   MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH);
+    if (!done) delete_named_file(save->temp_name, save->target);
     heap_free(save->temp_name);
     save->file = INVALID_HANDLE_VALUE;
     save->temp_name = nullptr;

@@ -320,6 +320,9 @@ int wsprintfA(LPSTR out, LPCSTR format, ...);
 #define MB_ERR_INVALID_CHARS 0x00000008
 int WINAPI MultiByteToWideChar(UINT code_page, DWORD flags, LPCSTR bytes, int byte_count,
                                LPWSTR wide, int wide_count);
+int WINAPI WideCharToMultiByte(UINT code_page, DWORD flags, LPCWSTR wide, int wide_count,
+                               LPSTR bytes, int byte_count, LPCSTR default_char,
+                               BOOL *used_default_char);
 
 // ---- USER32 ----
 #define WM_NULL 0x0000
@@ -488,6 +491,7 @@ HWND WINAPI CreateWindowExA(DWORD ex_style, LPCSTR class_name, LPCSTR title, DWO
                             HINSTANCE instance, LPVOID param);
 BOOL WINAPI DestroyWindow(HWND hwnd);
 LRESULT WINAPI DefWindowProcA(HWND hwnd, UINT message, WPARAM wparam, LPARAM lparam);
+LRESULT WINAPI DefWindowProcW(HWND hwnd, UINT message, WPARAM wparam, LPARAM lparam);
 BOOL WINAPI IsWindow(HWND hwnd);
 BOOL WINAPI IsWindowVisible(HWND hwnd);
 BOOL WINAPI IsIconic(HWND hwnd);

@@ -14,10 +14,12 @@ standard library is needed.
 How values cross over:
   * integers are C ints; colours (ZVCOLOUR, 0x00BBGGRR) are unsigned 32-bit ints, so a
     colour result is never negative: compare it with ZV_BAD_COLOUR or INVALID_COLOUR;
-  * strings (titles, text, file names) may be given as str, which is encoded as Latin-1
-    (one byte per character, as the library expects), as bytes, or, for file names, as a
-    pathlib.Path; strings that come back (ZVGetTitle, ZVGetErrorString) are bytes; the
-    helpers title() and error_string() return str;
+  * strings (titles, text, font faces) may be given as str, which goes as UTF-8, or as
+    bytes, which go as they are: the library reads a string as UTF-8 when it is valid UTF-8,
+    else as Windows-1252; file names may be str, bytes or a path (pathlib.Path), and go
+    through os.fsencode, so any name the file system holds round-trips; strings that come
+    back (ZVGetTitle, ZVGetErrorString) are bytes, and the helpers title() and
+    error_string() return str, read the way the library reads it;
   * ZVReadChar returns one byte (b"x"); read_char() returns a str, or None when nothing waits;
   * ZVPutPixels and ZVGetPixels take any buffer object for the pixels (bytes, bytearray,
     array.array("I"), a NumPy uint32 array; NumPy is not needed), 4 bytes a colour; their
@@ -25,8 +27,11 @@ How values cross over:
   * ZVArc and ZVPie take their angles as 32-bit floats, ZVSetFont its angle as a double.
 
 The library is found in this order: the file named by the environment variable
-ZELVAN_LIBRARY; a copy next to this module; the newest one in a build*/ folder of the
-source tree this module belongs to; the system's library search path.
+ZELVAN_LIBRARY; the library installed with this module by `cmake --install`; a copy next to
+this module; the newest one in a build*/ folder of the source tree this module belongs to;
+the system's library search path.
+
+`python3 -m zelvan` opens a short demo window (headless where there is no display).
 
 A library built before some functions existed still loads: those functions are there but
 raise MissingFunctionError when called, and available(name) tells them apart.
@@ -128,27 +133,48 @@ class MissingFunctionError(RuntimeError):
 # Argument and result types.
 
 class _Text:
-    """A narrow string argument: str (encoded as Latin-1), bytes, a path, or None."""
-
-    encoding = "latin-1"
+    """A narrow string argument: str (as UTF-8), bytes as they are, or None."""
 
     @classmethod
     def from_param(cls, value):
         if value is None or isinstance(value, bytes):
             return value
-        if isinstance(value, str):
-            return value.encode(cls.encoding)
         if isinstance(value, bytearray):
             return bytes(value)
-        if isinstance(value, os.PathLike):
+        if isinstance(value, str):
+            # Lone surrogates (from a surrogate-escaped name, say) go as the bytes they stand for.
+            return value.encode("utf-8", "surrogateescape")
+        raise TypeError(f"expected str or bytes, not {type(value).__name__}")
+
+
+class _FileName(_Text):
+    """A file name: str or a path through os.fsencode, bytes as they are, or None."""
+
+    @classmethod
+    def from_param(cls, value):
+        if value is None or isinstance(value, bytes):
+            return value
+        if isinstance(value, bytearray):
+            return bytes(value)
+        if isinstance(value, (str, os.PathLike)):
             return os.fsencode(value)
         raise TypeError(f"expected str, bytes or a path, not {type(value).__name__}")
 
 
-class _DrawnText(_Text):
-    """Text to draw: the library reads UTF-8, so any str can be drawn."""
+# The library reads a string that is not UTF-8 as Windows-1252; of its bytes 0x80 to 0x9F,
+# the five that code page leaves undefined stay the C1 controls, as the library maps them.
+_WINDOWS_1252_HIGH = {}
+for _byte in range(0x80, 0xA0):
+    with contextlib.suppress(UnicodeDecodeError):
+        _WINDOWS_1252_HIGH[_byte] = bytes([_byte]).decode("cp1252")
 
-    encoding = "utf-8"
+
+def _text_from_bytes(raw):
+    """A string from the library read as the library reads it: UTF-8, else Windows-1252."""
+    try:
+        return raw.decode("utf-8")
+    except UnicodeDecodeError:
+        return raw.decode("latin-1").translate(_WINDOWS_1252_HIGH)
 
 
 class _PixelsIn:
@@ -183,6 +209,7 @@ class _PixelsOut(_PixelsIn):
 _int = ctypes.c_int
 _colour = ctypes.c_uint32
 _text = _Text
+_file = _FileName
 _text_result = ctypes.c_char_p
 
 # name, result type, argument types, one line on what it does. Order and grouping follow
@@ -249,7 +276,7 @@ _SIGNATURES = (
     ("ZVFloodFill", _int, (_int, _int, _int, _colour),
      "(window, x, y, border) -> fills the area around (x, y) up to the border colour."),
     # Text and fonts.
-    ("ZVTextOut", _int, (_int, _int, _int, _DrawnText), "(window, x, y, text) -> draws text."),
+    ("ZVTextOut", _int, (_int, _int, _int, _text), "(window, x, y, text) -> draws text."),
     ("ZVTextAlign", _int, (_int, _int), "(window, code) -> which point of the text is (x, y)."),
     ("ZVSetFont", _int, (_int, _int, ctypes.c_double, _text),
      "(window, points, angle, face) -> font for later text."),
@@ -284,8 +311,8 @@ _SIGNATURES = (
     ("ZV_kbhit", _int, (_int,), "(window) -> 1 when a character is waiting, else 0."),
     ("ZVClearKeyBuffer", _int, (_int,), "(window) -> throws away waiting characters."),
     # Bitmaps.
-    ("ZVLoadBitmap", _int, (_text,), "(file_name) -> new bitmap id, or 0."),
-    ("ZVSaveBitmap", _int, (_int, _text), "(bitmap, file_name) -> writes a BMP file."),
+    ("ZVLoadBitmap", _int, (_file,), "(file_name) -> new bitmap id, or 0."),
+    ("ZVSaveBitmap", _int, (_int, _file), "(bitmap, file_name) -> writes a BMP file."),
     ("ZVDiscardBitmap", _int, (_int,), "(bitmap) -> frees the bitmap."),
     ("ZVShowBitmap", _int, (_int, _int), "(window, bitmap) -> the bitmap becomes the picture."),
     ("ZVCopyBitmap", _int, (_int, _int, _int, _int, _int),
@@ -294,13 +321,13 @@ _SIGNATURES = (
     ("ZVGetBitmapWidth", _int, (_int,), "(bitmap) -> width in pixels."),
     ("ZVGetBitmapHeight", _int, (_int,), "(bitmap) -> height in pixels."),
     # Window images.
-    ("ZVLoadImage", _int, (_int, _text), "(window, file_name) -> BMP file becomes the picture."),
-    ("ZVSaveImage", _int, (_int, _text), "(window, file_name) -> writes what is shown as BMP."),
+    ("ZVLoadImage", _int, (_int, _file), "(window, file_name) -> BMP file becomes the picture."),
+    ("ZVSaveImage", _int, (_int, _file), "(window, file_name) -> writes what is shown as BMP."),
     # Palettes.
-    ("ZVLoadRIFFPalette", _int, (_int, _text), "(window, file_name) -> palette from a .pal file."),
+    ("ZVLoadRIFFPalette", _int, (_int, _file), "(window, file_name) -> palette from a .pal file."),
     ("ZVUseBitmapPalette", _int, (_int, _int), "(window, bitmap) -> bitmap's colour table."),
-    ("ZVSaveWindowPalette", _int, (_int, _text), "(window, file_name) -> writes a .pal file."),
-    ("ZVSaveBitmapPalette", _int, (_int, _text), "(bitmap, file_name) -> writes a .pal file."),
+    ("ZVSaveWindowPalette", _int, (_int, _file), "(window, file_name) -> writes a .pal file."),
+    ("ZVSaveBitmapPalette", _int, (_int, _file), "(bitmap, file_name) -> writes a .pal file."),
     # Clipboard.
     ("ZVCopyBitmapToClipboard", _int, (_int,), "(bitmap) -> puts the bitmap on the clipboard."),
     ("ZVCopyImageToClipboard", _int, (_int,), "(window) -> puts what is shown on the clipboard."),
@@ -347,10 +374,19 @@ def _built_with_sanitizer(path):
     return b"libasan.so" in contents or b"libtsan.so" in contents
 
 
+# Set by `cmake --install` in the copy it installs: the installed library's folder, relative
+# to that copy, so that it loads without ZELVAN_LIBRARY or the loader's search path.
+_INSTALLED_LIBRARY_DIR = None
+
+
 def _library_candidates():
     """Where to look, in order, when ZELVAN_LIBRARY is not set."""
     here = os.path.dirname(os.path.abspath(__file__))
-    candidates = [os.path.join(here, name) for name in _LIBRARY_NAMES]
+    candidates = []
+    if _INSTALLED_LIBRARY_DIR is not None:
+        installed = os.path.normpath(os.path.join(here, _INSTALLED_LIBRARY_DIR))
+        candidates += [os.path.join(installed, name) for name in _LIBRARY_NAMES]
+    candidates += [os.path.join(here, name) for name in _LIBRARY_NAMES]
     source_root = os.path.dirname(here)
     built = []
     for name in _LIBRARY_NAMES:
@@ -488,8 +524,8 @@ def check(result, what=""):
 
 
 def title(window):
-    """The window's title, as str."""
-    return ZVGetTitle(window).decode("latin-1")
+    """The window's title, as str: UTF-8 when its bytes are UTF-8, else Windows-1252."""
+    return _text_from_bytes(ZVGetTitle(window))
 
 
 def key_code(press):
@@ -531,3 +567,34 @@ def window(x, y, width, height, caption=""):
         yield handle
     finally:
         ZVDestroyWindow(handle)
+
+
+def _demo(seconds):
+    """`python3 -m zelvan`: a window with a few shapes and words, shown for `seconds` or until
+    its close box or a key ends it. Nothing is saved."""
+    import time
+    with window(120, 120, 360, 220, "Zelvan \u2013 Gr\u00fc\u00dfe, \u041f\u0440\u0438\u0432\u0435\u0442") as w:
+        ZVSetDoubleBuffer(w, 1)
+        ZVSetFillColour(w, rgb(250, 200, 60))
+        ZVFillCircle(w, 80, 110, 55)
+        ZVSetForeground(w, rgb(30, 80, 200))
+        ZVSetLineWidth(w, 3)
+        ZVRectangle(w, 160, 50, 330, 170)
+        ZVSetForeground(w, 0)
+        ZVSetFont(w, 14, 0.0, "Sans")
+        ZVTextOut(w, 170, 90, "Zelvan \u2013 Python")
+        ZVTextOut(w, 170, 120, "Gr\u00fc\u00dfe \u00b7 \u041f\u0440\u0438\u0432\u0435\u0442")
+        ZVCopyDrawBufferToView(w)
+        ZVRedraw(w)
+        print(f"zelvan {ZVGetVersion()} from {LIBRARY_PATH}: window \"{title(w)}\"", flush=True)
+        deadline = time.monotonic() + seconds
+        while time.monotonic() < deadline:
+            if ZVCloseRequested(w) == 1 or ZVReadKey(w) != 0:
+                break
+            time.sleep(0.05)
+
+
+if __name__ == "__main__":
+    # Without a screen the window is drawn off screen and the demo ends at once.
+    _headless = sys.platform not in ("win32", "darwin") and not os.environ.get("DISPLAY")
+    _demo(0 if _headless else 4)

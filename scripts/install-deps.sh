@@ -29,6 +29,8 @@ if ((dev)); then
   packages+=(
     # The test suite (scripts/test.sh); GCC brings the sanitizer runtimes.
     libgtest-dev libgmock-dev python3
+    # The install test builds the Python module into a virtual environment, offline.
+    python3-venv python3-setuptools-whl python3-wheel-whl
     # The end-to-end tests on a private X server; xvfb-run needs xauth.
     xvfb xauth xdotool xclip openbox
     # Formatting, and the fuzzers (clang with libFuzzer).

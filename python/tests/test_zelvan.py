@@ -194,14 +194,20 @@ class LoadingAndSignatures(unittest.TestCase):
                 self.assertEqual((code, output), (0, built + "\n"))
 
     def test_strings_accept_str_bytes_and_paths(self):
-        self.assertEqual(zv._Text.from_param("Gr\u00fc\u00dfe"), b"Gr\xfc\xdfe")
+        self.assertEqual(zv._Text.from_param("Gr\u00fc\u00dfe \u2013 \u6f22"),
+                         "Gr\u00fc\u00dfe \u2013 \u6f22".encode("utf-8"))
         self.assertEqual(zv._Text.from_param(b"raw"), b"raw")
-        self.assertEqual(zv._Text.from_param(pathlib.Path("a/b.bmp")), b"a/b.bmp")
         self.assertIsNone(zv._Text.from_param(None))
-        with self.assertRaises(UnicodeEncodeError):
-            zv._Text.from_param("\u6f22")  # not in Latin-1: refused, not mangled
-        with self.assertRaises(TypeError):
-            zv._Text.from_param(42)
+        name = os.fsdecode(b"caf\xe9.bmp")  # not UTF-8 on disk: any name round-trips
+        self.assertEqual(zv._FileName.from_param(name), os.fsencode(name))
+        self.assertEqual(zv._FileName.from_param(pathlib.Path("a") / "\u0444.bmp"),
+                         os.fsencode(os.path.join("a", "\u0444.bmp")))
+        for kind in (zv._Text, zv._FileName):
+            with self.assertRaises(TypeError):
+                kind.from_param(42)
+        # Read back as the library reads: UTF-8, else Windows-1252 with its five gaps as C1.
+        self.assertEqual(zv._text_from_bytes("\u0444 \u2013".encode()), "\u0444 \u2013")
+        self.assertEqual(zv._text_from_bytes(b"\x80 caf\xe9 \x81"), "\u20ac caf\u00e9 \x81")
 
 
 class ErrorsAndCodes(WindowTestCase):
@@ -275,11 +281,12 @@ class Windows(WindowTestCase):
         self.assertEqual(zv.ZVDestroyWindow(w), 0)
         self.assertEqual(zv.ZVIsWindow(w), zv.ZV_ERR_BAD_WINDOW)
 
-    def test_titles_round_trip_latin1(self):
-        w = self.open(caption="Gr\u00fc\u00dfe")
-        self.assertEqual(zv.title(w), "Gr\u00fc\u00dfe")
-        self.assertEqual(zv.ZVSetTitle(w, b"bytes title"), zv.ZV_OK)
-        self.assertEqual(zv.ZVGetTitle(w), b"bytes title")
+    def test_titles_round_trip_as_str_and_bytes(self):
+        w = self.open(caption="Gr\u00fc\u00dfe \u2013 \u041f\u0440\u0438\u0432\u0435\u0442")
+        self.assertEqual(zv.title(w), "Gr\u00fc\u00dfe \u2013 \u041f\u0440\u0438\u0432\u0435\u0442")
+        self.assertEqual(zv.ZVSetTitle(w, b"caf\xe9 \x80"), zv.ZV_OK)
+        self.assertEqual(zv.ZVGetTitle(w), b"caf\xe9 \x80")
+        self.assertEqual(zv.title(w), "caf\u00e9 \u20ac")
 
     def test_resize_keeps_the_picture_and_refuses_empty_sizes(self):
         w = self.open(60, 40)
@@ -558,6 +565,18 @@ class WindowImages(WindowTestCase):
         self.assertEqual(zv.ZVLoadImage(target, pathlib.Path(path)), zv.ZV_OK)
         self.assertEqual((zv.ZVGetWidth(target), zv.ZVGetHeight(target)), (101, 50))
         self.assertEqual(zv.ZVGetPixel(target, 100, 49), RED)
+
+    def test_names_beyond_latin1_land_on_disk_as_given(self):
+        source = self.open(20, 10)
+        zv.ZVSetPixel(source, 3, 4, RED)
+        for name in ("gr\u00fc\u00dfe.bmp", "\u043a\u0430\u0440\u0442\u0438\u043d\u043a\u0430.bmp"):
+            path = pathlib.Path(self.temp_path(name))
+            for given in (str(path), path):
+                self.assertEqual(zv.ZVSaveImage(source, given), zv.ZV_OK)
+                self.assertIn(name, os.listdir(path.parent))
+                target = self.open(5, 5)
+                self.assertEqual(zv.ZVLoadImage(target, given), zv.ZV_OK)
+                self.assertEqual(zv.ZVGetPixel(target, 3, 4), RED)
 
     def test_load_failures_set_the_last_error(self):
         w = self.open()

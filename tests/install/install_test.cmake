@@ -51,3 +51,35 @@ string(REPLACE "-lzelvan " "-l:libzelvan.a " flags "${flags} ")
 separate_arguments(flags UNIX_COMMAND "${flags}")
 run(cc ${SOURCE}/main.c ${flags} -o ${WORK}/pc-static-consumer)
 check_static(${WORK}/pc-static-consumer)
+
+# The Python module lies where the prefix's Python looks for modules, and imports with only
+# that folder on PYTHONPATH and no library variables; pip installs the same module offline.
+if(PYTHON)
+  get_filename_component(root ${CMAKE_CURRENT_LIST_DIR}/../.. ABSOLUTE)
+  run(${PYTHON} ${root}/cmake/python_module_dir.py ${prefix})
+  string(STRIP "${last_output}" module_dir)
+  set(plain_env ${CMAKE_COMMAND} -E env --unset=DISPLAY --unset=ZELVAN_LIBRARY
+      --unset=LD_LIBRARY_PATH --unset=LD_PRELOAD --unset=PYTHONHOME)
+  run(${plain_env} PYTHONPATH=${module_dir} ${PYTHON} ${CMAKE_CURRENT_LIST_DIR}/python_check.py
+      ${prefix} ${prefix})
+  message(STATUS "installed Python module: ${last_output}")
+  # Offline, pip builds with Debian's setuptools and wheel wheels, which only Debian's own
+  # interpreter can use.
+  set(wheels /usr/share/python-wheels)
+  file(GLOB build_wheels ${wheels}/setuptools-*.whl ${wheels}/wheel-*.whl)
+  list(LENGTH build_wheels wheel_count)
+  if(EXISTS /usr/bin/python3 AND wheel_count EQUAL 2)
+    run(/usr/bin/python3 -m venv ${WORK}/venv)
+    # From a copy: setuptools leaves its build folders beside the sources.
+    file(COPY ${root}/python/zelvan.py ${root}/python/pyproject.toml ${root}/python/README.md
+         DESTINATION ${WORK}/python-source)
+    run(${WORK}/venv/bin/python -m pip install --quiet --no-index --find-links ${wheels}
+        ${WORK}/python-source)
+    run(${plain_env} ZELVAN_LIBRARY=${prefix}/lib/libzelvan.so ${WORK}/venv/bin/python
+        ${CMAKE_CURRENT_LIST_DIR}/python_check.py ${WORK}/venv ${prefix})
+    message(STATUS "pip-installed module: ${last_output}")
+  else()
+    message(STATUS "pip install not checked: no Debian python3 with ${wheels} (python3-venv, "
+                   "python3-setuptools-whl, python3-wheel-whl)")
+  endif()
+endif()

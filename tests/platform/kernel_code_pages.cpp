@@ -1,4 +1,5 @@
-// MultiByteToWideChar: strict and lenient UTF-8, Windows-1252, and the argument checks.
+// MultiByteToWideChar and WideCharToMultiByte: strict and lenient UTF-8, Windows-1252, and the
+// argument checks.
 #include "platform/win32.h"
 
 #include <gtest/gtest.h>
@@ -63,4 +64,28 @@ TEST(kernel_MultiByteToWideChar, BadArgumentsFailWithTheirError) {
     EXPECT_EQ(MultiByteToWideChar(CP_UTF8, 0, nullptr, 3, out, 2), 0);
     EXPECT_EQ(MultiByteToWideChar(437, 0, "abc", 3, out, 2), 0) << "a code page we lack";
     EXPECT_EQ(GetLastError(), 87u);
+}
+
+// WideCharToMultiByte: UTF-8 of every length, a lone surrogate as U+FFFD, Windows-1252 with
+// its default character for what it lacks, and the counting call.
+TEST(kernel_WideCharToMultiByte, Utf8AndWindows1252) {
+    char out[32];
+    const char16_t *wide = u"caf\u00E9 \u20AC \U0001F600 \u041F";
+    int needed = WideCharToMultiByte(CP_UTF8, 0, wide, -1, nullptr, 0, nullptr, nullptr);
+    EXPECT_EQ(WideCharToMultiByte(CP_UTF8, 0, wide, -1, out, 32, nullptr, nullptr), needed);
+    EXPECT_STREQ(out, "caf\xC3\xA9 \xE2\x82\xAC \xF0\x9F\x98\x80 \xD0\x9F");
+    EXPECT_EQ(WideCharToMultiByte(CP_UTF8, 0, u"a\xD800z", 3, out, 32, nullptr, nullptr), 5);
+    EXPECT_EQ(std::string(out, 5), "a\xEF\xBF\xBDz");
+    BOOL used = FALSE;
+    EXPECT_EQ(WideCharToMultiByte(1252, 0, wide, -1, out, 32, nullptr, &used), 11);
+    EXPECT_STREQ(out, "caf\xE9 \x80 ? ?") << "a surrogate pair is one character";
+    EXPECT_TRUE(used);
+    EXPECT_EQ(WideCharToMultiByte(CP_ACP, 0, u"\u0081\u0178x", 3, out, 32, "#", &used), 3);
+    EXPECT_EQ(std::string(out, 3), "\x81\x9F"
+                                   "x");
+    EXPECT_FALSE(used);
+    EXPECT_EQ(WideCharToMultiByte(CP_UTF8, 0, u"abc", 3, out, 2, nullptr, nullptr), 0);
+    EXPECT_EQ(GetLastError(), 122u) << "no room";
+    EXPECT_EQ(WideCharToMultiByte(CP_UTF8, 0, u"abc", 3, out, 8, "?", nullptr), 0);
+    EXPECT_EQ(GetLastError(), 87u) << "UTF-8 takes no default character";
 }

@@ -171,3 +171,19 @@ TEST_F(wm_Lifetime, SetWindowTextFromAnotherThreadGoesThroughTheOwner) {
     EXPECT_STREQ(text, "a new");
     EXPECT_EQ(headless_test_find_window("a new title"), gui.window.load());
 }
+
+// Titles are kept whole: the ANSI calls read and write Windows-1252, DefWindowProcW's
+// WM_SETTEXT takes UTF-16, and the driver gets UTF-8 either way.
+TEST_F(wm_Lifetime, TitlesReachTheDriverInUtf8) {
+    HWND hwnd = create_window();
+    EXPECT_EQ(headless_test_find_window("caf\xC3\xA9 \xE2\x82\xAC"), nullptr);
+    ASSERT_TRUE(SetWindowTextA(hwnd, "caf\xE9 \x80"));
+    EXPECT_EQ(headless_test_find_window("caf\xC3\xA9 \xE2\x82\xAC"), hwnd);
+    const char16_t *wide = u"\u041F\u0440\u0438 \u20AC";
+    EXPECT_TRUE(DefWindowProcW(hwnd, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(wide)));
+    EXPECT_EQ(headless_test_find_window("\xD0\x9F\xD1\x80\xD0\xB8 \xE2\x82\xAC"), hwnd);
+    char text[16];
+    EXPECT_EQ(GetWindowTextA(hwnd, text, sizeof text), 5);
+    EXPECT_STREQ(text, "??? \x80") << "what Windows-1252 lacks reads as '?'";
+    DestroyWindow(hwnd);
+}

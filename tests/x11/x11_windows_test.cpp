@@ -159,6 +159,52 @@ TEST(X11Windows, ControlCallsTakeEffectOnTheServer) {
     ZVDestroyWindow(w);
 }
 
+// WM_NAME read back as UTF-8, whether the library stored it as STRING or as compound text.
+std::string wm_name_in_utf8(Window w, Atom *type) {
+    XTextProperty property{};
+    std::string value;
+    if (!XGetWMName(display(), w, &property)) return value;
+    *type = property.encoding;
+    char **list = nullptr;
+    int count = 0;
+    if (Xutf8TextPropertyToTextList(display(), &property, &list, &count) == Success && count > 0)
+        value = list[0];
+    if (list != nullptr) XFreeStringList(list);
+    XFree(property.value);
+    return value;
+}
+
+// A title is read as UTF-8 when it is UTF-8, else as Windows-1252; the server gets the
+// characters meant, in _NET_WM_NAME and in WM_NAME, while ZVGetTitle gives the bytes back.
+TEST(X11Windows, TitlesReachTheServerAsTheCharactersMeant) {
+    if (!run_in_child()) return;
+    const char *german = "Gr\xC3\xBC\xC3\x9F"
+                         "e";
+    int w = ZVCreateWindow(40, 40, 160, 90, german);
+    ASSERT_GT(w, 0);
+    Window xw = find_window("Gr\xFC\xDF"
+                            "e"); // WM_NAME holds Latin-1 when every character fits
+    ASSERT_NE(xw, None);
+    Atom type = None, utf8 = XInternAtom(display(), "UTF8_STRING", False);
+    EXPECT_EQ(text_property(xw, "_NET_WM_NAME", &type), german);
+    EXPECT_EQ(type, utf8);
+
+    // Cyrillic has no Latin-1: WM_NAME is compound text, which reads back as the same letters.
+    const char *cyrillic = "\xD0\x9F\xD1\x80\xD0\xB8\xD0\xB2\xD0\xB5\xD1\x82 1";
+    EXPECT_EQ(ZVSetTitle(w, cyrillic), ZV_OK);
+    EXPECT_TRUE(poll_until([&] { return text_property(xw, "_NET_WM_NAME", &type) == cyrillic; }));
+    EXPECT_EQ(wm_name_in_utf8(xw, &type), cyrillic);
+    EXPECT_EQ(type, XInternAtom(display(), "COMPOUND_TEXT", False));
+
+    const char *western = "\x80 5 \x96 caf\xE9"; // not UTF-8: Windows-1252
+    EXPECT_EQ(ZVSetTitle(w, western), ZV_OK);
+    const char *meant = "\xE2\x82\xAC 5 \xE2\x80\x93 caf\xC3\xA9";
+    EXPECT_TRUE(poll_until([&] { return text_property(xw, "_NET_WM_NAME", &type) == meant; }));
+    EXPECT_EQ(type, utf8);
+    EXPECT_STREQ(ZVGetTitle(w), western);
+    ZVDestroyWindow(w);
+}
+
 TEST(X11Windows, BringToFrontRaisesAndFocuses) {
     if (!run_in_child()) return;
     int back = ZVCreateWindow(100, 100, 200, 150, "back");

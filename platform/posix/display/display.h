@@ -78,7 +78,8 @@ struct display_sink {
     void (*wake)(void);
 };
 
-// What the window manager tells a driver about a window: rectangles are in screen coordinates.
+// What the window manager tells a driver about a window: rectangles are in screen coordinates,
+// titles (here and in set_title) in UTF-8.
 struct display_window_desc {
     HWND cookie;
     const char *title;

@@ -1,5 +1,6 @@
-// MultiByteToWideChar for the two code pages text is drawn in: UTF-8, and Windows-1252, which
-// is also this platform's ANSI code page (CP_ACP), as on a Western Windows.
+// MultiByteToWideChar and WideCharToMultiByte for the two code pages text is drawn in: UTF-8,
+// and Windows-1252, which is also this platform's ANSI code page (CP_ACP), as on a Western
+// Windows.
 #include "platform/posix/kernel/kernel_objects.h"
 
 #include <limits.h>
@@ -103,6 +104,51 @@ void convert_western(const unsigned char *bytes, int count, wide_writer *writer)
     }
 }
 
+// Narrow output, counted the same way as wide_writer.
+struct byte_writer {
+    LPSTR out;
+    int capacity; // 0: count only
+    int count;
+    bool overflow;
+
+    void put(char byte) {
+        if (capacity > 0) {
+            if (count >= capacity) {
+                overflow = true;
+                return;
+            }
+            out[count] = byte;
+        }
+        count++;
+    }
+};
+
+// The next code point of UTF-16 text; a surrogate without its partner reads as U+FFFD.
+uint32_t next_code_point(const WCHAR *units, int count, int *i) {
+    WCHAR unit = units[(*i)++];
+    if (unit < 0xD800 || unit > 0xDFFF) return unit;
+    if (unit <= 0xDBFF && *i < count && units[*i] >= 0xDC00 && units[*i] <= 0xDFFF)
+        return 0x10000 + ((unit - 0xD800u) << 10) + (units[(*i)++] - 0xDC00u);
+    return replacement_character;
+}
+
+void encode_utf8(uint32_t code_point, byte_writer *writer) {
+    if (code_point < 0x80) return writer->put(char(code_point));
+    int length = code_point < 0x800 ? 2 : code_point < 0x10000 ? 3 : 4;
+    static const unsigned char lead_marks[5] = {0, 0, 0xC0, 0xE0, 0xF0};
+    writer->put(char(lead_marks[length] | (code_point >> (6 * (length - 1)))));
+    for (int shift = 6 * (length - 2); shift >= 0; shift -= 6)
+        writer->put(char(0x80 | ((code_point >> shift) & 0x3F)));
+}
+
+// The Windows-1252 byte of a code point, or -1 when the code page has none.
+int western_byte(uint32_t code_point) {
+    if (code_point < 0x80 || (code_point >= 0xA0 && code_point <= 0xFF)) return int(code_point);
+    for (int i = 0; i < 32; i++)
+        if (western_high_controls[i] == code_point) return 0x80 + i;
+    return -1;
+}
+
 int fail(DWORD error) {
     SetLastError(error);
     return 0;
@@ -132,6 +178,45 @@ int WINAPI MultiByteToWideChar(UINT code_page, DWORD flags, LPCSTR bytes, int by
         convert_western(input, byte_count, &writer);
     else if (!convert_utf8(input, byte_count, (flags & MB_ERR_INVALID_CHARS) != 0, &writer))
         return fail(KERNEL_ERROR_NO_UNICODE_TRANSLATION);
+    if (writer.overflow) return fail(KERNEL_ERROR_INSUFFICIENT_BUFFER);
+    return writer.count;
+}
+
+// Characters Windows-1252 lacks become the default character ('?' unless one is given); no
+// "best fit" look-alikes are chosen, as if WC_NO_BEST_FIT_CHARS were always set.
+int WINAPI WideCharToMultiByte(UINT code_page, DWORD flags, LPCWSTR wide, int wide_count,
+                               LPSTR bytes, int byte_count, LPCSTR default_char,
+                               BOOL *used_default_char) {
+    if (!wide || wide_count == 0 || wide_count < -1 || byte_count < 0 || (byte_count && !bytes))
+        return fail(KERNEL_ERROR_INVALID_PARAMETER);
+    bool utf8 = code_page == CP_UTF8;
+    if (!utf8 && code_page != CP_ACP && code_page != western_code_page)
+        return fail(KERNEL_ERROR_INVALID_PARAMETER);
+    if (utf8 && (default_char || used_default_char)) return fail(KERNEL_ERROR_INVALID_PARAMETER);
+    if (flags != 0) return fail(KERNEL_ERROR_INVALID_FLAGS);
+    if (wide_count == -1) {
+        wide_count = 0;
+        while (wide[wide_count] != 0) {
+            if (wide_count == INT_MAX - 1) return fail(KERNEL_ERROR_INVALID_PARAMETER);
+            wide_count++;
+        }
+        wide_count++;
+    }
+    if (used_default_char) *used_default_char = FALSE;
+    byte_writer writer = {bytes, byte_count, 0, false};
+    for (int i = 0; i < wide_count;) {
+        uint32_t code_point = next_code_point(wide, wide_count, &i);
+        if (utf8) {
+            encode_utf8(code_point, &writer);
+            continue;
+        }
+        int byte = western_byte(code_point);
+        if (byte < 0) {
+            if (used_default_char) *used_default_char = TRUE;
+            byte = default_char ? static_cast<unsigned char>(*default_char) : '?';
+        }
+        writer.put(static_cast<char>(byte));
+    }
     if (writer.overflow) return fail(KERNEL_ERROR_INSUFFICIENT_BUFFER);
     return writer.count;
 }

@@ -1,4 +1,4 @@
-// CreateWindowExA, DestroyWindow and DefWindowProcA.
+// CreateWindowExA, DestroyWindow, DefWindowProcA and DefWindowProcW.
 #include "platform/posix/kernel/kernel_objects.h"
 #include "platform/posix/user/wm_internal.h"
 
@@ -34,7 +34,7 @@ wm_window *new_window(const wm_class *c, DWORD style, DWORD ex_style, LPCSTR tit
     w->instance = instance;
     w->style = style & ~static_cast<DWORD>(WS_VISIBLE | WS_MINIMIZE);
     w->ex_style = ex_style;
-    w->title = title != nullptr ? title : "";
+    w->title = wm_utf8_from_ansi(title);
     w->needs_first_size = true;
     return w;
 }
@@ -200,14 +200,14 @@ static LRESULT erase_background(HWND hwnd, HDC dc) {
     return 1;
 }
 
-static LRESULT set_text(HWND hwnd, LPCSTR text) {
+static LRESULT set_text(HWND hwnd, const std::string &utf8) {
     wm_lock();
     wm_window *w = wm_find(hwnd);
     display_window *shown = w != nullptr ? w->shown : nullptr;
     const display_driver *driver = w != nullptr ? w->driver : nullptr;
-    if (w != nullptr) w->title = text != nullptr ? text : "";
+    if (w != nullptr) w->title = utf8;
     wm_unlock();
-    if (shown != nullptr) driver->set_title(shown, text != nullptr ? text : "");
+    if (shown != nullptr) driver->set_title(shown, utf8.c_str());
     return w != nullptr;
 }
 
@@ -226,7 +226,7 @@ LRESULT WINAPI DefWindowProcA(HWND hwnd, UINT message, WPARAM wparam, LPARAM lpa
         if ((wparam & 0xFFF0) == SC_CLOSE) SendMessageA(hwnd, WM_CLOSE, 0, 0);
         return 0;
     case WM_SETTEXT:
-        return set_text(hwnd, reinterpret_cast<LPCSTR>(lparam));
+        return set_text(hwnd, wm_utf8_from_ansi(reinterpret_cast<LPCSTR>(lparam)));
     case WM_ERASEBKGND:
         return erase_background(hwnd, reinterpret_cast<HDC>(wparam));
     case WM_PAINT: {
@@ -237,4 +237,12 @@ LRESULT WINAPI DefWindowProcA(HWND hwnd, UINT message, WPARAM wparam, LPARAM lpa
     default:
         return 0;
     }
+}
+
+// Only WM_SETTEXT carries text among the messages handled by default here; the rest are
+// handled as DefWindowProcA handles them.
+LRESULT WINAPI DefWindowProcW(HWND hwnd, UINT message, WPARAM wparam, LPARAM lparam) {
+    if (message == WM_SETTEXT)
+        return set_text(hwnd, wm_utf8_from_wide(reinterpret_cast<LPCWSTR>(lparam)));
+    return DefWindowProcA(hwnd, message, wparam, lparam);
 }

@@ -106,11 +106,6 @@ BOOL WINAPI SetWindowTextA(HWND hwnd, LPCSTR text) {
 int WINAPI GetWindowTextA(HWND hwnd, LPSTR text, int max_chars) {
     if (text == nullptr || max_chars <= 0) return 0;
     text[0] = '\0';
-    return read_window(hwnd, [&](wm_window *w) {
-        int length = static_cast<int>(w->title.size());
-        if (length > max_chars - 1) length = max_chars - 1;
-        memcpy(text, w->title.data(), static_cast<size_t>(length));
-        text[length] = '\0';
-        return length;
-    });
+    return read_window(hwnd,
+                       [&](wm_window *w) { return wm_ansi_from_utf8(w->title, text, max_chars); });
 }

@@ -39,7 +39,7 @@ struct wm_window {
     HINSTANCE instance;
     DWORD style;
     DWORD ex_style;
-    std::string title;
+    std::string title; // UTF-8
 
     RECT frame;        // screen coordinates
     RECT normal_frame; // where a minimised or maximised window goes back to
@@ -245,5 +245,11 @@ LRESULT wm_show_on_owner(HWND hwnd, void *command);
 
 // ---- classes (window_class.cpp) ----
 struct wm_class *wm_find_class(LPCSTR name); // lock held
+
+// Titles are kept in UTF-8 (window_text.cpp). The ANSI form is cut to `max_chars` with its
+// NUL; returns the bytes written before the NUL.
+std::string wm_utf8_from_ansi(LPCSTR text);
+std::string wm_utf8_from_wide(LPCWSTR text);
+int wm_ansi_from_utf8(const std::string &text, LPSTR out, int max_chars);
 
 #endif

@@ -6,6 +6,8 @@
 #include <algorithm>
 #include <string>
 
+#include <string.h>
+
 namespace {
 
 const long k_event_mask = ExposureMask | ButtonPressMask | ButtonReleaseMask | PointerMotionMask |
@@ -40,26 +42,26 @@ void set_size_hints(const display_window *w) {
     XFree(hints);
 }
 
-// Titles are Latin-1: WM_NAME carries them as they are, _NET_WM_NAME as UTF-8.
-std::string latin1_to_utf8(const char *text) {
-    std::string out;
-    for (const unsigned char *c = reinterpret_cast<const unsigned char *>(text); *c; ++c) {
-        if (*c < 0x80) {
-            out += char(*c);
-        } else {
-            out += char(0xC0 | (*c >> 6));
-            out += char(0x80 | (*c & 0x3F));
-        }
-    }
-    return out;
-}
-
+// Titles come in UTF-8. _NET_WM_NAME carries them as they are; WM_NAME, for window managers
+// that read only it, as STRING (Latin-1) when every character fits, else as compound text.
 void store_title(const display_window *w, const char *title) {
     x11_state &s = x11();
-    XStoreName(s.display, w->xid, title);
-    std::string utf8 = latin1_to_utf8(title);
     XChangeProperty(s.display, w->xid, s.atoms.net_wm_name, s.atoms.utf8_string, 8, PropModeReplace,
-                    reinterpret_cast<const unsigned char *>(utf8.data()), int(utf8.size()));
+                    reinterpret_cast<const unsigned char *>(title), int(strlen(title)));
+    char *list[1] = {const_cast<char *>(title)};
+    XTextProperty property{};
+    if (Xutf8TextListToTextProperty(s.display, list, 1, XStdICCTextStyle, &property) < Success) {
+        // No converter in this locale: the ASCII part, and '?' for each other character.
+        std::string ascii;
+        for (const char *c = title; *c; ++c) {
+            unsigned char byte = static_cast<unsigned char>(*c);
+            if (byte < 0x80 || byte >= 0xC0) ascii += byte < 0x80 ? *c : '?';
+        }
+        XStoreName(s.display, w->xid, ascii.c_str());
+        return;
+    }
+    XSetWMName(s.display, w->xid, &property);
+    XFree(property.value);
 }
 
 void set_initial_state(const display_window *w, int initial_state) {

@@ -1,0 +1,18 @@
+// File names as the host gives them, handed to the platform's file calls. On Windows a name
+// is read as UTF-8 when it is valid UTF-8, else in the ANSI code page (so callers that write
+// names in it keep working), and reaches the wide calls; elsewhere a name is bytes and goes
+// to the calls as it is.
+#ifndef ZELVAN_IMAGE_FILE_NAMES_H
+#define ZELVAN_IMAGE_FILE_NAMES_H
+
+#include "platform/win32.h"
+
+// CreateFile for a host name. `read_like`, when given, is the name whose bytes decide how
+// `name` is read: a save's temporary file is read like its target, so both lie in one folder.
+HANDLE create_named_file(const char *name, DWORD access, DWORD share, DWORD disposition,
+                         const char *read_like = nullptr);
+// MoveFileEx; both names are read like `to`.
+BOOL move_named_file(const char *from, const char *to, DWORD flags);
+BOOL delete_named_file(const char *name, const char *read_like = nullptr);
+
+#endif
