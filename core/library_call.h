@@ -1,7 +1,7 @@
 // Calls that work outside a window reference (creating and destroying windows, the bitmap
 // list) count themselves in flight, so that unloading the library waits for them before it
-// frees anything. Per-window calls are held by their window reference instead, which keeps
-// the drawing calls free of a second shared counter.
+// frees anything. Per-window calls are counted only while their lookup reads the window table;
+// after that their window reference holds them.
 #ifndef ZELVAN_CORE_LIBRARY_CALL_H
 #define ZELVAN_CORE_LIBRARY_CALL_H
 
@@ -21,9 +21,15 @@ class library_call {
     bool refused_;
 };
 
+// The same count for a window lookup, which reaches the window table without a library_call:
+// true when the lookup may go on (then library_call_leave follows), false once unloading has
+// begun. Sets no last error.
+bool library_call_enter();
+void library_call_leave();
+
 // Refuses every call from now on and waits, at most `bound_ms`, until no call is in flight
-// and no window reference is held. False when some are still running: then nothing may be
-// freed.
+// and no window reference is held (INFINITE: for as long as that takes). False when some are
+// still running: then nothing may be freed.
 bool library_refuse_calls_and_drain(DWORD bound_ms);
 
 #endif

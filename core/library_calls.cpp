@@ -10,34 +10,48 @@ std::atomic<bool> g_unloading{false};
 namespace {
 
 std::atomic<int> g_calls_in_flight{0};
+// A call that outlasts the first pauses may take long (a file on a stalled disk): the wait
+// then looks less often.
+const DWORD k_longest_pause_ms = 32;
 
 } // namespace
 
 // Sequentially consistent on both sides: either the unloader sees this call counted, or the
 // call sees that unloading has begun.
+bool library_call_enter() {
+    g_calls_in_flight.fetch_add(1);
+    if (!g_unloading.load()) return true;
+    g_calls_in_flight.fetch_sub(1, std::memory_order_release);
+    return false;
+}
+
+// Release: whatever the call left behind (a window reference taken) is seen by the unloader
+// that reads the count as zero.
+void library_call_leave() {
+    g_calls_in_flight.fetch_sub(1, std::memory_order_release);
+}
+
 library_call::library_call() : refused_(false) {
     library_ensure_started();
-    g_calls_in_flight.fetch_add(1);
-    if (g_unloading.load()) {
-        refused_ = true;
-        set_last_error(ZV_ERR_NOT_INITIALISED);
-    }
+    if (library_call_enter()) return;
+    refused_ = true;
+    set_last_error(ZV_ERR_NOT_INITIALISED);
 }
 
 library_call::~library_call() {
-    g_calls_in_flight.fetch_sub(1, std::memory_order_release);
+    if (!refused_) library_call_leave();
 }
 
 bool library_refuse_calls_and_drain(DWORD bound_ms) {
     g_unloading.store(true);
     DWORD start = GetTickCount();
-    for (;;) {
-        // Window references are read under the table lock, which also orders this flag with
-        // every lookup: none hands out a reference after the first scan.
-        bool idle =
-            g_calls_in_flight.load(std::memory_order_acquire) == 0 && !window_table_in_use();
+    for (DWORD pause = 1;; pause = pause < k_longest_pause_ms ? pause * 2 : pause) {
+        // Lookups count themselves like calls, and take their reference before they stop
+        // counting: with the count at zero, every reference is in the table, and no lookup
+        // hands out another.
+        bool idle = g_calls_in_flight.load() == 0 && !window_table_in_use();
         if (idle) return true;
-        if (GetTickCount() - start >= bound_ms) return false;
-        Sleep(1);
+        if (bound_ms != INFINITE && GetTickCount() - start >= bound_ms) return false;
+        Sleep(pause);
     }
 }

@@ -55,7 +55,7 @@ extern "C" BOOL WINAPI DllMain(HINSTANCE module, DWORD reason, LPVOID reserved) 
         break;
     case DLL_PROCESS_DETACH:
         // With `reserved` set the process is ending and its other threads are gone already.
-        library_cleanup(reserved != nullptr);
+        library_cleanup(reserved != nullptr ? PROCESS_TERMINATED : LIBRARY_UNLOADED);
         break;
     default:
         break;
@@ -91,9 +91,15 @@ __attribute__((constructor)) static void library_load() {
     library_ensure_started();
 }
 
+// What DllMain's `reserved` argument tells a Windows DLL, which a destructor is not told: true
+// at process exit, false when the library is being unloaded. The POSIX platform layer, which
+// plays the loader's part here, answers it (platform/posix/kernel/process_exit.cpp).
+bool kernel_process_exiting(void);
+
 // At exit the GUI thread may still be inside a message: clean-up ends it before freeing.
 __attribute__((destructor)) static void library_unload() {
-    if (g_started.load()) library_cleanup(false);
+    if (g_started.load())
+        library_cleanup(kernel_process_exiting() ? PROCESS_EXITING : LIBRARY_UNLOADED);
 }
 
 #endif

@@ -17,7 +17,7 @@ const char k_exe_suffix[] = ".exe";
 const DWORD k_gui_exit_wait_ms = 5000;
 // How often shutdown looks whether a GUI thread still starting has come up.
 const DWORD k_gui_start_poll_ms = 10;
-// How long unloading waits for calls that other threads are making.
+// How long the end of the process waits for calls that other threads are making.
 const DWORD k_calls_in_flight_wait_ms = 2000;
 
 bool g_table_ready;
@@ -89,12 +89,15 @@ bool library_stop_gui_thread() {
 }
 
 // Calls in flight are waited for while the GUI thread still runs: some of them wait for it.
-// A process that is terminating has no other threads left to wait for.
-void library_cleanup(bool process_terminating) {
-    bool drained =
-        library_refuse_calls_and_drain(process_terminating ? 0 : k_calls_in_flight_wait_ms);
-    if (!drained && !process_terminating) return;
-    if (!stop_gui_thread(process_terminating)) return;
+// An unload waits for as long as they run, as returning would unmap the code they are in. At
+// exit the system ends them anyway, so a call stuck on a stalled disk is given a bounded time
+// and then left with everything it uses; a terminating process has no other threads left.
+void library_cleanup(library_end how) {
+    bool terminated = how == PROCESS_TERMINATED;
+    DWORD bound = how == LIBRARY_UNLOADED ? INFINITE : terminated ? 0 : k_calls_in_flight_wait_ms;
+    bool drained = library_refuse_calls_and_drain(bound);
+    if (!drained && !terminated) return;
+    if (!stop_gui_thread(terminated)) return;
     for (int i = 0; i < WINDOW_TABLE_SIZE; ++i) {
         window_record *record = window_table_slot(i);
         if (record) teardown_record(record, IsWindow(record->hwnd) != 0);

@@ -35,7 +35,10 @@ void library_ensure_started();
 // Start-up and shutdown steps, run by the library entry point.
 void library_init();
 void library_start();
-void library_cleanup(bool process_terminating);
+// How the library ends: unloaded while the process goes on, at exit with other host threads
+// still running, or at the end of a process whose other threads are gone already.
+enum library_end { LIBRARY_UNLOADED, PROCESS_EXITING, PROCESS_TERMINATED };
+void library_cleanup(library_end how);
 // Ends the GUI thread (its windows go with it) and frees nothing; false if it did not end in
 // time.
 bool library_stop_gui_thread();

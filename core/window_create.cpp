@@ -30,9 +30,20 @@ void discard_new_record(window_record *record, bool slotted) {
     heap_free(record);
 }
 
-// Sets the drawing objects and attributes of a freshly created window, and shows its white
-// buffer. Runs on the GUI thread with the window lock held.
-void build_drawing_objects(window_record *r) {
+// The first drawing buffer, made before the window from the screen's DC (a window's DC has
+// the same format), so that a size the system cannot hold leaves no window half made. Null
+// for a size below 1 as well, where the window has no surface until a resize gives it one.
+HBITMAP make_surface(int width, int height) {
+    if (width < 1 || height < 1) return nullptr;
+    HDC screen_dc = GetDC(nullptr);
+    HBITMAP surface = CreateCompatibleBitmap(screen_dc, width, height);
+    ReleaseDC(nullptr, screen_dc);
+    return surface;
+}
+
+// Sets the drawing objects and attributes of a freshly created window, with `surface` as its
+// draw buffer, and shows its white buffer. Runs on the GUI thread with the window lock held.
+void build_drawing_objects(window_record *r, HBITMAP surface) {
     r->buffer_rect =
         RECT{0, 0, saturate_int(int64_t{r->width} + 1), saturate_int(int64_t{r->height} + 1)};
     GetClientRect(r->hwnd, &r->strip_right_of_buffer);
@@ -59,7 +70,7 @@ void build_drawing_objects(window_record *r) {
     HPALETTE window_palette = SelectPalette(window_dc, r->palette, FALSE);
     r->memory_dc = CreateCompatibleDC(window_dc);
     r->saved_palette = SelectPalette(r->memory_dc, r->palette, FALSE);
-    r->buffer_bitmap[0] = CreateCompatibleBitmap(window_dc, r->width, r->height);
+    r->buffer_bitmap[0] = surface;
     RealizePalette(window_dc);
     RealizePalette(r->memory_dc);
     HGDIOBJ own_bitmap = SelectObject(r->memory_dc, r->buffer_bitmap[0]);
@@ -76,6 +87,15 @@ void build_drawing_objects(window_record *r) {
     ReleaseDC(r->hwnd, window_dc);
 }
 
+// Gives up a creation before the window exists: the record's locks go, and the creator
+// learns why from `status`. With the window lock held.
+void abandon_creation(window_record *r, int status) {
+    LeaveCriticalSection(&r->lock);
+    DeleteCriticalSection(&r->lock);
+    DeleteCriticalSection(&r->state_lock);
+    r->create_status.store(status, std::memory_order_release);
+}
+
 } // namespace
 
 void create_window_on_gui_thread(window_record *r) {
@@ -89,6 +109,11 @@ void create_window_on_gui_thread(window_record *r) {
     r->key_write_pos = 0;
     r->key_read_pos = 0;
     r->key_count = 0;
+    HBITMAP surface = make_surface(r->width, r->height);
+    if (!surface && r->width > 0 && r->height > 0) {
+        abandon_creation(r, CREATE_NO_SURFACE);
+        return;
+    }
     const RECT &f = r->frame_rect;
     // Made untitled: the title is then set through WM_SETTEXT, which reads it as UTF-8 (else
     // Windows-1252) where creation would read it in the ANSI code page.
@@ -96,14 +121,12 @@ void create_window_on_gui_thread(window_record *r) {
                               f.bottom - f.top, nullptr, nullptr, g_startup.host_module, nullptr);
     if (r->hwnd) SetWindowTextA(r->hwnd, r->title);
     if (!r->hwnd) {
-        LeaveCriticalSection(&r->lock);
-        DeleteCriticalSection(&r->lock);
-        DeleteCriticalSection(&r->state_lock);
-        r->create_status.store(CREATE_FAILED, std::memory_order_release);
+        if (surface) DeleteObject(surface);
+        abandon_creation(r, CREATE_FAILED);
         return;
     }
     SetWindowLongPtrA(r->hwnd, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(r));
-    build_drawing_objects(r);
+    build_drawing_objects(r, surface);
     MoveToEx(r->memory_dc, 0, 0, nullptr);
     r->create_status.store(CREATE_DONE, std::memory_order_release);
     LeaveCriticalSection(&r->lock);
@@ -156,8 +179,10 @@ extern "C" ZVEXPORT int ZVAPI ZVCreateWindow(int x, int y, int width, int height
     // took (the loop ended meanwhile) leaves the status pending, and nothing will change it.
     int status = record->create_status.load(std::memory_order_acquire);
     if (status != CREATE_DONE) {
-        set_last_error(g_startup.gui_state.load() == GUI_RUNNING ? ZV_ERR_CREATE_WINDOW
-                                                                 : ZV_ERR_NOT_INITIALISED);
+        int failure = g_startup.gui_state.load() != GUI_RUNNING ? ZV_ERR_NOT_INITIALISED
+                      : status == CREATE_NO_SURFACE             ? ZV_ERR_NO_MEMORY
+                                                                : ZV_ERR_CREATE_WINDOW;
+        set_last_error(failure);
         discard_new_record(record, true);
         return 0;
     }

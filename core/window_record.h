@@ -19,7 +19,8 @@ enum { REFRESH_TIMER_ID = 1, DEFAULT_REFRESH_MS = 50 };
 enum { SOLID_BRUSH = -1 };
 
 // Creation handshake between the creating host thread and the GUI thread.
-enum { CREATE_PENDING = 0, CREATE_DONE = 1, CREATE_FAILED = 2 };
+// CREATE_NO_SURFACE: the drawing surface could not be made, so no window was.
+enum { CREATE_PENDING = 0, CREATE_DONE = 1, CREATE_FAILED = 2, CREATE_NO_SURFACE = 3 };
 
 // The rectangle of `width` x `height` at (x, y), its far edges saturated.
 inline RECT rect_at(int x, int y, int width, int height) {

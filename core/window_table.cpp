@@ -2,6 +2,7 @@
 #include "core/window_table.h"
 
 #include "core/heap.h"
+#include "core/library_call.h"
 #include "core/library_state.h"
 #include "core/result_codes.h"
 
@@ -71,24 +72,30 @@ void release_slot(window_record *record) {
 
 window_record *find_window(int handle) {
     if (g_startup.gui_state.load() == GUI_FAILED) return nullptr;
-    if (handle < 1 || handle > WINDOW_TABLE_SIZE || !g_table) return nullptr;
-    EnterCriticalSection(&g_table_lock);
-    window_record *record = g_table[handle - 1];
-    // A record whose creation has not finished has no lock or drawing objects yet: it is
-    // not a window until the GUI thread says so. Unloading hands out no reference at all;
-    // the flag is read under the lock that the unloader's first scan takes after setting it.
-    if (!record || g_unloading.load(std::memory_order_relaxed) || record->closing.load() != 0 ||
-        record->create_status.load(std::memory_order_acquire) != CREATE_DONE) {
+    if (handle < 1 || handle > WINDOW_TABLE_SIZE) return nullptr;
+    // Counted like a call while it reads the table: unloading frees the table and deletes
+    // its lock only once no lookup is counted, and lookups that come later stop here.
+    if (!library_call_enter()) return nullptr;
+    window_record *record = nullptr;
+    if (g_table) {
+        EnterCriticalSection(&g_table_lock);
+        record = g_table[handle - 1];
+        // A record whose creation has not finished has no lock or drawing objects yet: it is
+        // not a window until the GUI thread says so.
+        if (record && (record->closing.load() != 0 ||
+                       record->create_status.load(std::memory_order_acquire) != CREATE_DONE))
+            record = nullptr;
+        if (record) record->in_use_count.fetch_add(1);
+        // Pairs with the closer, which sets `closing` first and then waits for the count.
+        if (record && record->closing.load() != 0) {
+            record->in_use_count.fetch_sub(1);
+            record = nullptr;
+        }
         LeaveCriticalSection(&g_table_lock);
-        return nullptr;
     }
-    record->in_use_count.fetch_add(1);
-    // Pairs with the closer, which sets `closing` first and then waits for the count.
-    if (record->closing.load() != 0) {
-        record->in_use_count.fetch_sub(1);
-        record = nullptr;
-    }
-    LeaveCriticalSection(&g_table_lock);
+    // The reference, if any, is counted before the lookup stops counting: the unloader sees one
+    // or the other.
+    library_call_leave();
     return record;
 }
 

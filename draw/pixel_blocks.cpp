@@ -191,6 +191,8 @@ ZVEXPORT int ZVAPI ZVPutPixels(int handle, int x, int y, int width, int height,
     if (!window.ok()) return ZV_ERR_BAD_WINDOW;
     int checked = check_arguments(pixels, width, height, stride);
     if (checked != ZV_OK) return checked;
+    // An empty block changes nothing, so it leaves the buffer unmarked and the lock untaken.
+    if (width == 0 || height == 0) return ZV_OK;
     // Marked dirty even when the block misses the buffer, as the pixel calls do.
     selected_buffer buffer(window.record, buffer_role::draw, true);
     if (!buffer.dc) return ZV_ERROR;
@@ -204,6 +206,8 @@ ZVEXPORT int ZVAPI ZVGetPixels(int handle, int x, int y, int width, int height, 
     if (!window.ok()) return ZV_ERR_BAD_WINDOW;
     int checked = check_arguments(pixels, width, height, stride);
     if (checked != ZV_OK) return checked;
+    // Nothing to read: not even a row of an empty block is visited, however tall it is.
+    if (width == 0 || height == 0) return ZV_OK;
     window_record *r = window.record;
     // Clipped and read under one hold of the lock, so that no resize comes in between;
     // the lock nests, so the selected buffer below may take it again.

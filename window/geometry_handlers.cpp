@@ -8,6 +8,9 @@ RECT frame_for_client(const RECT &client) {
 }
 
 void on_window_move(window_record *r, int x, int y) {
+    // Under the window lock, which a resize holds while it changes the size and records it:
+    // the rectangles then never pair this position with a size that is being replaced.
+    EnterCriticalSection(&r->lock);
     RECT client = rect_at(x, y, r->width, r->height);
     RECT frame = frame_for_client(client);
     EnterCriticalSection(&r->state_lock);
@@ -16,6 +19,7 @@ void on_window_move(window_record *r, int x, int y) {
     r->client_screen_rect = client;
     r->frame_rect = frame;
     LeaveCriticalSection(&r->state_lock);
+    LeaveCriticalSection(&r->lock);
 }
 
 void on_window_size(window_record *r, WPARAM type, int width, int height) {

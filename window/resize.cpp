@@ -46,15 +46,34 @@ bool make_new_buffers(window_record *r, HDC screen_dc, int width, int height, HB
     return true;
 }
 
-// Replaces every buffer of the window and its size in one hold of the window lock: a
-// buffer that double buffering adds or drops meanwhile is then either replaced here or
-// made at the new size, never left at the old size or overwritten and lost.
-int resize_buffers(window_record *r, HDC screen_dc, int width, int height) {
-    HDC scratch_dc = CreateCompatibleDC(screen_dc);
+// Gives the client and frame rectangles the new size at the window's position. With the window
+// lock held; the state lock, a leaf, is taken inside it.
+RECT record_client_size(window_record *r, int width, int height) {
+    EnterCriticalSection(&r->state_lock);
+    RECT client = rect_at(r->x, r->y, width, height);
+    LeaveCriticalSection(&r->state_lock);
+    RECT frame = frame_for_client(client);
+    EnterCriticalSection(&r->state_lock);
+    r->client_screen_rect = client;
+    r->frame_rect = frame;
+    LeaveCriticalSection(&r->state_lock);
+    return frame;
+}
+
+// Replaces every buffer of the window and records its size in one hold of the window lock: a
+// buffer that double buffering adds or drops meanwhile is then either replaced here or made at
+// the new size, never left at the old size or overwritten and lost, and of two resizes at
+// once the one that replaces the buffers last also leaves its size in every field. Sets
+// `frame` to where the window goes and `moved` when the size changed.
+int resize_buffers(window_record *r, HDC screen_dc, int width, int height, RECT *frame,
+                   bool *moved) {
     EnterCriticalSection(&r->lock);
+    // The size in force, read under the lock that every change of it holds.
+    *moved = r->width != width || r->height != height;
     HBITMAP made[2];
-    bool ok = make_new_buffers(r, screen_dc, width, height, made);
-    if (ok) {
+    bool ok = !*moved || make_new_buffers(r, screen_dc, width, height, made);
+    if (ok && *moved) {
+        HDC scratch_dc = CreateCompatibleDC(screen_dc);
         int old_width = r->width, old_height = r->height;
         int copy_width = std::min(old_width, width);
         int copy_height = std::min(old_height, height);
@@ -66,9 +85,10 @@ int resize_buffers(window_record *r, HDC screen_dc, int width, int height) {
         for (int index = 0; index < 2; ++index)
             if (made[index])
                 replace_buffer(r, index, made[index], scratch_dc, copy_width, copy_height, grows);
+        DeleteDC(scratch_dc);
+        *frame = record_client_size(r, width, height);
     }
     LeaveCriticalSection(&r->lock);
-    DeleteDC(scratch_dc);
     return ok ? ZV_OK : ZV_ERR_NO_MEMORY;
 }
 
@@ -78,25 +98,19 @@ int resize_window(window_record *r, int width, int height) {
     // Without a positive size no buffer can be made; refuse rather than drop the picture.
     if (width < 1) return ZV_ERR_BAD_WIDTH;
     if (height < 1) return ZV_ERR_BAD_HEIGHT;
-    EnterCriticalSection(&r->state_lock);
-    RECT client = r->client_screen_rect;
-    int x = r->x, y = r->y;
-    LeaveCriticalSection(&r->state_lock);
-    if (client.right - client.left == width && client.bottom - client.top == height) return ZV_OK;
 
     // The new buffers are made compatible with the screen's DC, not the window's: that one is
     // the GUI thread's while it paints, and a DC serves one thread at a time.
     HDC screen_dc = GetDC(nullptr);
-    int result = resize_buffers(r, screen_dc, width, height);
+    RECT frame{};
+    bool moved = false;
+    int result = resize_buffers(r, screen_dc, width, height, &frame, &moved);
     ReleaseDC(nullptr, screen_dc);
-    if (result != ZV_OK) return result;
+    if (result != ZV_OK || !moved) return result;
 
     // The platform window follows the buffers, outside the window lock: moving it waits for
-    // the GUI thread, which takes that lock to paint.
-    EnterCriticalSection(&r->state_lock);
-    r->client_screen_rect = rect_at(x, y, width, height);
-    RECT frame = r->frame_rect = frame_for_client(r->client_screen_rect);
-    LeaveCriticalSection(&r->state_lock);
+    // the GUI thread, which takes that lock to paint. Should another resize's move overtake
+    // this one, the size handler puts the window back to the frame recorded last.
     MoveWindow(r->hwnd, frame.left, frame.top, frame.right - frame.left, frame.bottom - frame.top,
                TRUE);
     EnterCriticalSection(&r->lock);

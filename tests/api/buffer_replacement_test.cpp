@@ -72,3 +72,51 @@ TEST(BufferReplacement, SwitchingWhileResizingLosesNoBuffer) {
     if (free_before == 0) GTEST_SKIP() << "the platform hands out GDI objects without limit";
     EXPECT_EQ(free_gdi_objects(), free_before) << "GDI objects left behind";
 }
+
+// The size the window's record holds for later resizes agrees with its buffers' size.
+bool recorded_size_matches_buffers(int handle) {
+    window_ref window(handle);
+    window_record *r = window.record;
+    EnterCriticalSection(&r->lock);
+    EnterCriticalSection(&r->state_lock);
+    RECT client = r->client_screen_rect;
+    bool match = client.right - client.left == r->width && client.bottom - client.top == r->height;
+    LeaveCriticalSection(&r->state_lock);
+    LeaveCriticalSection(&r->lock);
+    return match;
+}
+
+// Two threads resize one window to their own sizes, starting each round together. Whichever
+// wins, the buffers, the size the API reports and the size a later resize compares with are
+// the same one, and resizing to either size then gives that size.
+TEST(BufferReplacement, TwoResizersLeaveOneSize) {
+    int w = ZVCreateWindow(10, 10, 64, 48, "two resizers");
+    const int rounds = 2000;
+    std::atomic<int> started{0};
+    std::thread other([&] {
+        for (int round = 0; round < rounds; ++round) {
+            while (started.load() != 2 * round + 1) std::this_thread::yield();
+            started.fetch_add(1);
+            ZVResize(w, 90, 70);
+        }
+    });
+    int mismatched = 0;
+    for (int round = 0; round < rounds; ++round) {
+        started.fetch_add(1);
+        ZVResize(w, 50, 30);
+        while (started.load() != 2 * round + 2) std::this_thread::yield();
+        // The other thread's resize may still run: check it once both are done, next round.
+        if (round > 0 && !recorded_size_matches_buffers(w)) ++mismatched;
+    }
+    other.join();
+    EXPECT_EQ(mismatched, 0);
+    EXPECT_TRUE(recorded_size_matches_buffers(w));
+    EXPECT_TRUE(buffers_match_state(w));
+    for (int width : {50, 90, 50}) {
+        ASSERT_EQ(ZVResize(w, width, width - 20), ZV_OK);
+        EXPECT_EQ(ZVGetWidth(w), width);
+        EXPECT_EQ(ZVGetHeight(w), width - 20);
+        EXPECT_TRUE(buffers_match_state(w)) << "resized to " << width;
+    }
+    ZVDestroyWindow(w);
+}

@@ -1,10 +1,14 @@
 // Whole blocks of pixels: written and read back, clipped on every side, with a stride, equal
 // to the same pixels set one by one, and the arguments refused.
+#include "core/window_table.h"
 #include "drawing_support.h"
+#include "poll.h"
 
 #include <gtest/gtest.h>
 
+#include <atomic>
 #include <climits>
+#include <thread>
 
 namespace {
 
@@ -121,4 +125,29 @@ TEST(PixelBlocks, BadArgumentsAreRefusedAndTouchNothing) {
     EXPECT_EQ(ZVPutPixels(w, 0, 0, 2, 2, pixels, 2), ZV_ERR_BAD_WINDOW);
     EXPECT_EQ(ZVGetPixels(w, 0, 0, 2, 2, pixels, 2), ZV_ERR_BAD_WINDOW);
     EXPECT_EQ(ZVGetLastError(), ZV_ERR_BAD_WINDOW);
+}
+
+// An empty block, however long its other side, returns at once and never waits for the
+// window lock, which another thread holds here all along.
+TEST(PixelBlocks, EmptyBlocksReturnAtOnceWithoutTheWindowLock) {
+    int w = ZVCreateWindow(50, 50, 40, 30, "empty");
+    ZVCOLOUR pixel = 7;
+    std::atomic<bool> done{false};
+    {
+        window_ref window(w);
+        EnterCriticalSection(&window->lock);
+        std::thread caller([&] {
+            EXPECT_EQ(ZVGetPixels(w, 0, 0, 0, INT_MAX, &pixel, 0), ZV_OK);
+            EXPECT_EQ(ZVGetPixels(w, -5, 3, INT_MAX, 0, &pixel, INT_MAX), ZV_OK);
+            EXPECT_EQ(ZVPutPixels(w, 0, 0, 0, INT_MAX, &pixel, 0), ZV_OK);
+            EXPECT_EQ(ZVPutPixels(w, 2, 2, INT_MAX, 0, &pixel, INT_MAX), ZV_OK);
+            done = true;
+        });
+        EXPECT_TRUE(poll_until([&] { return done.load(); }));
+        LeaveCriticalSection(&window->lock);
+        caller.join();
+    }
+    EXPECT_EQ(pixel, 7u);
+    EXPECT_EQ(picture(w).count(k_white), 40 * 30);
+    ZVDestroyWindow(w);
 }

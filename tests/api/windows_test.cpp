@@ -63,6 +63,20 @@ TEST(Create, OddArgumentsStillMakeAWindow) {
     }
 }
 
+// A size whose surface the system cannot hold makes no window at all: 0 with
+// ZV_ERR_NO_MEMORY, as a resize to it gives, and no slot kept, so the next window gets the
+// handle it would have had.
+TEST(Create, ASurfaceTooLargeToMakeMakesNoWindow) {
+    int free_handle = ZVCreateWindow(5, 5, 20, 20, "first");
+    ZVDestroyWindow(free_handle);
+    EXPECT_EQ(ZVCreateWindow(5, 5, 30000, 30000, "huge"), 0);
+    EXPECT_EQ(ZVGetLastError(), ZV_ERR_NO_MEMORY);
+    int next = ZVCreateWindow(5, 5, 20, 20, "next");
+    EXPECT_EQ(next, free_handle);
+    EXPECT_EQ(ZVResize(next, 30000, 30000), ZV_ERR_NO_MEMORY);
+    ZVDestroyWindow(next);
+}
+
 // Several threads open, check and close windows at once; every handle they get is theirs
 // alone until they close it.
 TEST(Threads, ConcurrentCreateAndDestroy) {

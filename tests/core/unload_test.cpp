@@ -219,3 +219,46 @@ TEST(Unload, WaitsForCallsInFlightOnOtherThreads) {
     unlink(bitmap_file.c_str());
     rmdir(folder);
 }
+
+// A call that runs longer than any fixed wait, as a read of a stalled network file does,
+// holds the unload up for as long as it runs: the code it is in stays mapped, and it returns.
+TEST(Unload, WaitsForACallHoweverLongItRuns) {
+    {
+        std::lock_guard<std::mutex> lock(g_held.lock);
+        g_held.files.clear();
+        g_held.waiting = 0;
+        g_held.released = false;
+    }
+    char folder[] = "/tmp/zelvan-unload-XXXXXX";
+    ASSERT_NE(mkdtemp(folder), nullptr);
+    std::string stalled_file = held_file(std::string(folder) + "/stalled.bmp");
+    void *library = dlopen(ZELVAN_SHARED_LIBRARY, RTLD_NOW | RTLD_LOCAL);
+    ASSERT_NE(library, nullptr) << dlerror();
+    auto load_bitmap = reinterpret_cast<load_bitmap_fn>(dlsym(library, "ZVLoadBitmap"));
+    ASSERT_TRUE(load_bitmap);
+    int bitmap_result = -1;
+    std::thread reader([&] { bitmap_result = load_bitmap(stalled_file.c_str()); });
+    EXPECT_TRUE(poll_until([] {
+        std::lock_guard<std::mutex> lock(g_held.lock);
+        return g_held.waiting == 1;
+    }));
+    std::atomic<bool> unloaded{false};
+    std::thread unloader([&] {
+        EXPECT_EQ(dlclose(library), 0);
+        unloaded = true;
+    });
+    // Past the two seconds after which an unload once gave up and unmapped the library.
+    EXPECT_FALSE(poll_until([&] { return unloaded.load(); }, 3.0));
+    {
+        std::lock_guard<std::mutex> lock(g_held.lock);
+        g_held.released = true;
+    }
+    g_held.changed.notify_all();
+    reader.join();
+    unloader.join();
+    EXPECT_TRUE(unloaded);
+    EXPECT_EQ(bitmap_result, 0);
+    g_holding = false;
+    unlink(stalled_file.c_str());
+    rmdir(folder);
+}
