@@ -316,6 +316,14 @@ _SIGNATURES = (
     ("ZVGetPixels", _int, (_int, _int, _int, _int, _int, _PixelsOut, _int),
      "(window, x, y, width, height, pixels, stride=width) -> reads a block of colours; "
      "those off the buffer read as ZV_BAD_COLOUR."),
+    # The program's loop.
+    ("ZVGetTicks", _int, (), "() -> milliseconds since the library started (wraps at 2**31)."),
+    ("ZVWaitFrame", _int, (_int, _int),
+     "(window, fps) -> sleeps until the next tick of a steady fps schedule; ticks missed."),
+    ("ZVPresent", _int, (_int,), "(window) -> shows the finished frame; every frame arrives."),
+    ("ZVGetMouseX", _int, (_int,), "(window) -> the pointer's latest x over the window."),
+    ("ZVGetMouseY", _int, (_int,), "(window) -> the pointer's latest y over the window."),
+    ("ZVGetKeyName", _text_result, (_int,), "(key) -> the key's English name, bytes."),
 )
 
 # ---------------------------------------------------------------------------------------
@@ -486,6 +494,11 @@ def check(result, what=""):
 def title(window):
     """The window's title, as str."""
     return ZVGetTitle(window).decode("latin-1")
+
+
+def key_name(key):
+    """The English name of a key code (or a ZVReadKey result), as str; "" for no key."""
+    return ZVGetKeyName(key).decode("ascii")
 
 
 def key_code(press):

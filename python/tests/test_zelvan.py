@@ -463,6 +463,24 @@ class InputBeyondTheOriginalSet(WindowTestCase):
             self.assertEqual(getattr(zv, name), int(value), name)
 
 
+@needs("ZVGetTicks", "ZVWaitFrame", "ZVPresent", "ZVGetMouseX", "ZVGetKeyName")
+class ProgramLoop(WindowTestCase):
+    def test_clock_pace_present_pointer_and_key_names(self):
+        w = self.open()
+        start = zv.ZVGetTicks()
+        self.assertEqual(zv.ZVWaitFrame(w, 0), zv.ZV_ERROR)
+        self.assertGreaterEqual(zv.ZVWaitFrame(w, 200), 0)
+        self.assertGreaterEqual(zv.ZVGetTicks() - start, 4)  # one 5 ms period at least
+        zv.ZVSetDoubleBuffer(w, 1)
+        drawn = zv.ZVGetDrawBuffer(w)
+        self.assertEqual(zv.ZVPresent(w), zv.ZV_OK)
+        self.assertEqual((zv.ZVGetViewBuffer(w), zv.ZVGetDrawBuffer(w)), (drawn, 1 - drawn))
+        self.assertEqual(zv.ZVGetMouseX(w), zv.ZV_ERR_MOUSE_OUTSIDE)
+        self.assertEqual(zv.ZVPresent(0), zv.ZV_ERR_BAD_WINDOW)
+        self.assertEqual([zv.key_name(k) for k in (ord("Q"), zv.ZV_KEY_PAGE_UP, 0)],
+                         ["q", "Page Up", ""])
+
+
 @needs("ZVPutPixels", "ZVGetPixels")
 class PixelBlocks(WindowTestCase):
     def test_any_buffer_goes_in_and_comes_back(self):
