@@ -21,6 +21,13 @@ static double now_s(void) {
     return (double)t.tv_sec + (double)t.tv_nsec / 1e9;
 }
 
+/* A window not yet mapped answers XGetImage with an error: the next sample tries again. */
+static int ignore_error(Display *d, XErrorEvent *e) {
+    (void)d;
+    (void)e;
+    return 0;
+}
+
 static Window find_named(Display *d, Window parent, const char *title) {
     Window root, up, *children = NULL, found = 0;
     unsigned int count = 0, i;
@@ -49,6 +56,7 @@ int main(int argc, char **argv) {
     }
     d = XOpenDisplay(NULL);
     if (d == NULL) return 2;
+    XSetErrorHandler(ignore_error);
     while (w == 0 && now_s() - start < 20) w = find_named(d, DefaultRootWindow(d), argv[1]);
     if (w == 0 || !XGetWindowAttributes(d, w, &a)) {
         fprintf(stderr, "no window named %s\n", argv[1]);
@@ -58,11 +66,18 @@ int main(int argc, char **argv) {
     quiet_since = now_s();
     while (last != frames && now_s() - quiet_since < 2.0) {
         XImage *image = XGetImage(d, w, a.width / 2, a.height / 2, 1, 1, AllPlanes, ZPixmap);
-        if (image == NULL) continue;
+        if (image == NULL) {
+            /* Not shown yet, or made at another size first: look at the window again. */
+            XGetWindowAttributes(d, w, &a);
+            continue;
+        }
         unsigned long pixel = XGetPixel(image, 0, 0);
         XDestroyImage(image);
         /* Frames carry 0x80 in blue, so the window's first, empty picture is not counted. */
-        if ((pixel & 0xFF) != 0x80) continue;
+        if ((pixel & 0xFF) != 0x80) {
+            XGetWindowAttributes(d, w, &a);
+            continue;
+        }
         int k = (int)(((pixel >> 16) & 0xFF) | ((pixel >> 8) & 0xFF) << 8);
         if (k < 1 || k > frames || seen[k]) continue;
         seen[k] = 1;
