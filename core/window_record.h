@@ -48,6 +48,16 @@ struct input_record {
     bool captured;           // the window holds the mouse capture for a drag
     int wheel;               // wheel turn not yet handed out, in WHEEL_DELTA units
     int close_requests;      // requests from the window manager not yet handed out
+    // The pointer's latest position in client coordinates, over the window or in a drag.
+    int pointer_x;
+    int pointer_y;
+    bool pointer_known; // false until the pointer was first over the window
+};
+
+// The steady schedule ZVWaitFrame keeps for a window, in performance-counter units.
+struct frame_schedule {
+    int64_t last_tick; // the tick the last call returned at
+    int64_t period;    // 0 until the first call
 };
 
 // Fields read on one thread and written on another are atomics; everything that hangs off
@@ -88,6 +98,7 @@ struct window_record {
     mouse_event_record live_left;
     mouse_event_record live_right;
     input_record input;
+    frame_schedule frames; // under state_lock
 
     CRITICAL_SECTION lock;
     // A leaf lock, never held while another lock is taken: guards the key ring, the mouse

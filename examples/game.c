@@ -1,40 +1,26 @@
-/* Game: steer the blue square with the arrow keys and catch the yellow coins.
+/* Game: steer the blue square with the arrow keys, or hold the left button to pull it towards
+ * the pointer, and catch the yellow coins.
  *
  *   arrow keys         move; hold them down to keep moving, two at once go diagonally
+ *   left button held   the square heads for the pointer
  *   Esc, q, close box  end the game
  *
- * Each frame the game asks which keys are held (ZVIsKeyDown) instead of reading typed
- * characters, so movement is smooth and several keys work together; ZVReadKey gives the
- * presses of Esc and q, and ZVCloseRequested the close box. Frames are drawn out of view and
- * shown in one step (double buffering).
+ * Each frame the game asks which keys are held (ZVIsKeyDown) and where the pointer is
+ * (ZVGetMouseX, ZVGetMouseY) instead of reading typed characters, so movement is smooth and
+ * several keys work together; ZVReadKey gives the presses of Esc and q, and ZVCloseRequested
+ * the close box. Frames are drawn out of view and shown in one call (ZVPresent), fifty times
+ * a second (ZVWaitFrame); ZVGetTicks times the game.
  *
  * Without a display (no DISPLAY set, outside Windows) nobody can play: the game steers itself
  * towards the coins for two seconds. At the end it saves the last frame as game.bmp, in the
  * folder named by ZELVAN_PICTURES, or else in the current folder.
  */
-#if !defined(_WIN32) && !defined(_POSIX_C_SOURCE)
-#define _POSIX_C_SOURCE 199309L /* nanosleep */
-#endif
-
 #include "zelvan.h"
 
 #include <stdio.h>
 #include <stdlib.h>
 
-#ifdef _WIN32
-#include <windows.h>
-static void pause_ms(int ms) {
-    Sleep((DWORD)ms);
-}
-#else
-#include <time.h>
-static void pause_ms(int ms) {
-    struct timespec pause = {ms / 1000, (ms % 1000) * 1000000L};
-    nanosleep(&pause, NULL);
-}
-#endif
-
-enum { FIELD_WIDTH = 400, FIELD_HEIGHT = 300, SQUARE = 20, STEP = 4, COIN = 6, FRAME_MS = 20 };
+enum { FIELD_WIDTH = 400, FIELD_HEIGHT = 300, SQUARE = 20, STEP = 4, COIN = 6, FPS = 50 };
 
 struct game {
     int window;
@@ -94,19 +80,20 @@ static void draw_frame(const struct game *g) {
     ZVTextOut(w, 8, 6, text);
 }
 
-/* Shows the frame just drawn and draws the next one into the other buffer. */
-static void show_frame(int w) {
-    ZVSwitchViewBuffer(w);
-    ZVSwitchDrawBuffer(w);
-}
-
-/* True when Esc or q was pressed, or the close box clicked. */
+/* True when Esc or q was pressed, or the close box clicked; says which. */
 static int quit_asked(int w) {
     int key;
     while ((key = ZVReadKey(w)) > 0) {
-        if (ZV_KEY_CODE(key) == ZV_KEY_ESCAPE || ZV_KEY_CODE(key) == 'q') return 1;
+        if (ZV_KEY_CODE(key) == ZV_KEY_ESCAPE || ZV_KEY_CODE(key) == 'q') {
+            printf("%s pressed\n", ZVGetKeyName(key));
+            return 1;
+        }
     }
     return ZVCloseRequested(w) == 1;
+}
+
+static int towards(int from, int to) {
+    return from < to ? 1 : from > to ? -1 : 0;
 }
 
 static void play(struct game *g) {
@@ -114,15 +101,15 @@ static void play(struct game *g) {
     while (!quit_asked(w)) {
         int dx = ZVIsKeyDown(w, ZV_KEY_RIGHT) - ZVIsKeyDown(w, ZV_KEY_LEFT);
         int dy = ZVIsKeyDown(w, ZV_KEY_DOWN) - ZVIsKeyDown(w, ZV_KEY_UP);
+        if (ZVGetMouseButtons(w) & ZV_MOUSE_LEFT) {
+            dx = towards(g->x + SQUARE / 2, ZVGetMouseX(w));
+            dy = towards(g->y + SQUARE / 2, ZVGetMouseY(w));
+        }
         move(g, dx, dy);
         draw_frame(g);
-        show_frame(w);
-        pause_ms(FRAME_MS);
+        ZVPresent(w);
+        ZVWaitFrame(w, FPS);
     }
-}
-
-static int towards(int from, int to) {
-    return from < to ? 1 : from > to ? -1 : 0;
 }
 
 /* No display, no keyboard: two seconds of steering straight at the coin. */
@@ -131,8 +118,8 @@ static void play_by_itself(struct game *g) {
     for (frame = 0; frame < 100; ++frame) {
         move(g, towards(g->x + SQUARE / 2, g->coin_x), towards(g->y + SQUARE / 2, g->coin_y));
         draw_frame(g);
-        show_frame(g->window);
-        pause_ms(FRAME_MS);
+        ZVPresent(g->window);
+        ZVWaitFrame(g->window, FPS);
     }
 }
 
@@ -140,7 +127,7 @@ int main(void) {
     struct game g = {0, (FIELD_WIDTH - SQUARE) / 2, (FIELD_HEIGHT - SQUARE) / 2, 0, 0, 0, 2024u};
     const char *folder = getenv("ZELVAN_PICTURES");
     char picture[1024];
-    int saved;
+    int saved, started;
     setvbuf(stdout, NULL, _IOLBF, BUFSIZ); /* lines show as printed, piped too */
     g.window = ZVCreateWindow(100, 100, FIELD_WIDTH, FIELD_HEIGHT,
                               "Zelvan game - arrow keys, Esc to quit");
@@ -150,8 +137,8 @@ int main(void) {
     }
     ZVSetBackground(g.window, ZVGetRGBColour(20, 30, 50));
     ZVSetDoubleBuffer(g.window, 1);
-    ZVSwitchDrawBuffer(g.window); /* draw into buffer 1 while buffer 0 is on view */
     place_coin(&g);
+    started = ZVGetTicks();
     if (on_desktop())
         play(&g);
     else
@@ -160,7 +147,8 @@ int main(void) {
     snprintf(picture, sizeof picture, "%s%sgame.bmp", folder != NULL ? folder : "",
              folder != NULL && folder[0] != '\0' ? "/" : "");
     saved = ZVSaveImage(g.window, picture);
-    printf("%d coins; save %s: %s\n", g.score, picture, ZVGetErrorString(saved));
+    printf("%d coins in %d s; save %s: %s\n", g.score, (ZVGetTicks() - started) / 1000, picture,
+           ZVGetErrorString(saved));
     ZVDestroyWindow(g.window);
     return saved == ZV_OK ? 0 : 1;
 }

@@ -256,6 +256,16 @@ ZVEXPORT int ZVAPI ZVGetPixels(int window, int x, int y, int width, int height, 
 ZVEXPORT int ZVAPI ZVPasteBitmapAlpha(int window, int bitmap, int x, int y);
 ZVEXPORT int ZVAPI ZVPasteBitmapKeyed(int window, int bitmap, int x, int y, ZVCOLOUR key);
 
+/* The program's loop: a clock, steady frames, a finished frame shown in one call, the pointer
+ * without a capture call, and key names. ZVGetTicks counts milliseconds from the library's
+ * start and wraps to 0 after 2^31 - 1 (about 24.8 days). */
+ZVEXPORT int ZVAPI ZVGetTicks(void);
+ZVEXPORT int ZVAPI ZVWaitFrame(int window, int fps);
+ZVEXPORT int ZVAPI ZVPresent(int window);
+ZVEXPORT int ZVAPI ZVGetMouseX(int window);
+ZVEXPORT int ZVAPI ZVGetMouseY(int window);
+ZVEXPORT const char *ZVAPI ZVGetKeyName(int key);
+
 #ifdef __cplusplus
 }
 #endif

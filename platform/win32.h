@@ -284,6 +284,15 @@ void WINAPI SetLastError(DWORD code);
 void WINAPI Sleep(DWORD milliseconds);
 DWORD WINAPI SleepEx(DWORD milliseconds, BOOL alertable);
 DWORD WINAPI GetTickCount(void);
+typedef union _LARGE_INTEGER {
+    struct {
+        DWORD LowPart;
+        LONG HighPart;
+    } u;
+    int64_t QuadPart;
+} LARGE_INTEGER;
+BOOL WINAPI QueryPerformanceCounter(LARGE_INTEGER *count);
+BOOL WINAPI QueryPerformanceFrequency(LARGE_INTEGER *frequency);
 
 LPSTR WINAPI GetCommandLineA(void);
 HMODULE WINAPI GetModuleHandleA(LPCSTR module_name);

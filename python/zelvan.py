@@ -347,6 +347,14 @@ _SIGNATURES = (
      "(window, bitmap, x, y) -> blends the bitmap by its alpha (a plain paste without alpha)."),
     ("ZVPasteBitmapKeyed", _int, (_int, _int, _int, _int, _colour),
      "(window, bitmap, x, y, key) -> pastes every pixel but those of the key colour."),
+    # The program's loop.
+    ("ZVGetTicks", _int, (), "() -> milliseconds since the library started (wraps at 2**31)."),
+    ("ZVWaitFrame", _int, (_int, _int),
+     "(window, fps) -> sleeps until the next tick of a steady fps schedule; ticks missed."),
+    ("ZVPresent", _int, (_int,), "(window) -> shows the finished frame; every frame arrives."),
+    ("ZVGetMouseX", _int, (_int,), "(window) -> the pointer's latest x over the window."),
+    ("ZVGetMouseY", _int, (_int,), "(window) -> the pointer's latest y over the window."),
+    ("ZVGetKeyName", _text_result, (_int,), "(key) -> the key's English name, bytes."),
 )
 
 # ---------------------------------------------------------------------------------------
@@ -526,6 +534,11 @@ def check(result, what=""):
 def title(window):
     """The window's title, as str: UTF-8 when its bytes are UTF-8, else Windows-1252."""
     return _text_from_bytes(ZVGetTitle(window))
+
+
+def key_name(key):
+    """The English name of a key code (or a ZVReadKey result), as str; "" for no key."""
+    return ZVGetKeyName(key).decode("ascii")
 
 
 def key_code(press):

@@ -123,8 +123,14 @@ bool track_mouse(window_record *r, HWND hwnd, UINT message, WPARAM wparam, LPARA
     // The capture brings the drag's moves and its release here even outside the window.
     if (is_press(message) && GetCapture() != hwnd) SetCapture(hwnd);
     bool captured = GetCapture() == hwnd;
+    bool inside = in_client_area(hwnd, lparam);
     EnterCriticalSection(&r->state_lock);
     input_record &in = r->input;
+    if (inside || captured) {
+        in.pointer_x = static_cast<short>(LOWORD(lparam));
+        in.pointer_y = static_cast<short>(HIWORD(lparam));
+        in.pointer_known = true;
+    }
     in.buttons = buttons;
     // Mouse messages say nothing of ALT; key messages keep that bit.
     in.modifiers = (in.modifiers & ZV_MOD_ALT) | ((keys & MK_SHIFT) ? ZV_MOD_SHIFT : 0) |
@@ -133,7 +139,7 @@ bool track_mouse(window_record *r, HWND hwnd, UINT message, WPARAM wparam, LPARA
     LeaveCriticalSection(&r->state_lock);
     // Every button is up: the drag is over. (ReleaseCapture brings WM_CAPTURECHANGED here.)
     if (captured && buttons == 0) ReleaseCapture();
-    return in_client_area(hwnd, lparam);
+    return inside;
 }
 
 void on_capture_changed(window_record *r, HWND hwnd, LPARAM lparam) {

@@ -58,6 +58,17 @@ int read_pointer(int handle, bool want_x) {
     return want_x ? pointer.x : pointer.y;
 }
 
+// The pointer's latest position over the window, or in a drag that began there.
+int latest_pointer(int handle, bool want_x) {
+    window_ref window(handle);
+    if (!window.ok()) return ZV_ERR_BAD_WINDOW;
+    EnterCriticalSection(&window->state_lock);
+    const input_record &in = window->input;
+    int result = !in.pointer_known ? ZV_ERR_MOUSE_OUTSIDE : want_x ? in.pointer_x : in.pointer_y;
+    LeaveCriticalSection(&window->state_lock);
+    return result;
+}
+
 const auto k_live_left = &window_record::live_left;
 const auto k_live_right = &window_record::live_right;
 const auto k_left = &window_record::left_click;
@@ -95,6 +106,13 @@ ZVEXPORT int ZVAPI ZVGetMouseCoordsX(int handle) {
 }
 ZVEXPORT int ZVAPI ZVGetMouseCoordsY(int handle) {
     return read_pointer(handle, false);
+}
+
+ZVEXPORT int ZVAPI ZVGetMouseX(int handle) {
+    return latest_pointer(handle, true);
+}
+ZVEXPORT int ZVAPI ZVGetMouseY(int handle) {
+    return latest_pointer(handle, false);
 }
 
 ZVEXPORT int ZVAPI ZVCaptureLastLeftMouseClick(int handle) {

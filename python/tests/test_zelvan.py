@@ -113,7 +113,7 @@ C_TO_CTYPES = {
 class SignaturesMatchHeader(unittest.TestCase):
     def test_every_header_function_is_declared_with_its_types(self):
         declarations = header_declarations()
-        self.assertEqual(len(declarations), 100)  # the original 91 and nine beyond them
+        self.assertEqual(len(declarations), 106)  # the original 91 and 15 beyond them
         self.assertEqual([name for _, name, _ in declarations],
                          [entry[0] for entry in zv._SIGNATURES])
         for result, name, arguments in declarations:
@@ -483,6 +483,24 @@ class SpritePastes(WindowTestCase):
         self.assertEqual(zv.ZVGetPixel(w, 1, 0), 0x0000FF)
         self.assertEqual(zv.ZVPasteBitmapAlpha(w, 99999, 0, 0), zv.ZV_ERR_BAD_BITMAP)
         self.assertEqual(zv.ZVPasteBitmapKeyed(0, bitmap, 0, 0, 0), zv.ZV_ERR_BAD_WINDOW)
+
+
+@needs("ZVGetTicks", "ZVWaitFrame", "ZVPresent", "ZVGetMouseX", "ZVGetKeyName")
+class ProgramLoop(WindowTestCase):
+    def test_clock_pace_present_pointer_and_key_names(self):
+        w = self.open()
+        start = zv.ZVGetTicks()
+        self.assertEqual(zv.ZVWaitFrame(w, 0), zv.ZV_ERROR)
+        self.assertGreaterEqual(zv.ZVWaitFrame(w, 200), 0)
+        self.assertGreaterEqual(zv.ZVGetTicks() - start, 4)  # one 5 ms period at least
+        zv.ZVSetDoubleBuffer(w, 1)
+        drawn = zv.ZVGetDrawBuffer(w)
+        self.assertEqual(zv.ZVPresent(w), zv.ZV_OK)
+        self.assertEqual((zv.ZVGetViewBuffer(w), zv.ZVGetDrawBuffer(w)), (drawn, 1 - drawn))
+        self.assertEqual(zv.ZVGetMouseX(w), zv.ZV_ERR_MOUSE_OUTSIDE)
+        self.assertEqual(zv.ZVPresent(0), zv.ZV_ERR_BAD_WINDOW)
+        self.assertEqual([zv.key_name(k) for k in (ord("Q"), zv.ZV_KEY_PAGE_UP, 0)],
+                         ["q", "Page Up", ""])
 
 
 @needs("ZVPutPixels", "ZVGetPixels")

@@ -1,4 +1,4 @@
-// Sleep, SleepEx and GetTickCount.
+// Sleep, SleepEx, GetTickCount and the performance counter.
 #include "platform/posix/kernel/kernel_objects.h"
 
 #include <errno.h>
@@ -36,4 +36,19 @@ DWORD WINAPI SleepEx(DWORD milliseconds, BOOL) {
 
 DWORD WINAPI GetTickCount(void) {
     return static_cast<DWORD>(kernel_monotonic_ms());
+}
+
+// The counter runs in nanoseconds of the monotonic clock.
+BOOL WINAPI QueryPerformanceCounter(LARGE_INTEGER *count) {
+    if (count == nullptr) return FALSE;
+    timespec now;
+    clock_gettime(CLOCK_MONOTONIC, &now);
+    count->QuadPart = int64_t{now.tv_sec} * 1000000000 + now.tv_nsec;
+    return TRUE;
+}
+
+BOOL WINAPI QueryPerformanceFrequency(LARGE_INTEGER *frequency) {
+    if (frequency == nullptr) return FALSE;
+    frequency->QuadPart = 1000000000;
+    return TRUE;
 }
