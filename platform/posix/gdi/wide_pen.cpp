@@ -53,8 +53,8 @@ int64_t exact_reach(int64_t width, int64_t along, int64_t dx, int64_t dy) {
     typedef unsigned __int128 u128;
     const u128 length2 = (u128)(dx * (__int128)dx) + (u128)(dy * (__int128)dy);
     const u128 target = (u128)width * (u128)along * (u128)width * (u128)along;
-    long double estimate = (long double)width * (long double)along /
-                           sqrtl((long double)dx * dx + (long double)dy * dy);
+    // A double's guess is off by a step at most; the exact comparisons settle it.
+    double estimate = (double)width * (double)along / sqrt((double)dx * dx + (double)dy * dy);
     int64_t j = (int64_t)estimate;
     j = j < 0 ? 0 : j > width ? width : j;
     auto fits = [&](int64_t k) { return (u128)k * (u128)k * length2 <= target; };
