@@ -9,7 +9,9 @@
 #include <gtest/gtest.h>
 
 #include <stdint.h>
+#include <stdlib.h>
 
+#include <algorithm>
 #include <random>
 #include <vector>
 
@@ -222,4 +224,38 @@ TEST(gdi_wide_pen_paths, ConvexWalkAgreesWithThePolygonWalkOrDeclines) {
     }
     EXPECT_GT(accepted, 2000);
     EXPECT_GT(declined, 100);
+}
+
+// Strokes far beyond the surface and pens wider than any surface: the pixels on the surface
+// are those of an ordinary stroke, and nothing overflows for coordinates at the 32-bit limits.
+TEST(gdi_wide_pen_paths, FarOutAndVeryWideStrokesCoverWhatAShortOneWould) {
+    const POINT centre = {41, 29};
+    const POINT directions[] = {{3, 1}, {1, -2}, {5, 7}, {-4, 3}, {1, 1}, {7, -1}};
+    for (int width = 2; width <= 12; width += 5) {
+        for (POINT d : directions) {
+            SCOPED_TRACE(testing::Message()
+                         << "width " << width << ", direction " << d.x << "," << d.y);
+            // A body's copies depend only on its direction: a segment whose ends lie far off
+            // covers the surface as one whose ends lie just off it.
+            const int64_t far = (INT32_MAX - 100) / std::max(std::abs(d.x), std::abs(d.y));
+            auto along = [&](int64_t t) {
+                return POINT{(LONG)(centre.x + t * d.x), (LONG)(centre.y + t * d.y)};
+            };
+            std::vector<bool> near = general_outline(width, {along(-200), along(200)}, false);
+            EXPECT_EQ(general_outline(width, {along(-far), along(far)}, false), near);
+            EXPECT_GT(std::count(near.begin(), near.end(), true), 40);
+        }
+    }
+    const std::vector<bool> everything(surface_width * surface_height, true);
+    EXPECT_EQ(general_outline(INT32_MAX, {{INT32_MIN, INT32_MIN}, {INT32_MAX, INT32_MAX}}, false),
+              everything);
+    EXPECT_EQ(general_outline(INT32_MAX, {{INT32_MIN, 0}, {INT32_MAX, INT32_MIN}, {0, 5}}, true),
+              everything);
+    // A pen beyond the inset tables: its body's rows are exact; its discs lie far off.
+    const int64_t huge = (int64_t)1 << 17;
+    std::vector<bool> band = general_outline(
+        huge, {{-1000000000, 24 + (LONG)(huge / 2)}, {1000000000, 24 + (LONG)(huge / 2)}}, false);
+    std::vector<bool> lower_rows(everything);
+    std::fill(lower_rows.begin(), lower_rows.begin() + 24 * surface_width, false);
+    EXPECT_EQ(band, lower_rows);
 }
