@@ -38,10 +38,13 @@ int copy_to_clipboard(const bitmap_record *record) {
         return ZV_ERR_NO_MEMORY;
     }
     if (!SetClipboardData(CF_DIB, block)) {
+        // A refusal for want of memory is told as such: a smaller picture may still go.
+        int failure =
+            GetLastError() == ERROR_NOT_ENOUGH_MEMORY ? ZV_ERR_NO_MEMORY : ZV_ERR_CLIPBOARD_COPY;
         // The clipboard took no ownership, so the block is still ours to free.
         GlobalFree(block);
         CloseClipboard();
-        return ZV_ERR_CLIPBOARD_COPY;
+        return failure;
     }
     CloseClipboard();
     return ZV_OK;

@@ -49,14 +49,38 @@ char *temp_name_for(const char *target, uint32_t number) {
     return name;
 }
 
+#ifdef _WIN32
+// Windows saves through a link replace the link, as MoveFileEx does there.
+char *final_name_of(HANDLE) {
+    return nullptr;
+}
+// Windows gives a new file its folder's inherited permissions; the attribute would stick.
+const DWORD k_temp_attributes = FILE_ATTRIBUTE_NORMAL;
+#else
+// The file a chain of symbolic links leads to, from the process heap, or null when unknown.
+char *final_name_of(HANDLE file) {
+    DWORD size = GetFinalPathNameByHandleA(file, nullptr, 0, 0);
+    char *name = size != 0 ? static_cast<char *>(heap_alloc(size)) : nullptr;
+    if (name && GetFinalPathNameByHandleA(file, name, size, 0) + 1 == size) return name;
+    heap_free(name);
+    return nullptr;
+}
+// Made private to its owner: a picture is never readable by others while it is written.
+const DWORD k_temp_attributes = FILE_ATTRIBUTE_TEMPORARY;
+#endif
+
 // A save may replace a missing file or a regular one it could write; a folder, a pipe or a
-// device is refused before anything is made, and the probe waits on none of them.
-bool target_replaceable(const char *target) {
+// device is refused before anything is made, and the probe waits on none of them. An existing
+// file is named by where its links lead (`*final_name`, from the heap), so that the save
+// replaces that file and keeps the links.
+bool target_replaceable(const char *target, char **final_name) {
+    *final_name = nullptr;
     HANDLE probe =
         create_named_file(target, GENERIC_WRITE,
                           FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, OPEN_EXISTING);
     if (probe == INVALID_HANDLE_VALUE) return GetLastError() == ERROR_FILE_NOT_FOUND;
     bool regular = GetFileType(probe) == FILE_TYPE_DISK;
+    if (regular) *final_name = final_name_of(probe);
     CloseHandle(probe);
     return regular;
 }
@@ -83,12 +107,16 @@ bool write_all(HANDLE file, const void *data, DWORD bytes) {
 int file_save_begin(file_save *save, const char *target) {
     save->file = INVALID_HANDLE_VALUE;
     save->temp_name = nullptr;
+    save->final_name = nullptr;
     save->target = target;
-    if (!target || !*target || !target_replaceable(target)) return ZV_ERR_FILE_OPEN;
+    if (!target || !*target || !target_replaceable(target, &save->final_name))
+        return ZV_ERR_FILE_OPEN;
+    if (save->final_name) save->target = save->final_name;
     for (int attempt = 0; attempt < k_temp_name_tries; ++attempt) {
-        char *name = temp_name_for(target, g_saves_started.fetch_add(1));
-        if (!name) return ZV_ERR_FILE_OPEN;
-        HANDLE file = create_named_file(name, GENERIC_WRITE, 0, CREATE_NEW, target);
+        char *name = temp_name_for(save->target, g_saves_started.fetch_add(1));
+        if (!name) break;
+        HANDLE file =
+            create_named_file(name, GENERIC_WRITE, 0, CREATE_NEW, save->target, k_temp_attributes);
         if (file != INVALID_HANDLE_VALUE) {
             save->file = file;
             save->temp_name = name;
@@ -98,6 +126,8 @@ int file_save_begin(file_save *save, const char *target) {
         heap_free(name);
         if (error != ERROR_FILE_EXISTS) break;
     }
+    heap_free(save->final_name);
+    save->final_name = nullptr;
     return ZV_ERR_FILE_OPEN;
 }
 
@@ -108,7 +138,9 @@ int file_save_end(file_save *save, bool written) {
                                    MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH);
     if (!done) delete_named_file(save->temp_name, save->target);
     heap_free(save->temp_name);
+    heap_free(save->final_name);
     save->file = INVALID_HANDLE_VALUE;
     save->temp_name = nullptr;
+    save->final_name = nullptr;
     return done ? ZV_OK : ZV_ERR_FILE_WRITE;
 }

@@ -14,10 +14,12 @@ bool read_exact(HANDLE file, void *buffer, DWORD bytes);
 bool write_all(HANDLE file, const void *data, DWORD bytes);
 
 // A file being saved: it is written under a temporary name in the target's folder and takes
-// the target's name only once it is complete and on disk.
+// the target's name only once it is complete and on disk. Where the target is a symbolic
+// link, the file it leads to is replaced and the link stays.
 struct file_save {
-    HANDLE file;     // the temporary file, open for writing
-    char *temp_name; // from the process heap
+    HANDLE file;      // the temporary file, open for writing, readable by its owner alone
+    char *temp_name;  // from the process heap
+    char *final_name; // where the target's links lead, from the process heap, or null
     const char *target;
 };
 

@@ -23,11 +23,10 @@ struct native_name {
 } // namespace
 
 HANDLE create_named_file(const char *name, DWORD access, DWORD share, DWORD disposition,
-                         const char *read_like) {
+                         const char *read_like, DWORD attributes) {
     native_name native(name, read_like);
     if (!native.ok) return INVALID_HANDLE_VALUE;
-    return CreateFileW(native.wide.units, access, share, nullptr, disposition,
-                       FILE_ATTRIBUTE_NORMAL, nullptr);
+    return CreateFileW(native.wide.units, access, share, nullptr, disposition, attributes, nullptr);
 }
 
 BOOL move_named_file(const char *from, const char *to, DWORD flags) {
@@ -44,8 +43,8 @@ BOOL delete_named_file(const char *name, const char *read_like) {
 #else
 
 HANDLE create_named_file(const char *name, DWORD access, DWORD share, DWORD disposition,
-                         const char *) {
-    return CreateFileA(name, access, share, nullptr, disposition, FILE_ATTRIBUTE_NORMAL, nullptr);
+                         const char *, DWORD attributes) {
+    return CreateFileA(name, access, share, nullptr, disposition, attributes, nullptr);
 }
 
 BOOL move_named_file(const char *from, const char *to, DWORD flags) {

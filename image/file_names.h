@@ -10,7 +10,7 @@
 // CreateFile for a host name. `read_like`, when given, is the name whose bytes decide how
 // `name` is read: a save's temporary file is read like its target, so both lie in one folder.
 HANDLE create_named_file(const char *name, DWORD access, DWORD share, DWORD disposition,
-                         const char *read_like = nullptr);
+                         const char *read_like = nullptr, DWORD attributes = FILE_ATTRIBUTE_NORMAL);
 // MoveFileEx; both names are read like `to`.
 BOOL move_named_file(const char *from, const char *to, DWORD flags);
 BOOL delete_named_file(const char *name, const char *read_like = nullptr);

@@ -245,6 +245,7 @@ typedef struct tagLOGPALETTE {
 #define OPEN_EXISTING 3
 #define OPEN_ALWAYS 4
 #define FILE_ATTRIBUTE_NORMAL 0x00000080
+#define FILE_ATTRIBUTE_TEMPORARY 0x00000100
 #define FILE_BEGIN 0
 #define FILE_CURRENT 1
 #define FILE_END 2
@@ -256,6 +257,7 @@ typedef struct tagLOGPALETTE {
 #define MOVEFILE_WRITE_THROUGH 0x00000008
 #define ERROR_FILE_NOT_FOUND 2L
 #define ERROR_PATH_NOT_FOUND 3L
+#define ERROR_NOT_ENOUGH_MEMORY 8L
 #define ERROR_FILE_EXISTS 80L
 #define GMEM_MOVEABLE 0x0002
 #define GMEM_DDESHARE 0x2000
@@ -309,6 +311,7 @@ BOOL WINAPI DeleteFileA(LPCSTR name);
 DWORD WINAPI GetFileType(HANDLE file);
 BOOL WINAPI FlushFileBuffers(HANDLE file);
 BOOL WINAPI MoveFileExA(LPCSTR existing, LPCSTR target, DWORD flags);
+DWORD WINAPI GetFinalPathNameByHandleA(HANDLE file, LPSTR path, DWORD path_size, DWORD flags);
 
 HGLOBAL WINAPI GlobalAlloc(UINT flags, SIZE_T bytes);
 LPVOID WINAPI GlobalLock(HGLOBAL mem);

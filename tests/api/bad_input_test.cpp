@@ -127,7 +127,8 @@ TEST(BadFiles, PipesAndDevicesAreRefusedWithoutWaiting) {
 }
 
 // A save that fails part way (here at a file-size limit, in a process of its own) leaves the
-// file it was to replace exactly as it was, and no temporary file beside it.
+// file it was to replace exactly as it was, and no temporary file beside it. The limit's
+// signal keeps its default action, which would end the child if a save let it through.
 TEST(BadFiles, AFailedSaveKeepsTheOldFileByteForByte) {
     scratch_folder dir;
     const bytes old_bmp = make_bmp(3, 3, 24).file(), old_pal = make_riff(2, 2);
@@ -140,7 +141,7 @@ TEST(BadFiles, AFailedSaveKeepsTheOldFileByteForByte) {
     pid_t child = fork();
     if (child == 0) {
         rlimit limit = {1000, 1000};
-        signal(SIGXFSZ, SIG_IGN);
+        signal(SIGXFSZ, SIG_DFL);
         if (setrlimit(RLIMIT_FSIZE, &limit) == 0) execv(program, argv);
         _exit(127);
     }

@@ -3,10 +3,12 @@
 #include "x11_session.h"
 
 #include "platform/posix/display/display.h"
+#include "platform/posix/display/x11/x11_internal.h"
 #include "zelvan.h"
 
 #include <png.h>
 #include <string.h>
+#include <sys/resource.h>
 
 #include <string>
 #include <thread>
@@ -119,8 +121,10 @@ void read_bytes(png_structp png, png_bytep out, png_size_t length) {
     r->at += length;
 }
 
-// Decodes a PNG into 0x00RRGGBB pixels; false if it is not an 8-bit RGB(A) picture.
-bool decode_png(const std::string &file, int *width, int *height, std::vector<uint32_t> *out) {
+// Decodes a PNG a row at a time, giving `row` each row's 0x00RRGGBB pixels; false if it is
+// not an 8-bit RGB(A) picture.
+template <typename Row>
+bool decode_png_rows(const std::string &file, int *width, int *height, Row row_seen) {
     png_structp png = png_create_read_struct(PNG_LIBPNG_VER_STRING, nullptr, nullptr, nullptr);
     png_infop info = png_create_info_struct(png);
     png_reader reader{&file, 0};
@@ -135,16 +139,24 @@ bool decode_png(const std::string &file, int *width, int *height, std::vector<ui
     int channels = png_get_channels(png, info);
     if (png_get_bit_depth(png, info) != 8 || channels < 3) longjmp(png_jmpbuf(png), 1);
     std::vector<unsigned char> row(size_t(*width) * channels);
-    out->clear();
+    std::vector<uint32_t> pixels(static_cast<size_t>(*width));
     for (int y = 0; y < *height; ++y) {
         png_read_row(png, row.data(), nullptr);
         for (int x = 0; x < *width; ++x) {
             const unsigned char *p = &row[size_t(x) * channels];
-            out->push_back(uint32_t(p[0]) << 16 | uint32_t(p[1]) << 8 | p[2]);
+            pixels[size_t(x)] = uint32_t(p[0]) << 16 | uint32_t(p[1]) << 8 | p[2];
         }
+        row_seen(y, pixels);
     }
     png_destroy_read_struct(&png, &info, nullptr);
     return true;
+}
+
+bool decode_png(const std::string &file, int *width, int *height, std::vector<uint32_t> *out) {
+    out->clear();
+    return decode_png_rows(file, width, height, [&](int, const std::vector<uint32_t> &row) {
+        out->insert(out->end(), row.begin(), row.end());
+    });
 }
 
 std::string as_bmp_file(const test_dib &dib, size_t pixel_offset) {
@@ -261,4 +273,112 @@ TEST(X11Clipboard, AMalformedPictureEmptiesTheClipboard) {
         return status != 0 || targets.find("image/bmp") == std::string::npos;
     })) << "the picture before the malformed one is still offered";
     EXPECT_TRUE(paste("image/bmp", &status).empty());
+}
+
+// A 1-bit picture, white on black, whose stripes change width from row to row; at 8000 x 8000
+// its converted forms once took more than 400 MB of arrays at once.
+bool stripe(int x, int y) {
+    return ((x >> (y % 5 + 1)) ^ (y >> 3)) & 1;
+}
+
+test_dib make_1_bit_stripes(int size) {
+    test_dib dib{{}, {}, size, size};
+    put_header(&dib.bytes, size, size, 1, 2);
+    unsigned char table[8] = {0, 0, 0, 0, 0xFF, 0xFF, 0xFF, 0};
+    dib.bytes.insert(dib.bytes.end(), table, table + 8);
+    size_t stride = (size_t(size) + 31) / 32 * 4;
+    for (int y = size - 1; y >= 0; --y) {
+        std::vector<unsigned char> row(stride, 0);
+        for (int x = 0; x < size; ++x)
+            if (stripe(x, y)) row[size_t(x) / 8] |= (unsigned char)(0x80 >> (x % 8));
+        dib.bytes.insert(dib.bytes.end(), row.begin(), row.end());
+    }
+    return dib;
+}
+
+// Bounds the child's address space to what it uses now and 320 MB more: a conversion of the
+// whole picture at once would not fit and end the process. Sanitizers reserve far more.
+void limit_memory(void) {
+#if !defined(__SANITIZE_ADDRESS__) && !defined(__SANITIZE_THREAD__)
+    unsigned long pages = 0;
+    FILE *statm = fopen("/proc/self/statm", "r");
+    ASSERT_TRUE(statm && fscanf(statm, "%lu", &pages) == 1);
+    fclose(statm);
+    rlim_t bytes = rlim_t(pages) * rlim_t(sysconf(_SC_PAGESIZE)) + (rlim_t(320) << 20);
+    rlimit limit = {bytes, bytes};
+    ASSERT_EQ(setrlimit(RLIMIT_AS, &limit), 0);
+#endif
+}
+
+TEST(X11Clipboard, AHugePictureIsConvertedOnlyWhileItIsPasted) {
+    if (!run_in_child()) return;
+    ASSERT_TRUE(have_xclip()) << "xclip is needed on the X server";
+#if defined(__SANITIZE_ADDRESS__) || defined(__SANITIZE_THREAD__)
+    const int size = 3000;
+#else
+    const int size = 8000;
+#endif
+    test_dib dib = make_1_bit_stripes(size);
+    export_from_host_thread(test_dib{{0}, {}, 0, 0}); // opens the display before the limit
+    limit_memory();
+    export_from_host_thread(dib);
+    int status = -1;
+    ASSERT_TRUE(poll_until(
+        [&] { return paste("TARGETS", &status).find("image/png") != std::string::npos; }));
+    std::string png = paste("image/png", &status);
+    EXPECT_EQ(status, 0);
+    int width = 0, height = 0;
+    long wrong = 0;
+    ASSERT_TRUE(decode_png_rows(png, &width, &height,
+                                [&](int y, const std::vector<uint32_t> &row) {
+                                    for (int x = 0; x < int(row.size()); ++x)
+                                        wrong += row[size_t(x)] != (stripe(x, y) ? 0xFFFFFFu : 0u);
+                                }))
+        << "not a PNG: " << png.size() << " bytes";
+    EXPECT_EQ(width, size);
+    EXPECT_EQ(height, size);
+    EXPECT_EQ(wrong, 0);
+    png.clear();
+    png.shrink_to_fit();
+    std::string bmp = paste("image/bmp", &status);
+    EXPECT_TRUE(bmp == as_bmp_file(dib, sizeof(BITMAPINFOHEADER) + 8)) << bmp.size() << " bytes";
+}
+
+// Made in bands of a few bytes, each form is the file made in one go, and the PNG shows the
+// picture: a plain 24-bit one, a palette one and a run-length one.
+TEST(X11ClipboardForms, BandsMakeTheSameFileAsTheWhole) {
+    test_dib palette = make_8_bit(13, 7);
+    std::vector<unsigned char> rle(palette.bytes.begin(), palette.bytes.begin() + 40 + 64);
+    for (int y = 6; y >= 0; --y) {
+        for (int x = 0; x < 13; ++x)
+            rle.insert(rle.end(), {1, palette.bytes[104 + (6 - y) * 16 + x]});
+        rle.insert(rle.end(), {0, 0});
+    }
+    rle.insert(rle.end(), {0, 1});
+    rle[16] = 1;                                     // BI_RLE8
+    rle[20] = (unsigned char)(rle.size() - 40 - 64); // biSizeImage: the stream's length
+    for (const test_dib &dib :
+         {make_24_bit(29, 11, 4), palette, test_dib{rle, palette.pixels, 13, 7}}) {
+        auto kept = std::make_shared<const std::vector<unsigned char>>(dib.bytes);
+        for (x11_picture_form form : {X11_PICTURE_PNG, X11_PICTURE_BMP}) {
+            std::vector<unsigned char> whole, banded;
+            x11_picture_stream *one = x11_picture_stream_open(kept, form);
+            x11_picture_stream *bands = x11_picture_stream_open(kept, form);
+            ASSERT_TRUE(one && bands);
+            EXPECT_TRUE(x11_picture_stream_fill(one, &whole, SIZE_MAX));
+            EXPECT_TRUE(x11_picture_stream_done(one));
+            for (int band = 0; band < 100000 && !x11_picture_stream_done(bands); ++band)
+                ASSERT_TRUE(x11_picture_stream_fill(bands, &banded, banded.size() + 5));
+            EXPECT_TRUE(whole == banded) << form;
+            x11_picture_stream_close(one);
+            x11_picture_stream_close(bands);
+            if (form != X11_PICTURE_PNG) continue;
+            int width = 0, height = 0;
+            std::vector<uint32_t> pixels;
+            ASSERT_TRUE(
+                decode_png(std::string(whole.begin(), whole.end()), &width, &height, &pixels));
+            EXPECT_EQ(width, dib.width);
+            EXPECT_TRUE(pixels == dib.pixels);
+        }
+    }
 }

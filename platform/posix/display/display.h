@@ -110,7 +110,8 @@ struct display_driver {
     void (*screen_size)(int *width, int *height);
     // Offers a packed DIB (BITMAPINFOHEADER, colour table, pixels) to other programs as the
     // clipboard's picture; the driver copies the bytes. Called on the thread that set it.
-    void (*clipboard_export)(const void *dib, size_t bytes);
+    // False when the driver has no memory for its copy.
+    bool (*clipboard_export)(const void *dib, size_t bytes);
     // For a thread about to sleep in WaitMessage: a descriptor that becomes readable when
     // events for that thread arrive, DISPLAY_EVENTS_QUEUED when some already wait to be
     // pumped, or -1 when the thread hears nothing from this driver. Null for drivers that

@@ -1,9 +1,11 @@
 // CreateFileA, ReadFile, WriteFile, GetFileSize, SetFilePointer, GetFileType,
-// FlushFileBuffers, MoveFileExA and DeleteFileA over descriptors.
+// FlushFileBuffers, MoveFileExA, DeleteFileA and GetFinalPathNameByHandleA over descriptors.
 #include "platform/posix/kernel/kernel_objects.h"
 
 #include <errno.h>
 #include <fcntl.h>
+#include <pthread.h>
+#include <signal.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -77,7 +79,7 @@ kernel_file *file_of(HANDLE handle) {
 } // namespace
 
 HANDLE WINAPI CreateFileA(LPCSTR name, DWORD access, DWORD, LPSECURITY_ATTRIBUTES,
-                          DWORD disposition, DWORD, HANDLE) {
+                          DWORD disposition, DWORD attributes, HANDLE) {
     int flags = open_flags(access, disposition);
     if (name == nullptr || flags == -1) {
         SetLastError(KERNEL_ERROR_INVALID_PARAMETER);
@@ -87,7 +89,9 @@ HANDLE WINAPI CreateFileA(LPCSTR name, DWORD access, DWORD, LPSECURITY_ATTRIBUTE
     bool existed = stat(name, &before) == 0;
     // Win32 opens never wait: a FIFO opened here must not wait for its other end. Reads and
     // writes block as on Win32, so the flag goes once the descriptor is open.
-    int fd = open(name, flags | O_NONBLOCK, 0666);
+    // A temporary file is its owner's alone: nobody else may read what is written into it.
+    mode_t mode = (attributes & FILE_ATTRIBUTE_TEMPORARY) ? 0600 : 0666;
+    int fd = open(name, flags | O_NONBLOCK, mode);
     if (fd < 0) {
         SetLastError(error_from_errno(errno));
         return INVALID_HANDLE_VALUE;
@@ -136,10 +140,40 @@ BOOL WINAPI ReadFile(HANDLE handle, LPVOID buffer, DWORD to_read, LPDWORD read_c
     return ok;
 }
 
+namespace {
+
+// While a write runs, a file-size limit makes it fail with EFBIG instead of sending SIGXFSZ,
+// which would end the process: Win32 writes fail, they never kill. A SIGXFSZ that the write
+// raised is taken back before the mask is restored; one pending before is left alone.
+struct file_size_signal_held {
+    sigset_t xfsz;
+    sigset_t saved;
+    bool pending_before;
+    file_size_signal_held() {
+        sigemptyset(&xfsz);
+        sigaddset(&xfsz, SIGXFSZ);
+        sigset_t pending;
+        pending_before = sigpending(&pending) == 0 && sigismember(&pending, SIGXFSZ) == 1;
+        pthread_sigmask(SIG_BLOCK, &xfsz, &saved);
+    }
+    ~file_size_signal_held() {
+        sigset_t pending;
+        if (!pending_before && sigpending(&pending) == 0 && sigismember(&pending, SIGXFSZ) == 1) {
+            const timespec now = {0, 0};
+            while (sigtimedwait(&xfsz, nullptr, &now) < 0 && errno == EINTR) {
+            }
+        }
+        pthread_sigmask(SIG_SETMASK, &saved, nullptr);
+    }
+};
+
+} // namespace
+
 BOOL WINAPI WriteFile(HANDLE handle, LPCVOID buffer, DWORD to_write, LPDWORD written, void *) {
     if (written != nullptr) *written = 0;
     kernel_file *file = file_of(handle);
     if (file == nullptr) return FALSE;
+    file_size_signal_held held;
     DWORD done = 0;
     BOOL ok = TRUE;
     while (done < to_write) {
@@ -260,6 +294,24 @@ void sync_folder_of(const char *path) {
     close(fd);
 }
 
+// The process's file-creation mask, read without changing it (umask() would, for a moment,
+// for every thread). Kernels too old to report it get the usual 022.
+mode_t creation_mask(void) {
+    mode_t mask = 022;
+    FILE *status = fopen("/proc/self/status", "re");
+    if (status == nullptr) return mask;
+    char line[128];
+    unsigned value;
+    while (fgets(line, sizeof line, status) != nullptr) {
+        if (sscanf(line, "Umask: %o", &value) == 1) {
+            mask = static_cast<mode_t>(value & 0777);
+            break;
+        }
+    }
+    fclose(status);
+    return mask;
+}
+
 } // namespace
 
 // Only replacing moves are offered (MOVEFILE_REPLACE_EXISTING, with or without
@@ -270,15 +322,41 @@ BOOL WINAPI MoveFileExA(LPCSTR existing, LPCSTR target, DWORD flags) {
         SetLastError(KERNEL_ERROR_INVALID_PARAMETER);
         return FALSE;
     }
-    // The replaced file's permission bits carry over, as if it had been rewritten in place:
-    // a private picture must not become readable by others through a save.
+    // The file gets the permission bits it would have had if written in place: the replaced
+    // file's, so that a private picture stays private, or those of a file made anew.
     struct stat replaced;
-    if (stat(target, &replaced) == 0 && S_ISREG(replaced.st_mode))
-        chmod(existing, replaced.st_mode & 07777);
+    if (stat(target, &replaced) == 0) {
+        if (S_ISREG(replaced.st_mode)) chmod(existing, replaced.st_mode & 07777);
+    } else if (errno == ENOENT) {
+        chmod(existing, 0666 & ~creation_mask());
+    }
     if (rename(existing, target) != 0) {
         SetLastError(error_from_errno(errno));
         return FALSE;
     }
     if (flags & MOVEFILE_WRITE_THROUGH) sync_folder_of(target);
     return TRUE;
+}
+
+// The name the open file has now, every symbolic link on the way resolved. As on Win32 the
+// result is the length without the terminating zero, or the size needed when `path` is short.
+DWORD WINAPI GetFinalPathNameByHandleA(HANDLE handle, LPSTR path, DWORD path_size, DWORD) {
+    kernel_file *file = file_of(handle);
+    if (file == nullptr) return 0;
+    char link[64], name[PATH_MAX];
+    snprintf(link, sizeof link, "/proc/self/fd/%d", file->fd);
+    ssize_t length = readlink(link, name, sizeof name);
+    int error = errno;
+    kernel_object_release(&file->head);
+    if (length < 0 || length >= static_cast<ssize_t>(sizeof name) || name[0] != '/') {
+        SetLastError(length < 0 ? error_from_errno(error) : KERNEL_ERROR_FILE_NOT_FOUND);
+        return 0;
+    }
+    if (path == nullptr || path_size <= static_cast<DWORD>(length)) {
+        SetLastError(KERNEL_ERROR_INSUFFICIENT_BUFFER);
+        return static_cast<DWORD>(length) + 1;
+    }
+    memcpy(path, name, static_cast<size_t>(length));
+    path[length] = '\0';
+    return static_cast<DWORD>(length);
 }

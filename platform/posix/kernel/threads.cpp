@@ -7,6 +7,7 @@
 #include <time.h>
 #include <unistd.h>
 
+#include <cxxabi.h>
 #include <new>
 
 namespace {
@@ -32,6 +33,18 @@ void destroy_thread(kernel_object *object) {
     delete t;
 }
 
+// An exception that reaches a thread's top ends that thread alone, never the process: the
+// code is the one Windows gives C++ exceptions. Cancellation's unwinding must go on through.
+DWORD run_start(kernel_thread *t) {
+    try {
+        return t->start(t->parameter);
+    } catch (abi::__forced_unwind &) {
+        throw;
+    } catch (...) {
+        return 0xE06D7363;
+    }
+}
+
 void *thread_trampoline(void *argument) {
     kernel_thread *t = static_cast<kernel_thread *>(argument);
     pthread_mutex_lock(&t->lock);
@@ -40,7 +53,7 @@ void *thread_trampoline(void *argument) {
     pthread_cond_broadcast(&t->changed);
     pthread_mutex_unlock(&t->lock);
 
-    DWORD code = t->start(t->parameter);
+    DWORD code = run_start(t);
 
     pthread_mutex_lock(&t->lock);
     t->exit_code = code;

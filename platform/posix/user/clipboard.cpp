@@ -9,6 +9,7 @@
 namespace {
 
 const DWORD k_error_access_denied = 5;
+const DWORD k_error_not_enough_memory = 8;
 const DWORD k_error_invalid_parameter = 87;
 const DWORD k_error_clipboard_not_open = 1418;
 
@@ -44,14 +45,16 @@ bool opened_by_caller(clipboard_state &c) {
     return false;
 }
 
-// Offers the packed DIB to other programs; the driver copies the bytes.
-void export_dib(HANDLE data) {
+// Offers the packed DIB to other programs; the driver copies the bytes. False when it could
+// not keep them.
+bool export_dib(HANDLE data) {
     const display_driver *driver = wm_driver();
-    if (!driver || !driver->clipboard_export) return;
+    if (!driver || !driver->clipboard_export) return true;
     const void *bytes = GlobalLock(data);
-    if (!bytes) return;
-    driver->clipboard_export(bytes, GlobalSize(data));
+    if (!bytes) return true;
+    bool kept = driver->clipboard_export(bytes, GlobalSize(data));
     GlobalUnlock(data);
+    return kept;
 }
 
 } // namespace
@@ -82,7 +85,8 @@ BOOL WINAPI EmptyClipboard(void) {
 }
 
 // Takes ownership of `data` and returns it; NULL (ownership stays with the caller) when the
-// clipboard is not open on this thread or no data is given: delayed rendering is not offered.
+// clipboard is not open on this thread or no data is given (delayed rendering is not offered),
+// or, with ERROR_NOT_ENOUGH_MEMORY, when the display has no memory to offer the picture.
 HANDLE WINAPI SetClipboardData(UINT format, HANDLE data) {
     clipboard_state &c = clipboard();
     {
@@ -103,8 +107,15 @@ HANDLE WINAPI SetClipboardData(UINT format, HANDLE data) {
     }
     // Outside the lock: the driver may take its time, and no other thread can change the
     // items while this one holds the clipboard open.
-    if (format == CF_DIB) export_dib(data);
-    return data;
+    if (format != CF_DIB || export_dib(data)) return data;
+    std::lock_guard<std::mutex> guard(c.lock);
+    for (auto it = c.items.begin(); it != c.items.end(); ++it) {
+        if (it->second != data) continue;
+        c.items.erase(it);
+        break;
+    }
+    SetLastError(k_error_not_enough_memory);
+    return nullptr;
 }
 
 BOOL WINAPI CloseClipboard(void) {

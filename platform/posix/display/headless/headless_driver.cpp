@@ -156,11 +156,16 @@ void headless_screen_size(int *width, int *height) {
     *height = HEADLESS_SCREEN_HEIGHT;
 }
 
-void headless_clipboard_export(const void *dib, size_t bytes) {
+bool headless_clipboard_export(const void *dib, size_t bytes) {
     headless_screen &screen = headless_get_screen();
-    std::lock_guard<std::mutex> guard(screen.lock);
-    const unsigned char *begin = static_cast<const unsigned char *>(dib);
-    screen.clipboard_dib.assign(begin, begin + bytes);
+    try {
+        std::lock_guard<std::mutex> guard(screen.lock);
+        const unsigned char *begin = static_cast<const unsigned char *>(dib);
+        screen.clipboard_dib.assign(begin, begin + bytes);
+    } catch (...) {
+        return false;
+    }
+    return true;
 }
 
 void headless_release(void) {

@@ -1,37 +1,43 @@
 // The clipboard's picture offered to other programs: the library owns the CLIPBOARD
 // selection and serves TARGETS, TIMESTAMP, image/png and image/bmp, large items by INCR.
+// The picture is kept as it was given and converted only for a program that asks.
 #include "platform/posix/display/x11/x11_internal.h"
 
 #include <X11/Xatom.h>
 
 #include <algorithm>
+#include <list>
 #include <memory>
 #include <mutex>
 
 namespace {
 
-typedef std::shared_ptr<const std::vector<unsigned char>> shared_bytes;
+struct stream_closer {
+    void operator()(x11_picture_stream *stream) const { x11_picture_stream_close(stream); }
+};
 
-// One INCR transfer: the requestor deletes the property to ask for the next chunk.
+// One INCR transfer: the requestor deletes the property to ask for the next chunk, which is
+// converted only then.
 struct incr_transfer {
     Window requestor;
     Atom property;
     Atom type;
-    shared_bytes data;
-    size_t sent;
+    std::unique_ptr<x11_picture_stream, stream_closer> stream; // null once it ended or failed
+    std::vector<unsigned char> ready;                          // converted, not yet sent
     bool finished; // the empty closing chunk is on its way
 };
 
 struct clipboard_state {
     std::mutex lock; // guards the hand-over from the thread that set the clipboard
-    std::vector<unsigned char> pending;
+    x11_shared_picture pending;
     bool has_pending = false;
     // The rest belongs to the GUI thread.
     Window owner = None;
     Time owned_since = CurrentTime;
-    shared_bytes png;
-    shared_bytes bmp;
-    std::vector<incr_transfer> transfers;
+    x11_shared_picture picture; // null while the library does not own the clipboard
+    bool offers_bmp = false;
+    bool offers_png = false;
+    std::list<incr_transfer> transfers;
 };
 
 // Kept through process exit, like the connection; freed by the driver's release at unload.
@@ -72,25 +78,24 @@ void disown(void) {
 }
 
 // An empty item, or one that is no readable DIB, leaves the clipboard empty: the picture
-// it replaces is not offered any more.
-void own_selection(const std::vector<unsigned char> &dib) {
+// it replaces is not offered any more. Nothing is converted until a program asks.
+void own_selection(const x11_shared_picture &dib) {
     clipboard_state &c = clip();
     x11_state &s = x11();
-    c.png.reset();
-    c.bmp.reset();
-    auto bmp = std::make_shared<std::vector<unsigned char>>(x11_dib_to_bmp(dib));
-    if (bmp->empty()) {
+    c.picture.reset();
+    bool bmp = false, png = false;
+    if (!dib || !x11_picture_forms(*dib, &bmp, &png)) {
         disown();
         return;
     }
-    auto png = std::make_shared<std::vector<unsigned char>>(x11_dib_to_png(dib));
     Window window = owner_window();
     Time time = x11_server_time(window);
     XSetSelectionOwner(s.display, s.atoms.clipboard, window, time);
     if (XGetSelectionOwner(s.display, s.atoms.clipboard) != window) return;
     c.owned_since = time;
-    c.bmp = bmp;
-    if (!png->empty()) c.png = png;
+    c.picture = dib;
+    c.offers_bmp = bmp;
+    c.offers_png = png;
 }
 
 void put_property(Window requestor, Atom property, Atom type, int format, const void *data,
@@ -102,24 +107,34 @@ void put_property(Window requestor, Atom property, Atom type, int format, const 
 void send_targets(Window requestor, Atom property) {
     clipboard_state &c = clip();
     x11_atoms &a = x11().atoms;
-    std::vector<long> targets{long(a.targets), long(a.timestamp), long(a.image_bmp)};
-    if (c.png) targets.push_back(long(a.image_png));
+    std::vector<long> targets{long(a.targets), long(a.timestamp)};
+    if (c.offers_bmp) targets.push_back(long(a.image_bmp));
+    if (c.offers_png) targets.push_back(long(a.image_png));
     put_property(requestor, property, XA_ATOM, 32, targets.data(), targets.size());
 }
 
-void send_data(Window requestor, Atom property, Atom type, const shared_bytes &data) {
+// Starts the form's conversion: a small result goes at once, a large one by INCR with the
+// size made so far as its lower bound. False refuses the request (no memory, unreadable).
+bool send_form(Window requestor, Atom property, Atom type, x11_picture_form form) {
     clipboard_state &c = clip();
     x11_state &s = x11();
-    if (data->size() <= chunk_limit()) {
-        put_property(requestor, property, type, 8, data->data(), data->size());
-        return;
+    std::unique_ptr<x11_picture_stream, stream_closer> stream(
+        x11_picture_stream_open(c.picture, form));
+    std::vector<unsigned char> first;
+    size_t limit = chunk_limit();
+    if (!stream || !x11_picture_stream_fill(stream.get(), &first, limit + 1)) return false;
+    if (x11_picture_stream_done(stream.get()) && first.size() <= limit) {
+        put_property(requestor, property, type, 8, first.data(), first.size());
+        return true;
     }
     // The requestor deletes the INCR property to ask for the first chunk.
     XSelectInput(s.display, requestor, PropertyChangeMask);
-    long size = long(data->size());
+    long size = long(first.size());
     put_property(requestor, property, s.atoms.incr, 32, &size, 1);
-    if (c.transfers.size() >= k_max_transfers) c.transfers.erase(c.transfers.begin());
-    c.transfers.push_back(incr_transfer{requestor, property, type, data, 0, false});
+    if (c.transfers.size() >= k_max_transfers) c.transfers.pop_front();
+    c.transfers.push_back(
+        incr_transfer{requestor, property, type, std::move(stream), std::move(first), false});
+    return true;
 }
 
 // Writes the requested form and returns the property that holds it, or None to refuse.
@@ -127,21 +142,22 @@ Atom answer(const XSelectionRequestEvent &r) {
     clipboard_state &c = clip();
     x11_atoms &a = x11().atoms;
     Atom property = r.property != None ? r.property : r.target; // obsolete requestors
-    if (!c.bmp || r.selection != a.clipboard) return None;
+    if (!c.picture || r.selection != a.clipboard) return None;
     if (r.time != CurrentTime && r.time < c.owned_since) return None;
+    bool sent = true;
     if (r.target == a.targets) {
         send_targets(r.requestor, property);
     } else if (r.target == a.timestamp) {
         long time = long(c.owned_since);
         put_property(r.requestor, property, XA_INTEGER, 32, &time, 1);
-    } else if (r.target == a.image_bmp) {
-        send_data(r.requestor, property, a.image_bmp, c.bmp);
-    } else if (r.target == a.image_png && c.png) {
-        send_data(r.requestor, property, a.image_png, c.png);
+    } else if (r.target == a.image_bmp && c.offers_bmp) {
+        sent = send_form(r.requestor, property, a.image_bmp, X11_PICTURE_BMP);
+    } else if (r.target == a.image_png && c.offers_png) {
+        sent = send_form(r.requestor, property, a.image_png, X11_PICTURE_PNG);
     } else {
-        return None;
+        sent = false;
     }
-    return property;
+    return sent ? property : None;
 }
 
 void on_request(const XSelectionRequestEvent &r) {
@@ -151,12 +167,33 @@ void on_request(const XSelectionRequestEvent &r) {
     reply.xselection.selection = r.selection;
     reply.xselection.target = r.target;
     reply.xselection.time = r.time;
-    reply.xselection.property = answer(r);
+    try {
+        reply.xselection.property = answer(r);
+    } catch (...) { // what cannot be served is refused
+        reply.xselection.property = None;
+    }
     XSendEvent(x11().display, r.requestor, False, 0, &reply);
     XFlush(x11().display);
 }
 
-// The next chunk of an INCR transfer, once the requestor has taken the previous one.
+// The next chunk of an INCR transfer, converted now that the requestor has taken the
+// previous one. A conversion that fails part way ends the transfer early: the reader gets a
+// file that is cut short, which it can tell, rather than waiting for ever.
+void send_next_chunk(incr_transfer &t) {
+    size_t limit = chunk_limit();
+    if (t.stream && t.ready.size() < limit) {
+        if (!x11_picture_stream_fill(t.stream.get(), &t.ready, limit) ||
+            x11_picture_stream_done(t.stream.get())) {
+            t.stream.reset();
+        }
+    }
+    size_t count = std::min(limit, t.ready.size());
+    put_property(t.requestor, t.property, t.type, 8, t.ready.data(), count);
+    t.ready.erase(t.ready.begin(), t.ready.begin() + ptrdiff_t(count));
+    t.finished = count == 0; // the empty chunk ends the transfer
+    XFlush(x11().display);
+}
+
 bool on_property_deleted(const XPropertyEvent &p) {
     auto &transfers = clip().transfers;
     for (auto it = transfers.begin(); it != transfers.end(); ++it) {
@@ -166,11 +203,7 @@ bool on_property_deleted(const XPropertyEvent &p) {
             transfers.erase(it);
             return true;
         }
-        size_t count = std::min(chunk_limit(), it->data->size() - it->sent);
-        put_property(it->requestor, it->property, it->type, 8, it->data->data() + it->sent, count);
-        it->sent += count;
-        it->finished = count == 0; // the empty chunk ends the transfer
-        XFlush(x11().display);
+        send_next_chunk(*it);
         return true;
     }
     return false;
@@ -178,30 +211,37 @@ bool on_property_deleted(const XPropertyEvent &p) {
 
 } // namespace
 
-void x11_clipboard_export(const void *dib, size_t bytes) {
-    if (!x11().opened.load(std::memory_order_acquire)) return; // only ever called once open
+bool x11_clipboard_export(const void *dib, size_t bytes) {
+    if (!x11().opened.load(std::memory_order_acquire)) return true; // only ever called once open
     clipboard_state &c = clip();
-    {
-        std::lock_guard<std::mutex> guard(c.lock);
+    try {
         const unsigned char *begin = static_cast<const unsigned char *>(dib);
-        c.pending.assign(begin, begin + (dib != nullptr ? bytes : 0));
+        x11_shared_picture copy = std::make_shared<const std::vector<unsigned char>>(
+            begin, begin + (dib != nullptr ? bytes : 0));
+        std::lock_guard<std::mutex> guard(c.lock);
+        c.pending = std::move(copy);
         c.has_pending = true;
+    } catch (...) { // no memory for the copy: the clipboard cannot offer the picture
+        return false;
     }
     if (x11_on_gui_thread()) {
         x11_clipboard_take_pending();
     } else {
         x11().sink.wake(); // the GUI thread takes the selection in its next pump
     }
+    return true;
 }
 
 void x11_clipboard_take_pending(void) {
     clipboard_state &c = clip();
-    std::vector<unsigned char> dib;
-    {
+    x11_shared_picture dib;
+    try {
         std::lock_guard<std::mutex> guard(c.lock);
         if (!c.has_pending) return;
         dib.swap(c.pending);
         c.has_pending = false;
+    } catch (...) {
+        return;
     }
     own_selection(dib);
     XFlush(x11().display);
@@ -216,14 +256,15 @@ bool x11_clipboard_handle(const XEvent *event) {
         return true;
     case SelectionClear: // another program took the clipboard
         if (c.owner == None || event->xselectionclear.window != c.owner) return false;
-        if (event->xselectionclear.selection == x11().atoms.clipboard) {
-            c.bmp.reset();
-            c.png.reset();
-        }
+        if (event->xselectionclear.selection == x11().atoms.clipboard) c.picture.reset();
         return true;
     case PropertyNotify:
         if (event->xproperty.window == c.owner && c.owner != None) return true;
-        return on_property_deleted(event->xproperty);
+        try {
+            return on_property_deleted(event->xproperty);
+        } catch (...) {
+            return true;
+        }
     default:
         return false;
     }

@@ -256,9 +256,42 @@ int x11_errors_since(int before) {
     return x11().x_errors - before;
 }
 
+namespace {
+
+// Every entry of the driver is a boundary no exception may cross: the window manager calls
+// it from threads whose callers are C. One that escapes the driver's work (no memory for a
+// window's record, say) becomes the entry's failure value: null, false or nothing.
+template <typename Function, Function function> struct guarded;
+template <typename Result, typename... Arguments, Result (*function)(Arguments...)>
+struct guarded<Result (*)(Arguments...), function> {
+    static Result call(Arguments... arguments) noexcept {
+        try {
+            return function(arguments...);
+        } catch (...) {
+            return Result();
+        }
+    }
+};
+
+#define GUARDED(function) guarded<decltype(&function), &function>::call
+
+} // namespace
+
 extern const display_driver display_x11_driver = {
-    "x11",          x11_open,        x11_create,           x11_destroy,  x11_move_resize,
-    x11_show,       x11_raise,       x11_set_title,        x11_present,  x11_pump_events,
-    x11_cursor_pos, x11_screen_size, x11_clipboard_export, x11_event_fd, x11_frame_extents,
-    x11_release,
+    "x11",
+    GUARDED(x11_open),
+    GUARDED(x11_create),
+    GUARDED(x11_destroy),
+    GUARDED(x11_move_resize),
+    GUARDED(x11_show),
+    GUARDED(x11_raise),
+    GUARDED(x11_set_title),
+    GUARDED(x11_present),
+    GUARDED(x11_pump_events),
+    GUARDED(x11_cursor_pos),
+    GUARDED(x11_screen_size),
+    GUARDED(x11_clipboard_export),
+    GUARDED(x11_event_fd),
+    GUARDED(x11_frame_extents),
+    GUARDED(x11_release),
 };

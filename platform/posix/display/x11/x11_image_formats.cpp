@@ -1,4 +1,6 @@
-// The clipboard's picture in the forms other programs ask for: a BMP file and a PNG file.
+// The clipboard's picture in the forms other programs ask for, a BMP file and a PNG file,
+// made a band at a time while a program reads them: a picture of 65535 x 65535 pixels is
+// never converted whole.
 #include "platform/posix/display/x11/x11_internal.h"
 #include "platform/posix/gdi/dib_format.h"
 #include "platform/posix/gdi/dib_rgb24.h"
@@ -7,6 +9,7 @@
 #include <png.h>
 
 #include <algorithm>
+#include <new>
 #include <string.h>
 
 namespace {
@@ -63,129 +66,252 @@ bool dib_layout(const std::vector<unsigned char> &dib, size_t *pixel_offset, siz
     return true;
 }
 
-// The picture as surface pixels (0x00RRGGBB), top row first; false when it cannot be read.
-// Pixels a run-length stream skips are black, as in a fresh bitmap.
+// A run-length picture as surface pixels (0x00RRGGBB), top row first; false when it cannot
+// be read or is too large to decode. Pixels the stream skips are black, as in a fresh bitmap.
 bool decode_picture(const std::vector<unsigned char> &dib, size_t offset, gdi_dib_format *format,
                     std::vector<uint32_t> *pixels) {
     if (!gdi_dib_read_format(reinterpret_cast<const BITMAPINFO *>(dib.data()), DIB_RGB_COLORS,
-                             nullptr, format)) {
+                             nullptr, format) ||
+        !gdi_dib_is_run_length(format)) {
         return false;
     }
     size_t width = size_t(format->width), height = size_t(format->height);
-    bool run_length = gdi_dib_is_run_length(format);
-    if (run_length && width * height > k_max_decoded_pixels) return false;
+    if (width * height > k_max_decoded_pixels) return false;
     pixels->assign(width * height, 0);
-    if (run_length) {
-        gdi_rle_decode_picture(format, &dib[offset], pixels->data(), ptrdiff_t(width));
-        return true;
-    }
-    ptrdiff_t stride = ptrdiff_t(format->stride);
-    const unsigned char *top = &dib[offset + (format->top_down ? 0 : (height - 1) * stride)];
-    gdi_dib_rows_to_pixels(format, top, format->top_down ? stride : -stride, 0, int(width),
-                           int(height), pixels->data(), ptrdiff_t(width));
+    gdi_rle_decode_picture(format, &dib[offset], pixels->data(), ptrdiff_t(width));
     return true;
 }
 
-// A BMP file: the 14-byte file header, then `dib`, whose pixels start `pixels_at` bytes in.
-std::vector<unsigned char> bmp_file(const unsigned char *dib, size_t bytes, size_t pixels_at) {
-    const size_t file_header = 14;
-    size_t total = file_header + bytes;
-    if (total > 0xFFFFFFFFu) return {};
-    std::vector<unsigned char> bmp(file_header);
-    auto put32 = [&](size_t at, uint32_t v) {
-        for (int i = 0; i < 4; ++i) bmp[at + i] = static_cast<unsigned char>(v >> (8 * i));
-    };
-    bmp[0] = 'B';
-    bmp[1] = 'M';
-    put32(2, uint32_t(total));
-    put32(10, uint32_t(file_header + pixels_at));
-    bmp.insert(bmp.end(), dib, dib + bytes);
-    return bmp;
+const size_t k_file_header = 14;
+
+void put32(unsigned char *at, uint32_t value) {
+    for (int i = 0; i < 4; ++i) at[i] = static_cast<unsigned char>(value >> (8 * i));
 }
 
-// A decoded picture as a plain 24-bit bottom-up DIB, for programs that read no compression.
-std::vector<unsigned char> plain_dib(const std::vector<uint32_t> &pixels, int width, int height) {
-    BITMAPINFOHEADER h = {};
-    size_t stride = ((size_t(width) * 24 + 31) / 32) * 4;
-    h.biSize = sizeof h;
-    h.biWidth = width;
-    h.biHeight = height;
-    h.biPlanes = 1;
-    h.biBitCount = 24;
-    h.biSizeImage = DWORD(stride * height);
-    std::vector<unsigned char> dib(sizeof h + stride * height);
-    memcpy(dib.data(), &h, sizeof h);
-    for (int y = 0; y < height; ++y) {
-        gdi_pixels_to_rgb24(&pixels[size_t(height - 1 - y) * width], width,
-                            &dib[sizeof h + size_t(y) * stride], stride);
+} // namespace
+
+struct x11_picture_stream {
+    x11_shared_picture dib;
+    x11_picture_form form = X11_PICTURE_BMP;
+    gdi_dib_format format = {};
+    size_t pixel_offset = 0;
+    size_t pixel_bytes = 0;
+    std::vector<uint32_t> decoded;   // a run-length picture, whole (it is bounded); else empty
+    std::vector<uint32_t> row;       // the current row's pixels
+    std::vector<unsigned char> line; // the current row as the form stores it
+    std::vector<unsigned char> head; // a BMP's headers, before the rows
+    size_t head_sent = 0;
+    bool plain_copy = false; // a BMP that is the kept DIB behind a file header
+    size_t raw_sent = 0;     // of a plain copy: the DIB's bytes handed out
+    int rows_done = 0;       // rows converted so far, in the form's order
+    png_structp png = nullptr;
+    png_infop info = nullptr;
+    bool png_started = false;
+    std::vector<unsigned char> *out = nullptr; // where libpng writes during a fill
+    bool out_failed = false;
+    bool done = false;
+};
+
+namespace {
+
+// Fills stream->row with picture row `y`, counted from the top.
+void pixel_row(x11_picture_stream *s, int y) {
+    const gdi_dib_format &f = s->format;
+    if (!s->decoded.empty()) {
+        const uint32_t *from = &s->decoded[size_t(y) * size_t(f.width)];
+        std::copy(from, from + f.width, s->row.begin());
+        return;
     }
-    return dib;
+    size_t stored = f.top_down ? size_t(y) : size_t(f.height - 1 - y);
+    const unsigned char *bits = s->dib->data() + s->pixel_offset + stored * f.stride;
+    gdi_dib_rows_to_pixels(&f, bits, ptrdiff_t(f.stride), 0, f.width, 1, s->row.data(), f.width);
 }
 
-void append_bytes(png_structp png, png_bytep data, png_size_t length) {
-    auto *out = static_cast<std::vector<unsigned char> *>(png_get_io_ptr(png));
-    out->insert(out->end(), data, data + length);
+void append_png_bytes(png_structp png, png_bytep data, png_size_t length) {
+    x11_picture_stream *s = static_cast<x11_picture_stream *>(png_get_io_ptr(png));
+    try {
+        s->out->insert(s->out->end(), data, data + length);
+    } catch (...) {
+        s->out_failed = true;
+    }
+    // Outside the handler: libpng leaves by longjmp, which must not cross a live exception.
+    if (s->out_failed) png_error(png, "out of memory");
 }
 
 void flush_nothing(png_structp) {}
 
-// Writes `rows` (RGB) as a PNG into `out`; libpng reports errors by longjmp, kept in here.
-bool encode_png(const std::vector<unsigned char> &rgb, int width, int height,
-                std::vector<unsigned char> *out) {
-    png_structp png = png_create_write_struct(PNG_LIBPNG_VER_STRING, nullptr, nullptr, nullptr);
-    png_infop info = png != nullptr ? png_create_info_struct(png) : nullptr;
-    if (info == nullptr) {
-        png_destroy_write_struct(&png, nullptr);
-        return false;
+// The PNG's next rows until `want` bytes wait in `out`. libpng reports errors by longjmp to
+// here, so this frame holds nothing that needs destroying.
+bool png_rows(x11_picture_stream *s, std::vector<unsigned char> *out, size_t want) {
+    s->out = out;
+    if (setjmp(png_jmpbuf(s->png))) return false;
+    if (!s->png_started) {
+        png_write_info(s->png, s->info);
+        s->png_started = true;
     }
-    std::vector<png_const_bytep> rows(height);
-    for (int y = 0; y < height; ++y) rows[y] = &rgb[size_t(y) * width * 3];
-    if (setjmp(png_jmpbuf(png))) {
-        png_destroy_write_struct(&png, &info);
-        return false;
+    while (out->size() < want && s->rows_done < s->format.height) {
+        pixel_row(s, s->rows_done++);
+        for (int x = 0; x < s->format.width; ++x) {
+            uint32_t c = s->row[size_t(x)];
+            s->line[3 * size_t(x)] = static_cast<unsigned char>(c >> 16);
+            s->line[3 * size_t(x) + 1] = static_cast<unsigned char>(c >> 8);
+            s->line[3 * size_t(x) + 2] = static_cast<unsigned char>(c);
+        }
+        png_write_row(s->png, s->line.data());
     }
-    png_set_write_fn(png, out, append_bytes, flush_nothing);
-    png_set_IHDR(png, info, width, height, 8, PNG_COLOR_TYPE_RGB, PNG_INTERLACE_NONE,
-                 PNG_COMPRESSION_TYPE_DEFAULT, PNG_FILTER_TYPE_DEFAULT);
-    png_set_compression_level(png, 1); // pasting should not wait for the best compression
-    png_write_info(png, info);
-    png_write_rows(png, const_cast<png_bytepp>(rows.data()), height);
-    png_write_end(png, info);
-    png_destroy_write_struct(&png, &info);
+    if (s->rows_done == s->format.height && out->size() < want) {
+        png_write_end(s->png, s->info);
+        s->done = true;
+    }
+    return true;
+}
+
+// A BMP's next bytes: the file header (and for a decoded picture a plain 24-bit info
+// header), then rows, bottom row first.
+void bmp_bytes(x11_picture_stream *s, std::vector<unsigned char> *out, size_t want) {
+    if (s->head_sent < s->head.size()) {
+        size_t count = std::min(s->head.size() - s->head_sent, want - std::min(want, out->size()));
+        out->insert(out->end(), s->head.begin() + ptrdiff_t(s->head_sent),
+                    s->head.begin() + ptrdiff_t(s->head_sent + count));
+        s->head_sent += count;
+    }
+    if (s->plain_copy) {
+        size_t total = s->pixel_offset + s->pixel_bytes;
+        size_t count = std::min(total - s->raw_sent, want - std::min(want, out->size()));
+        const unsigned char *from = s->dib->data() + s->raw_sent;
+        out->insert(out->end(), from, from + count);
+        s->raw_sent += count;
+        s->done = s->head_sent == s->head.size() && s->raw_sent == total;
+        return;
+    }
+    const gdi_dib_format &f = s->format;
+    while (out->size() < want && s->rows_done < f.height) {
+        pixel_row(s, f.height - 1 - s->rows_done++);
+        gdi_pixels_to_rgb24(s->row.data(), f.width, s->line.data(), s->line.size());
+        out->insert(out->end(), s->line.begin(), s->line.end());
+    }
+    s->done = s->head_sent == s->head.size() && s->rows_done == f.height;
+}
+
+// The file and info headers of a BMP that holds the decoded picture at 24 bits.
+void plain_bmp_head(x11_picture_stream *s) {
+    const gdi_dib_format &f = s->format;
+    size_t stride = ((size_t(f.width) * 24 + 31) / 32) * 4;
+    BITMAPINFOHEADER h = {};
+    h.biSize = sizeof h;
+    h.biWidth = f.width;
+    h.biHeight = f.height;
+    h.biPlanes = 1;
+    h.biBitCount = 24;
+    h.biSizeImage = DWORD(stride * size_t(f.height));
+    s->head.assign(k_file_header + sizeof h, 0);
+    s->head[0] = 'B';
+    s->head[1] = 'M';
+    memcpy(&s->head[k_file_header], &h, sizeof h);
+    put32(&s->head[2], uint32_t(s->head.size() + stride * size_t(f.height)));
+    put32(&s->head[10], uint32_t(k_file_header + sizeof h));
+    s->line.assign(stride, 0);
+}
+
+bool start_png(x11_picture_stream *s) {
+    s->png = png_create_write_struct(PNG_LIBPNG_VER_STRING, nullptr, nullptr, nullptr);
+    s->info = s->png != nullptr ? png_create_info_struct(s->png) : nullptr;
+    if (s->info == nullptr || setjmp(png_jmpbuf(s->png))) return false;
+    png_set_write_fn(s->png, s, append_png_bytes, flush_nothing);
+    png_set_IHDR(s->png, s->info, png_uint_32(s->format.width), png_uint_32(s->format.height), 8,
+                 PNG_COLOR_TYPE_RGB, PNG_INTERLACE_NONE, PNG_COMPRESSION_TYPE_DEFAULT,
+                 PNG_FILTER_TYPE_DEFAULT);
+    png_set_compression_level(s->png, 1); // pasting should not wait for the best compression
+    return true;
+}
+
+// A BMP that is the kept DIB as it is, behind a file header.
+bool start_plain_copy(x11_picture_stream *s) {
+    size_t total = k_file_header + s->pixel_offset + s->pixel_bytes;
+    if (total > 0xFFFFFFFFu) return false;
+    s->plain_copy = true;
+    s->head.assign(k_file_header, 0);
+    s->head[0] = 'B';
+    s->head[1] = 'M';
+    put32(&s->head[2], uint32_t(total));
+    put32(&s->head[10], uint32_t(k_file_header + s->pixel_offset));
+    return true;
+}
+
+// What x11_picture_stream_open does; may throw std::bad_alloc, which the caller turns into
+// a refusal.
+bool open_stream(x11_picture_stream *s) {
+    const std::vector<unsigned char> &dib = *s->dib;
+    bool run_length = false;
+    if (!dib_layout(dib, &s->pixel_offset, &s->pixel_bytes, &run_length)) return false;
+    bool readable = run_length
+                        ? decode_picture(dib, s->pixel_offset, &s->format, &s->decoded)
+                        : gdi_dib_read_format(reinterpret_cast<const BITMAPINFO *>(dib.data()),
+                                              DIB_RGB_COLORS, nullptr, &s->format);
+    // A run-length picture goes out decoded when it can be; one too large to decode goes out
+    // as it is, which is a valid BMP file too.
+    if (s->form == X11_PICTURE_BMP && !(run_length && readable)) return start_plain_copy(s);
+    if (!readable) return false;
+    s->row.assign(size_t(s->format.width), 0);
+    if (s->form == X11_PICTURE_PNG) {
+        s->line.assign(3 * size_t(s->format.width), 0);
+        return start_png(s);
+    }
+    plain_bmp_head(s);
     return true;
 }
 
 } // namespace
 
-std::vector<unsigned char> x11_dib_to_bmp(const std::vector<unsigned char> &dib) {
+bool x11_picture_forms(const std::vector<unsigned char> &dib, bool *bmp, bool *png) {
     size_t offset, bytes;
     bool run_length;
-    if (!dib_layout(dib, &offset, &bytes, &run_length)) return {};
+    *bmp = *png = false;
+    if (!dib_layout(dib, &offset, &bytes, &run_length)) return false;
     gdi_dib_format format;
-    std::vector<uint32_t> pixels;
-    // A run-length picture goes out decoded when it can be; one too large to decode goes out
-    // as it is, which is a valid BMP file too.
-    if (run_length && decode_picture(dib, offset, &format, &pixels)) {
-        std::vector<unsigned char> plain = plain_dib(pixels, format.width, format.height);
-        return bmp_file(plain.data(), plain.size(), sizeof(BITMAPINFOHEADER));
-    }
-    return bmp_file(dib.data(), offset + bytes, offset);
+    bool readable = gdi_dib_read_format(reinterpret_cast<const BITMAPINFO *>(dib.data()),
+                                        DIB_RGB_COLORS, nullptr, &format);
+    *png = readable &&
+           (!run_length || size_t(format.width) * size_t(format.height) <= k_max_decoded_pixels);
+    size_t plain_bytes = ((size_t(format.width) * 24 + 31) / 32) * 4 * size_t(format.height);
+    size_t decoded_file = k_file_header + sizeof(BITMAPINFOHEADER) + plain_bytes;
+    size_t file = *png && run_length ? decoded_file : k_file_header + offset + bytes;
+    *bmp = file <= 0xFFFFFFFFu;
+    return *bmp || *png;
 }
 
-std::vector<unsigned char> x11_dib_to_png(const std::vector<unsigned char> &dib) {
-    size_t offset, bytes;
-    gdi_dib_format format;
-    std::vector<uint32_t> pixels;
-    if (!dib_layout(dib, &offset, &bytes) || !decode_picture(dib, offset, &format, &pixels))
-        return {};
-    int width = format.width, height = format.height;
-    std::vector<unsigned char> rgb(size_t(width) * height * 3);
-    for (size_t i = 0; i < pixels.size(); ++i) {
-        rgb[3 * i] = static_cast<unsigned char>(pixels[i] >> 16);
-        rgb[3 * i + 1] = static_cast<unsigned char>(pixels[i] >> 8);
-        rgb[3 * i + 2] = static_cast<unsigned char>(pixels[i]);
+x11_picture_stream *x11_picture_stream_open(const x11_shared_picture &dib, x11_picture_form form) {
+    x11_picture_stream *s = nullptr;
+    try {
+        s = new x11_picture_stream();
+        s->dib = dib;
+        s->form = form;
+        if (open_stream(s)) return s;
+    } catch (...) { // no memory for the rows: the request is refused
     }
-    std::vector<unsigned char> png;
-    if (!encode_png(rgb, width, height, &png)) return {};
-    return png;
+    x11_picture_stream_close(s);
+    return nullptr;
+}
+
+bool x11_picture_stream_fill(x11_picture_stream *s, std::vector<unsigned char> *out, size_t want) {
+    if (s->done) return true;
+    try {
+        if (s->form == X11_PICTURE_BMP) {
+            bmp_bytes(s, out, want);
+            return true;
+        }
+        return png_rows(s, out, want);
+    } catch (...) {
+        return false;
+    }
+}
+
+bool x11_picture_stream_done(const x11_picture_stream *s) {
+    return s->done;
+}
+
+void x11_picture_stream_close(x11_picture_stream *s) {
+    if (s == nullptr) return;
+    if (s->png != nullptr) png_destroy_write_struct(&s->png, &s->info);
+    delete s;
 }

@@ -12,6 +12,7 @@
 #include <X11/extensions/XShm.h>
 
 #include <atomic>
+#include <memory>
 #include <unordered_map>
 #include <vector>
 
@@ -134,15 +135,29 @@ void x11_learn_frame_extents(void);
 bool x11_frame_extents(RECT *extents);
 
 // ---- clipboard (x11_clipboard.cpp) ----
-void x11_clipboard_export(const void *dib, size_t bytes);
+// False when no copy of the picture could be kept.
+bool x11_clipboard_export(const void *dib, size_t bytes);
 void x11_clipboard_take_pending(void); // GUI thread: own the selection for a new picture
 bool x11_clipboard_handle(const XEvent *event);
 void x11_clipboard_release(void); // at unload, after the connection is closed
 
 // ---- image encodings (x11_image_formats.cpp) ----
-// The DIB as a BMP file: the 14-byte file header and the DIB. Empty if the DIB is malformed.
-std::vector<unsigned char> x11_dib_to_bmp(const std::vector<unsigned char> &dib);
-// The DIB as a PNG file (RGB, 8 bits a channel). Empty if the DIB cannot be read.
-std::vector<unsigned char> x11_dib_to_png(const std::vector<unsigned char> &dib);
+// The picture the clipboard offers: a packed DIB, kept as it was given.
+typedef std::shared_ptr<const std::vector<unsigned char>> x11_shared_picture;
+enum x11_picture_form { X11_PICTURE_BMP, X11_PICTURE_PNG };
+// A BMP file (the 14-byte file header and the DIB) or a PNG file (RGB, 8 bits a channel)
+// made from a DIB a band at a time, as a reader asks for it.
+struct x11_picture_stream;
+
+// Which forms `dib` can be served in; false for none (a malformed DIB).
+bool x11_picture_forms(const std::vector<unsigned char> &dib, bool *bmp, bool *png);
+// Starts a form; null when it cannot be served (unreadable, too large, no memory).
+x11_picture_stream *x11_picture_stream_open(const x11_shared_picture &dib, x11_picture_form form);
+// Appends the form's next bytes to `out` until it holds `want` bytes or the form is complete;
+// false when the conversion failed (no memory). Throws nothing.
+bool x11_picture_stream_fill(x11_picture_stream *stream, std::vector<unsigned char> *out,
+                             size_t want);
+bool x11_picture_stream_done(const x11_picture_stream *stream);
+void x11_picture_stream_close(x11_picture_stream *stream); // takes null too
 
 #endif
