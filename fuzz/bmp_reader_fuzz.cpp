@@ -9,8 +9,11 @@
 #include "core/heap.h"
 #include "zelvan.h"
 
+#include <stdint.h>
 #include <stdlib.h>
 #include <string.h>
+
+#include <memory>
 
 #ifdef ZELVAN_FUZZ_CLIPBOARD_FORMATS
 #include "platform/posix/display/x11/x11_internal.h"
@@ -34,10 +37,18 @@ void draw_into_small_surface(const bitmap_record *record) {
 void convert_for_the_clipboard(const bitmap_record *record) {
 #ifdef ZELVAN_FUZZ_CLIPBOARD_FORMATS
     if (int64_t{record->width} * record->height > (1 << 20)) return;
-    std::vector<unsigned char> dib(record->info, record->info + record->info_bytes);
-    dib.insert(dib.end(), record->bits, record->bits + record->bits_bytes);
-    // Every record the reader gives is a picture the clipboard can offer.
-    if (x11_dib_to_bmp(dib).empty() || x11_dib_to_png(dib).empty()) abort();
+    auto dib = std::make_shared<std::vector<unsigned char>>(record->info,
+                                                            record->info + record->info_bytes);
+    dib->insert(dib->end(), record->bits, record->bits + record->bits_bytes);
+    // Every record the reader gives is a picture the clipboard can offer, in both forms.
+    for (x11_picture_form form : {X11_PICTURE_BMP, X11_PICTURE_PNG}) {
+        x11_picture_stream *stream = x11_picture_stream_open(dib, form);
+        std::vector<unsigned char> file;
+        bool made = stream && x11_picture_stream_fill(stream, &file, SIZE_MAX) &&
+                    x11_picture_stream_done(stream) && !file.empty();
+        x11_picture_stream_close(stream);
+        if (!made) abort();
+    }
 #else
     (void)record;
 #endif
