@@ -1,5 +1,5 @@
-// Input from the X server, made with xdotool: pointer moves, clicks with CTRL or SHIFT held,
-// and typed text, as the library's capture calls and ZVReadChar see them.
+// Input from the X server, made with xdotool: pointer moves and positions, clicks with CTRL or
+// SHIFT held, and typed text, as the library's capture calls and ZVReadChar see them.
 #include "x11_session.h"
 
 #include "core/window_table.h"
@@ -140,10 +140,15 @@ TEST(X11Input, ADragEndsOutsideTheWindowAndArrowKeysArePressed) {
     if (!run_in_child()) return;
     ASSERT_TRUE(have_xdotool()) << "xdotool is needed on the X server";
     int w = open_focused_window("drag");
+    client_area a = library_client_area(w);
     point_at(w, 30, 40);
+    EXPECT_TRUE(poll_until([&] { return ZVGetMouseX(w) == 30 && ZVGetMouseY(w) == 40; }));
     xdotool({"mousedown", "1"});
     EXPECT_TRUE(poll_until([&] { return ZVGetMouseButtons(w) == ZV_MOUSE_LEFT; }));
     xdotool({"mousemove", "900", "700"}); // off the window, the button still held
+    // The pointer's position follows the drag beyond the window's edges.
+    EXPECT_TRUE(
+        poll_until([&] { return ZVGetMouseX(w) == 900 - a.x && ZVGetMouseY(w) == 700 - a.y; }));
     xdotool({"keydown", "shift"});
     EXPECT_TRUE(poll_until([&] { return ZVGetMouseButtons(w) == (ZV_MOUSE_LEFT | ZV_MOD_SHIFT); }));
     xdotool({"keyup", "shift", "mouseup", "1"});
