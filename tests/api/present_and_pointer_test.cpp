@@ -1,11 +1,9 @@
-// The program's loop: the clock, frame pacing, presenting, the pointer and key names, fed and
-// read through the headless screen.
+// Presenting frames and the pointer's position, fed and read through the headless screen.
 #include "headless_helpers.h"
 #include "poll.h"
 
 #include <gtest/gtest.h>
 
-#include <string>
 #include <vector>
 
 namespace {
@@ -32,36 +30,13 @@ void point_at(int window, int x, int y, int state = 0) {
 
 } // namespace
 
-TEST(FramePacing, TicksAdvanceAndTheScheduleHoldsItsBeatWithoutBursts) {
-    int w = ZVCreateWindow(10, 10, 40, 30, "pace");
-    EXPECT_EQ(ZVWaitFrame(0, 60), ZV_ERR_BAD_WINDOW);
-    EXPECT_EQ(ZVWaitFrame(w, 0), ZV_ERROR);
-    EXPECT_EQ(ZVWaitFrame(w, 1001), ZV_ERROR);
-    // Ten calls at 100 frames a second can not take less than ten periods, whatever the load.
-    int start = ZVGetTicks();
-    for (int i = 0; i < 10; ++i) EXPECT_GE(ZVWaitFrame(w, 100), 0);
-    EXPECT_GE(ZVGetTicks() - start, 99);
-    // A stall of ten periods is reported as ticks missed, and the call after it still waits a
-    // period: the schedule goes on from now instead of catching up.
-    int stalled = ZVGetTicks();
-    ASSERT_TRUE(poll_until([&] { return ZVGetTicks() - stalled >= 100; }));
-    EXPECT_GE(ZVWaitFrame(w, 100), 5);
-    int resumed = ZVGetTicks();
-    EXPECT_GE(ZVWaitFrame(w, 100), 0);
-    EXPECT_GE(ZVGetTicks() - resumed, 9);
-    ZVDestroyWindow(w);
-}
-
 TEST(Present, EveryFrameReachesTheScreenBeforeTheNextIsPresented) {
     int w = ZVCreateWindow(10, 10, 40, 30, "present");
     ZVSetAutoRedraw(w, 0); // only ZVPresent brings frames to the screen
     ZVSetDoubleBuffer(w, 1);
     for (int frame = 1; frame <= 40; ++frame) {
-        int drawn = ZVGetDrawBuffer(w);
         draw_frame(w, frame);
         ASSERT_EQ(ZVPresent(w), ZV_OK);
-        ASSERT_EQ(ZVGetViewBuffer(w), drawn);
-        ASSERT_EQ(ZVGetDrawBuffer(w), 1 - drawn);
         // The frame before has been painted; this one may be on its way.
         uint32_t shown = shown_corner(w);
         if (frame > 1) {
@@ -73,7 +48,6 @@ TEST(Present, EveryFrameReachesTheScreenBeforeTheNextIsPresented) {
     draw_frame(w, 99);
     ASSERT_EQ(ZVPresent(w), ZV_OK);
     EXPECT_EQ(shown_corner(w), 99u);
-    EXPECT_EQ(ZVPresent(0), ZV_ERR_BAD_WINDOW);
     ZVDestroyWindow(w);
 }
 
@@ -98,30 +72,4 @@ TEST(PointerPosition, FollowsTheWindowAndItsDragsButNotStrangers) {
     EXPECT_EQ(ZVGetMouseX(0), ZV_ERR_BAD_WINDOW);
     ZVDestroyWindow(other);
     ZVDestroyWindow(w);
-}
-
-TEST(KeyNames, EveryKeyHasAConstantNameAndNonKeysAnEmptyOne) {
-    const std::pair<int, const char *> named[] = {
-        {'a', "a"},
-        {'A', "a"},
-        {'1', "1"},
-        {'-', "-"},
-        {' ', "Space"},
-        {ZV_KEY_SPACE, "Space"},
-        {ZV_KEY_ESCAPE, "Escape"},
-        {ZV_KEY_LEFT, "Left"},
-        {ZV_KEY_PAGE_DOWN, "Page Down"},
-        {ZV_KEY_F5, "F5"},
-        {ZV_KEY_F12, "F12"},
-        {ZV_KEY_ALT, "Alt"},
-        {ZV_KEY_F4 | ZV_MOD_ALT << 16, "F4"},
-        {0, ""},
-        {'\n', ""},
-        {127, ""},
-        {ZV_KEY_ALT + 1, ""},
-        {-1, ""},
-        {ZV_ERR_BAD_WINDOW, ""},
-    };
-    for (const auto &key : named) EXPECT_EQ(std::string(ZVGetKeyName(key.first)), key.second);
-    EXPECT_EQ(ZVGetKeyName(ZV_KEY_F1), ZVGetKeyName(ZV_KEY_F1)); // the same constant string
 }
