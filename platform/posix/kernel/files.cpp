@@ -323,17 +323,20 @@ BOOL WINAPI MoveFileExA(LPCSTR existing, LPCSTR target, DWORD flags) {
         return FALSE;
     }
     // The file gets the permission bits it would have had if written in place: the replaced
-    // file's, so that a private picture stays private, or those of a file made anew.
+    // file's, so that a private picture stays private, or those of a file made anew. A new
+    // file gets them only once it stands complete under its own name.
     struct stat replaced;
+    bool made_anew = false;
     if (stat(target, &replaced) == 0) {
         if (S_ISREG(replaced.st_mode)) chmod(existing, replaced.st_mode & 07777);
-    } else if (errno == ENOENT) {
-        chmod(existing, 0666 & ~creation_mask());
+    } else {
+        made_anew = errno == ENOENT;
     }
     if (rename(existing, target) != 0) {
         SetLastError(error_from_errno(errno));
         return FALSE;
     }
+    if (made_anew) chmod(target, 0666 & ~creation_mask());
     if (flags & MOVEFILE_WRITE_THROUGH) sync_folder_of(target);
     return TRUE;
 }
