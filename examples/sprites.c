@@ -42,7 +42,7 @@ static void write_chunk(FILE *f, const char *kind, const unsigned char *data, si
     crc = crc_of(data, n, crc);
     put_be32(tail, crc);
     fwrite(head, 1, 8, f);
-    fwrite(data, 1, n, f);
+    if (n != 0) fwrite(data, 1, n, f); /* the end chunk has no data, and no buffer */
     fwrite(tail, 1, 4, f);
 }
 
