@@ -126,6 +126,9 @@ struct window_record {
     // The client area right of the buffer, from the buffer's width to the window's right edge:
     // painted with the background brush, empty when the window is no wider than the buffer.
     RECT strip_right_of_buffer;
+    // Frames shown with ZVPresent, and the last of them a paint has handed to the screen.
+    std::atomic<unsigned> frames_presented;
+    std::atomic<unsigned> frames_painted;
     std::atomic<int> double_buffered;
     std::atomic<int> draw_buffer;
     // Set when the platform could not make the pen or fill brush the attributes call for: the

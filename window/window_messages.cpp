@@ -17,11 +17,13 @@ void paint_window(window_record *r) {
     PAINTSTRUCT paint;
     HDC dc = BeginPaint(r->hwnd, &paint);
     r->buffer_dirty[r->view_buffer.load()] = 0;
+    unsigned frame = r->frames_presented.load();
     if (dc) {
         EnterCriticalSection(&r->lock);
         // Read again under the lock: switching double buffering off meanwhile may have
         // deleted the buffer that was on view when the flag was cleared.
         int view = r->view_buffer.load();
+        frame = r->frames_presented.load(); // the frame in that buffer
         HPALETTE old_palette = SelectPalette(dc, r->palette, FALSE);
         HGDIOBJ old_bitmap = SelectObject(r->memory_dc, r->buffer_bitmap[view ? 1 : 0]);
         // Compared, not subtracted: the left edge is the window's width, which may be any int.
@@ -33,6 +35,7 @@ void paint_window(window_record *r) {
         LeaveCriticalSection(&r->lock);
     }
     EndPaint(r->hwnd, &paint);
+    r->frames_painted = frame;
 }
 
 // Realises the window's palette on its DC and asks for a repaint.
