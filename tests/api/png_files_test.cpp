@@ -34,7 +34,7 @@ bool close_enough(uint32_t a, uint32_t b, int tolerance) {
 }
 
 // Every pixel of the record against what the file stores; the first difference is reported.
-::testing::AssertionResult decodes_as_stored(const read_result &read, const png_spec &s) {
+::testing::AssertionResult decodes_as_stored(const read_result &read, const png_layout &s) {
     if (read.code != ZV_OK) return ::testing::AssertionFailure() << "code " << read.code;
     if (read.record->width != s.width || read.record->height != s.height ||
         read.record->has_alpha != s.has_alpha())
@@ -65,7 +65,7 @@ TEST(PngFiles, EveryColourTypeDepthInterlaceAndTransparencyDecodesAsStored) {
             for (bool interlaced : {false, true})
                 for (bool trns : {false, true}) {
                     if (trns && (colour_type & PNG_COLOR_MASK_ALPHA)) continue;
-                    png_spec s;
+                    png_layout s;
                     s.colour_type = colour_type, s.bit_depth = depth;
                     s.interlaced = interlaced, s.trns = trns;
                     s.width = 13, s.height = 11; // odd sizes leave Adam7 passes partly empty
@@ -81,7 +81,7 @@ TEST(PngFiles, EveryColourTypeDepthInterlaceAndTransparencyDecodesAsStored) {
 
 TEST(PngFiles, DamagedFilesAreRefusedWithoutARecord) {
     scratch_folder dir;
-    png_spec s;
+    png_layout s;
     s.width = 40, s.height = 30;
     bytes good = make_png(s);
     ASSERT_EQ(read_result(dir.write("good.png", good)).code, ZV_OK);
@@ -103,7 +103,7 @@ TEST(PngFiles, DamagedFilesAreRefusedWithoutARecord) {
     bad_header[8 + 8 + 8] = 3; // bit depth 3 does not exist
     refused(bad_header, "bit depth");
     // Claims 60000 x 60000 pixels in a file of a few hundred bytes.
-    png_spec huge;
+    png_layout huge;
     huge.width = 60000, huge.height = 1;
     bytes tall = make_png(huge);
     tall[8 + 8 + 4] = 0, tall[8 + 8 + 5] = 0, tall[8 + 8 + 6] = 0xEA, tall[8 + 8 + 7] = 0x60;

@@ -9,7 +9,7 @@
 
 #include <vector>
 
-struct png_spec {
+struct png_layout {
     int width = 7, height = 5;
     int colour_type = PNG_COLOR_TYPE_RGB;
     int bit_depth = 8;
@@ -80,8 +80,8 @@ inline void png_test_append(png_structp png, png_bytep data, size_t length) {
 }
 inline void png_test_flush(png_structp) {}
 
-// The file `spec` describes, written by libpng.
-inline std::vector<uint8_t> make_png(const png_spec &s) {
+// The file `s` lays out, written by libpng.
+inline std::vector<uint8_t> make_png(const png_layout &s) {
     std::vector<uint8_t> out;
     png_structp png = png_create_write_struct(PNG_LIBPNG_VER_STRING, nullptr, nullptr, nullptr);
     png_infop info = png_create_info_struct(png);

@@ -42,8 +42,8 @@ int scene_window(int width, int height) {
     return w;
 }
 
-png_spec sprite_spec() {
-    png_spec s;
+png_layout sprite_spec() {
+    png_layout s;
     s.colour_type = PNG_COLOR_TYPE_RGB_ALPHA;
     s.width = 37, s.height = 23;
     return s;
@@ -53,7 +53,7 @@ png_spec sprite_spec() {
 
 TEST(SpritePastes, AlphaBlendsWithinOneStepAndClipsAtEveryEdge) {
     scratch_folder dir;
-    png_spec s = sprite_spec();
+    png_layout s = sprite_spec();
     int sprite = ZVLoadBitmap(dir.write("s.png", make_png(s)).c_str());
     ASSERT_NE(sprite, 0);
     const int width = 60, height = 40;
@@ -77,9 +77,9 @@ TEST(SpritePastes, AlphaBlendsWithinOneStepAndClipsAtEveryEdge) {
 
 TEST(SpritePastes, PlainPastesShowAndKeyedPastes) {
     scratch_folder dir;
-    png_spec s = sprite_spec();
+    png_layout s = sprite_spec();
     int sprite = ZVLoadBitmap(dir.write("s.png", make_png(s)).c_str());
-    png_spec plain_spec;
+    png_layout plain_spec;
     int plain = ZVLoadBitmap(dir.write("p.png", make_png(plain_spec)).c_str());
     ASSERT_NE(sprite, 0);
     ASSERT_NE(plain, 0);
@@ -121,7 +121,7 @@ TEST(SpritePastes, PlainPastesShowAndKeyedPastes) {
 
 TEST(SpritePastes, PngNamesSavePngAndOtherNamesBmp) {
     scratch_folder dir;
-    png_spec s = sprite_spec();
+    png_layout s = sprite_spec();
     int sprite = ZVLoadBitmap(dir.write("s.png", make_png(s)).c_str());
     ASSERT_NE(sprite, 0);
     ASSERT_EQ(ZVSaveBitmap(sprite, dir.path("copy.PNG").c_str()), ZV_OK);
