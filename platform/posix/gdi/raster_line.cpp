@@ -12,6 +12,13 @@ namespace {
 // Wide enough for twice an extent times an extent (2^66) with room to add and round.
 __extension__ typedef __int128 gdi_wide;
 
+// num / den for positive operands. A 128-bit division is a slow library call, and nearly every
+// line's terms fit in 64 bits, so those divide natively.
+gdi_wide gdi_quotient(gdi_wide num, gdi_wide den) {
+    if (num <= INT64_MAX && den <= INT64_MAX) return (int64_t)num / (int64_t)den;
+    return num / den;
+}
+
 // A sloped line in major/minor axis terms. Pixel k (0 <= k < d_major; the end point is
 // excluded) sits k steps along the major axis and n(k) steps along the minor one.
 struct gdi_bresenham {
@@ -51,7 +58,7 @@ gdi_bresenham gdi_line_setup(POINT p, POINT q) {
 int64_t gdi_line_minor_steps(const gdi_bresenham &b, int64_t k) {
     gdi_wide twice_major = (gdi_wide)2 * b.d_major;
     gdi_wide a = (gdi_wide)2 * k * b.d_minor + b.bias - b.d_major;
-    return a <= 0 ? 0 : (int64_t)((a + twice_major - 1) / twice_major);
+    return a <= 0 ? 0 : (int64_t)gdi_quotient(a + twice_major - 1, twice_major);
 }
 
 // The pixel indices [first, last] that fall in [lo, hi] along an axis moving by `inc` per
@@ -76,12 +83,17 @@ bool gdi_line_clip(const gdi_bresenham &b, const gdi_surface *s, int64_t *k0, in
     // Both numerators are positive, so the divisions round down as the inequalities need.
     gdi_wide twice_major = (gdi_wide)2 * b.d_major, twice_minor = (gdi_wide)2 * b.d_minor;
     if (n_lo >= 1) {
-        gdi_wide first_in = (twice_major * (n_lo - 1) + b.d_major - b.bias) / twice_minor + 1;
+        gdi_wide first_in =
+            gdi_quotient(twice_major * (n_lo - 1) + b.d_major - b.bias, twice_minor) + 1;
         if (first_in > *k1) return false;
         *k0 = std::max(*k0, (int64_t)first_in);
     }
-    gdi_wide last_in = (twice_major * n_hi + b.d_major - b.bias) / twice_minor;
-    if (last_in < *k1) *k1 = (int64_t)last_in;
+    // n(k) never passes d_minor, so a line whose minor range ends on the surface needs no
+    // division there (most lines: a division costs more than their pixels).
+    if (n_hi < b.d_minor) {
+        gdi_wide last_in = gdi_quotient(twice_major * n_hi + b.d_major - b.bias, twice_minor);
+        if (last_in < *k1) *k1 = (int64_t)last_in;
+    }
     return *k0 <= *k1;
 }
 
