@@ -21,6 +21,13 @@ static double now_s(void) {
     return (double)t.tv_sec + (double)t.tv_nsec / 1e9;
 }
 
+/* Looking for a window again and again in a tight loop floods the server and holds up the
+ * program that is making it. */
+static void pause_briefly(void) {
+    struct timespec pause = {0, 10 * 1000 * 1000};
+    nanosleep(&pause, NULL);
+}
+
 /* A window not yet mapped answers XGetImage with an error: the next sample tries again. */
 static int ignore_error(Display *d, XErrorEvent *e) {
     (void)d;
@@ -57,7 +64,10 @@ int main(int argc, char **argv) {
     d = XOpenDisplay(NULL);
     if (d == NULL) return 2;
     XSetErrorHandler(ignore_error);
-    while (w == 0 && now_s() - start < 20) w = find_named(d, DefaultRootWindow(d), argv[1]);
+    while (w == 0 && now_s() - start < 20) {
+        w = find_named(d, DefaultRootWindow(d), argv[1]);
+        if (w == 0) pause_briefly();
+    }
     if (w == 0 || !XGetWindowAttributes(d, w, &a)) {
         fprintf(stderr, "no window named %s\n", argv[1]);
         return 1;
@@ -67,8 +77,13 @@ int main(int argc, char **argv) {
     while (last != frames && now_s() - quiet_since < 2.0) {
         XImage *image = XGetImage(d, w, a.width / 2, a.height / 2, 1, 1, AllPlanes, ZPixmap);
         if (image == NULL) {
-            /* Not shown yet, or made at another size first: look at the window again. */
-            XGetWindowAttributes(d, w, &a);
+            /* Not shown yet, made at another size first, or made again under the same name
+             * (SDL replaces its first window): look the window up again. */
+            if (!XGetWindowAttributes(d, w, &a)) {
+                Window again = find_named(d, DefaultRootWindow(d), argv[1]);
+                if (again != 0) w = again;
+                pause_briefly();
+            }
             continue;
         }
         unsigned long pixel = XGetPixel(image, 0, 0);
