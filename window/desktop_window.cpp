@@ -66,7 +66,9 @@ ZVEXPORT int ZVAPI ZVSetResizable(int handle, int on) {
     window_ref window(handle);
     if (!window.ok()) return ZV_ERR_BAD_WINDOW;
     window->user_resizable = on ? 1 : 0;
-    // A fullscreen window has no border now; it takes its frame back later.
+    // A fullscreen window has no border now; it takes its frame back later. Turning sizing off
+    // keeps the sizing border all library windows are made with (and so the frame's metrics):
+    // the limits the window now reports are what hold the size.
     if (window->fullscreen_state == FULLSCREEN_OFF) {
         LONG_PTR style = GetWindowLongPtrA(window->hwnd, GWL_STYLE);
         LONG_PTR sizing = WS_THICKFRAME | WS_MAXIMIZEBOX;
