@@ -22,6 +22,10 @@ enum { SOLID_BRUSH = -1 };
 // CREATE_NO_SURFACE: the drawing surface could not be made, so no window was.
 enum { CREATE_PENDING = 0, CREATE_DONE = 1, CREATE_FAILED = 2, CREATE_NO_SURFACE = 3 };
 
+// Where a window stands between its frame and the whole screen; FULLSCREEN_SWITCHING while a
+// call moves it from one to the other.
+enum { FULLSCREEN_OFF = 0, FULLSCREEN_SWITCHING = 1, FULLSCREEN_ON = 2 };
+
 // The rectangle of `width` x `height` at (x, y), its far edges saturated.
 inline RECT rect_at(int x, int y, int width, int height) {
     return RECT{x, y, saturate_int(int64_t{x} + width), saturate_int(int64_t{y} + height)};
@@ -135,6 +139,16 @@ struct window_record {
     // previous object stays selected, and the next setter rebuilds even an unchanged value.
     bool pen_outdated;
     bool brush_outdated;
+    // On a modern desktop: whether the user may size the window, where it stands towards
+    // fullscreen, whether it has the popup style (no frame) now, and a size change by the user
+    // or by fullscreen switching that ZVWasResized has not reported yet.
+    std::atomic<int> user_resizable;
+    std::atomic<int> fullscreen_state;
+    std::atomic<int> popup_frame;
+    std::atomic<int> resized_unseen;
+    // The style and frame rectangle to go back to from fullscreen; under state_lock.
+    LONG_PTR framed_style;
+    RECT framed_rect;
 };
 
 #endif

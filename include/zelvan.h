@@ -266,6 +266,19 @@ ZVEXPORT int ZVAPI ZVGetMouseX(int window);
 ZVEXPORT int ZVAPI ZVGetMouseY(int window);
 ZVEXPORT const char *ZVAPI ZVGetKeyName(int key);
 
+/* Beyond the original set: windows on a modern desktop. A window keeps the size the program
+ * gives it unless ZVSetResizable allows the user to drag its border or maximise it; then the
+ * drawing surface follows, as with ZVResize (the top-left picture stays, new area takes the
+ * background colour). ZVWasResized gives 1 once after the user's hand or fullscreen switching
+ * changed the drawing size, else 0. ZVSetFullscreen covers the window's monitor without a
+ * frame (the drawing size becomes the monitor's) and gives the frame, place and size back.
+ * ZVGetScreenWidth and ZVGetScreenHeight give the primary monitor's size. */
+ZVEXPORT int ZVAPI ZVSetResizable(int window, int on);
+ZVEXPORT int ZVAPI ZVWasResized(int window);
+ZVEXPORT int ZVAPI ZVSetFullscreen(int window, int on);
+ZVEXPORT int ZVAPI ZVGetScreenWidth(void);
+ZVEXPORT int ZVAPI ZVGetScreenHeight(void);
+
 #ifdef __cplusplus
 }
 #endif

@@ -69,6 +69,7 @@ PLATFORM_DECLARE_HANDLE(HINSTANCE);
 PLATFORM_DECLARE_HANDLE(HICON);
 PLATFORM_DECLARE_HANDLE(HCURSOR);
 PLATFORM_DECLARE_HANDLE(HMENU);
+PLATFORM_DECLARE_HANDLE(HMONITOR);
 typedef HINSTANCE HMODULE;
 #undef PLATFORM_DECLARE_HANDLE
 
@@ -148,6 +149,13 @@ typedef struct tagMINMAXINFO {
     POINT ptMinTrackSize;
     POINT ptMaxTrackSize;
 } MINMAXINFO;
+
+typedef struct tagMONITORINFO {
+    DWORD cbSize;
+    RECT rcMonitor;
+    RECT rcWork;
+    DWORD dwFlags;
+} MONITORINFO, *LPMONITORINFO;
 
 // Critical sections are recursive mutexes; the storage is opaque to the library.
 typedef struct _CRITICAL_SECTION {
@@ -469,6 +477,25 @@ int WINAPI WideCharToMultiByte(UINT code_page, DWORD flags, LPCWSTR wide, int wi
 #define WS_CLIPCHILDREN 0x02000000L
 #define WS_VISIBLE 0x10000000L
 #define WS_MINIMIZE 0x20000000L
+#define WS_POPUP 0x80000000L
+
+#define GWL_STYLE (-16)
+
+#define SWP_NOSIZE 0x0001
+#define SWP_NOMOVE 0x0002
+#define SWP_NOZORDER 0x0004
+#define SWP_NOACTIVATE 0x0010
+#define SWP_FRAMECHANGED 0x0020
+#define SWP_NOOWNERZORDER 0x0200
+#define HWND_TOP ((HWND)0)
+
+#define MONITOR_DEFAULTTONULL 0x00000000
+#define MONITOR_DEFAULTTOPRIMARY 0x00000001
+#define MONITOR_DEFAULTTONEAREST 0x00000002
+#define MONITORINFOF_PRIMARY 0x00000001
+
+#define SM_CXSCREEN 0
+#define SM_CYSCREEN 1
 
 #define SW_HIDE 0
 #define SW_SHOWNORMAL 1
@@ -510,6 +537,11 @@ BOOL WINAPI IsIconic(HWND hwnd);
 BOOL WINAPI ShowWindow(HWND hwnd, int command);
 BOOL WINAPI MoveWindow(HWND hwnd, int x, int y, int width, int height, BOOL repaint);
 BOOL WINAPI GetWindowRect(HWND hwnd, LPRECT rect);
+BOOL WINAPI SetWindowPos(HWND hwnd, HWND insert_after, int x, int y, int width, int height,
+                         UINT flags);
+HMONITOR WINAPI MonitorFromWindow(HWND hwnd, DWORD flags);
+BOOL WINAPI GetMonitorInfoA(HMONITOR monitor, LPMONITORINFO info);
+int WINAPI GetSystemMetrics(int index);
 BOOL WINAPI GetClientRect(HWND hwnd, LPRECT rect);
 BOOL WINAPI AdjustWindowRect(LPRECT rect, DWORD style, BOOL menu);
 LONG_PTR WINAPI SetWindowLongPtrA(HWND hwnd, int index, LONG_PTR value);

@@ -355,6 +355,15 @@ _SIGNATURES = (
     ("ZVGetMouseX", _int, (_int,), "(window) -> the pointer's latest x over the window."),
     ("ZVGetMouseY", _int, (_int,), "(window) -> the pointer's latest y over the window."),
     ("ZVGetKeyName", _text_result, (_int,), "(key) -> the key's English name, bytes."),
+    # Windows on a modern desktop.
+    ("ZVSetResizable", _int, (_int, _int),
+     "(window, on) -> lets the user size the window; the drawing surface follows."),
+    ("ZVWasResized", _int, (_int,),
+     "(window) -> 1 once after the user or fullscreen switching changed the size, else 0."),
+    ("ZVSetFullscreen", _int, (_int, _int),
+     "(window, on) -> covers the monitor without a frame, or gives the frame back."),
+    ("ZVGetScreenWidth", _int, (), "() -> the primary monitor's width."),
+    ("ZVGetScreenHeight", _int, (), "() -> the primary monitor's height."),
 )
 
 # ---------------------------------------------------------------------------------------

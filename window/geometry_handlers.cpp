@@ -1,10 +1,32 @@
 // The window procedure's move, size and limits handlers.
 #include "window/geometry_handlers.h"
 
-RECT frame_for_client(const RECT &client) {
+#include "window/resize.h"
+#include "zelvan.h"
+
+namespace {
+
+// The user's hand (a drag, maximising) or fullscreen switching gave the client a new size:
+// the drawing surface follows it through the resize routine.
+void follow_client_size(window_record *r, int client_width, int client_height) {
+    int width, height;
+    drawing_size_for_client(r, client_width, client_height, &width, &height);
+    if (width == r->width && height == r->height) return;
+    if (resize_window(r, width, height) == ZV_OK) r->resized_unseen.store(1);
+}
+
+} // namespace
+
+RECT frame_for_client(const window_record *r, const RECT &client) {
     RECT frame = client;
-    AdjustWindowRect(&frame, WS_OVERLAPPEDWINDOW, FALSE);
+    if (!r->popup_frame) AdjustWindowRect(&frame, WS_OVERLAPPEDWINDOW, FALSE);
     return frame;
+}
+
+void drawing_size_for_client(const window_record *, int client_width, int client_height, int *width,
+                             int *height) {
+    *width = client_width;
+    *height = client_height;
 }
 
 void on_window_move(window_record *r, int x, int y) {
@@ -12,7 +34,7 @@ void on_window_move(window_record *r, int x, int y) {
     // the rectangles then never pair this position with a size that is being replaced.
     EnterCriticalSection(&r->lock);
     RECT client = rect_at(x, y, r->width, r->height);
-    RECT frame = frame_for_client(client);
+    RECT frame = frame_for_client(r, client);
     EnterCriticalSection(&r->state_lock);
     r->x = x;
     r->y = y;
@@ -26,6 +48,10 @@ void on_window_size(window_record *r, WPARAM type, int width, int height) {
     // Minimising is not a size the user chose, and a window that already has its stored
     // size needs no restore (which would otherwise answer its own WM_SIZE).
     if (type == SIZE_MINIMIZED) return;
+    if (r->user_resizable || r->fullscreen_state != FULLSCREEN_OFF) {
+        follow_client_size(r, width, height);
+        return;
+    }
     if (width == r->width && height == r->height) return;
     RECT current;
     GetWindowRect(r->hwnd, &current);
@@ -39,8 +65,12 @@ void on_window_size(window_record *r, WPARAM type, int width, int height) {
 }
 
 void on_window_limits(window_record *r, MINMAXINFO *info) {
+    if (r->user_resizable || r->fullscreen_state != FULLSCREEN_OFF) return;
     EnterCriticalSection(&r->state_lock);
-    info->ptMaxSize.x = r->frame_rect.right - r->frame_rect.left;
-    info->ptMaxSize.y = r->frame_rect.bottom - r->frame_rect.top;
+    POINT size{r->frame_rect.right - r->frame_rect.left, r->frame_rect.bottom - r->frame_rect.top};
     LeaveCriticalSection(&r->state_lock);
+    info->ptMaxSize = size;
+    // A drag of the border cannot change the size either, so the platform need not offer one.
+    info->ptMinTrackSize = size;
+    info->ptMaxTrackSize = size;
 }

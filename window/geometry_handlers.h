@@ -6,12 +6,20 @@
 
 // WM_MOVE: the client area's new screen position.
 void on_window_move(window_record *record, int x, int y);
-// WM_SIZE: the client area's new size; the window is put back to its stored size.
+// WM_SIZE: the client area's new size. A window the user may size, or one switching to or
+// from fullscreen, takes it (new buffers, as by ZVResize); any other is put back to its
+// stored size.
 void on_window_size(window_record *record, WPARAM type, int width, int height);
-// WM_GETMINMAXINFO: maximising gives the window its own frame size.
+// WM_GETMINMAXINFO: a fixed window keeps its own frame size when maximised or dragged; a
+// sizeable or fullscreen one gets the platform's limits.
 void on_window_limits(window_record *record, MINMAXINFO *info);
 
-// Grows a client rectangle in screen coordinates into the frame rectangle of a library window.
-RECT frame_for_client(const RECT &client);
+// Grows a client rectangle in screen coordinates into the frame rectangle of the window, as
+// its frame is now (none while it covers the screen).
+RECT frame_for_client(const window_record *record, const RECT &client);
+
+// The drawing size that fills a client area of the given size.
+void drawing_size_for_client(const window_record *record, int client_width, int client_height,
+                             int *width, int *height);
 
 #endif

@@ -52,7 +52,7 @@ RECT record_client_size(window_record *r, int width, int height) {
     EnterCriticalSection(&r->state_lock);
     RECT client = rect_at(r->x, r->y, width, height);
     LeaveCriticalSection(&r->state_lock);
-    RECT frame = frame_for_client(client);
+    RECT frame = frame_for_client(r, client);
     EnterCriticalSection(&r->state_lock);
     r->client_screen_rect = client;
     r->frame_rect = frame;

@@ -248,3 +248,40 @@ TEST_F(wm_Geometry, CursorPositionComesFromTheDisplay) {
     EXPECT_EQ(p.x, 640);
     EXPECT_EQ(p.y, 480);
 }
+
+TEST_F(wm_Geometry, AStyleWithoutFrameAndSetWindowPosCoverTheMonitor) {
+    HWND hwnd = window_with_client(100, 100, 300, 200);
+    ShowWindow(hwnd, SW_SHOW);
+    int width = GetSystemMetrics(SM_CXSCREEN), height = GetSystemMetrics(SM_CYSCREEN);
+    ASSERT_GT(width, 0);
+    MONITORINFO monitor{sizeof monitor, {}, {}, 0};
+    ASSERT_TRUE(GetMonitorInfoA(MonitorFromWindow(hwnd, MONITOR_DEFAULTTONEAREST), &monitor));
+    EXPECT_TRUE(same(monitor.rcMonitor, RECT{0, 0, width, height}));
+    EXPECT_EQ(MonitorFromWindow(nullptr, MONITOR_DEFAULTTONULL), nullptr);
+
+    LONG_PTR framed = GetWindowLongPtrA(hwnd, GWL_STYLE);
+    EXPECT_TRUE(framed & WS_VISIBLE);
+    EXPECT_EQ(SetWindowLongPtrA(hwnd, GWL_STYLE, (framed & ~WS_OVERLAPPEDWINDOW) | WS_POPUP),
+              framed);
+    EXPECT_TRUE(GetWindowLongPtrA(hwnd, GWL_STYLE) & WS_VISIBLE); // the show state stays
+    log().clear();
+    ASSERT_TRUE(SetWindowPos(hwnd, HWND_TOP, 0, 0, width, height, SWP_FRAMECHANGED));
+    RECT client;
+    GetClientRect(hwnd, &client);
+    EXPECT_TRUE(same(client, RECT{0, 0, width, height})); // no frame left around it
+    std::vector<logged> sizes = log().of(WM_SIZE, hwnd);
+    ASSERT_EQ(sizes.size(), 1u);
+    EXPECT_EQ(sizes[0].lparam, MAKELPARAM(width, height));
+
+    // Back to the frame: with SWP_NOMOVE | SWP_NOSIZE only the frame is measured again, and a
+    // changed frame reports its client size even when the outer rectangle stays.
+    SetWindowLongPtrA(hwnd, GWL_STYLE, framed);
+    log().clear();
+    SetWindowPos(hwnd, nullptr, 5, 5, 1, 1, SWP_NOMOVE | SWP_NOSIZE | SWP_FRAMECHANGED);
+    EXPECT_EQ(log().of(WM_SIZE, hwnd).size(), 1u);
+    RECT insets = frame_for_client(0, 0, 0, 0);
+    GetClientRect(hwnd, &client);
+    EXPECT_EQ(client.right, width + insets.left - insets.right); // the frame's own size stays
+    EXPECT_FALSE(SetWindowPos(nullptr, nullptr, 0, 0, 1, 1, 0));
+    DestroyWindow(hwnd);
+}

@@ -87,6 +87,16 @@ struct display_window_desc {
     RECT client;
 };
 
+// How the user may place a window: the client sizes a drag of its border may give it (equal
+// minimum and maximum: a fixed size), and whether it covers the whole screen undecorated.
+struct display_placement {
+    int min_width;
+    int min_height;
+    int max_width;
+    int max_height;
+    bool fullscreen;
+};
+
 struct display_driver {
     const char *name;
     // Opens the driver; false when its screen is unavailable (then the next driver is tried).
@@ -123,6 +133,9 @@ struct display_driver {
     // Frees what the driver keeps for the process (its connection, its screen) when the
     // library is unloaded: no window of it is left and no thread calls it any more.
     void (*release)(void);
+    // The window's placement changed (its style or its limits); until told, a window keeps
+    // the client size it was made with. May be null.
+    void (*set_placement)(display_window *window, const display_placement *placement);
 };
 
 enum { DISPLAY_EVENTS_QUEUED = -2 };

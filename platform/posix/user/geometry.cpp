@@ -32,16 +32,16 @@ LRESULT move_on_owner(HWND hwnd, void *context) {
     return TRUE;
 }
 
-void screen_size(int *width, int *height) {
+const LONG edge_limit = (1 << 30) - 1;
+
+} // namespace
+
+void wm_screen_size(int *width, int *height) {
     const display_driver *driver = wm_driver();
     *width = 1920;
     *height = 1080;
     if (driver != nullptr) driver->screen_size(width, height);
 }
-
-const LONG edge_limit = (1 << 30) - 1;
-
-} // namespace
 
 LONG wm_clamp_edge(int64_t value) {
     return static_cast<LONG>(std::clamp<int64_t>(value, -edge_limit, edge_limit));
@@ -93,7 +93,7 @@ RECT wm_client_screen_rect(const wm_window *w) {
 // the screen with its borders just off it.
 MINMAXINFO wm_default_minmax(DWORD style) {
     int width, height;
-    screen_size(&width, &height);
+    wm_screen_size(&width, &height);
     RECT insets = wm_frame_insets(style);
     MINMAXINFO info{};
     info.ptMaxSize = POINT{width + insets.left + insets.right, height + 2 * insets.bottom};
@@ -125,6 +125,9 @@ void wm_set_frame(HWND hwnd, const RECT &requested, bool force_size, bool repain
     const display_driver *driver = w->driver;
     wm_unlock();
 
+    // The display hears how the window may be placed before where it goes: a window leaving
+    // fullscreen is handed back by the screen's window manager first, then moved.
+    if (sized || force_size) wm_update_placement(hwnd);
     if (shown != nullptr) driver->move_resize(shown, &frame, &client);
     if (redraw) wm_invalidate_all(hwnd, true);
     // WM_MOVE before WM_SIZE, as DefWindowProc's WM_WINDOWPOSCHANGED sends them.

@@ -84,6 +84,12 @@ LONG_PTR WINAPI SetWindowLongPtrA(HWND hwnd, int index, LONG_PTR value) {
             old = reinterpret_cast<LONG_PTR>(w->proc);
             w->proc = reinterpret_cast<WNDPROC>(value);
             break;
+        case gwl_style:
+            // The show state stays the window's own; the frame follows the new style at the
+            // next SetWindowPos with SWP_FRAMECHANGED, which sends the WM_SIZE for it.
+            old = style_of(w);
+            w->style = static_cast<DWORD>(value) & ~(WS_VISIBLE | WS_MINIMIZE | ws_maximize);
+            break;
         default:
             known = false;
             break;

@@ -62,6 +62,8 @@ struct wm_window {
     display_window *shown;
     const display_driver *driver; // the driver that made `shown`, which alone may take it
     std::vector<uint32_t> timers; // its timers' slots in the owner's queue
+    display_placement placement;  // what the driver was last told, once `placement_told`
+    bool placement_told;
 };
 
 // A message (or a piece of internal work) sent to another thread's window.
@@ -236,6 +238,14 @@ RECT wm_client_screen_rect(const wm_window *window);
 MINMAXINFO wm_default_minmax(DWORD style);
 // Moves the frame on the owner thread and sends WM_MOVE and WM_SIZE for what changed.
 void wm_set_frame(HWND hwnd, const RECT &frame, bool force_size, bool repaint);
+// The size of the one screen (and monitor) this platform knows.
+void wm_screen_size(int *width, int *height);
+
+// ---- placement (placement.cpp) ----
+// Tells the display how the user may place the window now: the sizes its WM_GETMINMAXINFO
+// allows a drag when its style has a sizing border, else its own size; and whether it covers
+// the screen without a frame. Owner thread, lock not held.
+void wm_update_placement(HWND hwnd);
 
 // ---- activation (activation.cpp) ----
 void wm_activate(HWND hwnd, WORD how); // owner thread

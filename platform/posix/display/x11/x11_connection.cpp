@@ -82,6 +82,8 @@ void intern_atoms(x11_atoms *a) {
     a->wm_s0 = intern("WM_S0");
     a->net_supported = intern("_NET_SUPPORTED");
     a->net_frame_extents = intern("_NET_FRAME_EXTENTS");
+    a->net_wm_state = intern("_NET_WM_STATE");
+    a->net_wm_state_fullscreen = intern("_NET_WM_STATE_FULLSCREEN");
     a->net_request_frame_extents = intern("_NET_REQUEST_FRAME_EXTENTS");
     a->zelvan_time = intern("_ZELVAN_TIME");
 }
@@ -294,4 +296,5 @@ extern const display_driver display_x11_driver = {
     GUARDED(x11_event_fd),
     GUARDED(x11_frame_extents),
     GUARDED(x11_release),
+    GUARDED(x11_set_placement),
 };

@@ -28,6 +28,8 @@ struct display_window {
     int shm_width;
     int shm_height;
     unsigned long configure_serial; // our last geometry request: older configure events are stale
+    display_placement placement;    // how the user may place it, once `placement_known`
+    bool placement_known;
 };
 
 struct x11_atoms {
@@ -47,6 +49,8 @@ struct x11_atoms {
     Atom wm_s0;
     Atom net_supported;
     Atom net_frame_extents;
+    Atom net_wm_state;
+    Atom net_wm_state_fullscreen;
     Atom net_request_frame_extents;
     Atom zelvan_time; // a property of our own, changed to learn the server's time
 };
@@ -107,6 +111,7 @@ void x11_move_resize(display_window *window, const RECT *frame, const RECT *clie
 void x11_show(display_window *window, display_show state);
 void x11_raise(display_window *window);
 void x11_set_title(display_window *window, const char *title);
+void x11_set_placement(display_window *window, const display_placement *placement);
 // Another client destroyed the window's X window: forgets it on the server and says so.
 void x11_window_vanished(display_window *window);
 // True for an error about a window another client destroyed under us.

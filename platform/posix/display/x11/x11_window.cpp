@@ -27,19 +27,52 @@ bool on_server(const display_window *w) {
     return w->xid != 0 && x11_on_gui_thread();
 }
 
-// The library's windows keep the size it gives them, so the window manager is told that the
-// client size is both the smallest and the largest; the position is the client's top-left.
+// Until told otherwise a window keeps the size it was given, so the window manager hears that
+// the client size is both the smallest and the largest; a sizeable window gets its limits, and
+// a fullscreen one none (the window manager sizes it). The position is the client's top-left.
 void set_size_hints(const display_window *w) {
     XSizeHints *hints = XAllocSizeHints();
     if (hints == nullptr) return;
-    hints->flags = USPosition | PPosition | PSize | PMinSize | PMaxSize | PWinGravity;
+    hints->flags = USPosition | PPosition | PSize | PWinGravity;
     hints->x = w->client.left;
     hints->y = w->client.top;
     hints->width = hints->min_width = hints->max_width = width_of(w->client);
     hints->height = hints->min_height = hints->max_height = height_of(w->client);
+    if (w->placement_known) {
+        hints->min_width = w->placement.min_width;
+        hints->min_height = w->placement.min_height;
+        hints->max_width = w->placement.max_width;
+        hints->max_height = w->placement.max_height;
+    }
+    if (!w->placement_known || !w->placement.fullscreen) hints->flags |= PMinSize | PMaxSize;
     hints->win_gravity = StaticGravity;
     XSetWMNormalHints(x11().display, w->xid, hints);
     XFree(hints);
+}
+
+// A mapped window asks the window manager to change its state; an unmapped one states it in
+// the property the window manager reads when the window is mapped.
+void request_fullscreen(const display_window *w, bool on) {
+    x11_state &s = x11();
+    if (w->show == DISPLAY_HIDDEN || !x11_window_manager_running()) {
+        if (on) {
+            XChangeProperty(
+                s.display, w->xid, s.atoms.net_wm_state, XA_ATOM, 32, PropModeReplace,
+                reinterpret_cast<const unsigned char *>(&s.atoms.net_wm_state_fullscreen), 1);
+        } else {
+            XDeleteProperty(s.display, w->xid, s.atoms.net_wm_state);
+        }
+        return;
+    }
+    XEvent event{};
+    event.xclient.type = ClientMessage;
+    event.xclient.window = w->xid;
+    event.xclient.message_type = s.atoms.net_wm_state;
+    event.xclient.format = 32;
+    event.xclient.data.l[0] = on ? 1 : 0; // add or remove
+    event.xclient.data.l[1] = long(s.atoms.net_wm_state_fullscreen);
+    event.xclient.data.l[3] = 1; // from an application
+    XSendEvent(s.display, s.root, False, SubstructureRedirectMask | SubstructureNotifyMask, &event);
 }
 
 // Titles come in UTF-8. _NET_WM_NAME carries them as they are; WM_NAME, for window managers
@@ -188,6 +221,16 @@ void x11_raise(display_window *w) {
         }
     }
     XFlush(s.display);
+}
+
+void x11_set_placement(display_window *w, const display_placement *placement) {
+    bool was_fullscreen = w->placement_known && w->placement.fullscreen;
+    w->placement = *placement;
+    w->placement_known = true;
+    if (!on_server(w)) return;
+    set_size_hints(w);
+    if (placement->fullscreen != was_fullscreen) request_fullscreen(w, placement->fullscreen);
+    XFlush(x11().display);
 }
 
 void x11_set_title(display_window *w, const char *title) {

@@ -1,0 +1,116 @@
+// Windows on a modern desktop: sizing by the user, fullscreen, the screen's size.
+#include "core/library_call.h"
+#include "core/window_table.h"
+#include "zelvan.h"
+
+namespace {
+
+const LONG_PTR k_frame_styles = WS_OVERLAPPEDWINDOW;
+
+// Waits out a switch another thread has under way and claims the window for one from `from`;
+// false when the window already stands where the caller wants it.
+bool claim_switch(window_record *r, int from) {
+    for (;;) {
+        int state = from;
+        if (r->fullscreen_state.compare_exchange_strong(state, FULLSCREEN_SWITCHING)) return true;
+        if (state != FULLSCREEN_SWITCHING) return false;
+        Sleep(1); // a switch takes a few messages; it ends soon
+    }
+}
+
+// The platform asks the window for its limits again and, where a display offers the user a
+// drag of the border, hands the new ones on.
+void remeasure_frame(HWND hwnd) {
+    SetWindowPos(hwnd, nullptr, 0, 0, 0, 0,
+                 SWP_NOMOVE | SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE | SWP_FRAMECHANGED);
+}
+
+void enter_fullscreen(window_record *r) {
+    LONG_PTR style = GetWindowLongPtrA(r->hwnd, GWL_STYLE);
+    RECT frame{};
+    GetWindowRect(r->hwnd, &frame);
+    EnterCriticalSection(&r->state_lock);
+    r->framed_style = style;
+    r->framed_rect = frame;
+    LeaveCriticalSection(&r->state_lock);
+    MONITORINFO monitor{};
+    monitor.cbSize = sizeof monitor;
+    if (!GetMonitorInfoA(MonitorFromWindow(r->hwnd, MONITOR_DEFAULTTONEAREST), &monitor)) {
+        monitor.rcMonitor =
+            RECT{0, 0, GetSystemMetrics(SM_CXSCREEN), GetSystemMetrics(SM_CYSCREEN)};
+    }
+    r->popup_frame = 1;
+    SetWindowLongPtrA(r->hwnd, GWL_STYLE,
+                      (style & ~k_frame_styles & ~LONG_PTR{WS_MINIMIZE}) | WS_POPUP);
+    const RECT &m = monitor.rcMonitor;
+    SetWindowPos(r->hwnd, HWND_TOP, m.left, m.top, m.right - m.left, m.bottom - m.top,
+                 SWP_FRAMECHANGED | SWP_NOOWNERZORDER);
+}
+
+void leave_fullscreen(window_record *r) {
+    EnterCriticalSection(&r->state_lock);
+    LONG_PTR style = r->framed_style;
+    RECT frame = r->framed_rect;
+    LeaveCriticalSection(&r->state_lock);
+    SetWindowLongPtrA(r->hwnd, GWL_STYLE, style & ~LONG_PTR{WS_MINIMIZE});
+    r->popup_frame = 0;
+    SetWindowPos(r->hwnd, nullptr, frame.left, frame.top, frame.right - frame.left,
+                 frame.bottom - frame.top, SWP_FRAMECHANGED | SWP_NOZORDER | SWP_NOOWNERZORDER);
+}
+
+} // namespace
+
+extern "C" {
+
+ZVEXPORT int ZVAPI ZVSetResizable(int handle, int on) {
+    window_ref window(handle);
+    if (!window.ok()) return ZV_ERR_BAD_WINDOW;
+    window->user_resizable = on ? 1 : 0;
+    // A fullscreen window has no border now; it takes its frame back later. Turning sizing off
+    // keeps the sizing border all library windows are made with (and so the frame's metrics):
+    // the limits the window now reports are what hold the size.
+    if (window->fullscreen_state == FULLSCREEN_OFF) {
+        LONG_PTR style = GetWindowLongPtrA(window->hwnd, GWL_STYLE);
+        LONG_PTR sizing = WS_THICKFRAME | WS_MAXIMIZEBOX;
+        if (on && (style & sizing) != sizing)
+            SetWindowLongPtrA(window->hwnd, GWL_STYLE, style | sizing);
+    }
+    remeasure_frame(window->hwnd);
+    return ZV_OK;
+}
+
+ZVEXPORT int ZVAPI ZVWasResized(int handle) {
+    window_ref window(handle);
+    if (!window.ok()) return ZV_ERR_BAD_WINDOW;
+    return window->resized_unseen.exchange(0);
+}
+
+ZVEXPORT int ZVAPI ZVSetFullscreen(int handle, int on) {
+    window_ref window(handle);
+    if (!window.ok()) return ZV_ERR_BAD_WINDOW;
+    if (on) {
+        if (!claim_switch(window.record, FULLSCREEN_OFF)) return ZV_OK;
+        enter_fullscreen(window.record);
+        window->fullscreen_state = FULLSCREEN_ON;
+    } else {
+        if (!claim_switch(window.record, FULLSCREEN_ON)) return ZV_OK;
+        leave_fullscreen(window.record);
+        window->fullscreen_state = FULLSCREEN_OFF;
+        remeasure_frame(window->hwnd); // a fixed window's limits hold again
+    }
+    return ZV_OK;
+}
+
+ZVEXPORT int ZVAPI ZVGetScreenWidth(void) {
+    library_call call;
+    if (call.refused()) return ZV_ERR_NOT_INITIALISED;
+    return GetSystemMetrics(SM_CXSCREEN);
+}
+
+ZVEXPORT int ZVAPI ZVGetScreenHeight(void) {
+    library_call call;
+    if (call.refused()) return ZV_ERR_NOT_INITIALISED;
+    return GetSystemMetrics(SM_CYSCREEN);
+}
+
+} // extern "C"
