@@ -135,6 +135,9 @@ struct window_record {
     // previous object stays selected, and the next setter rebuilds even an unchanged value.
     bool pen_outdated;
     bool brush_outdated;
+    // The whole number each drawing pixel is enlarged by on screen (core/window_scale.h): set
+    // by the GUI thread before the window is handed out, constant afterwards.
+    int scale;
 };
 
 #endif

@@ -355,6 +355,8 @@ _SIGNATURES = (
     ("ZVGetMouseX", _int, (_int,), "(window) -> the pointer's latest x over the window."),
     ("ZVGetMouseY", _int, (_int,), "(window) -> the pointer's latest y over the window."),
     ("ZVGetKeyName", _text_result, (_int,), "(key) -> the key's English name, bytes."),
+    # Crisp scaling on dense screens.
+    ("ZVGetScale", _int, (_int,), "(window) -> how many times its pixels are enlarged on screen."),
 )
 
 # ---------------------------------------------------------------------------------------

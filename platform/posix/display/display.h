@@ -123,6 +123,9 @@ struct display_driver {
     // Frees what the driver keeps for the process (its connection, its screen) when the
     // library is unloaded: no window of it is left and no thread calls it any more.
     void (*release)(void);
+    // The screen's density in dots per inch, as the desktop states it; 0 when it states none.
+    // May be null (then 96, the density Windows takes by default).
+    int (*screen_dpi)(void);
 };
 
 enum { DISPLAY_EVENTS_QUEUED = -2 };

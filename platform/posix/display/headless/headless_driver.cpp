@@ -192,4 +192,5 @@ const display_driver display_headless_driver = {
     nullptr,
     nullptr,
     headless_release,
+    nullptr,
 };
