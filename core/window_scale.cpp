@@ -1,8 +1,6 @@
 // Choosing a window's scale from the desktop's density, and showing its buffer at that scale.
 #include "core/window_scale.h"
 
-#include <stdlib.h>
-
 namespace {
 
 #ifdef _WIN32
@@ -43,12 +41,17 @@ UINT dpi_for_window(HWND hwnd) {
 // ZELVAN_SCALE as a scale, or 0 when unset or not a whole number from 1 to MAX_WINDOW_SCALE
 // (then the density decides, as if it were unset: a typo must not make windows unusable).
 int scale_from_environment() {
-    const char *text = getenv("ZELVAN_SCALE");
-    if (!text || !*text) return 0;
-    char *end = nullptr;
-    long value = strtol(text, &end, 10);
-    if (*end != '\0' || value < 1 || value > MAX_WINDOW_SCALE) return 0;
-    return static_cast<int>(value);
+    // Read from the process, not a C runtime's copy, which a host on another runtime may not
+    // share.
+    char text[8];
+    DWORD length = GetEnvironmentVariableA("ZELVAN_SCALE", text, sizeof text);
+    if (length == 0 || length >= sizeof text) return 0;
+    int value = 0;
+    for (DWORD i = 0; i < length; ++i) {
+        if (text[i] < '0' || text[i] > '9') return 0;
+        value = value * 10 + (text[i] - '0');
+    }
+    return value >= 1 && value <= MAX_WINDOW_SCALE ? value : 0;
 }
 
 } // namespace

@@ -260,6 +260,7 @@ typedef struct tagLOGPALETTE {
 #define ERROR_NOT_ENOUGH_MEMORY 8L
 #define ERROR_FILE_EXISTS 80L
 #define ERROR_INVALID_PARAMETER 87L
+#define ERROR_ENVVAR_NOT_FOUND 203L
 #define GMEM_MOVEABLE 0x0002
 #define GMEM_DDESHARE 0x2000
 #define GMEM_ZEROINIT 0x0040
@@ -298,6 +299,7 @@ BOOL WINAPI QueryPerformanceCounter(LARGE_INTEGER *count);
 BOOL WINAPI QueryPerformanceFrequency(LARGE_INTEGER *frequency);
 
 LPSTR WINAPI GetCommandLineA(void);
+DWORD WINAPI GetEnvironmentVariableA(LPCSTR name, LPSTR buffer, DWORD size);
 HMODULE WINAPI GetModuleHandleA(LPCSTR module_name);
 
 HANDLE WINAPI CreateFileA(LPCSTR name, DWORD access, DWORD share, LPSECURITY_ATTRIBUTES security,
@@ -534,6 +536,7 @@ HWND WINAPI GetForegroundWindow(void);
 HWND WINAPI SetFocus(HWND hwnd);
 HWND WINAPI GetFocus(void);
 BOOL WINAPI GetCursorPos(LPPOINT point);
+BOOL WINAPI GetPhysicalCursorPos(LPPOINT point);
 HWND WINAPI SetCapture(HWND hwnd);
 BOOL WINAPI ReleaseCapture(void);
 HWND WINAPI GetCapture(void);

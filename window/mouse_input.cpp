@@ -84,7 +84,9 @@ ZVEXPORT int ZVAPI ZVCaptureMouseCoords(int handle) {
     if (!window.ok()) return ZV_ERR_BAD_WINDOW;
     window_record *r = window.record;
     POINT cursor{};
-    GetCursorPos(&cursor);
+    // In screen pixels like the client rectangle, which the GUI thread (DPI aware) records;
+    // Windows would give this host thread a position shrunk to its own DPI awareness.
+    GetPhysicalCursorPos(&cursor);
     EnterCriticalSection(&r->state_lock);
     int result = ZV_ERR_MOUSE_OUTSIDE;
     if (!r->live_mouse.valid) {

@@ -71,7 +71,7 @@ struct x11_state {
     std::atomic<int> pointer_x; // root position of the pointer in the last event that had one
     std::atomic<int> pointer_y;
     int screen_width;
-    int screen_dpi; // Xft.dpi from the resource manager, 0 when it names none
+    std::atomic<int> screen_dpi; // Xft.dpi as last read, 0 when the resources name none
     int screen_height;
     bool frame_extents_known;
     RECT frame_extents; // the window manager's decoration widths, when known

@@ -59,9 +59,25 @@ Time x11_server_time(Window window) {
 }
 
 // Desktops state their density as the Xft.dpi resource (set with xrdb); the server's own
-// millimetre figures are often invented, so they are not consulted.
+// millimetre figures are often invented, so they are not consulted. The GUI thread reads the
+// root window's resources afresh, so a density changed since the library started counts for
+// the windows opened after; other threads get the last value read.
 int x11_screen_dpi(void) {
-    return x11().screen_dpi;
+    x11_state &s = x11();
+    if (!s.opened.load(std::memory_order_acquire)) return 0;
+    if (x11_on_gui_thread()) {
+        Atom type = None;
+        int format = 0;
+        unsigned long count = 0, after = 0;
+        unsigned char *data = nullptr;
+        if (XGetWindowProperty(s.display, s.root, XA_RESOURCE_MANAGER, 0, 1 << 20, False, XA_STRING,
+                               &type, &format, &count, &after, &data) == Success) {
+            bool text = type == XA_STRING && format == 8 && data != nullptr;
+            s.screen_dpi = text ? x11_xft_dpi(reinterpret_cast<const char *>(data)) : 0;
+        }
+        if (data != nullptr) XFree(data);
+    }
+    return s.screen_dpi.load();
 }
 
 // The whole dots per inch of the "Xft.dpi:" line of a resource manager string (a fraction,
