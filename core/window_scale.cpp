@@ -8,9 +8,10 @@ namespace {
 typedef DPI_AWARENESS_CONTEXT(WINAPI *set_context_call)(DPI_AWARENESS_CONTEXT);
 typedef UINT(WINAPI *dpi_for_window_call)(HWND);
 
-FARPROC user32_call(const char *name) {
+// Through void (*)(), the type that stands for any function without a warning.
+void (*user32_call(const char *name))() {
     HMODULE user32 = GetModuleHandleA("user32.dll");
-    return user32 ? GetProcAddress(user32, name) : nullptr;
+    return reinterpret_cast<void (*)()>(user32 ? GetProcAddress(user32, name) : nullptr);
 }
 
 DPI_AWARENESS_CONTEXT set_thread_context(DPI_AWARENESS_CONTEXT context) {
