@@ -88,15 +88,12 @@ void build_drawing_objects(window_record *r, HBITMAP surface) {
     ReleaseDC(r->hwnd, window_dc);
 }
 
-// Gives a window whose drawing pixels are enlarged its client area at that scale, while it is
-// still hidden and before its procedure knows the record. With the window lock held.
-void fit_frame_to_scale(window_record *r) {
+// Sets the client and frame rectangles for the window's size at its scale.
+void set_frame_at_scale(window_record *r) {
     r->client_screen_rect =
         rect_at(r->x, r->y, screen_length(r, r->width), screen_length(r, r->height));
     r->frame_rect = r->client_screen_rect;
     AdjustWindowRect(&r->frame_rect, WS_OVERLAPPEDWINDOW, FALSE);
-    const RECT &f = r->frame_rect;
-    MoveWindow(r->hwnd, f.left, f.top, f.right - f.left, f.bottom - f.top, FALSE);
 }
 
 // Gives up a creation before the window exists: the record's locks go, and the creator
@@ -115,9 +112,10 @@ void create_window_on_gui_thread(window_record *r) {
     InitializeCriticalSection(&r->lock);
     InitializeCriticalSection(&r->state_lock);
     EnterCriticalSection(&r->lock);
-    r->client_screen_rect = rect_at(r->x, r->y, r->width, r->height);
-    r->frame_rect = r->client_screen_rect;
-    AdjustWindowRect(&r->frame_rect, WS_OVERLAPPEDWINDOW, FALSE);
+    // Made at the scale of the screen the library's hidden window is on, so that the window
+    // opens at its size in one step where, as nearly always, its own screen is the same.
+    r->scale = choose_window_scale(g_startup.handler_window.load());
+    set_frame_at_scale(r);
     r->key_write_pos = 0;
     r->key_read_pos = 0;
     r->key_count = 0;
@@ -137,9 +135,15 @@ void create_window_on_gui_thread(window_record *r) {
         abandon_creation(r, CREATE_FAILED);
         return;
     }
-    // Known only once the window exists: its density is that of the screen it opened on.
-    r->scale = choose_window_scale(r->hwnd);
-    if (r->scale > 1) fit_frame_to_scale(r);
+    // A window that opened on a screen of another density takes that one's scale, while it is
+    // still hidden and before its procedure knows the record.
+    int own_scale = choose_window_scale(r->hwnd);
+    if (own_scale != r->scale) {
+        r->scale = own_scale;
+        set_frame_at_scale(r);
+        const RECT &g = r->frame_rect;
+        MoveWindow(r->hwnd, g.left, g.top, g.right - g.left, g.bottom - g.top, FALSE);
+    }
     SetWindowLongPtrA(r->hwnd, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(r));
     build_drawing_objects(r, surface);
     MoveToEx(r->memory_dc, 0, 0, nullptr);

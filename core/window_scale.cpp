@@ -15,14 +15,15 @@ void (*user32_call(const char *name))() {
 }
 
 DPI_AWARENESS_CONTEXT set_thread_context(DPI_AWARENESS_CONTEXT context) {
-    auto set = reinterpret_cast<set_context_call>(user32_call("SetThreadDpiAwarenessContext"));
+    static const auto set =
+        reinterpret_cast<set_context_call>(user32_call("SetThreadDpiAwarenessContext"));
     return set ? set(context) : nullptr;
 }
 
 // Without GetDpiForWindow the window's DC tells the density the system shows this thread:
 // 96 for a thread it stretches, so such a system keeps scale 1 and its own stretching.
 UINT dpi_for_window(HWND hwnd) {
-    auto query = reinterpret_cast<dpi_for_window_call>(user32_call("GetDpiForWindow"));
+    static const auto query = reinterpret_cast<dpi_for_window_call>(user32_call("GetDpiForWindow"));
     if (query) return query(hwnd);
     HDC dc = GetDC(hwnd);
     int dpi = dc ? GetDeviceCaps(dc, LOGPIXELSX) : 96;
@@ -61,6 +62,15 @@ void make_thread_dpi_aware() {
     // Version 2 also scales the frame on a move between screens; older Windows 10 lacks it.
     if (!set_thread_context(DPI_AWARENESS_CONTEXT_PER_MONITOR_AWARE_V2))
         set_thread_context(DPI_AWARENESS_CONTEXT_PER_MONITOR_AWARE);
+}
+
+screen_pixels_scope::screen_pixels_scope() {
+    previous = set_thread_context(DPI_AWARENESS_CONTEXT_PER_MONITOR_AWARE_V2);
+    if (!previous) previous = set_thread_context(DPI_AWARENESS_CONTEXT_PER_MONITOR_AWARE);
+}
+
+screen_pixels_scope::~screen_pixels_scope() {
+    if (previous) set_thread_context(previous);
 }
 
 // The environment wins everywhere, headless too, so that scaling can be tried and tested on

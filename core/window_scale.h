@@ -9,6 +9,17 @@
 // lets a single thread do so; otherwise it stays as it was.
 void make_thread_dpi_aware();
 
+// While it lives, the calling host thread sees screen pixels as the GUI thread does: Windows
+// would otherwise map the positions and sizes it passes to or reads from the library's windows
+// through its own, unaware, view of the screen.
+struct screen_pixels_scope {
+    DPI_AWARENESS_CONTEXT previous;
+    screen_pixels_scope();
+    ~screen_pixels_scope();
+    screen_pixels_scope(const screen_pixels_scope &) = delete;
+    screen_pixels_scope &operator=(const screen_pixels_scope &) = delete;
+};
+
 // The scale for a window just made on the calling thread: ZELVAN_SCALE when it holds a whole
 // number from 1 to MAX_WINDOW_SCALE, else the window's density over 96 dpi, rounded, at least 1.
 int choose_window_scale(HWND hwnd);

@@ -112,6 +112,7 @@ int resize_window(window_record *r, int width, int height) {
     // The platform window follows the buffers, outside the window lock: moving it waits for
     // the GUI thread, which takes that lock to paint. Should another resize's move overtake
     // this one, the size handler puts the window back to the frame recorded last.
+    screen_pixels_scope screen_pixels;
     MoveWindow(r->hwnd, frame.left, frame.top, frame.right - frame.left, frame.bottom - frame.top,
                TRUE);
     EnterCriticalSection(&r->lock);
