@@ -60,7 +60,7 @@ TEST(X11Scale, TwiceTheSizeInExactBlocksAndClicksLandOnDrawingPixels) {
     std::vector<unsigned long> expected;
     for (int y = 0; y < 160; ++y)
         for (int x = 0; x < 200; ++x)
-            expected.push_back(x / 2 * 2 << 16 | y / 2 * 3 << 8 | x / 2 & 1);
+            expected.push_back(x / 2 * 2 << 16 | y / 2 * 3 << 8 | (x / 2 & 1));
     EXPECT_TRUE(poll_until([&] { return capture(g.x, g.y, 200, 160) == expected; }, 10.0));
 
     int status = -1;
