@@ -1,6 +1,7 @@
 // The GUI thread: the window class, the hidden handler window and the message loop.
 #include "core/library_state.h"
 #include "core/window_proc.h"
+#include "core/window_scale.h"
 
 #include "zelvan.h"
 
@@ -44,6 +45,8 @@ int pump_message() {
 DWORD WINAPI gui_thread_main(LPVOID parameter) {
     auto *startup = static_cast<startup_record *>(parameter);
     startup->gui_state = GUI_STARTING;
+    // Before any window: a thread's windows take the awareness it had when they were made.
+    make_thread_dpi_aware();
     register_window_class(startup->host_module);
     HWND handler = CreateWindowExA(0, k_class_name, k_handler_title, k_window_style, 0, 0, 100, 100,
                                    nullptr, nullptr, startup->host_module, nullptr);

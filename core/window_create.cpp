@@ -4,6 +4,7 @@
 #include "core/library_state.h"
 #include "core/result_codes.h"
 #include "core/window_lifetime.h"
+#include "core/window_scale.h"
 #include "core/window_table.h"
 #include "platform/saturate.h"
 
@@ -47,7 +48,7 @@ void build_drawing_objects(window_record *r, HBITMAP surface) {
     r->buffer_rect =
         RECT{0, 0, saturate_int(int64_t{r->width} + 1), saturate_int(int64_t{r->height} + 1)};
     GetClientRect(r->hwnd, &r->strip_right_of_buffer);
-    r->strip_right_of_buffer.left = r->width;
+    r->strip_right_of_buffer.left = screen_length(r, r->width);
 
     r->palette = static_cast<HPALETTE>(GetStockObject(DEFAULT_PALETTE));
     r->fill_brush = static_cast<HBRUSH>(GetStockObject(BLACK_BRUSH));
@@ -79,12 +80,20 @@ void build_drawing_objects(window_record *r, HBITMAP surface) {
     r->saved_pen = static_cast<HPEN>(SelectObject(r->memory_dc, GetStockObject(NULL_PEN)));
     FillRect(r->memory_dc, &r->buffer_rect, r->background_brush);
     SelectObject(r->memory_dc, r->pen);
-    BitBlt(window_dc, 0, 0, r->width, r->height, r->memory_dc, 0, 0, SRCCOPY);
+    show_buffer(r, window_dc);
     // Between calls the memory DC holds its own bitmap; a buffer is selected only while it
     // is drawn or painted.
     SelectObject(r->memory_dc, own_bitmap);
     SelectPalette(window_dc, window_palette, FALSE);
     ReleaseDC(r->hwnd, window_dc);
+}
+
+// Sets the client and frame rectangles for the window's size at its scale.
+void set_frame_at_scale(window_record *r) {
+    r->client_screen_rect =
+        rect_at(r->x, r->y, screen_length(r, r->width), screen_length(r, r->height));
+    r->frame_rect = r->client_screen_rect;
+    AdjustWindowRect(&r->frame_rect, WS_OVERLAPPEDWINDOW, FALSE);
 }
 
 // Gives up a creation before the window exists: the record's locks go, and the creator
@@ -103,9 +112,10 @@ void create_window_on_gui_thread(window_record *r) {
     InitializeCriticalSection(&r->lock);
     InitializeCriticalSection(&r->state_lock);
     EnterCriticalSection(&r->lock);
-    r->client_screen_rect = rect_at(r->x, r->y, r->width, r->height);
-    r->frame_rect = r->client_screen_rect;
-    AdjustWindowRect(&r->frame_rect, WS_OVERLAPPEDWINDOW, FALSE);
+    // Made at the scale of the screen the library's hidden window is on, so that the window
+    // opens at its size in one step where, as nearly always, its own screen is the same.
+    r->scale = choose_window_scale(g_startup.handler_window.load());
+    set_frame_at_scale(r);
     r->key_write_pos = 0;
     r->key_read_pos = 0;
     r->key_count = 0;
@@ -124,6 +134,15 @@ void create_window_on_gui_thread(window_record *r) {
         if (surface) DeleteObject(surface);
         abandon_creation(r, CREATE_FAILED);
         return;
+    }
+    // A window that opened on a screen of another density takes that one's scale, while it is
+    // still hidden and before its procedure knows the record.
+    int own_scale = choose_window_scale(r->hwnd);
+    if (own_scale != r->scale) {
+        r->scale = own_scale;
+        set_frame_at_scale(r);
+        const RECT &g = r->frame_rect;
+        MoveWindow(r->hwnd, g.left, g.top, g.right - g.left, g.bottom - g.top, FALSE);
     }
     SetWindowLongPtrA(r->hwnd, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(r));
     build_drawing_objects(r, surface);

@@ -149,6 +149,9 @@ struct window_record {
     // The style and frame rectangle to go back to from fullscreen; under state_lock.
     LONG_PTR framed_style;
     RECT framed_rect;
+    // The whole number each drawing pixel is enlarged by on screen (core/window_scale.h): set
+    // by the GUI thread before the window is handed out, constant afterwards.
+    int scale;
 };
 
 #endif

@@ -279,6 +279,12 @@ ZVEXPORT int ZVAPI ZVSetFullscreen(int window, int on);
 ZVEXPORT int ZVAPI ZVGetScreenWidth(void);
 ZVEXPORT int ZVAPI ZVGetScreenHeight(void);
 
+/* Beyond the original set: crisp scaling on dense screens. ZVGetScale gives the whole number N
+ * by which the window's pixels are enlarged on screen: each drawing pixel is shown as an N x N
+ * block, while sizes, the mouse and drawing stay in drawing pixels. N comes from ZELVAN_SCALE
+ * (1 to 16) or else from the screen's density over 96 dpi; headless it is 1. */
+ZVEXPORT int ZVAPI ZVGetScale(int window);
+
 #ifdef __cplusplus
 }
 #endif

@@ -267,6 +267,8 @@ typedef struct tagLOGPALETTE {
 #define ERROR_PATH_NOT_FOUND 3L
 #define ERROR_NOT_ENOUGH_MEMORY 8L
 #define ERROR_FILE_EXISTS 80L
+#define ERROR_INVALID_PARAMETER 87L
+#define ERROR_ENVVAR_NOT_FOUND 203L
 #define GMEM_MOVEABLE 0x0002
 #define GMEM_DDESHARE 0x2000
 #define GMEM_ZEROINIT 0x0040
@@ -305,6 +307,7 @@ BOOL WINAPI QueryPerformanceCounter(LARGE_INTEGER *count);
 BOOL WINAPI QueryPerformanceFrequency(LARGE_INTEGER *frequency);
 
 LPSTR WINAPI GetCommandLineA(void);
+DWORD WINAPI GetEnvironmentVariableA(LPCSTR name, LPSTR buffer, DWORD size);
 HMODULE WINAPI GetModuleHandleA(LPCSTR module_name);
 
 HANDLE WINAPI CreateFileA(LPCSTR name, DWORD access, DWORD share, LPSECURITY_ATTRIBUTES security,
@@ -544,6 +547,16 @@ BOOL WINAPI GetMonitorInfoA(HMONITOR monitor, LPMONITORINFO info);
 int WINAPI GetSystemMetrics(int index);
 BOOL WINAPI GetClientRect(HWND hwnd, LPRECT rect);
 BOOL WINAPI AdjustWindowRect(LPRECT rect, DWORD style, BOOL menu);
+// Per-monitor DPI awareness (Windows 10): a thread's context decides whether the windows it
+// makes learn the screen's density or are told 96 dpi.
+typedef HANDLE DPI_AWARENESS_CONTEXT;
+#define DPI_AWARENESS_CONTEXT_UNAWARE ((DPI_AWARENESS_CONTEXT)(intptr_t)-1)
+#define DPI_AWARENESS_CONTEXT_SYSTEM_AWARE ((DPI_AWARENESS_CONTEXT)(intptr_t)-2)
+#define DPI_AWARENESS_CONTEXT_PER_MONITOR_AWARE ((DPI_AWARENESS_CONTEXT)(intptr_t)-3)
+#define DPI_AWARENESS_CONTEXT_PER_MONITOR_AWARE_V2 ((DPI_AWARENESS_CONTEXT)(intptr_t)-4)
+#define DPI_AWARENESS_CONTEXT_UNAWARE_GDISCALED ((DPI_AWARENESS_CONTEXT)(intptr_t)-5)
+DPI_AWARENESS_CONTEXT WINAPI SetThreadDpiAwarenessContext(DPI_AWARENESS_CONTEXT context);
+UINT WINAPI GetDpiForWindow(HWND hwnd);
 LONG_PTR WINAPI SetWindowLongPtrA(HWND hwnd, int index, LONG_PTR value);
 LONG_PTR WINAPI GetWindowLongPtrA(HWND hwnd, int index);
 BOOL WINAPI SetWindowTextA(HWND hwnd, LPCSTR text);
@@ -555,6 +568,7 @@ HWND WINAPI GetForegroundWindow(void);
 HWND WINAPI SetFocus(HWND hwnd);
 HWND WINAPI GetFocus(void);
 BOOL WINAPI GetCursorPos(LPPOINT point);
+BOOL WINAPI GetPhysicalCursorPos(LPPOINT point);
 HWND WINAPI SetCapture(HWND hwnd);
 BOOL WINAPI ReleaseCapture(void);
 HWND WINAPI GetCapture(void);
@@ -637,6 +651,11 @@ int WINAPI MessageBoxA(HWND owner, LPCSTR text, LPCSTR caption, UINT type);
 #define FLOODFILLSURFACE 1
 
 #define SRCCOPY 0x00CC0020u
+// SetStretchBltMode's modes (HALFTONE averages where the others sample).
+#define BLACKONWHITE 1
+#define WHITEONBLACK 2
+#define COLORONCOLOR 3
+#define HALFTONE 4
 #define DIB_RGB_COLORS 0
 #define DIB_PAL_COLORS 1
 #define BI_RGB 0
@@ -705,6 +724,10 @@ BOOL WINAPI Pie(HDC hdc, int left, int top, int right, int bottom, int xs, int y
 BOOL WINAPI ExtFloodFill(HDC hdc, int x, int y, COLORREF colour, UINT type);
 BOOL WINAPI BitBlt(HDC dest, int x, int y, int width, int height, HDC src, int src_x, int src_y,
                    DWORD rop);
+
+int WINAPI SetStretchBltMode(HDC hdc, int mode);
+BOOL WINAPI StretchBlt(HDC dest, int x, int y, int width, int height, HDC src, int src_x, int src_y,
+                       int src_width, int src_height, DWORD rop);
 
 HPALETTE WINAPI CreatePalette(const LOGPALETTE *palette);
 HPALETTE WINAPI SelectPalette(HDC hdc, HPALETTE palette, BOOL force_background);

@@ -364,6 +364,8 @@ _SIGNATURES = (
      "(window, on) -> covers the monitor without a frame, or gives the frame back."),
     ("ZVGetScreenWidth", _int, (), "() -> the primary monitor's width."),
     ("ZVGetScreenHeight", _int, (), "() -> the primary monitor's height."),
+    # Crisp scaling on dense screens.
+    ("ZVGetScale", _int, (_int,), "(window) -> how many times its pixels are enlarged on screen."),
 )
 
 # ---------------------------------------------------------------------------------------

@@ -1,8 +1,11 @@
 // The window procedure's move, size and limits handlers.
 #include "window/geometry_handlers.h"
 
+#include "core/window_scale.h"
 #include "window/resize.h"
 #include "zelvan.h"
+
+#include <algorithm>
 
 namespace {
 
@@ -23,17 +26,18 @@ RECT frame_for_client(const window_record *r, const RECT &client) {
     return frame;
 }
 
-void drawing_size_for_client(const window_record *, int client_width, int client_height, int *width,
-                             int *height) {
-    *width = client_width;
-    *height = client_height;
+void drawing_size_for_client(const window_record *r, int client_width, int client_height,
+                             int *width, int *height) {
+    // A client a few screen pixels short of a whole drawing pixel shows the part that fits.
+    *width = std::max(1, drawing_coordinate(r, client_width));
+    *height = std::max(1, drawing_coordinate(r, client_height));
 }
 
 void on_window_move(window_record *r, int x, int y) {
     // Under the window lock, which a resize holds while it changes the size and records it:
     // the rectangles then never pair this position with a size that is being replaced.
     EnterCriticalSection(&r->lock);
-    RECT client = rect_at(x, y, r->width, r->height);
+    RECT client = rect_at(x, y, screen_length(r, r->width), screen_length(r, r->height));
     RECT frame = frame_for_client(r, client);
     EnterCriticalSection(&r->state_lock);
     r->x = x;
@@ -52,7 +56,7 @@ void on_window_size(window_record *r, WPARAM type, int width, int height) {
         follow_client_size(r, width, height);
         return;
     }
-    if (width == r->width && height == r->height) return;
+    if (width == screen_length(r, r->width) && height == screen_length(r, r->height)) return;
     RECT current;
     GetWindowRect(r->hwnd, &current);
     EnterCriticalSection(&r->state_lock);

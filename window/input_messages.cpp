@@ -1,6 +1,7 @@
 // The window procedure's recording of held buttons, drags, wheel, keys and close requests.
 #include "window/input_messages.h"
 
+#include "core/window_scale.h"
 #include "zelvan.h"
 
 #include <limits.h>
@@ -127,8 +128,8 @@ bool track_mouse(window_record *r, HWND hwnd, UINT message, WPARAM wparam, LPARA
     EnterCriticalSection(&r->state_lock);
     input_record &in = r->input;
     if (inside || captured) {
-        in.pointer_x = static_cast<short>(LOWORD(lparam));
-        in.pointer_y = static_cast<short>(HIWORD(lparam));
+        in.pointer_x = drawing_coordinate(r, static_cast<short>(LOWORD(lparam)));
+        in.pointer_y = drawing_coordinate(r, static_cast<short>(HIWORD(lparam)));
         in.pointer_known = true;
     }
     in.buttons = buttons;

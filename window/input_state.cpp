@@ -28,7 +28,7 @@ ZVEXPORT int ZVAPI ZVGetMouseButtons(int handle) {
     window_ref window(handle);
     if (!window.ok()) return ZV_ERR_BAD_WINDOW;
     POINT cursor{};
-    bool known = GetCursorPos(&cursor) != 0;
+    bool known = GetPhysicalCursorPos(&cursor) != 0; // in screen pixels, as the rectangle
     EnterCriticalSection(&window->state_lock);
     const input_record &in = window->input;
     // Without the capture of a drag, what was held counts only while the pointer is here.

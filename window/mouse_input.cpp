@@ -1,4 +1,5 @@
 // Polled mouse input: captures of the live records the window procedure fills, and getters.
+#include "core/window_scale.h"
 #include "core/window_table.h"
 
 #include "zelvan.h"
@@ -83,15 +84,17 @@ ZVEXPORT int ZVAPI ZVCaptureMouseCoords(int handle) {
     if (!window.ok()) return ZV_ERR_BAD_WINDOW;
     window_record *r = window.record;
     POINT cursor{};
-    GetCursorPos(&cursor);
+    // In screen pixels like the client rectangle, which the GUI thread (DPI aware) records;
+    // Windows would give this host thread a position shrunk to its own DPI awareness.
+    GetPhysicalCursorPos(&cursor);
     EnterCriticalSection(&r->state_lock);
     int result = ZV_ERR_MOUSE_OUTSIDE;
     if (!r->live_mouse.valid) {
         r->mouse.valid = 0;
     } else {
         r->live_mouse.valid = 0;
-        r->mouse.x = cursor.x - r->client_screen_rect.left;
-        r->mouse.y = cursor.y - r->client_screen_rect.top;
+        r->mouse.x = drawing_coordinate(r, cursor.x - r->client_screen_rect.left);
+        r->mouse.y = drawing_coordinate(r, cursor.y - r->client_screen_rect.top);
         // The pointer still rests where the window last saw it move: over the client area.
         bool resting = r->mouse.x == r->live_mouse.x && r->mouse.y == r->live_mouse.y;
         r->mouse.valid = resting ? 1 : 0;

@@ -1,6 +1,7 @@
 // The resize routine.
 #include "window/resize.h"
 
+#include "core/window_scale.h"
 #include "platform/saturate.h"
 #include "window/geometry_handlers.h"
 #include "zelvan.h"
@@ -50,7 +51,7 @@ bool make_new_buffers(window_record *r, HDC screen_dc, int width, int height, HB
 // lock held; the state lock, a leaf, is taken inside it.
 RECT record_client_size(window_record *r, int width, int height) {
     EnterCriticalSection(&r->state_lock);
-    RECT client = rect_at(r->x, r->y, width, height);
+    RECT client = rect_at(r->x, r->y, screen_length(r, width), screen_length(r, height));
     LeaveCriticalSection(&r->state_lock);
     RECT frame = frame_for_client(r, client);
     EnterCriticalSection(&r->state_lock);
@@ -111,12 +112,13 @@ int resize_window(window_record *r, int width, int height) {
     // The platform window follows the buffers, outside the window lock: moving it waits for
     // the GUI thread, which takes that lock to paint. Should another resize's move overtake
     // this one, the size handler puts the window back to the frame recorded last.
+    screen_pixels_scope screen_pixels;
     MoveWindow(r->hwnd, frame.left, frame.top, frame.right - frame.left, frame.bottom - frame.top,
                TRUE);
     EnterCriticalSection(&r->lock);
     GetClientRect(r->hwnd, &r->strip_right_of_buffer);
     // The buffers' width, which a resize on another thread may have changed since.
-    r->strip_right_of_buffer.left = r->width.load();
+    r->strip_right_of_buffer.left = screen_length(r, r->width.load());
     LeaveCriticalSection(&r->lock);
     InvalidateRect(r->hwnd, nullptr, TRUE);
     // A hint, not a wait: with no lock held, give up the time slice once so that a GUI thread

@@ -1,6 +1,7 @@
 // Title, position, size and show state of a window.
 #include "core/heap.h"
 #include "core/result_codes.h"
+#include "core/window_scale.h"
 #include "core/window_table.h"
 #include "window/resize.h"
 
@@ -57,6 +58,7 @@ ZVEXPORT int ZVAPI ZVMove(int handle, int x, int y) {
     RECT frame = window->frame_rect;
     LeaveCriticalSection(&window->state_lock);
     if (frame.left == x && frame.top == y) return ZV_OK;
+    screen_pixels_scope screen_pixels;
     GetWindowRect(window->hwnd, &frame);
     int frame_width = frame.right - frame.left;
     int frame_height = frame.bottom - frame.top;

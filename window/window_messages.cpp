@@ -2,6 +2,8 @@
 // the host's input (GUI thread only).
 #include "window/window_messages.h"
 
+#include "core/window_scale.h"
+
 #include "window/geometry_handlers.h"
 #include "window/input_messages.h"
 
@@ -29,7 +31,7 @@ void paint_window(window_record *r) {
         // Compared, not subtracted: the left edge is the window's width, which may be any int.
         if (r->strip_right_of_buffer.right > r->strip_right_of_buffer.left)
             FillRect(dc, &r->strip_right_of_buffer, r->background_brush);
-        BitBlt(dc, 0, 0, r->width, r->height, r->memory_dc, 0, 0, SRCCOPY);
+        show_buffer(r, dc);
         SelectObject(r->memory_dc, old_bitmap);
         SelectPalette(dc, old_palette, TRUE);
         LeaveCriticalSection(&r->lock);
@@ -64,8 +66,8 @@ void record_character(window_record *r, char character, int repeat) {
 // Stores a mouse message's client position (and MK_ flags) as the live record.
 void record_mouse_event(window_record *r, mouse_event_record &live, LPARAM lparam, WPARAM wparam) {
     EnterCriticalSection(&r->state_lock);
-    live.x = LOWORD(lparam);
-    live.y = HIWORD(lparam);
+    live.x = drawing_coordinate(r, LOWORD(lparam));
+    live.y = drawing_coordinate(r, HIWORD(lparam));
     live.keys = LOWORD(wparam);
     live.valid = 1;
     LeaveCriticalSection(&r->state_lock);

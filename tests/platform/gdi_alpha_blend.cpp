@@ -1,4 +1,4 @@
-// AlphaBlend and TransparentBlt of the POSIX GDI. The blend's rounding is the one the
+// AlphaBlend, TransparentBlt and StretchBlt of the POSIX GDI. The blend's rounding is the one the
 // reference GDI gives for every alpha, colour level and destination value
 // (tools/reference-gdi/blend_check.cpp printed them all; none differed); here it is checked
 // through the vector paths: groups all clear, all opaque and mixed, and row tails.
@@ -86,4 +86,36 @@ TEST(GdiAlphaBlend, TransparentBltLeavesTheKeyColourOut) {
         EXPECT_EQ(dst.pixels[x], s == 0xFF00FF ? 0x123456u : s) << x;
     }
     EXPECT_EQ(dst.pixels[18], 0x123456u); // past the source's right edge
+}
+
+// Whole-number enlargements repeat each source pixel (x / N, y / N), clipped at the destination,
+// as the reference GDI gives with COLORONCOLOR (tools/reference-gdi/stretch_check.cpp found no
+// pixel differing for 1x to 8x, unequal factors and a copy hanging off the left edge).
+TEST(GdiStretchBlt, WholeNumberEnlargementsRepeatEachPixelAsTheReference) {
+    const int src_width = 7, src_height = 5, dst_width = 64, dst_height = 40;
+    const uint32_t untouched = 0xABCDEF;
+    dib_dc src(src_width, src_height), dst(dst_width, dst_height);
+    for (int i = 0; i < src_width * src_height; ++i) src.pixels[i] = 0x010203u * (i + 1);
+    EXPECT_EQ(SetStretchBltMode(dst.dc, COLORONCOLOR), BLACKONWHITE);
+    EXPECT_EQ(SetStretchBltMode(dst.dc, 0), 0);
+    const int scales[][2] = {{1, 1}, {2, 2}, {3, 3}, {4, 4}, {2, 3}, {5, 1}, {8, 8}};
+    for (const auto &scale : scales)
+        for (int offset = 0; offset >= -3; offset -= 3) {
+            int sx = scale[0], sy = scale[1];
+            for (int i = 0; i < dst_width * dst_height; ++i) dst.pixels[i] = untouched;
+            ASSERT_TRUE(StretchBlt(dst.dc, offset, 0, src_width * sx, src_height * sy, src.dc, 0, 0,
+                                   src_width, src_height, SRCCOPY));
+            int mismatches = 0;
+            for (int y = 0; y < dst_height; ++y)
+                for (int x = 0; x < dst_width; ++x) {
+                    int cx = x - offset;
+                    bool inside = cx < src_width * sx && y < src_height * sy;
+                    uint32_t want = inside ? src.pixels[cx / sx + y / sy * src_width] : untouched;
+                    if (dst.pixels[x + y * dst_width] != want) ++mismatches;
+                }
+            EXPECT_EQ(mismatches, 0) << sx << "x" << sy << " at " << offset;
+        }
+    // What the subset refuses: other raster operations and mirrored extents.
+    EXPECT_FALSE(StretchBlt(dst.dc, 0, 0, 14, 10, src.dc, 0, 0, 7, 5, 0x00EE0086));
+    EXPECT_FALSE(StretchBlt(dst.dc, 14, 0, -14, 10, src.dc, 0, 0, 7, 5, SRCCOPY));
 }

@@ -136,6 +136,9 @@ struct display_driver {
     // The window's placement changed (its style or its limits); until told, a window keeps
     // the client size it was made with. May be null.
     void (*set_placement)(display_window *window, const display_placement *placement);
+    // The screen's density in dots per inch, as the desktop states it; 0 when it states none.
+    // May be null (then 96, the density Windows takes by default).
+    int (*screen_dpi)(void);
 };
 
 enum { DISPLAY_EVENTS_QUEUED = -2 };

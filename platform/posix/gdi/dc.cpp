@@ -39,6 +39,7 @@ gdi_dc *gdi_dc_new(bool is_memory) {
     dc->text_colour = RGB(0, 0, 0);
     dc->bk_colour = RGB(255, 255, 255);
     dc->bk_mode = OPAQUE;
+    dc->stretch_mode = BLACKONWHITE;
     dc->text_align = TA_TOP | TA_LEFT;
     if (is_memory) {
         dc->bitmap = gdi_stock_bitmap();

@@ -141,6 +141,7 @@ struct gdi_dc {
     COLORREF text_colour;
     COLORREF bk_colour;
     int bk_mode;
+    int stretch_mode; // kept for SetStretchBltMode; every mode samples as COLORONCOLOR does
     UINT text_align;
     POINT position;
     gdi_pen_state pen_state;

@@ -205,3 +205,8 @@ BOOL WINAPI GetCursorPos(LPPOINT point) {
     driver->cursor_pos(point);
     return TRUE;
 }
+
+// One screen density for every thread: physical and logical positions are the same.
+BOOL WINAPI GetPhysicalCursorPos(LPPOINT point) {
+    return GetCursorPos(point);
+}

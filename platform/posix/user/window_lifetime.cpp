@@ -36,6 +36,7 @@ wm_window *new_window(const wm_class *c, DWORD style, DWORD ex_style, LPCSTR tit
     w->ex_style = ex_style;
     w->title = wm_utf8_from_ansi(title);
     w->needs_first_size = true;
+    w->dpi_aware = wm_thread_dpi_aware();
     return w;
 }
 

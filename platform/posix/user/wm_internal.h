@@ -48,6 +48,7 @@ struct wm_window {
     bool maximized;
     bool needs_first_size; // the first show still owes WM_SIZE and WM_MOVE, as on Win32
     bool destroying;
+    bool dpi_aware; // made by a thread aware of the screen's density: told its real dpi
 
     // Painting: the update region is kept as its bounding rectangle, in client coordinates.
     bool invalid;
@@ -152,6 +153,9 @@ struct wm_state {
 wm_state &wm(void);
 void wm_lock(void);
 void wm_unlock(void);
+// True when the calling thread's DPI awareness context lets its new windows see the screen's
+// density (dpi_awareness.cpp).
+bool wm_thread_dpi_aware(void);
 wm_window *wm_find(HWND hwnd); // lock held; null for a handle that names no window
 // Starts loading the window's record into the cache, for a look-up to come soon. Lock held.
 void wm_prefetch_window(HWND hwnd);

@@ -151,6 +151,7 @@ bool x11_open(const display_sink *sink) {
     s.sink = *sink;
     s.screen_width = DisplayWidth(display, screen);
     s.screen_height = DisplayHeight(display, screen);
+    s.screen_dpi = x11_xft_dpi(XResourceManagerString(display));
     s.shm_offered = shm_usable(display);
     intern_atoms(&s.atoms);
     host_error_handler = XSetErrorHandler(count_error);
@@ -297,4 +298,5 @@ extern const display_driver display_x11_driver = {
     GUARDED(x11_frame_extents),
     GUARDED(x11_release),
     GUARDED(x11_set_placement),
+    GUARDED(x11_screen_dpi),
 };

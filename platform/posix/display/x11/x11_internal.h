@@ -75,6 +75,7 @@ struct x11_state {
     std::atomic<int> pointer_x; // root position of the pointer in the last event that had one
     std::atomic<int> pointer_y;
     int screen_width;
+    std::atomic<int> screen_dpi; // Xft.dpi as last read, 0 when the resources name none
     int screen_height;
     bool frame_extents_known;
     RECT frame_extents; // the window manager's decoration widths, when known
@@ -133,6 +134,8 @@ int x11_virtual_key(XKeyEvent *key, KeySym looked_up);
 // ---- screen (x11_screen.cpp) ----
 void x11_cursor_pos(POINT *point);
 void x11_screen_size(int *width, int *height);
+int x11_screen_dpi(void);
+int x11_xft_dpi(const char *resources);
 bool x11_window_manager_running(void);
 Time x11_server_time(Window window);
 // Asks a running window manager how wide its decoration of a fixed-size window is; at open.

@@ -1,0 +1,50 @@
+// The whole number by which a window's drawing pixels are enlarged on screen, and the
+// conversions between drawing pixels and the screen pixels of its client area.
+#ifndef ZELVAN_CORE_WINDOW_SCALE_H
+#define ZELVAN_CORE_WINDOW_SCALE_H
+
+#include "core/window_record.h"
+
+// Makes the calling thread (the GUI thread) see the screen's real density, where the system
+// lets a single thread do so; otherwise it stays as it was.
+void make_thread_dpi_aware();
+
+// While it lives, the calling host thread sees screen pixels as the GUI thread does: Windows
+// would otherwise map the positions and sizes it passes to or reads from the library's windows
+// through its own, unaware, view of the screen.
+struct screen_pixels_scope {
+    DPI_AWARENESS_CONTEXT previous;
+    screen_pixels_scope();
+    ~screen_pixels_scope();
+    screen_pixels_scope(const screen_pixels_scope &) = delete;
+    screen_pixels_scope &operator=(const screen_pixels_scope &) = delete;
+};
+
+// The scale for a window just made on the calling thread: ZELVAN_SCALE when it holds a whole
+// number from 1 to MAX_WINDOW_SCALE, else the window's density over 96 dpi, rounded, at least 1.
+int choose_window_scale(HWND hwnd);
+
+enum { MAX_WINDOW_SCALE = 16 };
+
+// The scale of a window: 1 until its creation sets it, constant afterwards.
+inline int window_scale(const window_record *r) {
+    return r->scale > 1 ? r->scale : 1;
+}
+
+// A length in drawing pixels as screen pixels.
+inline int screen_length(const window_record *r, int drawing) {
+    return saturate_int(int64_t{drawing} * window_scale(r));
+}
+
+// A client coordinate in screen pixels as drawing pixels, rounded down, so that a drag left of
+// or above the window stays negative.
+inline int drawing_coordinate(const window_record *r, int screen) {
+    int scale = window_scale(r);
+    return screen >= 0 ? screen / scale : -((-int64_t{screen} + scale - 1) / scale);
+}
+
+// Copies the bitmap selected in the window's memory DC to `dc`, enlarged by the scale. With
+// the window lock held.
+void show_buffer(window_record *r, HDC dc);
+
+#endif

@@ -1,0 +1,68 @@
+// Whole-number scaling on the headless screen: ZELVAN_SCALE, the enlarged client area in exact
+// blocks, and input divided back into drawing pixels.
+#include "headless_helpers.h"
+#include "poll.h"
+
+#include <gtest/gtest.h>
+
+#include <stdlib.h>
+
+#include <vector>
+
+TEST(WindowScale, HeadlessIsOneAndBadValuesAreIgnored) {
+    for (const char *value : {"", "0", "-2", "17", "2x"}) {
+        setenv("ZELVAN_SCALE", value, 1);
+        int w = ZVCreateWindow(50, 60, 20, 10, "plain");
+        EXPECT_EQ(ZVGetScale(w), 1) << value;
+        EXPECT_EQ(screen_state_of(w).client.right - screen_state_of(w).client.left, 20);
+        ZVDestroyWindow(w);
+    }
+    unsetenv("ZELVAN_SCALE");
+    int w = ZVCreateWindow(50, 60, 20, 10, "plain");
+    EXPECT_EQ(ZVGetScale(w), 1);
+    ZVDestroyWindow(w);
+    EXPECT_EQ(ZVGetScale(w), ZV_ERR_BAD_WINDOW);
+}
+
+TEST(WindowScale, EachDrawingPixelIsAnExactBlockAndInputIsDividedBack) {
+    setenv("ZELVAN_SCALE", "3", 1);
+    int w = ZVCreateWindow(50, 60, 10, 8, "scaled");
+    unsetenv("ZELVAN_SCALE");
+    ASSERT_EQ(ZVGetScale(w), 3);
+    EXPECT_EQ(ZVGetWidth(w), 10);
+    RECT client = screen_state_of(w).client;
+    EXPECT_EQ(client.left, 50);
+    EXPECT_EQ(client.right - client.left, 30);
+    EXPECT_EQ(client.bottom - client.top, 24);
+    auto colour = [](int x, int y) { return uint32_t(x * 20 << 16 | y * 30 << 8 | 7); };
+    std::vector<uint32_t> expected, shown;
+    for (int y = 0; y < 24; ++y)
+        for (int x = 0; x < 30; ++x) expected.push_back(colour(x / 3, y / 3));
+    for (int y = 0; y < 8; ++y)
+        for (int x = 0; x < 10; ++x) ZVSetPixelFast(w, x, y, ZVGetRGBColour(x * 20, y * 30, 7));
+    ZVRedraw(w);
+    int width = 0, height = 0;
+    EXPECT_TRUE(poll_until([&] {
+        if (!headless_test_read_client(hwnd_of(w), &shown, &width, &height)) return false;
+        for (uint32_t &pixel : shown) pixel &= 0xFFFFFF;
+        return shown == expected;
+    }));
+
+    // A press on the last screen pixel of drawing pixel (4, 5), then a drag outside.
+    POINT at = client_to_screen(w, 14, 17);
+    headless_test_move_pointer(at.x, at.y, 0);
+    headless_test_press(DISPLAY_BUTTON_LEFT, 0);
+    ASSERT_TRUE(poll_until([&] { return ZVCaptureLastLeftMouseClick(w) == ZV_OK; }));
+    EXPECT_EQ(ZVGetLastLeftMouseClickX(w), 4);
+    EXPECT_EQ(ZVGetLastLeftMouseClickY(w), 5);
+    EXPECT_EQ(ZVCaptureMouseCoords(w), ZV_OK);
+    EXPECT_EQ(ZVGetMouseCoordsX(w), 4);
+    at = client_to_screen(w, -1, 30);
+    headless_test_move_pointer(at.x, at.y, DISPLAY_BUTTON_LEFT);
+    EXPECT_TRUE(poll_until([&] { return ZVGetMouseX(w) == -1 && ZVGetMouseY(w) == 10; }));
+    headless_test_release(DISPLAY_BUTTON_LEFT, 0);
+
+    ASSERT_EQ(ZVResize(w, 12, 4), ZV_OK);
+    EXPECT_TRUE(poll_until([&] { return screen_state_of(w).client.right == 50 + 36; }));
+    ZVDestroyWindow(w);
+}
