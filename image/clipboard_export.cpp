@@ -69,11 +69,20 @@ int put_block(UINT format, HGLOBAL block) {
     return failure;
 }
 
+// A copy that failed leaves the clipboard empty, as one that failed on it does; unless
+// another caller holds it, which leaves it untouched.
+int empty_after(int failure) {
+    if (!OpenClipboard(nullptr)) return ZV_ERR_CLIPBOARD_BUSY;
+    EmptyClipboard();
+    CloseClipboard();
+    return failure;
+}
+
 // The clipboard routine; stores nothing in the last error. Both blocks are made before the
 // clipboard is opened, so other programs are not kept waiting while a PNG is encoded.
 int copy_to_clipboard(const bitmap_record *record) {
     HGLOBAL dib = packed_dib(record);
-    if (!dib) return ZV_ERR_NO_MEMORY;
+    if (!dib) return empty_after(ZV_ERR_NO_MEMORY);
     HGLOBAL png = nullptr;
     UINT png_format = 0;
     if (record->has_alpha) {
@@ -81,7 +90,7 @@ int copy_to_clipboard(const bitmap_record *record) {
         int made = png_format != 0 ? png_block(record, &png) : ZV_ERR_CLIPBOARD_COPY;
         if (made != ZV_OK) {
             GlobalFree(dib);
-            return made;
+            return empty_after(made);
         }
     }
     if (!OpenClipboard(nullptr)) {
