@@ -600,6 +600,7 @@ BOOL WINAPI OpenClipboard(HWND owner);
 BOOL WINAPI EmptyClipboard(void);
 HANDLE WINAPI SetClipboardData(UINT format, HANDLE data);
 BOOL WINAPI CloseClipboard(void);
+UINT WINAPI RegisterClipboardFormatA(LPCSTR name);
 
 int WINAPI MessageBoxA(HWND owner, LPCSTR text, LPCSTR caption, UINT type);
 

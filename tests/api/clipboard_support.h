@@ -22,13 +22,14 @@ inline bool use_readable_clipboard() {
 #endif
 }
 
-// The packed DIB on the clipboard, empty when there is none.
-inline bytes clipboard_item() {
+// The packed DIB on the clipboard, or with `png` the PNG file beside it; empty when there is
+// none.
+inline bytes clipboard_item(bool png = false) {
     bytes item;
 #ifdef _WIN32
     // Another program (or Wine's clipboard manager) may hold the clipboard for a moment.
     if (!poll_until([] { return OpenClipboard(nullptr) != 0; })) return item;
-    HANDLE data = GetClipboardData(CF_DIB);
+    HANDLE data = GetClipboardData(png ? RegisterClipboardFormatA("PNG") : CF_DIB);
     const uint8_t *block = data ? static_cast<const uint8_t *>(GlobalLock(data)) : nullptr;
     if (block) {
         item.assign(block, block + GlobalSize(data));
@@ -36,7 +37,11 @@ inline bytes clipboard_item() {
     }
     CloseClipboard();
 #else
-    headless_test_clipboard(&item);
+    if (png) {
+        headless_test_clipboard_png(&item);
+    } else {
+        headless_test_clipboard(&item);
+    }
 #endif
     return item;
 }

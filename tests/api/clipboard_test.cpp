@@ -2,6 +2,7 @@
 #include "clipboard_support.h"
 #include "drawing_support.h"
 #include "image_files.h"
+#include "png_bytes.h"
 
 #include <gtest/gtest.h>
 
@@ -97,4 +98,36 @@ TEST(Clipboard, ABusyClipboardIsReportedAndLeftAlone) {
     // Once the other holder has closed it, the clipboard is ours again.
     EXPECT_EQ(ZVCopyImageToClipboard(w), ZV_OK);
     EXPECT_EQ(clipboard_item().size(), 40u + 20u * 60u);
+}
+
+// A bitmap with alpha goes as its DIB and as an RGBA PNG beside it, which loads back into a
+// sprite that pastes exactly as the original; an opaque picture has no PNG beside it.
+TEST(Clipboard, ABitmapWithAlphaAlsoGoesAsAPngThatKeepsIt) {
+    ASSERT_TRUE(use_readable_clipboard());
+    scratch_folder dir;
+    std::vector<uint32_t> argb;
+    for (uint32_t i = 0; i < 9 * 7; ++i)
+        argb.push_back(i * 4 << 24 | i * 3 << 16 | i * 2 << 8 | (255 - i));
+    int sprite = ZVLoadBitmap(dir.write("sprite.png", rgba_png(argb, 9, 7)).c_str());
+    ASSERT_NE(sprite, 0);
+    ASSERT_EQ(ZVCopyBitmapToClipboard(sprite), ZV_OK);
+    bytes dib = clipboard_item();
+    EXPECT_EQ(dib.size(), 40u + 4u * 9u * 7u);
+    bytes png = clipboard_item(true);
+    ASSERT_GT(png.size(), 26u);
+    EXPECT_EQ(png[25], 6u); // colour type: RGBA
+    int again = ZVLoadBitmap(dir.write("again.png", png).c_str());
+    ASSERT_NE(again, 0);
+    int w = ZVCreateWindow(10, 10, 20, 10, "sprites");
+    ZVSetBackground(w, ZVGetRGBColour(20, 200, 90));
+    ZVClearDrawBuffer(w);
+    ZVPasteBitmapAlpha(w, sprite, 0, 0);
+    ZVPasteBitmapAlpha(w, again, 10, 0);
+    int wrong = 0;
+    for (int y = 0; y < 7; ++y)
+        for (int x = 0; x < 9; ++x) wrong += ZVGetPixel(w, x, y) != ZVGetPixel(w, x + 10, y);
+    EXPECT_EQ(wrong, 0);
+    ASSERT_EQ(ZVCopyImageToClipboard(w), ZV_OK);
+    EXPECT_TRUE(clipboard_item(true).empty());
+    ZVDestroyWindow(w);
 }

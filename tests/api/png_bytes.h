@@ -1,12 +1,105 @@
-// An 8-bit RGBA PNG file made byte by byte (deflate's stored blocks, no compression), for the
-// tests that run on both platforms without libpng.
+// PNG files for the tests, made byte by byte (deflate's stored blocks, no compression) so that
+// the same files are made on both platforms without libpng: any colour type, bit depth,
+// interlace and tRNS, with samples that differ in every row and column and the colour each
+// pixel must decode to, or an 8-bit RGBA picture of given pixels.
 #ifndef ZELVAN_TESTS_PNG_BYTES_H
 #define ZELVAN_TESTS_PNG_BYTES_H
 
 #include <stdint.h>
 
+#include <algorithm>
 #include <string>
 #include <vector>
+
+// The colour types and their bits, as a PNG header states them (libpng's names and values,
+// which stand when <png.h> came first).
+#ifndef PNG_COLOR_TYPE_GRAY
+enum {
+    PNG_COLOR_MASK_PALETTE = 1,
+    PNG_COLOR_MASK_COLOR = 2,
+    PNG_COLOR_MASK_ALPHA = 4,
+    PNG_COLOR_TYPE_GRAY = 0,
+    PNG_COLOR_TYPE_PALETTE = 3,
+    PNG_COLOR_TYPE_RGB = 2,
+    PNG_COLOR_TYPE_GRAY_ALPHA = 4,
+    PNG_COLOR_TYPE_RGB_ALPHA = 6,
+};
+#endif
+
+struct png_rgb {
+    uint8_t red, green, blue;
+};
+
+struct png_layout {
+    int width = 7, height = 5;
+    int colour_type = PNG_COLOR_TYPE_RGB;
+    int bit_depth = 8;
+    bool interlaced = false;
+    bool trns = false;
+    // When set (8-bit RGBA only): the pixels, 0xAARRGGBB, rows from the top.
+    const std::vector<uint32_t> *argb = nullptr;
+
+    int channels() const {
+        switch (colour_type) {
+        case PNG_COLOR_TYPE_GRAY:
+        case PNG_COLOR_TYPE_PALETTE:
+            return 1;
+        case PNG_COLOR_TYPE_GRAY_ALPHA:
+            return 2;
+        case PNG_COLOR_TYPE_RGB:
+            return 3;
+        default:
+            return 4;
+        }
+    }
+    int max_sample() const { return (1 << bit_depth) - 1; }
+    // The stored sample of channel c at (x, y).
+    uint32_t sample(int x, int y, int c) const {
+        if (argb) {
+            uint32_t p = (*argb)[static_cast<size_t>(y) * width + x];
+            return c == 3 ? p >> 24 : p >> (16 - 8 * c) & 255;
+        }
+        uint32_t v = static_cast<uint32_t>(x * 2654435761u + y * 40503u + c * 977u) >> 7;
+        if (colour_type == PNG_COLOR_TYPE_PALETTE) return v % palette_size();
+        // Every fourth pixel repeats the tRNS colour, so that it really occurs.
+        if (trns && (x + y) % 4 == 0) return trns_sample();
+        return v & static_cast<uint32_t>(max_sample());
+    }
+    int palette_size() const { return bit_depth == 8 ? 200 : 1 << bit_depth; }
+    uint32_t trns_sample() const { return static_cast<uint32_t>(max_sample() / 3); }
+    png_rgb palette_entry(int i) const {
+        return {static_cast<uint8_t>(i * 7), static_cast<uint8_t>(255 - i),
+                static_cast<uint8_t>(i * 13)};
+    }
+    uint8_t palette_alpha(int i) const { return static_cast<uint8_t>(i * 37); }
+    bool has_alpha() const { return (colour_type & PNG_COLOR_MASK_ALPHA) || trns; }
+
+    uint8_t to8(uint32_t v) const {
+        return static_cast<uint8_t>((v * 255 + static_cast<uint32_t>(max_sample()) / 2) /
+                                    static_cast<uint32_t>(max_sample()));
+    }
+    // The pixel (x, y) as 0xAARRGGBB; alpha 255 for a picture without alpha.
+    uint32_t expected(int x, int y) const {
+        uint32_t r, g, b, a = 255;
+        if (colour_type == PNG_COLOR_TYPE_PALETTE) {
+            int i = static_cast<int>(sample(x, y, 0));
+            png_rgb e = palette_entry(i);
+            r = e.red, g = e.green, b = e.blue;
+            if (trns) a = palette_alpha(i);
+        } else if (colour_type & PNG_COLOR_MASK_COLOR) {
+            r = to8(sample(x, y, 0)), g = to8(sample(x, y, 1)), b = to8(sample(x, y, 2));
+            if (colour_type & PNG_COLOR_MASK_ALPHA) a = to8(sample(x, y, 3));
+            bool keyed = sample(x, y, 0) == trns_sample() && sample(x, y, 1) == trns_sample() &&
+                         sample(x, y, 2) == trns_sample();
+            if (trns && keyed) a = 0;
+        } else {
+            r = g = b = to8(sample(x, y, 0));
+            if (colour_type & PNG_COLOR_MASK_ALPHA) a = to8(sample(x, y, 1));
+            if (trns && sample(x, y, 0) == trns_sample()) a = 0;
+        }
+        return a << 24 | r << 16 | g << 8 | b;
+    }
+};
 
 inline uint32_t png_crc(const uint8_t *bytes, size_t n, uint32_t crc = 0) {
     crc = ~crc;
@@ -21,6 +114,10 @@ inline void png_put_be32(std::vector<uint8_t> &out, uint32_t v) {
     for (int shift = 24; shift >= 0; shift -= 8) out.push_back(static_cast<uint8_t>(v >> shift));
 }
 
+inline void png_put_be16(std::vector<uint8_t> &out, uint32_t v) {
+    out.insert(out.end(), {static_cast<uint8_t>(v >> 8), static_cast<uint8_t>(v)});
+}
+
 inline void png_chunk(std::vector<uint8_t> &out, const char *kind,
                       const std::vector<uint8_t> &data) {
     png_put_be32(out, static_cast<uint32_t>(data.size()));
@@ -30,17 +127,8 @@ inline void png_chunk(std::vector<uint8_t> &out, const char *kind,
     png_put_be32(out, png_crc(typed.data(), typed.size()));
 }
 
-// `argb` holds width x height pixels 0xAARRGGBB, rows from the top.
-inline std::vector<uint8_t> rgba_png(const std::vector<uint32_t> &argb, int width, int height) {
-    std::vector<uint8_t> raw;
-    for (int y = 0; y < height; ++y) {
-        raw.push_back(0);
-        for (int x = 0; x < width; ++x) {
-            uint32_t p = argb[static_cast<size_t>(y) * width + x];
-            raw.insert(raw.end(), {static_cast<uint8_t>(p >> 16), static_cast<uint8_t>(p >> 8),
-                                   static_cast<uint8_t>(p), static_cast<uint8_t>(p >> 24)});
-        }
-    }
+// A zlib stream holding `raw` in stored blocks.
+inline std::vector<uint8_t> png_stored_zlib(const std::vector<uint8_t> &raw) {
     std::vector<uint8_t> z = {0x78, 0x01};
     for (size_t i = 0; i < raw.size() || i == 0; i += 65535) {
         size_t n = std::min<size_t>(65535, raw.size() - i);
@@ -53,15 +141,73 @@ inline std::vector<uint8_t> rgba_png(const std::vector<uint32_t> &argb, int widt
     uint32_t a = 1, b = 0;
     for (uint8_t byte : raw) a = (a + byte) % 65521, b = (b + a) % 65521;
     png_put_be32(z, b << 16 | a);
+    return z;
+}
+
+// The rows of the picture, each behind filter byte 0, in the seven Adam7 passes (x, y, step x,
+// step y) when interlaced; a pass with no columns has no rows at all.
+inline std::vector<uint8_t> png_scanlines(const png_layout &s) {
+    static const int adam7[7][4] = {{0, 0, 8, 8}, {4, 0, 8, 8}, {0, 4, 4, 8}, {2, 0, 4, 4},
+                                    {0, 2, 2, 4}, {1, 0, 2, 2}, {0, 1, 1, 2}};
+    static const int whole[4] = {0, 0, 1, 1};
+    std::vector<uint8_t> raw;
+    for (int pass = 0; pass < (s.interlaced ? 7 : 1); ++pass) {
+        const int *p = s.interlaced ? adam7[pass] : whole;
+        for (int y = p[1]; y < s.height && p[0] < s.width; y += p[3]) {
+            raw.push_back(0);
+            int bit = 0;
+            for (int x = p[0]; x < s.width; x += p[2])
+                for (int c = 0; c < s.channels(); ++c) {
+                    uint32_t v = s.sample(x, y, c);
+                    if (s.bit_depth == 16) {
+                        png_put_be16(raw, v);
+                    } else if (s.bit_depth == 8) {
+                        raw.push_back(static_cast<uint8_t>(v));
+                    } else {
+                        if (bit % 8 == 0) raw.push_back(0);
+                        raw.back() |= static_cast<uint8_t>(v << (8 - s.bit_depth - bit % 8));
+                        bit += s.bit_depth;
+                    }
+                }
+        }
+    }
+    return raw;
+}
+
+// The file `s` lays out.
+inline std::vector<uint8_t> make_png(const png_layout &s) {
     std::vector<uint8_t> ihdr;
-    png_put_be32(ihdr, static_cast<uint32_t>(width));
-    png_put_be32(ihdr, static_cast<uint32_t>(height));
-    ihdr.insert(ihdr.end(), {8, 6, 0, 0, 0});
+    png_put_be32(ihdr, static_cast<uint32_t>(s.width));
+    png_put_be32(ihdr, static_cast<uint32_t>(s.height));
+    ihdr.insert(ihdr.end(), {static_cast<uint8_t>(s.bit_depth), static_cast<uint8_t>(s.colour_type),
+                             0, 0, static_cast<uint8_t>(s.interlaced)});
     std::vector<uint8_t> out = {0x89, 'P', 'N', 'G', '\r', '\n', 0x1A, '\n'};
     png_chunk(out, "IHDR", ihdr);
-    png_chunk(out, "IDAT", z);
+    std::vector<uint8_t> palette, trns;
+    if (s.colour_type == PNG_COLOR_TYPE_PALETTE) {
+        for (int i = 0; i < s.palette_size(); ++i) {
+            png_rgb e = s.palette_entry(i);
+            palette.insert(palette.end(), {e.red, e.green, e.blue});
+            trns.push_back(s.palette_alpha(i));
+        }
+        png_chunk(out, "PLTE", palette);
+    } else {
+        for (int c = 0; c < (s.colour_type & PNG_COLOR_MASK_COLOR ? 3 : 1); ++c)
+            png_put_be16(trns, s.trns_sample());
+    }
+    if (s.trns) png_chunk(out, "tRNS", trns);
+    png_chunk(out, "IDAT", png_stored_zlib(png_scanlines(s)));
     png_chunk(out, "IEND", {});
     return out;
+}
+
+// An 8-bit RGBA file of `argb`, width x height pixels 0xAARRGGBB, rows from the top.
+inline std::vector<uint8_t> rgba_png(const std::vector<uint32_t> &argb, int width, int height) {
+    png_layout s;
+    s.width = width, s.height = height;
+    s.colour_type = PNG_COLOR_TYPE_RGB_ALPHA;
+    s.argb = &argb;
+    return make_png(s);
 }
 
 #endif

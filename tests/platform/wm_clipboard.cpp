@@ -71,3 +71,27 @@ TEST(wm_Clipboard, ADibIsOfferedToOtherProgramsAndOwnedByTheClipboard) {
     EXPECT_TRUE(EmptyClipboard());
     EXPECT_TRUE(CloseClipboard());
 }
+
+// Registered names share one id whatever their case; the one named PNG goes to the display
+// beside the DIB, set before it or after, and a later DIB alone leaves no PNG behind.
+TEST(wm_Clipboard, ARegisteredPngGoesBesideTheDib) {
+    headless_test_activate();
+    UINT png = RegisterClipboardFormatA("PNG");
+    EXPECT_GE(png, 0xC000u);
+    EXPECT_EQ(RegisterClipboardFormatA("png"), png);
+    UINT other = RegisterClipboardFormatA("Something else");
+    EXPECT_NE(other, png);
+    EXPECT_EQ(RegisterClipboardFormatA(""), 0u);
+    std::vector<unsigned char> seen;
+    ASSERT_TRUE(OpenClipboard(nullptr));
+    EmptyClipboard();
+    ASSERT_TRUE(SetClipboardData(png, block_of("png first")));
+    ASSERT_TRUE(SetClipboardData(other, block_of("unseen")));
+    ASSERT_TRUE(SetClipboardData(CF_DIB, block_of("dib")));
+    EXPECT_TRUE(headless_test_clipboard_png(&seen));
+    EXPECT_EQ(std::string(seen.begin(), seen.end()), "png first");
+    EmptyClipboard();
+    ASSERT_TRUE(SetClipboardData(CF_DIB, block_of("dib alone")));
+    EXPECT_FALSE(headless_test_clipboard_png(&seen));
+    EXPECT_TRUE(CloseClipboard());
+}

@@ -122,6 +122,11 @@ struct display_driver {
     // clipboard's picture; the driver copies the bytes. Called on the thread that set it.
     // False when the driver has no memory for its copy.
     bool (*clipboard_export)(const void *dib, size_t bytes);
+    // Offers a PNG file of the picture last given to clipboard_export, which keeps its alpha,
+    // as that picture's PNG form in place of one made from the DIB; the driver copies the
+    // bytes, and forgets them at the next clipboard_export. Same thread and result as that.
+    // May be null.
+    bool (*clipboard_export_png)(const void *png, size_t bytes);
     // For a thread about to sleep in WaitMessage: a descriptor that becomes readable when
     // events for that thread arrive, DISPLAY_EVENTS_QUEUED when some already wait to be
     // pumped, or -1 when the thread hears nothing from this driver. Null for drivers that

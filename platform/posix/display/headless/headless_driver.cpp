@@ -8,14 +8,14 @@
 // Kept through process exit (a late present may still reach it); freed only at unload.
 static headless_screen *&screen_pointer() {
     static headless_screen *screen =
-        new headless_screen{{}, {}, {0, 0}, {nullptr, nullptr}, false, {}};
+        new headless_screen{{}, {}, {0, 0}, {nullptr, nullptr}, false, {}, {}};
     return screen;
 }
 
 headless_screen &headless_get_screen(void) {
     headless_screen *&screen = screen_pointer();
     if (screen == nullptr)
-        screen = new headless_screen{{}, {}, {0, 0}, {nullptr, nullptr}, false, {}};
+        screen = new headless_screen{{}, {}, {0, 0}, {nullptr, nullptr}, false, {}, {}};
     return *screen;
 }
 
@@ -162,6 +162,19 @@ bool headless_clipboard_export(const void *dib, size_t bytes) {
         std::lock_guard<std::mutex> guard(screen.lock);
         const unsigned char *begin = static_cast<const unsigned char *>(dib);
         screen.clipboard_dib.assign(begin, begin + bytes);
+        screen.clipboard_png.clear();
+    } catch (...) {
+        return false;
+    }
+    return true;
+}
+
+bool headless_clipboard_export_png(const void *png, size_t bytes) {
+    headless_screen &screen = headless_get_screen();
+    try {
+        std::lock_guard<std::mutex> guard(screen.lock);
+        const unsigned char *begin = static_cast<const unsigned char *>(png);
+        screen.clipboard_png.assign(begin, begin + bytes);
     } catch (...) {
         return false;
     }
@@ -189,6 +202,7 @@ const display_driver display_headless_driver = {
     headless_cursor_pos,
     headless_screen_size,
     headless_clipboard_export,
+    headless_clipboard_export_png,
     nullptr,
     nullptr,
     headless_release,

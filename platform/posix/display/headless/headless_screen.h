@@ -29,6 +29,7 @@ struct headless_screen {
     display_sink sink;
     bool open;
     std::vector<unsigned char> clipboard_dib; // the packed DIB last exported; empty when none
+    std::vector<unsigned char> clipboard_png; // the PNG exported beside it; empty when none
 };
 
 // The one screen; kept through process exit, because windows may be presented then, and

@@ -188,3 +188,10 @@ bool headless_test_clipboard(std::vector<unsigned char> *dib) {
     *dib = screen.clipboard_dib;
     return !dib->empty();
 }
+
+bool headless_test_clipboard_png(std::vector<unsigned char> *png) {
+    headless_screen &screen = headless_get_screen();
+    std::lock_guard<std::mutex> guard(screen.lock);
+    *png = screen.clipboard_png;
+    return !png->empty();
+}

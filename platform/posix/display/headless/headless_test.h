@@ -61,5 +61,7 @@ bool headless_test_expose(HWND window, const RECT *client_rect);
 
 // The packed DIB the clipboard offers to other programs; false when nothing was exported.
 bool headless_test_clipboard(std::vector<unsigned char> *dib);
+// The PNG file offered beside that DIB; false when there is none.
+bool headless_test_clipboard_png(std::vector<unsigned char> *png);
 
 #endif

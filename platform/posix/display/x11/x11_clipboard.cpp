@@ -1,6 +1,7 @@
 // The clipboard's picture offered to other programs: the library owns the CLIPBOARD
 // selection and serves TARGETS, TIMESTAMP, image/png and image/bmp, large items by INCR.
-// The picture is kept as it was given and converted only for a program that asks.
+// The picture is kept as it was given and converted only for a program that asks; a PNG
+// given beside it (one with alpha) is served as image/png as it is.
 #include "platform/posix/display/x11/x11_internal.h"
 
 #include <X11/Xatom.h>
@@ -31,10 +32,13 @@ struct clipboard_state {
     std::mutex lock; // guards the hand-over from the thread that set the clipboard
     x11_shared_picture pending;
     bool has_pending = false;
+    x11_shared_picture pending_png;
+    bool has_pending_png = false;
     // The rest belongs to the GUI thread.
     Window owner = None;
     Time owned_since = CurrentTime;
     x11_shared_picture picture; // null while the library does not own the clipboard
+    x11_shared_picture png;     // the PNG file given with it; null when there is none
     bool offers_bmp = false;
     bool offers_png = false;
     std::list<incr_transfer> transfers;
@@ -83,6 +87,7 @@ void own_selection(const x11_shared_picture &dib) {
     clipboard_state &c = clip();
     x11_state &s = x11();
     c.picture.reset();
+    c.png.reset();
     bool bmp = false, png = false;
     if (!dib || !x11_picture_forms(*dib, &bmp, &png)) {
         disown();
@@ -109,7 +114,7 @@ void send_targets(Window requestor, Atom property) {
     x11_atoms &a = x11().atoms;
     std::vector<long> targets{long(a.targets), long(a.timestamp)};
     if (c.offers_bmp) targets.push_back(long(a.image_bmp));
-    if (c.offers_png) targets.push_back(long(a.image_png));
+    if (c.offers_png || c.png) targets.push_back(long(a.image_png));
     put_property(requestor, property, XA_ATOM, 32, targets.data(), targets.size());
 }
 
@@ -118,8 +123,9 @@ void send_targets(Window requestor, Atom property) {
 bool send_form(Window requestor, Atom property, Atom type, x11_picture_form form) {
     clipboard_state &c = clip();
     x11_state &s = x11();
+    bool file = form == X11_PICTURE_PNG && c.png;
     std::unique_ptr<x11_picture_stream, stream_closer> stream(
-        x11_picture_stream_open(c.picture, form));
+        x11_picture_stream_open(file ? c.png : c.picture, file ? X11_PICTURE_FILE : form));
     std::vector<unsigned char> first;
     size_t limit = chunk_limit();
     if (!stream || !x11_picture_stream_fill(stream.get(), &first, limit + 1)) return false;
@@ -152,7 +158,7 @@ Atom answer(const XSelectionRequestEvent &r) {
         put_property(r.requestor, property, XA_INTEGER, 32, &time, 1);
     } else if (r.target == a.image_bmp && c.offers_bmp) {
         sent = send_form(r.requestor, property, a.image_bmp, X11_PICTURE_BMP);
-    } else if (r.target == a.image_png && c.offers_png) {
+    } else if (r.target == a.image_png && (c.offers_png || c.png)) {
         sent = send_form(r.requestor, property, a.image_png, X11_PICTURE_PNG);
     } else {
         sent = false;
@@ -211,16 +217,25 @@ bool on_property_deleted(const XPropertyEvent &p) {
 
 } // namespace
 
-bool x11_clipboard_export(const void *dib, size_t bytes) {
+namespace {
+
+// Hands a copy of the item to the GUI thread: a DIB replaces the picture and any PNG given
+// with it, a PNG joins the picture last given. False when no copy could be kept.
+bool hand_over(const void *item, size_t bytes, bool png) {
     if (!x11().opened.load(std::memory_order_acquire)) return true; // only ever called once open
     clipboard_state &c = clip();
     try {
-        const unsigned char *begin = static_cast<const unsigned char *>(dib);
+        const unsigned char *begin = static_cast<const unsigned char *>(item);
         x11_shared_picture copy = std::make_shared<const std::vector<unsigned char>>(
-            begin, begin + (dib != nullptr ? bytes : 0));
+            begin, begin + (item != nullptr ? bytes : 0));
         std::lock_guard<std::mutex> guard(c.lock);
-        c.pending = std::move(copy);
-        c.has_pending = true;
+        if (!png) {
+            c.pending = std::move(copy);
+            c.has_pending = true;
+            copy.reset();
+        }
+        c.pending_png = std::move(copy);
+        c.has_pending_png = true;
     } catch (...) { // no memory for the copy: the clipboard cannot offer the picture
         return false;
     }
@@ -232,18 +247,32 @@ bool x11_clipboard_export(const void *dib, size_t bytes) {
     return true;
 }
 
+} // namespace
+
+bool x11_clipboard_export(const void *dib, size_t bytes) {
+    return hand_over(dib, bytes, false);
+}
+
+bool x11_clipboard_export_png(const void *png, size_t bytes) {
+    return hand_over(png, bytes, true);
+}
+
 void x11_clipboard_take_pending(void) {
     clipboard_state &c = clip();
-    x11_shared_picture dib;
+    x11_shared_picture dib, png;
+    bool new_picture, new_png;
     try {
         std::lock_guard<std::mutex> guard(c.lock);
-        if (!c.has_pending) return;
+        new_picture = c.has_pending;
+        new_png = c.has_pending_png;
         dib.swap(c.pending);
-        c.has_pending = false;
+        png.swap(c.pending_png);
+        c.has_pending = c.has_pending_png = false;
     } catch (...) {
         return;
     }
-    own_selection(dib);
+    if (new_picture) own_selection(dib);
+    if (new_png && c.picture) c.png = png && !png->empty() ? png : nullptr;
     XFlush(x11().display);
 }
 
@@ -256,7 +285,10 @@ bool x11_clipboard_handle(const XEvent *event) {
         return true;
     case SelectionClear: // another program took the clipboard
         if (c.owner == None || event->xselectionclear.window != c.owner) return false;
-        if (event->xselectionclear.selection == x11().atoms.clipboard) c.picture.reset();
+        if (event->xselectionclear.selection == x11().atoms.clipboard) {
+            c.picture.reset();
+            c.png.reset();
+        }
         return true;
     case PropertyNotify:
         if (event->xproperty.window == c.owner && c.owner != None) return true;

@@ -294,6 +294,7 @@ extern const display_driver display_x11_driver = {
     GUARDED(x11_cursor_pos),
     GUARDED(x11_screen_size),
     GUARDED(x11_clipboard_export),
+    GUARDED(x11_clipboard_export_png),
     GUARDED(x11_event_fd),
     GUARDED(x11_frame_extents),
     GUARDED(x11_release),

@@ -242,6 +242,11 @@ bool start_plain_copy(x11_picture_stream *s) {
 // a refusal.
 bool open_stream(x11_picture_stream *s) {
     const std::vector<unsigned char> &dib = *s->dib;
+    if (s->form == X11_PICTURE_FILE) { // handed out like a plain copy with no header of ours
+        s->plain_copy = true;
+        s->pixel_bytes = dib.size();
+        return true;
+    }
     bool run_length = false;
     if (!dib_layout(dib, &s->pixel_offset, &s->pixel_bytes, &run_length)) return false;
     bool readable = run_length
@@ -296,7 +301,7 @@ x11_picture_stream *x11_picture_stream_open(const x11_shared_picture &dib, x11_p
 bool x11_picture_stream_fill(x11_picture_stream *s, std::vector<unsigned char> *out, size_t want) {
     if (s->done) return true;
     try {
-        if (s->form == X11_PICTURE_BMP) {
+        if (s->form != X11_PICTURE_PNG) {
             bmp_bytes(s, out, want);
             return true;
         }

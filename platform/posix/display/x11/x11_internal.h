@@ -145,6 +145,7 @@ bool x11_frame_extents(RECT *extents);
 // ---- clipboard (x11_clipboard.cpp) ----
 // False when no copy of the picture could be kept.
 bool x11_clipboard_export(const void *dib, size_t bytes);
+bool x11_clipboard_export_png(const void *png, size_t bytes); // served as it is, for image/png
 void x11_clipboard_take_pending(void); // GUI thread: own the selection for a new picture
 bool x11_clipboard_handle(const XEvent *event);
 void x11_clipboard_release(void); // at unload, after the connection is closed
@@ -152,7 +153,8 @@ void x11_clipboard_release(void); // at unload, after the connection is closed
 // ---- image encodings (x11_image_formats.cpp) ----
 // The picture the clipboard offers: a packed DIB, kept as it was given.
 typedef std::shared_ptr<const std::vector<unsigned char>> x11_shared_picture;
-enum x11_picture_form { X11_PICTURE_BMP, X11_PICTURE_PNG };
+// X11_PICTURE_FILE serves bytes that already are a file (a PNG given with the DIB) as they are.
+enum x11_picture_form { X11_PICTURE_BMP, X11_PICTURE_PNG, X11_PICTURE_FILE };
 // A BMP file (the 14-byte file header and the DIB) or a PNG file (RGB, 8 bits a channel)
 // made from a DIB a band at a time, as a reader asks for it.
 struct x11_picture_stream;
