@@ -1,44 +1,10 @@
 // Choosing a window's scale from the desktop's density, and showing its buffer at that scale.
 #include "core/window_scale.h"
 
+#include "core/dpi_calls.h"
+#include "core/library_state.h"
+
 namespace {
-
-#ifdef _WIN32
-// These came with Windows 10 (1607): looked up, so that the DLL still loads on older systems.
-typedef DPI_AWARENESS_CONTEXT(WINAPI *set_context_call)(DPI_AWARENESS_CONTEXT);
-typedef UINT(WINAPI *dpi_for_window_call)(HWND);
-
-// Through void (*)(), the type that stands for any function without a warning.
-void (*user32_call(const char *name))() {
-    HMODULE user32 = GetModuleHandleA("user32.dll");
-    return reinterpret_cast<void (*)()>(user32 ? GetProcAddress(user32, name) : nullptr);
-}
-
-DPI_AWARENESS_CONTEXT set_thread_context(DPI_AWARENESS_CONTEXT context) {
-    static const auto set =
-        reinterpret_cast<set_context_call>(user32_call("SetThreadDpiAwarenessContext"));
-    return set ? set(context) : nullptr;
-}
-
-// Without GetDpiForWindow the window's DC tells the density the system shows this thread:
-// 96 for a thread it stretches, so such a system keeps scale 1 and its own stretching.
-UINT dpi_for_window(HWND hwnd) {
-    static const auto query = reinterpret_cast<dpi_for_window_call>(user32_call("GetDpiForWindow"));
-    if (query) return query(hwnd);
-    HDC dc = GetDC(hwnd);
-    int dpi = dc ? GetDeviceCaps(dc, LOGPIXELSX) : 96;
-    if (dc) ReleaseDC(hwnd, dc);
-    return static_cast<UINT>(dpi);
-}
-#else
-DPI_AWARENESS_CONTEXT set_thread_context(DPI_AWARENESS_CONTEXT context) {
-    return SetThreadDpiAwarenessContext(context);
-}
-
-UINT dpi_for_window(HWND hwnd) {
-    return GetDpiForWindow(hwnd);
-}
-#endif
 
 // ZELVAN_SCALE as a scale, or 0 when unset or not a whole number from 1 to MAX_WINDOW_SCALE
 // (then the density decides, as if it were unset: a typo must not make windows unusable).
@@ -60,17 +26,17 @@ int scale_from_environment() {
 
 void make_thread_dpi_aware() {
     // Version 2 also scales the frame on a move between screens; older Windows 10 lacks it.
-    if (!set_thread_context(DPI_AWARENESS_CONTEXT_PER_MONITOR_AWARE_V2))
-        set_thread_context(DPI_AWARENESS_CONTEXT_PER_MONITOR_AWARE);
+    if (!set_thread_dpi_context(DPI_AWARENESS_CONTEXT_PER_MONITOR_AWARE_V2))
+        set_thread_dpi_context(DPI_AWARENESS_CONTEXT_PER_MONITOR_AWARE);
 }
 
 screen_pixels_scope::screen_pixels_scope() {
-    previous = set_thread_context(DPI_AWARENESS_CONTEXT_PER_MONITOR_AWARE_V2);
-    if (!previous) previous = set_thread_context(DPI_AWARENESS_CONTEXT_PER_MONITOR_AWARE);
+    previous = set_thread_dpi_context(DPI_AWARENESS_CONTEXT_PER_MONITOR_AWARE_V2);
+    if (!previous) previous = set_thread_dpi_context(DPI_AWARENESS_CONTEXT_PER_MONITOR_AWARE);
 }
 
 screen_pixels_scope::~screen_pixels_scope() {
-    if (previous) set_thread_context(previous);
+    if (previous) set_thread_dpi_context(previous);
 }
 
 // The environment wins everywhere, headless too, so that scaling can be tried and tested on
@@ -78,9 +44,14 @@ screen_pixels_scope::~screen_pixels_scope() {
 int choose_window_scale(HWND hwnd) {
     int scale = scale_from_environment();
     if (scale) return scale;
-    UINT dpi = dpi_for_window(hwnd);
+    UINT dpi = window_dpi(hwnd);
     scale = static_cast<int>((dpi + 48) / 96);
     return scale < 1 ? 1 : scale > MAX_WINDOW_SCALE ? MAX_WINDOW_SCALE : scale;
+}
+
+// The GUI thread's hidden handler window stands on the primary screen.
+int primary_screen_scale() {
+    return choose_window_scale(g_startup.handler_window.load());
 }
 
 void show_buffer(window_record *r, HDC dc) {

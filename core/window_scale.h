@@ -26,6 +26,9 @@ int choose_window_scale(HWND hwnd);
 
 enum { MAX_WINDOW_SCALE = 16 };
 
+// The scale a window opened on the primary screen gets.
+int primary_screen_scale();
+
 // The scale of a window: 1 until its creation sets it, constant afterwards.
 inline int window_scale(const window_record *r) {
     return r->scale > 1 ? r->scale : 1;

@@ -272,7 +272,7 @@ ZVEXPORT const char *ZVAPI ZVGetKeyName(int key);
  * background colour). ZVWasResized gives 1 once after the user's hand or fullscreen switching
  * changed the drawing size, else 0. ZVSetFullscreen covers the window's monitor without a
  * frame (the drawing size becomes the monitor's) and gives the frame, place and size back.
- * ZVGetScreenWidth and ZVGetScreenHeight give the primary monitor's size. */
+ * ZVGetScreenWidth and ZVGetScreenHeight give the primary monitor's size in drawing pixels. */
 ZVEXPORT int ZVAPI ZVSetResizable(int window, int on);
 ZVEXPORT int ZVAPI ZVWasResized(int window);
 ZVEXPORT int ZVAPI ZVSetFullscreen(int window, int on);

@@ -1,5 +1,6 @@
 // Windows on a modern desktop: sizing by the user, fullscreen, the screen's size.
 #include "core/library_call.h"
+#include "core/window_scale.h"
 #include "core/window_table.h"
 #include "zelvan.h"
 
@@ -65,6 +66,7 @@ extern "C" {
 ZVEXPORT int ZVAPI ZVSetResizable(int handle, int on) {
     window_ref window(handle);
     if (!window.ok()) return ZV_ERR_BAD_WINDOW;
+    screen_pixels_scope physical; // frames and monitors in the screen's own pixels
     window->user_resizable = on ? 1 : 0;
     // A fullscreen window has no border now; it takes its frame back later. Turning sizing off
     // keeps the sizing border all library windows are made with (and so the frame's metrics):
@@ -88,6 +90,7 @@ ZVEXPORT int ZVAPI ZVWasResized(int handle) {
 ZVEXPORT int ZVAPI ZVSetFullscreen(int handle, int on) {
     window_ref window(handle);
     if (!window.ok()) return ZV_ERR_BAD_WINDOW;
+    screen_pixels_scope physical; // frames and monitors in the screen's own pixels
     if (on) {
         if (!claim_switch(window.record, FULLSCREEN_OFF)) return ZV_OK;
         enter_fullscreen(window.record);
@@ -104,13 +107,15 @@ ZVEXPORT int ZVAPI ZVSetFullscreen(int handle, int on) {
 ZVEXPORT int ZVAPI ZVGetScreenWidth(void) {
     library_call call;
     if (call.refused()) return ZV_ERR_NOT_INITIALISED;
-    return GetSystemMetrics(SM_CXSCREEN);
+    screen_pixels_scope physical;
+    return GetSystemMetrics(SM_CXSCREEN) / primary_screen_scale(); // in drawing pixels
 }
 
 ZVEXPORT int ZVAPI ZVGetScreenHeight(void) {
     library_call call;
     if (call.refused()) return ZV_ERR_NOT_INITIALISED;
-    return GetSystemMetrics(SM_CYSCREEN);
+    screen_pixels_scope physical;
+    return GetSystemMetrics(SM_CYSCREEN) / primary_screen_scale(); // in drawing pixels
 }
 
 } // extern "C"

@@ -207,4 +207,5 @@ const display_driver display_headless_driver = {
     nullptr,
     headless_release,
     nullptr,
+    nullptr,
 };
