@@ -45,7 +45,14 @@ const char *const k_messages[] = {
     "Clipboard in use by another application",
     "Failed to copy data to Clipboard",
 };
-static_assert(sizeof(k_messages) / sizeof(k_messages[0]) == 35, "one message per result code");
+// The codes run without a gap from ZV_OK down to the last one zelvan.h defines.
+constexpr unsigned int k_code_count = ZV_ERR_CLIPBOARD_COPY - ZV_OK + 1;
+static_assert(sizeof(k_messages) / sizeof(k_messages[0]) == k_code_count,
+              "one message per result code");
+
+// The package's version (the build passes it) as one number: the major version in the high
+// byte, the minor in the low, so 1.16 is 272.
+constexpr int k_version_major = ZELVAN_VERSION_MAJOR, k_version_minor = ZELVAN_VERSION_MINOR;
 
 const char k_bad_code_message[] = "Bad error code";
 
@@ -65,7 +72,7 @@ void set_last_error(int code) {
 extern "C" {
 
 ZVEXPORT int ZVAPI ZVGetVersion(void) {
-    return 272;
+    return k_version_major << 8 | k_version_minor;
 }
 
 ZVEXPORT int ZVAPI ZVGetLastError(void) {
@@ -76,7 +83,7 @@ ZVEXPORT int ZVAPI ZVGetLastError(void) {
 
 ZVEXPORT const char *ZVAPI ZVGetErrorString(int code) {
     unsigned int index = static_cast<unsigned int>(code) - static_cast<unsigned int>(ZV_OK);
-    if (index < 35) return k_messages[index];
+    if (index < k_code_count) return k_messages[index];
     lstrcpyA(g_message_buffer, k_bad_code_message);
     return g_message_buffer;
 }

@@ -18,9 +18,10 @@ LRESULT set_title(HWND hwnd, const char *title) {
     return DefWindowProcW(hwnd, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(wide.units));
 }
 
-// The messages handled with or without a record attached.
-bool handle_lifecycle(HWND hwnd, UINT message, WPARAM wparam, LPARAM lparam,
-                      window_record *record) {
+// The messages the core answers itself, with or without a record attached: a window's
+// creation, closing and destruction, and the refresh timer.
+bool handle_core_message(HWND hwnd, UINT message, WPARAM wparam, LPARAM lparam,
+                         window_record *record) {
     switch (message) {
     case WM_CREATE:
         break;
@@ -53,7 +54,7 @@ bool handle_lifecycle(HWND hwnd, UINT message, WPARAM wparam, LPARAM lparam,
 LRESULT CALLBACK window_proc(HWND hwnd, UINT message, WPARAM wparam, LPARAM lparam) {
     if (message == WM_SETTEXT) return set_title(hwnd, reinterpret_cast<const char *>(lparam));
     window_record *record = window_from_hwnd(hwnd);
-    if (handle_lifecycle(hwnd, message, wparam, lparam, record)) return 0;
+    if (handle_core_message(hwnd, message, wparam, lparam, record)) return 0;
     if (record) {
         bool handled = g_library_parts.handle_window_message(record, hwnd, message, wparam, lparam);
         give_back(record);

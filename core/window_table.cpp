@@ -99,10 +99,8 @@ window_record *find_window(int handle) {
     return record;
 }
 
-int check_window(window_record *record) {
-    if (record) return 1;
+void report_missing_window() {
     set_last_error(g_unloading.load() ? ZV_ERR_NOT_INITIALISED : ZV_ERR_BAD_WINDOW);
-    return 0;
 }
 
 window_record *window_from_hwnd(HWND hwnd) {

@@ -24,9 +24,9 @@ void release_slot(window_record *record);
 
 // The record of `handle` with one reference taken, or null (always, once unloading began).
 window_record *find_window(int handle);
-// 1 if a record was found, else 0 with ZV_ERR_BAD_WINDOW in the last error
-// (ZV_ERR_NOT_INITIALISED while the library is being unloaded).
-int check_window(window_record *record);
+// Tells the caller's last error that a lookup found no window: ZV_ERR_BAD_WINDOW, or
+// ZV_ERR_NOT_INITIALISED while the library is being unloaded.
+void report_missing_window();
 // The record attached to a platform window with one reference taken, or null.
 window_record *window_from_hwnd(HWND hwnd);
 // Gives back one reference taken by find_window or window_from_hwnd; a closer waits until
@@ -47,7 +47,7 @@ struct window_ref {
     // True when the window was found; otherwise the last error says ZV_ERR_BAD_WINDOW.
     bool ok() const {
         if (record) return true;
-        check_window(record); // only to set the last error
+        report_missing_window();
         return false;
     }
     window_record *operator->() const { return record; }

@@ -1,6 +1,8 @@
 // Pens and fill brushes: the attribute tables and the rebuild of the selected objects.
 #include "draw/pen_and_brush.h"
 
+#include "zelvan.h"
+
 namespace {
 
 // Puts `made` in place of `current` in the memory DC. The replaced object is deleted only
@@ -21,13 +23,13 @@ template <typename Handle> bool replace_selected(HDC dc, Handle &current, Handle
 
 int pen_style_for_line_style(int line_style) {
     switch (line_style) {
-    case 1:
+    case ZV_LINE_DASH:
         return PS_DASH;
-    case 2:
-        return PS_DASHDOT; // style 2 is dash-dot: PS_DOT is never used
-    case 3:
+    case ZV_LINE_DASHDOT:
+        return PS_DASHDOT; // PS_DOT is never used
+    case ZV_LINE_DASHDOTDOT:
         return PS_DASHDOTDOT;
-    case 4:
+    case ZV_LINE_INVISIBLE:
         return PS_NULL;
     default:
         return PS_SOLID;
@@ -36,15 +38,15 @@ int pen_style_for_line_style(int line_style) {
 
 int hatch_for_fill_style(int fill_style) {
     switch (fill_style) {
-    case 1:
+    case ZV_FILL_RISING_DIAGONAL:
         return HS_BDIAGONAL;
-    case 2:
+    case ZV_FILL_FALLING_DIAGONAL:
         return HS_FDIAGONAL;
-    case 3:
+    case ZV_FILL_CROSS_HATCH:
         return HS_DIAGCROSS;
-    case 4:
+    case ZV_FILL_HORIZONTAL:
         return HS_HORIZONTAL;
-    case 5:
+    case ZV_FILL_VERTICAL:
         return HS_VERTICAL;
     default:
         return SOLID_BRUSH; // HS_CROSS is never used

@@ -12,28 +12,28 @@ const int k_bad_colour_code = static_cast<int>(ZV_BAD_COLOUR);
 
 extern "C" {
 
-ZVEXPORT ZVCOLOUR ZVAPI ZVSetPixel(int handle, int x, int y, ZVCOLOUR colour) {
-    return draw_call(handle, k_bad_colour, true, [=](window_record *, HDC dc) {
+ZVEXPORT ZVCOLOUR ZVAPI ZVSetPixel(int window, int x, int y, ZVCOLOUR colour) {
+    return draw_call(window, k_bad_colour, true, [=](window_record *, HDC dc) {
         // The colour actually set, or CLR_INVALID (-1) when the point is outside.
         return static_cast<ZVCOLOUR>(SetPixel(dc, x, y, colour_bits(colour)));
     });
 }
 
-ZVEXPORT int ZVAPI ZVSetPixelFast(int handle, int x, int y, ZVCOLOUR colour) {
-    return draw_call(handle, k_bad_colour_code, true, [=](window_record *, HDC dc) {
+ZVEXPORT int ZVAPI ZVSetPixelFast(int window, int x, int y, ZVCOLOUR colour) {
+    return draw_call(window, k_bad_colour_code, true, [=](window_record *, HDC dc) {
         return platform_result(SetPixelV(dc, x, y, colour_bits(colour)));
     });
 }
 
-ZVEXPORT ZVCOLOUR ZVAPI ZVGetPixel(int handle, int x, int y) {
+ZVEXPORT ZVCOLOUR ZVAPI ZVGetPixel(int window, int x, int y) {
     // Reading changes nothing, so the buffer is not marked.
-    return draw_call(handle, k_bad_colour, false, [=](window_record *, HDC dc) {
+    return draw_call(window, k_bad_colour, false, [=](window_record *, HDC dc) {
         return static_cast<ZVCOLOUR>(GetPixel(dc, x, y));
     });
 }
 
-ZVEXPORT int ZVAPI ZVPlot(int handle, int x, int y) {
-    return draw_call(handle, ZV_ERR_BAD_WINDOW, true, [=](window_record *r, HDC dc) {
+ZVEXPORT int ZVAPI ZVPlot(int window, int x, int y) {
+    return draw_call(window, ZV_ERR_BAD_WINDOW, true, [=](window_record *r, HDC dc) {
         // A one-unit line covers exactly pixel (x, y), since lines leave out their end point.
         MoveToEx(dc, x, y, nullptr);
         BOOL drawn = LineTo(dc, saturate_int(int64_t{x} + 1), y);
@@ -45,20 +45,20 @@ ZVEXPORT int ZVAPI ZVPlot(int handle, int x, int y) {
     });
 }
 
-ZVEXPORT int ZVAPI ZVMoveTo(int handle, int x, int y) {
-    window_ref window(handle);
-    if (!window.ok()) return ZV_ERR_BAD_WINDOW;
+ZVEXPORT int ZVAPI ZVMoveTo(int window, int x, int y) {
+    window_ref found(window);
+    if (!found.ok()) return ZV_ERR_BAD_WINDOW;
     // Under the window lock, like ZVLine's read: a line never starts at an x from one move
     // and a y from another.
-    EnterCriticalSection(&window->lock);
-    window->cur_x = x;
-    window->cur_y = y;
-    LeaveCriticalSection(&window->lock);
+    EnterCriticalSection(&found->lock);
+    found->cur_x = x;
+    found->cur_y = y;
+    LeaveCriticalSection(&found->lock);
     return ZV_OK;
 }
 
-ZVEXPORT int ZVAPI ZVLine(int handle, int x, int y) {
-    return draw_call(handle, ZV_ERR_BAD_WINDOW, true, [=](window_record *r, HDC dc) {
+ZVEXPORT int ZVAPI ZVLine(int window, int x, int y) {
+    return draw_call(window, ZV_ERR_BAD_WINDOW, true, [=](window_record *r, HDC dc) {
         // The DC's own position is never trusted: another call may have moved it.
         MoveToEx(dc, r->cur_x, r->cur_y, nullptr);
         BOOL drawn = LineTo(dc, x, y);
@@ -68,24 +68,24 @@ ZVEXPORT int ZVAPI ZVLine(int handle, int x, int y) {
     });
 }
 
-ZVEXPORT int ZVAPI ZVGetCurXPos(int handle) {
-    window_ref window(handle);
-    if (!window.ok()) return ZV_ERR_BAD_WINDOW;
+ZVEXPORT int ZVAPI ZVGetCurXPos(int window) {
+    window_ref found(window);
+    if (!found.ok()) return ZV_ERR_BAD_WINDOW;
     // A position may equal ZV_ERR_BAD_WINDOW; the cleared last error tells the two apart.
     set_last_error(ZV_OK);
-    EnterCriticalSection(&window->lock);
-    int x = window->cur_x;
-    LeaveCriticalSection(&window->lock);
+    EnterCriticalSection(&found->lock);
+    int x = found->cur_x;
+    LeaveCriticalSection(&found->lock);
     return x;
 }
 
-ZVEXPORT int ZVAPI ZVGetCurYPos(int handle) {
-    window_ref window(handle);
-    if (!window.ok()) return ZV_ERR_BAD_WINDOW;
+ZVEXPORT int ZVAPI ZVGetCurYPos(int window) {
+    window_ref found(window);
+    if (!found.ok()) return ZV_ERR_BAD_WINDOW;
     set_last_error(ZV_OK);
-    EnterCriticalSection(&window->lock);
-    int y = window->cur_y;
-    LeaveCriticalSection(&window->lock);
+    EnterCriticalSection(&found->lock);
+    int y = found->cur_y;
+    LeaveCriticalSection(&found->lock);
     return y;
 }
 

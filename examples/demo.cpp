@@ -49,13 +49,13 @@ const std::string text_file = picture_path("zelvan-demo-text.bmp");
 // solid line, each labelled by its number.
 void draw_line_styles(int w) {
     ZVSetForeground(w, black);
-    for (int style = 0; style <= 4; ++style) {
+    for (int style = ZV_LINE_SOLID; style <= ZV_LINE_INVISIBLE; ++style) {
         int y = 20 + 16 * style;
         ZVSetLineStyle(w, style);
         ZVMoveTo(w, 20, y);
         ZVLine(w, 200, y);
     }
-    ZVSetLineStyle(w, 0);
+    ZVSetLineStyle(w, ZV_LINE_SOLID);
     ZVSetLineWidth(w, 5);
     ZVSetForeground(w, blue);
     ZVMoveTo(w, 20, 110);
@@ -68,12 +68,12 @@ void draw_line_styles(int w) {
 void draw_fill_styles(int w) {
     ZVSetForeground(w, black);
     ZVSetFillColour(w, green);
-    for (int style = 0; style <= 5; ++style) {
+    for (int style = ZV_FILL_SOLID; style <= ZV_FILL_VERTICAL; ++style) {
         int left = 20 + 60 * style;
         ZVSetFillStyle(w, style);
         ZVFillRectangle(w, left, 130, left + 50, 180);
     }
-    ZVSetFillStyle(w, 0);
+    ZVSetFillStyle(w, ZV_FILL_SOLID);
 }
 
 // The round shapes, pixels, an inverted band and a flood-filled outline.
@@ -89,10 +89,10 @@ void draw_round_shapes(int w) {
     ZVInvertRectangle(w, 250, 40, 350, 110);
     ZVSetForeground(w, black);
     ZVRectangle(w, 230, 70, 370, 115);
-    ZVSetFillStyle(w, 3);
+    ZVSetFillStyle(w, ZV_FILL_CROSS_HATCH);
     ZVSetFillColour(w, blue);
     ZVFloodFill(w, 300, 80, black);
-    ZVSetFillStyle(w, 0);
+    ZVSetFillStyle(w, ZV_FILL_SOLID);
 }
 
 // Text in three faces and several sizes, a rotated line, and the twelve alignment codes

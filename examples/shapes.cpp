@@ -19,12 +19,12 @@ static const ZVCOLOUR green = ZVGetRGBColour(40, 160, 60);
 static const ZVCOLOUR blue = ZVGetRGBColour(40, 80, 220);
 static const ZVCOLOUR orange = ZVGetRGBColour(240, 150, 20);
 
-// The style numbers of ZVSetLineStyle and ZVSetFillStyle, in order.
+// The names of the styles ZV_LINE_SOLID ... ZV_LINE_INVISIBLE and ZV_FILL_SOLID ...
+// ZV_FILL_VERTICAL, in the order of their numbers.
 static const char *const line_style_names[] = {"solid", "dash", "dash-dot", "dash-dot-dot",
                                                "invisible"};
 static const char *const fill_style_names[] = {"solid", "rising",     "falling",
                                                "cross", "horizontal", "vertical"};
-enum { LINE_SOLID = 0, FILL_SOLID = 0, FILL_CROSS_HATCH = 3 };
 enum { ALIGN_LEFT = 0, ALIGN_TOP = 4 };
 
 static bool on_desktop() {
@@ -46,7 +46,7 @@ static void label(int w, int x, int y, const char *text) {
 
 // One line in each of the five line styles, then a wide solid one.
 static void draw_line_styles(int w) {
-    for (int style = 0; style < 5; ++style) {
+    for (int style = ZV_LINE_SOLID; style <= ZV_LINE_INVISIBLE; ++style) {
         int y = 20 + 16 * style;
         label(w, 10, y - 7, line_style_names[style]);
         ZVSetForeground(w, blue);
@@ -54,7 +54,7 @@ static void draw_line_styles(int w) {
         ZVMoveTo(w, 110, y); // the line starts at the current position ...
         ZVLine(w, 300, y);   // ... and ends here (this end pixel is left out)
     }
-    ZVSetLineStyle(w, LINE_SOLID);
+    ZVSetLineStyle(w, ZV_LINE_SOLID);
     ZVSetLineWidth(w, 5); // dashed styles are always 1 pixel; solid can be wide
     label(w, 10, 93, "width 5");
     ZVSetForeground(w, blue);
@@ -66,14 +66,14 @@ static void draw_line_styles(int w) {
 // Six filled rectangles, one per fill style, in the fill colour with a black outline.
 static void draw_fill_styles(int w) {
     ZVSetFillColour(w, green);
-    for (int style = 0; style < 6; ++style) {
+    for (int style = ZV_FILL_SOLID; style <= ZV_FILL_VERTICAL; ++style) {
         int left = 10 + 78 * style;
         ZVSetFillStyle(w, style);
         ZVSetForeground(w, black);
         ZVFillRectangle(w, left, 130, left + 64, 180);
         label(w, left, 183, fill_style_names[style]);
     }
-    ZVSetFillStyle(w, FILL_SOLID);
+    ZVSetFillStyle(w, ZV_FILL_SOLID);
 }
 
 // Circle, filled circle, arc and pie; angles are degrees, counter-clockwise from 3 o'clock.
@@ -103,10 +103,10 @@ static void draw_the_rest(int w) {
     ZVSetForeground(w, black);
     ZVCircle(w, 400, 245, 30);
     ZVRectangle(w, 385, 230, 416, 261);
-    ZVSetFillStyle(w, FILL_CROSS_HATCH);
+    ZVSetFillStyle(w, ZV_FILL_CROSS_HATCH);
     ZVSetFillColour(w, red);
     ZVFloodFill(w, 400, 220, black); // the ring between circle and square
-    ZVSetFillStyle(w, FILL_SOLID);
+    ZVSetFillStyle(w, ZV_FILL_SOLID);
     label(w, 370, 280, "flood fill");
 
     // Pixels: a dotted row with ZVSetPixel, ZVSetPixelFast and ZVPlot (the pen's colour).

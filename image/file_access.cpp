@@ -16,14 +16,6 @@ const int k_temp_name_tries = 16;
 
 std::atomic<uint32_t> g_saves_started{0};
 
-bool is_separator(char c) {
-#ifdef _WIN32
-    return c == '/' || c == '\\' || c == ':';
-#else
-    return c == '/';
-#endif
-}
-
 char *put_hex(char *out, uint32_t value) {
     for (int shift = 28; shift >= 0; shift -= 4) *out++ = "0123456789abcdef"[value >> shift & 15];
     return out;
@@ -35,7 +27,7 @@ char *put_hex(char *out, uint32_t value) {
 // that was cut off from being reused.
 char *temp_name_for(const char *target, uint32_t number) {
     size_t folder = strlen(target);
-    while (folder > 0 && !is_separator(target[folder - 1])) folder--;
+    while (folder > 0 && !is_name_separator(target[folder - 1])) folder--;
     static const char prefix[] = ".~zv", suffix[] = ".tmp";
     char *name = static_cast<char *>(heap_alloc(folder + sizeof prefix + 17 + sizeof suffix));
     if (!name) return nullptr;
@@ -48,26 +40,6 @@ char *temp_name_for(const char *target, uint32_t number) {
     memcpy(at, suffix, sizeof suffix);
     return name;
 }
-
-#ifdef _WIN32
-// Windows saves through a link replace the link, as MoveFileEx does there.
-char *final_name_of(HANDLE) {
-    return nullptr;
-}
-// Windows gives a new file its folder's inherited permissions; the attribute would stick.
-const DWORD k_temp_attributes = FILE_ATTRIBUTE_NORMAL;
-#else
-// The file a chain of symbolic links leads to, from the process heap, or null when unknown.
-char *final_name_of(HANDLE file) {
-    DWORD size = GetFinalPathNameByHandleA(file, nullptr, 0, 0);
-    char *name = size != 0 ? static_cast<char *>(heap_alloc(size)) : nullptr;
-    if (name && GetFinalPathNameByHandleA(file, name, size, 0) + 1 == size) return name;
-    heap_free(name);
-    return nullptr;
-}
-// Made private to its owner: a picture is never readable by others while it is written.
-const DWORD k_temp_attributes = FILE_ATTRIBUTE_TEMPORARY;
-#endif
 
 // A save may replace a missing file or a regular one it could write; a folder, a pipe or a
 // device is refused before anything is made, and the probe waits on none of them. An existing
@@ -115,8 +87,8 @@ int file_save_begin(file_save *save, const char *target) {
     for (int attempt = 0; attempt < k_temp_name_tries; ++attempt) {
         char *name = temp_name_for(save->target, g_saves_started.fetch_add(1));
         if (!name) break;
-        HANDLE file =
-            create_named_file(name, GENERIC_WRITE, 0, CREATE_NEW, save->target, k_temp_attributes);
+        HANDLE file = create_named_file(name, GENERIC_WRITE, 0, CREATE_NEW, save->target,
+                                        k_temp_file_attributes);
         if (file != INVALID_HANDLE_VALUE) {
             save->file = file;
             save->temp_name = name;

@@ -1,7 +1,8 @@
-// File names as the host gives them, handed to the platform's file calls. On Windows a name
-// is read as UTF-8 when it is valid UTF-8, else in the ANSI code page (so callers that write
-// names in it keep working), and reaches the wide calls; elsewhere a name is bytes and goes
-// to the calls as it is.
+// File names as the host gives them, handed to the platform's file calls, and what the host's
+// files mean for a save. On Windows a name is read as UTF-8 when it is valid UTF-8, else in
+// the ANSI code page (so callers that write names in it keep working), and reaches the wide
+// calls (file_names_wide.cpp); elsewhere a name is bytes and goes to the calls as it is
+// (file_names_bytes.cpp). The build picks the one file for its host.
 #ifndef ZELVAN_IMAGE_FILE_NAMES_H
 #define ZELVAN_IMAGE_FILE_NAMES_H
 
@@ -14,5 +15,13 @@ HANDLE create_named_file(const char *name, DWORD access, DWORD share, DWORD disp
 // MoveFileEx; both names are read like `to`.
 BOOL move_named_file(const char *from, const char *to, DWORD flags);
 BOOL delete_named_file(const char *name, const char *read_like = nullptr);
+
+// Whether `c` ends a folder's part of a host file name.
+bool is_name_separator(char c);
+// The file a chain of links leads to, from the process heap; null where saves replace a
+// link rather than the file behind it, or when unknown.
+char *final_name_of(HANDLE file);
+// The attributes a save's temporary file is made with.
+extern const DWORD k_temp_file_attributes;
 
 #endif

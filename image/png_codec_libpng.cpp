@@ -1,7 +1,6 @@
 // The PNG codec on POSIX: libpng's sequential read and write calls over memory.
 // libpng reports errors by longjmp, so every libpng call sits in a function that owns no
 // object with a destructor, and everything to free afterwards lives in a plain struct.
-#ifndef _WIN32
 #include "image/png_codec.h"
 
 #include "core/heap.h"
@@ -204,5 +203,3 @@ int png_encode(const uint32_t *pixels, int width, int height, bool alpha, unsign
     *out_bytes = state.sink.size;
     return ZV_OK;
 }
-
-#endif // _WIN32

@@ -1,5 +1,4 @@
 // The PNG codec on Windows: the Windows Imaging Component, through COM, over memory.
-#ifdef _WIN32
 #include "image/png_codec.h"
 
 #include "core/heap.h"
@@ -212,5 +211,3 @@ int png_encode(const uint32_t *pixels, int width, int height, bool alpha, unsign
     factory->Release();
     return result;
 }
-
-#endif // _WIN32

@@ -92,6 +92,21 @@ ZVEXPORT int ZVAPI ZVGetHeight(int window);
 ZVEXPORT int ZVAPI ZVGetWindowX(int window);
 ZVEXPORT int ZVAPI ZVGetWindowY(int window);
 
+/* Line styles of ZVSetLineStyle; any other number draws solid. */
+#define ZV_LINE_SOLID 0
+#define ZV_LINE_DASH 1
+#define ZV_LINE_DASHDOT 2
+#define ZV_LINE_DASHDOTDOT 3
+#define ZV_LINE_INVISIBLE 4 /* no lines, points or outlines; fills stay */
+
+/* Fill styles of ZVSetFillStyle; any other number fills solid. */
+#define ZV_FILL_SOLID 0
+#define ZV_FILL_RISING_DIAGONAL 1  /* / */
+#define ZV_FILL_FALLING_DIAGONAL 2 /* \ */
+#define ZV_FILL_CROSS_HATCH 3      /* diagonal cross-hatch */
+#define ZV_FILL_HORIZONTAL 4
+#define ZV_FILL_VERTICAL 5
+
 /* Drawing attributes. */
 ZVEXPORT int ZVAPI ZVSetForeground(int window, ZVCOLOUR colour);
 ZVEXPORT ZVCOLOUR ZVAPI ZVGetForeground(int window);

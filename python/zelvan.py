@@ -94,11 +94,17 @@ ZV_BAD_COLOUR = 0xFF000000
 #: What ZVSetPixel and ZVGetPixel give for a point outside the drawing surface.
 INVALID_COLOUR = 0xFFFFFFFF
 
-# Line styles (ZVSetLineStyle).
-LINE_SOLID, LINE_DASH, LINE_DASHDOT, LINE_DASHDOTDOT, LINE_INVISIBLE = range(5)
-# Fill styles (ZVSetFillStyle).
-(FILL_SOLID, FILL_RISING_DIAGONAL, FILL_FALLING_DIAGONAL, FILL_CROSS_HATCH,
- FILL_HORIZONTAL, FILL_VERTICAL) = range(6)
+# Line styles (ZVSetLineStyle), under zelvan.h's names.
+ZV_LINE_SOLID, ZV_LINE_DASH, ZV_LINE_DASHDOT, ZV_LINE_DASHDOTDOT, ZV_LINE_INVISIBLE = range(5)
+# Fill styles (ZVSetFillStyle), under zelvan.h's names.
+(ZV_FILL_SOLID, ZV_FILL_RISING_DIAGONAL, ZV_FILL_FALLING_DIAGONAL, ZV_FILL_CROSS_HATCH,
+ ZV_FILL_HORIZONTAL, ZV_FILL_VERTICAL) = range(6)
+# The same styles without the prefix, as this module has always named them.
+LINE_SOLID, LINE_DASH, LINE_DASHDOT, LINE_DASHDOTDOT, LINE_INVISIBLE = (
+    ZV_LINE_SOLID, ZV_LINE_DASH, ZV_LINE_DASHDOT, ZV_LINE_DASHDOTDOT, ZV_LINE_INVISIBLE)
+(FILL_SOLID, FILL_RISING_DIAGONAL, FILL_FALLING_DIAGONAL, FILL_CROSS_HATCH, FILL_HORIZONTAL,
+ FILL_VERTICAL) = (ZV_FILL_SOLID, ZV_FILL_RISING_DIAGONAL, ZV_FILL_FALLING_DIAGONAL,
+                   ZV_FILL_CROSS_HATCH, ZV_FILL_HORIZONTAL, ZV_FILL_VERTICAL)
 # Text alignment (ZVTextAlign): add one horizontal and one vertical part.
 ALIGN_LEFT, ALIGN_CENTRE, ALIGN_RIGHT = 0, 1, 3
 ALIGN_BASELINE, ALIGN_TOP, ALIGN_BOTTOM = 0, 4, 8
@@ -242,11 +248,11 @@ _SIGNATURES = (
     ("ZVSetBackground", _int, (_int, _colour), "(window, colour) -> colour buffers clear to."),
     ("ZVGetBackground", _colour, (_int,), "(window) -> the background colour."),
     ("ZVGetRGBColour", _colour, (_int, _int, _int), "(red, green, blue) -> a colour."),
-    ("ZVSetLineStyle", _int, (_int, _int), "(window, style) -> LINE_SOLID ... LINE_INVISIBLE."),
+    ("ZVSetLineStyle", _int, (_int, _int), "(window, style: ZV_LINE_SOLID ... ZV_LINE_INVISIBLE)."),
     ("ZVGetLineStyle", _int, (_int,), "(window) -> the line style number."),
     ("ZVSetLineWidth", _int, (_int, _int), "(window, width) -> pen width in pixels."),
     ("ZVGetLineWidth", _int, (_int,), "(window) -> the line width (ZV_ERROR if bad)."),
-    ("ZVSetFillStyle", _int, (_int, _int), "(window, style) -> FILL_SOLID ... FILL_VERTICAL."),
+    ("ZVSetFillStyle", _int, (_int, _int), "(window, style: ZV_FILL_SOLID ... ZV_FILL_VERTICAL)."),
     ("ZVGetFillStyle", _int, (_int,), "(window) -> the fill style number."),
     ("ZVSetFillColour", _int, (_int, _colour), "(window, colour) -> colour of fills."),
     ("ZVGetFillColour", _colour, (_int,), "(window) -> the fill colour."),

@@ -47,7 +47,7 @@ def draw_line_styles(w):
         zv.ZVSetLineStyle(w, style)
         zv.ZVMoveTo(w, 110, y)      # the line starts at the current position ...
         zv.ZVLine(w, 300, y)        # ... and ends here (this end pixel is left out)
-    zv.ZVSetLineStyle(w, zv.LINE_SOLID)
+    zv.ZVSetLineStyle(w, zv.ZV_LINE_SOLID)
     zv.ZVSetLineWidth(w, 5)         # dashed styles are always 1 pixel; solid can be wide
     label(w, 10, 93, "width 5")
     zv.ZVSetForeground(w, BLUE)
@@ -65,7 +65,7 @@ def draw_fill_styles(w):
         zv.ZVSetForeground(w, BLACK)
         zv.ZVFillRectangle(w, left, 130, left + 64, 180)
         label(w, left, 183, name)
-    zv.ZVSetFillStyle(w, zv.FILL_SOLID)
+    zv.ZVSetFillStyle(w, zv.ZV_FILL_SOLID)
 
 
 def draw_round_shapes(w):
@@ -93,10 +93,10 @@ def draw_the_rest(w):
     zv.ZVSetForeground(w, BLACK)
     zv.ZVCircle(w, 400, 245, 30)
     zv.ZVRectangle(w, 385, 230, 416, 261)
-    zv.ZVSetFillStyle(w, zv.FILL_CROSS_HATCH)
+    zv.ZVSetFillStyle(w, zv.ZV_FILL_CROSS_HATCH)
     zv.ZVSetFillColour(w, RED)
     zv.ZVFloodFill(w, 400, 220, BLACK)          # the ring between circle and square
-    zv.ZVSetFillStyle(w, zv.FILL_SOLID)
+    zv.ZVSetFillStyle(w, zv.ZV_FILL_SOLID)
     label(w, 370, 280, "flood fill")
 
     # Pixels: a dotted row with ZVSetPixel, ZVSetPixelFast and ZVPlot (the pen's colour).

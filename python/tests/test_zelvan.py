@@ -463,9 +463,9 @@ class InputBeyondTheOriginalSet(WindowTestCase):
         self.assertEqual((zv.key_code(press), zv.key_mods(press)), (zv.ZV_KEY_F4, zv.ZV_MOD_ALT))
 
     def test_codes_match_header(self):
-        defined = re.findall(r"#define (ZV_(?:MOUSE|MOD|KEY)_[A-Z0-9_]+) (\d+)",
+        defined = re.findall(r"#define (ZV_(?:MOUSE|MOD|KEY|LINE|FILL)_[A-Z0-9_]+) (\d+)",
                              HEADER.read_text())
-        self.assertEqual(len(defined), 36)
+        self.assertEqual(len(defined), 36 + 11)
         for name, value in defined:
             self.assertEqual(getattr(zv, name), int(value), name)
 

@@ -1,7 +1,5 @@
-// The file calls of image/ under host file names: wide calls on Windows, bytes elsewhere.
+// The file calls of image/ under Windows file names: host names reach the wide calls.
 #include "image/file_names.h"
-
-#ifdef _WIN32
 
 #include "core/wide_text.h"
 
@@ -40,19 +38,14 @@ BOOL delete_named_file(const char *name, const char *read_like) {
     return native.ok && DeleteFileW(native.wide.units);
 }
 
-#else
-
-HANDLE create_named_file(const char *name, DWORD access, DWORD share, DWORD disposition,
-                         const char *, DWORD attributes) {
-    return CreateFileA(name, access, share, nullptr, disposition, attributes, nullptr);
+bool is_name_separator(char c) {
+    return c == '/' || c == '\\' || c == ':';
 }
 
-BOOL move_named_file(const char *from, const char *to, DWORD flags) {
-    return MoveFileExA(from, to, flags);
+// A save through a link replaces the link, as MoveFileEx does on Windows.
+char *final_name_of(HANDLE) {
+    return nullptr;
 }
 
-BOOL delete_named_file(const char *name, const char *) {
-    return DeleteFileA(name);
-}
-
-#endif
+// A new file takes its folder's inherited permissions; an attribute would stick to the picture.
+const DWORD k_temp_file_attributes = FILE_ATTRIBUTE_NORMAL;
