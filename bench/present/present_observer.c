@@ -64,11 +64,15 @@ int main(int argc, char **argv) {
     d = XOpenDisplay(NULL);
     if (d == NULL) return 2;
     XSetErrorHandler(ignore_error);
-    while (w == 0 && now_s() - start < 20) {
+    /* SDL makes and drops a first window under the same name: keep looking until the window
+     * found is still there. */
+    while (now_s() - start < 20) {
         w = find_named(d, DefaultRootWindow(d), argv[1]);
-        if (w == 0) pause_briefly();
+        if (w != 0 && XGetWindowAttributes(d, w, &a)) break;
+        w = 0;
+        pause_briefly();
     }
-    if (w == 0 || !XGetWindowAttributes(d, w, &a)) {
+    if (w == 0) {
         fprintf(stderr, "no window named %s\n", argv[1]);
         return 1;
     }
