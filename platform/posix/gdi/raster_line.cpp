@@ -144,9 +144,14 @@ void gdi_solid_axis_line(gdi_dc *dc, POINT p, POINT q) {
     lo = std::max<int64_t>(lo, 0);
     hi = std::min<int64_t>(hi, (horizontal ? s->width : s->height) - 1);
     if (lo > hi) return;
-    RECT r = horizontal ? RECT{(LONG)lo, (LONG)across, (LONG)hi + 1, (LONG)across + 1}
-                        : RECT{(LONG)across, (LONG)lo, (LONG)across + 1, (LONG)hi + 1};
-    gdi_fill_rect(s, &r, dc->pen_state.pixel);
+    uint32_t pixel = dc->pen_state.pixel;
+    if (horizontal) {
+        gdi_fill_span(s, (int)across, (int)lo, (int)hi + 1, pixel);
+        return;
+    }
+    // A column is one store a row: a fill of one-pixel rows would set up a run for each.
+    uint32_t *at = gdi_row(s, (int)lo) + across;
+    for (int64_t y = lo; y <= hi; y++, at += s->stride) *at = pixel;
 }
 
 void gdi_solid_line(gdi_dc *dc, POINT p, POINT q) {
