@@ -57,8 +57,8 @@ void build_drawing_objects(window_record *r, HBITMAP surface) {
     r->font = static_cast<HFONT>(GetStockObject(SYSTEM_FONT));
     r->foreground_colour = 0;
     r->fill_colour = 0;
-    r->fill_style = 0;
-    r->line_style = 0;
+    r->fill_style = ZV_FILL_SOLID;
+    r->line_style = ZV_LINE_SOLID;
     r->pen_style = PS_SOLID;
     r->background_colour = 0xFFFFFF;
     r->hatch_style = SOLID_BRUSH;
