@@ -3,33 +3,16 @@
 //   blend <src alpha> <src channel> <dst channel> <result>   and   key <pixel> <result>.
 // Every alpha 0..255 over a spread of destination values, the colour at every eighth level
 // up to its alpha, so each rounding case appears.
-#include <windows.h>
+#include "tools/reference-gdi/dib_surface.h"
 
 #include <stdio.h>
-
-namespace {
-
-HBITMAP section(HDC dc, int width, int height, unsigned **bits) {
-    BITMAPINFO info = {};
-    info.bmiHeader.biSize = sizeof(BITMAPINFOHEADER);
-    info.bmiHeader.biWidth = width;
-    info.bmiHeader.biHeight = -height;
-    info.bmiHeader.biPlanes = 1;
-    info.bmiHeader.biBitCount = 32;
-    return CreateDIBSection(dc, &info, DIB_RGB_COLORS, reinterpret_cast<void **>(bits), nullptr, 0);
-}
-
-} // namespace
 
 int main() {
     const int dst_values[] = {0, 1, 2, 63, 64, 127, 128, 129, 200, 254, 255};
     const int width = 256, height = 11;
-    HDC src_dc = CreateCompatibleDC(nullptr), dst_dc = CreateCompatibleDC(nullptr);
-    unsigned *src = nullptr, *dst = nullptr;
-    HBITMAP src_bitmap = section(src_dc, width, height, &src);
-    HBITMAP dst_bitmap = section(dst_dc, width, height, &dst);
-    SelectObject(src_dc, src_bitmap);
-    SelectObject(dst_dc, dst_bitmap);
+    dib_surface source(width, height), target(width, height);
+    HDC src_dc = source.dc, dst_dc = target.dc;
+    uint32_t *src = source.bits, *dst = target.bits;
     for (int level = 0; level < 256; level += 8) {
         for (int y = 0; y < height; ++y)
             for (int a = 0; a < width; ++a) {

@@ -3,30 +3,15 @@
 //   stretch <sx> <sy> <destination x offset> <mismatches>
 // where a mismatch is a destination pixel other than source pixel (x / sx, y / sy), or a pixel
 // outside the copy that changed.
-#include <windows.h>
+#include "tools/reference-gdi/dib_surface.h"
 
 #include <stdio.h>
 
-namespace {
-
-HBITMAP section(HDC dc, int width, int height, unsigned **bits) {
-    BITMAPINFO info = {};
-    info.bmiHeader.biSize = sizeof(BITMAPINFOHEADER);
-    info.bmiHeader.biWidth = width;
-    info.bmiHeader.biHeight = -height;
-    info.bmiHeader.biPlanes = 1;
-    info.bmiHeader.biBitCount = 32;
-    return CreateDIBSection(dc, &info, DIB_RGB_COLORS, reinterpret_cast<void **>(bits), nullptr, 0);
-}
-
-} // namespace
-
 int main() {
     const int src_width = 7, src_height = 5, dst_width = 64, dst_height = 40;
-    HDC src_dc = CreateCompatibleDC(nullptr), dst_dc = CreateCompatibleDC(nullptr);
-    unsigned *src = nullptr, *dst = nullptr;
-    SelectObject(src_dc, section(src_dc, src_width, src_height, &src));
-    SelectObject(dst_dc, section(dst_dc, dst_width, dst_height, &dst));
+    dib_surface source(src_width, src_height), target(dst_width, dst_height);
+    HDC src_dc = source.dc, dst_dc = target.dc;
+    uint32_t *src = source.bits, *dst = target.bits;
     for (int i = 0; i < src_width * src_height; ++i) src[i] = 0x010203u * (i + 1);
     SetStretchBltMode(dst_dc, COLORONCOLOR);
     const int scales[][2] = {{1, 1}, {2, 2}, {3, 3}, {4, 4}, {2, 3}, {5, 1}, {8, 8}};
