@@ -90,6 +90,33 @@ void gdi_fill_row(gdi_region *region, int64_t y, const std::vector<gdi_crossing>
     }
 }
 
+// Adds rows [y, end) between two started edges, on the surface's rows, and leaves both
+// edges on row `end`. The edges are walked in locals: a wide pen's band is mostly this loop.
+void gdi_walk_band(gdi_region *region, gdi_edge &a, gdi_edge &b, int64_t y, int64_t end) {
+    gdi_edge one = a, other = b;
+    if (!region->paints_at_once) {
+        for (; y < end; y++) {
+            gdi_region_add_span(region, y, std::min(one.x, other.x), std::max(one.x, other.x));
+            gdi_edge_step(one);
+            gdi_edge_step(other);
+        }
+    } else {
+        // Painted as found, in a plain loop: most rows of a band are a few pixels long.
+        const gdi_surface *s = region->clip;
+        const uint32_t pixel = region->pixel;
+        uint32_t *row = gdi_row(s, (int)y);
+        for (; y < end; y++, row += s->stride) {
+            int64_t from = std::max<int64_t>(std::min(one.x, other.x), 0);
+            int64_t to = std::min<int64_t>(std::max(one.x, other.x), s->width);
+            for (int64_t x = from; x < to; x++) row[x] = pixel;
+            gdi_edge_step(one);
+            gdi_edge_step(other);
+        }
+    }
+    a = one;
+    b = other;
+}
+
 } // namespace
 
 void gdi_polygon_region(gdi_region *region, const gdi_point *points, int count,
@@ -166,18 +193,12 @@ bool gdi_convex_region(gdi_region *region, const gdi_point *points, int count) {
     for (int band = 0; band + 1 < row_count; band++) {
         int64_t y = std::max<int64_t>(rows[band], 0), end = std::min(rows[band + 1], height);
         if (y >= end) continue;
-        gdi_edge &a = edges[pair[band][0]], &b = edges[pair[band][1]];
         for (int e : pair[band]) {
             if (started[e]) continue;
             gdi_edge_start(edges[e], y);
             started[e] = true;
         }
-        for (; y < end; y++) {
-            int64_t left = std::min(a.x, b.x), right = std::max(a.x, b.x);
-            gdi_region_add_span(region, y, left, right);
-            gdi_edge_step(a);
-            gdi_edge_step(b);
-        }
+        gdi_walk_band(region, edges[pair[band][0]], edges[pair[band][1]], y, end);
     }
     return true;
 }
