@@ -10,7 +10,7 @@
 # The POSIX platform stands in layers of its own, which include no library folder:
 #   kernel/              the kernel calls, on nothing else
 #   gdi/                 the rasterizer, on plain surfaces, on nothing else
-#   display/             the drivers, on gdi/'s DIB formats; headless/ and x11/ apart
+#   display/             the drivers, on gdi/'s DIB formats (gdi/dib/); headless/ and x11/ apart
 #   user/                the window manager, on all three
 #
 # An include is read as the compiler reads it: "..." first beside the including file, then
@@ -27,10 +27,10 @@ set(neutral_headers platform/win32.h platform/saturate.h platform/red_blue.h inc
 set(forbidden_system "^(X11/|ft2build|freetype|fontconfig|pthread|unistd|sys/|dlfcn|windows\\.h)")
 # Preprocessor tests of the host: which system, compiler or runtime the code is built for.
 set(host_tests "_WIN32|_WIN64|(^|[^A-Za-z_])WIN32([^A-Za-z_]|$)|__MINGW|__CYGWIN__|_MSC_VER|__linux|__unix|__APPLE__|__gnu_linux__")
-# What each platform folder may include besides itself.
+# What each platform folder may include besides itself: a folder, or one room of it.
 set(platform_kernel_may "")
 set(platform_gdi_may "")
-set(platform_display_may gdi)
+set(platform_display_may gdi/dib)
 set(platform_user_may kernel gdi display)
 
 set(problems "")
@@ -116,8 +116,14 @@ function(check_file file where)
         refuse(${where} "${line} reaches the library (${target}) from the platform")
       elseif(target MATCHES "^platform/posix/([a-z_]+)/(([a-z_]+)/)?")
         set(target_part ${CMAKE_MATCH_1})
+        set(target_room "${CMAKE_MATCH_3}")
         set(allowed ${platform_${platform_part}_may} ${platform_part})
         list(FIND allowed "${target_part}" ok)
+        if(ok EQUAL -1 AND NOT target_room STREQUAL "")
+          # Allowed one room of a folder only, as display/ is gdi/'s DIB formats.
+          set(target_part ${target_part}/${target_room})
+          list(FIND allowed "${target_part}" ok)
+        endif()
         if(ok EQUAL -1)
           refuse(${where} "${line} breaks the platform's order: ${platform_part}/ may not include ${target_part}/")
         elseif(platform_part STREQUAL "display" AND target_part STREQUAL "display")

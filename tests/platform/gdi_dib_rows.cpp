@@ -2,7 +2,7 @@
 // offers, at every width around the paths' block sizes and at every alignment of the pixels,
 // without touching a byte outside the row or the pixels.
 #include "gdi_test_util.h"
-#include "platform/posix/gdi/dib_rgb24.h"
+#include "platform/posix/gdi/dib/dib_rgb24.h"
 
 #include <gtest/gtest.h>
 

@@ -3,7 +3,7 @@
 // as spans, and the discs of wide pens. These tests hold those paths to each other for every
 // box up to 40 x 40, odd sizes included, which no reference scene can draw.
 #include "gdi_test_util.h"
-#include "platform/posix/gdi/gdi_raster.h"
+#include "platform/posix/gdi/raster/gdi_raster.h"
 
 #include <gtest/gtest.h>
 

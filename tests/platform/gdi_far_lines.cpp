@@ -2,7 +2,7 @@
 // each pixel by exact rational rounding: pixel k of a line with major extent D and minor
 // extent d sits round(k d / D) minor steps from the start. Extents are odd, so no pixel is a tie.
 #include "gdi_test_util.h"
-#include "platform/posix/gdi/gdi_raster.h"
+#include "platform/posix/gdi/raster/gdi_raster.h"
 
 #include <gtest/gtest.h>
 

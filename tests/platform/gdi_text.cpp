@@ -1,7 +1,7 @@
 // Text through GDI: alignment, rotation, the glyph cache, colours and background modes, and
 // arguments that must neither crash nor allocate without bound. Measured by ink.
 #include "gdi_text_util.h"
-#include "platform/posix/gdi/font_engine.h"
+#include "platform/posix/gdi/text/font_engine.h"
 
 #include <gtest/gtest.h>
 

@@ -2,7 +2,7 @@
 // font directory, so every font falls back to the built-in bitmap font. The configuration is
 // set before the first font is drawn; this file holds only tests that want it.
 #include "gdi_text_util.h"
-#include "platform/posix/gdi/font_engine.h"
+#include "platform/posix/gdi/text/font_engine.h"
 
 #include <gtest/gtest.h>
 

@@ -4,7 +4,7 @@
 // in all directions and clipped at every edge of the surface, and the convex walk to the
 // general polygon walk.
 #include "gdi_test_util.h"
-#include "platform/posix/gdi/gdi_raster.h"
+#include "platform/posix/gdi/raster/gdi_raster.h"
 
 #include <gtest/gtest.h>
 

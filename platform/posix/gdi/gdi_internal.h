@@ -5,9 +5,9 @@
 #ifndef ZELVAN_GDI_INTERNAL_H
 #define ZELVAN_GDI_INTERNAL_H
 
-#include "platform/posix/gdi/gdi_object.h"
 #include "platform/posix/gdi/gdi_surface.h"
-#include "platform/posix/gdi/handle_lookup.h"
+#include "platform/posix/gdi/objects/gdi_object.h"
+#include "platform/posix/gdi/objects/handle_lookup.h"
 #include "platform/win32.h"
 
 #include <atomic>

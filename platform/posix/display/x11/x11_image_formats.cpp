@@ -2,9 +2,9 @@
 // made a band at a time while a program reads them: a picture of 65535 x 65535 pixels is
 // never converted whole.
 #include "platform/posix/display/x11/x11_internal.h"
-#include "platform/posix/gdi/dib_format.h"
-#include "platform/posix/gdi/dib_rgb24.h"
-#include "platform/posix/gdi/dib_rle.h"
+#include "platform/posix/gdi/dib/dib_format.h"
+#include "platform/posix/gdi/dib/dib_rgb24.h"
+#include "platform/posix/gdi/dib/dib_rle.h"
 
 #include <png.h>
 

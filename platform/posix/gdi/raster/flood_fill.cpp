@@ -1,6 +1,6 @@
 // ExtFloodFill: the 4-connected area around a seed, found span by span with an explicit
 // stack (no recursion, whatever the area), then painted with the brush in one go.
-#include "platform/posix/gdi/gdi_raster.h"
+#include "platform/posix/gdi/raster/gdi_raster.h"
 
 #include <vector>
 

@@ -2,7 +2,7 @@
 // pattern that the system's own rules complete (aliases, metric-compatible faces, the name's
 // generic kind, the default face); fontconfig's best face for it is the font's face, and the
 // faces it sorts after that one stand in for characters the face lacks.
-#include "platform/posix/gdi/font_engine.h"
+#include "platform/posix/gdi/text/font_engine.h"
 
 #include <fontconfig/fontconfig.h>
 

@@ -1,6 +1,6 @@
 // Pens as the rasterizer sees them: what SelectObject works out once per pen, where a stroke
 // stands in its dash pattern, and the one entry point every outline is drawn through.
-#include "platform/posix/gdi/gdi_raster.h"
+#include "platform/posix/gdi/raster/gdi_raster.h"
 
 #include <stdlib.h>
 

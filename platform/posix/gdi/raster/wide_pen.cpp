@@ -2,7 +2,7 @@
 // pen's disc on every vertex, and for every segment a band between two copies of the segment
 // pushed apart across it. Each piece is added to the outline row by row, only on the rows and
 // columns of the surface, so the cost follows what lands on the surface, not the stroke's size.
-#include "platform/posix/gdi/gdi_raster.h"
+#include "platform/posix/gdi/raster/gdi_raster.h"
 
 #include <math.h>
 

@@ -1,6 +1,6 @@
 // Arc and Pie: a run of the ellipse's closed outline table, chosen by where the two radials
 // meet it, stroked open (Arc) or closed through the centre and filled (Pie).
-#include "platform/posix/gdi/gdi_raster.h"
+#include "platform/posix/gdi/raster/gdi_raster.h"
 
 #include <vector>
 

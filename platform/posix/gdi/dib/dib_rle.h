@@ -2,7 +2,7 @@
 #ifndef ZELVAN_GDI_DIB_RLE_H
 #define ZELVAN_GDI_DIB_RLE_H
 
-#include "platform/posix/gdi/dib_format.h"
+#include "platform/posix/gdi/dib/dib_format.h"
 
 // Where decoded pixels land. Image rows count up from the bottom row (row 0), as the stream
 // runs; only pixels inside the window of image columns and rows below are written.

@@ -1,5 +1,5 @@
 // LineTo and Rectangle, and the box rules that all closed shapes share.
-#include "platform/posix/gdi/gdi_raster.h"
+#include "platform/posix/gdi/raster/gdi_raster.h"
 #include "platform/saturate.h"
 
 #include <utility>

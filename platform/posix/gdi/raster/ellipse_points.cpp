@@ -1,8 +1,8 @@
 // The integer ellipse: A. Zingl's error walk over one quarter of the curve, and what is built
 // from that walk here: the quarter's pixels, the insets of the interior's rows, and the
 // interior itself as spans.
-#include "platform/posix/gdi/ellipse_walk.h"
-#include "platform/posix/gdi/gdi_raster.h"
+#include "platform/posix/gdi/raster/ellipse_walk.h"
+#include "platform/posix/gdi/raster/gdi_raster.h"
 
 #include <algorithm>
 

@@ -1,7 +1,7 @@
 // The per-font glyph cache: each character's glyph is rendered the first time it is drawn,
 // from whichever face has it, and kept until the font is deleted. Readers take no lock for
 // the Basic Multilingual Plane; rendering is serialized per font.
-#include "platform/posix/gdi/font_engine.h"
+#include "platform/posix/gdi/text/font_engine.h"
 
 #include <ft2build.h>
 #include FT_FREETYPE_H

@@ -1,5 +1,5 @@
 // Glyph coverage blended onto a surface in the text colour, one clipped row at a time.
-#include "platform/posix/gdi/font_engine.h"
+#include "platform/posix/gdi/text/font_engine.h"
 
 namespace {
 

@@ -1,7 +1,7 @@
 // Font engine set-up: the logical font's size mapped to pixels, the face opened with
 // FreeType (or the built-in bitmap font when there is none), the fallback faces opened as
 // characters need them, and CreateFontA.
-#include "platform/posix/gdi/font_engine.h"
+#include "platform/posix/gdi/text/font_engine.h"
 #include "platform/posix/gdi/gdi_shutdown.h"
 
 #include <ft2build.h>

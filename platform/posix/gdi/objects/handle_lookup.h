@@ -4,7 +4,7 @@
 #ifndef ZELVAN_GDI_HANDLE_LOOKUP_H
 #define ZELVAN_GDI_HANDLE_LOOKUP_H
 
-#include "platform/posix/gdi/gdi_object.h"
+#include "platform/posix/gdi/objects/gdi_object.h"
 
 #include <atomic>
 #include <stdint.h>

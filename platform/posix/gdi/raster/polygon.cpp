@@ -1,7 +1,7 @@
 // Polygon scan conversion: which pixels are inside a polygon, row by row, with the
 // even-odd (alternate) or non-zero winding rule. Only the rows of the surface are walked.
 // Convex outlines (every wide pen segment) have a lighter walk with the same edge rule.
-#include "platform/posix/gdi/gdi_raster.h"
+#include "platform/posix/gdi/raster/gdi_raster.h"
 
 #include <algorithm>
 #include <vector>

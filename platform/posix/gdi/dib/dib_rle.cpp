@@ -3,7 +3,7 @@
 // turn); a zero count is an escape: 0 ends the line, 1 ends the image, 2 moves by the next
 // two bytes (dx right, dy up), and 3 to 255 start an absolute run of that many indices,
 // padded to a 16-bit boundary.
-#include "platform/posix/gdi/dib_rle.h"
+#include "platform/posix/gdi/dib/dib_rle.h"
 
 #include <algorithm>
 

@@ -2,7 +2,7 @@
 // shape crosses is worked out from the ellipse equation, so the cost follows the surface,
 // never the shape. The pixels agree with the exact rasterizer to within a pixel along the
 // outline; dashed pens draw solid here.
-#include "platform/posix/gdi/gdi_raster.h"
+#include "platform/posix/gdi/raster/gdi_raster.h"
 
 #include <algorithm>
 #include <math.h>

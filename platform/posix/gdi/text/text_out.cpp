@@ -1,8 +1,8 @@
 // TextOutW: the UTF-16 string laid out along the escapement from the alignment point, an
 // opaque background box when the DC asks for one, and each glyph's coverage blended in the
 // text colour.
-#include "platform/posix/gdi/font_engine.h"
-#include "platform/posix/gdi/gdi_raster.h"
+#include "platform/posix/gdi/raster/gdi_raster.h"
+#include "platform/posix/gdi/text/font_engine.h"
 #include "platform/saturate.h"
 
 #include <math.h>

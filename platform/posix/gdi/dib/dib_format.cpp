@@ -1,7 +1,7 @@
 // DIB headers, colour tables and row conversion.
-#include "platform/posix/gdi/dib_format.h"
+#include "platform/posix/gdi/dib/dib_format.h"
 
-#include "platform/posix/gdi/dib_rgb24.h"
+#include "platform/posix/gdi/dib/dib_rgb24.h"
 #include "platform/red_blue.h"
 
 #include <string.h>

@@ -1,7 +1,7 @@
 // The built-in bitmap font: printable ASCII in 5x7 cells, drawn when fontconfig finds no
 // face at all, so that text never silently disappears. Scaled by whole pixels and turned
 // by nearest-pixel sampling.
-#include "platform/posix/gdi/font_engine.h"
+#include "platform/posix/gdi/text/font_engine.h"
 
 #include <math.h>
 #include <stdlib.h>

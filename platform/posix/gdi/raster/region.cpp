@@ -1,7 +1,7 @@
 // Span regions: the pixel sets that wide outlines and filled shapes are built up in before
 // they are painted. Spans are clipped to the surface on the way in, so a region never
 // holds more than the surface can show, whatever the size of the shape.
-#include "platform/posix/gdi/gdi_raster.h"
+#include "platform/posix/gdi/raster/gdi_raster.h"
 
 #include <algorithm>
 

@@ -1,7 +1,7 @@
 // GetDIBits and SetDIBitsToDevice: copies between bitmaps and device-independent pixel
 // blocks, with Win32's scan-line numbering (from the bottom for bottom-up DIBs).
-#include "platform/posix/gdi/dib_format.h"
-#include "platform/posix/gdi/dib_rle.h"
+#include "platform/posix/gdi/dib/dib_format.h"
+#include "platform/posix/gdi/dib/dib_rle.h"
 
 #include <algorithm>
 #include <string.h>

@@ -2,7 +2,7 @@
 // that a line of any length costs only the pixels that land on the surface. The clip is exact
 // for every pair of 32-bit points: extents reach 2^32, so products of two are taken in 128 bits.
 // Past 2^28 the reference GDI bends such lines off their end points; we keep them exact.
-#include "platform/posix/gdi/gdi_raster.h"
+#include "platform/posix/gdi/raster/gdi_raster.h"
 
 #include <algorithm>
 #include <stdlib.h>

@@ -1,6 +1,6 @@
 // 24-bit rows move 4, 8 or 16 pixels at a time, whichever the processor allows: a byte per
 // load or store made saving, loading and pasting bitmaps several times slower than copying.
-#include "platform/posix/gdi/dib_rgb24.h"
+#include "platform/posix/gdi/dib/dib_rgb24.h"
 
 #include <string.h>
 
