@@ -27,11 +27,6 @@ uint32_t shown_pixel(HWND hwnd, int x, int y) {
     return pixels[static_cast<size_t>(y) * width + x] & 0xFFFFFFu;
 }
 
-int key_count_of(int handle) {
-    window_ref window(handle);
-    return window.record ? window->key_count.load() : -1;
-}
-
 } // namespace
 
 TEST(Close, WmCloseFromOutsideClosesLikeDestroy) {
@@ -100,25 +95,6 @@ TEST(HandlerWindow, WmCloseEndsTheLoopAndLaterCallsFailCleanly) {
     EXPECT_EQ(ZVGetLastError(), ZV_ERR_NOT_INITIALISED);
     // Nobody can close the window any more, but asking must not hang.
     EXPECT_EQ(ZVDestroyWindow(window), 0);
-}
-
-TEST(Keyboard, WmCharStoresRepeatsWhileThereIsRoom) {
-    int window = ZVCreateWindow(10, 10, 40, 40, "keys");
-    HWND hwnd = hwnd_of(window);
-    SendMessageA(hwnd, WM_CHAR, 'a', 3);
-    EXPECT_EQ(key_count_of(window), 3);
-    SendMessageA(hwnd, WM_CHAR, 'b', 0);
-    EXPECT_EQ(key_count_of(window), 3);
-    SendMessageA(hwnd, WM_CHAR, 'c', 123);
-    EXPECT_EQ(key_count_of(window), 126);
-    SendMessageA(hwnd, WM_CHAR, 'd', 5);
-    EXPECT_EQ(key_count_of(window), 128);
-    SendMessageA(hwnd, WM_CHAR, 'e', 1);
-    EXPECT_EQ(key_count_of(window), 128);
-    window_ref ref(window);
-    EXPECT_EQ(ref->key_buffer[0], 'a');
-    EXPECT_EQ(ref->key_buffer[3], 'c');
-    EXPECT_EQ(ref->key_buffer[127], 'd');
 }
 
 TEST(Mouse, MovesAndLeftRightPressesAreRecordedOthersAreNot) {
