@@ -97,23 +97,6 @@ TEST(HandlerWindow, WmCloseEndsTheLoopAndLaterCallsFailCleanly) {
     EXPECT_EQ(ZVDestroyWindow(window), 0);
 }
 
-TEST(Mouse, MovesAndLeftRightPressesAreRecordedOthersAreNot) {
-    int window = ZVCreateWindow(10, 10, 100, 100, "mouse");
-    HWND hwnd = hwnd_of(window);
-    SendMessageA(hwnd, WM_MOUSEMOVE, 0, MAKELPARAM(12, 34));
-    SendMessageA(hwnd, WM_LBUTTONDOWN, MK_LBUTTON | MK_SHIFT, MAKELPARAM(5, 6));
-    SendMessageA(hwnd, WM_MBUTTONDOWN, MK_MBUTTON, MAKELPARAM(50, 60));
-    SendMessageA(hwnd, WM_RBUTTONUP, 0, MAKELPARAM(70, 80));
-    window_ref ref(window);
-    EXPECT_EQ(ref->live_mouse.valid, 1);
-    EXPECT_EQ(ref->live_mouse.x, 12);
-    EXPECT_EQ(ref->live_mouse.y, 34);
-    EXPECT_EQ(ref->live_left.valid, 1);
-    EXPECT_EQ(ref->live_left.x, 5);
-    EXPECT_EQ(ref->live_left.keys, MK_LBUTTON | MK_SHIFT);
-    EXPECT_EQ(ref->live_right.valid, 0);
-}
-
 TEST(Refresh, ADirtyViewBufferIsRepaintedByTheTimer) {
     int window = ZVCreateWindow(10, 10, 40, 40, "refresh");
     HWND hwnd = hwnd_of(window);
