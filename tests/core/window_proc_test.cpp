@@ -1,30 +1,19 @@
-// The window procedure seen from inside: closing from outside, input recording, refresh.
+// The window procedure seen from inside: closing from outside, the handler window, references.
 #include "../api/poll.h"
 #include "core/library_state.h"
 #include "core/window_table.h"
-#include "platform/posix/display/headless/headless_test.h"
 #include "zelvan.h"
 
 #include <gtest/gtest.h>
 
 #include <atomic>
 #include <thread>
-#include <vector>
 
 namespace {
 
 HWND hwnd_of(int handle) {
     window_ref window(handle);
     return window.record ? window->hwnd : nullptr;
-}
-
-// The pixel the screen shows in the window's client area, as 0xRRGGBB; 1 << 24 when unknown.
-uint32_t shown_pixel(HWND hwnd, int x, int y) {
-    std::vector<uint32_t> pixels;
-    int width = 0, height = 0;
-    if (!headless_test_read_client(hwnd, &pixels, &width, &height) || x >= width || y >= height)
-        return 1u << 24;
-    return pixels[static_cast<size_t>(y) * width + x] & 0xFFFFFFu;
 }
 
 } // namespace
@@ -95,19 +84,6 @@ TEST(HandlerWindow, WmCloseEndsTheLoopAndLaterCallsFailCleanly) {
     EXPECT_EQ(ZVGetLastError(), ZV_ERR_NOT_INITIALISED);
     // Nobody can close the window any more, but asking must not hang.
     EXPECT_EQ(ZVDestroyWindow(window), 0);
-}
-
-TEST(Refresh, ADirtyViewBufferIsRepaintedByTheTimer) {
-    int window = ZVCreateWindow(10, 10, 40, 40, "refresh");
-    HWND hwnd = hwnd_of(window);
-    // The window's first paint copies the buffer and clears the flag without any timer: it
-    // is over once the screen shows a pixel drawn before it could have started.
-    ZVSetPixel(window, 5, 5, ZVGetRGBColour(255, 0, 0));
-    ASSERT_TRUE(poll_until([&] { return shown_pixel(hwnd, 5, 5) == 0xFF0000u; }));
-    ZVSetPixel(window, 6, 6, ZVGetRGBColour(0, 0, 255));
-    EXPECT_TRUE(poll_until([&] { return shown_pixel(hwnd, 6, 6) == 0x0000FFu; }));
-    window_ref ref(window);
-    EXPECT_EQ(ref->buffer_dirty[0].load(), 0);
 }
 
 TEST(References, CallsLeaveTheCountAsTheyFoundIt) {
