@@ -1,5 +1,8 @@
 // Window images seen from inside: the screen geometry, buffers and palettes ZVLoadImage
-// changes or keeps. What the window's own calls show is in window_images_test.cpp.
+// changes or keeps, and a capture refused. What the window's own calls show is in
+// window_images_test.cpp.
+#include "image/bmp_file.h"
+
 #include "core/window_table.h"
 #include "headless_helpers.h"
 #include "image_files.h"
@@ -61,4 +64,14 @@ TEST(LoadImage, IndexedImagesBringTheirPaletteAndTrueColourKeepsTheWindows) {
     EXPECT_EQ(ZVLoadImage(w, path.c_str()), ZV_ERR_NO_MEMORY);
     EXPECT_EQ(ZVShowBitmap(w, ZVLoadBitmap(path.c_str())), ZV_ERR_NO_MEMORY);
     EXPECT_EQ(palette_of(w), from_image);
+}
+
+TEST(BufferCapture, ABitmapThePlatformCannotDescribeIsAnError) {
+    int w = ZVCreateWindow(10, 10, 20, 20, "capture");
+    window_ref window(w);
+    ZVGetLastError();
+    int failure = ZV_OK;
+    EXPECT_EQ(capture_bitmap(window.record, nullptr, &failure), nullptr);
+    EXPECT_EQ(failure, ZV_ERROR);
+    EXPECT_EQ(ZVGetLastError(), ZV_ERROR);
 }
