@@ -1,29 +1,26 @@
-// The BMP reader, writer and buffer capture, called directly. Loading and saving through
-// ZVLoadBitmap and ZVSaveBitmap is in bmp_files_public_test.cpp.
-#include "image/bmp_file.h"
-
-#include "core/window_table.h"
-#include "drawing_support.h"
+// BMP files read and written through ZVLoadBitmap and ZVSaveBitmap, and window pictures saved
+// as BMP files.
 #include "image_files.h"
 
 #include <gtest/gtest.h>
 
 namespace {
 
-// Reads a file into a record that frees itself.
-struct read_result {
-    bitmap_record *record = nullptr; // declared first: the reader sets it while `code` is made
-    int code;
-    explicit read_result(const std::string &path) : code(bmp_read(path.c_str(), &record)) {}
-    ~read_result() { bitmap_record_free(record); }
-    bytes info() const { return bytes(record->info, record->info + record->info_bytes); }
-    bytes bits() const { return bytes(record->bits, record->bits + record->bits_bytes); }
-};
+// What ZVLoadBitmap makes of `file`: ZV_OK (the bitmap is discarded again) or its failure.
+int load_code(const scratch_folder &dir, const bytes &file) {
+    ZVGetLastError();
+    int bitmap = ZVLoadBitmap(dir.write("probe.bmp", file).c_str());
+    if (bitmap == 0) return ZVGetLastError();
+    ZVDiscardBitmap(bitmap);
+    return ZV_OK;
+}
 
-int read_code(const scratch_folder &dir, const bytes &file) {
-    read_result result(dir.write("probe.bmp", file));
-    EXPECT_EQ(result.record == nullptr, result.code != ZV_OK);
-    return result.code;
+// `file` loaded and saved again; empty when either fails.
+bytes saved_again(const scratch_folder &dir, const bytes &file) {
+    int bitmap = ZVLoadBitmap(dir.write("in.bmp", file).c_str());
+    bool saved = bitmap != 0 && ZVSaveBitmap(bitmap, dir.path("out.bmp").c_str()) == ZV_OK;
+    ZVDiscardBitmap(bitmap);
+    return saved ? dir.read("out.bmp") : bytes{};
 }
 
 } // namespace
@@ -31,87 +28,90 @@ int read_code(const scratch_folder &dir, const bytes &file) {
 TEST(BmpReader, ChecksComeInTheOrderOfItsSteps) {
     scratch_folder dir;
     bmp_image image = make_bmp(4, 3, 24);
-    EXPECT_EQ(read_code(dir, image.file()), ZV_OK);
-    bitmap_record *none = nullptr;
-    EXPECT_EQ(bmp_read(dir.path("missing.bmp").c_str(), &none), ZV_ERR_FILE_OPEN);
-    EXPECT_EQ(none, nullptr);
+    EXPECT_EQ(load_code(dir, image.file()), ZV_OK);
+    ZVGetLastError();
+    EXPECT_EQ(ZVLoadBitmap(dir.path("missing.bmp").c_str()), 0);
+    EXPECT_EQ(ZVGetLastError(), ZV_ERR_FILE_OPEN);
 
     bmp_image wrong_type = image;
     wrong_type.type = 0x4D43;
     wrong_type.reserved1 = 1; // corrupt twice over: still one code
     bytes sized_wrong = wrong_type.file();
     sized_wrong.push_back(0);
-    EXPECT_EQ(read_code(dir, sized_wrong), ZV_ERR_BMP_CORRUPT);
+    EXPECT_EQ(load_code(dir, sized_wrong), ZV_ERR_BMP_CORRUPT);
     bmp_image reserved = image;
     reserved.reserved1 = 1;
-    EXPECT_EQ(read_code(dir, reserved.file()), ZV_ERR_BMP_CORRUPT);
+    EXPECT_EQ(load_code(dir, reserved.file()), ZV_ERR_BMP_CORRUPT);
 
     // A file both one byte too long and 16-bit reports the size first.
     bytes longer = with_bit_count(image, 16);
     longer.push_back(0);
-    EXPECT_EQ(read_code(dir, longer), ZV_ERR_BMP_SIZE_MISMATCH);
-    EXPECT_EQ(read_code(dir, with_bit_count(image, 16)), ZV_ERR_16BIT);
-    EXPECT_EQ(read_code(dir, with_bit_count(image, 32)), ZV_ERR_32BIT);
-    EXPECT_EQ(read_code(dir, with_bit_count(image, 0)), ZV_ERR_BMP_BITCOUNT);
-    EXPECT_EQ(read_code(dir, with_bit_count(image, 2)), ZV_ERR_BMP_BITCOUNT);
+    EXPECT_EQ(load_code(dir, longer), ZV_ERR_BMP_SIZE_MISMATCH);
+    EXPECT_EQ(load_code(dir, with_bit_count(image, 16)), ZV_ERR_16BIT);
+    EXPECT_EQ(load_code(dir, with_bit_count(image, 32)), ZV_ERR_32BIT);
+    EXPECT_EQ(load_code(dir, with_bit_count(image, 0)), ZV_ERR_BMP_BITCOUNT);
+    EXPECT_EQ(load_code(dir, with_bit_count(image, 2)), ZV_ERR_BMP_BITCOUNT);
 }
 
 TEST(BmpReader, FilesThatEndEarlyFailAsReads) {
     scratch_folder dir;
-    EXPECT_EQ(read_code(dir, bytes{}), ZV_ERR_FILE_READ);
-    EXPECT_EQ(read_code(dir, bytes{'B', 'M', 9, 0}), ZV_ERR_FILE_READ);
+    EXPECT_EQ(load_code(dir, bytes{}), ZV_ERR_FILE_READ);
+    EXPECT_EQ(load_code(dir, bytes{'B', 'M', 9, 0}), ZV_ERR_FILE_READ);
     bytes header_only = {'B', 'M', 16, 0, 0, 0, 0, 0, 0, 0, 54, 0, 0, 0, 40, 0};
-    EXPECT_EQ(read_code(dir, header_only), ZV_ERR_FILE_READ); // the size field is cut short
+    EXPECT_EQ(load_code(dir, header_only), ZV_ERR_FILE_READ); // the size field is cut short
 }
 
-TEST(BmpReader, ColourTablesFollowTheHeaderKind) {
+// Every depth, header kind (core, info, v4, v5) and table length (biClrUsed, tables beside
+// 24-bit pixels) is read whole: its size is right, and it is written back byte for byte.
+TEST(BmpFiles, EveryDepthHeaderAndTableComesBackByteForByte) {
     scratch_folder dir;
-    read_result used16(dir.write("a.bmp", make_bmp(5, 3, 8, 16).file()));
-    ASSERT_EQ(used16.code, ZV_OK);
-    EXPECT_EQ(used16.record->info_bytes, 40 + 64);
-    EXPECT_EQ(used16.record->bits_offset, 104); // pixels at file offset 118
-    EXPECT_EQ(used16.record->bits_bytes, 3 * 8);
-
-    bmp_image true_colour = make_bmp(7, 5, 24);
-    bytes file = true_colour.file();
-    read_result plain(dir.write("b.bmp", file));
-    ASSERT_EQ(plain.code, ZV_OK);
-    EXPECT_EQ(plain.record->info_bytes, 40);
-    EXPECT_EQ(plain.record->bits_bytes, static_cast<int>(file.size()) - 54);
-
-    read_result core(dir.write("c.bmp", make_bmp(3, 2, 8, 0, 12).file()));
-    ASSERT_EQ(core.code, ZV_OK);
-    EXPECT_EQ(core.record->header_size, 12);
-    EXPECT_EQ(core.record->info_bytes, 12 + 768);
-    EXPECT_EQ(core.record->width, 3);
-    EXPECT_EQ(core.record->height, 2);
-
-    read_result core24(dir.write("d.bmp", make_bmp(3, 2, 24, 0, 12).file()));
-    ASSERT_EQ(core24.code, ZV_OK);
-    EXPECT_EQ(core24.record->info_bytes, 12);
-
-    read_result long_header(dir.write("e.bmp", make_bmp(3, 2, 4, 0, 124).file()));
-    ASSERT_EQ(long_header.code, ZV_OK);
-    EXPECT_EQ(long_header.record->info_bytes, 124 + 64);
-
-    read_result table24(dir.write("f.bmp", make_bmp(2, 2, 24, 3).file()));
-    ASSERT_EQ(table24.code, ZV_OK);
-    EXPECT_EQ(table24.record->info_bytes, 40 + 12);
+    const bmp_image images[] = {
+        make_bmp(9, 3, 1),         make_bmp(5, 4, 4),         make_bmp(6, 5, 4),
+        make_bmp(6, 2, 8),         make_bmp(7, 5, 24),        make_bmp(5, 3, 8, 16),
+        make_bmp(3, 3, 8, 20),     make_bmp(2, 2, 24, 3),     make_bmp(3, 2, 8, 0, 12),
+        make_bmp(4, 2, 8, 0, 12),  make_bmp(3, 2, 24, 0, 12), make_bmp(2, 2, 4, 0, 108),
+        make_bmp(3, 2, 4, 0, 124), make_bmp(3, -2, 24),       make_bmp(3, -4, 24)};
+    for (const bmp_image &image : images) {
+        bytes original = image.file();
+        int bitmap = ZVLoadBitmap(dir.write("in.bmp", original).c_str());
+        ASSERT_NE(bitmap, 0);
+        EXPECT_EQ(ZVGetBitmapWidth(bitmap), image.width);
+        EXPECT_EQ(ZVGetBitmapHeight(bitmap), image.rows()); // top-down rows count positively
+        ASSERT_EQ(ZVSaveBitmap(bitmap, dir.path("out.bmp").c_str()), ZV_OK);
+        EXPECT_EQ(dir.read("out.bmp"), original)
+            << image.bits << " bits, " << image.height << " rows, header " << image.header_size
+            << ", " << image.clr_used << " colours";
+    }
 }
 
+TEST(BmpFiles, FailedLoadsAndSavesReportTheirCause) {
+    scratch_folder dir;
+    int bitmap = ZVLoadBitmap(dir.write("four.bmp", make_bmp(6, 5, 4).file()).c_str());
+    ASSERT_NE(bitmap, 0);
+    ZVGetLastError();
+    EXPECT_EQ(ZVSaveBitmap(bitmap, dir.path("none/copy.bmp").c_str()), ZV_ERR_FILE_OPEN);
+    EXPECT_EQ(ZVGetLastError(), ZV_ERR_FILE_OPEN);
+    EXPECT_EQ(ZVGetBitmapWidth(bitmap), 6); // a failed save keeps the bitmap
+    EXPECT_EQ(ZVSaveBitmap(bitmap + 1, dir.path("x.bmp").c_str()), ZV_ERR_BAD_BITMAP);
+    EXPECT_EQ(ZVGetLastError(), ZV_ERR_BAD_BITMAP);
+    EXPECT_FALSE(dir.exists("x.bmp"));
+}
+
+// The pixels start at bfOffBits when it lies between the table's end and the file's; a save
+// writes them right after the table and its own offset there.
 TEST(BmpReader, PixelsStartAtBfOffBitsWhenItLiesBetweenTheTableAndTheEnd) {
     scratch_folder dir;
     bmp_image image = make_bmp(4, 2, 8, 2);
     image.pixels.insert(image.pixels.begin(), {0xAB, 0xCD}); // two gap bytes
-    for (uint32_t off_bits : {14 + 40 + 8 + 2, 14 + 40, 14 + 40 + 4, 1000}) {
+    for (uint32_t off_bits : {14 + 40 + 8 + 2, 14 + 40, 14 + 40 + 4, 200, 1000}) {
         image.off_bits = off_bits;
-        read_result result(dir.write("gap.bmp", image.file()));
-        ASSERT_EQ(result.code, ZV_OK);
-        EXPECT_EQ(result.record->bits_offset, 48);
+        bytes saved = saved_again(dir, image.file());
+        ASSERT_GT(saved.size(), 62u) << off_bits;
+        EXPECT_EQ(get32(saved, 10), 14u + 48u) << off_bits;
         // Before the table's end or past the file's, the pixels follow the table.
         bool skipped = off_bits == 14 + 40 + 8 + 2;
-        EXPECT_EQ(result.record->bits_bytes, skipped ? 8 : 10) << off_bits;
-        EXPECT_EQ(result.record->bits[0], skipped ? 1 : 0xAB) << off_bits; // (0, 1) is index 1
+        EXPECT_EQ(saved.size(), 62u + (skipped ? 8u : 10u)) << off_bits;
+        EXPECT_EQ(saved[62], skipped ? 1 : 0xAB) << off_bits; // (0, 1) is index 1
     }
 }
 
@@ -120,7 +120,7 @@ TEST(BmpReader, ImpossibleShapesAreRefusedBeforeAnythingIsSizedFromThem) {
     auto corrupt = [&](std::function<void(bytes &)> edit) {
         bytes file = make_bmp(4, 4, 8).file();
         edit(file);
-        return read_code(dir, file);
+        return load_code(dir, file);
     };
     auto set32 = [](bytes &file, size_t at, uint32_t value) {
         for (int i = 0; i < 4; ++i) file[at + i] = static_cast<uint8_t>(value >> (8 * i));
@@ -145,86 +145,25 @@ TEST(BmpReader, ImpossibleShapesAreRefusedBeforeAnythingIsSizedFromThem) {
     EXPECT_EQ(corrupt([&](bytes &f) { set32(f, 14, 0); }), ZV_ERR_BMP_CORRUPT);
 }
 
-TEST(BmpReader, TopDownImagesCountTheirRowsPositively) {
-    scratch_folder dir;
-    bmp_image image = make_bmp(3, -4, 24);
-    read_result result(dir.write("top.bmp", image.file()));
-    ASSERT_EQ(result.code, ZV_OK);
-    EXPECT_EQ(result.record->height, 4);
-    int32_t stored;
-    memcpy(&stored, result.record->info + 8, 4);
-    EXPECT_EQ(stored, -4); // the header keeps the file's own value
-}
-
-TEST(BmpWriter, RecordsOfEveryDepthComeBackIdentical) {
-    scratch_folder dir;
-    const bmp_image images[] = {make_bmp(9, 3, 1),         make_bmp(5, 4, 4),
-                                make_bmp(6, 2, 8),         make_bmp(7, 3, 24),
-                                make_bmp(3, 3, 8, 20),     make_bmp(4, 2, 8, 0, 12),
-                                make_bmp(2, 2, 4, 0, 108), make_bmp(3, -2, 24)};
-    for (const bmp_image &image : images) {
-        bytes original = image.file();
-        read_result first(dir.write("in.bmp", original));
-        ASSERT_EQ(first.code, ZV_OK);
-        ASSERT_EQ(bmp_write(first.record, dir.path("out.bmp").c_str()), ZV_OK);
-        bytes written = dir.read("out.bmp");
-        EXPECT_EQ(written, original) << image.bits << " bits, header " << image.header_size;
-        read_result second(dir.path("out.bmp"));
-        ASSERT_EQ(second.code, ZV_OK);
-        EXPECT_EQ(second.info(), first.info());
-        EXPECT_EQ(second.bits(), first.bits());
-        EXPECT_EQ(second.record->bits_offset, first.record->bits_offset);
-    }
-}
-
-TEST(BmpWriter, WritesItsOwnOffsetAndReportsFilesItCannotCreate) {
-    scratch_folder dir;
-    bmp_image image = make_bmp(4, 2, 8, 2);
-    image.pixels.insert(image.pixels.begin(), {1, 2});
-    image.off_bits = 200;
-    read_result result(dir.write("odd.bmp", image.file()));
-    ASSERT_EQ(result.code, ZV_OK);
-    ASSERT_EQ(bmp_write(result.record, dir.path("fixed.bmp").c_str()), ZV_OK);
-    EXPECT_EQ(get32(dir.read("fixed.bmp"), 10), 14u + 48u);
-    EXPECT_EQ(bmp_write(result.record, dir.path("no/such/folder.bmp").c_str()), ZV_ERR_FILE_OPEN);
-}
-
+// A window saved as a 24-bit bottom-up file: rows padded to four bytes, no colour table.
 TEST(BufferCapture, RowsArePaddedToFourBytes) {
-    int w = ZVCreateWindow(10, 10, 5, 3, "capture");
-    ASSERT_GT(w, 0);
-    ZVSetPixel(w, 0, 0, k_red);
-    ZVSetPixel(w, 4, 2, k_blue);
-    window_ref window(w);
-    bitmap_record *capture = capture_view_buffer(window.record);
-    ASSERT_NE(capture, nullptr);
-    EXPECT_EQ(capture->header_size, 40);
-    EXPECT_EQ(capture->info_bytes, 40);
-    EXPECT_EQ(capture->bits_bytes, 3 * 16); // 15 bytes a row, padded to 16
-    BITMAPINFOHEADER header;
-    memcpy(&header, capture->info, sizeof header);
-    EXPECT_EQ(header.biBitCount, 24);
-    EXPECT_EQ(header.biSizeImage, 48u);
-    EXPECT_EQ(header.biClrUsed, 0u);
-    // Bottom-up: the top-left red pixel is in the last row, the bottom-right blue one first.
-    const uint8_t *top = capture->bits + 2 * 16;
-    EXPECT_EQ(top[0] | top[1] << 8 | top[2] << 16, 0xFF0000);     // blue, green, red bytes
-    EXPECT_EQ(capture->bits[12] | capture->bits[14] << 16, 0xFF); // blue at x = 4, y = 2
-    bitmap_record_free(capture);
-
-    int narrow = ZVCreateWindow(10, 10, 4, 2, "narrow");
-    window_ref narrow_window(narrow);
-    capture = capture_view_buffer(narrow_window.record);
-    ASSERT_NE(capture, nullptr);
-    EXPECT_EQ(capture->bits_bytes, 2 * 12);
-    bitmap_record_free(capture);
-}
-
-TEST(BufferCapture, ABitmapThePlatformCannotDescribeIsAnError) {
-    int w = ZVCreateWindow(10, 10, 20, 20, "capture");
-    window_ref window(w);
-    ZVGetLastError();
-    int failure = ZV_OK;
-    EXPECT_EQ(capture_bitmap(window.record, nullptr, &failure), nullptr);
-    EXPECT_EQ(failure, ZV_ERROR);
-    EXPECT_EQ(ZVGetLastError(), ZV_ERROR);
+    scratch_folder dir;
+    for (int width : {5, 4}) { // 15 bytes a row, padded to 16; 12, which need no padding
+        int w = ZVCreateWindow(10, 10, width, 3, "capture");
+        ZVSetPixel(w, 0, 0, k_red);
+        ZVSetPixel(w, width - 1, 2, k_blue);
+        ASSERT_EQ(ZVSaveImage(w, dir.path("capture.bmp").c_str()), ZV_OK);
+        bytes file = dir.read("capture.bmp");
+        uint32_t stride = width == 5 ? 16 : 12;
+        ASSERT_EQ(file.size(), 54 + 3 * stride) << width;
+        EXPECT_EQ(get32(file, 10), 54u);
+        EXPECT_EQ(get32(file, 14), 40u);
+        EXPECT_EQ(get16(file, 28), 24u);
+        EXPECT_EQ(get32(file, 34), 3 * stride);
+        EXPECT_EQ(get32(file, 46), 0u);
+        // The top-left red pixel is in the last row, the bottom-right blue one in the first,
+        // each as blue, green, red bytes.
+        EXPECT_EQ(get32(file, 54 + 2 * stride) & 0xFFFFFF, 0xFF0000u);
+        EXPECT_EQ(get32(file, 54 + 3 * (width - 1)) & 0xFFFFFF, 0x0000FFu);
+    }
 }

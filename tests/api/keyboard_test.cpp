@@ -43,16 +43,19 @@ TEST(Keyboard, CharactersComeBackInOrder) {
     EXPECT_EQ(ZV_kbhit(w), 0);
 }
 
-TEST(Keyboard, RepeatCountsAndAFullRing) {
+// A repeat count stores the character that many times while the ring has room: typed on the
+// screen, and sent straight to the window procedure, which is the only way to send a count of 0.
+TEST(Keyboard, RepeatCountsStoreWhileThereIsRoom) {
     int w = ZVCreateWindow(10, 10, 100, 100, "repeat");
     type(w, "q", 3);
     EXPECT_EQ(read_all(w), "qqq");
-    std::string many;
-    for (int i = 0; i < 126; ++i) many += static_cast<char>('a' + i % 26);
-    type(w, many);
-    type(w, "R", 5); // only two fit
-    std::string got = read_all(w);
-    EXPECT_EQ(got, many + "RR");
+    HWND hwnd = hwnd_of(w);
+    const struct {
+        char character;
+        int repeat;
+    } sent[] = {{'a', 3}, {'b', 0}, {'c', 123}, {'d', 5}, {'e', 1}}; // 'd': two fit; 'e': full
+    for (auto [character, repeat] : sent) SendMessageA(hwnd, WM_CHAR, character, repeat);
+    EXPECT_EQ(read_all(w), "aaa" + std::string(123, 'c') + "dd");
     EXPECT_EQ(ZVReadChar(w), 1);
 }
 

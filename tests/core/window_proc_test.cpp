@@ -1,35 +1,19 @@
-// The window procedure seen from inside: closing from outside, input recording, refresh.
+// The window procedure seen from inside: closing from outside, the handler window, references.
 #include "../api/poll.h"
 #include "core/library_state.h"
 #include "core/window_table.h"
-#include "platform/posix/display/headless/headless_test.h"
 #include "zelvan.h"
 
 #include <gtest/gtest.h>
 
 #include <atomic>
 #include <thread>
-#include <vector>
 
 namespace {
 
 HWND hwnd_of(int handle) {
     window_ref window(handle);
     return window.record ? window->hwnd : nullptr;
-}
-
-// The pixel the screen shows in the window's client area, as 0xRRGGBB; 1 << 24 when unknown.
-uint32_t shown_pixel(HWND hwnd, int x, int y) {
-    std::vector<uint32_t> pixels;
-    int width = 0, height = 0;
-    if (!headless_test_read_client(hwnd, &pixels, &width, &height) || x >= width || y >= height)
-        return 1u << 24;
-    return pixels[static_cast<size_t>(y) * width + x] & 0xFFFFFFu;
-}
-
-int key_count_of(int handle) {
-    window_ref window(handle);
-    return window.record ? window->key_count.load() : -1;
 }
 
 } // namespace
@@ -100,55 +84,6 @@ TEST(HandlerWindow, WmCloseEndsTheLoopAndLaterCallsFailCleanly) {
     EXPECT_EQ(ZVGetLastError(), ZV_ERR_NOT_INITIALISED);
     // Nobody can close the window any more, but asking must not hang.
     EXPECT_EQ(ZVDestroyWindow(window), 0);
-}
-
-TEST(Keyboard, WmCharStoresRepeatsWhileThereIsRoom) {
-    int window = ZVCreateWindow(10, 10, 40, 40, "keys");
-    HWND hwnd = hwnd_of(window);
-    SendMessageA(hwnd, WM_CHAR, 'a', 3);
-    EXPECT_EQ(key_count_of(window), 3);
-    SendMessageA(hwnd, WM_CHAR, 'b', 0);
-    EXPECT_EQ(key_count_of(window), 3);
-    SendMessageA(hwnd, WM_CHAR, 'c', 123);
-    EXPECT_EQ(key_count_of(window), 126);
-    SendMessageA(hwnd, WM_CHAR, 'd', 5);
-    EXPECT_EQ(key_count_of(window), 128);
-    SendMessageA(hwnd, WM_CHAR, 'e', 1);
-    EXPECT_EQ(key_count_of(window), 128);
-    window_ref ref(window);
-    EXPECT_EQ(ref->key_buffer[0], 'a');
-    EXPECT_EQ(ref->key_buffer[3], 'c');
-    EXPECT_EQ(ref->key_buffer[127], 'd');
-}
-
-TEST(Mouse, MovesAndLeftRightPressesAreRecordedOthersAreNot) {
-    int window = ZVCreateWindow(10, 10, 100, 100, "mouse");
-    HWND hwnd = hwnd_of(window);
-    SendMessageA(hwnd, WM_MOUSEMOVE, 0, MAKELPARAM(12, 34));
-    SendMessageA(hwnd, WM_LBUTTONDOWN, MK_LBUTTON | MK_SHIFT, MAKELPARAM(5, 6));
-    SendMessageA(hwnd, WM_MBUTTONDOWN, MK_MBUTTON, MAKELPARAM(50, 60));
-    SendMessageA(hwnd, WM_RBUTTONUP, 0, MAKELPARAM(70, 80));
-    window_ref ref(window);
-    EXPECT_EQ(ref->live_mouse.valid, 1);
-    EXPECT_EQ(ref->live_mouse.x, 12);
-    EXPECT_EQ(ref->live_mouse.y, 34);
-    EXPECT_EQ(ref->live_left.valid, 1);
-    EXPECT_EQ(ref->live_left.x, 5);
-    EXPECT_EQ(ref->live_left.keys, MK_LBUTTON | MK_SHIFT);
-    EXPECT_EQ(ref->live_right.valid, 0);
-}
-
-TEST(Refresh, ADirtyViewBufferIsRepaintedByTheTimer) {
-    int window = ZVCreateWindow(10, 10, 40, 40, "refresh");
-    HWND hwnd = hwnd_of(window);
-    // The window's first paint copies the buffer and clears the flag without any timer: it
-    // is over once the screen shows a pixel drawn before it could have started.
-    ZVSetPixel(window, 5, 5, ZVGetRGBColour(255, 0, 0));
-    ASSERT_TRUE(poll_until([&] { return shown_pixel(hwnd, 5, 5) == 0xFF0000u; }));
-    ZVSetPixel(window, 6, 6, ZVGetRGBColour(0, 0, 255));
-    EXPECT_TRUE(poll_until([&] { return shown_pixel(hwnd, 6, 6) == 0x0000FFu; }));
-    window_ref ref(window);
-    EXPECT_EQ(ref->buffer_dirty[0].load(), 0);
 }
 
 TEST(References, CallsLeaveTheCountAsTheyFoundIt) {
