@@ -192,9 +192,10 @@ TEST(X11Windows, TitlesReachTheServerAsTheCharactersMeant) {
     // Cyrillic has no Latin-1: WM_NAME is compound text, which reads back as the same letters.
     const char *cyrillic = "\xD0\x9F\xD1\x80\xD0\xB8\xD0\xB2\xD0\xB5\xD1\x82 1";
     EXPECT_EQ(ZVSetTitle(w, cyrillic), ZV_OK);
-    EXPECT_TRUE(poll_until([&] { return text_property(xw, "_NET_WM_NAME", &type) == cyrillic; }));
-    EXPECT_EQ(wm_name_in_utf8(xw, &type), cyrillic);
+    // WM_NAME is stored after _NET_WM_NAME: wait for it, then both are there.
+    EXPECT_TRUE(poll_until([&] { return wm_name_in_utf8(xw, &type) == cyrillic; }));
     EXPECT_EQ(type, XInternAtom(display(), "COMPOUND_TEXT", False));
+    EXPECT_EQ(text_property(xw, "_NET_WM_NAME", &type), cyrillic);
 
     const char *western = "\x80 5 \x96 caf\xE9"; // not UTF-8: Windows-1252
     EXPECT_EQ(ZVSetTitle(w, western), ZV_OK);
