@@ -1,7 +1,8 @@
 // PNG files for the tests, made byte by byte (deflate's stored blocks, no compression) so that
 // the same files are made on both platforms without libpng: any colour type, bit depth,
 // interlace and tRNS, with samples that differ in every row and column and the colour each
-// pixel must decode to, or an 8-bit RGBA picture of given pixels.
+// pixel must decode to, or an 8-bit RGBA picture of given pixels; and the exact blend of such
+// a pixel that the sprite pastes are held to.
 #ifndef ZELVAN_TESTS_PNG_BYTES_H
 #define ZELVAN_TESTS_PNG_BYTES_H
 
@@ -40,17 +41,8 @@ struct png_layout {
     const std::vector<uint32_t> *argb = nullptr;
 
     int channels() const {
-        switch (colour_type) {
-        case PNG_COLOR_TYPE_GRAY:
-        case PNG_COLOR_TYPE_PALETTE:
-            return 1;
-        case PNG_COLOR_TYPE_GRAY_ALPHA:
-            return 2;
-        case PNG_COLOR_TYPE_RGB:
-            return 3;
-        default:
-            return 4;
-        }
+        static const int k_channels[7] = {1, 0, 3, 1, 2, 0, 4}; // by colour type
+        return k_channels[colour_type];
     }
     int max_sample() const { return (1 << bit_depth) - 1; }
     // The stored sample of channel c at (x, y).
@@ -199,6 +191,26 @@ inline std::vector<uint8_t> make_png(const png_layout &s) {
     png_chunk(out, "IDAT", png_stored_zlib(png_scanlines(s)));
     png_chunk(out, "IEND", {});
     return out;
+}
+
+// A straight-alpha pixel (alpha in the top byte) laid over an opaque one of the same channel
+// order, exactly rounded.
+inline uint32_t blend_over(uint32_t top, uint32_t under) {
+    uint32_t a = top >> 24, out = 0;
+    for (int shift = 0; shift < 24; shift += 8) {
+        uint32_t s = top >> shift & 255, d = under >> shift & 255;
+        out |= static_cast<uint32_t>((s * a + d * (255 - a)) / 255.0 + 0.5) << shift;
+    }
+    return out;
+}
+
+// True when no byte of `a` and `b` differs by more than `tolerance`.
+inline bool near_colour(uint32_t a, uint32_t b, int tolerance) {
+    for (int shift = 0; shift < 32; shift += 8) {
+        int d = static_cast<int>(a >> shift & 255) - static_cast<int>(b >> shift & 255);
+        if (d > tolerance || -d > tolerance) return false;
+    }
+    return true;
 }
 
 // An 8-bit RGBA file of `argb`, width x height pixels 0xAARRGGBB, rows from the top.
