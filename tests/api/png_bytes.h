@@ -27,10 +27,6 @@ enum {
 };
 #endif
 
-struct png_rgb {
-    uint8_t red, green, blue;
-};
-
 struct png_layout {
     int width = 7, height = 5;
     int colour_type = PNG_COLOR_TYPE_RGB;
@@ -59,9 +55,9 @@ struct png_layout {
     }
     int palette_size() const { return bit_depth == 8 ? 200 : 1 << bit_depth; }
     uint32_t trns_sample() const { return static_cast<uint32_t>(max_sample() / 3); }
-    png_rgb palette_entry(int i) const {
-        return {static_cast<uint8_t>(i * 7), static_cast<uint8_t>(255 - i),
-                static_cast<uint8_t>(i * 13)};
+    // Palette entry i as 0x00RRGGBB.
+    uint32_t palette_rgb(int i) const {
+        return static_cast<uint32_t>((i * 7 & 255) << 16 | (255 - i) << 8 | (i * 13 & 255));
     }
     uint8_t palette_alpha(int i) const { return static_cast<uint8_t>(i * 37); }
     bool has_alpha() const { return (colour_type & PNG_COLOR_MASK_ALPHA) || trns; }
@@ -72,24 +68,17 @@ struct png_layout {
     }
     // The pixel (x, y) as 0xAARRGGBB; alpha 255 for a picture without alpha.
     uint32_t expected(int x, int y) const {
-        uint32_t r, g, b, a = 255;
         if (colour_type == PNG_COLOR_TYPE_PALETTE) {
             int i = static_cast<int>(sample(x, y, 0));
-            png_rgb e = palette_entry(i);
-            r = e.red, g = e.green, b = e.blue;
-            if (trns) a = palette_alpha(i);
-        } else if (colour_type & PNG_COLOR_MASK_COLOR) {
-            r = to8(sample(x, y, 0)), g = to8(sample(x, y, 1)), b = to8(sample(x, y, 2));
-            if (colour_type & PNG_COLOR_MASK_ALPHA) a = to8(sample(x, y, 3));
-            bool keyed = sample(x, y, 0) == trns_sample() && sample(x, y, 1) == trns_sample() &&
-                         sample(x, y, 2) == trns_sample();
-            if (trns && keyed) a = 0;
-        } else {
-            r = g = b = to8(sample(x, y, 0));
-            if (colour_type & PNG_COLOR_MASK_ALPHA) a = to8(sample(x, y, 1));
-            if (trns && sample(x, y, 0) == trns_sample()) a = 0;
+            return (trns ? palette_alpha(i) : 255u) << 24 | palette_rgb(i);
         }
-        return a << 24 | r << 16 | g << 8 | b;
+        int colours = colour_type & PNG_COLOR_MASK_COLOR ? 3 : 1; // grey stands for all three
+        uint32_t rgb = 0;
+        bool keyed = trns;
+        for (int c = 0; c < 3; ++c) rgb = rgb << 8 | to8(sample(x, y, c % colours));
+        for (int c = 0; c < colours; ++c) keyed = keyed && sample(x, y, c) == trns_sample();
+        uint32_t a = colour_type & PNG_COLOR_MASK_ALPHA ? to8(sample(x, y, colours)) : 255u;
+        return (keyed ? 0 : a) << 24 | rgb;
     }
 };
 
@@ -178,8 +167,9 @@ inline std::vector<uint8_t> make_png(const png_layout &s) {
     std::vector<uint8_t> palette, trns;
     if (s.colour_type == PNG_COLOR_TYPE_PALETTE) {
         for (int i = 0; i < s.palette_size(); ++i) {
-            png_rgb e = s.palette_entry(i);
-            palette.insert(palette.end(), {e.red, e.green, e.blue});
+            uint32_t rgb = s.palette_rgb(i);
+            for (int shift = 16; shift >= 0; shift -= 8)
+                palette.push_back(static_cast<uint8_t>(rgb >> shift));
             trns.push_back(s.palette_alpha(i));
         }
         png_chunk(out, "PLTE", palette);
