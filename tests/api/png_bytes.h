@@ -1,8 +1,8 @@
 // PNG files for the tests, made byte by byte (deflate's stored blocks, no compression) so that
 // the same files are made on both platforms without libpng: any colour type, bit depth,
-// interlace and tRNS, with samples that differ in every row and column and the colour each
-// pixel must decode to, or an 8-bit RGBA picture of given pixels; and the exact blend of such
-// a pixel that the sprite pastes are held to.
+// interlace and tRNS, with samples that differ in every row and column (an 8-bit alpha of
+// 24 x 18 pixels or more takes all 256 values) and the colour each pixel must decode to; and
+// the exact blend of such a pixel that the sprite pastes are held to.
 #ifndef ZELVAN_TESTS_PNG_BYTES_H
 #define ZELVAN_TESTS_PNG_BYTES_H
 
@@ -15,16 +15,9 @@
 // The colour types and their bits, as a PNG header states them (libpng's names and values,
 // which stand when <png.h> came first).
 #ifndef PNG_COLOR_TYPE_GRAY
-enum {
-    PNG_COLOR_MASK_PALETTE = 1,
-    PNG_COLOR_MASK_COLOR = 2,
-    PNG_COLOR_MASK_ALPHA = 4,
-    PNG_COLOR_TYPE_GRAY = 0,
-    PNG_COLOR_TYPE_PALETTE = 3,
-    PNG_COLOR_TYPE_RGB = 2,
-    PNG_COLOR_TYPE_GRAY_ALPHA = 4,
-    PNG_COLOR_TYPE_RGB_ALPHA = 6,
-};
+enum { PNG_COLOR_MASK_PALETTE = 1, PNG_COLOR_MASK_COLOR = 2, PNG_COLOR_MASK_ALPHA = 4 };
+enum { PNG_COLOR_TYPE_GRAY = 0, PNG_COLOR_TYPE_PALETTE = 3, PNG_COLOR_TYPE_RGB = 2 };
+enum { PNG_COLOR_TYPE_GRAY_ALPHA = 4, PNG_COLOR_TYPE_RGB_ALPHA = 6 };
 #endif
 
 struct png_layout {
@@ -33,20 +26,15 @@ struct png_layout {
     int bit_depth = 8;
     bool interlaced = false;
     bool trns = false;
-    // When set (8-bit RGBA only): the pixels, 0xAARRGGBB, rows from the top.
-    const std::vector<uint32_t> *argb = nullptr;
 
     int channels() const {
         static const int k_channels[7] = {1, 0, 3, 1, 2, 0, 4}; // by colour type
         return k_channels[colour_type];
     }
+    bool covers(int x, int y) const { return x >= 0 && y >= 0 && x < width && y < height; }
     int max_sample() const { return (1 << bit_depth) - 1; }
     // The stored sample of channel c at (x, y).
     uint32_t sample(int x, int y, int c) const {
-        if (argb) {
-            uint32_t p = (*argb)[static_cast<size_t>(y) * width + x];
-            return c == 3 ? p >> 24 : p >> (16 - 8 * c) & 255;
-        }
         uint32_t v = static_cast<uint32_t>(x * 2654435761u + y * 40503u + c * 977u) >> 7;
         if (colour_type == PNG_COLOR_TYPE_PALETTE) return v % palette_size();
         // Every fourth pixel repeats the tRNS colour, so that it really occurs.
@@ -201,15 +189,6 @@ inline bool near_colour(uint32_t a, uint32_t b, int tolerance) {
         if (d > tolerance || -d > tolerance) return false;
     }
     return true;
-}
-
-// An 8-bit RGBA file of `argb`, width x height pixels 0xAARRGGBB, rows from the top.
-inline std::vector<uint8_t> rgba_png(const std::vector<uint32_t> &argb, int width, int height) {
-    png_layout s;
-    s.width = width, s.height = height;
-    s.colour_type = PNG_COLOR_TYPE_RGB_ALPHA;
-    s.argb = &argb;
-    return make_png(s);
 }
 
 #endif

@@ -53,7 +53,6 @@ struct SpritePastes : testing::Test {
         sprite = ZVLoadBitmap(dir.write("s.png", make_png(s)).c_str());
         ASSERT_NE(sprite, 0) << ZVGetLastError();
     }
-    bool inside(int x, int y) const { return x >= 0 && y >= 0 && x < s.width && y < s.height; }
     // The sprite's pixel (x, y) over the colour `below`, exactly.
     ZVCOLOUR over(int x, int y, ZVCOLOUR below) const {
         return blend_over(as_colour(s.expected(x, y)), below);
@@ -75,7 +74,7 @@ TEST_F(SpritePastes, AlphaBlendsWithinOneStepAndClipsAtEveryEdge) {
             ASSERT_EQ(ZVPasteBitmapAlpha(w, bitmap, at.x, at.y), ZV_OK);
             auto want = [&](int x, int y) {
                 int sx = x - at.x, sy = y - at.y;
-                return inside(sx, sy) ? over(sx, sy, under(x, y)) : under(x, y);
+                return s.covers(sx, sy) ? over(sx, sy, under(x, y)) : under(x, y);
             };
             EXPECT_EQ(wrong_pixels(w, want, 1), 0)
                 << "at " << at.x << "," << at.y << (bitmap == saved ? " saved" : "");
@@ -101,8 +100,7 @@ TEST_F(SpritePastes, OpaqueSpritesPasteWholeOrAroundTheirKey) {
         auto pasted = [&](int left, int top, bool keyed) {
             return [&, left, top, keyed](int x, int y) {
                 int sx = x - left, sy = y - top;
-                bool copied = sx >= 0 && sy >= 0 && sx < rgb.width && sy < rgb.height &&
-                              !(keyed && colour(sx, sy) == key);
+                bool copied = rgb.covers(sx, sy) && !(keyed && colour(sx, sy) == key);
                 return copied ? colour(sx, sy) : under(x, y);
             };
         };
@@ -123,7 +121,7 @@ TEST_F(SpritePastes, OpaqueSpritesPasteWholeOrAroundTheirKey) {
 TEST_F(SpritePastes, PlainPastesCopyAndShowingBlendsOverTheBackground) {
     int w = scene_window(50, 30);
     ASSERT_EQ(ZVPasteBitmap(w, sprite, 0, 0), ZV_OK);
-    auto stored = [&](int x, int y) { return inside(x, y) ? opaque(s, x, y) : under(x, y); };
+    auto stored = [&](int x, int y) { return s.covers(x, y) ? opaque(s, x, y) : under(x, y); };
     EXPECT_EQ(wrong_pixels(w, stored), 0);
     ZVSetBackground(w, k_green);
     auto on_green = [&](int x, int y) { return over(x, y, k_green); };

@@ -29,14 +29,14 @@ int scale_of_new_window(const char *resources) {
     return scale;
 }
 
-// The library's window `title` once it is shown at width x height; None if it never is.
-Window shown_at(const char *title, int width, int height) {
-    Window xw = find_window(title);
-    bool shown = poll_until([&] {
-        geometry g = window_geometry(xw);
-        return g.viewable && g.width == width && g.height == height;
+// Waits until window `xw` is viewable at width x height (and at the screen's origin when
+// asked); `seen` gets its last geometry.
+bool shown_as(Window xw, int width, int height, geometry &seen, bool at_origin = false) {
+    return poll_until([&] {
+        seen = window_geometry(xw);
+        return seen.viewable && seen.width == width && seen.height == height &&
+               (!at_origin || (seen.x == 0 && seen.y == 0));
     });
-    return shown ? xw : None;
 }
 
 // The user asks for a new client size, as a drag of the border does: the window manager gets
@@ -64,13 +64,14 @@ TEST(X11DesktopWindow, SizingFullscreenAndScalingUnderAWindowManager) {
     how.window_manager = true;
     if (!run_in_child(how)) return;
     ASSERT_TRUE(have_program("xdotool")) << "xdotool is needed on the X server";
+    geometry g{};
     int fixed = ZVCreateWindow(50, 60, 200, 150, "fixed");
-    Window fixed_x = shown_at("fixed", 200, 150);
-    ASSERT_NE(fixed_x, None);
+    Window fixed_x = find_window("fixed");
+    ASSERT_TRUE(shown_as(fixed_x, 200, 150, g));
     user_resize(fixed_x, 320, 240);
     int sized = ZVCreateWindow(400, 60, 200, 150, "sized");
-    Window sized_x = shown_at("sized", 200, 150);
-    ASSERT_NE(sized_x, None);
+    Window sized_x = find_window("sized");
+    ASSERT_TRUE(shown_as(sized_x, 200, 150, g));
     ASSERT_EQ(ZVSetResizable(sized, 1), ZV_OK);
     user_resize(sized_x, 320, 240);
     // Reported once the new buffers are in place.
@@ -79,44 +80,36 @@ TEST(X11DesktopWindow, SizingFullscreenAndScalingUnderAWindowManager) {
     EXPECT_EQ(ZVGetHeight(sized), 240);
     EXPECT_EQ(ZVWasResized(sized), 0);
     // By now the server has answered the earlier request for the fixed window too.
-    geometry g = window_geometry(fixed_x);
-    EXPECT_TRUE(g.viewable && g.width == 200 && g.height == 150) << g.width << "x" << g.height;
+    EXPECT_TRUE(shown_as(fixed_x, 200, 150, g)) << g.width << "x" << g.height;
     EXPECT_EQ(ZVGetWidth(fixed), 200);
     EXPECT_EQ(ZVWasResized(fixed), 0);
     ZVDestroyWindow(sized);
     ZVDestroyWindow(fixed);
 
     int full = ZVCreateWindow(100, 120, 240, 160, "full");
-    Window full_x = shown_at("full", 240, 160);
-    ASSERT_NE(full_x, None);
+    Window full_x = find_window("full");
+    ASSERT_TRUE(shown_as(full_x, 240, 160, g));
     int screen_width = ZVGetScreenWidth(), screen_height = ZVGetScreenHeight();
     EXPECT_EQ(screen_width, 1280); // Xvfb's screen
     ASSERT_EQ(ZVSetFullscreen(full, 1), ZV_OK);
     EXPECT_EQ(ZVGetWidth(full), screen_width);
     EXPECT_EQ(ZVWasResized(full), 1);
-    EXPECT_TRUE(poll_until([&] {
-        g = window_geometry(full_x);
-        return g.viewable && g.x == 0 && g.y == 0 && g.width == screen_width &&
-               g.height == screen_height;
-    })) << "the window does not cover the screen";
+    EXPECT_TRUE(shown_as(full_x, screen_width, screen_height, g, true))
+        << "the window does not cover the screen";
     ASSERT_EQ(ZVSetFullscreen(full, 0), ZV_OK);
     EXPECT_EQ(ZVGetWidth(full), 240);
     EXPECT_EQ(ZVGetHeight(full), 160);
     // The size is ours to give back; where the frame lands is also the window manager's
     // restore, which may race our move under load.
-    EXPECT_TRUE(poll_until([&] {
-        g = window_geometry(full_x);
-        return g.viewable && g.width == 240 && g.height == 160;
-    })) << "the window did not get its size back: "
-        << g.x << "," << g.y << " " << g.width << "x" << g.height << " library "
-        << ZVGetWindowX(full) << "," << ZVGetWindowY(full);
+    EXPECT_TRUE(shown_as(full_x, 240, 160, g))
+        << "the window did not get its size back: " << g.x << "," << g.y << " " << g.width << "x"
+        << g.height << " library " << ZVGetWindowX(full) << "," << ZVGetWindowY(full);
     ZVDestroyWindow(full);
 
     setenv("ZELVAN_SCALE", "2", 1);
     int scaled = ZVCreateWindow(60, 50, 100, 80, "scaled");
     unsetenv("ZELVAN_SCALE");
-    ASSERT_NE(shown_at("scaled", 200, 160), None) << "not twice the drawing size on the screen";
-    g = window_geometry(find_window("scaled"));
+    ASSERT_TRUE(shown_as(find_window("scaled"), 200, 160, g)) << "not twice the drawing size";
     for (int y = 0; y < 80; ++y)
         for (int x = 0; x < 100; ++x)
             ZVSetPixelFast(scaled, x, y, ZVGetRGBColour(x * 2, y * 3, x & 1));

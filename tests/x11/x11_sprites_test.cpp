@@ -11,15 +11,6 @@ using namespace x11_session;
 
 namespace {
 
-const int k_sprite_width = 24, k_sprite_height = 18;
-
-// Straight alpha that runs through every step from clear to opaque across the sprite.
-uint32_t sprite_argb(int x, int y) {
-    uint32_t a = static_cast<uint32_t>((x * 11 + y * 29) % 256);
-    return a << 24 | static_cast<uint32_t>(x * 10) << 16 | static_cast<uint32_t>(y * 14) << 8 |
-           static_cast<uint32_t>(255 - x * 5);
-}
-
 // The scene under the sprites, as 0x00RRGGBB.
 uint32_t scene_rgb(int x, int y) {
     return static_cast<uint32_t>(x * 3 & 255) << 16 | static_cast<uint32_t>(y * 5 & 255) << 8 |
@@ -42,11 +33,9 @@ TEST(X11Sprites, PastesReachTheScreenAndTheClipboardKeepsTheAlpha) {
     if (!run_in_child()) return;
     ASSERT_TRUE(have_program("xclip")) << "xclip is needed on the X server";
     scratch_folder dir;
-    std::vector<uint32_t> argb;
-    for (int y = 0; y < k_sprite_height; ++y)
-        for (int x = 0; x < k_sprite_width; ++x) argb.push_back(sprite_argb(x, y));
-    int sprite = ZVLoadBitmap(
-        dir.write("sprite.png", rgba_png(argb, k_sprite_width, k_sprite_height)).c_str());
+    png_layout s; // straight alpha through every step from clear to opaque
+    s.colour_type = PNG_COLOR_TYPE_RGB_ALPHA, s.width = 24, s.height = 18;
+    int sprite = ZVLoadBitmap(dir.write("sprite.png", make_png(s)).c_str());
     ASSERT_NE(sprite, 0) << ZVGetLastError();
     const int width = 80, height = 40, alpha_x = 4, alpha_y = -3, keyed_x = 50, keyed_y = 10;
     int w = ZVCreateWindow(30, 30, width, height, "sprites");
@@ -68,8 +57,7 @@ TEST(X11Sprites, PastesReachTheScreenAndTheClipboardKeepsTheAlpha) {
         for (int x = 0; x < width; ++x) {
             int sx = x - alpha_x, sy = y - alpha_y, kx = x - keyed_x, ky = y - keyed_y;
             uint32_t p = scene_rgb(x, y);
-            if (sx >= 0 && sy >= 0 && sx < k_sprite_width && sy < k_sprite_height)
-                p = blend_over(sprite_argb(sx, sy), p);
+            if (s.covers(sx, sy)) p = blend_over(s.expected(sx, sy), p);
             if (kx >= 0 && ky >= 0 && kx < 6 && ky < 6)
                 p = kx == 1 && ky == 1 ? 0xFAFAFA : scene_rgb(kx, ky);
             want.push_back(p);
@@ -97,14 +85,17 @@ TEST(X11Sprites, PastesReachTheScreenAndTheClipboardKeepsTheAlpha) {
     image.version = PNG_IMAGE_VERSION;
     ASSERT_TRUE(png_image_begin_read_from_memory(&image, png.data(), png.size()));
     EXPECT_EQ(png[25], 6) << "colour type: RGBA";
-    ASSERT_EQ(image.width, unsigned(k_sprite_width));
-    ASSERT_EQ(image.height, unsigned(k_sprite_height));
+    ASSERT_EQ(image.width, unsigned(s.width));
+    ASSERT_EQ(image.height, unsigned(s.height));
     image.format = PNG_FORMAT_BGRA; // 0xAARRGGBB in memory on a little-endian machine
-    std::vector<uint32_t> pixels(argb.size());
+    std::vector<uint32_t> pixels(size_t(s.width) * s.height);
     ASSERT_TRUE(png_image_finish_read(&image, nullptr, pixels.data(), 0, nullptr));
-    EXPECT_TRUE(pixels == argb);
+    int wrong_samples = 0;
+    for (size_t i = 0; i < pixels.size(); ++i)
+        wrong_samples += pixels[i] != s.expected(int(i) % s.width, int(i) / s.width);
+    EXPECT_EQ(wrong_samples, 0);
     // The BMP form stays the bitmap's own DIB, and a window's picture has no PNG of its own.
-    EXPECT_EQ(paste("image/bmp", &status).size(), 14u + 40u + 4u * argb.size());
+    EXPECT_EQ(paste("image/bmp", &status).size(), 14u + 40u + 4u * pixels.size());
     ASSERT_EQ(ZVCopyImageToClipboard(w), ZV_OK);
     EXPECT_TRUE(poll_until([&] {
         png = paste("image/png", &status);
