@@ -105,10 +105,9 @@ TEST(Clipboard, ABusyClipboardIsReportedAndLeftAlone) {
 TEST(Clipboard, ABitmapWithAlphaAlsoGoesAsAPngThatKeepsIt) {
     ASSERT_TRUE(use_readable_clipboard());
     scratch_folder dir;
-    std::vector<uint32_t> argb;
-    for (uint32_t i = 0; i < 9 * 7; ++i)
-        argb.push_back(i * 4 << 24 | i * 3 << 16 | i * 2 << 8 | (255 - i));
-    int sprite = ZVLoadBitmap(dir.write("sprite.png", rgba_png(argb, 9, 7)).c_str());
+    png_layout s;
+    s.colour_type = PNG_COLOR_TYPE_RGB_ALPHA, s.width = 9, s.height = 7;
+    int sprite = ZVLoadBitmap(dir.write("sprite.png", make_png(s)).c_str());
     ASSERT_NE(sprite, 0);
     ASSERT_EQ(ZVCopyBitmapToClipboard(sprite), ZV_OK);
     bytes dib = clipboard_item();

@@ -1,7 +1,8 @@
 // PNG files for the tests, made byte by byte (deflate's stored blocks, no compression) so that
 // the same files are made on both platforms without libpng: any colour type, bit depth,
-// interlace and tRNS, with samples that differ in every row and column and the colour each
-// pixel must decode to, or an 8-bit RGBA picture of given pixels.
+// interlace and tRNS, with samples that differ in every row and column (an 8-bit alpha of
+// 24 x 18 pixels or more takes all 256 values) and the colour each pixel must decode to; and
+// the exact blend of such a pixel that the sprite pastes are held to.
 #ifndef ZELVAN_TESTS_PNG_BYTES_H
 #define ZELVAN_TESTS_PNG_BYTES_H
 
@@ -14,21 +15,10 @@
 // The colour types and their bits, as a PNG header states them (libpng's names and values,
 // which stand when <png.h> came first).
 #ifndef PNG_COLOR_TYPE_GRAY
-enum {
-    PNG_COLOR_MASK_PALETTE = 1,
-    PNG_COLOR_MASK_COLOR = 2,
-    PNG_COLOR_MASK_ALPHA = 4,
-    PNG_COLOR_TYPE_GRAY = 0,
-    PNG_COLOR_TYPE_PALETTE = 3,
-    PNG_COLOR_TYPE_RGB = 2,
-    PNG_COLOR_TYPE_GRAY_ALPHA = 4,
-    PNG_COLOR_TYPE_RGB_ALPHA = 6,
-};
+enum { PNG_COLOR_MASK_PALETTE = 1, PNG_COLOR_MASK_COLOR = 2, PNG_COLOR_MASK_ALPHA = 4 };
+enum { PNG_COLOR_TYPE_GRAY = 0, PNG_COLOR_TYPE_PALETTE = 3, PNG_COLOR_TYPE_RGB = 2 };
+enum { PNG_COLOR_TYPE_GRAY_ALPHA = 4, PNG_COLOR_TYPE_RGB_ALPHA = 6 };
 #endif
-
-struct png_rgb {
-    uint8_t red, green, blue;
-};
 
 struct png_layout {
     int width = 7, height = 5;
@@ -36,29 +26,15 @@ struct png_layout {
     int bit_depth = 8;
     bool interlaced = false;
     bool trns = false;
-    // When set (8-bit RGBA only): the pixels, 0xAARRGGBB, rows from the top.
-    const std::vector<uint32_t> *argb = nullptr;
 
     int channels() const {
-        switch (colour_type) {
-        case PNG_COLOR_TYPE_GRAY:
-        case PNG_COLOR_TYPE_PALETTE:
-            return 1;
-        case PNG_COLOR_TYPE_GRAY_ALPHA:
-            return 2;
-        case PNG_COLOR_TYPE_RGB:
-            return 3;
-        default:
-            return 4;
-        }
+        static const int k_channels[7] = {1, 0, 3, 1, 2, 0, 4}; // by colour type
+        return k_channels[colour_type];
     }
+    bool covers(int x, int y) const { return x >= 0 && y >= 0 && x < width && y < height; }
     int max_sample() const { return (1 << bit_depth) - 1; }
     // The stored sample of channel c at (x, y).
     uint32_t sample(int x, int y, int c) const {
-        if (argb) {
-            uint32_t p = (*argb)[static_cast<size_t>(y) * width + x];
-            return c == 3 ? p >> 24 : p >> (16 - 8 * c) & 255;
-        }
         uint32_t v = static_cast<uint32_t>(x * 2654435761u + y * 40503u + c * 977u) >> 7;
         if (colour_type == PNG_COLOR_TYPE_PALETTE) return v % palette_size();
         // Every fourth pixel repeats the tRNS colour, so that it really occurs.
@@ -67,9 +43,9 @@ struct png_layout {
     }
     int palette_size() const { return bit_depth == 8 ? 200 : 1 << bit_depth; }
     uint32_t trns_sample() const { return static_cast<uint32_t>(max_sample() / 3); }
-    png_rgb palette_entry(int i) const {
-        return {static_cast<uint8_t>(i * 7), static_cast<uint8_t>(255 - i),
-                static_cast<uint8_t>(i * 13)};
+    // Palette entry i as 0x00RRGGBB.
+    uint32_t palette_rgb(int i) const {
+        return static_cast<uint32_t>((i * 7 & 255) << 16 | (255 - i) << 8 | (i * 13 & 255));
     }
     uint8_t palette_alpha(int i) const { return static_cast<uint8_t>(i * 37); }
     bool has_alpha() const { return (colour_type & PNG_COLOR_MASK_ALPHA) || trns; }
@@ -80,24 +56,17 @@ struct png_layout {
     }
     // The pixel (x, y) as 0xAARRGGBB; alpha 255 for a picture without alpha.
     uint32_t expected(int x, int y) const {
-        uint32_t r, g, b, a = 255;
         if (colour_type == PNG_COLOR_TYPE_PALETTE) {
             int i = static_cast<int>(sample(x, y, 0));
-            png_rgb e = palette_entry(i);
-            r = e.red, g = e.green, b = e.blue;
-            if (trns) a = palette_alpha(i);
-        } else if (colour_type & PNG_COLOR_MASK_COLOR) {
-            r = to8(sample(x, y, 0)), g = to8(sample(x, y, 1)), b = to8(sample(x, y, 2));
-            if (colour_type & PNG_COLOR_MASK_ALPHA) a = to8(sample(x, y, 3));
-            bool keyed = sample(x, y, 0) == trns_sample() && sample(x, y, 1) == trns_sample() &&
-                         sample(x, y, 2) == trns_sample();
-            if (trns && keyed) a = 0;
-        } else {
-            r = g = b = to8(sample(x, y, 0));
-            if (colour_type & PNG_COLOR_MASK_ALPHA) a = to8(sample(x, y, 1));
-            if (trns && sample(x, y, 0) == trns_sample()) a = 0;
+            return (trns ? palette_alpha(i) : 255u) << 24 | palette_rgb(i);
         }
-        return a << 24 | r << 16 | g << 8 | b;
+        int colours = colour_type & PNG_COLOR_MASK_COLOR ? 3 : 1; // grey stands for all three
+        uint32_t rgb = 0;
+        bool keyed = trns;
+        for (int c = 0; c < 3; ++c) rgb = rgb << 8 | to8(sample(x, y, c % colours));
+        for (int c = 0; c < colours; ++c) keyed = keyed && sample(x, y, c) == trns_sample();
+        uint32_t a = colour_type & PNG_COLOR_MASK_ALPHA ? to8(sample(x, y, colours)) : 255u;
+        return (keyed ? 0 : a) << 24 | rgb;
     }
 };
 
@@ -186,8 +155,9 @@ inline std::vector<uint8_t> make_png(const png_layout &s) {
     std::vector<uint8_t> palette, trns;
     if (s.colour_type == PNG_COLOR_TYPE_PALETTE) {
         for (int i = 0; i < s.palette_size(); ++i) {
-            png_rgb e = s.palette_entry(i);
-            palette.insert(palette.end(), {e.red, e.green, e.blue});
+            uint32_t rgb = s.palette_rgb(i);
+            for (int shift = 16; shift >= 0; shift -= 8)
+                palette.push_back(static_cast<uint8_t>(rgb >> shift));
             trns.push_back(s.palette_alpha(i));
         }
         png_chunk(out, "PLTE", palette);
@@ -201,13 +171,24 @@ inline std::vector<uint8_t> make_png(const png_layout &s) {
     return out;
 }
 
-// An 8-bit RGBA file of `argb`, width x height pixels 0xAARRGGBB, rows from the top.
-inline std::vector<uint8_t> rgba_png(const std::vector<uint32_t> &argb, int width, int height) {
-    png_layout s;
-    s.width = width, s.height = height;
-    s.colour_type = PNG_COLOR_TYPE_RGB_ALPHA;
-    s.argb = &argb;
-    return make_png(s);
+// A straight-alpha pixel (alpha in the top byte) laid over an opaque one of the same channel
+// order, exactly rounded.
+inline uint32_t blend_over(uint32_t top, uint32_t under) {
+    uint32_t a = top >> 24, out = 0;
+    for (int shift = 0; shift < 24; shift += 8) {
+        uint32_t s = top >> shift & 255, d = under >> shift & 255;
+        out |= static_cast<uint32_t>((s * a + d * (255 - a)) / 255.0 + 0.5) << shift;
+    }
+    return out;
+}
+
+// True when no byte of `a` and `b` differs by more than `tolerance`.
+inline bool near_colour(uint32_t a, uint32_t b, int tolerance) {
+    for (int shift = 0; shift < 32; shift += 8) {
+        int d = static_cast<int>(a >> shift & 255) - static_cast<int>(b >> shift & 255);
+        if (d > tolerance || -d > tolerance) return false;
+    }
+    return true;
 }
 
 #endif

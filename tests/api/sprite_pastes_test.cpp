@@ -6,146 +6,137 @@
 
 #include <gtest/gtest.h>
 
-#include <cstdlib>
-
 namespace {
-
-// A straight-alpha pixel 0xAARRGGBB laid over a ZVCOLOUR, exactly.
-ZVCOLOUR blended(uint32_t argb, ZVCOLOUR under) {
-    uint32_t a = argb >> 24, out = 0;
-    for (int c = 0; c < 3; ++c) {
-        uint32_t s = argb >> (16 - 8 * c) & 255, d = under >> (8 * c) & 255; // c: red, green, blue
-        out |= static_cast<uint32_t>((s * a + d * (255 - a)) / 255.0 + 0.5) << (8 * c);
-    }
-    return out;
-}
-
-ZVCOLOUR opaque(uint32_t argb) {
-    return (argb >> 16 & 255) | (argb & 0xFF00) | (argb & 255) << 16;
-}
-
-bool within_one(ZVCOLOUR a, ZVCOLOUR b) {
-    for (int shift = 0; shift < 24; shift += 8)
-        if (std::abs(int(a >> shift & 255) - int(b >> shift & 255)) > 1) return false;
-    return true;
-}
 
 // The background each test paints under its sprites: a different colour in every pixel.
 ZVCOLOUR under(int x, int y) {
     return static_cast<ZVCOLOUR>((x * 9 & 255) | (y * 7 & 255) << 8 | ((x ^ y) * 5 & 255) << 16);
 }
 
+// A pixel 0xAARRGGBB in a ZVCOLOUR's order (0x00BBGGRR), its alpha kept on top.
+uint32_t as_colour(uint32_t argb) {
+    return (argb & 0xFF00FF00u) | (argb >> 16 & 255) | (argb & 255) << 16;
+}
+
+// The colour of pixel (x, y) of a PNG, its alpha left out.
+ZVCOLOUR opaque(const png_layout &png, int x, int y) {
+    return as_colour(png.expected(x, y)) & 0xFFFFFF;
+}
+
 int scene_window(int width, int height) {
     int w = ZVCreateWindow(10, 10, width, height, "sprites");
-    std::vector<ZVCOLOUR> scene(static_cast<size_t>(width) * height);
+    std::vector<ZVCOLOUR> scene;
     for (int y = 0; y < height; ++y)
-        for (int x = 0; x < width; ++x) scene[static_cast<size_t>(y) * width + x] = under(x, y);
+        for (int x = 0; x < width; ++x) scene.push_back(under(x, y));
     ZVPutPixels(w, 0, 0, width, height, scene.data(), width);
     return w;
 }
 
-png_layout sprite_spec() {
-    png_layout s;
-    s.colour_type = PNG_COLOR_TYPE_RGB_ALPHA;
-    s.width = 37, s.height = 23;
-    return s;
+// How many pixels of the window differ from want(x, y) by more than `tolerance` a channel.
+template <typename Want> int wrong_pixels(int w, Want want, int tolerance = 0) {
+    picture shown(w);
+    int wrong = 0;
+    for (int y = 0; y < shown.height; ++y)
+        for (int x = 0; x < shown.width; ++x)
+            wrong += !near_colour(shown.at(x, y), want(x, y), tolerance);
+    return wrong;
 }
+
+// An RGBA sprite whose alpha runs through many steps, loaded from its file.
+struct SpritePastes : testing::Test {
+    scratch_folder dir;
+    png_layout s;
+    int sprite = 0;
+    void SetUp() override {
+        s.colour_type = PNG_COLOR_TYPE_RGB_ALPHA;
+        s.width = 37, s.height = 23;
+        sprite = ZVLoadBitmap(dir.write("s.png", make_png(s)).c_str());
+        ASSERT_NE(sprite, 0) << ZVGetLastError();
+    }
+    // The sprite's pixel (x, y) over the colour `below`, exactly.
+    ZVCOLOUR over(int x, int y, ZVCOLOUR below) const {
+        return blend_over(as_colour(s.expected(x, y)), below);
+    }
+};
 
 } // namespace
 
 // The sprite as loaded and as saved to PNG and loaded again, at places that clip it at every
 // edge or leave nothing of it.
-TEST(SpritePastes, AlphaBlendsWithinOneStepAndClipsAtEveryEdge) {
-    scratch_folder dir;
-    png_layout s = sprite_spec();
-    int loaded = ZVLoadBitmap(dir.write("s.png", make_png(s)).c_str());
-    ASSERT_NE(loaded, 0) << ZVGetLastError();
-    ASSERT_EQ(ZVSaveBitmap(loaded, dir.path("again.png").c_str()), ZV_OK);
+TEST_F(SpritePastes, AlphaBlendsWithinOneStepAndClipsAtEveryEdge) {
+    ASSERT_EQ(ZVSaveBitmap(sprite, dir.path("again.png").c_str()), ZV_OK);
     int saved = ZVLoadBitmap(dir.path("again.png").c_str());
     ASSERT_NE(saved, 0);
-    const int width = 60, height = 40;
-    for (int sprite : {loaded, saved})
+    for (int bitmap : {sprite, saved})
         for (POINT at :
              {POINT{5, 6}, POINT{-9, -4}, POINT{40, 30}, POINT{25, -3}, POINT{-100, 0}}) {
-            int w = scene_window(width, height);
-            ASSERT_EQ(ZVPasteBitmapAlpha(w, sprite, at.x, at.y), ZV_OK);
-            picture shown(w);
-            int wrong = 0;
-            for (int y = 0; y < height; ++y)
-                for (int x = 0; x < width; ++x) {
-                    int sx = x - at.x, sy = y - at.y;
-                    bool inside = sx >= 0 && sy >= 0 && sx < s.width && sy < s.height;
-                    ZVCOLOUR want = inside ? blended(s.expected(sx, sy), under(x, y)) : under(x, y);
-                    wrong += !within_one(shown.at(x, y), want);
-                }
-            EXPECT_EQ(wrong, 0) << "at " << at.x << "," << at.y
-                                << (sprite == saved ? " saved" : "");
+            int w = scene_window(60, 40);
+            ASSERT_EQ(ZVPasteBitmapAlpha(w, bitmap, at.x, at.y), ZV_OK);
+            auto want = [&](int x, int y) {
+                int sx = x - at.x, sy = y - at.y;
+                return s.covers(sx, sy) ? over(sx, sy, under(x, y)) : under(x, y);
+            };
+            EXPECT_EQ(wrong_pixels(w, want, 1), 0)
+                << "at " << at.x << "," << at.y << (bitmap == saved ? " saved" : "");
             ZVDestroyWindow(w);
         }
-    ZVDiscardBitmap(loaded);
-    ZVDiscardBitmap(saved);
 }
 
 // Opaque sprites, one from an RGB PNG and one copied from a window: the alpha paste is a
 // plain paste, and the keyed paste copies all but the key colour, clipped at the left.
-TEST(SpritePastes, OpaqueSpritesPasteWholeOrAroundTheirKey) {
-    scratch_folder dir;
-    png_layout plain_spec;
-    int from_png = ZVLoadBitmap(dir.write("p.png", make_png(plain_spec)).c_str());
-    int source = scene_window(plain_spec.width, plain_spec.height);
-    int from_window = ZVCopyBitmap(source, 0, 0, plain_spec.width, plain_spec.height);
+TEST_F(SpritePastes, OpaqueSpritesPasteWholeOrAroundTheirKey) {
+    png_layout rgb;
+    int from_png = ZVLoadBitmap(dir.write("p.png", make_png(rgb)).c_str());
+    int source = scene_window(rgb.width, rgb.height);
+    int from_window = ZVCopyBitmap(source, 0, 0, rgb.width, rgb.height);
     ASSERT_NE(from_png, 0);
     ASSERT_NE(from_window, 0);
-    for (int sprite : {from_png, from_window}) {
+    for (int bitmap : {from_png, from_window}) {
         auto colour = [&](int x, int y) {
-            return sprite == from_png ? opaque(plain_spec.expected(x, y)) : under(x, y);
+            return bitmap == from_png ? opaque(rgb, x, y) : under(x, y);
         };
-        int w = scene_window(50, 30);
-        ASSERT_EQ(ZVPasteBitmapAlpha(w, sprite, 1, 1), ZV_OK);
-        EXPECT_EQ(ZVGetPixel(w, 1 + 4, 1 + 3), colour(4, 3));
-        int k = scene_window(50, 30);
-        ZVCOLOUR key = colour(2, 2);
-        ASSERT_EQ(ZVPasteBitmapKeyed(k, sprite, -2, 3, key), ZV_OK);
-        picture keyed(k);
-        int wrong = 0;
-        for (int y = 0; y < 30; ++y)
-            for (int x = 0; x < 50; ++x) {
-                int sx = x + 2, sy = y - 3;
-                bool inside = sx < plain_spec.width && sy >= 0 && sy < plain_spec.height;
-                ZVCOLOUR c = inside ? colour(sx, sy) : 0;
-                wrong += keyed.at(x, y) != (inside && c != key ? c : under(x, y));
-            }
-        EXPECT_EQ(wrong, 0) << (sprite == from_png ? "from a PNG" : "from a window");
+        const ZVCOLOUR key = colour(2, 2);
+        // What a paste at (left, top) leaves at (x, y), the key colour skipped when `keyed`.
+        auto pasted = [&](int left, int top, bool keyed) {
+            return [&, left, top, keyed](int x, int y) {
+                int sx = x - left, sy = y - top;
+                bool copied = rgb.covers(sx, sy) && !(keyed && colour(sx, sy) == key);
+                return copied ? colour(sx, sy) : under(x, y);
+            };
+        };
+        const char *from = bitmap == from_png ? "from a PNG" : "from a window";
+        int w = scene_window(50, 30), k = scene_window(50, 30);
+        ASSERT_EQ(ZVPasteBitmapAlpha(w, bitmap, 1, 1), ZV_OK);
+        EXPECT_EQ(wrong_pixels(w, pasted(1, 1, false)), 0) << from;
+        ASSERT_EQ(ZVPasteBitmapKeyed(k, bitmap, -2, 3, key), ZV_OK);
+        EXPECT_EQ(wrong_pixels(k, pasted(-2, 3, true)), 0) << from;
         ZVDestroyWindow(w);
         ZVDestroyWindow(k);
     }
     ZVDestroyWindow(source);
 }
 
-// ZVPasteBitmap copies the colours of a sprite with alpha as stored; shown, the sprite lies
-// on the window's background colour.
-TEST(SpritePastes, PlainPastesCopyAndShowingBlendsOverTheBackground) {
-    scratch_folder dir;
-    png_layout s = sprite_spec();
-    int sprite = ZVLoadBitmap(dir.write("s.png", make_png(s)).c_str());
-    ASSERT_NE(sprite, 0);
+// ZVPasteBitmap copies the colours of a sprite with alpha as stored; shown, or loaded as the
+// window's image, the sprite lies on the window's background colour.
+TEST_F(SpritePastes, PlainPastesCopyAndShowingBlendsOverTheBackground) {
     int w = scene_window(50, 30);
     ASSERT_EQ(ZVPasteBitmap(w, sprite, 0, 0), ZV_OK);
-    EXPECT_EQ(ZVGetPixel(w, 3, 2), opaque(s.expected(3, 2)));
-    ZVSetBackground(w, 0x00FF00);
+    auto stored = [&](int x, int y) { return s.covers(x, y) ? opaque(s, x, y) : under(x, y); };
+    EXPECT_EQ(wrong_pixels(w, stored), 0);
+    ZVSetBackground(w, k_green);
+    auto on_green = [&](int x, int y) { return over(x, y, k_green); };
     ASSERT_EQ(ZVShowBitmap(w, sprite), ZV_OK);
-    EXPECT_EQ(ZVGetWidth(w), s.width);
-    EXPECT_TRUE(within_one(ZVGetPixel(w, 5, 7), blended(s.expected(5, 7), 0x00FF00)));
+    ASSERT_EQ(ZVGetWidth(w), s.width);
+    ASSERT_EQ(ZVGetHeight(w), s.height);
+    EXPECT_EQ(wrong_pixels(w, on_green, 1), 0);
+    ZVClearDrawBuffer(w);
+    ASSERT_EQ(ZVLoadImage(w, dir.path("s.png").c_str()), ZV_OK);
+    EXPECT_EQ(wrong_pixels(w, on_green, 1), 0);
     ZVDestroyWindow(w);
 }
 
 // Bad handles in the usual order, and damaged PNG files.
-TEST(SpritePastes, BadHandlesAndDamagedFilesAreRefused) {
-    scratch_folder dir;
-    png_layout s = sprite_spec();
-    bytes file = make_png(s);
-    int sprite = ZVLoadBitmap(dir.write("s.png", file).c_str());
-    ASSERT_NE(sprite, 0);
+TEST_F(SpritePastes, BadHandlesAndDamagedFilesAreRefused) {
     int w = scene_window(10, 10);
     EXPECT_EQ(ZVPasteBitmapAlpha(0, 9999, 0, 0), ZV_ERR_BAD_WINDOW);
     EXPECT_EQ(ZVPasteBitmapAlpha(w + 100, sprite, 0, 0), ZV_ERR_BAD_WINDOW);
@@ -154,18 +145,14 @@ TEST(SpritePastes, BadHandlesAndDamagedFilesAreRefused) {
     EXPECT_EQ(ZVPasteBitmapKeyed(w, 0, 0, 0, 0), ZV_ERR_BAD_BITMAP);
     EXPECT_EQ(ZVPasteBitmapKeyed(w, 9999, 0, 0, 0), ZV_ERR_BAD_BITMAP);
     EXPECT_EQ(ZVGetLastError(), ZV_ERR_BAD_BITMAP);
-    bytes broken = file;
+    bytes broken = make_png(s);
     broken[20] ^= 1; // the height, which the header's CRC no longer matches
     EXPECT_EQ(ZVLoadBitmap(dir.write("broken.png", broken).c_str()), 0);
     EXPECT_EQ(ZVGetLastError(), ZV_ERR_BMP_CORRUPT);
     ZVDestroyWindow(w);
 }
 
-TEST(SpritePastes, PngNamesSavePngAndOtherNamesBmp) {
-    scratch_folder dir;
-    png_layout s = sprite_spec();
-    int sprite = ZVLoadBitmap(dir.write("s.png", make_png(s)).c_str());
-    ASSERT_NE(sprite, 0);
+TEST_F(SpritePastes, PngNamesSavePngAndOtherNamesBmp) {
     // Any case of the name gives an RGBA PNG (its colour type, 6, follows the sizes).
     ASSERT_EQ(ZVSaveBitmap(sprite, dir.path("copy.PNG").c_str()), ZV_OK);
     bytes png = dir.read("copy.PNG");
@@ -177,8 +164,7 @@ TEST(SpritePastes, PngNamesSavePngAndOtherNamesBmp) {
     bytes bmp = dir.read("copy.png.bmp");
     EXPECT_EQ(get16(bmp, 0), 0x4D42u);
     EXPECT_EQ(get16(bmp, 28), 24u);
-    int back = ZVLoadBitmap(dir.path("copy.png.bmp").c_str());
-    EXPECT_NE(back, 0);
+    EXPECT_NE(ZVLoadBitmap(dir.path("copy.png.bmp").c_str()), 0);
     // A window saved under a .png name is an RGB PNG of what it shows.
     int w = scene_window(21, 13);
     ASSERT_EQ(ZVSaveImage(w, dir.path("w.png").c_str()), ZV_OK);

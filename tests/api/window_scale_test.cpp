@@ -10,18 +10,14 @@
 #include <vector>
 
 TEST(WindowScale, HeadlessIsOneAndBadValuesAreIgnored) {
-    for (const char *value : {"", "0", "-2", "17", "2x"}) {
-        setenv("ZELVAN_SCALE", value, 1);
+    for (const char *value : {"", "0", "-2", "17", "2x", static_cast<const char *>(nullptr)}) {
+        value ? setenv("ZELVAN_SCALE", value, 1) : unsetenv("ZELVAN_SCALE");
         int w = ZVCreateWindow(50, 60, 20, 10, "plain");
-        EXPECT_EQ(ZVGetScale(w), 1) << value;
+        EXPECT_EQ(ZVGetScale(w), 1) << (value ? value : "unset");
         EXPECT_EQ(screen_state_of(w).client.right - screen_state_of(w).client.left, 20);
         ZVDestroyWindow(w);
+        EXPECT_EQ(ZVGetScale(w), ZV_ERR_BAD_WINDOW);
     }
-    unsetenv("ZELVAN_SCALE");
-    int w = ZVCreateWindow(50, 60, 20, 10, "plain");
-    EXPECT_EQ(ZVGetScale(w), 1);
-    ZVDestroyWindow(w);
-    EXPECT_EQ(ZVGetScale(w), ZV_ERR_BAD_WINDOW);
 }
 
 TEST(WindowScale, EachDrawingPixelIsAnExactBlockAndInputIsDividedBack) {

@@ -1,5 +1,6 @@
 // Zelvan.dll on a desktop of 192 dpi (a Wine prefix of its own with LogPixels 192): windows
-// are enlarged twice in exact blocks, input is divided back, ZELVAN_SCALE wins.
+// are enlarged twice in exact blocks, input is divided back, fullscreen covers the monitor,
+// ZELVAN_SCALE wins.
 #include "poll.h"
 #include "zelvan.h"
 
@@ -20,9 +21,13 @@ void see_screen_pixels() {
     set(reinterpret_cast<HANDLE>(static_cast<intptr_t>(-3))); // per-monitor aware
 }
 
-SIZE client_size(const char *title) {
+HWND window_titled(const char *title) {
     HWND hwnd = nullptr;
     poll_until([&] { return (hwnd = FindWindowA("ZelvanClass", title)) != nullptr; });
+    return hwnd;
+}
+
+SIZE client_size(HWND hwnd) {
     RECT client{};
     GetClientRect(hwnd, &client);
     return SIZE{client.right, client.bottom};
@@ -49,12 +54,13 @@ std::vector<DWORD> shown(HWND hwnd, int width, int height) {
 
 } // namespace
 
-TEST(WindowsScale, TwiceTheSizeInExactBlocksInputDividedBackAndTheEnvironmentWins) {
+TEST(WindowsScale, TwiceTheSizeInExactBlocksInputDividedBackFullscreenAndTheEnvironmentWins) {
     see_screen_pixels();
     int w = ZVCreateWindow(60, 50, 100, 80, "scaled");
     ASSERT_EQ(ZVGetScale(w), 2);
-    EXPECT_EQ(client_size("scaled").cx, 200);
-    EXPECT_EQ(client_size("scaled").cy, 160);
+    HWND hwnd = window_titled("scaled");
+    EXPECT_EQ(client_size(hwnd).cx, 200);
+    EXPECT_EQ(client_size(hwnd).cy, 160);
     std::vector<DWORD> expected;
     for (int y = 0; y < 80; ++y)
         for (int x = 0; x < 100; ++x) ZVSetPixelFast(w, x, y, RGB(x * 2, y * 3, (x + y) % 2 * 255));
@@ -62,7 +68,6 @@ TEST(WindowsScale, TwiceTheSizeInExactBlocksInputDividedBackAndTheEnvironmentWin
         for (int x = 0; x < 200; ++x)
             expected.push_back(x / 2 * 2 << 16 | y / 2 * 3 << 8 | (x / 2 + y / 2) % 2 * 255);
     ZVRedraw(w);
-    HWND hwnd = FindWindowA("ZelvanClass", "scaled");
     EXPECT_TRUE(poll_until([&] { return shown(hwnd, 200, 160) == expected; }, 20.0));
 
     PostMessageA(hwnd, WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(75, 43));
@@ -72,13 +77,23 @@ TEST(WindowsScale, TwiceTheSizeInExactBlocksInputDividedBackAndTheEnvironmentWin
     EXPECT_EQ(ZVGetLastLeftMouseClickY(w), 21);
     // A resize from a thread unaware of the density keeps the window at twice the new size.
     std::thread([&] { EXPECT_EQ(ZVResize(w, 150, 100), ZV_OK); }).join();
-    EXPECT_EQ(client_size("scaled").cx, 300);
+    EXPECT_EQ(client_size(hwnd).cx, 300);
+
+    // Fullscreen covers the monitor's screen pixels, which are twice the drawing size.
+    ASSERT_EQ(ZVSetFullscreen(w, 1), ZV_OK);
+    EXPECT_EQ(ZVGetWidth(w), ZVGetScreenWidth());
+    EXPECT_EQ(ZVGetHeight(w), ZVGetScreenHeight());
+    EXPECT_EQ(client_size(hwnd).cx, GetSystemMetrics(SM_CXSCREEN));
+    EXPECT_EQ(client_size(hwnd).cx, 2 * ZVGetWidth(w));
+    ASSERT_EQ(ZVSetFullscreen(w, 0), ZV_OK);
+    EXPECT_EQ(ZVGetWidth(w), 150);
+    EXPECT_EQ(client_size(hwnd).cx, 300);
     ZVDestroyWindow(w);
 
     SetEnvironmentVariableA("ZELVAN_SCALE", "3");
     w = ZVCreateWindow(60, 50, 100, 60, "chosen");
     SetEnvironmentVariableA("ZELVAN_SCALE", nullptr);
     EXPECT_EQ(ZVGetScale(w), 3);
-    EXPECT_EQ(client_size("chosen").cx, 300);
+    EXPECT_EQ(client_size(window_titled("chosen")).cx, 300);
     ZVDestroyWindow(w);
 }

@@ -187,17 +187,11 @@ void expect_pastes_as(const test_dib &dib, size_t pixel_offset) {
     EXPECT_TRUE(bmp == as_bmp_file(dib, pixel_offset)) << "the pasted BMP differs";
 }
 
-bool have_xclip(void) {
-    int status = -1;
-    run({"xclip", "-version"}, &status);
-    return status == 0;
-}
-
 } // namespace
 
 TEST(X11Clipboard, OffersItsTargetsAndPastesAsPngAndBmp) {
     if (!run_in_child()) return;
-    ASSERT_TRUE(have_xclip()) << "xclip is needed on the X server";
+    ASSERT_TRUE(have_program("xclip")) << "xclip is needed on the X server";
     test_dib dib = make_24_bit(37, 23, 1);
     export_from_host_thread(dib);
     int status = -1;
@@ -222,7 +216,7 @@ TEST(X11Clipboard, OffersItsTargetsAndPastesAsPngAndBmp) {
 // A run-length picture pastes decoded, as the same picture stored plainly at 24 bits.
 TEST(X11Clipboard, RunLengthPicturesPasteDecoded) {
     if (!run_in_child()) return;
-    ASSERT_TRUE(have_xclip()) << "xclip is needed on the X server";
+    ASSERT_TRUE(have_program("xclip")) << "xclip is needed on the X server";
     // make_8_bit's picture as runs of three pixels, bottom row first.
     test_dib palette = make_8_bit(20, 4);
     std::vector<unsigned char> rle(palette.bytes.begin(), palette.bytes.begin() + 40 + 64);
@@ -246,7 +240,7 @@ TEST(X11Clipboard, RunLengthPicturesPasteDecoded) {
 
 TEST(X11Clipboard, LargePicturesArriveWhole) {
     if (!run_in_child()) return;
-    ASSERT_TRUE(have_xclip()) << "xclip is needed on the X server";
+    ASSERT_TRUE(have_program("xclip")) << "xclip is needed on the X server";
     // About 1.2 MB, far above the 256 KB a single request may carry: it goes by INCR.
     test_dib dib = make_24_bit(640, 640, 99);
     ASSERT_GT(dib.bytes.size(), size_t(XMaxRequestSize(display())) * 4);
@@ -259,7 +253,7 @@ TEST(X11Clipboard, LargePicturesArriveWhole) {
 
 TEST(X11Clipboard, AMalformedPictureEmptiesTheClipboard) {
     if (!run_in_child()) return;
-    ASSERT_TRUE(have_xclip()) << "xclip is needed on the X server";
+    ASSERT_TRUE(have_program("xclip")) << "xclip is needed on the X server";
     test_dib good = make_24_bit(8, 8, 3);
     export_from_host_thread(good);
     int status = -1;
@@ -312,7 +306,7 @@ void limit_memory(void) {
 
 TEST(X11Clipboard, AHugePictureIsConvertedOnlyWhileItIsPasted) {
     if (!run_in_child()) return;
-    ASSERT_TRUE(have_xclip()) << "xclip is needed on the X server";
+    ASSERT_TRUE(have_program("xclip")) << "xclip is needed on the X server";
 #if defined(__SANITIZE_ADDRESS__) || defined(__SANITIZE_THREAD__)
     const int size = 3000;
 #else

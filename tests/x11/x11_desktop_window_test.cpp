@@ -1,17 +1,42 @@
-// Sizing and fullscreen under a real window manager (openbox), with the user's requests made
-// by xdotool: a fixed window keeps its size, a resizable one takes the user's, and fullscreen
-// covers the screen and gives the frame back.
+// Windows on a real desktop: the density from Xft.dpi, and under a window manager (openbox)
+// with the user's requests made by xdotool, a fixed window keeping its size, a resizable one
+// taking the user's, fullscreen covering the screen and giving the size back, and a window
+// enlarged in exact blocks whose clicks land on the right drawing pixel.
 #include "x11_session.h"
 #include "zelvan.h"
+
+#include <X11/Xatom.h>
+
+#include <stdlib.h>
+#include <string.h>
+
+#include <string>
 
 using namespace x11_session;
 
 namespace {
 
-bool have_xdotool() {
-    int status = -1;
-    run({"xdotool", "version"}, &status);
-    return status == 0;
+// The scale of a window made after the root window's resources are set as `xrdb` would.
+int scale_of_new_window(const char *resources) {
+    Display *d = display();
+    XChangeProperty(d, DefaultRootWindow(d), XA_RESOURCE_MANAGER, XA_STRING, 8, PropModeReplace,
+                    reinterpret_cast<const unsigned char *>(resources),
+                    static_cast<int>(strlen(resources)));
+    XSync(d, False);
+    int w = ZVCreateWindow(40, 40, 30, 20, "density");
+    int scale = ZVGetScale(w);
+    ZVDestroyWindow(w);
+    return scale;
+}
+
+// Waits until window `xw` is viewable at width x height (and at the screen's origin when
+// asked); `seen` gets its last geometry.
+bool shown_as(Window xw, int width, int height, geometry &seen, bool at_origin = false) {
+    return poll_until([&] {
+        seen = window_geometry(xw);
+        return seen.viewable && seen.width == width && seen.height == height &&
+               (!at_origin || (seen.x == 0 && seen.y == 0));
+    });
 }
 
 // The user asks for a new client size, as a drag of the border does: the window manager gets
@@ -21,26 +46,33 @@ void user_resize(Window xw, int width, int height) {
          std::to_string(height)});
 }
 
-bool client_size_is(Window xw, int width, int height) {
-    geometry g = window_geometry(xw);
-    return g.viewable && g.width == width && g.height == height;
-}
-
 } // namespace
 
-TEST(X11DesktopWindow, FixedKeepsItsSizeAndResizableTakesTheUsers) {
+TEST(X11DesktopWindow, DensityComesFromXftDpiRoundedToWholeSteps) {
+    if (!run_in_child()) return;
+    EXPECT_EQ(scale_of_new_window("Xft.antialias:\t1\nXft.dpi:\t192\n"), 2);
+    EXPECT_EQ(scale_of_new_window("Xft.dpi: 144\n"), 2);
+    EXPECT_EQ(scale_of_new_window("Xft.dpi:\t120\n"), 1);
+    EXPECT_EQ(scale_of_new_window("Xcursor.size:\t48\n"), 1);
+    setenv("ZELVAN_SCALE", "4", 1); // the environment wins over the desktop
+    EXPECT_EQ(scale_of_new_window("Xft.dpi:\t96\n"), 4);
+}
+
+// One session under the window manager, its windows apart from each other and all kept until
+// the end: the test's own search of the window tree would race frames being torn down.
+TEST(X11DesktopWindow, SizingFullscreenAndScalingUnderAWindowManager) {
     options how;
     how.window_manager = true;
     if (!run_in_child(how)) return;
-    if (!have_xdotool()) GTEST_SKIP() << "xdotool is not installed";
+    ASSERT_TRUE(have_program("xdotool")) << "xdotool is needed on the X server";
+    geometry g{};
     int fixed = ZVCreateWindow(50, 60, 200, 150, "fixed");
     Window fixed_x = find_window("fixed");
-    ASSERT_TRUE(poll_until([&] { return client_size_is(fixed_x, 200, 150); }));
+    ASSERT_TRUE(shown_as(fixed_x, 200, 150, g));
     user_resize(fixed_x, 320, 240);
-
     int sized = ZVCreateWindow(400, 60, 200, 150, "sized");
     Window sized_x = find_window("sized");
-    ASSERT_TRUE(poll_until([&] { return client_size_is(sized_x, 200, 150); }));
+    ASSERT_TRUE(shown_as(sized_x, 200, 150, g));
     ASSERT_EQ(ZVSetResizable(sized, 1), ZV_OK);
     user_resize(sized_x, 320, 240);
     // Reported once the new buffers are in place.
@@ -48,43 +80,46 @@ TEST(X11DesktopWindow, FixedKeepsItsSizeAndResizableTakesTheUsers) {
     EXPECT_EQ(ZVGetWidth(sized), 320);
     EXPECT_EQ(ZVGetHeight(sized), 240);
     EXPECT_EQ(ZVWasResized(sized), 0);
-
     // By now the server has answered the earlier request for the fixed window too.
-    EXPECT_TRUE(client_size_is(fixed_x, 200, 150));
+    EXPECT_TRUE(shown_as(fixed_x, 200, 150, g)) << g.width << "x" << g.height;
     EXPECT_EQ(ZVGetWidth(fixed), 200);
     EXPECT_EQ(ZVWasResized(fixed), 0);
-    ZVDestroyWindow(sized);
-    ZVDestroyWindow(fixed);
-}
 
-TEST(X11DesktopWindow, FullscreenCoversTheScreenAndGivesTheSizeBack) {
-    options how;
-    how.window_manager = true;
-    if (!run_in_child(how)) return;
-    int w = ZVCreateWindow(100, 120, 240, 160, "full");
-    Window xw = find_window("full");
-    ASSERT_TRUE(poll_until([&] { return client_size_is(xw, 240, 160); }));
+    int full = ZVCreateWindow(100, 400, 240, 160, "full");
+    Window full_x = find_window("full");
+    ASSERT_TRUE(shown_as(full_x, 240, 160, g));
     int screen_width = ZVGetScreenWidth(), screen_height = ZVGetScreenHeight();
     EXPECT_EQ(screen_width, 1280); // Xvfb's screen
-    ASSERT_EQ(ZVSetFullscreen(w, 1), ZV_OK);
-    EXPECT_EQ(ZVGetWidth(w), screen_width);
-    EXPECT_EQ(ZVWasResized(w), 1);
-    EXPECT_TRUE(poll_until([&] {
-        geometry g = window_geometry(xw);
-        return g.viewable && g.x == 0 && g.y == 0 && g.width == screen_width &&
-               g.height == screen_height;
-    })) << "the window does not cover the screen";
-    ASSERT_EQ(ZVSetFullscreen(w, 0), ZV_OK);
-    EXPECT_EQ(ZVGetWidth(w), 240);
-    EXPECT_EQ(ZVGetHeight(w), 160);
+    ASSERT_EQ(ZVSetFullscreen(full, 1), ZV_OK);
+    EXPECT_EQ(ZVGetWidth(full), screen_width);
+    EXPECT_EQ(ZVWasResized(full), 1);
+    EXPECT_TRUE(shown_as(full_x, screen_width, screen_height, g, true))
+        << "the window does not cover the screen";
+    ASSERT_EQ(ZVSetFullscreen(full, 0), ZV_OK);
+    EXPECT_EQ(ZVGetWidth(full), 240);
+    EXPECT_EQ(ZVGetHeight(full), 160);
     // The size is ours to give back; where the frame lands is also the window manager's
     // restore, which may race our move under load.
-    EXPECT_TRUE(poll_until([&] {
-        geometry g = window_geometry(xw);
-        return g.viewable && g.width == 240 && g.height == 160;
-    })) << "the window did not get its size back: "
-        << window_geometry(xw).x << "," << window_geometry(xw).y << " " << window_geometry(xw).width
-        << "x" << window_geometry(xw).height << " library " << ZVGetWindowX(w) << ","
-        << ZVGetWindowY(w);
-    ZVDestroyWindow(w);
+    EXPECT_TRUE(shown_as(full_x, 240, 160, g))
+        << "the window did not get its size back: " << g.x << "," << g.y << " " << g.width << "x"
+        << g.height << " library " << ZVGetWindowX(full) << "," << ZVGetWindowY(full);
+
+    setenv("ZELVAN_SCALE", "2", 1);
+    int scaled = ZVCreateWindow(800, 450, 100, 80, "scaled");
+    unsetenv("ZELVAN_SCALE");
+    ASSERT_TRUE(shown_as(find_window("scaled"), 200, 160, g)) << "not twice the drawing size";
+    for (int y = 0; y < 80; ++y)
+        for (int x = 0; x < 100; ++x)
+            ZVSetPixelFast(scaled, x, y, ZVGetRGBColour(x * 2, y * 3, x & 1));
+    ZVRedraw(scaled);
+    std::vector<unsigned long> expected;
+    for (int y = 0; y < 160; ++y)
+        for (int x = 0; x < 200; ++x)
+            expected.push_back(x / 2 * 2 << 16 | y / 2 * 3 << 8 | (x / 2 & 1));
+    EXPECT_TRUE(poll_until([&] { return capture(g.x, g.y, 200, 160) == expected; }, 10.0));
+    run({"xdotool", "mousemove", std::to_string(g.x + 75), std::to_string(g.y + 43), "click", "1"});
+    ASSERT_TRUE(poll_until([&] { return ZVCaptureLastLeftMouseClick(scaled) == ZV_OK; }));
+    EXPECT_EQ(ZVGetLastLeftMouseClickX(scaled), 37);
+    EXPECT_EQ(ZVGetLastLeftMouseClickY(scaled), 21);
+    for (int w : {fixed, sized, full, scaled}) ZVDestroyWindow(w);
 }

@@ -210,6 +210,10 @@ bool run_in_child(const options &how) {
     return false;
 }
 
+bool have_program(const char *program) {
+    return in_path(program);
+}
+
 Display *display() {
     if (child_display == nullptr) child_display = XOpenDisplay(nullptr);
     return child_display;

@@ -51,6 +51,9 @@ geometry window_geometry(Window window);
 // A screen capture of a rectangle of the root window, as 0x00RRGGBB pixels.
 std::vector<unsigned long> capture(int x, int y, int width, int height);
 
+// True when `program` is found in PATH (xclip, xdotool and the like).
+bool have_program(const char *program);
+
 // Runs a command (argv[0] looked up in PATH) and returns its standard output; `status`
 // receives the exit status.
 std::string run(const std::vector<std::string> &argv, int *status = nullptr);
