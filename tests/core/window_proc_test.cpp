@@ -3,6 +3,7 @@
 #include "core/library_state.h"
 #include "core/window_table.h"
 #include "platform/posix/display/headless/headless_test.h"
+#include "window/input_state.h"
 #include "zelvan.h"
 
 #include <gtest/gtest.h>
@@ -29,7 +30,7 @@ uint32_t shown_pixel(HWND hwnd, int x, int y) {
 
 int key_count_of(int handle) {
     window_ref window(handle);
-    return window.record ? window->key_count.load() : -1;
+    return window.record ? window->input->key_count.load() : -1;
 }
 
 } // namespace
@@ -116,9 +117,9 @@ TEST(Keyboard, WmCharStoresRepeatsWhileThereIsRoom) {
     SendMessageA(hwnd, WM_CHAR, 'e', 1);
     EXPECT_EQ(key_count_of(window), 128);
     window_ref ref(window);
-    EXPECT_EQ(ref->key_buffer[0], 'a');
-    EXPECT_EQ(ref->key_buffer[3], 'c');
-    EXPECT_EQ(ref->key_buffer[127], 'd');
+    EXPECT_EQ(ref->input->key_buffer[0], 'a');
+    EXPECT_EQ(ref->input->key_buffer[3], 'c');
+    EXPECT_EQ(ref->input->key_buffer[127], 'd');
 }
 
 TEST(Mouse, MovesAndLeftRightPressesAreRecordedOthersAreNot) {
@@ -129,13 +130,13 @@ TEST(Mouse, MovesAndLeftRightPressesAreRecordedOthersAreNot) {
     SendMessageA(hwnd, WM_MBUTTONDOWN, MK_MBUTTON, MAKELPARAM(50, 60));
     SendMessageA(hwnd, WM_RBUTTONUP, 0, MAKELPARAM(70, 80));
     window_ref ref(window);
-    EXPECT_EQ(ref->live_mouse.valid, 1);
-    EXPECT_EQ(ref->live_mouse.x, 12);
-    EXPECT_EQ(ref->live_mouse.y, 34);
-    EXPECT_EQ(ref->live_left.valid, 1);
-    EXPECT_EQ(ref->live_left.x, 5);
-    EXPECT_EQ(ref->live_left.keys, MK_LBUTTON | MK_SHIFT);
-    EXPECT_EQ(ref->live_right.valid, 0);
+    EXPECT_EQ(ref->input->live_mouse.valid, 1);
+    EXPECT_EQ(ref->input->live_mouse.x, 12);
+    EXPECT_EQ(ref->input->live_mouse.y, 34);
+    EXPECT_EQ(ref->input->live_left.valid, 1);
+    EXPECT_EQ(ref->input->live_left.x, 5);
+    EXPECT_EQ(ref->input->live_left.keys, MK_LBUTTON | MK_SHIFT);
+    EXPECT_EQ(ref->input->live_right.valid, 0);
 }
 
 TEST(Refresh, ADirtyViewBufferIsRepaintedByTheTimer) {
