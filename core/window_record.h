@@ -31,7 +31,8 @@ struct input_state;
 // Fields read on one thread and written on another are atomics; everything that hangs off
 // `memory_dc` is guarded by `lock`, and the title and geometry rectangles by `state_lock`.
 struct window_record {
-    char *title;
+    char *title; // the core names the window with it when it makes it
+    // The window opens here, at this size; window/ keeps them current afterwards.
     std::atomic<int> x;
     std::atomic<int> y;
     std::atomic<int> width;
@@ -42,7 +43,7 @@ struct window_record {
     std::atomic<int> in_use_count;
     std::atomic<int> buffer_dirty[2];
     std::atomic<int> view_buffer;
-    std::atomic<unsigned int> refresh_timer;
+    std::atomic<unsigned int> refresh_timer; // started and killed by the core, reset by draw/
     std::atomic<int> closing;
 
     CRITICAL_SECTION lock;
@@ -54,6 +55,7 @@ struct window_record {
     // The memory DC and its two buffers: made and deleted with the window by the core.
     HDC memory_dc;
     HBITMAP buffer_bitmap[2];
+    // Set by the core from the size it opens the window at; window/ keeps them current.
     RECT client_screen_rect;
     RECT frame_rect;
     RECT buffer_rect;
