@@ -1,11 +1,12 @@
 // The one place that knows every layer: it lends the core the parts it runs but cannot include.
 #include "core/library_parts.h"
 
+#include "draw/drawing_state.h"
 #include "image/bitmap_list.h"
+#include "window/input_state.h"
 #include "window/window_messages.h"
 
 const library_parts g_library_parts = {
-    handle_window_message,
-    bitmap_list_create,
-    bitmap_list_discard_all,
+    handle_window_message, create_drawing_state, open_drawing,       free_drawing_state,
+    create_input_state,    free_input_state,     bitmap_list_create, bitmap_list_discard_all,
 };

@@ -1,6 +1,7 @@
-// What the layers above the core lend it: the core runs the window procedure and start-up, but
-// the messages a library window handles and the bitmap list belong to window/ and image/,
-// which include the core and so cannot be included by it.
+// What the layers above the core lend it: the core runs the window procedure, start-up and each
+// window's life, but the messages a library window handles, the window's drawing and input
+// states and the bitmap list belong to draw/, window/ and image/, which include the core and so
+// cannot be included by it.
 #ifndef ZELVAN_CORE_LIBRARY_PARTS_H
 #define ZELVAN_CORE_LIBRARY_PARTS_H
 
@@ -10,6 +11,16 @@ struct library_parts {
     // A message for a window with its record held; false leaves it to DefWindowProcA.
     bool (*handle_window_message)(window_record *record, HWND hwnd, UINT message, WPARAM wparam,
                                   LPARAM lparam);
+    // A window's drawing state: made with its defaults on the GUI thread before the window
+    // (false: no memory); selected into the new memory DC, which it clears and shows, with the
+    // window lock held; freed at teardown, after the wait for references, `dc_alive` saying
+    // whether the memory DC still exists to have its own objects selected back.
+    bool (*create_drawing_state)(window_record *record);
+    void (*open_drawing)(window_record *record, HDC window_dc);
+    void (*free_drawing_state)(window_record *record, bool dc_alive);
+    // A window's input state: made empty beside the drawing state, freed at teardown.
+    bool (*create_input_state)(window_record *record);
+    void (*free_input_state)(window_record *record);
     // Start-up, before any call can run.
     void (*start)();
     // Shutdown, once every window is gone.

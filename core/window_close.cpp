@@ -1,6 +1,7 @@
 // Closing a window: the host thread's request, the GUI thread's drain and teardown.
 #include "core/heap.h"
 #include "core/library_call.h"
+#include "core/library_parts.h"
 #include "core/library_state.h"
 #include "core/result_codes.h"
 #include "core/window_lifetime.h"
@@ -37,22 +38,11 @@ bool begin_close(window_record *record) {
 }
 
 void teardown_record(window_record *r, bool dc_alive) {
-    if (dc_alive) {
-        SelectObject(r->memory_dc, r->saved_pen);
-        SelectObject(r->memory_dc, r->saved_brush);
-        SelectObject(r->memory_dc, r->saved_font);
-        SelectPalette(r->memory_dc, r->saved_palette, FALSE);
-        RealizePalette(r->memory_dc);
-        DeleteDC(r->memory_dc);
-    }
+    g_library_parts.free_drawing_state(r, dc_alive);
+    g_library_parts.free_input_state(r);
+    if (dc_alive) DeleteDC(r->memory_dc);
     for (HBITMAP bitmap : r->buffer_bitmap)
         if (bitmap) DeleteObject(bitmap);
-    // Stock objects among these are ignored by the platform.
-    DeleteObject(r->pen);
-    DeleteObject(r->fill_brush);
-    DeleteObject(r->background_brush);
-    DeleteObject(r->font);
-    DeleteObject(r->palette);
     DeleteCriticalSection(&r->lock);
     DeleteCriticalSection(&r->state_lock);
     heap_free(r->title);

@@ -1,6 +1,7 @@
 // Opening a window: the host thread's request and the GUI thread's construction.
 #include "core/heap.h"
 #include "core/library_call.h"
+#include "core/library_parts.h"
 #include "core/library_state.h"
 #include "core/result_codes.h"
 #include "core/window_lifetime.h"
@@ -42,49 +43,22 @@ HBITMAP make_surface(int width, int height) {
     return surface;
 }
 
-// Sets the drawing objects and attributes of a freshly created window, with `surface` as its
-// draw buffer, and shows its white buffer. Runs on the GUI thread with the window lock held.
+// Sets the buffer rectangles, the refresh timer and the memory DC of a freshly created window,
+// with `surface` as its draw buffer, and has draw/ select its drawing state there and show the
+// white buffer. Runs on the GUI thread with the window lock held.
 void build_drawing_objects(window_record *r, HBITMAP surface) {
     r->buffer_rect =
         RECT{0, 0, saturate_int(int64_t{r->width} + 1), saturate_int(int64_t{r->height} + 1)};
     GetClientRect(r->hwnd, &r->strip_right_of_buffer);
     r->strip_right_of_buffer.left = screen_length(r, r->width);
 
-    r->palette = static_cast<HPALETTE>(GetStockObject(DEFAULT_PALETTE));
-    r->fill_brush = static_cast<HBRUSH>(GetStockObject(BLACK_BRUSH));
-    r->background_brush = static_cast<HBRUSH>(GetStockObject(WHITE_BRUSH));
-    r->pen = static_cast<HPEN>(GetStockObject(BLACK_PEN));
-    r->font = static_cast<HFONT>(GetStockObject(SYSTEM_FONT));
-    r->foreground_colour = 0;
-    r->fill_colour = 0;
-    r->fill_style = ZV_FILL_SOLID;
-    r->line_style = ZV_LINE_SOLID;
-    r->pen_style = PS_SOLID;
-    r->background_colour = 0xFFFFFF;
-    r->hatch_style = SOLID_BRUSH;
-    r->line_width = 1;
-
     r->refresh_timer =
         static_cast<unsigned int>(SetTimer(r->hwnd, REFRESH_TIMER_ID, DEFAULT_REFRESH_MS, nullptr));
 
     HDC window_dc = GetDC(r->hwnd);
-    HPALETTE window_palette = SelectPalette(window_dc, r->palette, FALSE);
     r->memory_dc = CreateCompatibleDC(window_dc);
-    r->saved_palette = SelectPalette(r->memory_dc, r->palette, FALSE);
     r->buffer_bitmap[0] = surface;
-    RealizePalette(window_dc);
-    RealizePalette(r->memory_dc);
-    HGDIOBJ own_bitmap = SelectObject(r->memory_dc, r->buffer_bitmap[0]);
-    r->saved_brush = static_cast<HBRUSH>(SelectObject(r->memory_dc, r->fill_brush));
-    r->saved_font = static_cast<HFONT>(SelectObject(r->memory_dc, r->font));
-    r->saved_pen = static_cast<HPEN>(SelectObject(r->memory_dc, GetStockObject(NULL_PEN)));
-    FillRect(r->memory_dc, &r->buffer_rect, r->background_brush);
-    SelectObject(r->memory_dc, r->pen);
-    show_buffer(r, window_dc);
-    // Between calls the memory DC holds its own bitmap; a buffer is selected only while it
-    // is drawn or painted.
-    SelectObject(r->memory_dc, own_bitmap);
-    SelectPalette(window_dc, window_palette, FALSE);
+    g_library_parts.open_drawing(r, window_dc);
     ReleaseDC(r->hwnd, window_dc);
 }
 
@@ -99,6 +73,8 @@ void set_frame_at_scale(window_record *r) {
 // Gives up a creation before the window exists: the record's locks go, and the creator
 // learns why from `status`. With the window lock held.
 void abandon_creation(window_record *r, int status) {
+    g_library_parts.free_drawing_state(r, false);
+    g_library_parts.free_input_state(r);
     LeaveCriticalSection(&r->lock);
     DeleteCriticalSection(&r->lock);
     DeleteCriticalSection(&r->state_lock);
@@ -116,12 +92,13 @@ void create_window_on_gui_thread(window_record *r) {
     // opens at its size in one step where, as nearly always, its own screen is the same.
     r->scale = choose_window_scale(g_startup.handler_window.load());
     set_frame_at_scale(r);
-    r->key_write_pos = 0;
-    r->key_read_pos = 0;
-    r->key_count = 0;
+    if (!g_library_parts.create_drawing_state(r) || !g_library_parts.create_input_state(r)) {
+        abandon_creation(r, CREATE_NO_MEMORY);
+        return;
+    }
     HBITMAP surface = make_surface(r->width, r->height);
     if (!surface && r->width > 0 && r->height > 0) {
-        abandon_creation(r, CREATE_NO_SURFACE);
+        abandon_creation(r, CREATE_NO_MEMORY);
         return;
     }
     const RECT &f = r->frame_rect;
@@ -146,7 +123,6 @@ void create_window_on_gui_thread(window_record *r) {
     }
     SetWindowLongPtrA(r->hwnd, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(r));
     build_drawing_objects(r, surface);
-    MoveToEx(r->memory_dc, 0, 0, nullptr);
     r->create_status.store(CREATE_DONE, std::memory_order_release);
     LeaveCriticalSection(&r->lock);
     ShowWindow(r->hwnd, SW_SHOWDEFAULT);
@@ -199,7 +175,7 @@ extern "C" ZVEXPORT int ZVAPI ZVCreateWindow(int x, int y, int width, int height
     int status = record->create_status.load(std::memory_order_acquire);
     if (status != CREATE_DONE) {
         int failure = g_startup.gui_state.load() != GUI_RUNNING ? ZV_ERR_NOT_INITIALISED
-                      : status == CREATE_NO_SURFACE             ? ZV_ERR_NO_MEMORY
+                      : status == CREATE_NO_MEMORY              ? ZV_ERR_NO_MEMORY
                                                                 : ZV_ERR_CREATE_WINDOW;
         set_last_error(failure);
         discard_new_record(record, true);

@@ -1,5 +1,6 @@
 // The drawing attributes of a window: colours, line style and width, fill style and colour.
 #include "draw/draw_call.h"
+#include "draw/drawing_state.h"
 #include "draw/pen_and_brush.h"
 
 namespace {
@@ -22,7 +23,7 @@ extern "C" {
 ZVEXPORT int ZVAPI ZVSetForeground(int handle, ZVCOLOUR colour) {
     return change_attributes(handle, [colour](window_record *r) {
         COLORREF kept = colour_bits(colour);
-        r->foreground_colour = kept;
+        r->drawing->foreground_colour = kept;
         SetTextColor(r->memory_dc, kept);
         rebuild_pen(r); // always, even for the same colour
     });
@@ -31,26 +32,26 @@ ZVEXPORT int ZVAPI ZVSetForeground(int handle, ZVCOLOUR colour) {
 ZVEXPORT ZVCOLOUR ZVAPI ZVGetForeground(int handle) {
     window_ref window(handle);
     if (!window.ok()) return static_cast<ZVCOLOUR>(ZV_ERR_BAD_WINDOW);
-    return window->foreground_colour.load();
+    return window->drawing->foreground_colour.load();
 }
 
 ZVEXPORT int ZVAPI ZVSetBackground(int handle, ZVCOLOUR colour) {
     // Under the lock: the paint handler, the clears and the resize routine fill with this
     // brush under the same lock. It is never selected, so it can be deleted at once.
     return change_attributes(handle, [colour](window_record *r) {
-        r->background_colour = colour_bits(colour);
-        HBRUSH made = CreateSolidBrush(r->background_colour);
+        r->drawing->background_colour = colour_bits(colour);
+        HBRUSH made = CreateSolidBrush(r->drawing->background_colour);
         // Without a new brush the old one stays: clearing with it beats clearing with none.
         if (!made) return;
-        DeleteObject(r->background_brush);
-        r->background_brush = made;
+        DeleteObject(r->drawing->background_brush);
+        r->drawing->background_brush = made;
     });
 }
 
 ZVEXPORT ZVCOLOUR ZVAPI ZVGetBackground(int handle) {
     window_ref window(handle);
     // No stored colour has its top byte set, so this cannot be mistaken for one.
-    return window.ok() ? window->background_colour.load() : ZV_BAD_COLOUR;
+    return window.ok() ? window->drawing->background_colour.load() : ZV_BAD_COLOUR;
 }
 
 ZVEXPORT ZVCOLOUR ZVAPI ZVGetRGBColour(int red, int green, int blue) {
@@ -59,63 +60,63 @@ ZVEXPORT ZVCOLOUR ZVAPI ZVGetRGBColour(int red, int green, int blue) {
 
 ZVEXPORT int ZVAPI ZVSetLineStyle(int handle, int style) {
     return change_attributes(handle, [style](window_record *r) {
-        if (style == r->line_style && !r->pen_outdated) return;
-        r->line_style = style;
+        if (style == r->drawing->line_style && !r->drawing->pen_outdated) return;
+        r->drawing->line_style = style;
         int pen_style = pen_style_for_line_style(style);
         // Two numbers that both mean solid keep the pen.
-        if (pen_style == r->pen_style && !r->pen_outdated) return;
-        r->pen_style = pen_style;
+        if (pen_style == r->drawing->pen_style && !r->drawing->pen_outdated) return;
+        r->drawing->pen_style = pen_style;
         rebuild_pen(r);
     });
 }
 
 ZVEXPORT int ZVAPI ZVGetLineStyle(int handle) {
     window_ref window(handle);
-    return window.ok() ? window->line_style : ZV_ERR_BAD_WINDOW;
+    return window.ok() ? window->drawing->line_style : ZV_ERR_BAD_WINDOW;
 }
 
 ZVEXPORT int ZVAPI ZVSetLineWidth(int handle, int width) {
     return change_attributes(handle, [width](window_record *r) {
-        if (width == r->line_width && !r->pen_outdated) return;
+        if (width == r->drawing->line_width && !r->drawing->pen_outdated) return;
         // Zero and negative widths go to the platform as they are (0 is a one-pixel pen).
-        r->line_width = width;
+        r->drawing->line_width = width;
         rebuild_pen(r);
     });
 }
 
 ZVEXPORT int ZVAPI ZVGetLineWidth(int handle) {
     window_ref window(handle);
-    return window.ok() ? window->line_width : ZV_ERROR;
+    return window.ok() ? window->drawing->line_width : ZV_ERROR;
 }
 
 ZVEXPORT int ZVAPI ZVSetFillStyle(int handle, int style) {
     return change_attributes(handle, [style](window_record *r) {
-        if (style == r->fill_style && !r->brush_outdated) return;
-        r->fill_style = style;
+        if (style == r->drawing->fill_style && !r->drawing->brush_outdated) return;
+        r->drawing->fill_style = style;
         int hatch = hatch_for_fill_style(style);
-        if (hatch == r->hatch_style && !r->brush_outdated) return;
-        r->hatch_style = hatch;
+        if (hatch == r->drawing->hatch_style && !r->drawing->brush_outdated) return;
+        r->drawing->hatch_style = hatch;
         rebuild_fill_brush(r);
     });
 }
 
 ZVEXPORT int ZVAPI ZVGetFillStyle(int handle) {
     window_ref window(handle);
-    return window.ok() ? window->fill_style : ZV_ERR_BAD_WINDOW;
+    return window.ok() ? window->drawing->fill_style : ZV_ERR_BAD_WINDOW;
 }
 
 ZVEXPORT int ZVAPI ZVSetFillColour(int handle, ZVCOLOUR colour) {
     return change_attributes(handle, [colour](window_record *r) {
         COLORREF kept = colour_bits(colour);
-        if (kept == r->fill_colour && !r->brush_outdated) return;
-        r->fill_colour = kept;
+        if (kept == r->drawing->fill_colour && !r->drawing->brush_outdated) return;
+        r->drawing->fill_colour = kept;
         rebuild_fill_brush(r);
     });
 }
 
 ZVEXPORT ZVCOLOUR ZVAPI ZVGetFillColour(int handle) {
     window_ref window(handle);
-    return window.ok() ? window->fill_colour.load() : ZV_BAD_COLOUR;
+    return window.ok() ? window->drawing->fill_colour.load() : ZV_BAD_COLOUR;
 }
 
 } // extern "C"

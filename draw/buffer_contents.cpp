@@ -1,5 +1,6 @@
 // Clearing buffers and copying the draw buffer into the view buffer.
 #include "draw/draw_call.h"
+#include "draw/drawing_state.h"
 
 namespace {
 
@@ -10,12 +11,12 @@ int clear_buffer(int handle, buffer_role role) {
     selected_buffer buffer(r, role, true);
     // buffer_rect is one pixel wider and taller than the buffer: FillRect leaves out the
     // right and bottom edges.
-    return platform_result(FillRect(buffer.dc, &r->buffer_rect, r->background_brush));
+    return platform_result(FillRect(buffer.dc, &r->buffer_rect, r->drawing->background_brush));
 }
 
 // Blits the draw buffer into the view buffer through `scratch_dc`. With the lock held.
 BOOL copy_draw_to_view(window_record *r, HDC scratch_dc) {
-    int draw = r->draw_buffer.load();
+    int draw = r->drawing->draw_buffer.load();
     int view = r->view_buffer.load();
     // The indices may have been flipped since the caller looked: nothing to copy then.
     if (draw == view) return TRUE;
@@ -51,7 +52,7 @@ ZVEXPORT int ZVAPI ZVCopyDrawBufferToView(int handle) {
     if (!window.ok()) return ZV_ERR_BAD_WINDOW;
     window_record *r = window.record;
     // Always so while single-buffered: there is nothing to copy.
-    if (r->draw_buffer.load() == r->view_buffer.load()) return ZV_OK;
+    if (r->drawing->draw_buffer.load() == r->view_buffer.load()) return ZV_OK;
     // The screen's DC, not the window's: that one is the GUI thread's while it paints.
     HDC screen_dc = GetDC(nullptr);
     HDC scratch_dc = CreateCompatibleDC(screen_dc);

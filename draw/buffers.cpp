@@ -1,5 +1,6 @@
 // Single and double buffering: which buffers exist, which one is drawn and which one shown.
 #include "core/window_table.h"
+#include "draw/drawing_state.h"
 #include "zelvan.h"
 
 namespace {
@@ -13,17 +14,17 @@ void add_second_buffer(window_record *r, HDC screen_dc) {
     // switches keep acting on the one buffer there is and nothing ever selects a missing
     // one; a later call to switch on tries again.
     bool both = r->buffer_bitmap[0] && r->buffer_bitmap[1];
-    r->double_buffered = both ? 1 : 0;
+    r->drawing->double_buffered = both ? 1 : 0;
 }
 
 // Keeps the draw buffer as the only one, on view, and deletes the other. With the lock held.
 void drop_second_buffer(window_record *r) {
-    int kept = r->draw_buffer.load();
+    int kept = r->drawing->draw_buffer.load();
     r->view_buffer = kept;
     HBITMAP &other = r->buffer_bitmap[1 - kept];
     if (other) DeleteObject(other);
     other = nullptr;
-    r->double_buffered = 0;
+    r->drawing->double_buffered = 0;
 }
 
 } // namespace
@@ -35,14 +36,14 @@ ZVEXPORT int ZVAPI ZVSetDoubleBuffer(int handle, int on) {
     if (!window.ok()) return ZV_ERR_BAD_WINDOW;
     window_record *r = window.record;
     int wanted = on ? 1 : 0;
-    if (wanted == r->double_buffered.load()) return wanted;
+    if (wanted == r->drawing->double_buffered.load()) return wanted;
     // The screen DC is fetched outside the window lock: nothing that might wait for the GUI
     // thread runs while the lock is held. It is the screen's own, not the window's: the window
     // DC is the GUI thread's while it paints, and a DC serves one thread at a time.
     HDC screen_dc = wanted ? GetDC(nullptr) : nullptr;
     EnterCriticalSection(&r->lock);
     // Checked again under the lock, in case another thread switched meanwhile.
-    if (wanted != r->double_buffered.load()) {
+    if (wanted != r->drawing->double_buffered.load()) {
         if (wanted)
             add_second_buffer(r, screen_dc);
         else
@@ -61,8 +62,9 @@ ZVEXPORT int ZVAPI ZVSwitchDrawBuffer(int handle) {
     // Under the window lock, like switching double buffering off: a flip between its test
     // and its store would otherwise name the buffer that switching off has just deleted.
     EnterCriticalSection(&r->lock);
-    if (r->double_buffered.load()) r->draw_buffer = 1 - r->draw_buffer.load();
-    int draw = r->draw_buffer.load();
+    if (r->drawing->double_buffered.load())
+        r->drawing->draw_buffer = 1 - r->drawing->draw_buffer.load();
+    int draw = r->drawing->draw_buffer.load();
     LeaveCriticalSection(&r->lock);
     return draw;
 }
@@ -72,7 +74,7 @@ ZVEXPORT int ZVAPI ZVSwitchViewBuffer(int handle) {
     if (!window.ok()) return ZV_ERR_BAD_WINDOW;
     window_record *r = window.record;
     EnterCriticalSection(&r->lock);
-    bool flips = r->double_buffered.load() != 0;
+    bool flips = r->drawing->double_buffered.load() != 0;
     if (flips) {
         r->view_buffer = 1 - r->view_buffer.load();
         // The full repaint asked for below shows it, so it no longer counts as changed.
@@ -86,7 +88,7 @@ ZVEXPORT int ZVAPI ZVSwitchViewBuffer(int handle) {
 
 ZVEXPORT int ZVAPI ZVGetDrawBuffer(int handle) {
     window_ref window(handle);
-    return window.ok() ? window->draw_buffer.load() : ZV_ERR_BAD_WINDOW;
+    return window.ok() ? window->drawing->draw_buffer.load() : ZV_ERR_BAD_WINDOW;
 }
 
 ZVEXPORT int ZVAPI ZVGetViewBuffer(int handle) {

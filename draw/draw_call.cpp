@@ -1,12 +1,13 @@
 // The locked middle of every drawing call: a buffer selected into the memory DC.
 #include "draw/draw_call.h"
+#include "draw/drawing_state.h"
 
 selected_buffer::selected_buffer(window_record *r, buffer_role role, bool marks_dirty)
     : record(r), dc(nullptr), previous(nullptr) {
     EnterCriticalSection(&r->lock);
     // The index is read once, under the lock, so the bitmap selected and the flag marked
     // belong to the same buffer even while another thread flips the indices.
-    int index = role == buffer_role::draw ? r->draw_buffer.load() : r->view_buffer.load();
+    int index = role == buffer_role::draw ? r->drawing->draw_buffer.load() : r->view_buffer.load();
     HBITMAP buffer = r->buffer_bitmap[index];
     if (!buffer) return;
     previous = SelectObject(r->memory_dc, buffer);

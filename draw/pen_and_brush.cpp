@@ -1,5 +1,6 @@
 // Pens and fill brushes: the attribute tables and the rebuild of the selected objects.
 #include "draw/pen_and_brush.h"
+#include "draw/drawing_state.h"
 
 #include "zelvan.h"
 
@@ -54,20 +55,21 @@ int hatch_for_fill_style(int fill_style) {
 }
 
 void rebuild_pen(window_record *r) {
-    int style = r->pen_style;
+    int style = r->drawing->pen_style;
     // Dashed pens are cosmetic, one pixel wide; the width asked for is kept in the record for
     // when the style turns solid again.
-    int width = (style == PS_SOLID || style == PS_NULL) ? r->line_width : 1;
-    HPEN made = CreatePen(style, width, r->foreground_colour);
+    int width = (style == PS_SOLID || style == PS_NULL) ? r->drawing->line_width : 1;
+    HPEN made = CreatePen(style, width, r->drawing->foreground_colour);
     // A pen the platform cannot make leaves the previous one in use until a later setter
     // succeeds; the setters still report ZV_OK.
-    r->pen_outdated = !replace_selected(r->memory_dc, r->pen, made);
+    r->drawing->pen_outdated = !replace_selected(r->memory_dc, r->drawing->pen, made);
 }
 
 void rebuild_fill_brush(window_record *r) {
-    COLORREF colour = r->fill_colour;
-    HBRUSH made = r->hatch_style == SOLID_BRUSH ? CreateSolidBrush(colour)
-                                                : CreateHatchBrush(r->hatch_style, colour);
+    COLORREF colour = r->drawing->fill_colour;
+    HBRUSH made = r->drawing->hatch_style == SOLID_BRUSH
+                      ? CreateSolidBrush(colour)
+                      : CreateHatchBrush(r->drawing->hatch_style, colour);
     // As with pens: on failure the previous brush keeps filling until a later setter succeeds.
-    r->brush_outdated = !replace_selected(r->memory_dc, r->fill_brush, made);
+    r->drawing->brush_outdated = !replace_selected(r->memory_dc, r->drawing->fill_brush, made);
 }

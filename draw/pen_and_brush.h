@@ -2,7 +2,7 @@
 #ifndef ZELVAN_DRAW_PEN_AND_BRUSH_H
 #define ZELVAN_DRAW_PEN_AND_BRUSH_H
 
-#include "core/window_record.h"
+#include "draw/drawing_state.h"
 
 // The platform pen style for a library line style; unknown numbers mean solid.
 int pen_style_for_line_style(int line_style);

@@ -6,6 +6,7 @@
 // other block goes a band at a time through a staging DIB section, BitBlt copying it there and
 // its pixels swapped into the caller's colours while the band is in the cache.
 #include "draw/draw_call.h"
+#include "draw/drawing_state.h"
 #include "platform/red_blue.h"
 
 #include <algorithm>
@@ -157,7 +158,7 @@ int get_block(HDC dc, const pixel_block &b, ZVCOLOUR *pixels) {
 // Whole buffer rows straight into the caller's rows. GetDIBits needs the buffer selected into
 // no DC: `r`'s lock is held, and only holders of it select a buffer.
 int get_whole_rows(window_record *r, const pixel_block &b, ZVCOLOUR *pixels) {
-    HBITMAP buffer = r->buffer_bitmap[r->draw_buffer.load()];
+    HBITMAP buffer = r->buffer_bitmap[r->drawing->draw_buffer.load()];
     if (!buffer) return ZV_ERROR;
     int64_t height = r->height, band = band_rows(b);
     for (int64_t top = b.top; top < b.bottom; top += band) {

@@ -1,6 +1,7 @@
 // Pixels, points, lines and the current position.
 #include "core/result_codes.h"
 #include "draw/draw_call.h"
+#include "draw/drawing_state.h"
 
 namespace {
 
@@ -39,8 +40,8 @@ ZVEXPORT int ZVAPI ZVPlot(int window, int x, int y) {
         BOOL drawn = LineTo(dc, saturate_int(int64_t{x} + 1), y);
         MoveToEx(dc, x, y, nullptr);
         // The position moves whether or not the platform drew.
-        r->cur_x = x;
-        r->cur_y = y;
+        r->drawing->cur_x = x;
+        r->drawing->cur_y = y;
         return platform_result(drawn);
     });
 }
@@ -51,8 +52,8 @@ ZVEXPORT int ZVAPI ZVMoveTo(int window, int x, int y) {
     // Under the window lock, like ZVLine's read: a line never starts at an x from one move
     // and a y from another.
     EnterCriticalSection(&found->lock);
-    found->cur_x = x;
-    found->cur_y = y;
+    found->drawing->cur_x = x;
+    found->drawing->cur_y = y;
     LeaveCriticalSection(&found->lock);
     return ZV_OK;
 }
@@ -60,10 +61,10 @@ ZVEXPORT int ZVAPI ZVMoveTo(int window, int x, int y) {
 ZVEXPORT int ZVAPI ZVLine(int window, int x, int y) {
     return draw_call(window, ZV_ERR_BAD_WINDOW, true, [=](window_record *r, HDC dc) {
         // The DC's own position is never trusted: another call may have moved it.
-        MoveToEx(dc, r->cur_x, r->cur_y, nullptr);
+        MoveToEx(dc, r->drawing->cur_x, r->drawing->cur_y, nullptr);
         BOOL drawn = LineTo(dc, x, y);
-        r->cur_x = x;
-        r->cur_y = y;
+        r->drawing->cur_x = x;
+        r->drawing->cur_y = y;
         return platform_result(drawn);
     });
 }
@@ -74,7 +75,7 @@ ZVEXPORT int ZVAPI ZVGetCurXPos(int window) {
     // A position may equal ZV_ERR_BAD_WINDOW; the cleared last error tells the two apart.
     set_last_error(ZV_OK);
     EnterCriticalSection(&found->lock);
-    int x = found->cur_x;
+    int x = found->drawing->cur_x;
     LeaveCriticalSection(&found->lock);
     return x;
 }
@@ -84,7 +85,7 @@ ZVEXPORT int ZVAPI ZVGetCurYPos(int window) {
     if (!found.ok()) return ZV_ERR_BAD_WINDOW;
     set_last_error(ZV_OK);
     EnterCriticalSection(&found->lock);
-    int y = found->cur_y;
+    int y = found->drawing->cur_y;
     LeaveCriticalSection(&found->lock);
     return y;
 }

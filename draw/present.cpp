@@ -1,5 +1,6 @@
 // Showing a finished frame in one call, without losing frames to a fast loop.
 #include "core/window_table.h"
+#include "draw/drawing_state.h"
 #include "zelvan.h"
 
 namespace {
@@ -8,11 +9,11 @@ namespace {
 // WM_PAINT to the GUI thread when the window waits for one; a paint already under way is
 // waited for. A window that cannot paint (hidden, minimised, closing) is not waited for.
 void wait_until_painted(window_record *r) {
-    unsigned wanted = r->frames_presented.load();
-    for (int tries = 0; tries < 1000 && r->frames_painted.load() != wanted; ++tries) {
+    unsigned wanted = r->drawing->frames_presented.load();
+    for (int tries = 0; tries < 1000 && r->drawing->frames_painted.load() != wanted; ++tries) {
         if (r->closing.load() || !IsWindowVisible(r->hwnd) || IsIconic(r->hwnd)) return;
         UpdateWindow(r->hwnd);
-        if (r->frames_painted.load() != wanted) Sleep(tries < 10 ? 0 : 1);
+        if (r->drawing->frames_painted.load() != wanted) Sleep(tries < 10 ? 0 : 1);
     }
 }
 
@@ -28,15 +29,15 @@ ZVEXPORT int ZVAPI ZVPresent(int handle) {
     // at most one is ever in flight. No lock may be held while the GUI thread paints.
     wait_until_painted(r);
     EnterCriticalSection(&r->lock);
-    bool flips = r->double_buffered.load() != 0;
+    bool flips = r->drawing->double_buffered.load() != 0;
     if (flips) {
-        int finished = r->draw_buffer.load();
+        int finished = r->drawing->draw_buffer.load();
         r->view_buffer = finished;
-        r->draw_buffer = 1 - finished;
+        r->drawing->draw_buffer = 1 - finished;
     }
     // The repaint asked for below shows it, so it no longer counts as changed.
     r->buffer_dirty[r->view_buffer.load()] = 0;
-    r->frames_presented.fetch_add(1);
+    r->drawing->frames_presented.fetch_add(1);
     LeaveCriticalSection(&r->lock);
     InvalidateRect(r->hwnd, nullptr, FALSE);
     // With one buffer the host draws on into the picture being shown: paint it before then.

@@ -1,6 +1,7 @@
 // Circles, arcs, pies, rectangles, inversion and flood fill.
 #include "draw/arc_points.h"
 #include "draw/draw_call.h"
+#include "draw/drawing_state.h"
 
 #include <algorithm>
 
@@ -18,7 +19,7 @@ RECT circle_box(int xc, int yc, int radius) {
 template <typename Shape> BOOL outline_only(window_record *r, HDC dc, Shape shape) {
     SelectObject(dc, GetStockObject(NULL_BRUSH));
     BOOL drawn = shape();
-    SelectObject(dc, r->fill_brush);
+    SelectObject(dc, r->drawing->fill_brush);
     return drawn;
 }
 

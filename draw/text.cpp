@@ -4,6 +4,7 @@
 // text call.
 #include "core/wide_text.h"
 #include "draw/draw_call.h"
+#include "draw/drawing_state.h"
 
 #include <limits.h>
 #include <math.h>
@@ -85,8 +86,8 @@ ZVEXPORT int ZVAPI ZVSetFont(int handle, int size, double angle, const char *fac
     HFONT made = create_window_font(r, size, angle, face);
     if (made) {
         SelectObject(r->memory_dc, made);
-        DeleteObject(r->font); // the stock font is never destroyed by the platform
-        r->font = made;
+        DeleteObject(r->drawing->font); // the stock font is never destroyed by the platform
+        r->drawing->font = made;
     }
     LeaveCriticalSection(&r->lock);
     return made ? ZV_OK : ZV_ERROR;

@@ -1,6 +1,7 @@
 // The palette calls: a window's palette from a RIFF file or a bitmap, and palettes saved.
 #include "image/palette_calls.h"
 #include "core/library_call.h"
+#include "draw/drawing_state.h"
 
 #include "core/heap.h"
 #include "core/result_codes.h"
@@ -18,8 +19,8 @@ void install_palette(window_record *r, HPALETTE palette) {
     SelectPalette(r->memory_dc, palette, FALSE);
     RealizePalette(r->memory_dc);
     // The stock palette a window starts with survives this; any other was made for it.
-    DeleteObject(r->palette);
-    r->palette = palette;
+    DeleteObject(r->drawing->palette);
+    r->drawing->palette = palette;
 }
 
 // A platform palette from a LOGPALETTE block; on failure the code that says why.

@@ -1,5 +1,6 @@
 // The sources of the sprite pastes, made once per record, and the pastes themselves.
 #include "image/sprite_source.h"
+#include "draw/drawing_state.h"
 
 #include "draw/draw_call.h"
 #include "image/record_pixels.h"
@@ -44,7 +45,7 @@ int paste_blended(window_record *window, bitmap_record *record, int x, int y,
     int width = record->width, height = record->height;
     return with_source(window, record, true, &record->blend_source, [&](HDC dc, HDC source) {
         RECT area = {x, y, saturate_int(int64_t{x} + width), saturate_int(int64_t{y} + height)};
-        if (over_background) FillRect(dc, &area, window->background_brush);
+        if (over_background) FillRect(dc, &area, window->drawing->background_brush);
         BLENDFUNCTION blend = {AC_SRC_OVER, 0, 255, AC_SRC_ALPHA};
         return AlphaBlend(dc, x, y, width, height, source, 0, 0, width, height, blend);
     });

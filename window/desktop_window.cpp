@@ -2,6 +2,7 @@
 #include "core/library_call.h"
 #include "core/window_scale.h"
 #include "core/window_table.h"
+#include "window/input_state.h"
 #include "zelvan.h"
 
 namespace {
@@ -13,7 +14,8 @@ const LONG_PTR k_frame_styles = WS_OVERLAPPEDWINDOW;
 bool claim_switch(window_record *r, int from) {
     for (;;) {
         int state = from;
-        if (r->fullscreen_state.compare_exchange_strong(state, FULLSCREEN_SWITCHING)) return true;
+        if (r->input->fullscreen_state.compare_exchange_strong(state, FULLSCREEN_SWITCHING))
+            return true;
         if (state != FULLSCREEN_SWITCHING) return false;
         Sleep(1); // a switch takes a few messages; it ends soon
     }
@@ -31,8 +33,8 @@ void enter_fullscreen(window_record *r) {
     RECT frame{};
     GetWindowRect(r->hwnd, &frame);
     EnterCriticalSection(&r->state_lock);
-    r->framed_style = style;
-    r->framed_rect = frame;
+    r->input->framed_style = style;
+    r->input->framed_rect = frame;
     LeaveCriticalSection(&r->state_lock);
     MONITORINFO monitor{};
     monitor.cbSize = sizeof monitor;
@@ -40,7 +42,7 @@ void enter_fullscreen(window_record *r) {
         monitor.rcMonitor =
             RECT{0, 0, GetSystemMetrics(SM_CXSCREEN), GetSystemMetrics(SM_CYSCREEN)};
     }
-    r->popup_frame = 1;
+    r->input->popup_frame = 1;
     SetWindowLongPtrA(r->hwnd, GWL_STYLE,
                       (style & ~k_frame_styles & ~LONG_PTR{WS_MINIMIZE}) | WS_POPUP);
     const RECT &m = monitor.rcMonitor;
@@ -50,11 +52,11 @@ void enter_fullscreen(window_record *r) {
 
 void leave_fullscreen(window_record *r) {
     EnterCriticalSection(&r->state_lock);
-    LONG_PTR style = r->framed_style;
-    RECT frame = r->framed_rect;
+    LONG_PTR style = r->input->framed_style;
+    RECT frame = r->input->framed_rect;
     LeaveCriticalSection(&r->state_lock);
     SetWindowLongPtrA(r->hwnd, GWL_STYLE, style & ~LONG_PTR{WS_MINIMIZE});
-    r->popup_frame = 0;
+    r->input->popup_frame = 0;
     SetWindowPos(r->hwnd, nullptr, frame.left, frame.top, frame.right - frame.left,
                  frame.bottom - frame.top, SWP_FRAMECHANGED | SWP_NOZORDER | SWP_NOOWNERZORDER);
 }
@@ -67,11 +69,11 @@ ZVEXPORT int ZVAPI ZVSetResizable(int handle, int on) {
     window_ref window(handle);
     if (!window.ok()) return ZV_ERR_BAD_WINDOW;
     screen_pixels_scope physical; // frames and monitors in the screen's own pixels
-    window->user_resizable = on ? 1 : 0;
+    window->input->user_resizable = on ? 1 : 0;
     // A fullscreen window has no border now; it takes its frame back later. Turning sizing off
     // keeps the sizing border all library windows are made with (and so the frame's metrics):
     // the limits the window now reports are what hold the size.
-    if (window->fullscreen_state == FULLSCREEN_OFF) {
+    if (window->input->fullscreen_state == FULLSCREEN_OFF) {
         LONG_PTR style = GetWindowLongPtrA(window->hwnd, GWL_STYLE);
         LONG_PTR sizing = WS_THICKFRAME | WS_MAXIMIZEBOX;
         if (on && (style & sizing) != sizing)
@@ -84,7 +86,7 @@ ZVEXPORT int ZVAPI ZVSetResizable(int handle, int on) {
 ZVEXPORT int ZVAPI ZVWasResized(int handle) {
     window_ref window(handle);
     if (!window.ok()) return ZV_ERR_BAD_WINDOW;
-    return window->resized_unseen.exchange(0);
+    return window->input->resized_unseen.exchange(0);
 }
 
 ZVEXPORT int ZVAPI ZVSetFullscreen(int handle, int on) {
@@ -94,11 +96,11 @@ ZVEXPORT int ZVAPI ZVSetFullscreen(int handle, int on) {
     if (on) {
         if (!claim_switch(window.record, FULLSCREEN_OFF)) return ZV_OK;
         enter_fullscreen(window.record);
-        window->fullscreen_state = FULLSCREEN_ON;
+        window->input->fullscreen_state = FULLSCREEN_ON;
     } else {
         if (!claim_switch(window.record, FULLSCREEN_ON)) return ZV_OK;
         leave_fullscreen(window.record);
-        window->fullscreen_state = FULLSCREEN_OFF;
+        window->input->fullscreen_state = FULLSCREEN_OFF;
         remeasure_frame(window->hwnd); // a fixed window's limits hold again
     }
     return ZV_OK;

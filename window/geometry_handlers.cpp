@@ -1,5 +1,6 @@
 // The window procedure's move, size and limits handlers.
 #include "window/geometry_handlers.h"
+#include "window/input_state.h"
 
 #include "core/window_scale.h"
 #include "window/resize.h"
@@ -15,14 +16,14 @@ void follow_client_size(window_record *r, int client_width, int client_height) {
     int width, height;
     drawing_size_for_client(r, client_width, client_height, &width, &height);
     if (width == r->width && height == r->height) return;
-    if (resize_window(r, width, height) == ZV_OK) r->resized_unseen.store(1);
+    if (resize_window(r, width, height) == ZV_OK) r->input->resized_unseen.store(1);
 }
 
 } // namespace
 
 RECT frame_for_client(const window_record *r, const RECT &client) {
     RECT frame = client;
-    if (!r->popup_frame) AdjustWindowRect(&frame, WS_OVERLAPPEDWINDOW, FALSE);
+    if (!r->input->popup_frame) AdjustWindowRect(&frame, WS_OVERLAPPEDWINDOW, FALSE);
     return frame;
 }
 
@@ -52,7 +53,7 @@ void on_window_size(window_record *r, WPARAM type, int width, int height) {
     // Minimising is not a size the user chose, and a window that already has its stored
     // size needs no restore (which would otherwise answer its own WM_SIZE).
     if (type == SIZE_MINIMIZED) return;
-    if (r->user_resizable || r->fullscreen_state != FULLSCREEN_OFF) {
+    if (r->input->user_resizable || r->input->fullscreen_state != FULLSCREEN_OFF) {
         follow_client_size(r, width, height);
         return;
     }
@@ -69,7 +70,7 @@ void on_window_size(window_record *r, WPARAM type, int width, int height) {
 }
 
 void on_window_limits(window_record *r, MINMAXINFO *info) {
-    if (r->user_resizable || r->fullscreen_state != FULLSCREEN_OFF) return;
+    if (r->input->user_resizable || r->input->fullscreen_state != FULLSCREEN_OFF) return;
     EnterCriticalSection(&r->state_lock);
     POINT size{r->frame_rect.right - r->frame_rect.left, r->frame_rect.bottom - r->frame_rect.top};
     LeaveCriticalSection(&r->state_lock);

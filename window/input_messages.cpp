@@ -1,5 +1,6 @@
 // The window procedure's recording of held buttons, drags, wheel, keys and close requests.
 #include "window/input_messages.h"
+#include "window/input_state.h"
 
 #include "core/window_scale.h"
 #include "zelvan.h"
@@ -81,7 +82,7 @@ bool is_modifier(int code) {
     return code == ZV_KEY_SHIFT || code == ZV_KEY_CTRL || code == ZV_KEY_ALT;
 }
 
-int held_modifiers(const input_record &in) {
+int held_modifiers(const input_state &in) {
     int modifiers = 0;
     for (uint16_t code : in.held_code) {
         if (code == ZV_KEY_SHIFT) modifiers |= ZV_MOD_SHIFT;
@@ -93,7 +94,7 @@ int held_modifiers(const input_record &in) {
 
 // Stores `repeat` presses while there is room: a full ring keeps the oldest, as the
 // character ring does.
-void store_presses(input_record &in, int press, int repeat) {
+void store_presses(input_state &in, int press, int repeat) {
     for (int i = 0; i < repeat && in.press_count < KEY_RING_SIZE; ++i) {
         in.presses[in.press_write_pos] = press;
         in.press_write_pos = (in.press_write_pos + 1) % KEY_RING_SIZE;
@@ -126,7 +127,7 @@ bool track_mouse(window_record *r, HWND hwnd, UINT message, WPARAM wparam, LPARA
     bool captured = GetCapture() == hwnd;
     bool inside = in_client_area(hwnd, lparam);
     EnterCriticalSection(&r->state_lock);
-    input_record &in = r->input;
+    input_state &in = *r->input;
     if (inside || captured) {
         in.pointer_x = drawing_coordinate(r, static_cast<short>(LOWORD(lparam)));
         in.pointer_y = drawing_coordinate(r, static_cast<short>(HIWORD(lparam)));
@@ -145,19 +146,19 @@ bool track_mouse(window_record *r, HWND hwnd, UINT message, WPARAM wparam, LPARA
 
 void on_capture_changed(window_record *r, HWND hwnd, LPARAM lparam) {
     EnterCriticalSection(&r->state_lock);
-    r->input.captured = false;
+    r->input->captured = false;
     // Taken away by another window mid-drag: the release will never come here.
-    if (reinterpret_cast<HWND>(lparam) != hwnd) r->input.buttons = 0;
+    if (reinterpret_cast<HWND>(lparam) != hwnd) r->input->buttons = 0;
     LeaveCriticalSection(&r->state_lock);
 }
 
 void record_wheel(window_record *r, WPARAM wparam) {
     int turn = static_cast<short>(HIWORD(wparam));
     EnterCriticalSection(&r->state_lock);
-    int sum = r->input.wheel + turn;
-    r->input.wheel = sum > k_wheel_limit    ? k_wheel_limit
-                     : sum < -k_wheel_limit ? -k_wheel_limit
-                                            : sum;
+    int sum = r->input->wheel + turn;
+    r->input->wheel = sum > k_wheel_limit    ? k_wheel_limit
+                      : sum < -k_wheel_limit ? -k_wheel_limit
+                                             : sum;
     LeaveCriticalSection(&r->state_lock);
 }
 
@@ -166,7 +167,7 @@ void record_key(window_record *r, UINT message, WPARAM wparam, LPARAM lparam) {
     int code = key_code_for(vk);
     bool down = message == WM_KEYDOWN || message == WM_SYSKEYDOWN;
     EnterCriticalSection(&r->state_lock);
-    input_record &in = r->input;
+    input_state &in = *r->input;
     in.held_code[vk] = static_cast<uint16_t>(down ? code : 0);
     if (is_modifier(code)) {
         in.modifiers = held_modifiers(in);
@@ -179,13 +180,13 @@ void record_key(window_record *r, UINT message, WPARAM wparam, LPARAM lparam) {
 
 void release_held_keys(window_record *r) {
     EnterCriticalSection(&r->state_lock);
-    for (uint16_t &code : r->input.held_code) code = 0;
-    r->input.modifiers = 0;
+    for (uint16_t &code : r->input->held_code) code = 0;
+    r->input->modifiers = 0;
     LeaveCriticalSection(&r->state_lock);
 }
 
 void record_close_request(window_record *r) {
     EnterCriticalSection(&r->state_lock);
-    if (r->input.close_requests < INT_MAX) ++r->input.close_requests;
+    if (r->input->close_requests < INT_MAX) ++r->input->close_requests;
     LeaveCriticalSection(&r->state_lock);
 }

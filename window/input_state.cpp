@@ -1,5 +1,6 @@
 // Polled input beyond the original calls: held buttons and keys, key presses, the wheel and the
 // user's close requests, as the window procedure recorded them (window/input_messages.cpp).
+#include "window/input_state.h"
 #include "core/window_table.h"
 
 #include "zelvan.h"
@@ -30,7 +31,7 @@ ZVEXPORT int ZVAPI ZVGetMouseButtons(int handle) {
     POINT cursor{};
     bool known = GetPhysicalCursorPos(&cursor) != 0; // in screen pixels, as the rectangle
     EnterCriticalSection(&window->state_lock);
-    const input_record &in = window->input;
+    const input_state &in = *window->input;
     // Without the capture of a drag, what was held counts only while the pointer is here.
     bool here = in.captured || (known && contains(window->client_screen_rect, cursor));
     int held = here ? in.buttons | in.modifiers : 0;
@@ -43,8 +44,8 @@ ZVEXPORT int ZVAPI ZVGetMouseWheel(int handle) {
     if (!window.ok()) return ZV_ERR_BAD_WINDOW;
     EnterCriticalSection(&window->state_lock);
     // Whole steps only: the rest of a fine-grained wheel's turn waits for the next call.
-    int steps = window->input.wheel / WHEEL_DELTA;
-    window->input.wheel -= steps * WHEEL_DELTA;
+    int steps = window->input->wheel / WHEEL_DELTA;
+    window->input->wheel -= steps * WHEEL_DELTA;
     LeaveCriticalSection(&window->state_lock);
     return steps;
 }
@@ -56,7 +57,7 @@ ZVEXPORT int ZVAPI ZVIsKeyDown(int handle, int key) {
     if (code == 0) return 0;
     int down = 0;
     EnterCriticalSection(&window->state_lock);
-    for (uint16_t held : window->input.held_code) {
+    for (uint16_t held : window->input->held_code) {
         if (held == code) down = 1;
     }
     LeaveCriticalSection(&window->state_lock);
@@ -67,7 +68,7 @@ ZVEXPORT int ZVAPI ZVReadKey(int handle) {
     window_ref window(handle);
     if (!window.ok()) return ZV_ERR_BAD_WINDOW;
     EnterCriticalSection(&window->state_lock);
-    input_record &in = window->input;
+    input_state &in = *window->input;
     int press = 0;
     if (in.press_count != 0) {
         press = in.presses[in.press_read_pos];
@@ -82,8 +83,8 @@ ZVEXPORT int ZVAPI ZVCloseRequested(int handle) {
     window_ref window(handle);
     if (!window.ok()) return ZV_ERR_BAD_WINDOW;
     EnterCriticalSection(&window->state_lock);
-    int requested = window->input.close_requests != 0 ? 1 : 0;
-    window->input.close_requests -= requested;
+    int requested = window->input->close_requests != 0 ? 1 : 0;
+    window->input->close_requests -= requested;
     LeaveCriticalSection(&window->state_lock);
     return requested;
 }

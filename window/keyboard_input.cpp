@@ -1,5 +1,6 @@
 // Polled keyboard input: the per-window ring of typed characters.
 #include "core/window_table.h"
+#include "window/input_state.h"
 
 #include "zelvan.h"
 
@@ -15,10 +16,10 @@ ZVEXPORT char ZVAPI ZVReadChar(int handle) {
     window_record *r = window.record;
     char character = 1; // what an empty ring reads as
     EnterCriticalSection(&r->state_lock);
-    if (r->key_count.load() != 0) {
-        r->key_count.fetch_sub(1);
-        character = r->key_buffer[r->key_read_pos];
-        r->key_read_pos = (r->key_read_pos + 1) % KEY_RING_SIZE;
+    if (r->input->key_count.load() != 0) {
+        r->input->key_count.fetch_sub(1);
+        character = r->input->key_buffer[r->input->key_read_pos];
+        r->input->key_read_pos = (r->input->key_read_pos + 1) % KEY_RING_SIZE;
     }
     LeaveCriticalSection(&r->state_lock);
     return character;
@@ -27,20 +28,20 @@ ZVEXPORT char ZVAPI ZVReadChar(int handle) {
 ZVEXPORT int ZVAPI ZV_kbhit(int handle) {
     window_ref window(handle);
     if (!window.ok()) return ZV_ERR_BAD_WINDOW;
-    return window->key_count.load() != 0 ? 1 : 0;
+    return window->input->key_count.load() != 0 ? 1 : 0;
 }
 
 ZVEXPORT int ZVAPI ZVClearKeyBuffer(int handle) {
     window_ref window(handle);
     if (!window.ok()) return ZV_ERR_BAD_WINDOW;
     EnterCriticalSection(&window->state_lock);
-    window->key_count = 0;
-    window->key_read_pos = 0;
-    window->key_write_pos = 0;
+    window->input->key_count = 0;
+    window->input->key_read_pos = 0;
+    window->input->key_write_pos = 0;
     // The ring of key presses (ZVReadKey) is emptied with the characters.
-    window->input.press_count = 0;
-    window->input.press_read_pos = 0;
-    window->input.press_write_pos = 0;
+    window->input->press_count = 0;
+    window->input->press_read_pos = 0;
+    window->input->press_write_pos = 0;
     LeaveCriticalSection(&window->state_lock);
     return ZV_OK;
 }

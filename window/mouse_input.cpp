@@ -1,6 +1,7 @@
 // Polled mouse input: captures of the live records the window procedure fills, and getters.
 #include "core/window_scale.h"
 #include "core/window_table.h"
+#include "window/input_state.h"
 
 #include "zelvan.h"
 
@@ -11,29 +12,30 @@ enum class click_field { x, y, ctrl, shift };
 
 // Moves the live record of one button into its captured copy. The state lock keeps a
 // capture from mixing two events or racing another capture.
-int capture_click(int handle, mouse_event_record window_record::*live,
-                  mouse_event_record window_record::*captured) {
+int capture_click(int handle, mouse_event_record input_state::*live,
+                  mouse_event_record input_state::*captured) {
     window_ref window(handle);
     if (!window.ok()) return ZV_ERR_BAD_WINDOW;
     window_record *r = window.record;
+    input_state &in = *r->input;
     EnterCriticalSection(&r->state_lock);
     int result = ZV_OK;
-    if (!(r->*live).valid) {
-        (r->*captured).valid = 0;
+    if (!(in.*live).valid) {
+        (in.*captured).valid = 0;
         result = ZV_ERR_NO_CLICK;
     } else {
-        r->*captured = r->*live;
-        (r->*live).valid = 0;
+        in.*captured = in.*live;
+        (in.*live).valid = 0;
     }
     LeaveCriticalSection(&r->state_lock);
     return result;
 }
 
-int read_click(int handle, mouse_event_record window_record::*captured, click_field field) {
+int read_click(int handle, mouse_event_record input_state::*captured, click_field field) {
     window_ref window(handle);
     if (!window.ok()) return ZV_ERR_BAD_WINDOW;
     EnterCriticalSection(&window->state_lock);
-    mouse_event_record click = window.record->*captured;
+    mouse_event_record click = window->input->*captured;
     LeaveCriticalSection(&window->state_lock);
     if (!click.valid) return ZV_ERR_BAD_COORDS;
     switch (field) {
@@ -53,7 +55,7 @@ int read_pointer(int handle, bool want_x) {
     window_ref window(handle);
     if (!window.ok()) return ZV_ERR_BAD_WINDOW;
     EnterCriticalSection(&window->state_lock);
-    mouse_event_record pointer = window->mouse;
+    mouse_event_record pointer = window->input->mouse;
     LeaveCriticalSection(&window->state_lock);
     if (!pointer.valid) return ZV_ERR_BAD_COORDS;
     return want_x ? pointer.x : pointer.y;
@@ -64,16 +66,16 @@ int latest_pointer(int handle, bool want_x) {
     window_ref window(handle);
     if (!window.ok()) return ZV_ERR_BAD_WINDOW;
     EnterCriticalSection(&window->state_lock);
-    const input_record &in = window->input;
+    const input_state &in = *window->input;
     int result = !in.pointer_known ? ZV_ERR_MOUSE_OUTSIDE : want_x ? in.pointer_x : in.pointer_y;
     LeaveCriticalSection(&window->state_lock);
     return result;
 }
 
-const auto k_live_left = &window_record::live_left;
-const auto k_live_right = &window_record::live_right;
-const auto k_left = &window_record::left_click;
-const auto k_right = &window_record::right_click;
+const auto k_live_left = &input_state::live_left;
+const auto k_live_right = &input_state::live_right;
+const auto k_left = &input_state::left_click;
+const auto k_right = &input_state::right_click;
 
 } // namespace
 
@@ -89,15 +91,16 @@ ZVEXPORT int ZVAPI ZVCaptureMouseCoords(int handle) {
     GetPhysicalCursorPos(&cursor);
     EnterCriticalSection(&r->state_lock);
     int result = ZV_ERR_MOUSE_OUTSIDE;
-    if (!r->live_mouse.valid) {
-        r->mouse.valid = 0;
+    if (!r->input->live_mouse.valid) {
+        r->input->mouse.valid = 0;
     } else {
-        r->live_mouse.valid = 0;
-        r->mouse.x = drawing_coordinate(r, cursor.x - r->client_screen_rect.left);
-        r->mouse.y = drawing_coordinate(r, cursor.y - r->client_screen_rect.top);
+        r->input->live_mouse.valid = 0;
+        r->input->mouse.x = drawing_coordinate(r, cursor.x - r->client_screen_rect.left);
+        r->input->mouse.y = drawing_coordinate(r, cursor.y - r->client_screen_rect.top);
         // The pointer still rests where the window last saw it move: over the client area.
-        bool resting = r->mouse.x == r->live_mouse.x && r->mouse.y == r->live_mouse.y;
-        r->mouse.valid = resting ? 1 : 0;
+        bool resting = r->input->mouse.x == r->input->live_mouse.x &&
+                       r->input->mouse.y == r->input->live_mouse.y;
+        r->input->mouse.valid = resting ? 1 : 0;
         if (resting) result = ZV_OK;
     }
     LeaveCriticalSection(&r->state_lock);

@@ -1,5 +1,6 @@
 // The resize routine.
 #include "window/resize.h"
+#include "draw/drawing_state.h"
 
 #include "core/window_scale.h"
 #include "platform/saturate.h"
@@ -17,7 +18,7 @@ void replace_buffer(window_record *r, int index, HBITMAP new_buffer, HDC scratch
                     int copy_height, bool grows) {
     HBITMAP old_buffer = r->buffer_bitmap[index];
     HGDIOBJ memory_previous = SelectObject(r->memory_dc, new_buffer);
-    if (grows || !old_buffer) FillRect(r->memory_dc, &r->buffer_rect, r->background_brush);
+    if (grows || !old_buffer) FillRect(r->memory_dc, &r->buffer_rect, r->drawing->background_brush);
     if (old_buffer) {
         HGDIOBJ scratch_previous = SelectObject(scratch_dc, old_buffer);
         BitBlt(r->memory_dc, 0, 0, copy_width, copy_height, scratch_dc, 0, 0, SRCCOPY);
@@ -34,7 +35,7 @@ void replace_buffer(window_record *r, int index, HBITMAP new_buffer, HDC scratch
 bool make_new_buffers(window_record *r, HDC screen_dc, int width, int height, HBITMAP made[2]) {
     bool has[2] = {r->buffer_bitmap[0] != nullptr, r->buffer_bitmap[1] != nullptr};
     // A window made with no usable size has no buffer yet: it gets its draw buffer now.
-    if (!has[0] && !has[1]) has[r->draw_buffer.load()] = true;
+    if (!has[0] && !has[1]) has[r->drawing->draw_buffer.load()] = true;
     made[0] = made[1] = nullptr;
     for (int index = 0; index < 2; ++index) {
         if (!has[index]) continue;

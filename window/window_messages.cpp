@@ -1,6 +1,8 @@
 // The messages of a library window: moving and sizing, painting, the palette, and recording
 // the host's input (GUI thread only).
 #include "window/window_messages.h"
+#include "draw/drawing_state.h"
+#include "window/input_state.h"
 
 #include "core/window_scale.h"
 
@@ -19,32 +21,32 @@ void paint_window(window_record *r) {
     PAINTSTRUCT paint;
     HDC dc = BeginPaint(r->hwnd, &paint);
     r->buffer_dirty[r->view_buffer.load()] = 0;
-    unsigned frame = r->frames_presented.load();
+    unsigned frame = r->drawing->frames_presented.load();
     if (dc) {
         EnterCriticalSection(&r->lock);
         // Read again under the lock: switching double buffering off meanwhile may have
         // deleted the buffer that was on view when the flag was cleared.
         int view = r->view_buffer.load();
-        frame = r->frames_presented.load(); // the frame in that buffer
-        HPALETTE old_palette = SelectPalette(dc, r->palette, FALSE);
+        frame = r->drawing->frames_presented.load(); // the frame in that buffer
+        HPALETTE old_palette = SelectPalette(dc, r->drawing->palette, FALSE);
         HGDIOBJ old_bitmap = SelectObject(r->memory_dc, r->buffer_bitmap[view ? 1 : 0]);
         // Compared, not subtracted: the left edge is the window's width, which may be any int.
         if (r->strip_right_of_buffer.right > r->strip_right_of_buffer.left)
-            FillRect(dc, &r->strip_right_of_buffer, r->background_brush);
+            FillRect(dc, &r->strip_right_of_buffer, r->drawing->background_brush);
         show_buffer(r, dc);
         SelectObject(r->memory_dc, old_bitmap);
         SelectPalette(dc, old_palette, TRUE);
         LeaveCriticalSection(&r->lock);
     }
     EndPaint(r->hwnd, &paint);
-    r->frames_painted = frame;
+    r->drawing->frames_painted = frame;
 }
 
 // Realises the window's palette on its DC and asks for a repaint.
 void realize_window_palette(window_record *r, HWND hwnd, BOOL force_background) {
     EnterCriticalSection(&r->lock);
     HDC dc = GetDC(hwnd);
-    HPALETTE old_palette = SelectPalette(dc, r->palette, force_background);
+    HPALETTE old_palette = SelectPalette(dc, r->drawing->palette, force_background);
     RealizePalette(dc);
     InvalidateRect(hwnd, nullptr, FALSE);
     SelectPalette(dc, old_palette, TRUE);
@@ -55,10 +57,10 @@ void realize_window_palette(window_record *r, HWND hwnd, BOOL force_background) 
 // Appends `repeat` copies of a typed character to the key ring while there is room.
 void record_character(window_record *r, char character, int repeat) {
     EnterCriticalSection(&r->state_lock);
-    for (int i = 0; i < repeat && r->key_count.load() < KEY_RING_SIZE; ++i) {
-        r->key_buffer[r->key_write_pos] = character;
-        r->key_write_pos = (r->key_write_pos + 1) % KEY_RING_SIZE;
-        r->key_count.fetch_add(1);
+    for (int i = 0; i < repeat && r->input->key_count.load() < KEY_RING_SIZE; ++i) {
+        r->input->key_buffer[r->input->key_write_pos] = character;
+        r->input->key_write_pos = (r->input->key_write_pos + 1) % KEY_RING_SIZE;
+        r->input->key_count.fetch_add(1);
     }
     LeaveCriticalSection(&r->state_lock);
 }
@@ -83,15 +85,15 @@ bool handle_input_message(window_record *r, HWND hwnd, UINT message, WPARAM wpar
     case WM_MOUSEMOVE:
         // The original records keep to the client area, also while a drag holds the capture.
         if (track_mouse(r, hwnd, message, wparam, lparam))
-            record_mouse_event(r, r->live_mouse, lparam, 0);
+            record_mouse_event(r, r->input->live_mouse, lparam, 0);
         return true;
     case WM_LBUTTONDOWN:
         if (track_mouse(r, hwnd, message, wparam, lparam))
-            record_mouse_event(r, r->live_left, lparam, wparam);
+            record_mouse_event(r, r->input->live_left, lparam, wparam);
         return true;
     case WM_RBUTTONDOWN:
         if (track_mouse(r, hwnd, message, wparam, lparam))
-            record_mouse_event(r, r->live_right, lparam, wparam);
+            record_mouse_event(r, r->input->live_right, lparam, wparam);
         return true;
     case WM_MBUTTONDOWN:
     case WM_LBUTTONUP:

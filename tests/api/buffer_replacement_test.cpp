@@ -2,6 +2,7 @@
 // and off, resizing, and showing a bitmap (which resizes too). No buffer may be lost, and
 // none may be left at another size than the window's.
 #include "core/window_table.h"
+#include "draw/drawing_state.h"
 #include "drawing_support.h"
 
 #include <gtest/gtest.h>
@@ -24,7 +25,7 @@ bool buffers_match_state(int handle) {
     window_ref window(handle);
     window_record *r = window.record;
     EnterCriticalSection(&r->lock);
-    int draw = r->draw_buffer, doubled = r->double_buffered;
+    int draw = r->drawing->draw_buffer, doubled = r->drawing->double_buffered;
     bool match = doubled || draw == r->view_buffer;
     for (int i = 0; i < 2; ++i) {
         HBITMAP buffer = r->buffer_bitmap[i];

@@ -1,6 +1,7 @@
 // Drawing attributes beyond what the golden scenes show: stored values, the pen and brush
 // rules across setters, and a platform that cannot make the objects.
 #include "core/window_table.h"
+#include "draw/drawing_state.h"
 #include "drawing_support.h"
 
 #include <gtest/gtest.h>
@@ -18,7 +19,7 @@ void line(int w, int x0, int y0, int x1, int y1) {
 
 HBRUSH fill_brush_of(int w) {
     window_ref window(w);
-    return window->fill_brush;
+    return window->drawing->fill_brush;
 }
 
 } // namespace

@@ -4,6 +4,7 @@
 
 #include "core/window_table.h"
 #include "platform/posix/display/headless/headless_test.h"
+#include "window/input_state.h"
 #include "zelvan.h"
 
 #include <gtest/gtest.h>
@@ -40,7 +41,7 @@ inline bool flush_input(int handle, double seconds = 5.0) {
             return false;
         }
         EnterCriticalSection(&window->state_lock);
-        window->live_mouse.valid = 0;
+        window->input->live_mouse.valid = 0;
         LeaveCriticalSection(&window->state_lock);
     }
     headless_test_window_info state = screen_state_of(handle);
@@ -54,7 +55,7 @@ inline bool flush_input(int handle, double seconds = 5.0) {
                 return false;
             }
             EnterCriticalSection(&window->state_lock);
-            bool seen = window->live_mouse.valid != 0;
+            bool seen = window->input->live_mouse.valid != 0;
             LeaveCriticalSection(&window->state_lock);
             if (seen) return true;
         }

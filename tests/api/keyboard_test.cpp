@@ -161,9 +161,9 @@ TEST(KeyboardThreads, ClearsRacingReadsKeepTheRingConsistent) {
     ASSERT_TRUE(poll_until([&] {
         window_ref ref(w);
         EnterCriticalSection(&ref->state_lock);
-        bool consistent =
-            ref->key_count >= 0 && ref->key_count <= KEY_RING_SIZE &&
-            (ref->key_read_pos + ref->key_count) % KEY_RING_SIZE == ref->key_write_pos;
+        bool consistent = ref->input->key_count >= 0 && ref->input->key_count <= KEY_RING_SIZE &&
+                          (ref->input->key_read_pos + ref->input->key_count) % KEY_RING_SIZE ==
+                              ref->input->key_write_pos;
         LeaveCriticalSection(&ref->state_lock);
         return consistent;
     }));

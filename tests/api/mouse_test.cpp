@@ -98,7 +98,7 @@ TEST(Mouse, PointerThatLeftTheWindowIsOutside) {
     ASSERT_TRUE(poll_until([&] {
         window_ref ref(w);
         EnterCriticalSection(&ref->state_lock);
-        bool seen = ref->live_mouse.valid != 0;
+        bool seen = ref->input->live_mouse.valid != 0;
         LeaveCriticalSection(&ref->state_lock);
         return seen;
     }));

@@ -2,6 +2,7 @@
 // window's palette, checked against the palette the window holds. Writing palette files is in
 // palettes_test.cpp.
 #include "core/window_table.h"
+#include "draw/drawing_state.h"
 #include "drawing_support.h"
 #include "image_files.h"
 
@@ -13,7 +14,7 @@ namespace {
 std::vector<PALETTEENTRY> window_palette(int w) {
     window_ref window(w);
     EnterCriticalSection(&window->lock);
-    HPALETTE palette = window->palette;
+    HPALETTE palette = window->drawing->palette;
     UINT count = GetPaletteEntries(palette, 0, 0, nullptr);
     std::vector<PALETTEENTRY> entries(count);
     GetPaletteEntries(palette, 0, count, entries.data());

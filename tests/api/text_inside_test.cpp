@@ -1,6 +1,7 @@
 // Text and fonts seen from inside: the buffer's dirty flag, and the fonts a window holds and
 // deletes. What the text calls draw is in text_test.cpp.
 #include "core/window_table.h"
+#include "draw/drawing_state.h"
 #include "text_support.h"
 
 #include <gtest/gtest.h>
@@ -11,7 +12,7 @@ namespace {
 
 HFONT font_of(int w) {
     window_ref window(w);
-    return window->font;
+    return window->drawing->font;
 }
 
 } // namespace

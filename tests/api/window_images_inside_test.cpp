@@ -4,6 +4,7 @@
 #include "image/bmp_file.h"
 
 #include "core/window_table.h"
+#include "draw/drawing_state.h"
 #include "headless_helpers.h"
 #include "image_files.h"
 
@@ -13,12 +14,12 @@ namespace {
 
 HPALETTE palette_of(int w) {
     window_ref window(w);
-    return window->palette;
+    return window->drawing->palette;
 }
 
 HBITMAP draw_buffer_of(int w) {
     window_ref window(w);
-    return window->buffer_bitmap[window->draw_buffer];
+    return window->buffer_bitmap[window->drawing->draw_buffer];
 }
 
 } // namespace

@@ -1,0 +1,62 @@
+// A window's drawing state: the objects its memory DC draws with, the attributes they are made
+// from, the pen position and which buffer is drawn into. draw/ makes, sets and frees it; the
+// core only holds it for the window (`window_record::drawing`) and asks for it through
+// g_library_parts when a window opens and when it is torn down.
+#ifndef ZELVAN_DRAW_DRAWING_STATE_H
+#define ZELVAN_DRAW_DRAWING_STATE_H
+
+#include "core/window_record.h"
+
+#include <atomic>
+
+// The `hatch_style` of a solid fill brush: any other value is a platform HS_ hatch style.
+enum { SOLID_BRUSH = -1 };
+
+// Everything here but the atomics is guarded by the window lock.
+struct drawing_state {
+    // Selected into the memory DC while the window lives (the palette, fill brush, pen and
+    // font), or drawn with (the background brush); stock objects until a setter replaces them.
+    HPALETTE palette;
+    HBRUSH fill_brush;
+    HBRUSH background_brush;
+    HPEN pen;
+    HFONT font;
+    // The memory DC's own objects, selected back before it is deleted.
+    HPALETTE saved_palette;
+    HBRUSH saved_brush;
+    HPEN saved_pen;
+    HFONT saved_font;
+    int line_width;
+    int line_style;
+    int pen_style;
+    int fill_style;
+    int hatch_style; // an HS_ style, or SOLID_BRUSH
+    // Set when the platform could not make the pen or fill brush the attributes call for: the
+    // previous object stays selected, and the next setter rebuilds even an unchanged value.
+    bool pen_outdated;
+    bool brush_outdated;
+    // The position ZVMoveTo set and ZVLineTo continues from.
+    int cur_x;
+    int cur_y;
+    std::atomic<COLORREF> background_colour;
+    std::atomic<COLORREF> foreground_colour;
+    std::atomic<COLORREF> fill_colour;
+    std::atomic<int> double_buffered;
+    std::atomic<int> draw_buffer;
+    // Frames shown with ZVPresent, and the last of them a paint has handed to the screen.
+    std::atomic<unsigned> frames_presented;
+    std::atomic<unsigned> frames_painted;
+};
+
+// Gives a new record its drawing state with the defaults (black pen and fill, white
+// background, solid styles, the system font); false when there is no memory for it.
+bool create_drawing_state(window_record *record);
+// Selects the drawing state into the new window's memory DC, whose first buffer is
+// `buffer_bitmap[0]`, clears that buffer to the background and shows it through `window_dc`.
+// On the GUI thread with the window lock held.
+void open_drawing(window_record *record, HDC window_dc);
+// Selects the memory DC's own objects back when `dc_alive`, deletes the drawing objects and
+// frees the state. Null-safe, for a record whose creation stopped early.
+void free_drawing_state(window_record *record, bool dc_alive);
+
+#endif
