@@ -12,8 +12,8 @@ int main(int argc, char **argv) {
     static uint32_t picture[FRAME_WIDTH * FRAME_HEIGHT];
     int frames = argc > 1 ? atoi(argv[1]) : 220;
     if (SDL_Init(SDL_INIT_VIDEO) != 0) return 1;
-    SDL_Window *window = SDL_CreateWindow("present-bench sdl", 0, 0, FRAME_WIDTH, FRAME_HEIGHT,
-                                          SDL_WINDOW_SHOWN);
+    SDL_Window *window =
+        SDL_CreateWindow("present-bench sdl", 0, 0, FRAME_WIDTH, FRAME_HEIGHT, SDL_WINDOW_SHOWN);
     SDL_Surface *surface = window ? SDL_GetWindowSurface(window) : NULL;
     if (surface == NULL || surface->format->BytesPerPixel != 4) return 1;
     SDL_UpdateWindowSurface(window);
