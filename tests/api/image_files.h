@@ -181,6 +181,16 @@ inline bytes with_bit_count(const bmp_image &image, int bits) {
     return file;
 }
 
+// A compressed 65535 x 65535 picture of a few bytes: no window buffer can hold it.
+inline bytes huge_rle_bmp() {
+    bmp_image huge = make_bmp(2, 2, 8, 16);
+    huge.width = huge.height = 65535;
+    huge.pixels = {0, 1}; // the end of the image at once
+    bytes file = huge.file();
+    file[30] = 1; // BI_RLE8
+    return file;
+}
+
 // A RIFF palette file of `entries` entries whose data block says `stated` entries.
 inline bytes make_riff(int entries, int stated) {
     bytes data;

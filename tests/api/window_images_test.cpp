@@ -32,14 +32,9 @@ TEST(LoadImage, AFailedLoadLeavesTheWindowAsItWas) {
     EXPECT_EQ(ZVLoadImage(w, dir.write("short.bmp", short_pixels).c_str()), ZV_ERR_BMP_CORRUPT);
     EXPECT_EQ(ZVLoadImage(w, dir.path("missing.bmp").c_str()), ZV_ERR_FILE_OPEN);
     EXPECT_EQ(ZVGetLastError(), ZV_ERR_FILE_OPEN);
-    // A compressed 65535 x 65535 image of a few bytes: no window buffer can hold it, so the
-    // resize fails, for the load as for the show.
-    bmp_image huge = make_bmp(2, 2, 8, 16);
-    huge.width = huge.height = 65535;
-    huge.pixels = {0, 1}; // the end of the image at once
-    bytes file = huge.file();
-    file[30] = 1; // BI_RLE8
-    std::string path = dir.write("huge.bmp", file);
+    // No window buffer can hold the huge picture, so the resize fails, for the load as for the
+    // show.
+    std::string path = dir.write("huge.bmp", huge_rle_bmp());
     EXPECT_EQ(ZVLoadImage(w, path.c_str()), ZV_ERR_NO_MEMORY);
     EXPECT_EQ(ZVGetLastError(), ZV_ERR_NO_MEMORY);
     EXPECT_EQ(ZVShowBitmap(w, ZVLoadBitmap(path.c_str())), ZV_ERR_NO_MEMORY);
