@@ -229,8 +229,10 @@ void gdi_dashed_line(gdi_dc *dc, POINT p, POINT q) {
         uint32_t at = gdi_dash_ahead(pen, (uint64_t)k0);
         bool dash;
         int left = gdi_dash_run(pattern, at, &dash);
+        // Read once: a store through `pixel` could otherwise be the pen's colour itself.
+        const uint32_t ink = pen->pixel;
         gdi_line_walk(b, &dc->surface, k0, k1, [&](uint32_t *pixel) {
-            if (dash || draw_gaps) *pixel = dash ? pen->pixel : gap;
+            if (dash || draw_gaps) *pixel = dash ? ink : gap;
             at++;
             if (--left == 0) {
                 if (at == period) at = 0;
