@@ -70,6 +70,8 @@ void skip_excluded(const std::vector<std::pair<std::string, std::string>> &exclu
 } // namespace
 
 int main(int argc, char **argv) {
+    // Unbuffered: the output goes to a file, and a program that dies would take it along.
+    std::setvbuf(stdout, nullptr, _IONBF, 0);
     testing::InitGoogleTest(&argc, argv);
     skip_excluded(excluded_tests(running_under_wine()));
     return RUN_ALL_TESTS();
