@@ -68,7 +68,14 @@ TEST(WindowsScale, TwiceTheSizeInExactBlocksInputDividedBackFullscreenAndTheEnvi
         for (int x = 0; x < 200; ++x)
             expected.push_back(x / 2 * 2 << 16 | y / 2 * 3 << 8 | (x / 2 + y / 2) % 2 * 255);
     ZVRedraw(w);
-    EXPECT_TRUE(poll_until([&] { return shown(hwnd, 200, 160) == expected; }, 20.0));
+    std::vector<DWORD> seen;
+    EXPECT_TRUE(poll_until([&] { return (seen = shown(hwnd, 200, 160)) == expected; }, 20.0));
+    for (size_t i = 0; i < seen.size() && seen != expected; ++i)
+        if (seen[i] != expected[i]) { // where the picture went wrong, for the log
+            ADD_FAILURE() << "first wrong pixel at (" << i % 200 << ", " << i / 200
+                          << "): " << std::hex << seen[i] << " instead of " << expected[i];
+            break;
+        }
 
     PostMessageA(hwnd, WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(75, 43));
     PostMessageA(hwnd, WM_LBUTTONUP, 0, MAKELPARAM(75, 43));
