@@ -1,7 +1,7 @@
 // Calls that work outside a window reference (creating and destroying windows, the bitmap
 // list) count themselves in flight, so that unloading the library waits for them before it
-// frees anything. Per-window calls are counted only while their lookup reads the window table;
-// after that their window reference holds them.
+// frees anything. Per-window calls are not counted: their window reference holds them, and
+// the lookup refuses to take one once unloading has begun.
 #ifndef ZELVAN_CORE_LIBRARY_CALL_H
 #define ZELVAN_CORE_LIBRARY_CALL_H
 
@@ -20,12 +20,6 @@ class library_call {
   private:
     bool refused_;
 };
-
-// The same count for a window lookup, which reaches the window table without a library_call:
-// true when the lookup may go on (then library_call_leave follows), false once unloading has
-// begun. Sets no last error.
-bool library_call_enter();
-void library_call_leave();
 
 // Refuses every call from now on and waits, at most `bound_ms`, until no call is in flight
 // and no window reference is held (INFINITE: for as long as that takes). False when some are

@@ -16,39 +16,29 @@ const DWORD k_longest_pause_ms = 32;
 
 } // namespace
 
-// Sequentially consistent on both sides: either the unloader sees this call counted, or the
-// call sees that unloading has begun.
-bool library_call_enter() {
-    g_calls_in_flight.fetch_add(1);
-    if (!g_unloading.load()) return true;
-    g_calls_in_flight.fetch_sub(1, std::memory_order_release);
-    return false;
-}
-
-// Release: whatever the call left behind (a window reference taken) is seen by the unloader
-// that reads the count as zero.
-void library_call_leave() {
-    g_calls_in_flight.fetch_sub(1, std::memory_order_release);
-}
-
 library_call::library_call() : refused_(false) {
     library_ensure_started();
-    if (library_call_enter()) return;
+    // Sequentially consistent on both sides: either the unloader sees this call counted, or
+    // the call sees that unloading has begun.
+    g_calls_in_flight.fetch_add(1);
+    if (!g_unloading.load()) return;
+    g_calls_in_flight.fetch_sub(1, std::memory_order_release);
     refused_ = true;
     set_last_error(ZV_ERR_NOT_INITIALISED);
 }
 
 library_call::~library_call() {
-    if (!refused_) library_call_leave();
+    // Release: whatever the call left behind is seen by the unloader that reads the count as
+    // zero.
+    if (!refused_) g_calls_in_flight.fetch_sub(1, std::memory_order_release);
 }
 
 bool library_refuse_calls_and_drain(DWORD bound_ms) {
     g_unloading.store(true);
     DWORD start = GetTickCount();
     for (DWORD pause = 1;; pause = pause < k_longest_pause_ms ? pause * 2 : pause) {
-        // Lookups count themselves like calls, and take their reference before they stop
-        // counting: with the count at zero, every reference is in the table, and no lookup
-        // hands out another.
+        // Lookups read the flag under the table lock that the reference check takes: once
+        // that check has run, every reference is in the table and no lookup hands out another.
         bool idle = g_calls_in_flight.load() == 0 && !window_table_in_use();
         if (idle) return true;
         if (bound_ms != INFINITE && GetTickCount() - start >= bound_ms) return false;

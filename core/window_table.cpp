@@ -2,29 +2,32 @@
 #include "core/window_table.h"
 
 #include "core/heap.h"
-#include "core/library_call.h"
 #include "core/library_state.h"
 #include "core/result_codes.h"
 
 namespace {
 
 window_record **g_table;
-CRITICAL_SECTION g_table_lock;
+// Never deleted: a lookup may still take it after unloading has freed the table, and then
+// learns under it that the library is gone.
+SRWLOCK g_table_lock = SRWLOCK_INIT;
 
 } // namespace
 
 bool window_table_create() {
-    InitializeCriticalSection(&g_table_lock);
     void *block =
         HeapAlloc(g_process_heap, HEAP_ZERO_MEMORY, sizeof(window_record *) * WINDOW_TABLE_SIZE);
+    AcquireSRWLockExclusive(&g_table_lock);
     g_table = static_cast<window_record **>(block);
-    return g_table != nullptr;
+    ReleaseSRWLockExclusive(&g_table_lock);
+    return block != nullptr;
 }
 
 void window_table_destroy() {
+    AcquireSRWLockExclusive(&g_table_lock);
     if (g_table) HeapFree(g_process_heap, 0, g_table);
     g_table = nullptr;
-    DeleteCriticalSection(&g_table_lock);
+    ReleaseSRWLockExclusive(&g_table_lock);
 }
 
 window_record *window_table_slot(int index) {
@@ -36,11 +39,11 @@ bool window_table_in_use() {
     if (!g_table) return false;
     bool in_use = false;
     // Under the lock: a record leaves the table (and may be freed) only under it.
-    EnterCriticalSection(&g_table_lock);
+    AcquireSRWLockExclusive(&g_table_lock);
     for (int i = 0; i < WINDOW_TABLE_SIZE && !in_use; ++i) {
         in_use = g_table[i] && g_table[i]->in_use_count.load() != 0;
     }
-    LeaveCriticalSection(&g_table_lock);
+    ReleaseSRWLockExclusive(&g_table_lock);
     return in_use;
 }
 
@@ -48,7 +51,7 @@ int allocate_slot(window_record *record) {
     // Without a table (it could not be allocated at start-up) there is no free slot.
     if (!g_table) return ZV_ERROR;
     int result = ZV_ERROR;
-    EnterCriticalSection(&g_table_lock);
+    AcquireSRWLockExclusive(&g_table_lock);
     for (int i = 0; i < WINDOW_TABLE_SIZE; ++i) {
         if (!g_table[i]) {
             g_table[i] = record;
@@ -57,7 +60,7 @@ int allocate_slot(window_record *record) {
             break;
         }
     }
-    LeaveCriticalSection(&g_table_lock);
+    ReleaseSRWLockExclusive(&g_table_lock);
     return result;
 }
 
@@ -65,20 +68,19 @@ void release_slot(window_record *record) {
     if (!g_table) return;
     int index = record->handle - 1;
     if (index < 0 || index >= WINDOW_TABLE_SIZE) return;
-    EnterCriticalSection(&g_table_lock);
+    AcquireSRWLockExclusive(&g_table_lock);
     if (g_table[index] == record) g_table[index] = nullptr;
-    LeaveCriticalSection(&g_table_lock);
+    ReleaseSRWLockExclusive(&g_table_lock);
 }
 
 window_record *find_window(int handle) {
     if (g_startup.gui_state.load() == GUI_FAILED) return nullptr;
     if (handle < 1 || handle > WINDOW_TABLE_SIZE) return nullptr;
-    // Counted like a call while it reads the table: unloading frees the table and deletes
-    // its lock only once no lookup is counted, and lookups that come later stop here.
-    if (!library_call_enter()) return nullptr;
     window_record *record = nullptr;
-    if (g_table) {
-        EnterCriticalSection(&g_table_lock);
+    AcquireSRWLockExclusive(&g_table_lock);
+    // Unloading raises its flag before it looks under this lock for references: a lookup
+    // either takes its reference before that look, or sees the flag and takes none.
+    if (g_table && !g_unloading.load(std::memory_order_relaxed)) {
         record = g_table[handle - 1];
         // A record whose creation has not finished has no lock or drawing objects yet: it is
         // not a window until the GUI thread says so.
@@ -91,11 +93,8 @@ window_record *find_window(int handle) {
             record->in_use_count.fetch_sub(1);
             record = nullptr;
         }
-        LeaveCriticalSection(&g_table_lock);
     }
-    // The reference, if any, is counted before the lookup stops counting: the unloader sees one
-    // or the other.
-    library_call_leave();
+    ReleaseSRWLockExclusive(&g_table_lock);
     return record;
 }
 

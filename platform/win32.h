@@ -162,6 +162,13 @@ typedef struct _CRITICAL_SECTION {
     alignas(16) unsigned char opaque[64];
 } CRITICAL_SECTION, *LPCRITICAL_SECTION;
 
+// Slim locks are not recursive and need neither set-up nor clean-up: zero is a free lock.
+typedef struct _SRWLOCK {
+    int state;
+} SRWLOCK, *PSRWLOCK;
+#define SRWLOCK_INIT                                                                               \
+    { 0 }
+
 typedef struct _SECURITY_ATTRIBUTES SECURITY_ATTRIBUTES, *LPSECURITY_ATTRIBUTES;
 
 typedef struct tagBITMAP {
@@ -285,6 +292,8 @@ void WINAPI InitializeCriticalSection(LPCRITICAL_SECTION cs);
 void WINAPI EnterCriticalSection(LPCRITICAL_SECTION cs);
 void WINAPI LeaveCriticalSection(LPCRITICAL_SECTION cs);
 void WINAPI DeleteCriticalSection(LPCRITICAL_SECTION cs);
+void WINAPI AcquireSRWLockExclusive(PSRWLOCK lock);
+void WINAPI ReleaseSRWLockExclusive(PSRWLOCK lock);
 
 HANDLE WINAPI CreateThread(LPSECURITY_ATTRIBUTES security, SIZE_T stack_size,
                            LPTHREAD_START_ROUTINE start, LPVOID parameter, DWORD flags,
