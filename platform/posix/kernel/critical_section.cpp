@@ -1,27 +1,22 @@
-// Critical sections: recursive locks in the caller's opaque storage, built on one atomic word
-// and a futex. Every drawing call takes two of them, so the uncontended path is one
-// compare-and-swap to enter and one exchange to leave, with no call into the C library.
+// Critical sections: recursive locks in the caller's opaque storage, a futex lock with an
+// owner and a depth. Every drawing call takes two of them.
+#include "platform/posix/kernel/futex_lock.h"
 #include "platform/win32.h"
 
 #include <atomic>
-#include <linux/futex.h>
 #include <new>
 #include <pthread.h>
-#include <sys/syscall.h>
-#include <unistd.h>
 
 namespace {
 
-// state: 0 free, 1 held, 2 held with waiters asleep on the futex.
 struct recursive_lock {
-    std::atomic<int> state;
+    int state;                       // the futex lock's word
     std::atomic<const void *> owner; // the owning thread's token, null when free
     int depth;                       // entries by the owner; only the owner touches it
 };
 
 static_assert(sizeof(recursive_lock) <= sizeof(CRITICAL_SECTION::opaque),
               "the lock must fit in CRITICAL_SECTION");
-static_assert(std::atomic<int>::is_always_lock_free, "the futex word must be a plain int");
 
 // A token that no other live thread shares: its thread pointer. Read directly where the
 // compiler can, since a thread_local in a shared library costs a call to the TLS resolver.
@@ -37,22 +32,11 @@ recursive_lock *lock_of(LPCRITICAL_SECTION cs) {
     return std::launder(reinterpret_cast<recursive_lock *>(cs->opaque));
 }
 
-void futex_call(std::atomic<int> *word, int op, int value) {
-    syscall(SYS_futex, reinterpret_cast<int *>(word), op | FUTEX_PRIVATE_FLAG, value, nullptr,
-            nullptr, 0);
-}
-
-// Sleeps until the lock is ours; marks it contended so that the holder wakes a sleeper.
-void wait_for_lock(recursive_lock *lock) {
-    while (lock->state.exchange(2, std::memory_order_acquire) != 0)
-        futex_call(&lock->state, FUTEX_WAIT, 2);
-}
-
 } // namespace
 
 void WINAPI InitializeCriticalSection(LPCRITICAL_SECTION cs) {
     recursive_lock *lock = new (cs->opaque) recursive_lock;
-    lock->state.store(0, std::memory_order_relaxed);
+    lock->state = 0;
     lock->owner.store(nullptr, std::memory_order_relaxed);
     lock->depth = 0;
 }
@@ -66,10 +50,7 @@ void WINAPI EnterCriticalSection(LPCRITICAL_SECTION cs) {
         lock->depth++;
         return;
     }
-    int expected = 0;
-    if (!lock->state.compare_exchange_strong(expected, 1, std::memory_order_acquire,
-                                             std::memory_order_relaxed))
-        wait_for_lock(lock);
+    futex_lock_take(&lock->state);
     lock->owner.store(me, std::memory_order_relaxed);
     lock->depth = 1;
 }
@@ -81,8 +62,7 @@ void WINAPI LeaveCriticalSection(LPCRITICAL_SECTION cs) {
     if (lock->owner.load(std::memory_order_relaxed) != thread_token()) return;
     if (--lock->depth > 0) return;
     lock->owner.store(nullptr, std::memory_order_relaxed);
-    if (lock->state.exchange(0, std::memory_order_release) == 2)
-        futex_call(&lock->state, FUTEX_WAKE, 1);
+    futex_lock_give(&lock->state);
 }
 
 void WINAPI DeleteCriticalSection(LPCRITICAL_SECTION cs) {
