@@ -4,12 +4,9 @@
 #   dense_screen.sh WINE PREFIX ARCH DPI PROGRAM [ARGUMENTS...]
 wine=$1 prefix=$2 arch=$3 dpi=$4
 shift 4
+export WINEPREFIX="$prefix" WINEARCH="$arch" WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml="
 server="$(dirname "$wine")/wineserver"
 [ -x "$server" ] || server=wineserver
-# The suite's own prefix is stopped first (this test runs alone): when that prefix was new,
-# its Wine left something white on the shared X screen over part of this test's window.
-[ -n "$WINEPREFIX" ] && "$server" -k 2>/dev/null
-export WINEPREFIX="$prefix" WINEARCH="$arch" WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml="
 "$wine" reg add "HKCU\\Control Panel\\Desktop" /v LogPixels /t REG_DWORD /d "$dpi" /f &&
   "$wine" reg add "HKCU\\Software\\Wine\\X11 Driver" /v Managed /d N /f || exit 1
 "$server" -w
