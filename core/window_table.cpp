@@ -17,10 +17,8 @@ SRWLOCK g_table_lock = SRWLOCK_INIT;
 bool window_table_create() {
     void *block =
         HeapAlloc(g_process_heap, HEAP_ZERO_MEMORY, sizeof(window_record *) * WINDOW_TABLE_SIZE);
-    AcquireSRWLockExclusive(&g_table_lock);
     g_table = static_cast<window_record **>(block);
-    ReleaseSRWLockExclusive(&g_table_lock);
-    return block != nullptr;
+    return g_table != nullptr;
 }
 
 void window_table_destroy() {
