@@ -63,8 +63,9 @@ struct window_record {
     // painted with the background brush, empty when the window is no wider than the buffer.
     RECT strip_right_of_buffer;
     // The whole number each drawing pixel is enlarged by on screen (core/window_scale.h): set
-    // by the GUI thread before the window is handed out, constant afterwards.
-    int scale;
+    // by the GUI thread before the window is handed out, and changed only there, under both
+    // locks, when the window moves to a screen of another density.
+    std::atomic<int> scale;
     // Owned by draw/ and window/; made before the window opens and freed at its teardown, so
     // never null while the record can be found.
     drawing_state *drawing;

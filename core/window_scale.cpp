@@ -41,12 +41,15 @@ screen_pixels_scope::~screen_pixels_scope() {
 
 // The environment wins everywhere, headless too, so that scaling can be tried and tested on
 // any screen; a headless screen states no density and so gives 1.
-int choose_window_scale(HWND hwnd) {
+int scale_for_dpi(UINT dpi) {
     int scale = scale_from_environment();
     if (scale) return scale;
-    UINT dpi = window_dpi(hwnd);
     scale = static_cast<int>((dpi + 48) / 96);
     return scale < 1 ? 1 : scale > MAX_WINDOW_SCALE ? MAX_WINDOW_SCALE : scale;
+}
+
+int choose_window_scale(HWND hwnd) {
+    return scale_for_dpi(window_dpi(hwnd));
 }
 
 // The GUI thread's hidden handler window stands on the primary screen.

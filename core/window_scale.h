@@ -20,8 +20,11 @@ struct screen_pixels_scope {
     screen_pixels_scope &operator=(const screen_pixels_scope &) = delete;
 };
 
-// The scale for a window just made on the calling thread: ZELVAN_SCALE when it holds a whole
-// number from 1 to MAX_WINDOW_SCALE, else the window's density over 96 dpi, rounded, at least 1.
+// The scale for a window shown at `dpi`: ZELVAN_SCALE when it holds a whole number from 1 to
+// MAX_WINDOW_SCALE, else the density over 96 dpi, rounded, at least 1.
+int scale_for_dpi(UINT dpi);
+
+// The scale for a window just made on the calling thread, at the density it is shown at.
 int choose_window_scale(HWND hwnd);
 
 enum { MAX_WINDOW_SCALE = 16 };
@@ -29,9 +32,11 @@ enum { MAX_WINDOW_SCALE = 16 };
 // The scale a window opened on the primary screen gets.
 int primary_screen_scale();
 
-// The scale of a window: 1 until its creation sets it, constant afterwards.
+// The scale of a window: 1 until its creation sets it. Read under the state lock where it must
+// agree with the client rectangle.
 inline int window_scale(const window_record *r) {
-    return r->scale > 1 ? r->scale : 1;
+    int scale = r->scale.load(std::memory_order_relaxed);
+    return scale > 1 ? scale : 1;
 }
 
 // A length in drawing pixels as screen pixels.

@@ -398,6 +398,7 @@ int WINAPI WideCharToMultiByte(UINT code_page, DWORD flags, LPCWSTR wide, int wi
 #define WHEEL_DELTA 120
 #define XBUTTON1 0x0001
 #define XBUTTON2 0x0002
+#define WM_DPICHANGED 0x02E0
 #define WM_PALETTECHANGED 0x0311
 #define WM_USER 0x0400
 

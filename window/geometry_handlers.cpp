@@ -1,8 +1,9 @@
-// The window procedure's move, size and limits handlers.
+// The window procedure's move, size, density and limits handlers.
 #include "window/geometry_handlers.h"
 #include "window/input_state.h"
 
 #include "core/window_scale.h"
+#include "platform/saturate.h"
 #include "window/resize.h"
 #include "zelvan.h"
 
@@ -67,6 +68,51 @@ void on_window_size(window_record *r, WPARAM type, int width, int height) {
     f = rect_at(current.left, current.top, frame_width, frame_height);
     LeaveCriticalSection(&r->state_lock);
     MoveWindow(r->hwnd, current.left, current.top, frame_width, frame_height, TRUE);
+}
+
+void on_window_dpi(window_record *r, UINT dpi, const RECT *suggested) {
+    int scale = scale_for_dpi(dpi);
+    if (scale == window_scale(r)) return;
+    // Under the window lock, which a resize holds while it records the size at the scale.
+    EnterCriticalSection(&r->lock);
+    // Fullscreen, the drawing size follows the scale instead; leaving it gives back the frame,
+    // and the drawing size follows that at the new scale.
+    if (r->input->fullscreen_state != FULLSCREEN_OFF) {
+        EnterCriticalSection(&r->state_lock);
+        r->scale.store(scale);
+        LeaveCriticalSection(&r->state_lock);
+        LeaveCriticalSection(&r->lock);
+        RECT client;
+        GetClientRect(r->hwnd, &client);
+        follow_client_size(r, client.right, client.bottom);
+        return;
+    }
+    int width = saturate_int(int64_t{r->width} * scale);
+    int height = saturate_int(int64_t{r->height} * scale);
+    // The frame's top-left corner is the system's choice on the new screen; the size is ours.
+    RECT frame = frame_for_client(r, rect_at(0, 0, width, height));
+    RECT client = rect_at(suggested->left - frame.left, suggested->top - frame.top, width, height);
+    frame = frame_for_client(r, client);
+    EnterCriticalSection(&r->state_lock);
+    r->scale.store(scale);
+    r->x = client.left;
+    r->y = client.top;
+    r->client_screen_rect = client;
+    r->frame_rect = frame;
+    LeaveCriticalSection(&r->state_lock);
+    LeaveCriticalSection(&r->lock);
+    SetWindowPos(r->hwnd, nullptr, frame.left, frame.top, frame.right - frame.left,
+                 frame.bottom - frame.top, SWP_NOZORDER | SWP_NOACTIVATE);
+    record_strip_right_of_buffer(r);
+    InvalidateRect(r->hwnd, nullptr, TRUE);
+}
+
+void record_strip_right_of_buffer(window_record *r) {
+    EnterCriticalSection(&r->lock);
+    GetClientRect(r->hwnd, &r->strip_right_of_buffer);
+    // The buffers' width, which a resize on another thread may have changed since.
+    r->strip_right_of_buffer.left = screen_length(r, r->width.load());
+    LeaveCriticalSection(&r->lock);
 }
 
 void on_window_limits(window_record *r, MINMAXINFO *info) {

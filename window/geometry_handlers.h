@@ -14,6 +14,15 @@ void on_window_size(window_record *record, WPARAM type, int width, int height);
 // sizeable or fullscreen one gets the platform's limits.
 void on_window_limits(window_record *record, MINMAXINFO *info);
 
+// WM_DPICHANGED: the window now stands on a screen of density `dpi`. It takes that screen's
+// scale, keeping its drawing size, at the top-left corner the system suggests; a fullscreen
+// window keeps covering its monitor and its drawing size follows instead.
+void on_window_dpi(window_record *record, UINT dpi, const RECT *suggested);
+
+// Records the part of the client area right of the buffer, after the platform window took
+// its new size. Takes the window lock.
+void record_strip_right_of_buffer(window_record *record);
+
 // Grows a client rectangle in screen coordinates into the frame rectangle of the window, as
 // its frame is now (none while it covers the screen).
 RECT frame_for_client(const window_record *record, const RECT &client);

@@ -116,11 +116,7 @@ int resize_window(window_record *r, int width, int height) {
     screen_pixels_scope screen_pixels;
     MoveWindow(r->hwnd, frame.left, frame.top, frame.right - frame.left, frame.bottom - frame.top,
                TRUE);
-    EnterCriticalSection(&r->lock);
-    GetClientRect(r->hwnd, &r->strip_right_of_buffer);
-    // The buffers' width, which a resize on another thread may have changed since.
-    r->strip_right_of_buffer.left = screen_length(r, r->width.load());
-    LeaveCriticalSection(&r->lock);
+    record_strip_right_of_buffer(r);
     InvalidateRect(r->hwnd, nullptr, TRUE);
     // A hint, not a wait: with no lock held, give up the time slice once so that a GUI thread
     // ready on this core can paint the new size before the caller's next drawing call takes

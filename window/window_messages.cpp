@@ -149,6 +149,9 @@ bool handle_window_message(window_record *r, HWND hwnd, UINT message, WPARAM wpa
     case WM_PAINT:
         paint_window(r);
         return true;
+    case WM_DPICHANGED:
+        on_window_dpi(r, LOWORD(wparam), reinterpret_cast<const RECT *>(lparam));
+        return true;
     case WM_GETMINMAXINFO:
         on_window_limits(r, reinterpret_cast<MINMAXINFO *>(lparam));
         return true;

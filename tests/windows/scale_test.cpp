@@ -1,6 +1,6 @@
 // Zelvan.dll on a desktop of 192 dpi (a Wine prefix of its own with LogPixels 192): windows
-// are enlarged twice in exact blocks, input is divided back, fullscreen covers the monitor,
-// ZELVAN_SCALE wins.
+// are enlarged twice in exact blocks, input is divided back, fullscreen covers the monitor, a
+// screen of another density changes the scale, ZELVAN_SCALE wins.
 #include "poll.h"
 #include "zelvan.h"
 
@@ -102,6 +102,12 @@ TEST(WindowsScale, TwiceTheSizeInExactBlocksInputDividedBackFullscreenAndTheEnvi
     ASSERT_EQ(ZVSetFullscreen(w, 0), ZV_OK);
     EXPECT_EQ(ZVGetWidth(w), 150);
     EXPECT_EQ(client_size(hwnd).cx, 300);
+    // Moved to a screen of 288 dpi, the window takes scale 3 and keeps its drawing size.
+    RECT suggested{40, 30, 600, 400};
+    SendMessageA(hwnd, WM_DPICHANGED, MAKEWPARAM(288, 288), reinterpret_cast<LPARAM>(&suggested));
+    EXPECT_EQ(ZVGetScale(w), 3);
+    EXPECT_EQ(ZVGetWidth(w), 150);
+    EXPECT_EQ(client_size(hwnd).cx, 450);
     ZVDestroyWindow(w);
 
     SetEnvironmentVariableA("ZELVAN_SCALE", "3");
