@@ -3,7 +3,6 @@
 #include "window/input_state.h"
 
 #include "core/window_scale.h"
-#include "platform/saturate.h"
 #include "window/resize.h"
 #include "zelvan.h"
 
@@ -73,34 +72,34 @@ void on_window_size(window_record *r, WPARAM type, int width, int height) {
 void on_window_dpi(window_record *r, UINT dpi, const RECT *suggested) {
     int scale = scale_for_dpi(dpi);
     if (scale == window_scale(r)) return;
-    // Under the window lock, which a resize holds while it records the size at the scale.
-    EnterCriticalSection(&r->lock);
     // Fullscreen, the drawing size follows the scale instead; leaving it gives back the frame,
     // and the drawing size follows that at the new scale.
-    if (r->input->fullscreen_state != FULLSCREEN_OFF) {
-        EnterCriticalSection(&r->state_lock);
-        r->scale.store(scale);
-        LeaveCriticalSection(&r->state_lock);
-        LeaveCriticalSection(&r->lock);
+    bool fullscreen = r->input->fullscreen_state != FULLSCREEN_OFF;
+    RECT frame{};
+    // Under the window lock, which a resize holds while it records the size at the scale.
+    EnterCriticalSection(&r->lock);
+    EnterCriticalSection(&r->state_lock);
+    r->scale.store(scale);
+    if (!fullscreen) {
+        int width = screen_length(r, r->width), height = screen_length(r, r->height);
+        // The frame's top-left corner is the system's choice on the new screen; the size is ours.
+        frame = frame_for_client(r, rect_at(0, 0, width, height));
+        RECT client =
+            rect_at(suggested->left - frame.left, suggested->top - frame.top, width, height);
+        frame = frame_for_client(r, client);
+        r->x = client.left;
+        r->y = client.top;
+        r->client_screen_rect = client;
+        r->frame_rect = frame;
+    }
+    LeaveCriticalSection(&r->state_lock);
+    LeaveCriticalSection(&r->lock);
+    if (fullscreen) {
         RECT client;
         GetClientRect(r->hwnd, &client);
         follow_client_size(r, client.right, client.bottom);
         return;
     }
-    int width = saturate_int(int64_t{r->width} * scale);
-    int height = saturate_int(int64_t{r->height} * scale);
-    // The frame's top-left corner is the system's choice on the new screen; the size is ours.
-    RECT frame = frame_for_client(r, rect_at(0, 0, width, height));
-    RECT client = rect_at(suggested->left - frame.left, suggested->top - frame.top, width, height);
-    frame = frame_for_client(r, client);
-    EnterCriticalSection(&r->state_lock);
-    r->scale.store(scale);
-    r->x = client.left;
-    r->y = client.top;
-    r->client_screen_rect = client;
-    r->frame_rect = frame;
-    LeaveCriticalSection(&r->state_lock);
-    LeaveCriticalSection(&r->lock);
     SetWindowPos(r->hwnd, nullptr, frame.left, frame.top, frame.right - frame.left,
                  frame.bottom - frame.top, SWP_NOZORDER | SWP_NOACTIVATE);
     record_strip_right_of_buffer(r);
