@@ -60,6 +60,7 @@ void free_drawing_state(window_record *r, bool dc_alive) {
         SelectPalette(r->memory_dc, d->saved_palette, FALSE);
         RealizePalette(r->memory_dc);
     }
+    staging_release(&d->staging);
     // Stock objects among these are ignored by the platform.
     DeleteObject(d->pen);
     DeleteObject(d->fill_brush);

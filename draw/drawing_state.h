@@ -6,6 +6,7 @@
 #define ZELVAN_DRAW_DRAWING_STATE_H
 
 #include "core/window_record.h"
+#include "draw/buffer_patch.h"
 
 #include <atomic>
 
@@ -46,6 +47,8 @@ struct drawing_state {
     // Frames shown with ZVPresent, and the last of them a paint has handed to the screen.
     std::atomic<unsigned> frames_presented;
     std::atomic<unsigned> frames_painted;
+    // Where the buffer's pixels are read and changed in software: made on first use, kept.
+    staging_section staging;
 };
 
 // Gives a new record its drawing state with the defaults (black pen and fill, white
