@@ -55,8 +55,9 @@ struct drawing_state {
 // background, solid styles, the system font); false when there is no memory for it.
 bool create_drawing_state(window_record *record);
 // Selects the drawing state into the new window's memory DC, whose first buffer is
-// `buffer_bitmap[0]`, clears that buffer to the background and shows it through `window_dc`.
-// On the GUI thread with the window lock held.
+// `buffer_bitmap[0]`, clears that buffer to the background and shows it through `window_dc`
+// (null for a canvas, which shows nothing). With the window lock held, on the GUI thread for
+// a window and on the creating thread for a canvas.
 void open_drawing(window_record *record, HDC window_dc);
 // Selects the memory DC's own objects back when `dc_alive`, deletes the drawing objects and
 // frees the state. Null-safe, for a record whose creation stopped early.

@@ -14,7 +14,7 @@ extern "C" {
 ZVEXPORT int ZVAPI ZVRedraw(int handle) {
     window_ref window(handle);
     if (!window.ok()) return ZV_ERR_BAD_WINDOW;
-    InvalidateRect(window->hwnd, nullptr, TRUE);
+    if (!window->canvas) InvalidateRect(window->hwnd, nullptr, TRUE);
     window->buffer_dirty[window->view_buffer.load()] = 0;
     return ZV_OK;
 }
@@ -23,6 +23,7 @@ ZVEXPORT int ZVAPI ZVSetAutoRedraw(int handle, int interval_ms) {
     window_ref window(handle);
     if (!window.ok()) return ZV_ERR_BAD_WINDOW;
     window_record *r = window.record;
+    if (r->canvas) return 0; // a canvas never has a refresh timer
     if (interval_ms == 0) {
         if (r->refresh_timer.load() != 0) KillTimer(r->hwnd, REFRESH_TIMER_ID);
         r->refresh_timer = 0;

@@ -388,7 +388,7 @@ _SIGNATURES = (
     ("ZVGetScreenHeight", _int, (), "() -> the primary monitor's height."),
     # Crisp scaling on dense screens.
     ("ZVGetScale", _int, (_int,), "(window) -> how many times its pixels are enlarged on screen."),
-    # Pictures made in memory and sprite sheets.
+    # Pictures made in memory, sprite sheets and canvases.
     ("ZVCreateBitmap", _int, (_int, _int, _BytesIn, _int),
      "(width, height, rgba, stride=0) -> new bitmap with alpha from R, G, B, A bytes, or 0."),
     ("ZVGetBitmapPixels", _int, (_int, _BytesOut, _int),
@@ -399,6 +399,8 @@ _SIGNATURES = (
      " -> draws part of a bitmap scaled, turned counter-clockwise and mirrored."),
     ("ZVSetBitmapColourKey", _int, (_int, _colour),
      "(bitmap, key) -> pixels of that colour are transparent; ZV_NO_COLOUR_KEY for none."),
+    ("ZVCreateCanvas", _int, (_int, _int),
+     "(width, height) -> a window that is never shown, to draw off screen; 0 on failure."),
 )
 
 # ---------------------------------------------------------------------------------------

@@ -108,7 +108,8 @@ int resize_window(window_record *r, int width, int height) {
     bool moved = false;
     int result = resize_buffers(r, screen_dc, width, height, &frame, &moved);
     ReleaseDC(nullptr, screen_dc);
-    if (result != ZV_OK || !moved) return result;
+    // A canvas is its buffers: no platform window follows them.
+    if (result != ZV_OK || !moved || r->canvas) return result;
 
     // The platform window follows the buffers, outside the window lock: moving it waits for
     // the GUI thread, which takes that lock to paint. Should another resize's move overtake

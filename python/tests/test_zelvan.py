@@ -115,7 +115,7 @@ C_TO_CTYPES = {
 class SignaturesMatchHeader(unittest.TestCase):
     def test_every_header_function_is_declared_with_its_types(self):
         declarations = header_declarations()
-        self.assertEqual(len(declarations), 116)  # the original 91 and 25 beyond them
+        self.assertEqual(len(declarations), 117)  # the original 91 and 26 beyond them
         self.assertEqual([name for _, name, _ in declarations],
                          [entry[0] for entry in zv._SIGNATURES])
         for result, name, arguments in declarations:
@@ -487,8 +487,9 @@ class SpritePastes(WindowTestCase):
         self.assertEqual(zv.ZVPasteBitmapKeyed(0, bitmap, 0, 0, 0), zv.ZV_ERR_BAD_WINDOW)
 
 
-@needs("ZVCreateBitmap", "ZVGetBitmapPixels", "ZVDrawBitmap", "ZVSetBitmapColourKey")
-class Sprites(WindowTestCase):
+@needs("ZVCreateBitmap", "ZVGetBitmapPixels", "ZVDrawBitmap", "ZVSetBitmapColourKey",
+       "ZVCreateCanvas")
+class SpritesAndCanvases(WindowTestCase):
     def test_bytes_and_bytearrays_make_bitmaps_and_read_them_back(self):
         rgba = bytes([255, 0, 0, 255, 0, 255, 0, 128, 0, 0, 255, 0, 9, 9, 9, 255])
         for given in (rgba, bytearray(rgba), memoryview(rgba), array.array("B", rgba)):
@@ -519,22 +520,25 @@ class Sprites(WindowTestCase):
         self.assertEqual(zv.ZVGetLastError(), zv.ZV_ERR_BAD_WIDTH)
         self.assertEqual(zv.ZVGetBitmapPixels(99999, bytearray(4)), zv.ZV_ERR_BAD_BITMAP)
 
-    def test_turned_and_keyed_draws(self):
-        w = self.open(8, 8)
-        zv.ZVSetBackground(w, WHITE)
-        zv.ZVClearDrawBuffer(w)
+    def test_turned_keyed_draws_on_a_canvas(self):
+        canvas = zv.ZVCreateCanvas(8, 8)
+        self.assertGreater(canvas, 0)
+        self.addCleanup(zv.ZVDestroyWindow, canvas)
+        zv.ZVSetBackground(canvas, WHITE)
+        zv.ZVClearDrawBuffer(canvas)
         # A 2 x 1 bitmap, red then green, turned a quarter to stand upright and doubled.
         bitmap = zv.ZVCreateBitmap(2, 1, bytes([255, 0, 0, 255, 0, 255, 0, 255]))
-        self.assertEqual(zv.ZVDrawBitmap(w, bitmap, 0, 0, 2, 1, 0, 0, 4, 2, 90.0, 0),
+        self.assertEqual(zv.ZVDrawBitmap(canvas, bitmap, 0, 0, 2, 1, 0, 0, 4, 2, 90.0, 0),
                          zv.ZV_OK)
         # Counter-clockwise: the right end (green) goes up.
-        self.assertEqual((zv.ZVGetPixel(w, 1, 0), zv.ZVGetPixel(w, 1, 2)), (GREEN, RED))
+        self.assertEqual((zv.ZVGetPixel(canvas, 1, 0), zv.ZVGetPixel(canvas, 1, 2)), (GREEN, RED))
         self.assertEqual(zv.ZVSetBitmapColourKey(bitmap, RED), zv.ZV_OK)
-        zv.ZVClearDrawBuffer(w)
-        zv.ZVDrawBitmap(w, bitmap, 0, 0, 2, 1, 4, 4, 4, 2, 0.0, zv.ZV_FLIP_X)
-        self.assertEqual([zv.ZVGetPixel(w, x, 4) for x in range(4, 8)],
+        zv.ZVClearDrawBuffer(canvas)
+        zv.ZVDrawBitmap(canvas, bitmap, 0, 0, 2, 1, 4, 4, 4, 2, 0.0, zv.ZV_FLIP_X)
+        self.assertEqual([zv.ZVGetPixel(canvas, x, 4) for x in range(4, 8)],
                          [GREEN, GREEN, WHITE, WHITE])
         self.assertEqual(zv.ZVSetBitmapColourKey(bitmap, zv.ZV_NO_COLOUR_KEY), zv.ZV_OK)
+        self.assertEqual(zv.ZVMove(canvas, 1, 1), zv.ZV_ERROR)
         self.assertEqual(zv.ZVDrawBitmap(0, bitmap, 0, 0, 2, 1, 0, 0, 4, 2, 0.0, 0),
                          zv.ZV_ERR_BAD_WINDOW)
 
