@@ -10,6 +10,7 @@
 
 #include <algorithm>
 #include <string>
+#include <utility>
 #include <vector>
 
 // The colour types and their bits, as a PNG header states them (libpng's names and values,
@@ -68,7 +69,34 @@ struct png_layout {
         uint32_t a = colour_type & PNG_COLOR_MASK_ALPHA ? to8(sample(x, y, colours)) : 255u;
         return (keyed ? 0 : a) << 24 | rgb;
     }
+    std::string name() const {
+        return "type " + std::to_string(colour_type) + " depth " + std::to_string(bit_depth) +
+               (interlaced ? " interlaced" : "") + (trns ? " tRNS" : "");
+    }
 };
+
+// Every layout PNG allows: each colour type at each of its depths, plain and interlaced, with
+// and without tRNS where it may have one; 13 x 11, so that Adam7 passes are partly empty.
+inline std::vector<png_layout> every_png_layout() {
+    const std::pair<int, std::vector<int>> depths[] = {
+        {PNG_COLOR_TYPE_GRAY, {1, 2, 4, 8, 16}}, {PNG_COLOR_TYPE_PALETTE, {1, 2, 4, 8}},
+        {PNG_COLOR_TYPE_RGB, {8, 16}},           {PNG_COLOR_TYPE_GRAY_ALPHA, {8, 16}},
+        {PNG_COLOR_TYPE_RGB_ALPHA, {8, 16}},
+    };
+    std::vector<png_layout> layouts;
+    for (const auto &[colour_type, allowed] : depths)
+        for (int depth : allowed)
+            for (bool interlaced : {false, true})
+                for (bool trns : {false, true}) {
+                    if (trns && (colour_type & PNG_COLOR_MASK_ALPHA)) continue;
+                    png_layout s;
+                    s.colour_type = colour_type, s.bit_depth = depth;
+                    s.interlaced = interlaced, s.trns = trns;
+                    s.width = 13, s.height = 11;
+                    layouts.push_back(s);
+                }
+    return layouts;
+}
 
 inline uint32_t png_crc(const uint8_t *bytes, size_t n, uint32_t crc = 0) {
     crc = ~crc;

@@ -53,30 +53,13 @@ bytes with_header(bytes file, size_t at, std::initializer_list<uint8_t> fields) 
 } // namespace
 
 TEST(PngFiles, EveryColourTypeDepthInterlaceAndTransparencyDecodesAsStored) {
-    const std::pair<int, std::vector<int>> depths[] = {
-        // The depths PNG allows for each colour type.
-        {PNG_COLOR_TYPE_GRAY, {1, 2, 4, 8, 16}}, {PNG_COLOR_TYPE_PALETTE, {1, 2, 4, 8}},
-        {PNG_COLOR_TYPE_RGB, {8, 16}},           {PNG_COLOR_TYPE_GRAY_ALPHA, {8, 16}},
-        {PNG_COLOR_TYPE_RGB_ALPHA, {8, 16}},
-    };
     scratch_folder dir;
     int files = 0;
-    for (const auto &[colour_type, allowed] : depths)
-        for (int depth : allowed)
-            for (bool interlaced : {false, true})
-                for (bool trns : {false, true}) {
-                    if (trns && (colour_type & PNG_COLOR_MASK_ALPHA)) continue;
-                    png_layout s;
-                    s.colour_type = colour_type, s.bit_depth = depth;
-                    s.interlaced = interlaced, s.trns = trns;
-                    s.width = 13, s.height = 11; // odd sizes leave Adam7 passes partly empty
-                    // A name that says BMP: the signature decides.
-                    read_result read(
-                        dir.write("p" + std::to_string(files++) + ".bmp", make_png(s)));
-                    EXPECT_TRUE(decodes_as_stored(read, s))
-                        << "type " << colour_type << " depth " << depth << " interlaced "
-                        << interlaced << " tRNS " << trns;
-                }
+    for (const png_layout &s : every_png_layout()) {
+        // A name that says BMP: the signature decides.
+        read_result read(dir.write("p" + std::to_string(files++) + ".bmp", make_png(s)));
+        EXPECT_TRUE(decodes_as_stored(read, s)) << s.name();
+    }
 }
 
 TEST(PngFiles, DamagedFilesAreRefusedWithoutARecord) {

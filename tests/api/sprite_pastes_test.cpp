@@ -23,12 +23,17 @@ ZVCOLOUR opaque(const png_layout &png, int x, int y) {
     return as_colour(png.expected(x, y)) & 0xFFFFFF;
 }
 
-int scene_window(int width, int height) {
-    int w = ZVCreateWindow(10, 10, width, height, "sprites");
+// Paints the background over the whole of window w, `width` by `height`.
+void paint_scene(int w, int width, int height) {
     std::vector<ZVCOLOUR> scene;
     for (int y = 0; y < height; ++y)
         for (int x = 0; x < width; ++x) scene.push_back(under(x, y));
     ZVPutPixels(w, 0, 0, width, height, scene.data(), width);
+}
+
+int scene_window(int width, int height) {
+    int w = ZVCreateWindow(10, 10, width, height, "sprites");
+    paint_scene(w, width, height);
     return w;
 }
 
@@ -80,6 +85,36 @@ TEST_F(SpritePastes, AlphaBlendsWithinOneStepAndClipsAtEveryEdge) {
                 << "at " << at.x << "," << at.y << (bitmap == saved ? " saved" : "");
             ZVDestroyWindow(w);
         }
+}
+
+// A file of every layout (greyscale, palette, tRNS, 16 bits, interlaced) loads as stored: its
+// alpha paste leaves the file's colours over the scene, and it has alpha, and saves as RGBA,
+// exactly when the file has an alpha channel or tRNS.
+TEST_F(SpritePastes, EveryPngLayoutLoadsAsStoredWithTheAlphaItHas) {
+    const int width = 15, height = 13; // the layouts' 13 x 11, a pixel of scene around them
+    int w = scene_window(width, height);
+    for (const png_layout &png : every_png_layout()) {
+        int bitmap = ZVLoadBitmap(dir.write("layout.png", make_png(png)).c_str());
+        if (bitmap == 0) {
+            ADD_FAILURE() << png.name() << ": not loaded, error " << ZVGetLastError();
+            continue;
+        }
+        EXPECT_EQ(ZVGetBitmapWidth(bitmap), png.width) << png.name();
+        EXPECT_EQ(ZVGetBitmapHeight(bitmap), png.height) << png.name();
+        paint_scene(w, width, height);
+        ASSERT_EQ(ZVPasteBitmapAlpha(w, bitmap, 1, 1), ZV_OK);
+        auto want = [&](int x, int y) {
+            return png.covers(x - 1, y - 1)
+                       ? blend_over(as_colour(png.expected(x - 1, y - 1)), under(x, y))
+                       : under(x, y);
+        };
+        // 16-bit samples scale to 8 bits within a step, and the blend adds one.
+        EXPECT_EQ(wrong_pixels(w, want, png.bit_depth == 16 ? 2 : 1), 0) << png.name();
+        ASSERT_EQ(ZVSaveBitmap(bitmap, dir.path("again.png").c_str()), ZV_OK);
+        EXPECT_EQ(dir.read("again.png")[25], png.has_alpha() ? 6u : 2u) << png.name();
+        ZVDiscardBitmap(bitmap);
+    }
+    ZVDestroyWindow(w);
 }
 
 // Opaque sprites, one from an RGB PNG and one copied from a window: the alpha paste is a
