@@ -170,6 +170,32 @@ TEST_F(SpritePastes, PlainPastesCopyAndShowingBlendsOverTheBackground) {
     ZVDestroyWindow(w);
 }
 
+// A window made with no pixels takes every paste and block as one wholly outside its buffer:
+// ZV_OK, nothing drawn, and the window stays as it was.
+TEST_F(SpritePastes, PastesOntoAWindowWithNoPixelsSucceedAndDrawNothing) {
+    int source = scene_window(6, 4);
+    int opaque_copy = ZVCopyBitmap(source, 0, 0, 6, 4);
+    int empty = ZVCreateWindow(10, 10, 0, 0, "no pixels");
+    ASSERT_NE(empty, 0);
+    const ZVCOLOUR block[4] = {k_red, k_red, k_red, k_red};
+    for (POINT at : {POINT{0, 0}, POINT{-3, -2}, POINT{5, 5}}) {
+        EXPECT_EQ(ZVPasteBitmap(empty, sprite, at.x, at.y), ZV_OK);
+        EXPECT_EQ(ZVPasteBitmapAlpha(empty, sprite, at.x, at.y), ZV_OK) << at.x << "," << at.y;
+        EXPECT_EQ(ZVPasteBitmapAlpha(empty, opaque_copy, at.x, at.y), ZV_OK);
+        for (int bitmap : {sprite, opaque_copy})
+            EXPECT_EQ(ZVPasteBitmapKeyed(empty, bitmap, at.x, at.y, k_green), ZV_OK)
+                << at.x << "," << at.y;
+        EXPECT_EQ(ZVPutPixels(empty, at.x, at.y, 2, 2, block, 2), ZV_OK) << at.x << "," << at.y;
+    }
+    EXPECT_EQ(ZVGetWidth(empty), 0);
+    EXPECT_EQ(ZVGetHeight(empty), 0);
+    // The buffer a resize gives it starts in the background colour: nothing was kept.
+    ASSERT_EQ(ZVResize(empty, 4, 3), ZV_OK);
+    EXPECT_EQ(wrong_pixels(empty, [](int, int) { return k_white; }), 0);
+    ZVDestroyWindow(empty);
+    ZVDestroyWindow(source);
+}
+
 // Bad handles in the usual order, and damaged PNG files.
 TEST_F(SpritePastes, BadHandlesAndDamagedFilesAreRefused) {
     int w = scene_window(10, 10);
