@@ -12,6 +12,8 @@
 // `name` is read: a save's temporary file is read like its target, so both lie in one folder.
 HANDLE create_named_file(const char *name, DWORD access, DWORD share, DWORD disposition,
                          const char *read_like = nullptr, DWORD attributes = FILE_ATTRIBUTE_NORMAL);
+// GetFileAttributes: what the name leads to, without opening it.
+DWORD named_file_attributes(const char *name);
 // MoveFileEx; both names are read like `to`.
 BOOL move_named_file(const char *from, const char *to, DWORD flags);
 BOOL delete_named_file(const char *name, const char *read_like = nullptr);

@@ -8,6 +8,10 @@ HANDLE create_named_file(const char *name, DWORD access, DWORD share, DWORD disp
     return CreateFileA(name, access, share, nullptr, disposition, attributes, nullptr);
 }
 
+DWORD named_file_attributes(const char *name) {
+    return GetFileAttributesA(name);
+}
+
 BOOL move_named_file(const char *from, const char *to, DWORD flags) {
     return MoveFileExA(from, to, flags);
 }

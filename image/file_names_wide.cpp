@@ -27,6 +27,11 @@ HANDLE create_named_file(const char *name, DWORD access, DWORD share, DWORD disp
     return CreateFileW(native.wide.units, access, share, nullptr, disposition, attributes, nullptr);
 }
 
+DWORD named_file_attributes(const char *name) {
+    native_name native(name, nullptr);
+    return native.ok ? GetFileAttributesW(native.wide.units) : INVALID_FILE_ATTRIBUTES;
+}
+
 BOOL move_named_file(const char *from, const char *to, DWORD flags) {
     native_name native_from(from, to), native_to(to, nullptr);
     if (!native_from.ok || !native_to.ok) return FALSE;

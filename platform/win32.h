@@ -259,6 +259,9 @@ typedef struct tagLOGPALETTE {
 #define CREATE_ALWAYS 2
 #define OPEN_EXISTING 3
 #define OPEN_ALWAYS 4
+#define INVALID_FILE_ATTRIBUTES 0xFFFFFFFFu
+#define FILE_ATTRIBUTE_DIRECTORY 0x00000010
+#define FILE_ATTRIBUTE_DEVICE 0x00000040
 #define FILE_ATTRIBUTE_NORMAL 0x00000080
 #define FILE_ATTRIBUTE_TEMPORARY 0x00000100
 #define FILE_BEGIN 0
@@ -329,6 +332,7 @@ DWORD WINAPI SetFilePointer(HANDLE file, LONG distance, LONG *distance_high, DWO
 BOOL WINAPI CloseHandle(HANDLE handle);
 BOOL WINAPI DeleteFileA(LPCSTR name);
 DWORD WINAPI GetFileType(HANDLE file);
+DWORD WINAPI GetFileAttributesA(LPCSTR name);
 BOOL WINAPI FlushFileBuffers(HANDLE file);
 BOOL WINAPI MoveFileExA(LPCSTR existing, LPCSTR target, DWORD flags);
 DWORD WINAPI GetFinalPathNameByHandleA(HANDLE file, LPSTR path, DWORD path_size, DWORD flags);

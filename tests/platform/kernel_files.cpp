@@ -5,6 +5,7 @@
 
 #include <cstring>
 #include <string>
+#include <sys/stat.h>
 #include <unistd.h>
 
 namespace {
@@ -116,4 +117,18 @@ TEST_F(kernel_Files, ClosedHandlesAndDeletedFilesAreGone) {
     EXPECT_EQ(GetFileSize(f, nullptr), INVALID_FILE_SIZE);
     EXPECT_TRUE(DeleteFileA(path.c_str()));
     EXPECT_EQ(open(GENERIC_READ, OPEN_EXISTING), INVALID_HANDLE_VALUE);
+}
+
+// What a name leads to, looked at without opening it.
+TEST_F(kernel_Files, AttributesTellFilesFromFoldersAndDevices) {
+    write_text("x");
+    EXPECT_EQ(GetFileAttributesA(path.c_str()), DWORD{FILE_ATTRIBUTE_NORMAL});
+    EXPECT_EQ(GetFileAttributesA("/tmp"), DWORD{FILE_ATTRIBUTE_DIRECTORY});
+    EXPECT_EQ(GetFileAttributesA("/dev/null"), DWORD{FILE_ATTRIBUTE_DEVICE});
+    std::string fifo = path + ".fifo";
+    ASSERT_EQ(mkfifo(fifo.c_str(), 0600), 0);
+    EXPECT_EQ(GetFileAttributesA(fifo.c_str()), DWORD{FILE_ATTRIBUTE_DEVICE});
+    unlink(fifo.c_str());
+    EXPECT_EQ(GetFileAttributesA(fifo.c_str()), INVALID_FILE_ATTRIBUTES);
+    EXPECT_EQ(GetLastError(), error_file_not_found);
 }

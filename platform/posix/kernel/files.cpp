@@ -1,5 +1,6 @@
 // CreateFileA, ReadFile, WriteFile, GetFileSize, SetFilePointer, GetFileType,
-// FlushFileBuffers, MoveFileExA, DeleteFileA and GetFinalPathNameByHandleA over descriptors.
+// GetFileAttributesA, FlushFileBuffers, MoveFileExA, DeleteFileA and
+// GetFinalPathNameByHandleA over descriptors.
 #include "platform/posix/kernel/kernel_objects.h"
 
 #include <errno.h>
@@ -263,6 +264,19 @@ DWORD WINAPI GetFileType(HANDLE handle) {
     if (S_ISREG(info.st_mode)) return FILE_TYPE_DISK;
     if (S_ISFIFO(info.st_mode) || S_ISSOCK(info.st_mode)) return FILE_TYPE_PIPE;
     return S_ISCHR(info.st_mode) ? FILE_TYPE_CHAR : FILE_TYPE_UNKNOWN;
+}
+
+// What a name leads to, looked up without opening it, so that asking about a FIFO wakes no
+// program waiting at its other end. A FIFO, a socket or a device, none of which a Win32 file
+// name reaches, reads as a device.
+DWORD WINAPI GetFileAttributesA(LPCSTR name) {
+    struct stat info;
+    if (name == nullptr || stat(name, &info) != 0) {
+        SetLastError(name == nullptr ? KERNEL_ERROR_INVALID_PARAMETER : error_from_errno(errno));
+        return INVALID_FILE_ATTRIBUTES;
+    }
+    if (S_ISDIR(info.st_mode)) return FILE_ATTRIBUTE_DIRECTORY;
+    return S_ISREG(info.st_mode) ? FILE_ATTRIBUTE_NORMAL : FILE_ATTRIBUTE_DEVICE;
 }
 
 BOOL WINAPI FlushFileBuffers(HANDLE handle) {
