@@ -116,10 +116,12 @@ int file_save_begin(file_save *save, const char *target) {
 }
 
 int file_save_end(file_save *save, bool written) {
-    bool done = written && FlushFileBuffers(save->file);
+    // Owner, group and permissions are given to the open file under its temporary name: a
+    // change by name after the rename would follow a link another program put there meanwhile.
+    bool done = written && take_identity_of(save->file, save->target);
+    done = done && FlushFileBuffers(save->file);
     done = CloseHandle(save->file) && done;
-    done = done && move_named_file(save->temp_name, save->target,
-                                   MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH);
+    done = done && replace_named_file(save->temp_name, save->target);
     if (!done) delete_named_file(save->temp_name, save->target);
     heap_free(save->temp_name);
     heap_free(save->final_name);
