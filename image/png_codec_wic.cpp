@@ -77,11 +77,13 @@ int copy_rows(IWICBitmapSource *bgra, bitmap_record *r) {
     return result;
 }
 
-int decode_frame(IWICBitmapFrameDecode *frame, bool alpha, bitmap_record **record) {
+int decode_frame(IWICBitmapFrameDecode *frame, bool alpha, size_t file_bytes,
+                 bitmap_record **record) {
     UINT width = 0, height = 0;
     if (FAILED(frame->GetSize(&width, &height)) || width == 0 || height == 0 ||
         width > MAX_DIB_SIDE || height > MAX_DIB_SIDE)
         return ZV_ERR_BMP_CORRUPT;
+    if (!png_size_plausible(width, height, alpha, file_bytes)) return ZV_ERR_BMP_CORRUPT;
     IWICBitmapSource *bgra = nullptr;
     if (FAILED(WICConvertBitmapSource(GUID_WICPixelFormat32bppBGRA, frame, &bgra)))
         return ZV_ERR_BMP_CORRUPT;
@@ -110,7 +112,7 @@ int decode_with(IWICImagingFactory *factory, const unsigned char *data, size_t s
                                                    &decoder)) &&
         SUCCEEDED(decoder->GetContainerFormat(&container)) &&
         IsEqualGUID(container, GUID_ContainerFormatPng) && SUCCEEDED(decoder->GetFrame(0, &frame)))
-        result = decode_frame(frame, file_has_alpha(data, size), record);
+        result = decode_frame(frame, file_has_alpha(data, size), size, record);
     release(frame);
     release(decoder);
     release(stream);

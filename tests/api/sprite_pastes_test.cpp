@@ -210,6 +210,15 @@ TEST_F(SpritePastes, BadHandlesAndDamagedFilesAreRefused) {
     broken[20] ^= 1; // the height, which the header's CRC no longer matches
     EXPECT_EQ(ZVLoadBitmap(dir.write("broken.png", broken).c_str()), 0);
     EXPECT_EQ(ZVGetLastError(), ZV_ERR_BMP_CORRUPT);
+    // 10000 x 10000 pixels of one bit in a file of 80 KB: 300 MB at the 24 bits they would
+    // take, far beyond what any file of its size holds. Up to 64 MiB a flat picture loads.
+    bytes flat = make_flat_png(10000, 10000, 1);
+    EXPECT_LT(flat.size(), 100000u);
+    EXPECT_EQ(ZVLoadBitmap(dir.write("flat.png", flat).c_str()), 0);
+    EXPECT_EQ(ZVGetLastError(), ZV_ERR_BMP_CORRUPT);
+    int small_flat = ZVLoadBitmap(dir.write("small.png", make_flat_png(4000, 4000, 1)).c_str());
+    EXPECT_EQ(ZVGetBitmapWidth(small_flat), 4000);
+    ZVDiscardBitmap(small_flat);
     ZVDestroyWindow(w);
 }
 
