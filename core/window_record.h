@@ -66,9 +66,11 @@ struct window_record {
     RECT client_screen_rect;
     RECT frame_rect;
     RECT buffer_rect;
-    // The client area right of the buffer, from the buffer's width to the window's right edge:
-    // painted with the background brush, empty when the window is no wider than the buffer.
+    // The client area right of the buffer, from the buffer's width to the window's right edge,
+    // and the part below it, from its height to the bottom edge: painted with the background
+    // brush, empty when the window is no wider, or no taller, than the buffer.
     RECT strip_right_of_buffer;
+    RECT strip_below_buffer;
     // The whole number each drawing pixel is enlarged by on screen (core/window_scale.h): set
     // by the GUI thread before the window is handed out, and changed only there, under both
     // locks, when the window moves to a screen of another density.
