@@ -116,14 +116,17 @@ int draw_mapped(window_record *window, bitmap_record *record, const sprite_mappi
                 bool smooth) {
     // The bitmap's copy is held first, then the window lock: the order of every paste.
     blend_source_hold source(record);
-    if (!source.pixels) return ZV_ERR_NO_MEMORY;
     selected_buffer draw(window, buffer_role::draw, true);
-    if (!draw.dc) return ZV_ERROR;
     patch_area area{std::max<int64_t>(m.box_left, 0), std::max<int64_t>(m.box_top, 0),
                     std::min<int64_t>(m.box_right, window->width),
                     std::min<int64_t>(m.box_bottom, window->height)};
-    return walk_buffer_patch(window, draw.dc, area, k_band_pixels, true,
-                             [&](const patch_band &band) {
-                                 draw_mapped_band(m, source.pixels, record->width, smooth, band);
-                             });
+    // A draw that misses the buffer, as every draw onto a window with no pixels does, draws
+    // nothing and succeeds, as a paste does, and makes no copy.
+    if (area.left >= area.right || area.top >= area.bottom) return ZV_OK;
+    const uint32_t *pixels = source.pixels();
+    if (!pixels) return ZV_ERR_NO_MEMORY;
+    if (!draw.dc) return ZV_ERROR;
+    return walk_buffer_patch(
+        window, draw.dc, area, k_band_pixels, true,
+        [&](const patch_band &band) { draw_mapped_band(m, pixels, record->width, smooth, band); });
 }

@@ -51,16 +51,30 @@ key_rule blend_rule(const bitmap_record *record) {
     return key_rule{record->colour_key.load(std::memory_order_relaxed), 0};
 }
 
+// Whether an area covers any pixel of the window's buffers. With the window lock held, which
+// every change of the size holds.
+bool lands_on_buffer(const window_record *window, const paste_area &area) {
+    int width = window->width, height = window->height;
+    return width > 0 && height > 0 && area.x < width && area.y < height &&
+           int64_t{area.x} + area.width > 0 && int64_t{area.y} + area.height > 0;
+}
+
 // Runs `paste(buffer DC, source DC)` on the draw buffer with the source held, in the lock
-// order records keep: the source lock first, then the window lock.
+// order records keep: the source lock first, then the window lock. A paste that misses the
+// buffer, as every paste onto a window with no pixels (made 0 x 0) does, draws nothing and
+// succeeds, as a plain paste does.
 template <typename Paste>
-int with_source(window_record *window, bitmap_record *record, bool premultiply, key_rule rule,
-                sprite_source *source, Paste paste) {
+int with_source(window_record *window, bitmap_record *record, const paste_area &area,
+                bool premultiply, key_rule rule, sprite_source *source, Paste paste) {
     EnterCriticalSection(&record->source_lock);
-    int result = ZV_ERR_NO_MEMORY;
-    if (make_source(record, premultiply, rule, source)) {
+    int result = ZV_OK;
+    {
         selected_buffer draw(window, buffer_role::draw, true);
-        result = platform_result(draw.dc && paste(draw.dc, source->dc));
+        if (lands_on_buffer(window, area)) {
+            result = ZV_ERR_NO_MEMORY;
+            if (make_source(record, premultiply, rule, source))
+                result = platform_result(draw.dc && paste(draw.dc, source->dc));
+        }
     }
     LeaveCriticalSection(&record->source_lock);
     return result;
@@ -75,13 +89,14 @@ void fill_background(window_record *window, HDC dc, const paste_area &area) {
 
 int paste_blended(window_record *window, bitmap_record *record, const paste_area &area,
                   bool over_background) {
-    return with_source(
-        window, record, true, blend_rule(record), &record->blend_source, [&](HDC dc, HDC source) {
-            if (over_background) fill_background(window, dc, area);
-            BLENDFUNCTION blend = {AC_SRC_OVER, 0, 255, AC_SRC_ALPHA};
-            return AlphaBlend(dc, area.x, area.y, area.width, area.height, source, area.src_x,
-                              area.src_y, area.width, area.height, blend);
-        });
+    return with_source(window, record, area, true, blend_rule(record), &record->blend_source,
+                       [&](HDC dc, HDC source) {
+                           if (over_background) fill_background(window, dc, area);
+                           BLENDFUNCTION blend = {AC_SRC_OVER, 0, 255, AC_SRC_ALPHA};
+                           return AlphaBlend(dc, area.x, area.y, area.width, area.height, source,
+                                             area.src_x, area.src_y, area.width, area.height,
+                                             blend);
+                       });
 }
 
 int paste_keyed(window_record *window, bitmap_record *record, const paste_area &area, COLORREF key,
@@ -90,25 +105,30 @@ int paste_keyed(window_record *window, bitmap_record *record, const paste_area &
     // out both.
     key_rule rule{record->colour_key.load(std::memory_order_relaxed),
                   swap_red_blue(key) | 0xFF000000u};
-    return with_source(window, record, false, rule, &record->key_source, [&](HDC dc, HDC source) {
-        if (over_background) fill_background(window, dc, area);
-        return TransparentBlt(dc, area.x, area.y, area.width, area.height, source, area.src_x,
-                              area.src_y, area.width, area.height, key);
-    });
+    return with_source(
+        window, record, area, false, rule, &record->key_source, [&](HDC dc, HDC source) {
+            if (over_background) fill_background(window, dc, area);
+            return TransparentBlt(dc, area.x, area.y, area.width, area.height, source, area.src_x,
+                                  area.src_y, area.width, area.height, key);
+        });
 }
 
 int paste_copied(window_record *window, bitmap_record *record, const paste_area &area) {
     key_rule as_stored{NO_COLOUR_KEY, 0};
-    return with_source(window, record, false, as_stored, &record->key_source,
+    return with_source(window, record, area, false, as_stored, &record->key_source,
                        [&](HDC dc, HDC source) {
                            return BitBlt(dc, area.x, area.y, area.width, area.height, source,
                                          area.src_x, area.src_y, SRCCOPY);
                        });
 }
 
-blend_source_hold::blend_source_hold(bitmap_record *r) : record(r), pixels(nullptr) {
+blend_source_hold::blend_source_hold(bitmap_record *r) : record(r) {
     EnterCriticalSection(&r->source_lock);
-    if (make_source(r, true, blend_rule(r), &r->blend_source)) pixels = r->blend_source.pixels;
+}
+
+const uint32_t *blend_source_hold::pixels() {
+    bitmap_record *r = record;
+    return make_source(r, true, blend_rule(r), &r->blend_source) ? r->blend_source.pixels : nullptr;
 }
 
 blend_source_hold::~blend_source_hold() {

@@ -20,7 +20,8 @@ inline paste_area whole_record(const bitmap_record *record, int x, int y) {
 // Blends the area of a record with alpha over the window's draw buffer and marks it dirty; with
 // `over_background` the area is first painted in the background colour, so that the picture
 // shows as it would on an empty window. Pixels of the record's colour key are left out.
-// ZV_OK, ZV_ERR_NO_MEMORY when no source can be made, ZV_ERROR when the platform refuses.
+// ZV_OK (also when the area misses the buffer, or the window has no pixels, and then nothing
+// is made), ZV_ERR_NO_MEMORY when no source can be made, ZV_ERROR when the platform refuses.
 int paste_blended(window_record *window, bitmap_record *record, const paste_area &area,
                   bool over_background);
 
@@ -33,13 +34,14 @@ int paste_keyed(window_record *window, bitmap_record *record, const paste_area &
 // results as for paste_blended.
 int paste_copied(window_record *window, bitmap_record *record, const paste_area &area);
 
-// Holds the record's source lock for a scope with its premultiplied copy made for the colour
-// key in force (keyed pixels clear): `pixels` is its first row, `record->width` pixels a row,
-// or null when it could not be made. Taken before any window lock, as the pastes take it.
+// Holds the record's source lock for a scope. Taken before any window lock, as the pastes take
+// it. `pixels()` makes the premultiplied copy for the colour key in force (keyed pixels clear)
+// once a draw is known to land, and gives its first row, `record->width` pixels a row, or null
+// when it could not be made.
 struct blend_source_hold {
     bitmap_record *record;
-    const uint32_t *pixels;
     explicit blend_source_hold(bitmap_record *record);
+    const uint32_t *pixels();
     ~blend_source_hold();
     blend_source_hold(const blend_source_hold &) = delete;
     blend_source_hold &operator=(const blend_source_hold &) = delete;

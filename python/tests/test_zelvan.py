@@ -520,6 +520,22 @@ class SpritesAndCanvases(WindowTestCase):
         self.assertEqual(zv.ZVGetLastError(), zv.ZV_ERR_BAD_WIDTH)
         self.assertEqual(zv.ZVGetBitmapPixels(99999, bytearray(4)), zv.ZV_ERR_BAD_BITMAP)
 
+    def test_a_call_wrapped_for_its_pixels_and_its_file_names_keeps_both(self):
+        # Each wrapper shows the argument types of what it wraps, so the next finds its own.
+        for name, _, arguments, _ in zv._SIGNATURES:
+            if zv.available(name):
+                self.assertEqual(tuple(getattr(zv, name).argtypes), tuple(arguments), name)
+        checked = zv.ZVGetBitmapPixels
+        self.addCleanup(setattr, zv, "ZVGetBitmapPixels", checked)
+        zv._file_name_call("ZVGetBitmapPixels")
+        self.assertIsNot(zv.ZVGetBitmapPixels, checked)
+        bitmap = zv.ZVCreateBitmap(1, 2, bytes([1, 2, 3, 4, 5, 6, 7, 8]))
+        back = bytearray(12)
+        self.assertEqual(zv.ZVGetBitmapPixels(bitmap, back, stride=8), zv.ZV_OK)
+        self.assertEqual(bytes(back), bytes([1, 2, 3, 4, 0, 0, 0, 0, 5, 6, 7, 8]))
+        with self.assertRaises(ValueError):
+            zv.ZVGetBitmapPixels(bitmap, bytearray(11), stride=8)
+
     def test_turned_keyed_draws_on_a_canvas(self):
         canvas = zv.ZVCreateCanvas(8, 8)
         self.assertGreater(canvas, 0)
@@ -653,6 +669,25 @@ class WindowImages(WindowTestCase):
                 target = self.open(5, 5)
                 self.assertEqual(zv.ZVLoadImage(target, given), zv.ZV_OK)
                 self.assertEqual(zv.ZVGetPixel(target, 3, 4), RED)
+
+    def test_every_call_taking_a_file_name_refuses_one_holding_nul(self):
+        w = self.open(8, 8)
+        bitmap = zv.ZVCopyBitmap(w, 0, 0, 8, 8)
+        self.addCleanup(zv.ZVDiscardBitmap, bitmap)
+        calls = [(name, arguments) for name, _, arguments, _ in zv._SIGNATURES
+                 if zv._FileName in arguments]
+        self.assertGreaterEqual(len(calls), 7)
+        shot = self.temp_path("shot.png")
+        for name, arguments in calls:
+            handle = bitmap if "Bitmap" in name else w
+            for given in (shot + "\0.bmp", os.fsencode(shot) + b"\0.bmp",
+                          pathlib.Path(shot + "\0.bmp"), bytearray(os.fsencode(shot) + b"\0")):
+                values = [given if kind is zv._FileName else handle for kind in arguments]
+                with self.subTest(call=name, given=given), \
+                        self.assertRaisesRegex(ValueError, "null byte"):
+                    getattr(zv, name)(*values)
+        # C would have stopped at the NUL and saved under the name before it.
+        self.assertEqual(os.listdir(os.path.dirname(shot)), [])
 
     def test_load_failures_set_the_last_error(self):
         w = self.open()

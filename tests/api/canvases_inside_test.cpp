@@ -1,4 +1,5 @@
-// Canvases seen from inside: no platform window and no timer, whatever is called on them.
+// Canvases seen from inside: no platform window and no timer, whatever is called on them:
+// drawing never asks the GUI thread for a refresh, which would go to a window that is not there.
 #include "headless_helpers.h"
 
 #include <gtest/gtest.h>
@@ -13,12 +14,17 @@ TEST(Canvas, HasNoPlatformWindowOrTimer) {
     ZVPresent(c);
     ZVSwitchViewBuffer(c);
     ZVRedraw(c);
+    ZVSetPixel(c, 1, 1, 0x0000FF);
+    ZVCopyDrawBufferToView(c);
+    ZVSetDoubleBuffer(c, 0);
     {
         window_ref canvas(c);
         ASSERT_NE(canvas.record, nullptr);
         EXPECT_TRUE(canvas->canvas);
         EXPECT_EQ(canvas->hwnd, nullptr);
-        EXPECT_EQ(canvas->refresh_timer.load(), 0u);
+        EXPECT_EQ(canvas->refresh_period.load(), 0);
+        EXPECT_EQ(canvas->refresh_wanted.load(), 0);
+        EXPECT_EQ(canvas->refresh_timer_period, 0);
     }
     ZVDestroyWindow(c);
 }

@@ -104,7 +104,7 @@ bool open_chosen_face(font_engine *engine, const gdi_font *font) {
 
 void use_bitmap_font(font_engine *engine, const gdi_font *font) {
     engine->bitmap_font = true;
-    engine->bitmap_scale = bitmap_font_scale_for(font_requested_em(font));
+    engine->bitmap_scale = bitmap_font_scale_for(font_requested_em(font), font->height > 0);
     int advance = 0;
     bitmap_font_metrics(engine->bitmap_scale, &engine->ascent, &engine->descent, &advance);
 }

@@ -132,15 +132,18 @@ const uint8_t *font_glyph_render_uncached(font_engine *engine, uint32_t code_poi
 // Frees every cached glyph of the engine.
 void font_glyphs_release(font_engine *engine);
 
-// ---- The built-in bitmap font (bitmap_font.cpp) ----
+// ---- The built-in bitmap font (bitmap_font_render.cpp, bitmap_font_pictures.cpp) ----
 
 // Cell metrics of the bitmap font at `scale` times its design size.
 void bitmap_font_metrics(int scale, int *ascent, int *descent, int *advance);
-// The scale that brings the bitmap font closest to an em height of `em_pixels`.
-int bitmap_font_scale_for(int em_pixels);
+// The whole-number scale that brings the bitmap font closest to `pixels`: its cell height
+// (ascent plus descent) when `cell_height`, else its character height, as outline faces read
+// positive and negative font heights.
+int bitmap_font_scale_for(int pixels, bool cell_height);
 // Renders `code_point` at `scale`, turned by `orientation` radians counter-clockwise, into
-// `glyph` (coverage allocated with malloc); the advance is left to the caller. Characters
-// beyond printable ASCII show as a box. False when out of memory.
+// `glyph` (coverage allocated with malloc); the advance is left to the caller. Printable
+// ASCII and Windows-1252 have their shapes; other characters show as a box. False when out
+// of memory.
 bool bitmap_font_render(uint32_t code_point, int scale, double orientation, font_glyph *glyph);
 
 // ---- Blending (text_blend.cpp) ----
