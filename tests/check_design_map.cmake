@@ -8,6 +8,7 @@
 # -DROOT=<tree> checks the tree. For the self-test, -DPLANT_AS=<path in the tree> adds a source
 # file that is not there, and -DPLANT_LINE=<text> a line to the map.
 cmake_minimum_required(VERSION 3.20)
+include(${CMAKE_CURRENT_LIST_DIR}/report_problems.cmake)
 
 set(folders core draw window image assembly platform)
 set(source_pattern "\\.(c|cc|cpp|cxx)$")
@@ -90,10 +91,4 @@ foreach(token ${named_paths})
   endif()
 endforeach()
 
-foreach(problem ${problems})
-  message(NOTICE "${problem}")
-endforeach()
-list(LENGTH problems problem_count)
-if(problem_count GREATER 0)
-  message(FATAL_ERROR "${problem_count} faults in the map")
-endif()
+report_problems("faults in the map" ${problems})

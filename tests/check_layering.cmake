@@ -27,6 +27,7 @@
 # file as if it stood at that path (or in place of the file there): the self-test plants one
 # violation of each rule that way.
 cmake_minimum_required(VERSION 3.20)
+include(${CMAKE_CURRENT_LIST_DIR}/report_problems.cmake)
 
 set(layers core draw window image assembly)
 set(entry_file core/library_entry.cpp)
@@ -335,11 +336,4 @@ endforeach()
 if(found_files LESS 120)
   refuse(${ROOT} "only ${found_files} library and platform files found")
 endif()
-# One line each, unwrapped, for the self-test to match.
-foreach(problem ${problems})
-  message(NOTICE "${problem}")
-endforeach()
-list(LENGTH problems problem_count)
-if(problem_count GREATER 0)
-  message(FATAL_ERROR "${problem_count} layering faults")
-endif()
+report_problems("layering faults" ${problems})
