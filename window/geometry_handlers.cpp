@@ -129,7 +129,7 @@ void record_background_strips(window_record *r) {
     // The buffers' size, which a resize on another thread may have changed since.
     int right = screen_length(r, r->width.load()), bottom = screen_length(r, r->height.load());
     r->strip_right_of_buffer = RECT{right, 0, client.right, client.bottom};
-    r->strip_below_buffer = RECT{0, bottom, std::min(right, client.right), client.bottom};
+    r->strip_below_buffer = RECT{0, bottom, std::min<LONG>(right, client.right), client.bottom};
     LeaveCriticalSection(&r->lock);
 }
 
