@@ -42,8 +42,16 @@ bool take_identity_of(HANDLE, const char *) {
 BOOL replace_named_file(const char *from, const char *to) {
     native_name native_from(from, to), native_to(to, nullptr);
     if (!native_from.ok || !native_to.ok) return FALSE;
-    if (ReplaceFileW(native_to.wide.units, native_from.wide.units, nullptr, 0, nullptr, nullptr))
-        return TRUE;
+    // A target another program holds without sharing deletion cannot be replaced; asking first
+    // keeps ReplaceFileW from trying, which under Wine leaves a file of its own beside it.
+    HANDLE probe = CreateFileW(native_to.wide.units, DELETE,
+                               FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
+                               OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
+    if (probe != INVALID_HANDLE_VALUE) {
+        CloseHandle(probe);
+        return ReplaceFileW(native_to.wide.units, native_from.wide.units, nullptr, 0, nullptr,
+                            nullptr);
+    }
     if (GetLastError() != ERROR_FILE_NOT_FOUND) return FALSE;
     return MoveFileExW(native_from.wide.units, native_to.wide.units,
                        MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH);
