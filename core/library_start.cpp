@@ -100,7 +100,8 @@ void library_cleanup(library_end how) {
     if (!stop_gui_thread(terminated)) return;
     for (int i = 0; i < WINDOW_TABLE_SIZE; ++i) {
         window_record *record = window_table_slot(i);
-        if (record) teardown_record(record, IsWindow(record->hwnd) != 0);
+        // Canvases have no platform window, and their memory DC lives until now.
+        if (record) teardown_record(record, record->canvas || IsWindow(record->hwnd) != 0);
     }
     window_table_destroy();
     g_library_parts.discard();

@@ -17,11 +17,12 @@ const int k_yield_tries = 100;
 
 // A reference may belong to a host thread that is itself waiting for this thread to handle
 // a message it sent (moving, resizing, retitling the window): serve those while waiting, or
-// the two threads would wait for each other for ever.
-void wait_for_references(window_record *record) {
+// the two threads would wait for each other for ever. A canvas is closed on a host thread, to
+// which nothing is sent.
+void wait_for_references(window_record *record, bool serve_sends) {
     MSG ignored;
     for (int tries = 0; record->in_use_count.load() != 0; ++tries) {
-        PeekMessageA(&ignored, nullptr, 0, 0, PM_NOREMOVE | PM_QS_SENDMESSAGE);
+        if (serve_sends) PeekMessageA(&ignored, nullptr, 0, 0, PM_NOREMOVE | PM_QS_SENDMESSAGE);
         Sleep(tries < k_yield_tries ? 0 : 1);
     }
 }
@@ -33,7 +34,7 @@ bool begin_close(window_record *record) {
     if (record->closing.load() != 0) return false;
     record->closing.store(1);
     stop_refresh_timer(record);
-    wait_for_references(record);
+    wait_for_references(record, true);
     release_slot(record);
     return true;
 }
@@ -49,6 +50,16 @@ void teardown_record(window_record *r, bool dc_alive) {
     heap_free(r->title);
     r->~window_record();
     heap_free(r);
+}
+
+void close_canvas(window_record *record) {
+    // Claimed before the caller's reference goes: of two threads closing it, one tears it down.
+    bool first = record->closing.exchange(1) == 0;
+    give_back(record);
+    if (!first) return;
+    wait_for_references(record, false);
+    release_slot(record);
+    teardown_record(record, true);
 }
 
 void destroy_record(window_record *record) {
@@ -67,13 +78,18 @@ ZVEXPORT int ZVAPI ZVDestroyWindow(int handle) {
     // Counted: after its reference is given back it still waits for the GUI thread.
     library_call call;
     if (call.refused()) return 0;
-    HWND hwnd;
-    {
-        window_ref window(handle);
-        if (!window.ok()) return 0;
-        // Read while the reference still keeps the record alive.
-        hwnd = window->hwnd;
+    window_record *record = find_window(handle);
+    if (!record) {
+        report_missing_window();
+        return 0;
     }
+    if (record->canvas) {
+        close_canvas(record);
+        return 0;
+    }
+    // Read while the reference still keeps the record alive.
+    HWND hwnd = record->hwnd;
+    give_back(record);
     SendMessageA(hwnd, WM_CLOSE, 0, 0);
     // The handle is normally free once the send returns; wait out a close that another
     // thread started, as long as a GUI thread exists to finish it.

@@ -126,19 +126,15 @@ void create_window_on_gui_thread(window_record *r) {
     SetForegroundWindow(r->hwnd);
 }
 
-extern "C" ZVEXPORT int ZVAPI ZVCreateWindow(int x, int y, int width, int height,
-                                             const char *title) {
-    library_call call;
-    if (call.refused()) return 0;
-    set_last_error(ZV_OK);
-    if (!gui_can_answer()) {
-        set_last_error(ZV_ERR_NOT_INITIALISED);
-        return 0;
-    }
+namespace {
+
+// A new record holding the creator's reference in a free slot, with its place, size and a copy
+// of the title; null with the last error set.
+window_record *new_record(int x, int y, int width, int height, const char *title) {
     void *block = heap_alloc(sizeof(window_record));
     if (!block) {
         set_last_error(ZV_ERR_NO_MEMORY);
-        return 0;
+        return nullptr;
     }
     // Value-initialised: every flag, position and handle starts at zero.
     auto *record = new (block) window_record();
@@ -146,7 +142,7 @@ extern "C" ZVEXPORT int ZVAPI ZVCreateWindow(int x, int y, int width, int height
     if (allocate_slot(record) != ZV_OK) {
         set_last_error(ZV_ERR_TOO_MANY_WINDOWS);
         discard_new_record(record, false);
-        return 0;
+        return nullptr;
     }
     record->x = x;
     record->y = y;
@@ -158,24 +154,24 @@ extern "C" ZVEXPORT int ZVAPI ZVCreateWindow(int x, int y, int width, int height
     if (!record->title) {
         set_last_error(ZV_ERR_NO_MEMORY);
         discard_new_record(record, true);
-        return 0;
+        return nullptr;
     }
     lstrcpyA(record->title, title);
     record->create_status = CREATE_PENDING;
-    // No timer yet: the first change the window's paint has not shown starts it.
-    record->refresh_period = DEFAULT_REFRESH_MS;
+    return record;
+}
 
-    while (g_startup.gui_state.load() == GUI_STARTING && gui_can_answer()) Sleep(k_poll_ms);
-    if (g_startup.gui_state.load() == GUI_RUNNING)
-        SendMessageA(g_startup.handler_window.load(), MSG_CREATE_WINDOW, 0,
-                     reinterpret_cast<LPARAM>(record));
-    // The send returns once the GUI thread has built the window; a request that nobody
-    // took (the loop ended meanwhile) leaves the status pending, and nothing will change it.
+// The handle of a record whose creation finished, its creator's reference given back; else 0
+// with the reason in the last error, and the record freed.
+int finish_creation(window_record *record) {
     int status = record->create_status.load(std::memory_order_acquire);
     if (status != CREATE_DONE) {
-        int failure = g_startup.gui_state.load() != GUI_RUNNING ? ZV_ERR_NOT_INITIALISED
-                      : status == CREATE_NO_MEMORY              ? ZV_ERR_NO_MEMORY
-                                                                : ZV_ERR_CREATE_WINDOW;
+        // A canvas is built on the caller's thread, so only a window's fate hangs on the GUI's.
+        bool unanswered = status == CREATE_PENDING ||
+                          (!record->canvas && g_startup.gui_state.load() != GUI_RUNNING);
+        int failure = unanswered                   ? ZV_ERR_NOT_INITIALISED
+                      : status == CREATE_NO_MEMORY ? ZV_ERR_NO_MEMORY
+                                                   : ZV_ERR_CREATE_WINDOW;
         set_last_error(failure);
         discard_new_record(record, true);
         return 0;
@@ -184,3 +180,79 @@ extern "C" ZVEXPORT int ZVAPI ZVCreateWindow(int x, int y, int width, int height
     give_back(record);
     return handle;
 }
+
+// Builds a canvas on the calling thread: the steps of a window's creation without the
+// platform window, so no message, timer or paint ever concerns it. Its memory DC and buffer
+// are made like a window's, from the screen's DC, and nothing is shown.
+void create_canvas_here(window_record *r) {
+    InitializeCriticalSection(&r->lock);
+    InitializeCriticalSection(&r->state_lock);
+    EnterCriticalSection(&r->lock);
+    r->canvas = true;
+    r->scale = 1;
+    r->client_screen_rect = r->frame_rect = rect_at(0, 0, r->width, r->height);
+    HBITMAP surface = nullptr;
+    if (g_library_parts.create_drawing_state(r) && g_library_parts.create_input_state(r))
+        surface = make_surface(r->width, r->height);
+    HDC screen_dc = surface ? GetDC(nullptr) : nullptr;
+    r->memory_dc = screen_dc ? CreateCompatibleDC(screen_dc) : nullptr;
+    if (screen_dc) ReleaseDC(nullptr, screen_dc);
+    if (!r->memory_dc) {
+        if (surface) DeleteObject(surface);
+        abandon_creation(r, CREATE_NO_MEMORY);
+        return;
+    }
+    r->buffer_rect =
+        RECT{0, 0, saturate_int(int64_t{r->width} + 1), saturate_int(int64_t{r->height} + 1)};
+    r->buffer_bitmap[0] = surface;
+    g_library_parts.open_drawing(r, nullptr);
+    r->create_status.store(CREATE_DONE, std::memory_order_release);
+    LeaveCriticalSection(&r->lock);
+}
+
+} // namespace
+
+extern "C" {
+
+ZVEXPORT int ZVAPI ZVCreateWindow(int x, int y, int width, int height, const char *title) {
+    library_call call;
+    if (call.refused()) return 0;
+    set_last_error(ZV_OK);
+    if (!gui_can_answer()) {
+        set_last_error(ZV_ERR_NOT_INITIALISED);
+        return 0;
+    }
+    window_record *record = new_record(x, y, width, height, title);
+    if (!record) return 0;
+    // No timer yet: the first change the window's paint has not shown starts it. A canvas
+    // keeps the period 0, so its drawing never asks for a refresh.
+    record->refresh_period = DEFAULT_REFRESH_MS;
+    while (g_startup.gui_state.load() == GUI_STARTING && gui_can_answer()) Sleep(k_poll_ms);
+    if (g_startup.gui_state.load() == GUI_RUNNING)
+        SendMessageA(g_startup.handler_window.load(), MSG_CREATE_WINDOW, 0,
+                     reinterpret_cast<LPARAM>(record));
+    // The send returns once the GUI thread has built the window; a request that nobody
+    // took (the loop ended meanwhile) leaves the status pending, and nothing will change it.
+    return finish_creation(record);
+}
+
+ZVEXPORT int ZVAPI ZVCreateCanvas(int width, int height) {
+    library_call call;
+    if (call.refused()) return 0;
+    // Lookups refuse every handle once the GUI thread failed, so no canvas could be used then.
+    if (!gui_can_answer()) {
+        set_last_error(ZV_ERR_NOT_INITIALISED);
+        return 0;
+    }
+    // A canvas is its buffer: without a positive size there is nothing to draw into.
+    if (width < 1 || height < 1) {
+        set_last_error(width < 1 ? ZV_ERR_BAD_WIDTH : ZV_ERR_BAD_HEIGHT);
+        return 0;
+    }
+    window_record *record = new_record(0, 0, width, height, "");
+    if (!record) return 0;
+    create_canvas_here(record);
+    return finish_creation(record);
+}
+
+} // extern "C"

@@ -14,6 +14,10 @@ void create_window_on_gui_thread(window_record *record);
 // Gives back the window procedure's own reference. False when the window was already
 // closing: a second WM_CLOSE, served while the first waits, leaves the rest to the first.
 bool begin_close(window_record *record);
+// Closes a canvas on the calling thread, which hands over its reference: waits for the other
+// references, frees the slot and tears the record down. A canvas another thread is closing is
+// left to that one.
+void close_canvas(window_record *record);
 // WM_DESTROY: detaches the record from the window and frees it.
 void destroy_record(window_record *record);
 // Frees the drawing objects, the locks, the title and the record itself. `dc_alive` says

@@ -57,7 +57,10 @@ struct window_record {
     // A leaf lock, never held while another lock is taken: guards the title copy, the geometry
     // rectangles shared between threads and the input state.
     CRITICAL_SECTION state_lock;
+    // Null for a canvas (ZVCreateCanvas), which has no platform window: nothing shows it, it
+    // has no timer and hears no input. `canvas` is set before the record is published.
     HWND hwnd;
+    bool canvas;
     int handle;
     // The memory DC and its two buffers: made and deleted with the window by the core.
     HDC memory_dc;

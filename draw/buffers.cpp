@@ -88,7 +88,7 @@ ZVEXPORT int ZVAPI ZVSwitchViewBuffer(int handle) {
     }
     int view = r->view_buffer.load();
     LeaveCriticalSection(&r->lock);
-    if (flips) InvalidateRect(r->hwnd, nullptr, TRUE);
+    if (flips && !r->canvas) InvalidateRect(r->hwnd, nullptr, TRUE);
     return view;
 }
 

@@ -32,9 +32,10 @@ bool create_drawing_state(window_record *r) {
 
 void open_drawing(window_record *r, HDC window_dc) {
     drawing_state &d = *r->drawing;
-    HPALETTE window_palette = SelectPalette(window_dc, d.palette, FALSE);
+    // A canvas has no window DC: its picture is shown nowhere.
+    HPALETTE window_palette = window_dc ? SelectPalette(window_dc, d.palette, FALSE) : nullptr;
     d.saved_palette = SelectPalette(r->memory_dc, d.palette, FALSE);
-    RealizePalette(window_dc);
+    if (window_dc) RealizePalette(window_dc);
     RealizePalette(r->memory_dc);
     HGDIOBJ own_bitmap = SelectObject(r->memory_dc, r->buffer_bitmap[0]);
     d.saved_brush = static_cast<HBRUSH>(SelectObject(r->memory_dc, d.fill_brush));
@@ -42,11 +43,11 @@ void open_drawing(window_record *r, HDC window_dc) {
     d.saved_pen = static_cast<HPEN>(SelectObject(r->memory_dc, GetStockObject(NULL_PEN)));
     FillRect(r->memory_dc, &r->buffer_rect, d.background_brush);
     SelectObject(r->memory_dc, d.pen);
-    show_buffer(r, window_dc);
+    if (window_dc) show_buffer(r, window_dc);
     // Between calls the memory DC holds its own bitmap; a buffer is selected only while it
     // is drawn or painted.
     SelectObject(r->memory_dc, own_bitmap);
-    SelectPalette(window_dc, window_palette, FALSE);
+    if (window_dc) SelectPalette(window_dc, window_palette, FALSE);
     MoveToEx(r->memory_dc, 0, 0, nullptr);
 }
 
@@ -60,6 +61,7 @@ void free_drawing_state(window_record *r, bool dc_alive) {
         SelectPalette(r->memory_dc, d->saved_palette, FALSE);
         RealizePalette(r->memory_dc);
     }
+    staging_release(&d->staging);
     // Stock objects among these are ignored by the platform.
     DeleteObject(d->pen);
     DeleteObject(d->fill_brush);

@@ -6,6 +6,7 @@
 #define ZELVAN_DRAW_DRAWING_STATE_H
 
 #include "core/window_record.h"
+#include "draw/buffer_patch.h"
 
 #include <atomic>
 
@@ -46,14 +47,17 @@ struct drawing_state {
     // Frames shown with ZVPresent, and the last of them a paint has handed to the screen.
     std::atomic<unsigned> frames_presented;
     std::atomic<unsigned> frames_painted;
+    // Where the buffer's pixels are read and changed in software: made on first use, kept.
+    staging_section staging;
 };
 
 // Gives a new record its drawing state with the defaults (black pen and fill, white
 // background, solid styles, the system font); false when there is no memory for it.
 bool create_drawing_state(window_record *record);
 // Selects the drawing state into the new window's memory DC, whose first buffer is
-// `buffer_bitmap[0]`, clears that buffer to the background and shows it through `window_dc`.
-// On the GUI thread with the window lock held.
+// `buffer_bitmap[0]`, clears that buffer to the background and shows it through `window_dc`
+// (null for a canvas, which shows nothing). With the window lock held, on the GUI thread for
+// a window and on the creating thread for a canvas.
 void open_drawing(window_record *record, HDC window_dc);
 // Selects the memory DC's own objects back when `dc_alive`, deletes the drawing objects and
 // frees the state. Null-safe, for a record whose creation stopped early.

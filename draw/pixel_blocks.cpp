@@ -3,8 +3,9 @@
 // SetDIBitsToDevice. A block of whole buffer rows comes back the same way through GetDIBits,
 // asked for those masks; where the platform answers with the device's own order instead,
 // each band is swapped in place while it is in the cache. GetDIBits writes whole rows, so any
-// other block goes a band at a time through a staging DIB section, BitBlt copying it there and
+// other block goes a band at a time through the window's staging section (draw/buffer_patch.h),
 // its pixels swapped into the caller's colours while the band is in the cache.
+#include "draw/buffer_patch.h"
 #include "draw/draw_call.h"
 #include "draw/drawing_state.h"
 #include "platform/red_blue.h"
@@ -103,56 +104,20 @@ void mark_off_buffer(const pixel_block &b, ZVCOLOUR *pixels) {
     }
 }
 
-// A top-down 32-bit DIB section of `width` x `rows` pixels, selected into a DC of its own.
-struct staging_section {
-    HDC dc = nullptr;
-    HBITMAP bitmap = nullptr;
-    HGDIOBJ previous = nullptr;
-    uint32_t *bits = nullptr;
-
-    staging_section(HDC like, int64_t width, int64_t rows) {
-        BITMAPINFO info{};
-        info.bmiHeader.biSize = sizeof(BITMAPINFOHEADER);
-        info.bmiHeader.biWidth = static_cast<LONG>(width);
-        info.bmiHeader.biHeight = -static_cast<LONG>(rows);
-        info.bmiHeader.biPlanes = 1;
-        info.bmiHeader.biBitCount = 32;
-        info.bmiHeader.biCompression = BI_RGB;
-        void *memory = nullptr;
-        bitmap = CreateDIBSection(like, &info, DIB_RGB_COLORS, &memory, nullptr, 0);
-        dc = bitmap ? CreateCompatibleDC(like) : nullptr;
-        if (dc) previous = SelectObject(dc, bitmap);
-        if (previous) bits = static_cast<uint32_t *>(memory);
-    }
-    ~staging_section() {
-        if (previous) SelectObject(dc, previous);
-        if (dc) DeleteDC(dc);
-        if (bitmap) DeleteObject(bitmap);
-    }
-    staging_section(const staging_section &) = delete;
-    staging_section &operator=(const staging_section &) = delete;
-};
+// Any other block goes through the window's staging section, a band at a time, its pixels
+// swapped into the caller's colours while the band is in the cache.
+int get_block(window_record *r, HDC dc, const pixel_block &b, ZVCOLOUR *pixels) {
+    patch_area area{b.left, b.top, b.right, b.bottom};
+    return walk_buffer_patch(r, dc, area, k_band_pixels, false, [&](const patch_band &band) {
+        for (int64_t row = band.top; row < band.top + band.rows; ++row)
+            swap_red_blue_row(band.row(row), block_at(pixels, b, b.left, row),
+                              static_cast<size_t>(band.width));
+    });
+}
 
 // Rows in one band for blocks `width` pixels wide on the buffer.
 int64_t band_rows(const pixel_block &b) {
     return std::min(std::max<int64_t>(k_band_pixels / (b.right - b.left), 1), b.bottom - b.top);
-}
-
-int get_block(HDC dc, const pixel_block &b, ZVCOLOUR *pixels) {
-    int64_t columns = b.right - b.left, band = band_rows(b);
-    staging_section stage(dc, columns, band);
-    if (!stage.bits) return ZV_ERR_NO_MEMORY;
-    for (int64_t top = b.top; top < b.bottom; top += band) {
-        int64_t rows = std::min(band, b.bottom - top);
-        if (!BitBlt(stage.dc, 0, 0, static_cast<int>(columns), static_cast<int>(rows), dc,
-                    static_cast<int>(b.left), static_cast<int>(top), SRCCOPY))
-            return ZV_ERROR;
-        GdiFlush(); // the copy has landed in the section before its bits are read
-        for (int64_t r = 0; r < rows; ++r)
-            swap_red_blue_row(stage.bits + r * columns, block_at(pixels, b, b.left, top + r),
-                              columns);
-    }
-    return ZV_OK;
 }
 
 // Whole buffer rows straight into the caller's rows. GetDIBits needs the buffer selected into
@@ -222,7 +187,7 @@ ZVEXPORT int ZVAPI ZVGetPixels(int handle, int x, int y, int width, int height, 
     } else if (b.on_buffer()) {
         // Reading changes nothing, so the buffer is not marked.
         selected_buffer buffer(r, buffer_role::draw, false);
-        result = buffer.dc ? get_block(buffer.dc, b, pixels) : ZV_ERROR;
+        result = buffer.dc ? get_block(r, buffer.dc, b, pixels) : ZV_ERROR;
     }
     LeaveCriticalSection(&r->lock);
     return result;

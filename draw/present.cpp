@@ -9,6 +9,7 @@ namespace {
 // WM_PAINT to the GUI thread when the window waits for one; a paint already under way is
 // waited for. A window that cannot paint (hidden, minimised, closing) is not waited for.
 void wait_until_painted(window_record *r) {
+    if (r->canvas) return; // never painted
     unsigned wanted = r->drawing->frames_presented.load();
     for (int tries = 0; tries < 1000 && r->drawing->frames_painted.load() != wanted; ++tries) {
         if (r->closing.load() || !IsWindowVisible(r->hwnd) || IsIconic(r->hwnd)) return;
@@ -39,6 +40,7 @@ ZVEXPORT int ZVAPI ZVPresent(int handle) {
     r->buffer_dirty[r->view_buffer.load()] = 0;
     r->drawing->frames_presented.fetch_add(1);
     LeaveCriticalSection(&r->lock);
+    if (r->canvas) return ZV_OK;
     InvalidateRect(r->hwnd, nullptr, FALSE);
     // With one buffer the host draws on into the picture being shown: paint it before then.
     if (!flips) wait_until_painted(r);

@@ -15,7 +15,7 @@ extern "C" {
 ZVEXPORT int ZVAPI ZVRedraw(int handle) {
     window_ref window(handle);
     if (!window.ok()) return ZV_ERR_BAD_WINDOW;
-    InvalidateRect(window->hwnd, nullptr, TRUE);
+    if (!window->canvas) InvalidateRect(window->hwnd, nullptr, TRUE);
     window->buffer_dirty[window->view_buffer.load()] = 0;
     return ZV_OK;
 }
@@ -23,6 +23,7 @@ ZVEXPORT int ZVAPI ZVRedraw(int handle) {
 ZVEXPORT int ZVAPI ZVSetAutoRedraw(int handle, int interval_ms) {
     window_ref window(handle);
     if (!window.ok()) return ZV_ERR_BAD_WINDOW;
+    if (window->canvas) return 0; // a canvas never has a refresh timer
     int period = interval_ms == 0                     ? 0
                  : interval_ms < k_shortest_period_ms ? k_shortest_period_ms
                                                       : interval_ms;

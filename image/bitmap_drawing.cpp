@@ -1,12 +1,16 @@
-// The bitmap calls that meet a window: show, paste and copy.
+// The bitmap calls that meet a window: show, paste, draw and copy.
 #include "core/library_call.h"
 #include "core/result_codes.h"
 #include "draw/draw_call.h"
 #include "image/bitmap_list.h"
 #include "image/bmp_file.h"
+#include "image/mapped_drawing.h"
+#include "image/sprite_mapping.h"
 #include "image/sprite_source.h"
 #include "window/resize.h"
 #include "zelvan.h"
+
+#include <cmath>
 
 namespace {
 
@@ -43,10 +47,29 @@ bitmap_record *copy_view_rectangle(window_record *r, int left, int top, int widt
     return record;
 }
 
-// Draws the whole bitmap into the window's draw buffer at (x, y) and marks the buffer dirty.
-void draw_into_buffer(window_record *r, const bitmap_record *bitmap, int x, int y) {
+// Draws the whole bitmap into the window's draw buffer at (x, y) and marks the buffer dirty;
+// the pixels of its colour key are left out.
+int draw_into_buffer(window_record *r, bitmap_record *bitmap, int x, int y) {
+    uint32_t key = bitmap->colour_key.load(std::memory_order_relaxed);
+    if (key != NO_COLOUR_KEY) return paste_keyed(r, bitmap, whole_record(bitmap, x, y), key, false);
     selected_buffer draw(r, buffer_role::draw, true);
     if (draw.dc) draw_record(draw.dc, x, y, bitmap);
+    return ZV_OK;
+}
+
+// Draws a draw that lands pixel for pixel as the pastes draw it: by alpha, around the key,
+// or copied, the whole bitmap exactly as ZVPasteBitmap draws it.
+int draw_plainly(window_record *r, bitmap_record *bitmap, const sprite_draw &d,
+                 const sprite_mapping &m) {
+    int x = saturate_int(int64_t{d.x} + m.left - d.src_x);
+    int y = saturate_int(int64_t{d.y} + m.top - d.src_y);
+    paste_area area{x, y, m.left, m.top, m.right - m.left, m.bottom - m.top};
+    if (bitmap->has_alpha) return paste_blended(r, bitmap, area, false);
+    uint32_t key = bitmap->colour_key.load(std::memory_order_relaxed);
+    if (key != NO_COLOUR_KEY) return paste_keyed(r, bitmap, area, key, false);
+    if (area.width == bitmap->width && area.height == bitmap->height)
+        return draw_into_buffer(r, bitmap, x, y);
+    return paste_copied(r, bitmap, area);
 }
 
 } // namespace
@@ -64,10 +87,13 @@ ZVEXPORT int ZVAPI ZVShowBitmap(int window, int bitmap) {
     // A window that cannot take the bitmap's size keeps its size and picture.
     int result = resize_window(found_window.record, image->width, image->height);
     if (result != ZV_OK) return result;
-    // A picture with alpha shows as it would over an empty window: on its background colour.
-    if (image->has_alpha) return paste_blended(found_window.record, image, 0, 0, true);
-    draw_into_buffer(found_window.record, image, 0, 0);
-    return ZV_OK;
+    // A picture with alpha or a colour key shows as it would over an empty window: on its
+    // background colour.
+    paste_area whole = whole_record(image, 0, 0);
+    if (image->has_alpha) return paste_blended(found_window.record, image, whole, true);
+    uint32_t key = image->colour_key.load(std::memory_order_relaxed);
+    if (key != NO_COLOUR_KEY) return paste_keyed(found_window.record, image, whole, key, true);
+    return draw_into_buffer(found_window.record, image, 0, 0);
 }
 
 ZVEXPORT int ZVAPI ZVPasteBitmap(int window, int bitmap, int x, int y) {
@@ -77,8 +103,7 @@ ZVEXPORT int ZVAPI ZVPasteBitmap(int window, int bitmap, int x, int y) {
     bitmap_ref found_bitmap(bitmap);
     if (!found_window.ok()) return ZV_ERR_BAD_WINDOW;
     if (!found_bitmap.record) return ZV_ERR_BAD_BITMAP;
-    draw_into_buffer(found_window.record, found_bitmap.record, x, y);
-    return ZV_OK;
+    return draw_into_buffer(found_window.record, found_bitmap.record, x, y);
 }
 
 ZVEXPORT int ZVAPI ZVPasteBitmapAlpha(int window, int bitmap, int x, int y) {
@@ -88,11 +113,9 @@ ZVEXPORT int ZVAPI ZVPasteBitmapAlpha(int window, int bitmap, int x, int y) {
     bitmap_ref found_bitmap(bitmap);
     if (!found_window.ok()) return ZV_ERR_BAD_WINDOW;
     if (!found_bitmap.record) return ZV_ERR_BAD_BITMAP;
-    if (!found_bitmap.record->has_alpha) {
-        draw_into_buffer(found_window.record, found_bitmap.record, x, y);
-        return ZV_OK;
-    }
-    return paste_blended(found_window.record, found_bitmap.record, x, y, false);
+    bitmap_record *image = found_bitmap.record;
+    if (!image->has_alpha) return draw_into_buffer(found_window.record, image, x, y);
+    return paste_blended(found_window.record, image, whole_record(image, x, y), false);
 }
 
 ZVEXPORT int ZVAPI ZVPasteBitmapKeyed(int window, int bitmap, int x, int y, ZVCOLOUR key) {
@@ -102,7 +125,34 @@ ZVEXPORT int ZVAPI ZVPasteBitmapKeyed(int window, int bitmap, int x, int y, ZVCO
     bitmap_ref found_bitmap(bitmap);
     if (!found_window.ok()) return ZV_ERR_BAD_WINDOW;
     if (!found_bitmap.record) return ZV_ERR_BAD_BITMAP;
-    return paste_keyed(found_window.record, found_bitmap.record, x, y, colour_bits(key));
+    bitmap_record *image = found_bitmap.record;
+    return paste_keyed(found_window.record, image, whole_record(image, x, y), colour_bits(key),
+                       false);
+}
+
+ZVEXPORT int ZVAPI ZVDrawBitmap(int window, int bitmap, int src_x, int src_y, int src_width,
+                                int src_height, int x, int y, int width, int height, double angle,
+                                int flags) {
+    library_call call;
+    if (call.refused()) return ZV_ERR_NOT_INITIALISED;
+    window_ref found_window(window);
+    bitmap_ref found_bitmap(bitmap);
+    if (!found_window.ok()) return ZV_ERR_BAD_WINDOW;
+    if (!found_bitmap.record) return ZV_ERR_BAD_BITMAP;
+    if (src_width < 0 || width < 0) return ZV_ERR_BAD_WIDTH;
+    if (src_height < 0 || height < 0) return ZV_ERR_BAD_HEIGHT;
+    // Unknown flags are refused: a program given a later library's flag learns it went unheeded.
+    if ((flags & ~(ZV_FLIP_X | ZV_FLIP_Y | ZV_SMOOTH)) != 0 || !std::isfinite(angle))
+        return ZV_ERROR;
+    if (src_width == 0 || src_height == 0 || width == 0 || height == 0) return ZV_OK;
+    bool flip_x = (flags & ZV_FLIP_X) != 0, flip_y = (flags & ZV_FLIP_Y) != 0;
+    sprite_draw d{src_x, src_y, src_width, src_height, x, y, width, height, angle, flip_x, flip_y};
+    bitmap_record *image = found_bitmap.record;
+    sprite_mapping m;
+    if (!sprite_mapping_make(d, image->width, image->height, &m)) return ZV_OK;
+    // Smoothing changes nothing there: every centre lands on a centre, which reads one pixel.
+    if (sprite_draw_is_plain(d)) return draw_plainly(found_window.record, image, d, m);
+    return draw_mapped(found_window.record, image, m, (flags & ZV_SMOOTH) != 0);
 }
 
 ZVEXPORT int ZVAPI ZVCopyBitmap(int window, int left, int top, int width, int height) {

@@ -3,28 +3,28 @@
 
 #include "core/heap.h"
 
-#include <initializer_list>
 #include <string.h>
 
+#include <new>
+
 bitmap_record *bitmap_record_new() {
-    bitmap_record *record = static_cast<bitmap_record *>(heap_alloc(sizeof(bitmap_record)));
-    if (!record) return nullptr;
-    memset(record, 0, sizeof(*record));
+    void *block = heap_alloc(sizeof(bitmap_record));
+    if (!block) return nullptr;
+    // Value-initialised: every field and copy starts empty.
+    auto *record = new (block) bitmap_record();
     InitializeCriticalSection(&record->source_lock);
+    record->colour_key = NO_COLOUR_KEY;
     return record;
 }
 
 void bitmap_record_free(bitmap_record *record) {
     if (!record) return;
-    for (sprite_source *source : {&record->blend_source, &record->key_source}) {
-        if (!source->dc) continue;
-        SelectObject(source->dc, source->previous);
-        DeleteDC(source->dc);
-        DeleteObject(source->bitmap);
-    }
+    sprite_source_release(&record->blend_source);
+    sprite_source_release(&record->key_source);
     DeleteCriticalSection(&record->source_lock);
     heap_free(record->info);
     heap_free(record->bits);
+    record->~bitmap_record();
     heap_free(record);
 }
 
@@ -58,6 +58,14 @@ bitmap_record *dib_record_new(int width, int height, bool alpha) {
     r->height = height;
     r->has_alpha = alpha;
     return r;
+}
+
+void sprite_source_release(sprite_source *source) {
+    if (!source->dc) return;
+    SelectObject(source->dc, source->previous);
+    DeleteDC(source->dc);
+    DeleteObject(source->bitmap);
+    *source = sprite_source{};
 }
 
 int64_t dib_row_bytes(int64_t width, int bit_count) {

@@ -7,6 +7,8 @@
 
 #include <stdint.h>
 
+#include <atomic>
+
 // Sizes of the two header layouts a record can hold.
 enum { CORE_HEADER_BYTES = 12, INFO_HEADER_BYTES = 40 };
 
@@ -14,12 +16,19 @@ enum { CORE_HEADER_BYTES = 12, INFO_HEADER_BYTES = 40 };
 // state, and far beyond any window a display can show.
 enum { MAX_DIB_SIDE = 65535 };
 
+// The colour key of a record that has none: no 24-bit colour equals it.
+const uint32_t NO_COLOUR_KEY = 0xFFFFFFFFu;
+
 // A 32-bit copy of a record's colours selected into a memory DC of its own: what AlphaBlend
-// and TransparentBlt take as their source.
+// and TransparentBlt take as their source, and what drawing in software samples. `pixels` is
+// its first row. A copy is made for one colour key and what that key's pixels became in it.
 struct sprite_source {
     HDC dc;
     HBITMAP bitmap;
     HGDIOBJ previous;
+    uint32_t *pixels;
+    uint32_t key;
+    uint32_t key_becomes;
 };
 
 struct bitmap_record {
@@ -41,19 +50,25 @@ struct bitmap_record {
     bool listed;
     // A 32-bit record whose fourth byte is straight alpha (from a PNG); others are opaque.
     bool has_alpha;
-    // Made on the first paste that needs them and kept, since a record's pixels never change:
-    // premultiplied for AlphaBlend, as stored for TransparentBlt. A bitmap can be selected into
+    // Made on the first paste that needs them and kept, since a record's pixels never change
+    // (a new colour key remakes them): premultiplied with keyed pixels clear, for AlphaBlend
+    // and for drawing in software; as stored for TransparentBlt. A bitmap can be selected into
     // one DC at a time, so `source_lock` holds each for one paste at a time; it is taken before
     // a window lock, never inside one.
     sprite_source blend_source;
     sprite_source key_source;
     CRITICAL_SECTION source_lock;
+    // 0x00BBGGRR: pixels of this colour are transparent in every paste and draw; or
+    // NO_COLOUR_KEY. Read without a lock by the pastes, each of which reads it once.
+    std::atomic<uint32_t> colour_key;
 };
 
 // A zeroed record from the process heap, or null.
 bitmap_record *bitmap_record_new();
 // Frees the record with its info and pixel blocks; null is ignored.
 void bitmap_record_free(bitmap_record *record);
+// Frees a copy and empties it; an empty one is left as it is.
+void sprite_source_release(sprite_source *source);
 
 // A record with a 40-byte header and a zeroed bottom-up pixel block of `width` x `height`,
 // 32 bits a pixel with alpha or 24 without; null when out of memory or beyond the limits.

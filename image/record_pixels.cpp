@@ -12,19 +12,22 @@ inline uint32_t times_alpha(uint32_t x, uint32_t a) {
     return (t + (t >> 8)) >> 8;
 }
 
-void copy_alpha_rows(const bitmap_record *r, bool premultiply, uint32_t *out) {
+void copy_alpha_rows(const bitmap_record *r, uint32_t *out) {
     size_t stride = static_cast<size_t>(r->width) * 4;
-    for (int y = 0; y < r->height; ++y) {
-        const unsigned char *row = r->bits + stride * (r->height - 1 - y);
-        uint32_t *to = out + static_cast<size_t>(y) * r->width;
-        memcpy(to, row, stride);
-        if (!premultiply) continue;
-        for (int x = 0; x < r->width; ++x) {
-            uint32_t p = to[x], a = p >> 24;
-            if (a == 255) continue;
-            to[x] = a << 24 | times_alpha(p >> 16 & 255, a) << 16 |
-                    times_alpha(p >> 8 & 255, a) << 8 | times_alpha(p & 255, a);
-        }
+    for (int y = 0; y < r->height; ++y)
+        memcpy(out + static_cast<size_t>(y) * r->width, r->bits + stride * (r->height - 1 - y),
+               stride);
+}
+
+// Replaces the swapped colour and premultiplies, as asked, in one pass over the copy.
+void finish_pixels(uint32_t *pixels, size_t count, bool premultiply, const key_swap *swap) {
+    for (size_t i = 0; i < count; ++i) {
+        uint32_t p = pixels[i], a = p >> 24;
+        if (swap && (p & 0x00FFFFFFu) == swap->colour) p = swap->replacement, a = p >> 24;
+        if (premultiply && a != 255)
+            p = a << 24 | times_alpha(p >> 16 & 255, a) << 16 | times_alpha(p >> 8 & 255, a) << 8 |
+                times_alpha(p & 255, a);
+        pixels[i] = p;
     }
 }
 
@@ -44,7 +47,8 @@ bool draw_opaque(const bitmap_record *r, HBITMAP section, uint32_t *out) {
 
 } // namespace
 
-HBITMAP record_dib_section(const bitmap_record *r, bool premultiply, uint32_t **pixels) {
+HBITMAP record_dib_section(const bitmap_record *r, bool premultiply, uint32_t **pixels,
+                           const key_swap *swap) {
     BITMAPINFO info = {};
     info.bmiHeader.biSize = sizeof(BITMAPINFOHEADER);
     info.bmiHeader.biWidth = r->width;
@@ -57,11 +61,13 @@ HBITMAP record_dib_section(const bitmap_record *r, bool premultiply, uint32_t **
     if (!section || !bits) return nullptr;
     uint32_t *out = static_cast<uint32_t *>(bits);
     if (r->has_alpha) {
-        copy_alpha_rows(r, premultiply, out);
+        copy_alpha_rows(r, out);
     } else if (!draw_opaque(r, section, out)) {
         DeleteObject(section);
         return nullptr;
     }
+    if (swap || (premultiply && r->has_alpha))
+        finish_pixels(out, static_cast<size_t>(r->width) * r->height, premultiply, swap);
     *pixels = out;
     return section;
 }

@@ -31,7 +31,7 @@ ZVEXPORT int ZVAPI ZVLoadImage(int window, const char *file_name) {
     use_bitmap_palette(found.record, image);
     if (image->has_alpha) {
         // Shown over the window's background colour, as ZVShowBitmap shows it.
-        paste_blended(found.record, image, 0, 0, true);
+        paste_blended(found.record, image, whole_record(image, 0, 0), true);
     } else {
         selected_buffer draw(found.record, buffer_role::draw, true);
         if (draw.dc) draw_record(draw.dc, 0, 0, image);

@@ -300,6 +300,29 @@ ZVEXPORT int ZVAPI ZVGetScreenHeight(void);
  * (1 to 16, headless too) or else from the screen's density over 96 dpi (1 headless). */
 ZVEXPORT int ZVAPI ZVGetScale(int window);
 
+/* Beyond the original set: pictures made in memory, sprite-sheet frames drawn scaled, turned
+ * and mirrored, and canvases. ZVCreateBitmap makes a bitmap with alpha from R, G, B, A bytes a
+ * pixel, top row first (`stride` bytes from one row to the next, 0 for width * 4; a null
+ * `rgba` gives a transparent bitmap); ZVGetBitmapPixels reads any bitmap back so (A is 255
+ * for a bitmap without alpha). ZVDrawBitmap draws the source rectangle of a bitmap into the
+ * destination rectangle (x, y, width, height), scaled to it, turned `angle` degrees
+ * counter-clockwise about its centre and mirrored by the ZV_FLIP_ flags; ZV_SMOOTH samples
+ * bilinearly instead of the nearest pixel. ZVSetBitmapColourKey makes one colour transparent
+ * in every paste and draw of a bitmap. ZVCreateCanvas makes a window that is never shown, for
+ * drawing off screen; ZVDestroyWindow ends it. */
+#define ZV_FLIP_X 1
+#define ZV_FLIP_Y 2
+#define ZV_SMOOTH 4
+/* The key of ZVSetBitmapColourKey that takes a bitmap's colour key away. */
+#define ZV_NO_COLOUR_KEY 0xFFFFFFFFu
+ZVEXPORT int ZVAPI ZVCreateBitmap(int width, int height, const unsigned char *rgba, int stride);
+ZVEXPORT int ZVAPI ZVGetBitmapPixels(int bitmap, unsigned char *rgba, int stride);
+ZVEXPORT int ZVAPI ZVDrawBitmap(int window, int bitmap, int src_x, int src_y, int src_width,
+                                int src_height, int x, int y, int width, int height, double angle,
+                                int flags);
+ZVEXPORT int ZVAPI ZVSetBitmapColourKey(int bitmap, ZVCOLOUR key);
+ZVEXPORT int ZVAPI ZVCreateCanvas(int width, int height);
+
 #ifdef __cplusplus
 }
 #endif

@@ -25,7 +25,11 @@ How values cross over:
   * ZVPutPixels and ZVGetPixels take any buffer object for the pixels (bytes, bytearray,
     array.array("I"), a NumPy uint32 array; NumPy is not needed), 4 bytes a colour; their
     stride defaults to the width, and a buffer too small for the block raises ValueError;
-  * ZVArc and ZVPie take their angles as 32-bit floats, ZVSetFont its angle as a double.
+  * ZVCreateBitmap takes its R, G, B, A bytes the same way (bytes, bytearray, any buffer) and
+    ZVGetBitmapPixels writes them into a writable buffer such as a bytearray; their stride
+    defaults to 0 (rows packed), and a buffer too small for the bitmap raises ValueError;
+  * ZVArc and ZVPie take their angles as 32-bit floats, ZVSetFont its angle as a double, as
+    does ZVDrawBitmap.
 
 The library is found in this order: the file named by the environment variable
 ZELVAN_LIBRARY; the library installed with this module by `cmake --install`; a copy next to
@@ -94,6 +98,10 @@ RESULT_CODES = {name: value for name, value in sorted(
 ZV_BAD_COLOUR = 0xFF000000
 #: What ZVSetPixel and ZVGetPixel give for a point outside the drawing surface.
 INVALID_COLOUR = 0xFFFFFFFF
+
+# Flags of ZVDrawBitmap, and the key of ZVSetBitmapColourKey that takes a key away.
+ZV_FLIP_X, ZV_FLIP_Y, ZV_SMOOTH = 1, 2, 4
+ZV_NO_COLOUR_KEY = 0xFFFFFFFF
 
 # Line styles (ZVSetLineStyle), under zelvan.h's names.
 ZV_LINE_SOLID, ZV_LINE_DASH, ZV_LINE_DASHDOT, ZV_LINE_DASHDOTDOT, ZV_LINE_INVISIBLE = range(5)
@@ -217,6 +225,14 @@ class _PixelsOut(_PixelsIn):
     """A block of colours the library writes: a writable buffer, as for _PixelsIn."""
 
     writes = True
+
+
+class _BytesIn(_PixelsIn):
+    """R, G, B, A bytes the library reads: bytes, bytearray or any contiguous buffer."""
+
+
+class _BytesOut(_PixelsOut):
+    """R, G, B, A bytes the library writes: a bytearray or any writable contiguous buffer."""
 
 
 _int = ctypes.c_int
@@ -379,6 +395,19 @@ _SIGNATURES = (
     ("ZVGetScreenHeight", _int, (), "() -> the primary monitor's height."),
     # Crisp scaling on dense screens.
     ("ZVGetScale", _int, (_int,), "(window) -> how many times its pixels are enlarged on screen."),
+    # Pictures made in memory, sprite sheets and canvases.
+    ("ZVCreateBitmap", _int, (_int, _int, _BytesIn, _int),
+     "(width, height, rgba, stride=0) -> new bitmap with alpha from R, G, B, A bytes, or 0."),
+    ("ZVGetBitmapPixels", _int, (_int, _BytesOut, _int),
+     "(bitmap, rgba, stride=0) -> writes the bitmap's pixels as R, G, B, A bytes."),
+    ("ZVDrawBitmap", _int, (_int, _int, _int, _int, _int, _int, _int, _int, _int, _int,
+                            ctypes.c_double, _int),
+     "(window, bitmap, src_x, src_y, src_width, src_height, x, y, width, height, angle, flags)"
+     " -> draws part of a bitmap scaled, turned counter-clockwise and mirrored."),
+    ("ZVSetBitmapColourKey", _int, (_int, _colour),
+     "(bitmap, key) -> pixels of that colour are transparent; ZV_NO_COLOUR_KEY for none."),
+    ("ZVCreateCanvas", _int, (_int, _int),
+     "(width, height) -> a window that is never shown, to draw off screen; 0 on failure."),
 )
 
 # ---------------------------------------------------------------------------------------
@@ -486,6 +515,15 @@ def _bind_all():
 _bind_all()
 
 
+def _wrap(call, raw, name):
+    """Puts `call` in the module under `name`, in place of the raw function it checks for."""
+    call.__name__ = call.__qualname__ = name
+    call.__doc__ = raw.__doc__
+    call.argtypes = raw.argtypes
+    call.restype = raw.restype
+    globals()[name] = call
+
+
 def _checked_block_call(name):
     """Wraps ZVPutPixels or ZVGetPixels: `stride` defaults to the width, and a buffer too
     small for the block is refused here instead of being read or written past its end."""
@@ -504,33 +542,66 @@ def _checked_block_call(name):
                 raise ValueError(f"{name}: the block needs {needed} bytes of pixels")
         return raw(window, x, y, width, height, pixels, stride)
 
-    call.__name__ = call.__qualname__ = name
-    call.__doc__ = raw.__doc__
-    call.argtypes = raw.argtypes
-    call.restype = raw.restype
-    globals()[name] = call
+    _wrap(call, raw, name)
 
 
 for _name in ("ZVPutPixels", "ZVGetPixels"):
     _checked_block_call(_name)
 
 
+def _rgba_bytes_needed(width, height, stride):
+    """The bytes R, G, B, A rows of that size take, 0 for sizes the library refuses."""
+    step = width * 4 if stride == 0 else stride
+    return (height - 1) * step + width * 4 if width > 0 and height > 0 and step >= width * 4 else 0
+
+
+def _checked_rgba_calls():
+    """Wraps ZVCreateBitmap and ZVGetBitmapPixels: `stride` defaults to 0 (rows packed), and a
+    buffer too small for the bitmap is refused here instead of being read or written past its
+    end."""
+    if "ZVCreateBitmap" in _present:
+        raw_create = globals()["ZVCreateBitmap"]
+
+        def create(width, height, rgba, stride=0):
+            needed = _rgba_bytes_needed(width, height, stride)
+            if rgba is not None and memoryview(rgba).nbytes < needed:
+                raise ValueError(f"ZVCreateBitmap: {width} x {height} pixels need {needed} bytes")
+            return raw_create(width, height, rgba, stride)
+        _wrap(create, raw_create, "ZVCreateBitmap")
+    if "ZVGetBitmapPixels" in _present:
+        raw_get = globals()["ZVGetBitmapPixels"]
+
+        def get(bitmap, rgba, stride=0):
+            if rgba is not None:
+                view = memoryview(rgba)
+                if view.readonly:
+                    raise TypeError("ZVGetBitmapPixels: the pixels need a writable buffer")
+                # A bad id measures nothing and is left to the library to report.
+                needed = _rgba_bytes_needed(ZVGetBitmapWidth(bitmap), ZVGetBitmapHeight(bitmap),
+                                            stride)
+                if view.nbytes < needed:
+                    raise ValueError(f"ZVGetBitmapPixels: the bitmap needs {needed} bytes")
+            return raw_get(bitmap, rgba, stride)
+        _wrap(get, raw_get, "ZVGetBitmapPixels")
+
+
+_checked_rgba_calls()
+
+
 def _file_name_call(name):
     """Wraps a call that takes file names: they are converted before the call, so that a name
-    holding a NUL raises ValueError itself, where ctypes would turn it into ArgumentError."""
-    raw = globals()[name]
+    holding a NUL raises ValueError itself, where ctypes would turn it into ArgumentError.
+    It wraps whatever stands under the name, so it composes with the checks above."""
     if name not in _present:
         return
+    raw = globals()[name]
     names_at = [i for i, kind in enumerate(raw.argtypes) if kind is _file]
 
-    def call(*args):
-        return raw(*(_file.from_param(a) if i in names_at else a for i, a in enumerate(args)))
+    def call(*args, **keywords):
+        return raw(*(_file.from_param(a) if i in names_at else a for i, a in enumerate(args)),
+                   **keywords)
 
-    call.__name__ = call.__qualname__ = name
-    call.__doc__ = raw.__doc__
-    call.argtypes = raw.argtypes
-    call.restype = raw.restype
-    globals()[name] = call
+    _wrap(call, raw, name)
 
 
 for _name, _, _arguments, _ in _SIGNATURES:

@@ -7,7 +7,7 @@ cd "$(dirname "$0")/.."
 build="${1:-build}"
 pictures="$(mktemp -d)"
 trap 'rm -rf "$pictures"' EXIT
-for example in hello shapes text animation sketchpad viewer threads game mandelbrot; do
+for example in hello shapes text animation sketchpad viewer threads game mandelbrot sprites walk; do
     (cd "$pictures" && env -u DISPLAY "$OLDPWD/$build/examples/$example" >/dev/null)
     scripts/bmp-to-png.py "$pictures/$example.bmp" -o docs
 done

@@ -68,7 +68,8 @@ extern "C" {
 ZVEXPORT int ZVAPI ZVSetResizable(int handle, int on) {
     window_ref window(handle);
     if (!window.ok()) return ZV_ERR_BAD_WINDOW;
-    screen_pixels_scope physical; // frames and monitors in the screen's own pixels
+    if (window->canvas) return ZV_ERROR; // no frame to size, no monitor to cover
+    screen_pixels_scope physical;        // frames and monitors in the screen's own pixels
     window->input->user_resizable = on ? 1 : 0;
     // A fullscreen window has no border now; it takes its frame back later. Turning sizing off
     // keeps the sizing border all library windows are made with (and so the frame's metrics):
@@ -92,7 +93,8 @@ ZVEXPORT int ZVAPI ZVWasResized(int handle) {
 ZVEXPORT int ZVAPI ZVSetFullscreen(int handle, int on) {
     window_ref window(handle);
     if (!window.ok()) return ZV_ERR_BAD_WINDOW;
-    screen_pixels_scope physical; // frames and monitors in the screen's own pixels
+    if (window->canvas) return ZV_ERROR; // no frame to size, no monitor to cover
+    screen_pixels_scope physical;        // frames and monitors in the screen's own pixels
     if (on) {
         if (!claim_switch(window.record, FULLSCREEN_OFF)) return ZV_OK;
         enter_fullscreen(window.record);

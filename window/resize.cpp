@@ -131,7 +131,8 @@ int resize_window(window_record *r, int width, int height) {
     bool moved = false;
     client_size client{screen_length(r, width), screen_length(r, height)};
     int result = resize_buffers_like_screen(r, width, height, client, &frame, &moved);
-    if (result != ZV_OK || !moved) return result;
+    // A canvas is its buffers: no platform window follows them.
+    if (result != ZV_OK || !moved || r->canvas) return result;
 
     // The platform window follows the buffers, outside the window lock: moving it waits for
     // the GUI thread, which takes that lock to paint. Should another resize's move overtake

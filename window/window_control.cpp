@@ -15,6 +15,7 @@ char g_title_buffer[TITLE_BUFFER_SIZE];
 int show_window_result(int handle, int command) {
     window_ref window(handle);
     if (!window.ok()) return ZV_ERR_BAD_WINDOW;
+    if (window->canvas) return ZV_ERROR; // never shown, so never minimised either
     return ShowWindow(window->hwnd, command) ? ZV_OK : ZV_ERROR;
 }
 
@@ -36,7 +37,8 @@ ZVEXPORT int ZVAPI ZVSetTitle(int handle, const char *title) {
         set_last_error(ZV_ERR_NO_MEMORY);
         return ZV_ERR_NO_MEMORY;
     }
-    SetWindowTextA(window->hwnd, title);
+    // A canvas keeps its title for ZVGetTitle alone.
+    if (!window->canvas) SetWindowTextA(window->hwnd, title);
     return ZV_OK;
 }
 
@@ -54,6 +56,7 @@ ZVEXPORT const char *ZVAPI ZVGetTitle(int handle) {
 ZVEXPORT int ZVAPI ZVMove(int handle, int x, int y) {
     window_ref window(handle);
     if (!window.ok()) return ZV_ERR_BAD_WINDOW;
+    if (window->canvas) return ZV_ERROR; // it has no place on any screen
     EnterCriticalSection(&window->state_lock);
     RECT frame = window->frame_rect;
     LeaveCriticalSection(&window->state_lock);
@@ -88,6 +91,7 @@ ZVEXPORT int ZVAPI ZVRestore(int handle) {
 ZVEXPORT int ZVAPI ZVBringWindowToFront(int handle) {
     window_ref window(handle);
     if (!window.ok()) return ZV_ERR_BAD_WINDOW;
+    if (window->canvas) return ZV_ERROR;
     BringWindowToTop(window->hwnd);
     SetActiveWindow(window->hwnd);
     SetForegroundWindow(window->hwnd);

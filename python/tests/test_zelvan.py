@@ -107,13 +107,15 @@ C_TO_CTYPES = {
     "const char *": ctypes.c_char_p,
     "const ZVCOLOUR *": zv._PixelsIn,
     "ZVCOLOUR *": zv._PixelsOut,
+    "const unsigned char *": zv._BytesIn,
+    "unsigned char *": zv._BytesOut,
 }
 
 
 class SignaturesMatchHeader(unittest.TestCase):
     def test_every_header_function_is_declared_with_its_types(self):
         declarations = header_declarations()
-        self.assertEqual(len(declarations), 112)  # the original 91 and 21 beyond them
+        self.assertEqual(len(declarations), 117)  # the original 91 and 26 beyond them
         self.assertEqual([name for _, name, _ in declarations],
                          [entry[0] for entry in zv._SIGNATURES])
         for result, name, arguments in declarations:
@@ -483,6 +485,78 @@ class SpritePastes(WindowTestCase):
         self.assertEqual(zv.ZVGetPixel(w, 1, 0), 0x0000FF)
         self.assertEqual(zv.ZVPasteBitmapAlpha(w, 99999, 0, 0), zv.ZV_ERR_BAD_BITMAP)
         self.assertEqual(zv.ZVPasteBitmapKeyed(0, bitmap, 0, 0, 0), zv.ZV_ERR_BAD_WINDOW)
+
+
+@needs("ZVCreateBitmap", "ZVGetBitmapPixels", "ZVDrawBitmap", "ZVSetBitmapColourKey",
+       "ZVCreateCanvas")
+class SpritesAndCanvases(WindowTestCase):
+    def test_bytes_and_bytearrays_make_bitmaps_and_read_them_back(self):
+        rgba = bytes([255, 0, 0, 255, 0, 255, 0, 128, 0, 0, 255, 0, 9, 9, 9, 255])
+        for given in (rgba, bytearray(rgba), memoryview(rgba), array.array("B", rgba)):
+            bitmap = zv.ZVCreateBitmap(2, 2, given)
+            self.assertGreater(bitmap, 0)
+            back = bytearray(16)
+            self.assertEqual(zv.ZVGetBitmapPixels(bitmap, back), zv.ZV_OK)
+            self.assertEqual(bytes(back), rgba)
+            zv.ZVDiscardBitmap(bitmap)
+        # Rows with a gap: a stride of 12 bytes for 2 pixels a row.
+        padded = rgba[:8] + b"\xee" * 4 + rgba[8:]
+        bitmap = zv.ZVCreateBitmap(2, 2, padded, 12)
+        wide = bytearray(b"\x77" * 24)
+        self.assertEqual(zv.ZVGetBitmapPixels(bitmap, wide, 12), zv.ZV_OK)
+        self.assertEqual(bytes(wide[:8] + wide[12:20]), rgba)
+        self.assertEqual(bytes(wide[8:12]), b"\x77" * 4)
+        self.assertGreater(zv.ZVCreateBitmap(3, 3, None), 0)
+
+    def test_short_read_only_and_bad_buffers_are_refused(self):
+        with self.assertRaises(ValueError):
+            zv.ZVCreateBitmap(2, 2, bytes(15))
+        bitmap = zv.ZVCreateBitmap(2, 2, bytes(16))
+        with self.assertRaises(ValueError):
+            zv.ZVGetBitmapPixels(bitmap, bytearray(15))
+        with self.assertRaises(TypeError):
+            zv.ZVGetBitmapPixels(bitmap, bytes(16))
+        self.assertEqual(zv.ZVCreateBitmap(0, 2, bytes(16)), 0)
+        self.assertEqual(zv.ZVGetLastError(), zv.ZV_ERR_BAD_WIDTH)
+        self.assertEqual(zv.ZVGetBitmapPixels(99999, bytearray(4)), zv.ZV_ERR_BAD_BITMAP)
+
+    def test_a_call_wrapped_for_its_pixels_and_its_file_names_keeps_both(self):
+        # Each wrapper shows the argument types of what it wraps, so the next finds its own.
+        for name, _, arguments, _ in zv._SIGNATURES:
+            if zv.available(name):
+                self.assertEqual(tuple(getattr(zv, name).argtypes), tuple(arguments), name)
+        checked = zv.ZVGetBitmapPixels
+        self.addCleanup(setattr, zv, "ZVGetBitmapPixels", checked)
+        zv._file_name_call("ZVGetBitmapPixels")
+        self.assertIsNot(zv.ZVGetBitmapPixels, checked)
+        bitmap = zv.ZVCreateBitmap(1, 2, bytes([1, 2, 3, 4, 5, 6, 7, 8]))
+        back = bytearray(12)
+        self.assertEqual(zv.ZVGetBitmapPixels(bitmap, back, stride=8), zv.ZV_OK)
+        self.assertEqual(bytes(back), bytes([1, 2, 3, 4, 0, 0, 0, 0, 5, 6, 7, 8]))
+        with self.assertRaises(ValueError):
+            zv.ZVGetBitmapPixels(bitmap, bytearray(11), stride=8)
+
+    def test_turned_keyed_draws_on_a_canvas(self):
+        canvas = zv.ZVCreateCanvas(8, 8)
+        self.assertGreater(canvas, 0)
+        self.addCleanup(zv.ZVDestroyWindow, canvas)
+        zv.ZVSetBackground(canvas, WHITE)
+        zv.ZVClearDrawBuffer(canvas)
+        # A 2 x 1 bitmap, red then green, turned a quarter to stand upright and doubled.
+        bitmap = zv.ZVCreateBitmap(2, 1, bytes([255, 0, 0, 255, 0, 255, 0, 255]))
+        self.assertEqual(zv.ZVDrawBitmap(canvas, bitmap, 0, 0, 2, 1, 0, 0, 4, 2, 90.0, 0),
+                         zv.ZV_OK)
+        # Counter-clockwise: the right end (green) goes up.
+        self.assertEqual((zv.ZVGetPixel(canvas, 1, 0), zv.ZVGetPixel(canvas, 1, 2)), (GREEN, RED))
+        self.assertEqual(zv.ZVSetBitmapColourKey(bitmap, RED), zv.ZV_OK)
+        zv.ZVClearDrawBuffer(canvas)
+        zv.ZVDrawBitmap(canvas, bitmap, 0, 0, 2, 1, 4, 4, 4, 2, 0.0, zv.ZV_FLIP_X)
+        self.assertEqual([zv.ZVGetPixel(canvas, x, 4) for x in range(4, 8)],
+                         [GREEN, GREEN, WHITE, WHITE])
+        self.assertEqual(zv.ZVSetBitmapColourKey(bitmap, zv.ZV_NO_COLOUR_KEY), zv.ZV_OK)
+        self.assertEqual(zv.ZVMove(canvas, 1, 1), zv.ZV_ERROR)
+        self.assertEqual(zv.ZVDrawBitmap(0, bitmap, 0, 0, 2, 1, 0, 0, 4, 2, 0.0, 0),
+                         zv.ZV_ERR_BAD_WINDOW)
 
 
 @needs("ZVGetTicks", "ZVWaitFrame", "ZVPresent", "ZVGetMouseX", "ZVGetKeyName")

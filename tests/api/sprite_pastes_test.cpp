@@ -175,10 +175,27 @@ TEST_F(SpritePastes, PlainPastesCopyAndShowingBlendsOverTheBackground) {
 TEST_F(SpritePastes, PastesOntoAWindowWithNoPixelsSucceedAndDrawNothing) {
     int source = scene_window(6, 4);
     int opaque_copy = ZVCopyBitmap(source, 0, 0, 6, 4);
+    int keyed_copy = ZVCopyBitmap(source, 0, 0, 6, 4);
+    ASSERT_EQ(ZVSetBitmapColourKey(keyed_copy, under(1, 1)), ZV_OK);
     int empty = ZVCreateWindow(10, 10, 0, 0, "no pixels");
     ASSERT_NE(empty, 0);
     const ZVCOLOUR block[4] = {k_red, k_red, k_red, k_red};
+    // ZVDrawBitmap's every path: as a paste (whole, or a frame of the sheet), and mapped.
+    struct draw {
+        int src_x, src_y, src_width, src_height, width, height;
+        double angle;
+        int flags;
+    };
+    const draw draws[] = {{0, 0, 6, 4, 6, 4, 0, 0},         {1, 1, 3, 2, 3, 2, 0, 0},
+                          {0, 0, 6, 4, 12, 8, 0, 0},        {0, 0, 6, 4, 6, 4, 30, ZV_SMOOTH},
+                          {1, 0, 4, 4, 4, 4, 0, ZV_FLIP_X}, {0, 0, 6, 4, 9, 5, 90, ZV_FLIP_Y}};
     for (POINT at : {POINT{0, 0}, POINT{-3, -2}, POINT{5, 5}}) {
+        for (int bitmap : {sprite, opaque_copy, keyed_copy})
+            for (const draw &d : draws)
+                EXPECT_EQ(ZVDrawBitmap(empty, bitmap, d.src_x, d.src_y, d.src_width, d.src_height,
+                                       at.x, at.y, d.width, d.height, d.angle, d.flags),
+                          ZV_OK)
+                    << at.x << "," << at.y << " bitmap " << bitmap << " angle " << d.angle;
         EXPECT_EQ(ZVPasteBitmap(empty, sprite, at.x, at.y), ZV_OK);
         EXPECT_EQ(ZVPasteBitmapAlpha(empty, sprite, at.x, at.y), ZV_OK) << at.x << "," << at.y;
         EXPECT_EQ(ZVPasteBitmapAlpha(empty, opaque_copy, at.x, at.y), ZV_OK);
@@ -192,6 +209,8 @@ TEST_F(SpritePastes, PastesOntoAWindowWithNoPixelsSucceedAndDrawNothing) {
     // The buffer a resize gives it starts in the background colour: nothing was kept.
     ASSERT_EQ(ZVResize(empty, 4, 3), ZV_OK);
     EXPECT_EQ(wrong_pixels(empty, [](int, int) { return k_white; }), 0);
+    ZVDiscardBitmap(opaque_copy);
+    ZVDiscardBitmap(keyed_copy);
     ZVDestroyWindow(empty);
     ZVDestroyWindow(source);
 }

@@ -43,8 +43,45 @@ void load_or_copy(worker &w, int window) {
 
 } // namespace
 
+// Bitmaps made from bytes, read back, keyed, and drawn scaled and turned.
+void sprites(worker &w, int window, int bitmap) {
+    switch (w.number(0, 3)) {
+    case 0: {
+        unsigned char rgba[6 * 5 * 4];
+        for (unsigned char &byte : rgba) byte = static_cast<unsigned char>(w.random());
+        w.doing("ZVCreateBitmap");
+        int made = ZVCreateBitmap(w.number(0, 6), 5, w.number(0, 1) ? rgba : nullptr, 0);
+        expect_range_or("ZVCreateBitmap", made, 0, 0x7FFFFFFF, {});
+        if (made > 0) w.shared->bitmaps.add(made);
+        break;
+    }
+    case 1: {
+        // Big enough for any bitmap the mix makes or copies (at most 90 x 70).
+        std::vector<unsigned char> rgba(90 * 70 * 4);
+        w.doing("ZVGetBitmapPixels");
+        expect_one_of("ZVGetBitmapPixels", ZVGetBitmapPixels(bitmap, rgba.data(), 90 * 4),
+                      {OK, BAD_BITMAP, ZV_ERR_NO_MEMORY});
+        break;
+    }
+    case 2:
+        w.doing("ZVSetBitmapColourKey");
+        expect_one_of("ZVSetBitmapColourKey",
+                      ZVSetBitmapColourKey(bitmap, w.number(0, 2) ? ZV_NO_COLOUR_KEY : 0xFFFFFF),
+                      {OK, BAD_BITMAP});
+        break;
+    default:
+        w.doing("ZVDrawBitmap");
+        expect_one_of("ZVDrawBitmap",
+                      ZVDrawBitmap(window, bitmap, w.number(-5, 20), w.number(-5, 20),
+                                   w.number(0, 40), w.number(0, 40), w.number(-30, 60),
+                                   w.number(-30, 60), w.number(0, 90), w.number(0, 70),
+                                   w.number(-360, 360) * 1.5, w.number(0, 7)),
+                      {OK, BAD_WINDOW, BAD_BITMAP, ZV_ERR_NO_MEMORY});
+    }
+}
+
 void stress_bitmaps(worker &w, int window) {
-    int choice = w.number(0, 6);
+    int choice = w.number(0, 7);
     if (choice <= 1 || w.shared->bitmaps.size() == 0) return load_or_copy(w, window);
     if (choice == 2) {
         // Another worker may have taken the last bitmap since the size was read.
@@ -68,6 +105,9 @@ void stress_bitmaps(worker &w, int window) {
         expect_one_of("ZVShowBitmap", ZVShowBitmap(window, bitmap), {OK, BAD_WINDOW, BAD_BITMAP});
         break;
     case 5:
+        sprites(w, window, bitmap);
+        break;
+    case 6:
         w.doing("ZVGetBitmapWidth");
         expect_range_or("ZVGetBitmapWidth", ZVGetBitmapWidth(bitmap), 1, 100000, {BAD_BITMAP});
         w.doing("ZVGetBitmapHeight");

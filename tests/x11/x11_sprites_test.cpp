@@ -103,3 +103,47 @@ TEST(X11Sprites, PastesReachTheScreenAndTheClipboardKeepsTheAlpha) {
     })) << "an opaque picture pastes as RGB";
     ZVDestroyWindow(w);
 }
+
+// A landscape drawn on a canvas, which the server never sees, and a sprite made from bytes
+// drawn turned, enlarged, mirrored and smoothed over it: the screen shows exactly the
+// window's buffer.
+TEST(X11Sprites, CanvasesStayOffTheServerAndTurnedDrawsReachTheScreen) {
+    if (!run_in_child()) return;
+    const int width = 90, height = 70;
+    int canvas = ZVCreateCanvas(width, height);
+    ASSERT_GT(canvas, 0);
+    ZVSetTitle(canvas, "off the server");
+    ZVSetFillColour(canvas, ZVGetRGBColour(40, 90, 160));
+    ZVFillRectangle(canvas, -1, -1, width + 1, 40);
+    ZVSetFillColour(canvas, ZVGetRGBColour(80, 160, 60));
+    ZVFillCircle(canvas, 45, 80, 50);
+    ZVTextOut(canvas, 3, 3, "canvas");
+    int landscape = ZVCopyBitmap(canvas, 0, 0, width, height);
+    ASSERT_NE(landscape, 0);
+    EXPECT_EQ(find_window("off the server"), Window(None));
+    std::vector<unsigned char> rgba;
+    for (int y = 0; y < 8; ++y)
+        for (int x = 0; x < 12; ++x)
+            for (int v : {x * 20, y * 30, 200, x == 0 || y == 7 ? 0 : 255})
+                rgba.push_back(static_cast<unsigned char>(v));
+    int sprite = ZVCreateBitmap(12, 8, rgba.data(), 0);
+    int w = ZVCreateWindow(30, 30, width, height, "turned sprites");
+    ASSERT_EQ(ZVPasteBitmap(w, landscape, 0, 0), ZV_OK);
+    ASSERT_EQ(ZVDrawBitmap(w, sprite, 0, 0, 12, 8, 10, 10, 36, 24, 35.0, ZV_SMOOTH), ZV_OK);
+    ASSERT_EQ(ZVDrawBitmap(w, sprite, 2, 1, 8, 6, 50, 30, 32, 24, 90.0, ZV_FLIP_X), ZV_OK);
+    ZVRedraw(w);
+    std::vector<ZVCOLOUR> buffer(width * height);
+    ASSERT_EQ(ZVGetPixels(w, 0, 0, width, height, buffer.data(), width), ZV_OK);
+    client_area area = library_client_area(w);
+    int wrong = -1;
+    EXPECT_TRUE(poll_until([&] {
+        std::vector<unsigned long> shown = capture(area.x, area.y, width, height);
+        wrong = 0;
+        for (size_t i = 0; i < buffer.size(); ++i)
+            wrong += as_colour(static_cast<uint32_t>(shown[i])) != buffer[i];
+        return wrong == 0;
+    })) << wrong
+        << " pixels differ on the screen";
+    ZVDestroyWindow(w);
+    ZVDestroyWindow(canvas);
+}
