@@ -34,8 +34,10 @@ struct frame_schedule {
 
 // Written by the GUI thread and read by host threads under the state lock, except the atomics.
 struct input_state {
-    // The character ring, drained by ZVGetKey.
-    char key_buffer[KEY_RING_SIZE];
+    // The ring of typed characters as Unicode code points, drained by ZVReadChar and
+    // ZVReadUnicode; a high surrogate waits in `pending_high` for the WM_CHAR of its partner.
+    uint32_t key_buffer[KEY_RING_SIZE];
+    WCHAR pending_high;
     int key_write_pos;
     int key_read_pos;
     std::atomic<int> key_count;

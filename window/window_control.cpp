@@ -1,6 +1,7 @@
 // Title, position, size and show state of a window.
 #include "core/heap.h"
 #include "core/result_codes.h"
+#include "core/window_lifetime.h"
 #include "core/window_scale.h"
 #include "core/window_table.h"
 #include "window/resize.h"
@@ -36,7 +37,7 @@ ZVEXPORT int ZVAPI ZVSetTitle(int handle, const char *title) {
         set_last_error(ZV_ERR_NO_MEMORY);
         return ZV_ERR_NO_MEMORY;
     }
-    SetWindowTextA(window->hwnd, title);
+    SendMessageA(window->hwnd, MSG_SET_TITLE, 0, reinterpret_cast<LPARAM>(title));
     return ZV_OK;
 }
 

@@ -57,14 +57,31 @@ void realize_window_palette(window_record *r, HWND hwnd, BOOL force_background) 
     LeaveCriticalSection(&r->lock);
 }
 
-// Appends `repeat` copies of a typed character to the key ring while there is room.
-void record_character(window_record *r, char character, int repeat) {
-    EnterCriticalSection(&r->state_lock);
-    for (int i = 0; i < repeat && r->input->key_count.load() < KEY_RING_SIZE; ++i) {
-        r->input->key_buffer[r->input->key_write_pos] = character;
-        r->input->key_write_pos = (r->input->key_write_pos + 1) % KEY_RING_SIZE;
-        r->input->key_count.fetch_add(1);
+// Appends `repeat` copies of a typed code point to the key ring while there is room.
+void push_character(input_state *in, uint32_t code_point, int repeat) {
+    for (int i = 0; i < repeat && in->key_count.load() < KEY_RING_SIZE; ++i) {
+        in->key_buffer[in->key_write_pos] = code_point;
+        in->key_write_pos = (in->key_write_pos + 1) % KEY_RING_SIZE;
+        in->key_count.fetch_add(1);
     }
+}
+
+// WM_CHAR of a Unicode window: one UTF-16 unit, `repeat` times. A surrogate pair arrives as
+// two messages and is joined into one code point; a surrogate without its partner is kept
+// as U+FFFD, so that no typed character goes missing unseen.
+void record_character(window_record *r, WCHAR unit, int repeat) {
+    const uint32_t replacement = 0xFFFD;
+    bool high = unit >= 0xD800 && unit < 0xDC00, low = unit >= 0xDC00 && unit < 0xE000;
+    EnterCriticalSection(&r->state_lock);
+    input_state *in = r->input;
+    if (low && in->pending_high != 0) {
+        push_character(in, 0x10000 + ((in->pending_high - 0xD800u) << 10) + (unit - 0xDC00u),
+                       repeat);
+    } else {
+        if (in->pending_high != 0) push_character(in, replacement, 1);
+        if (!high) push_character(in, low ? replacement : unit, repeat);
+    }
+    in->pending_high = high ? unit : 0;
     LeaveCriticalSection(&r->state_lock);
 }
 
@@ -84,7 +101,7 @@ void record_mouse_event(window_record *r, mouse_event_record &live, LPARAM lpara
 bool handle_input_message(window_record *r, HWND hwnd, UINT message, WPARAM wparam, LPARAM lparam) {
     switch (message) {
     case WM_CHAR:
-        record_character(r, static_cast<char>(LOBYTE(wparam)), LOWORD(lparam));
+        record_character(r, static_cast<WCHAR>(wparam & 0xFFFF), LOWORD(lparam));
         return true;
     case WM_MOUSEMOVE:
         // The original records keep to the client area, also while a drag holds the capture.

@@ -62,9 +62,9 @@ struct display_event {
     HWND window; // the cookie the window was created with
     int x;
     int y;
-    int button; // one DISPLAY_BUTTON_ bit
-    int state;  // DISPLAY_BUTTON_ and DISPLAY_MOD_ bits after the event
-    char character;
+    int button;         // one DISPLAY_BUTTON_ bit
+    int state;          // DISPLAY_BUTTON_ and DISPLAY_MOD_ bits after the event
+    uint32_t character; // a Unicode code point
     int repeat;
     RECT rect;
     int key; // a Win32 virtual-key code (VK_), for key events

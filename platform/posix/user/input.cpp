@@ -64,7 +64,6 @@ void pointer(const display_event &e) {
         PostMessageA(route.target, WM_MOUSEMOVE, mk_flags(e.state), where);
         return;
     }
-    bool down = e.kind == DISPLAY_EVENT_BUTTON_DOWN;
     // A click on an inactive window activates it before the press arrives.
     if (down && route.target == e.window && GetForegroundWindow() != e.window) {
         wm_activate_later(e.window);
@@ -72,7 +71,7 @@ void pointer(const display_event &e) {
     WPARAM wparam = mk_flags(e.state);
     if (e.button == DISPLAY_BUTTON_X1) wparam |= WPARAM(XBUTTON1) << 16;
     if (e.button == DISPLAY_BUTTON_X2) wparam |= WPARAM(XBUTTON2) << 16;
-    PostMessageA(route.target, button_message(e.button, down), wparam, where);
+    PostMessageA(route.target, message, wparam, where);
 }
 
 // Win32 gives wheel messages screen coordinates and the turn in the high word.
@@ -101,11 +100,38 @@ void focus_change(const display_event &e) {
 }
 
 // Characters go to the window named by the driver, else to the focus of the foreground thread.
+// A Unicode window gets the character as UTF-16 (a surrogate pair as two messages, the pair
+// repeated as often as typed); an ANSI one gets its byte in the ANSI code page, or '?'.
 void character(const display_event &e) {
     HWND target = wm_keyboard_target(e.window);
-    if (target == nullptr || e.repeat <= 0) return;
-    WPARAM code = static_cast<unsigned char>(e.character);
-    PostMessageA(target, WM_CHAR, code, static_cast<LPARAM>(e.repeat & 0xFFFF));
+    if (target == nullptr || e.repeat <= 0 || e.character > 0x10FFFF) return;
+    wm_lock();
+    wm_window *w = wm_find(target);
+    bool unicode = w != nullptr && w->unicode;
+    wm_unlock();
+    LPARAM repeat = static_cast<LPARAM>(e.repeat & 0xFFFF);
+    uint32_t c = e.character;
+    if (unicode && c >= 0x10000) {
+        WCHAR high = static_cast<WCHAR>(0xD800 + ((c - 0x10000) >> 10));
+        WCHAR low = static_cast<WCHAR>(0xDC00 + ((c - 0x10000) & 0x3FF));
+        for (int i = 0; i < e.repeat; ++i) {
+            PostMessageA(target, WM_CHAR, high, 1);
+            PostMessageA(target, WM_CHAR, low, 1);
+        }
+        return;
+    }
+    if (unicode) {
+        PostMessageA(target, WM_CHAR, c, repeat);
+        return;
+    }
+    WCHAR unit = static_cast<WCHAR>(c < 0x10000 ? c : '?');
+    char byte = '?';
+    if (c < 0x80) {
+        byte = static_cast<char>(c);
+    } else if (WideCharToMultiByte(CP_ACP, 0, &unit, 1, &byte, 1, "?", nullptr) != 1) {
+        byte = '?';
+    }
+    PostMessageA(target, WM_CHAR, static_cast<unsigned char>(byte), repeat);
 }
 
 // A border drag or a move by the user: the tracking limits apply, as during a Win32 drag.

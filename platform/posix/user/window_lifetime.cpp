@@ -31,6 +31,7 @@ wm_window *new_window(const wm_class *c, DWORD style, DWORD ex_style, LPCSTR tit
     w->proc = c->proc;
     w->class_style = c->style;
     w->class_background = c->background;
+    w->unicode = c->unicode;
     w->instance = instance;
     w->style = style & ~static_cast<DWORD>(WS_VISIBLE | WS_MINIMIZE);
     w->ex_style = ex_style;

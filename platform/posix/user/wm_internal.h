@@ -26,6 +26,7 @@ struct wm_class {
     UINT style;
     WNDPROC proc;
     HBRUSH background;
+    bool unicode; // registered with RegisterClassW: its windows take UTF-16 characters
 };
 
 struct wm_window {
@@ -39,6 +40,7 @@ struct wm_window {
     HINSTANCE instance;
     DWORD style;
     DWORD ex_style;
+    bool unicode;      // of a Unicode class: WM_CHAR carries UTF-16 units
     std::string title; // UTF-8
 
     RECT frame;        // screen coordinates

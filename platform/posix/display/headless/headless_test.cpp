@@ -133,7 +133,7 @@ void headless_test_wheel(int notches, int modifiers) {
     report(event);
 }
 
-void headless_test_type(char character, int repeat) {
+void headless_test_type(uint32_t character, int repeat) {
     display_event event{};
     event.kind = DISPLAY_EVENT_CHAR;
     event.character = character;

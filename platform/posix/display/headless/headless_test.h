@@ -41,8 +41,9 @@ void headless_test_release(int button, int modifiers);
 // Turns the wheel `notches` steps at the pointer (positive: away from the user).
 void headless_test_wheel(int notches, int modifiers);
 
-// Types a character `repeat` times into the window with the keyboard focus.
-void headless_test_type(char character, int repeat);
+// Types the Unicode code point `character` `repeat` times into the window with the keyboard
+// focus.
+void headless_test_type(uint32_t character, int repeat);
 
 // Presses or releases the key with the Win32 virtual-key code `virtual_key` in the window with
 // the keyboard focus; `modifiers` holds the DISPLAY_MOD_ bits held after the event. A second

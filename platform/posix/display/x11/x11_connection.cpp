@@ -173,6 +173,7 @@ bool x11_open(const display_sink *sink) {
 void close_connection(x11_state &s) {
     if (s.closed) return;
     bool broken = s.lost.exchange(true);
+    if (!broken) x11_close_input_method();
     if (!broken) XSync(s.display, False);
     XFreeGC(s.display, s.gc); // its memory is ours; the server frees the rest with the client
     XCloseDisplay(s.display);

@@ -5,6 +5,7 @@
 
 #include <algorithm>
 #include <string>
+#include <vector>
 
 #include <string.h>
 
@@ -75,22 +76,62 @@ void request_fullscreen(const display_window *w, bool on) {
     XSendEvent(s.display, s.root, False, SubstructureRedirectMask | SubstructureNotifyMask, &event);
 }
 
+// The UTF-8 bytes of one code point.
+std::string utf8_of(uint32_t c) {
+    std::string out;
+    if (c < 0x80) {
+        out += char(c);
+    } else if (c < 0x800) {
+        out += char(0xC0 | c >> 6);
+        out += char(0x80 | (c & 0x3F));
+    } else if (c < 0x10000) {
+        out += char(0xE0 | c >> 12);
+        out += char(0x80 | (c >> 6 & 0x3F));
+        out += char(0x80 | (c & 0x3F));
+    } else {
+        out += char(0xF0 | c >> 18);
+        out += char(0x80 | (c >> 12 & 0x3F));
+        out += char(0x80 | (c >> 6 & 0x3F));
+        out += char(0x80 | (c & 0x3F));
+    }
+    return out;
+}
+
+// Whether WM_NAME's compound text can carry the character: Xlib drops the others silently.
+bool compound_text_carries(const std::string &character) {
+    char *list[1] = {const_cast<char *>(character.c_str())};
+    XTextProperty property{};
+    int unconverted =
+        Xutf8TextListToTextProperty(x11().display, list, 1, XCompoundTextStyle, &property);
+    if (unconverted >= Success) XFree(property.value);
+    return unconverted == Success;
+}
+
 // Titles come in UTF-8. _NET_WM_NAME carries them as they are; WM_NAME, for window managers
-// that read only it, as STRING (Latin-1) when every character fits, else as compound text.
+// that read only it, as STRING (Latin-1) when every character fits, else as compound text,
+// with '?' for each character that neither can carry.
 void store_title(const display_window *w, const char *title) {
     x11_state &s = x11();
+    int bytes = int(strlen(title));
     XChangeProperty(s.display, w->xid, s.atoms.net_wm_name, s.atoms.utf8_string, 8, PropModeReplace,
-                    reinterpret_cast<const unsigned char *>(title), int(strlen(title)));
-    char *list[1] = {const_cast<char *>(title)};
+                    reinterpret_cast<const unsigned char *>(title), bytes);
+    std::vector<uint32_t> code_points(size_t(bytes) + 1);
+    int count = x11_decode_utf8(title, bytes, code_points.data(), bytes);
+    std::string carried, latin1;
+    for (int i = 0; i < count; ++i) {
+        std::string character = utf8_of(code_points[i]);
+        bool fits = code_points[i] < 0x100 || compound_text_carries(character);
+        carried += fits ? character : "?";
+        latin1 += code_points[i] < 0x100 ? char(code_points[i]) : '?';
+    }
+    char *list[1] = {const_cast<char *>(carried.c_str())};
     XTextProperty property{};
-    if (Xutf8TextListToTextProperty(s.display, list, 1, XStdICCTextStyle, &property) < Success) {
-        // No converter in this locale: the ASCII part, and '?' for each other character.
-        std::string ascii;
-        for (const char *c = title; *c; ++c) {
-            unsigned char byte = static_cast<unsigned char>(*c);
-            if (byte < 0x80 || byte >= 0xC0) ascii += byte < 0x80 ? *c : '?';
-        }
-        XStoreName(s.display, w->xid, ascii.c_str());
+    int unconverted = Xutf8TextListToTextProperty(s.display, list, 1, XStdICCTextStyle, &property);
+    if (unconverted != Success) {
+        if (unconverted > 0) XFree(property.value);
+        // No converter in this locale: Latin-1 alone.
+        XChangeProperty(s.display, w->xid, XA_WM_NAME, XA_STRING, 8, PropModeReplace,
+                        reinterpret_cast<const unsigned char *>(latin1.data()), int(latin1.size()));
         return;
     }
     XSetWMName(s.display, w->xid, &property);
@@ -138,6 +179,7 @@ display_window *x11_create(const display_window_desc *desc) {
     set_size_hints(w);
     set_initial_state(w, NormalState);
     store_title(w, desc->title != nullptr ? desc->title : "");
+    w->input_context = x11_create_input_context(w->xid, k_event_mask);
     s.windows[w->xid] = w;
     XFlush(s.display);
     return w;
@@ -147,6 +189,7 @@ void x11_destroy(display_window *w) {
     x11_release_shm(w);
     if (on_server(w)) {
         x11_state &s = x11();
+        if (w->input_context != nullptr) XDestroyIC(w->input_context);
         XDestroyWindow(s.display, w->xid);
         XFlush(s.display);
     }
@@ -247,6 +290,8 @@ void x11_window_vanished(display_window *w) {
     s.vanished[s.vanished_next] = w->xid;
     s.vanished_next = (s.vanished_next + 1) % int(sizeof s.vanished / sizeof s.vanished[0]);
     x11_release_shm(w); // the segment is attached to the connection, not to the window
+    if (w->input_context != nullptr) XDestroyIC(w->input_context);
+    w->input_context = nullptr;
     w->xid = 0;
     display_event e{};
     e.kind = DISPLAY_EVENT_DESTROYED;
