@@ -74,6 +74,10 @@ struct input_state {
     std::atomic<int> fullscreen_state;
     std::atomic<int> popup_frame;
     std::atomic<int> resized_unseen;
+    // The pointer hidden over the window (ZVShowCursor), and the icon the window owns
+    // (GUI thread only; destroyed with the state).
+    std::atomic<int> cursor_hidden;
+    HICON icon;
     // The style and frame rectangle to go back to from fullscreen.
     LONG_PTR framed_style;
     RECT framed_rect;

@@ -96,6 +96,25 @@ void record_mouse_event(window_record *r, mouse_event_record &live, LPARAM lpara
     LeaveCriticalSection(&r->state_lock);
 }
 
+// Where the pointer is over the client area, shows or hides it at once.
+void apply_cursor(window_record *r, HWND hwnd) {
+    POINT at;
+    RECT client;
+    if (!GetCursorPos(&at) || !ScreenToClient(hwnd, &at) || !GetClientRect(hwnd, &client)) return;
+    if (at.x < client.left || at.x >= client.right || at.y < client.top || at.y >= client.bottom)
+        return;
+    SetCursor(r->input->cursor_hidden.load() ? nullptr : LoadCursorA(nullptr, IDC_ARROW));
+}
+
+// The window takes the icon for both sizes and destroys the one it had.
+void take_icon(window_record *r, HWND hwnd, icon_handover *handover) {
+    SendMessageA(hwnd, WM_SETICON, ICON_BIG, reinterpret_cast<LPARAM>(handover->icon));
+    SendMessageA(hwnd, WM_SETICON, ICON_SMALL, reinterpret_cast<LPARAM>(handover->icon));
+    if (r->input->icon) DestroyIcon(r->input->icon);
+    r->input->icon = handover->icon;
+    handover->taken = true;
+}
+
 // Mouse, keyboard and focus messages: recorded for the input calls to read. Returns false
 // for those that also go on to the default handling.
 bool handle_input_message(window_record *r, HWND hwnd, UINT message, WPARAM wparam, LPARAM lparam) {
@@ -144,6 +163,17 @@ bool handle_input_message(window_record *r, HWND hwnd, UINT message, WPARAM wpar
     case WM_KILLFOCUS:
         release_held_keys(r);
         return false;
+    case WM_SETCURSOR:
+        // Over the client area a hidden pointer stays hidden; elsewhere, the frame's cursors.
+        if (LOWORD(lparam) != HTCLIENT || !r->input->cursor_hidden.load()) return false;
+        SetCursor(nullptr);
+        return true;
+    case MSG_SHOW_CURSOR:
+        apply_cursor(r, hwnd);
+        return true;
+    case MSG_SET_ICON:
+        take_icon(r, hwnd, reinterpret_cast<icon_handover *>(lparam));
+        return true;
     default:
         return false;
     }

@@ -30,6 +30,7 @@ UINT button_message(int button, bool down) {
 // Where a pointer event goes, and its point there (client coordinates) and on the screen.
 struct pointer_route {
     HWND target;
+    bool captured; // the target holds the mouse capture
     POINT client;
     POINT screen;
 };
@@ -46,6 +47,8 @@ bool route_pointer(const display_event &e, pointer_route *route) {
     }
     bool known = e.window == nullptr || under != nullptr;
     if (known) wm().last_pointer = route->screen;
+    if (known) wm().pointer_window = under != nullptr ? under->hwnd : nullptr;
+    route->captured = wm().capture != nullptr;
     wm_window *to = wm().capture != nullptr ? wm_find(wm().capture) : under;
     if (to != nullptr && known) {
         RECT client = wm_client_screen_rect(to);
@@ -60,6 +63,14 @@ void pointer(const display_event &e) {
     pointer_route route;
     if (!route_pointer(e, &route)) return;
     LPARAM where = MAKELPARAM(route.client.x, route.client.y);
+    bool down = e.kind == DISPLAY_EVENT_BUTTON_DOWN;
+    UINT message =
+        e.kind == DISPLAY_EVENT_POINTER_MOVE ? WM_MOUSEMOVE : button_message(e.button, down);
+    // The window under the pointer chooses the cursor first, unless a drag holds the capture.
+    if (!route.captured) {
+        wm_notify_owner(route.target, WM_SETCURSOR, reinterpret_cast<WPARAM>(route.target),
+                        MAKELPARAM(HTCLIENT, message), nullptr, nullptr);
+    }
     if (e.kind == DISPLAY_EVENT_POINTER_MOVE) {
         PostMessageA(route.target, WM_MOUSEMOVE, mk_flags(e.state), where);
         return;

@@ -229,6 +229,11 @@ LRESULT WINAPI DefWindowProcA(HWND hwnd, UINT message, WPARAM wparam, LPARAM lpa
         return 0;
     case WM_SETTEXT:
         return set_text(hwnd, wm_utf8_from_ansi(reinterpret_cast<LPCSTR>(lparam)));
+    case WM_SETCURSOR:
+        return wm_default_set_cursor(hwnd, lparam);
+    case WM_SETICON:
+    case WM_GETICON:
+        return wm_default_icon_message(hwnd, message, wparam, lparam);
     case WM_ERASEBKGND:
         return erase_background(hwnd, reinterpret_cast<HDC>(wparam));
     case WM_PAINT: {

@@ -67,6 +67,7 @@ struct wm_window {
     std::vector<uint32_t> timers; // its timers' slots in the owner's queue
     display_placement placement;  // what the driver was last told, once `placement_told`
     bool placement_told;
+    HICON icons[2]; // by ICON_SMALL and ICON_BIG, as WM_SETICON gave them
 };
 
 // A message (or a piece of internal work) sent to another thread's window.
@@ -144,6 +145,8 @@ struct wm_state {
     HWND foreground;
     POINT last_pointer;  // screen position of the last pointer event, for MSG.pt
     HWND capture;        // the window that holds the mouse capture, or null
+    HWND pointer_window; // the window whose client area the pointer is over, or null
+    HCURSOR cursor;      // as SetCursor last set it
     bool keys_down[256]; // per virtual key: down after the last key event the drivers reported
     unsigned display_wakes;
     UINT_PTR next_thread_timer;
@@ -261,6 +264,11 @@ LRESULT wm_show_on_owner(HWND hwnd, void *command);
 
 // ---- classes (window_class.cpp) ----
 struct wm_class *wm_find_class(LPCSTR name); // lock held
+
+// ---- cursor and icons (cursor_and_icon.cpp) ----
+// The default answers to WM_SETCURSOR, and to WM_SETICON and WM_GETICON.
+LRESULT wm_default_set_cursor(HWND hwnd, LPARAM lparam);
+LRESULT wm_default_icon_message(HWND hwnd, UINT message, WPARAM which, LPARAM lparam);
 
 // Titles are kept in UTF-8 (window_text.cpp). The ANSI form is cut to `max_chars` with its
 // NUL; returns the bytes written before the NUL.

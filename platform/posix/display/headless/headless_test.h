@@ -23,8 +23,14 @@ struct headless_test_window_info {
     bool maximized;
     int z_order;
     char title[256];
+    bool cursor_hidden; // the pointer is hidden while over the window
+    int icon_width;     // the icon's size; 0 for the default icon
+    int icon_height;
 };
 bool headless_test_window_state(HWND window, headless_test_window_info *state);
+
+// A copy of the window's icon (ARGB, rows from the top); false for no such window.
+bool headless_test_icon(HWND window, std::vector<uint32_t> *argb);
 
 // A copy of the client pixels the window shows (BGRX, rows of `width`).
 bool headless_test_read_client(HWND window, std::vector<uint32_t> *pixels, int *width, int *height);

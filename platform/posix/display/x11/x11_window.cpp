@@ -276,6 +276,45 @@ void x11_set_placement(display_window *w, const display_placement *placement) {
     XFlush(x11().display);
 }
 
+// A hidden pointer is a cursor with no pixels: the server shows it only over this window.
+void x11_set_cursor(display_window *w, bool visible) {
+    if (!on_server(w)) return;
+    x11_state &s = x11();
+    if (visible) {
+        XUndefineCursor(s.display, w->xid);
+    } else {
+        if (s.invisible_cursor == None) {
+            char empty = 0;
+            Pixmap blank = XCreateBitmapFromData(s.display, s.root, &empty, 1, 1);
+            XColor black{};
+            s.invisible_cursor = XCreatePixmapCursor(s.display, blank, blank, &black, &black, 0, 0);
+            XFreePixmap(s.display, blank);
+        }
+        XDefineCursor(s.display, w->xid, s.invisible_cursor);
+    }
+    XFlush(s.display);
+}
+
+// _NET_WM_ICON: width, height, then the ARGB pixels row by row, each a CARDINAL (which Xlib
+// takes as a long whatever its size).
+void x11_set_icon(display_window *w, const uint32_t *argb, int width, int height) {
+    if (!on_server(w)) return;
+    x11_state &s = x11();
+    if (argb == nullptr || width <= 0 || height <= 0) {
+        XDeleteProperty(s.display, w->xid, s.atoms.net_wm_icon);
+    } else {
+        size_t count = size_t(width) * size_t(height);
+        std::vector<long> data;
+        data.reserve(count + 2);
+        data.push_back(width);
+        data.push_back(height);
+        for (size_t i = 0; i < count; ++i) data.push_back(long(argb[i]));
+        XChangeProperty(s.display, w->xid, s.atoms.net_wm_icon, XA_CARDINAL, 32, PropModeReplace,
+                        reinterpret_cast<const unsigned char *>(data.data()), int(data.size()));
+    }
+    XFlush(s.display);
+}
+
 void x11_set_title(display_window *w, const char *title) {
     if (!on_server(w)) return;
     store_title(w, title != nullptr ? title : "");
