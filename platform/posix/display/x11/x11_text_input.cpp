@@ -86,7 +86,7 @@ int x11_decode_utf8(const char *text, int bytes, uint32_t *out, int capacity) {
         unsigned char lead = static_cast<unsigned char>(text[i]);
         int extra = lead < 0x80                   ? 0
                     : lead >= 0xF0 && lead < 0xF5 ? 3
-                    : lead >= 0xE0                ? 2
+                    : lead >= 0xE0 && lead < 0xF0 ? 2
                     : lead >= 0xC2 && lead < 0xE0 ? 1
                                                   : -1;
         uint32_t code_point = extra == 0   ? lead

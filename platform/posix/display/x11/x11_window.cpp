@@ -97,14 +97,16 @@ std::string utf8_of(uint32_t c) {
     return out;
 }
 
-// Whether WM_NAME's compound text can carry the character: Xlib drops the others silently.
+// Whether WM_NAME's compound text can carry the character: Xlib drops the others silently,
+// some with a success and no bytes.
 bool compound_text_carries(const std::string &character) {
     char *list[1] = {const_cast<char *>(character.c_str())};
     XTextProperty property{};
     int unconverted =
         Xutf8TextListToTextProperty(x11().display, list, 1, XCompoundTextStyle, &property);
+    bool carried = unconverted == Success && property.nitems > 0;
     if (unconverted >= Success) XFree(property.value);
-    return unconverted == Success;
+    return carried;
 }
 
 // Titles come in UTF-8. _NET_WM_NAME carries them as they are; WM_NAME, for window managers
@@ -120,7 +122,8 @@ void store_title(const display_window *w, const char *title) {
     std::string carried, latin1;
     for (int i = 0; i < count; ++i) {
         std::string character = utf8_of(code_points[i]);
-        bool fits = code_points[i] < 0x100 || compound_text_carries(character);
+        bool fits =
+            (code_points[i] >= 0x20 && code_points[i] < 0x100) || compound_text_carries(character);
         carried += fits ? character : "?";
         latin1 += code_points[i] < 0x100 ? char(code_points[i]) : '?';
     }
