@@ -161,7 +161,7 @@ LRESULT configure_on_owner(HWND hwnd, void *context) {
                                  std::max(info.ptMinTrackSize.y, info.ptMaxTrackSize.y));
         frame = wm_rect_at(frame.left, frame.top, width, height);
     }
-    wm_set_frame(hwnd, frame, false, true);
+    wm_follow_display_frame(hwnd, frame);
     return TRUE;
 }
 

@@ -65,6 +65,7 @@ void place_window(HWND hwnd, const RECT &frame, const display_driver *driver) {
     }
     w->frame = frame;
     w->normal_frame = frame;
+    w->asked_frame = frame;
     RECT client = wm_client_screen_rect(w);
     wm_resize_surface(w, client.right - client.left, client.bottom - client.top);
     if (w->class_style & CS_OWNDC) {

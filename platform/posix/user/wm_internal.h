@@ -45,6 +45,9 @@ struct wm_window {
 
     RECT frame;        // screen coordinates
     RECT normal_frame; // where a minimised or maximised window goes back to
+    // Where the program last put it: what it asked of the display (fullscreen or not), which
+    // the display's own moves, stale ones included, do not change.
+    RECT asked_frame;
     bool visible;
     bool minimized;
     bool maximized;
@@ -247,6 +250,8 @@ RECT wm_client_screen_rect(const wm_window *window);
 MINMAXINFO wm_default_minmax(DWORD style);
 // Moves the frame on the owner thread and sends WM_MOVE and WM_SIZE for what changed.
 void wm_set_frame(HWND hwnd, const RECT &frame, bool force_size, bool repaint);
+// The same for a frame the display reports (the user's drag, its window manager's placing).
+void wm_follow_display_frame(HWND hwnd, const RECT &frame);
 // The size of the one screen (and monitor) this platform knows.
 void wm_screen_size(int *width, int *height);
 

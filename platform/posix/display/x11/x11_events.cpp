@@ -216,6 +216,7 @@ void on_property(display_window *w, const XPropertyEvent &p) {
     x11().last_event_time = p.time;
     if (p.atom != x11().atoms.wm_state || p.state != PropertyNewValue) return;
     long state = x11_wm_state_property(w->xid);
+    if (state == NormalState || state == IconicState) x11_window_taken_over(w);
     display_event e = event_for(w, DISPLAY_EVENT_MINIMIZE);
     if (state == IconicState && w->show != DISPLAY_MINIMIZED) {
         w->show = DISPLAY_MINIMIZED;

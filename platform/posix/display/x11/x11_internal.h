@@ -31,6 +31,10 @@ struct display_window {
     display_placement placement;    // how the user may place it, once `placement_known`
     bool placement_known;
     XIC input_context; // typed text through the input method; null: from keysyms
+    // The window manager has taken the mapped window over (it set WM_STATE): only from then on
+    // does it hear state changes as messages.
+    bool managed;
+    bool fullscreen_unheard; // asked for before that: said again once it has
 };
 
 struct x11_atoms {
@@ -122,6 +126,8 @@ void x11_set_cursor(display_window *window, bool visible);
 void x11_set_icon(display_window *window, const uint32_t *argb, int width, int height);
 // Another client destroyed the window's X window: forgets it on the server and says so.
 void x11_window_vanished(display_window *window);
+// WM_STATE says the window manager has taken a shown window over.
+void x11_window_taken_over(display_window *window);
 // True for an error about a window another client destroyed under us.
 bool x11_window_error_expected(const XErrorEvent *error);
 

@@ -51,20 +51,8 @@ void set_size_hints(const display_window *w) {
     XFree(hints);
 }
 
-// A mapped window asks the window manager to change its state; an unmapped one states it in
-// the property the window manager reads when the window is mapped.
-void request_fullscreen(const display_window *w, bool on) {
+void send_fullscreen_message(const display_window *w, bool on) {
     x11_state &s = x11();
-    if (w->show == DISPLAY_HIDDEN || !x11_window_manager_running()) {
-        if (on) {
-            XChangeProperty(
-                s.display, w->xid, s.atoms.net_wm_state, XA_ATOM, 32, PropModeReplace,
-                reinterpret_cast<const unsigned char *>(&s.atoms.net_wm_state_fullscreen), 1);
-        } else {
-            XDeleteProperty(s.display, w->xid, s.atoms.net_wm_state);
-        }
-        return;
-    }
     XEvent event{};
     event.xclient.type = ClientMessage;
     event.xclient.window = w->xid;
@@ -74,6 +62,28 @@ void request_fullscreen(const display_window *w, bool on) {
     event.xclient.data.l[1] = long(s.atoms.net_wm_state_fullscreen);
     event.xclient.data.l[3] = 1; // from an application
     XSendEvent(s.display, s.root, False, SubstructureRedirectMask | SubstructureNotifyMask, &event);
+}
+
+// A window the window manager manages asks it to change its state. Until it has taken a
+// window over (EWMH: the message is for mapped windows), the state goes in the property it
+// reads when it does, and a mapped window says it once more as a message when that is seen:
+// a message sent between the map and the take-over may be lost, and so may a property
+// written after the window manager read it.
+void request_fullscreen(display_window *w, bool on) {
+    x11_state &s = x11();
+    bool manager = x11_window_manager_running();
+    if (manager && w->managed && w->show != DISPLAY_HIDDEN) {
+        send_fullscreen_message(w, on);
+        return;
+    }
+    if (on) {
+        XChangeProperty(s.display, w->xid, s.atoms.net_wm_state, XA_ATOM, 32, PropModeReplace,
+                        reinterpret_cast<const unsigned char *>(&s.atoms.net_wm_state_fullscreen),
+                        1);
+    } else {
+        XDeleteProperty(s.display, w->xid, s.atoms.net_wm_state);
+    }
+    w->fullscreen_unheard = manager && w->show != DISPLAY_HIDDEN;
 }
 
 // The UTF-8 bytes of one code point.
@@ -226,6 +236,7 @@ void x11_show(display_window *w, display_show state) {
     x11_state &s = x11();
     bool managed = x11_window_manager_running();
     if (state == DISPLAY_HIDDEN) {
+        w->managed = false; // a withdrawn window is taken over anew when it is shown again
         XWithdrawWindow(s.display, w->xid, s.screen);
     } else if (state == DISPLAY_MINIMIZED) {
         if (before == DISPLAY_HIDDEN && managed) {
@@ -321,6 +332,16 @@ void x11_set_icon(display_window *w, const uint32_t *argb, int width, int height
 void x11_set_title(display_window *w, const char *title) {
     if (!on_server(w)) return;
     store_title(w, title != nullptr ? title : "");
+    XFlush(x11().display);
+}
+
+// The window manager has set WM_STATE: the state asked for before it did is said again.
+void x11_window_taken_over(display_window *w) {
+    if (w->managed || w->show == DISPLAY_HIDDEN) return;
+    w->managed = true;
+    if (!w->fullscreen_unheard) return;
+    w->fullscreen_unheard = false;
+    send_fullscreen_message(w, w->placement_known && w->placement.fullscreen);
     XFlush(x11().display);
 }
 
