@@ -6,6 +6,7 @@
 
 #include "core/window_scale.h"
 
+#include "window/desktop_window.h"
 #include "window/geometry_handlers.h"
 #include "window/input_messages.h"
 
@@ -173,6 +174,9 @@ bool handle_input_message(window_record *r, HWND hwnd, UINT message, WPARAM wpar
         return true;
     case MSG_SET_ICON:
         take_icon(r, hwnd, reinterpret_cast<icon_handover *>(lparam));
+        return true;
+    case MSG_SWITCH_FULLSCREEN:
+        switch_fullscreen(r, wparam != 0);
         return true;
     default:
         return false;

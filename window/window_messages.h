@@ -10,6 +10,8 @@
 enum { MSG_SHOW_CURSOR = MSG_WINDOW_LAYER_FIRST };
 // Makes lParam, an icon_handover, the window's icon, which it then owns and destroys.
 enum { MSG_SET_ICON = MSG_WINDOW_LAYER_FIRST + 1 };
+// Enters fullscreen (wParam non-zero) or leaves it, for a switch the sender has claimed.
+enum { MSG_SWITCH_FULLSCREEN = MSG_WINDOW_LAYER_FIRST + 2 };
 
 struct icon_handover {
     HICON icon;

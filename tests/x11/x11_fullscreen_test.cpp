@@ -71,8 +71,12 @@ TEST(X11Fullscreen, LeavingGivesAResizableWindowItsSizeBackAtEveryScale) {
                 geometry g{};
                 ASSERT_TRUE(shown_at_size(xw, width * s, 90 * s, &g)) << title;
                 ASSERT_EQ(ZVSetFullscreen(w, 1), ZV_OK);
+                // In the screen's own pixels, which no scale changes.
+                Display *d = display();
+                int screen_width = DisplayWidth(d, DefaultScreen(d));
+                int screen_height = DisplayHeight(d, DefaultScreen(d));
                 EXPECT_TRUE(poll_until([&] {
-                    return covers_screen(xw, ZVGetScreenWidth() * s, ZVGetScreenHeight() * s);
+                    return covers_screen(xw, screen_width, screen_height);
                 })) << title;
                 ASSERT_EQ(ZVSetFullscreen(w, 0), ZV_OK);
                 EXPECT_TRUE(shown_at_size(xw, width * s, 90 * s, &g))
