@@ -132,11 +132,17 @@ void on_window_limits(window_record *r, MINMAXINFO *info) {
     if (r->input->user_resizable || r->input->fullscreen_state != FULLSCREEN_OFF) {
         // The sizes the program gives, however small, must stay within the limits (a display's
         // window manager holds a window to them on its way back from fullscreen): the user
-        // may make such a window as small as one drawing pixel.
+        // may make such a window as small as one drawing pixel. And as large as a client area
+        // covering the monitor, so that a size the display reports late from fullscreen is
+        // taken as it is, not cut into a move of our own that overtakes the way back.
         RECT smallest =
             frame_for_client(r, rect_at(0, 0, screen_length(r, 1), screen_length(r, 1)));
+        RECT largest = frame_for_client(
+            r, rect_at(0, 0, GetSystemMetrics(SM_CXSCREEN), GetSystemMetrics(SM_CYSCREEN)));
         info->ptMinTrackSize.x = std::min(info->ptMinTrackSize.x, smallest.right - smallest.left);
         info->ptMinTrackSize.y = std::min(info->ptMinTrackSize.y, smallest.bottom - smallest.top);
+        info->ptMaxTrackSize.x = std::max(info->ptMaxTrackSize.x, largest.right - largest.left);
+        info->ptMaxTrackSize.y = std::max(info->ptMaxTrackSize.y, largest.bottom - largest.top);
         return;
     }
     EnterCriticalSection(&r->state_lock);
