@@ -7,6 +7,7 @@
 
 namespace {
 
+const WCHAR k_class_name_wide[] = {'Z', 'e', 'l', 'v', 'a', 'n', 'C', 'l', 'a', 's', 's', 0};
 const char k_class_name[] = "ZelvanClass";
 const char k_handler_title[] = "Zelvan Graphics Handler";
 // No CS_NOCLOSE: the close box works, and its request (WM_SYSCOMMAND SC_CLOSE) is counted for
@@ -15,15 +16,17 @@ const UINT k_class_style = CS_VREDRAW | CS_HREDRAW | CS_OWNDC;
 const DWORD k_window_style = WS_CLIPSIBLINGS | WS_CLIPCHILDREN | WS_OVERLAPPEDWINDOW;
 const DWORD k_thread_exit_code = static_cast<DWORD>(ZV_OK);
 
+// A Unicode class: its windows' WM_CHAR carries UTF-16, where an ANSI one's carries only what
+// the ANSI code page holds.
 void register_window_class(HINSTANCE module) {
-    WNDCLASSA wc{};
+    WNDCLASSW wc{};
     wc.style = k_class_style;
     wc.lpfnWndProc = window_proc;
     wc.hInstance = module;
     wc.hIcon = LoadIconA(nullptr, IDI_APPLICATION);
     wc.hCursor = LoadCursorA(nullptr, IDC_ARROW);
-    wc.lpszClassName = k_class_name;
-    RegisterClassA(&wc);
+    wc.lpszClassName = k_class_name_wide;
+    RegisterClassW(&wc);
 }
 
 } // namespace
@@ -31,14 +34,15 @@ void register_window_class(HINSTANCE module) {
 int pump_message() {
     MSG msg;
     // One look at the queue a message: thousands of refresh ticks a second come through here.
-    if (!PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE)) {
+    // The wide calls: the ANSI ones would turn a Unicode window's characters into code page bytes.
+    if (!PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) {
         // Nothing waiting: sleep until a message, a send, a due timer or a paint request.
         WaitMessage();
         return 1;
     }
     if (msg.message == WM_QUIT) return 0;
     TranslateMessage(&msg);
-    DispatchMessageA(&msg);
+    DispatchMessageW(&msg);
     return 1;
 }
 

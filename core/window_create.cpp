@@ -99,11 +99,11 @@ void create_window_on_gui_thread(window_record *r) {
         return;
     }
     const RECT &f = r->frame_rect;
-    // Made untitled: the title is then set through WM_SETTEXT, which reads it as UTF-8 (else
+    // Made untitled: the title is then set through MSG_SET_TITLE, which reads it as UTF-8 (else
     // Windows-1252) where creation would read it in the ANSI code page.
     r->hwnd = CreateWindowExA(0, k_class_name, "", k_window_style, f.left, f.top, f.right - f.left,
                               f.bottom - f.top, nullptr, nullptr, g_startup.host_module, nullptr);
-    if (r->hwnd) SetWindowTextA(r->hwnd, r->title);
+    if (r->hwnd) SendMessageA(r->hwnd, MSG_SET_TITLE, 0, reinterpret_cast<LPARAM>(r->title));
     if (!r->hwnd) {
         if (surface) DeleteObject(surface);
         abandon_creation(r, CREATE_FAILED);

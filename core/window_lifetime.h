@@ -7,6 +7,12 @@
 // The request a host thread sends the handler window to have a window created on the GUI
 // thread; the LPARAM is the new window record.
 enum { MSG_CREATE_WINDOW = WM_USER + 0 };
+// Retitles a window with the UTF-8 (else Windows-1252) string in lParam. A private message
+// passes its pointer as it is, where WM_SETTEXT sent to a Unicode window would be read in the
+// ANSI code page on the way. (WM_USER + 1 is MSG_REFRESH, core/window_refresh.h.)
+enum { MSG_SET_TITLE = WM_USER + 2 };
+// The library's other private messages, which window/ handles, count from here.
+enum { MSG_WINDOW_LAYER_FIRST = WM_USER + 16 };
 
 // Builds the platform window and the drawing objects of a record (MSG_CREATE_WINDOW).
 void create_window_on_gui_thread(window_record *record);

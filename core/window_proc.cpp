@@ -11,8 +11,8 @@
 
 namespace {
 
-// Titles are read like drawn text (UTF-8, else Windows-1252) and handed to the wide default
-// handling, which keeps every character where the ANSI one would keep only the code page's.
+// Titles are read like drawn text (UTF-8, else Windows-1252) and handed to the default
+// handling in UTF-16, which keeps every character.
 LRESULT set_title(HWND hwnd, const char *title) {
     wide_text wide;
     if (!wide.convert_string(title ? title : "")) return FALSE;
@@ -57,7 +57,7 @@ bool handle_core_message(HWND hwnd, UINT message, WPARAM wparam, LPARAM lparam,
 } // namespace
 
 LRESULT CALLBACK window_proc(HWND hwnd, UINT message, WPARAM wparam, LPARAM lparam) {
-    if (message == WM_SETTEXT) return set_title(hwnd, reinterpret_cast<const char *>(lparam));
+    if (message == MSG_SET_TITLE) return set_title(hwnd, reinterpret_cast<const char *>(lparam));
     window_record *record = window_from_hwnd(hwnd);
     if (handle_core_message(hwnd, message, wparam, lparam, record)) return 0;
     if (record) {
@@ -65,5 +65,5 @@ LRESULT CALLBACK window_proc(HWND hwnd, UINT message, WPARAM wparam, LPARAM lpar
         give_back(record);
         if (handled) return 0;
     }
-    return DefWindowProcA(hwnd, message, wparam, lparam);
+    return DefWindowProcW(hwnd, message, wparam, lparam);
 }

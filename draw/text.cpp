@@ -1,5 +1,5 @@
-// Text: drawing a string into the draw buffer, choosing which point of it the coordinates
-// name, and replacing the window's font. Strings are read as UTF-8 when they are valid
+// Text: drawing a string into the draw buffer, measuring it, choosing which point of it the
+// coordinates name, and replacing the window's font. Strings are read as UTF-8 when they are valid
 // UTF-8, else as Windows-1252, on every system alike, and drawn through the wide-character
 // text call.
 #include "core/wide_text.h"
@@ -43,6 +43,19 @@ HFONT create_window_font(window_record *r, int size, double angle, const char *f
                        FF_MODERN | DEFAULT_PITCH, face);
 }
 
+// The size of the box TextOutW fills with `text` in the window's font; false for no string or
+// no memory. The window lock keeps the font from being swapped meanwhile.
+bool measure_text(window_record *r, const char *text, SIZE *size) {
+    if (!text) return false;
+    size_t bytes = strlen(text);
+    wide_text wide;
+    if (!wide.convert(text, bytes > INT_MAX ? INT_MAX : static_cast<int>(bytes))) return false;
+    EnterCriticalSection(&r->lock);
+    BOOL measured = GetTextExtentPoint32W(r->memory_dc, wide.units, wide.length, size);
+    LeaveCriticalSection(&r->lock);
+    return measured != FALSE;
+}
+
 } // namespace
 
 extern "C" {
@@ -63,6 +76,21 @@ ZVEXPORT int ZVAPI ZVTextOut(int handle, int x, int y, const char *text) {
     BOOL drawn = TextOutW(buffer.dc, x, y, wide.units, wide.length);
     SetBkMode(buffer.dc, OPAQUE);
     return platform_result(drawn);
+}
+
+ZVEXPORT int ZVAPI ZVGetTextWidth(int handle, const char *text) {
+    window_ref window(handle);
+    if (!window.ok()) return ZV_ERR_BAD_WINDOW;
+    SIZE size{};
+    return measure_text(window.record, text, &size) ? static_cast<int>(size.cx) : ZV_ERROR;
+}
+
+// An empty string measures the font's line height, which is what a caret or a layout needs.
+ZVEXPORT int ZVAPI ZVGetTextHeight(int handle, const char *text) {
+    window_ref window(handle);
+    if (!window.ok()) return ZV_ERR_BAD_WINDOW;
+    SIZE size{};
+    return measure_text(window.record, text, &size) ? static_cast<int>(size.cy) : ZV_ERROR;
 }
 
 // Taken under the window lock, like the other attributes, so that a text call on another

@@ -29,9 +29,9 @@ struct Ball {
     ZVCOLOUR colour;
 };
 
+// True when the windows are on a screen someone sees; headless they are drawn in memory.
 static bool on_desktop() {
-    const char *display = std::getenv("DISPLAY");
-    return display != nullptr && display[0] != '\0';
+    return std::string(ZVGetDisplayKind()) != "headless";
 }
 
 static std::string picture_path(const char *name) {

@@ -198,8 +198,7 @@ bool save_picture(int window, const std::string &file) {
 
 int main() {
     std::setvbuf(stdout, nullptr, _IOLBF, BUFSIZ); // lines show as printed, piped too
-    const char *display = std::getenv("DISPLAY");
-    bool on_desktop = display != nullptr && display[0] != '\0';
+    bool on_desktop = std::string(ZVGetDisplayKind()) != "headless";
     std::printf("Zelvan version %d: shapes, text and an animation, drawn by three threads\n",
                 ZVGetVersion());
     std::printf(on_desktop ? "press q in a window to quit; click the shapes window to drop a ring, "

@@ -9,9 +9,11 @@
  * (ZVGetMouseX, ZVGetMouseY) instead of reading typed characters, so movement is smooth and
  * several keys work together; ZVReadKey gives the presses of Esc and q, and ZVCloseRequested
  * the close box. Frames are drawn out of view and shown in one call (ZVPresent), fifty times
- * a second (ZVWaitFrame); ZVGetTicks times the game.
+ * a second (ZVWaitFrame); ZVGetTime times the game. The pointer is hidden over the field
+ * (ZVShowCursor), which draws a ring of its own where the pointer is, and the score stands
+ * right-aligned, measured with ZVGetTextWidth.
  *
- * Without a display (no DISPLAY set, outside Windows) nobody can play: the game steers itself
+ * Without a screen (ZVGetDisplayKind says "headless") nobody can play: the game steers itself
  * towards the coins for two seconds. At the end it saves the last frame as game.bmp, in the
  * folder named by ZELVAN_PICTURES, or else in the current folder.
  */
@@ -19,6 +21,7 @@
 
 #include <stdio.h>
 #include <stdlib.h>
+#include <string.h>
 
 enum { FIELD_WIDTH = 400, FIELD_HEIGHT = 300, SQUARE = 20, STEP = 4, COIN = 6, FPS = 50 };
 
@@ -30,14 +33,9 @@ struct game {
     unsigned int random; /* the state of a small random number generator */
 };
 
-/* Windows always has a screen; elsewhere DISPLAY names the X server, if there is one. */
+/* True when the window is on a screen someone sees; headless it is drawn in memory. */
 static int on_desktop(void) {
-#ifdef _WIN32
-    return 1;
-#else
-    const char *display = getenv("DISPLAY");
-    return display != NULL && display[0] != '\0';
-#endif
+    return strcmp(ZVGetDisplayKind(), "headless") != 0;
 }
 
 /* A number from 0 to limit - 1; the same sequence every run, so the picture is the same. */
@@ -67,7 +65,7 @@ static void move(struct game *g, int dx, int dy) {
 }
 
 static void draw_frame(const struct game *g) {
-    int w = g->window;
+    int w = g->window, pointer_x = ZVGetMouseX(w), pointer_y = ZVGetMouseY(w);
     char text[40];
     ZVClearDrawBuffer(w);
     ZVSetForeground(w, ZVGetRGBColour(0, 0, 0));
@@ -75,9 +73,15 @@ static void draw_frame(const struct game *g) {
     ZVFillCircle(w, g->coin_x, g->coin_y, COIN);
     ZVSetFillColour(w, ZVGetRGBColour(40, 120, 220));
     ZVFillRectangle(w, g->x, g->y, g->x + SQUARE, g->y + SQUARE);
+    /* The system's pointer is hidden over the field: a ring marks where it is. */
+    if (pointer_x >= 0 && pointer_y >= 0) {
+        ZVSetForeground(w, ZVGetRGBColour(200, 200, 200));
+        ZVCircle(w, pointer_x, pointer_y, 5);
+    }
+    /* The score's right edge stays 8 pixels from the window's, however wide it grows. */
     snprintf(text, sizeof text, "coins: %d", g->score);
     ZVSetForeground(w, ZVGetRGBColour(255, 255, 255));
-    ZVTextOut(w, 8, 6, text);
+    ZVTextOut(w, FIELD_WIDTH - 8 - ZVGetTextWidth(w, text), 6, text);
 }
 
 /* True when Esc or q was pressed, or the close box clicked; says which. */
@@ -127,7 +131,8 @@ int main(void) {
     struct game g = {0, (FIELD_WIDTH - SQUARE) / 2, (FIELD_HEIGHT - SQUARE) / 2, 0, 0, 0, 2024u};
     const char *folder = getenv("ZELVAN_PICTURES");
     char picture[1024];
-    int saved, started;
+    int saved;
+    double started;
     setvbuf(stdout, NULL, _IOLBF, BUFSIZ); /* lines show as printed, piped too */
     g.window = ZVCreateWindow(100, 100, FIELD_WIDTH, FIELD_HEIGHT,
                               "Zelvan game - arrow keys, Esc to quit");
@@ -138,16 +143,18 @@ int main(void) {
     ZVSetBackground(g.window, ZVGetRGBColour(20, 30, 50));
     ZVSetDoubleBuffer(g.window, 1);
     place_coin(&g);
-    started = ZVGetTicks();
-    if (on_desktop())
+    started = ZVGetTime();
+    if (on_desktop()) {
+        ZVShowCursor(g.window, 0);
         play(&g);
-    else
+    } else {
         play_by_itself(&g);
+    }
     /* The frame on view is the last one drawn: ZVSaveImage saves what the window shows. */
     snprintf(picture, sizeof picture, "%s%sgame.bmp", folder != NULL ? folder : "",
              folder != NULL && folder[0] != '\0' ? "/" : "");
     saved = ZVSaveImage(g.window, picture);
-    printf("%d coins in %d s; save %s: %s\n", g.score, (ZVGetTicks() - started) / 1000, picture,
+    printf("%d coins in %.1f s; save %s: %s\n", g.score, ZVGetTime() - started, picture,
            ZVGetErrorString(saved));
     ZVDestroyWindow(g.window);
     return saved == ZV_OK ? 0 : 1;

@@ -1,7 +1,7 @@
 // Hello: the smallest Zelvan program. It opens a window, draws one line and a greeting, and
 // waits for you to press q (or Esc) in the window.
 //
-// Without a display (DISPLAY unset) nobody could press a key, so it waits a second instead.
+// Without a screen (headless) nobody could press a key, so it waits a second instead.
 // Either way it ends by saving what the window shows as hello.bmp, in the folder named by the
 // ZELVAN_PICTURES environment variable, or else in the current folder.
 #include "zelvan.h"
@@ -14,8 +14,7 @@
 
 // True when a desktop is there to show the window; headless runs draw, save and end alone.
 static bool on_desktop() {
-    const char *display = std::getenv("DISPLAY");
-    return display != nullptr && display[0] != '\0';
+    return std::string(ZVGetDisplayKind()) != "headless";
 }
 
 // Where a picture called `name` is saved: $ZELVAN_PICTURES/name, or name in this folder.

@@ -27,9 +27,9 @@ static const char *const fill_style_names[] = {"solid", "rising",     "falling",
                                                "cross", "horizontal", "vertical"};
 enum { ALIGN_LEFT = 0, ALIGN_TOP = 4 };
 
+// True when the windows are on a screen someone sees; headless they are drawn in memory.
 static bool on_desktop() {
-    const char *display = std::getenv("DISPLAY");
-    return display != nullptr && display[0] != '\0';
+    return std::string(ZVGetDisplayKind()) != "headless";
 }
 
 static std::string picture_path(const char *name) {

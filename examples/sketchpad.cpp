@@ -23,9 +23,9 @@
 
 static const int width = 480, height = 360;
 
+// True when the windows are on a screen someone sees; headless they are drawn in memory.
 static bool on_desktop() {
-    const char *display = std::getenv("DISPLAY");
-    return display != nullptr && display[0] != '\0';
+    return std::string(ZVGetDisplayKind()) != "headless";
 }
 
 static std::string picture_path(const char *name) {

@@ -20,9 +20,9 @@ static const ZVCOLOUR blue = ZVGetRGBColour(40, 80, 220);
 enum { ALIGN_LEFT = 0, ALIGN_CENTRE = 1, ALIGN_RIGHT = 3 };
 enum { ALIGN_BASELINE = 0, ALIGN_TOP = 4, ALIGN_BOTTOM = 8 };
 
+// True when the windows are on a screen someone sees; headless they are drawn in memory.
 static bool on_desktop() {
-    const char *display = std::getenv("DISPLAY");
-    return display != nullptr && display[0] != '\0';
+    return std::string(ZVGetDisplayKind()) != "headless";
 }
 
 static std::string picture_path(const char *name) {

@@ -24,9 +24,9 @@ static const int size = 200; // every window is size x size pixels
 // Set by the main thread when the user asks to quit; the drawing threads look at it often.
 static std::atomic<bool> quit{false};
 
+// True when the windows are on a screen someone sees; headless they are drawn in memory.
 static bool on_desktop() {
-    const char *display = std::getenv("DISPLAY");
-    return display != nullptr && display[0] != '\0';
+    return std::string(ZVGetDisplayKind()) != "headless";
 }
 
 static std::string picture_path(const char *name) {

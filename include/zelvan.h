@@ -323,6 +323,23 @@ ZVEXPORT int ZVAPI ZVDrawBitmap(int window, int bitmap, int src_x, int src_y, in
 ZVEXPORT int ZVAPI ZVSetBitmapColourKey(int bitmap, ZVCOLOUR key);
 ZVEXPORT int ZVAPI ZVCreateCanvas(int width, int height);
 
+/* Beyond the original set: text and input in any language, the pointer and icon, the display
+ * and a fine clock. ZVGetTextWidth and ZVGetTextHeight give the size in drawing pixels of the
+ * box ZVTextOut would fill with this UTF-8 text in the window's font, unturned. ZVReadUnicode
+ * reads the queue of typed characters that ZVReadChar reads, giving a Unicode code point (0
+ * when none waits); ZVReadChar gives a character that Windows-1252 lacks as '?'. ZVShowCursor
+ * hides (0) or shows the pointer over the window; ZVSetIcon makes a bitmap the window's icon.
+ * ZVGetDisplayKind names where windows appear: "windows", "x11", "wayland" or "headless" (in
+ * memory, on no screen). ZVGetTime counts seconds from the library's start on a monotonic
+ * clock, to the microsecond or better. */
+ZVEXPORT int ZVAPI ZVGetTextWidth(int window, const char *text);
+ZVEXPORT int ZVAPI ZVGetTextHeight(int window, const char *text);
+ZVEXPORT int ZVAPI ZVReadUnicode(int window);
+ZVEXPORT int ZVAPI ZVShowCursor(int window, int show);
+ZVEXPORT int ZVAPI ZVSetIcon(int window, int bitmap);
+ZVEXPORT const char *ZVAPI ZVGetDisplayKind(void);
+ZVEXPORT double ZVAPI ZVGetTime(void);
+
 #ifdef __cplusplus
 }
 #endif

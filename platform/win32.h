@@ -15,6 +15,10 @@
 #define NOMINMAX
 #endif
 #include <windows.h>
+// Windows 10 1803 and later; older systems refuse the flag, and callers fall back.
+#ifndef CREATE_WAITABLE_TIMER_HIGH_RESOLUTION
+#define CREATE_WAITABLE_TIMER_HIGH_RESOLUTION 0x00000002
+#endif
 
 #else
 
@@ -70,6 +74,7 @@ PLATFORM_DECLARE_HANDLE(HICON);
 PLATFORM_DECLARE_HANDLE(HCURSOR);
 PLATFORM_DECLARE_HANDLE(HMENU);
 PLATFORM_DECLARE_HANDLE(HMONITOR);
+PLATFORM_DECLARE_HANDLE(HWINSTA);
 typedef HINSTANCE HMODULE;
 #undef PLATFORM_DECLARE_HANDLE
 
@@ -97,6 +102,11 @@ typedef struct tagPOINT {
     LONG x;
     LONG y;
 } POINT, *LPPOINT;
+
+typedef struct tagSIZE {
+    LONG cx;
+    LONG cy;
+} SIZE, *LPSIZE;
 
 typedef struct tagRECT {
     LONG left;
@@ -131,6 +141,18 @@ typedef struct tagWNDCLASSA {
     LPCSTR lpszMenuName;
     LPCSTR lpszClassName;
 } WNDCLASSA;
+typedef struct tagWNDCLASSW {
+    UINT style;
+    WNDPROC lpfnWndProc;
+    int cbClsExtra;
+    int cbWndExtra;
+    HINSTANCE hInstance;
+    HICON hIcon;
+    HCURSOR hCursor;
+    HBRUSH hbrBackground;
+    LPCWSTR lpszMenuName;
+    LPCWSTR lpszClassName;
+} WNDCLASSW;
 typedef WORD ATOM;
 
 typedef struct tagPAINTSTRUCT {
@@ -317,6 +339,14 @@ typedef union _LARGE_INTEGER {
 } LARGE_INTEGER;
 BOOL WINAPI QueryPerformanceCounter(LARGE_INTEGER *count);
 BOOL WINAPI QueryPerformanceFrequency(LARGE_INTEGER *frequency);
+#define CREATE_WAITABLE_TIMER_MANUAL_RESET 0x00000001
+#define CREATE_WAITABLE_TIMER_HIGH_RESOLUTION 0x00000002
+#define TIMER_ALL_ACCESS 0x001F0003
+typedef void(WINAPI *PTIMERAPCROUTINE)(LPVOID argument, DWORD low, DWORD high);
+HANDLE WINAPI CreateWaitableTimerExW(LPSECURITY_ATTRIBUTES security, LPCWSTR name, DWORD flags,
+                                     DWORD access);
+BOOL WINAPI SetWaitableTimer(HANDLE timer, const LARGE_INTEGER *due, LONG period,
+                             PTIMERAPCROUTINE routine, LPVOID argument, BOOL resume);
 
 LPSTR WINAPI GetCommandLineA(void);
 DWORD WINAPI GetEnvironmentVariableA(LPCSTR name, LPSTR buffer, DWORD size);
@@ -382,6 +412,7 @@ int wsprintfA(LPSTR out, LPCSTR format, ...);
 
 #define CP_ACP 0
 #define CP_UTF8 65001
+#define WC_NO_BEST_FIT_CHARS 0x00000400
 #define MB_PRECOMPOSED 0x00000001
 #define MB_ERR_INVALID_CHARS 0x00000008
 int WINAPI MultiByteToWideChar(UINT code_page, DWORD flags, LPCSTR bytes, int byte_count,
@@ -406,8 +437,11 @@ int WINAPI WideCharToMultiByte(UINT code_page, DWORD flags, LPCWSTR wide, int wi
 #define WM_ERASEBKGND 0x0014
 #define WM_SHOWWINDOW 0x0018
 #define WM_ACTIVATEAPP 0x001C
+#define WM_SETCURSOR 0x0020
 #define WM_GETMINMAXINFO 0x0024
 #define WM_WINDOWPOSCHANGED 0x0047
+#define WM_GETICON 0x007F
+#define WM_SETICON 0x0080
 #define WM_NCCREATE 0x0081
 #define WM_NCDESTROY 0x0082
 #define WM_KEYDOWN 0x0100
@@ -570,8 +604,23 @@ int WINAPI WideCharToMultiByte(UINT code_page, DWORD flags, LPCWSTR wide, int wi
 #define CF_DIB 8
 
 ATOM WINAPI RegisterClassA(const WNDCLASSA *wc);
+ATOM WINAPI RegisterClassW(const WNDCLASSW *wc);
 HICON WINAPI LoadIconA(HINSTANCE instance, LPCSTR name);
 HCURSOR WINAPI LoadCursorA(HINSTANCE instance, LPCSTR name);
+// The cursor over the window the pointer is over (this thread's); NULL hides the pointer.
+HCURSOR WINAPI SetCursor(HCURSOR cursor);
+#define HTCLIENT 1
+#define ICON_SMALL 0
+#define ICON_BIG 1
+typedef struct _ICONINFO {
+    BOOL fIcon;
+    DWORD xHotspot;
+    DWORD yHotspot;
+    HBITMAP hbmMask;
+    HBITMAP hbmColor;
+} ICONINFO, *PICONINFO;
+HICON WINAPI CreateIconIndirect(PICONINFO info);
+BOOL WINAPI DestroyIcon(HICON icon);
 HWND WINAPI CreateWindowExA(DWORD ex_style, LPCSTR class_name, LPCSTR title, DWORD style, int x,
                             int y, int width, int height, HWND parent, HMENU menu,
                             HINSTANCE instance, LPVOID param);
@@ -589,6 +638,12 @@ BOOL WINAPI SetWindowPos(HWND hwnd, HWND insert_after, int x, int y, int width, 
 HMONITOR WINAPI MonitorFromWindow(HWND hwnd, DWORD flags);
 BOOL WINAPI GetMonitorInfoA(HMONITOR monitor, LPMONITORINFO info);
 int WINAPI GetSystemMetrics(int index);
+// The process's window station holds its screen, clipboard and desktop; here it is named after
+// the display driver that shows the windows ("x11", "headless"...).
+#define UOI_NAME 2
+HWINSTA WINAPI GetProcessWindowStation(void);
+BOOL WINAPI GetUserObjectInformationA(HANDLE object, int index, LPVOID info, DWORD length,
+                                      LPDWORD needed);
 BOOL WINAPI GetClientRect(HWND hwnd, LPRECT rect);
 BOOL WINAPI AdjustWindowRect(LPRECT rect, DWORD style, BOOL menu);
 // Per-monitor DPI awareness (Windows 10): a thread's context decides whether the windows it
@@ -612,6 +667,7 @@ HWND WINAPI GetForegroundWindow(void);
 HWND WINAPI SetFocus(HWND hwnd);
 HWND WINAPI GetFocus(void);
 BOOL WINAPI GetCursorPos(LPPOINT point);
+BOOL WINAPI ScreenToClient(HWND hwnd, LPPOINT point);
 BOOL WINAPI GetPhysicalCursorPos(LPPOINT point);
 HWND WINAPI SetCapture(HWND hwnd);
 BOOL WINAPI ReleaseCapture(void);
@@ -623,6 +679,8 @@ BOOL WINAPI GetMessageA(LPMSG msg, HWND hwnd, UINT filter_min, UINT filter_max);
 BOOL WINAPI WaitMessage(void);
 BOOL WINAPI TranslateMessage(const MSG *msg);
 LRESULT WINAPI DispatchMessageA(const MSG *msg);
+BOOL WINAPI PeekMessageW(LPMSG msg, HWND hwnd, UINT filter_min, UINT filter_max, UINT remove);
+LRESULT WINAPI DispatchMessageW(const MSG *msg);
 LRESULT WINAPI SendMessageA(HWND hwnd, UINT message, WPARAM wparam, LPARAM lparam);
 BOOL WINAPI PostMessageA(HWND hwnd, UINT message, WPARAM wparam, LPARAM lparam);
 void WINAPI PostQuitMessage(int exit_code);
@@ -737,6 +795,9 @@ int WINAPI MessageBoxA(HWND owner, LPCSTR text, LPCSTR caption, UINT type);
 HDC WINAPI CreateCompatibleDC(HDC hdc);
 BOOL WINAPI DeleteDC(HDC hdc);
 HBITMAP WINAPI CreateCompatibleBitmap(HDC hdc, int width, int height);
+// Monochrome bitmaps only (one plane, one bit a pixel), rows padded to 16 bits.
+HBITMAP WINAPI CreateBitmap(int width, int height, UINT planes, UINT bits_per_pixel,
+                            const void *bits);
 HGDIOBJ WINAPI SelectObject(HDC hdc, HGDIOBJ object);
 BOOL WINAPI DeleteObject(HGDIOBJ object);
 HGDIOBJ WINAPI GetStockObject(int index);
@@ -756,6 +817,7 @@ COLORREF WINAPI SetBkColor(HDC hdc, COLORREF colour);
 int WINAPI SetBkMode(HDC hdc, int mode);
 UINT WINAPI SetTextAlign(HDC hdc, UINT align);
 BOOL WINAPI TextOutW(HDC hdc, int x, int y, LPCWSTR text, int length);
+BOOL WINAPI GetTextExtentPoint32W(HDC hdc, LPCWSTR text, int length, LPSIZE size);
 
 COLORREF WINAPI SetPixel(HDC hdc, int x, int y, COLORREF colour);
 BOOL WINAPI SetPixelV(HDC hdc, int x, int y, COLORREF colour);

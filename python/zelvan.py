@@ -22,6 +22,8 @@ How values cross over:
     ZVGetErrorString) are bytes, and the helpers title() and error_string() return str, read
     the way the library reads it;
   * ZVReadChar returns one byte (b"x"); read_char() returns a str, or None when nothing waits;
+    ZVReadUnicode returns the code point (an int), read_unicode() a str or None;
+  * ZVGetKeyName and ZVGetDisplayKind return str;
   * ZVPutPixels and ZVGetPixels take any buffer object for the pixels (bytes, bytearray,
     array.array("I"), a NumPy uint32 array; NumPy is not needed), 4 bytes a colour; their
     stride defaults to the width, and a buffer too small for the block raises ValueError;
@@ -383,7 +385,7 @@ _SIGNATURES = (
     ("ZVPresent", _int, (_int,), "(window) -> shows the finished frame; every frame arrives."),
     ("ZVGetMouseX", _int, (_int,), "(window) -> the pointer's latest x over the window."),
     ("ZVGetMouseY", _int, (_int,), "(window) -> the pointer's latest y over the window."),
-    ("ZVGetKeyName", _text_result, (_int,), "(key) -> the key's English name, bytes."),
+    ("ZVGetKeyName", _text_result, (_int,), "(key) -> the key's English name, str."),
     # Windows on a modern desktop.
     ("ZVSetResizable", _int, (_int, _int),
      "(window, on) -> lets the user size the window; the drawing surface follows."),
@@ -408,6 +410,18 @@ _SIGNATURES = (
      "(bitmap, key) -> pixels of that colour are transparent; ZV_NO_COLOUR_KEY for none."),
     ("ZVCreateCanvas", _int, (_int, _int),
      "(width, height) -> a window that is never shown, to draw off screen; 0 on failure."),
+    # Text and input in any language, the pointer and icon, the display and a fine clock.
+    ("ZVGetTextWidth", _int, (_int, _text),
+     "(window, text) -> width in pixels of the box ZVTextOut fills with the text, unturned."),
+    ("ZVGetTextHeight", _int, (_int, _text),
+     "(window, text) -> height in pixels of that box: the font's line height."),
+    ("ZVReadUnicode", _int, (_int,),
+     "(window) -> the oldest typed character as a Unicode code point, or 0 when none waits."),
+    ("ZVShowCursor", _int, (_int, _int), "(window, show) -> shows or hides the pointer over it."),
+    ("ZVSetIcon", _int, (_int, _int), "(window, bitmap) -> the bitmap becomes the window's icon."),
+    ("ZVGetDisplayKind", _text_result, (),
+     "() -> where windows appear: \"windows\", \"x11\", \"wayland\" or \"headless\", str."),
+    ("ZVGetTime", ctypes.c_double, (), "() -> seconds since the library started, as a float."),
 )
 
 # ---------------------------------------------------------------------------------------
@@ -609,6 +623,16 @@ for _name, _, _arguments, _ in _SIGNATURES:
         _file_name_call(_name)
 
 
+def _ascii_result(result, _function, _arguments):
+    return result.decode("ascii")
+
+
+# Names the library makes up itself are plain ASCII: handed out as str.
+for _name in ("ZVGetKeyName", "ZVGetDisplayKind"):
+    if _name in _present:
+        globals()[_name].errcheck = _ascii_result
+
+
 def available(name):
     """True when the loaded library provides the ZV function `name`."""
     return name in _present
@@ -656,7 +680,7 @@ def title(window):
 
 def key_name(key):
     """The English name of a key code (or a ZVReadKey result), as str; "" for no key."""
-    return ZVGetKeyName(key).decode("ascii")
+    return ZVGetKeyName(key)
 
 
 def key_code(press):
@@ -679,6 +703,13 @@ def read_char(window):
     if ZV_kbhit(window) != 1:
         return None
     return ZVReadChar(window).decode("latin-1")
+
+
+def read_unicode(window):
+    """The oldest character typed into the window, as str (any language), or None when none
+    is waiting."""
+    code_point = ZVReadUnicode(window)
+    return chr(code_point) if code_point > 0 else None
 
 
 @contextlib.contextmanager
@@ -727,5 +758,8 @@ def _demo(seconds):
 
 if __name__ == "__main__":
     # Without a screen the window is drawn off screen and the demo ends at once.
-    _headless = sys.platform not in ("win32", "darwin") and not os.environ.get("DISPLAY")
+    if available("ZVGetDisplayKind"):
+        _headless = ZVGetDisplayKind() == "headless"
+    else:  # an older library: a guess from the environment
+        _headless = sys.platform not in ("win32", "darwin") and not os.environ.get("DISPLAY")
     _demo(0 if _headless else 4)

@@ -31,8 +31,9 @@ if ((dev)); then
     libgtest-dev libgmock-dev python3
     # The install test builds the Python module into a virtual environment, offline.
     python3-venv python3-setuptools-whl python3-wheel-whl
-    # The end-to-end tests on a private X server; xvfb-run needs xauth.
-    xvfb xauth xdotool xclip openbox
+    # The end-to-end tests on a private X server; xvfb-run needs xauth; XFixes shows them the
+    # cursor.
+    xvfb xauth xdotool xclip openbox libxfixes-dev
     # Formatting, and the fuzzers (clang with libFuzzer).
     clang-format clang libclang-rt-14-dev
     # The benchmarks and their baselines.

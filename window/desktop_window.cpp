@@ -1,8 +1,11 @@
 // Windows on a modern desktop: sizing by the user, fullscreen, the screen's size.
+#include "window/desktop_window.h"
+
 #include "core/library_call.h"
 #include "core/window_scale.h"
 #include "core/window_table.h"
 #include "window/input_state.h"
+#include "window/window_messages.h"
 #include "zelvan.h"
 
 namespace {
@@ -63,6 +66,18 @@ void leave_fullscreen(window_record *r) {
 
 } // namespace
 
+void switch_fullscreen(window_record *r, bool on) {
+    screen_pixels_scope physical; // frames and monitors in the screen's own pixels
+    if (on) {
+        enter_fullscreen(r);
+        r->input->fullscreen_state = FULLSCREEN_ON;
+    } else {
+        leave_fullscreen(r);
+        r->input->fullscreen_state = FULLSCREEN_OFF;
+        remeasure_frame(r->hwnd); // a fixed window's limits hold again
+    }
+}
+
 extern "C" {
 
 ZVEXPORT int ZVAPI ZVSetResizable(int handle, int on) {
@@ -94,17 +109,12 @@ ZVEXPORT int ZVAPI ZVSetFullscreen(int handle, int on) {
     window_ref window(handle);
     if (!window.ok()) return ZV_ERR_BAD_WINDOW;
     if (window->canvas) return ZV_ERROR; // no frame to size, no monitor to cover
-    screen_pixels_scope physical;        // frames and monitors in the screen's own pixels
-    if (on) {
-        if (!claim_switch(window.record, FULLSCREEN_OFF)) return ZV_OK;
-        enter_fullscreen(window.record);
-        window->input->fullscreen_state = FULLSCREEN_ON;
-    } else {
-        if (!claim_switch(window.record, FULLSCREEN_ON)) return ZV_OK;
-        leave_fullscreen(window.record);
-        window->input->fullscreen_state = FULLSCREEN_OFF;
-        remeasure_frame(window->hwnd); // a fixed window's limits hold again
-    }
+    int from = on ? FULLSCREEN_OFF : FULLSCREEN_ON;
+    if (!claim_switch(window.record, from)) return ZV_OK;
+    SendMessageA(window->hwnd, MSG_SWITCH_FULLSCREEN, on ? 1 : 0, 0);
+    // A window that closed meanwhile never made the switch: the claim is given back.
+    int switching = FULLSCREEN_SWITCHING;
+    window->input->fullscreen_state.compare_exchange_strong(switching, from);
     return ZV_OK;
 }
 

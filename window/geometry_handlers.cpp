@@ -16,13 +16,11 @@ void follow_client_size(window_record *r, int client_width, int client_height) {
     int width, height;
     drawing_size_for_client(r, client_width, client_height, &width, &height);
     bool changed = width != r->width || height != r->height;
-    // Covering its monitor, the window keeps the monitor's size, of which its buffers fill the
-    // whole drawing pixels; a framed window is made to fit its buffers exactly.
-    int result = ZV_OK;
-    if (r->input->popup_frame.load())
-        result = fill_client_area(r, width, height, client_width, client_height);
-    else if (changed)
-        result = resize_window(r, width, height);
+    // The window keeps the size it was given, of which its buffers fill the whole drawing
+    // pixels. Moving it to fit them would be a new request, which could overtake one of ours
+    // that the display has yet to answer (a size it passed through on its way back from
+    // fullscreen would then stay).
+    int result = fill_client_area(r, width, height, client_width, client_height);
     if (changed && result == ZV_OK) r->input->resized_unseen.store(1);
 }
 
@@ -45,15 +43,12 @@ void on_window_move(window_record *r, int x, int y) {
     // Under the window lock, which a resize holds while it changes the size and records it:
     // the rectangles then never pair this position with a size that is being replaced.
     EnterCriticalSection(&r->lock);
-    int width = screen_length(r, r->width), height = screen_length(r, r->height);
-    if (r->input->popup_frame.load()) {
-        // Covering its monitor, the client area keeps the size it took, which the buffers at
-        // the window's scale need not fill to the last screen pixel.
-        EnterCriticalSection(&r->state_lock);
-        width = r->client_screen_rect.right - r->client_screen_rect.left;
-        height = r->client_screen_rect.bottom - r->client_screen_rect.top;
-        LeaveCriticalSection(&r->state_lock);
-    }
+    // The client area keeps the size it took, which the buffers at the window's scale need
+    // not fill to the last screen pixel.
+    EnterCriticalSection(&r->state_lock);
+    int width = r->client_screen_rect.right - r->client_screen_rect.left;
+    int height = r->client_screen_rect.bottom - r->client_screen_rect.top;
+    LeaveCriticalSection(&r->state_lock);
     RECT client = rect_at(x, y, width, height);
     RECT frame = frame_for_client(r, client);
     EnterCriticalSection(&r->state_lock);
@@ -134,7 +129,22 @@ void record_background_strips(window_record *r) {
 }
 
 void on_window_limits(window_record *r, MINMAXINFO *info) {
-    if (r->input->user_resizable || r->input->fullscreen_state != FULLSCREEN_OFF) return;
+    if (r->input->user_resizable || r->input->fullscreen_state != FULLSCREEN_OFF) {
+        // The sizes the program gives, however small, must stay within the limits (a display's
+        // window manager holds a window to them on its way back from fullscreen): the user
+        // may make such a window as small as one drawing pixel. And as large as a client area
+        // covering the monitor, so that a size the display reports late from fullscreen is
+        // taken as it is, not cut into a move of our own that overtakes the way back.
+        RECT smallest =
+            frame_for_client(r, rect_at(0, 0, screen_length(r, 1), screen_length(r, 1)));
+        RECT largest = frame_for_client(
+            r, rect_at(0, 0, GetSystemMetrics(SM_CXSCREEN), GetSystemMetrics(SM_CYSCREEN)));
+        info->ptMinTrackSize.x = std::min(info->ptMinTrackSize.x, smallest.right - smallest.left);
+        info->ptMinTrackSize.y = std::min(info->ptMinTrackSize.y, smallest.bottom - smallest.top);
+        info->ptMaxTrackSize.x = std::max(info->ptMaxTrackSize.x, largest.right - largest.left);
+        info->ptMaxTrackSize.y = std::max(info->ptMaxTrackSize.y, largest.bottom - largest.top);
+        return;
+    }
     EnterCriticalSection(&r->state_lock);
     POINT size{r->frame_rect.right - r->frame_rect.left, r->frame_rect.bottom - r->frame_rect.top};
     LeaveCriticalSection(&r->state_lock);

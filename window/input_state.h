@@ -34,8 +34,10 @@ struct frame_schedule {
 
 // Written by the GUI thread and read by host threads under the state lock, except the atomics.
 struct input_state {
-    // The character ring, drained by ZVGetKey.
-    char key_buffer[KEY_RING_SIZE];
+    // The ring of typed characters as Unicode code points, drained by ZVReadChar and
+    // ZVReadUnicode; a high surrogate waits in `pending_high` for the WM_CHAR of its partner.
+    uint32_t key_buffer[KEY_RING_SIZE];
+    WCHAR pending_high;
     int key_write_pos;
     int key_read_pos;
     std::atomic<int> key_count;
@@ -72,6 +74,10 @@ struct input_state {
     std::atomic<int> fullscreen_state;
     std::atomic<int> popup_frame;
     std::atomic<int> resized_unseen;
+    // The pointer hidden over the window (ZVShowCursor), and the icon the window owns
+    // (GUI thread only; destroyed with the state).
+    std::atomic<int> cursor_hidden;
+    HICON icon;
     // The style and frame rectangle to go back to from fullscreen.
     LONG_PTR framed_style;
     RECT framed_rect;

@@ -15,6 +15,8 @@ bool create_input_state(window_record *r) {
 
 void free_input_state(window_record *r) {
     if (!r->input) return;
+    // Torn down after the platform window, which no longer shows the icon.
+    if (r->input->icon) DestroyIcon(r->input->icon);
     r->input->~input_state();
     heap_free(r->input);
     r->input = nullptr;

@@ -1,6 +1,7 @@
 // Title, position, size and show state of a window.
 #include "core/heap.h"
 #include "core/result_codes.h"
+#include "core/window_lifetime.h"
 #include "core/window_scale.h"
 #include "core/window_table.h"
 #include "window/resize.h"
@@ -38,7 +39,7 @@ ZVEXPORT int ZVAPI ZVSetTitle(int handle, const char *title) {
         return ZV_ERR_NO_MEMORY;
     }
     // A canvas keeps its title for ZVGetTitle alone.
-    if (!window->canvas) SetWindowTextA(window->hwnd, title);
+    if (!window->canvas) SendMessageA(window->hwnd, MSG_SET_TITLE, 0, reinterpret_cast<LPARAM>(title));
     return ZV_OK;
 }
 

@@ -6,6 +6,7 @@
 
 #include "core/window_scale.h"
 
+#include "window/desktop_window.h"
 #include "window/geometry_handlers.h"
 #include "window/input_messages.h"
 
@@ -57,14 +58,31 @@ void realize_window_palette(window_record *r, HWND hwnd, BOOL force_background) 
     LeaveCriticalSection(&r->lock);
 }
 
-// Appends `repeat` copies of a typed character to the key ring while there is room.
-void record_character(window_record *r, char character, int repeat) {
-    EnterCriticalSection(&r->state_lock);
-    for (int i = 0; i < repeat && r->input->key_count.load() < KEY_RING_SIZE; ++i) {
-        r->input->key_buffer[r->input->key_write_pos] = character;
-        r->input->key_write_pos = (r->input->key_write_pos + 1) % KEY_RING_SIZE;
-        r->input->key_count.fetch_add(1);
+// Appends `repeat` copies of a typed code point to the key ring while there is room.
+void push_character(input_state *in, uint32_t code_point, int repeat) {
+    for (int i = 0; i < repeat && in->key_count.load() < KEY_RING_SIZE; ++i) {
+        in->key_buffer[in->key_write_pos] = code_point;
+        in->key_write_pos = (in->key_write_pos + 1) % KEY_RING_SIZE;
+        in->key_count.fetch_add(1);
     }
+}
+
+// WM_CHAR of a Unicode window: one UTF-16 unit, `repeat` times. A surrogate pair arrives as
+// two messages and is joined into one code point; a surrogate without its partner is kept
+// as U+FFFD, so that no typed character goes missing unseen.
+void record_character(window_record *r, WCHAR unit, int repeat) {
+    const uint32_t replacement = 0xFFFD;
+    bool high = unit >= 0xD800 && unit < 0xDC00, low = unit >= 0xDC00 && unit < 0xE000;
+    EnterCriticalSection(&r->state_lock);
+    input_state *in = r->input;
+    if (low && in->pending_high != 0) {
+        push_character(in, 0x10000 + ((in->pending_high - 0xD800u) << 10) + (unit - 0xDC00u),
+                       repeat);
+    } else {
+        if (in->pending_high != 0) push_character(in, replacement, 1);
+        if (!high) push_character(in, low ? replacement : unit, repeat);
+    }
+    in->pending_high = high ? unit : 0;
     LeaveCriticalSection(&r->state_lock);
 }
 
@@ -79,12 +97,31 @@ void record_mouse_event(window_record *r, mouse_event_record &live, LPARAM lpara
     LeaveCriticalSection(&r->state_lock);
 }
 
+// Where the pointer is over the client area, shows or hides it at once.
+void apply_cursor(window_record *r, HWND hwnd) {
+    POINT at;
+    RECT client;
+    if (!GetCursorPos(&at) || !ScreenToClient(hwnd, &at) || !GetClientRect(hwnd, &client)) return;
+    if (at.x < client.left || at.x >= client.right || at.y < client.top || at.y >= client.bottom)
+        return;
+    SetCursor(r->input->cursor_hidden.load() ? nullptr : LoadCursorA(nullptr, IDC_ARROW));
+}
+
+// The window takes the icon for both sizes and destroys the one it had.
+void take_icon(window_record *r, HWND hwnd, icon_handover *handover) {
+    SendMessageA(hwnd, WM_SETICON, ICON_BIG, reinterpret_cast<LPARAM>(handover->icon));
+    SendMessageA(hwnd, WM_SETICON, ICON_SMALL, reinterpret_cast<LPARAM>(handover->icon));
+    if (r->input->icon) DestroyIcon(r->input->icon);
+    r->input->icon = handover->icon;
+    handover->taken = true;
+}
+
 // Mouse, keyboard and focus messages: recorded for the input calls to read. Returns false
 // for those that also go on to the default handling.
 bool handle_input_message(window_record *r, HWND hwnd, UINT message, WPARAM wparam, LPARAM lparam) {
     switch (message) {
     case WM_CHAR:
-        record_character(r, static_cast<char>(LOBYTE(wparam)), LOWORD(lparam));
+        record_character(r, static_cast<WCHAR>(wparam & 0xFFFF), LOWORD(lparam));
         return true;
     case WM_MOUSEMOVE:
         // The original records keep to the client area, also while a drag holds the capture.
@@ -127,6 +164,20 @@ bool handle_input_message(window_record *r, HWND hwnd, UINT message, WPARAM wpar
     case WM_KILLFOCUS:
         release_held_keys(r);
         return false;
+    case WM_SETCURSOR:
+        // Over the client area a hidden pointer stays hidden; elsewhere, the frame's cursors.
+        if (LOWORD(lparam) != HTCLIENT || !r->input->cursor_hidden.load()) return false;
+        SetCursor(nullptr);
+        return true;
+    case MSG_SHOW_CURSOR:
+        apply_cursor(r, hwnd);
+        return true;
+    case MSG_SET_ICON:
+        take_icon(r, hwnd, reinterpret_cast<icon_handover *>(lparam));
+        return true;
+    case MSG_SWITCH_FULLSCREEN:
+        switch_fullscreen(r, wparam != 0);
+        return true;
     default:
         return false;
     }

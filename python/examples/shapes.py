@@ -122,7 +122,7 @@ def wait_for_quit(w, headless):
 
 
 def main():
-    headless = sys.platform != "win32" and not os.environ.get("DISPLAY")
+    headless = zv.ZVGetDisplayKind() == "headless"
     w = zv.ZVCreateWindow(60, 60, 480, 350, "Zelvan shapes - press q to quit")
     if w == 0:                              # 0 means failure; the reason is the last error
         print("no window:", zv.error_string(zv.ZVGetLastError()))

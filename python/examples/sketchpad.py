@@ -154,7 +154,7 @@ def draw_by_itself(pad):
 
 
 def main():
-    headless = sys.platform != "win32" and not os.environ.get("DISPLAY")
+    headless = zv.ZVGetDisplayKind() == "headless"
     w = zv.ZVCreateWindow(80, 80, WIDTH, HEIGHT, "Zelvan sketchpad")
     if w == 0:
         print("no window:", zv.error_string(zv.ZVGetLastError()))

@@ -115,7 +115,7 @@ C_TO_CTYPES = {
 class SignaturesMatchHeader(unittest.TestCase):
     def test_every_header_function_is_declared_with_its_types(self):
         declarations = header_declarations()
-        self.assertEqual(len(declarations), 117)  # the original 91 and 26 beyond them
+        self.assertEqual(len(declarations), 124)  # the original 91 and 33 beyond them
         self.assertEqual([name for _, name, _ in declarations],
                          [entry[0] for entry in zv._SIGNATURES])
         for result, name, arguments in declarations:
@@ -575,6 +575,40 @@ class ProgramLoop(WindowTestCase):
         self.assertEqual(zv.ZVPresent(0), zv.ZV_ERR_BAD_WINDOW)
         self.assertEqual([zv.key_name(k) for k in (ord("Q"), zv.ZV_KEY_PAGE_UP, 0)],
                          ["q", "Page Up", ""])
+        self.assertEqual(zv.ZVGetKeyName(zv.ZV_KEY_F5), "F5")
+
+
+@needs("ZVGetTextWidth", "ZVGetTextHeight", "ZVReadUnicode", "ZVShowCursor", "ZVSetIcon",
+       "ZVGetDisplayKind", "ZVGetTime")
+class TextInputAndDisplay(WindowTestCase):
+    def test_text_is_measured_in_any_language(self):
+        w = self.open(200, 60)
+        self.assertEqual(zv.ZVSetFont(w, 12, 0.0, "DejaVu Sans"), zv.ZV_OK)
+        both = zv.ZVGetTextWidth(w, "Score \u0436\u03bb")
+        self.assertEqual(both, zv.ZVGetTextWidth(w, "Score ") + zv.ZVGetTextWidth(w, "\u0436\u03bb"))
+        self.assertGreater(zv.ZVGetTextHeight(w, "x"), 8)
+        self.assertEqual(zv.ZVGetTextWidth(w, None), zv.ZV_ERROR)
+        self.assertEqual(zv.ZVGetTextHeight(0, "x"), zv.ZV_ERR_BAD_WINDOW)
+
+    def test_unicode_reads_an_empty_queue_as_nothing(self):
+        w = self.open()
+        self.assertEqual(zv.ZVReadUnicode(w), 0)
+        self.assertIsNone(zv.read_unicode(w))
+        self.assertEqual(zv.ZVReadUnicode(0), zv.ZV_ERR_BAD_WINDOW)
+
+    def test_cursor_icon_display_and_clock(self):
+        w = self.open(32, 32)
+        self.assertEqual(zv.ZVShowCursor(w, 0), zv.ZV_OK)
+        self.assertEqual(zv.ZVShowCursor(w, 1), zv.ZV_OK)
+        self.assertEqual(zv.ZVShowCursor(0, 1), zv.ZV_ERR_BAD_WINDOW)
+        icon = zv.ZVCopyBitmap(w, 0, 0, 16, 16)
+        self.addCleanup(zv.ZVDiscardBitmap, icon)
+        self.assertEqual(zv.ZVSetIcon(w, icon), zv.ZV_OK)
+        self.assertEqual(zv.ZVSetIcon(w, 99999), zv.ZV_ERR_BAD_BITMAP)
+        self.assertEqual(zv.ZVGetDisplayKind(), "headless")  # the tests run without a screen
+        first = zv.ZVGetTime()
+        self.assertIsInstance(first, float)
+        self.assertGreaterEqual(zv.ZVGetTime(), first)
 
 
 @needs("ZVPutPixels", "ZVGetPixels")

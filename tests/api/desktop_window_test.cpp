@@ -43,6 +43,25 @@ TEST(DesktopWindow, FullscreenTakesTheScreenSizeAndGivesTheOldSizeBack) {
     ZVDestroyWindow(w);
 }
 
+// A resizable window narrower than the system's smallest titled window (about 110 pixels)
+// keeps the sizes the program gives it, and gets them back from fullscreen.
+TEST(DesktopWindow, AResizableWindowOfAnyWidthComesBackFromFullscreenAtItsSize) {
+    for (int width : {40, 70, 109, 300}) {
+        int w = ZVCreateWindow(30, 40, width, 60, "narrow");
+        ASSERT_EQ(ZVSetResizable(w, 1), ZV_OK);
+        EXPECT_EQ(ZVGetWidth(w), width);
+        ASSERT_EQ(ZVSetFullscreen(w, 1), ZV_OK);
+        EXPECT_EQ(ZVGetWidth(w), ZVGetScreenWidth());
+        ASSERT_EQ(ZVSetFullscreen(w, 0), ZV_OK);
+        EXPECT_TRUE(poll_until([&] { return ZVGetWidth(w) == width; }))
+            << width << " came back " << ZVGetWidth(w);
+        EXPECT_EQ(ZVGetHeight(w), 60);
+        ASSERT_EQ(ZVResize(w, 12, 10), ZV_OK);
+        EXPECT_TRUE(poll_until([&] { return ZVGetWidth(w) == 12; })) << ZVGetWidth(w);
+        ZVDestroyWindow(w);
+    }
+}
+
 #ifndef _WIN32
 // Drags the frame's corner so that the client area becomes width x height.
 static void drag_client_to(int w, int width, int height) {
@@ -94,6 +113,29 @@ TEST(UserSizing, OnlyAResizableWindowTakesTheUsersSizeAndKeepsItsPicture) {
     flush_input(w);
     EXPECT_EQ(ZVGetWidth(w), 200);
     EXPECT_EQ(client_width(), 200);
+    ZVDestroyWindow(w);
+}
+// At scale 2 a size the user gives is kept to the screen pixel, however odd: the drawing is
+// what whole drawing pixels of it fill. Moving the window to fit its buffers would overtake
+// a request of the program's that the display has yet to answer.
+TEST(UserSizing, AtScaleTwoTheWindowKeepsTheUsersOddSize) {
+    setenv("ZELVAN_SCALE", "2", 1);
+    int w = ZVCreateWindow(40, 40, 60, 50, "odd by hand");
+    unsetenv("ZELVAN_SCALE");
+    ASSERT_EQ(ZVGetScale(w), 2);
+    ASSERT_EQ(ZVSetResizable(w, 1), ZV_OK);
+    drag_client_to(w, 201, 151);
+    ASSERT_TRUE(poll_until([&] { return ZVWasResized(w) == 1; }));
+    EXPECT_EQ(ZVGetWidth(w), 100);
+    EXPECT_EQ(ZVGetHeight(w), 75);
+    flush_input(w);
+    headless_test_window_info state = screen_state_of(w);
+    EXPECT_EQ(state.client.right - state.client.left, 201);
+    EXPECT_EQ(state.client.bottom - state.client.top, 151);
+    // The user may size it down to one drawing pixel.
+    drag_client_to(w, 2, 2);
+    EXPECT_TRUE(poll_until([&] { return ZVGetWidth(w) == 1 && ZVGetHeight(w) == 1; }))
+        << ZVGetWidth(w) << "x" << ZVGetHeight(w);
     ZVDestroyWindow(w);
 }
 #endif

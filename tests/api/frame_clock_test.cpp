@@ -28,6 +28,24 @@ TEST(FramePacing, TicksAdvanceAndTheScheduleHoldsItsBeatWithoutBursts) {
     ZVDestroyWindow(w);
 }
 
+TEST(FineClock, SecondsRunWithTheTicksAndResolveWellUnderAMillisecond) {
+    // The two clocks count from the same start: the seconds bracket the ticks read between.
+    double before = ZVGetTime();
+    int ticks = ZVGetTicks();
+    double after = ZVGetTime();
+    EXPECT_LE(before, ticks / 1000.0 + 0.001);
+    EXPECT_GE(after, ticks / 1000.0);
+    // Never backwards, and a change is seen long before a whole millisecond has passed.
+    double last = ZVGetTime(), smallest_step = 1;
+    for (int i = 0; i < 100000 && smallest_step >= 0.001; ++i) {
+        double now = ZVGetTime();
+        ASSERT_GE(now, last);
+        if (now > last && now - last < smallest_step) smallest_step = now - last;
+        last = now;
+    }
+    EXPECT_LT(smallest_step, 0.001);
+}
+
 TEST(Present, TheFinishedFrameGoesOnViewAndDrawingGoesOnInTheOther) {
     int w = ZVCreateWindow(10, 10, 40, 30, "present");
     ZVSetDoubleBuffer(w, 1);

@@ -14,7 +14,7 @@ namespace {
 
 // Types into the focused window and waits until the window has handled every character.
 void type(int window, const std::string &text, int repeat = 1) {
-    for (char c : text) headless_test_type(c, repeat);
+    for (char c : text) headless_test_type(static_cast<unsigned char>(c), repeat);
     ASSERT_TRUE(flush_input(window));
 }
 
@@ -30,6 +30,43 @@ TEST(Keyboard, EmptyRing) {
     int w = ZVCreateWindow(10, 10, 100, 100, "empty");
     EXPECT_EQ(ZV_kbhit(w), 0);
     EXPECT_EQ(ZVReadChar(w), 1);
+}
+
+// Characters of any language come as code points; ZVReadChar, reading the same queue, gives
+// their Windows-1252 byte or '?' where that code page has none (no look-alike letters).
+TEST(Keyboard, TypedCodePointsAndTheirWindows1252Bytes) {
+    int w = ZVCreateWindow(10, 10, 100, 100, "unicode");
+    const struct {
+        uint32_t typed;
+        char western;
+    } cases[] = {{'a', 'a'},   {0xE9, '\xE9'}, {0x20AC, '\x80'}, {0x436, '?'},
+                 {0x3BB, '?'}, {0x101, '?'},   {0x1F600, '?'},   {'\r', '\r'}};
+    for (auto c : cases) headless_test_type(c.typed, 1);
+    for (auto c : cases) headless_test_type(c.typed, 1);
+    ASSERT_TRUE(flush_input(w));
+    for (auto c : cases) EXPECT_EQ(ZVReadUnicode(w), static_cast<int>(c.typed));
+    for (auto c : cases) EXPECT_EQ(ZVReadChar(w), c.western) << c.typed;
+    EXPECT_EQ(ZVReadUnicode(w), 0) << "nothing waits";
+    EXPECT_EQ(ZVReadUnicode(0), ZV_ERR_BAD_WINDOW);
+    ZVDestroyWindow(w);
+}
+
+// WM_CHAR carries UTF-16: a pair of surrogates is one character, and a surrogate without its
+// partner is kept as U+FFFD rather than lost; clearing the ring forgets a half pair.
+TEST(Keyboard, SurrogatePairsJoinAndLoneOnesAreReplaced) {
+    int w = ZVCreateWindow(10, 10, 100, 100, "surrogates");
+    HWND hwnd = hwnd_of(w);
+    const WPARAM units[] = {0xD83D, 0xDE00, 0xDE00, 'x', 0xD83D, 'y', 0xD835, 0xDC00};
+    for (WPARAM unit : units) SendMessageA(hwnd, WM_CHAR, unit, 1);
+    for (int expected : {0x1F600, 0xFFFD, int('x'), 0xFFFD, int('y'), 0x1D400})
+        EXPECT_EQ(ZVReadUnicode(w), expected);
+    SendMessageA(hwnd, WM_CHAR, 0xD83D, 1);
+    ZVClearKeyBuffer(w);
+    SendMessageA(hwnd, WM_CHAR, 0xDE00, 2);
+    EXPECT_EQ(ZVReadUnicode(w), 0xFFFD);
+    EXPECT_EQ(ZVReadUnicode(w), 0xFFFD);
+    EXPECT_EQ(ZVReadUnicode(w), 0);
+    ZVDestroyWindow(w);
 }
 
 TEST(Keyboard, CharactersComeBackInOrder) {

@@ -9,6 +9,7 @@
 #include <cmath>
 #include <string.h>
 #include <thread>
+#include <utility>
 #include <vector>
 
 namespace {
@@ -250,6 +251,8 @@ TEST(Text, BadWindowsAreReported) {
         EXPECT_EQ(ZVGetLastError(), ZV_ERR_BAD_WINDOW);
         EXPECT_EQ(ZVSetFont(bad, 12, 0.0, "DejaVu Sans"), ZV_ERR_BAD_WINDOW);
         EXPECT_EQ(ZVGetLastError(), ZV_ERR_BAD_WINDOW);
+        EXPECT_EQ(ZVGetTextWidth(bad, "x"), ZV_ERR_BAD_WINDOW);
+        EXPECT_EQ(ZVGetTextHeight(bad, "x"), ZV_ERR_BAD_WINDOW);
     }
     int w = open_window();
     ZVGetLastError();
@@ -257,6 +260,34 @@ TEST(Text, BadWindowsAreReported) {
     ZVSetFont(w, 10, 0.0, "DejaVu Sans");
     ZVTextAlign(w, 3);
     EXPECT_EQ(ZVGetLastError(), ZV_OK) << "success leaves the last error alone";
+    ZVDestroyWindow(w);
+}
+
+// The box a string is measured to holds what ZVTextOut draws, wherever the alignment puts it,
+// and its width adds up by characters (the library neither kerns nor hints across them).
+TEST(Text, MeasuredTextHoldsItsInkAndRightAlignsToAnEdge) {
+    int w = open_window(300, 120);
+    for (const char *face : {"DejaVu Sans", "DejaVu Serif"}) {
+        ASSERT_EQ(ZVSetFont(w, 14, 0.0, face), ZV_OK);
+        const char *text = "Score 907 \xD0\xB6\xCE\xBB"; // UTF-8 "ж" and "λ" at the end
+        int width = ZVGetTextWidth(w, text), height = ZVGetTextHeight(w, text);
+        EXPECT_EQ(width, ZVGetTextWidth(w, "Score 907 ") + ZVGetTextWidth(w, "\xD0\xB6") +
+                             ZVGetTextWidth(w, "\xCE\xBB"));
+        EXPECT_GT(ZVGetTextWidth(w, "WWW"), ZVGetTextWidth(w, "iii"));
+        EXPECT_GT(height, 10);
+        EXPECT_LT(height, 30);
+        // Left from x = 40, right-aligned to x = 260: the ink stays inside the measured box.
+        for (auto [code, left] : {std::pair<int, int>{4, 40}, {7, 260 - width}}) {
+            ink_box ink = ink_of(text_picture(w, code, code == 4 ? 40 : 260, 30, text));
+            EXPECT_GE(ink.left, left) << face << " code " << code;
+            EXPECT_LE(ink.right, left + width) << face << " code " << code;
+            EXPECT_GE(ink.top, 30);
+            EXPECT_LE(ink.bottom, 30 + height);
+            EXPECT_GT(ink.width(), width * 3 / 4) << "the box is not much wider than the text";
+        }
+    }
+    EXPECT_EQ(ZVGetTextWidth(w, nullptr), ZV_ERROR);
+    EXPECT_EQ(ZVGetTextHeight(w, nullptr), ZV_ERROR);
     ZVDestroyWindow(w);
 }
 

@@ -1,6 +1,6 @@
-// One example run as on a desktop: DISPLAY is set, so it waits for the user, who is played
-// here through the headless screen's input. Each test executable holds one example, whose
-// main() is renamed example_main() at build time; EXAMPLE names it.
+// One example run as on a desktop: it asks where its windows are and hears of a screen, so it
+// waits for the user, who is played here through the headless screen's input. Each test executable
+// holds one example, whose main() is renamed example_main() at build time; EXAMPLE names it.
 #include "tests/api/headless_helpers.h"
 #include "tests/api/poll.h"
 
@@ -21,6 +21,11 @@ extern "C" int example_main(void);
 #else
 int example_main();
 #endif
+
+// What the examples' ZVGetDisplayKind calls become in these tests: a screen someone plays.
+extern "C" const char *played_display_kind(void) {
+    return "played";
+}
 
 namespace {
 
@@ -67,7 +72,6 @@ class Desktop : public testing::Test {
   protected:
     void SetUp() override {
         ASSERT_TRUE(headless_test_activate());
-        setenv("DISPLAY", ":zelvan-test", 1); // the examples only look whether it is set
         // A folder of this process's own: tests of one example may run side by side.
         folder = testing::TempDir() + "zelvan-" EXAMPLE "-" + std::to_string(getpid());
         mkdir(folder.c_str(), 0755);
@@ -104,7 +108,7 @@ TEST_F(Desktop, RunsUntilQuitThenSavesItsPicture) {
     ASSERT_TRUE(windows_open(windows));
     // Still running with nobody at the keyboard (the headless run would be saving by now).
     EXPECT_FALSE(poll_until([this] { return example.done.load(); }, 1.5));
-    if (std::string(EXAMPLE) == "text")
+    if (std::string(EXAMPLE) == "text" || std::string(EXAMPLE) == "textentry")
         keystroke(VK_ESCAPE, 27);
     else
         keystroke('Q', 'q');
@@ -180,5 +184,24 @@ TEST_F(Desktop, GameMovesTheSquareWithTheArrowKeysAndEndsAtTheCloseBox) {
     ASSERT_TRUE(example.finished());
     EXPECT_EQ(example.status, 0);
     EXPECT_EQ(picture_size("game.bmp"), std::make_pair(400, 300));
+}
+#endif
+
+#ifdef EXAMPLE_IS_TEXT_ENTRY
+// Characters of any language typed, one taken back with Backspace: the line, which the title
+// follows, holds the rest as UTF-8; Enter keeps it and starts an empty one.
+TEST_F(Desktop, TextEntryTakesTypedCharactersOfAnyLanguage) {
+    example.start();
+    ASSERT_TRUE(windows_open(1));
+    for (uint32_t c : {0x436u, 0x3BBu, 0x20ACu, uint32_t('x'), uint32_t('\b'), 0x1F642u})
+        headless_test_type(c, 1);
+    const std::string typed = "\xD0\xB6\xCE\xBB\xE2\x82\xAC\xF0\x9F\x99\x82"; // жλ€🙂
+    EXPECT_TRUE(poll_until([&] { return typed == ZVGetTitle(1); })) << ZVGetTitle(1);
+    keystroke(VK_RETURN, '\r');
+    EXPECT_TRUE(poll_until([&] { return std::string(ZVGetTitle(1)).empty(); }));
+    EXPECT_FALSE(example.done.load());
+    keystroke(VK_ESCAPE, 27);
+    ASSERT_TRUE(example.finished());
+    EXPECT_EQ(example.status, 0);
 }
 #endif

@@ -1,6 +1,9 @@
 // Input on the headless screen becomes the messages Win32 delivers.
 #include "wm_test_support.h"
 
+#include <utility>
+#include <vector>
+
 using namespace wm_test;
 
 namespace {
@@ -112,9 +115,43 @@ TEST_F(wm_Input, CharactersGoToTheFocusWindowWithTheirRepeatCount) {
     EXPECT_EQ(c.hwnd, hwnd);
     EXPECT_EQ(c.wparam, WPARAM('q'));
     EXPECT_EQ(LOWORD(c.lparam), 3);
-    headless_test_type('\xE9', 1); // an 8-bit character stays one unsigned byte
-    EXPECT_EQ(await(WM_CHAR, 2).wparam, 0xE9u);
+    // An ANSI window gets the Windows-1252 byte, or '?' for what that code page lacks.
+    const std::pair<uint32_t, WPARAM> ansi[] = {{0xE9, 0xE9}, {0x20AC, 0x80}, {0x436, '?'}};
+    for (size_t i = 0; i < 3; ++i) {
+        headless_test_type(ansi[i].first, 1);
+        EXPECT_EQ(await(WM_CHAR, 2 + i).wparam, ansi[i].second) << ansi[i].first;
+    }
     DestroyWindow(other);
+    DestroyWindow(hwnd);
+}
+
+TEST_F(wm_Input, AUnicodeWindowGetsUtf16WithSurrogatePairsRepeatedWhole) {
+    WNDCLASSW wc{};
+    wc.lpfnWndProc = logging_proc;
+    const WCHAR name[] = u"WmWideClass";
+    wc.lpszClassName = name;
+    ASSERT_NE(RegisterClassW(&wc), 0);
+    EXPECT_EQ(RegisterClassW(&wc), 0) << "registered once";
+    HWND hwnd = CreateWindowExA(0, "wmwideclass", "wide", WS_OVERLAPPEDWINDOW | WS_VISIBLE, 10, 10,
+                                200, 100, nullptr, nullptr, nullptr, nullptr);
+    ASSERT_NE(hwnd, nullptr);
+    pump_until([] { return false; }, 0);
+    ASSERT_EQ(GetFocus(), hwnd);
+    headless_test_type(0x436, 2);
+    logged zhe = await(WM_CHAR, 1, hwnd);
+    EXPECT_EQ(zhe.wparam, 0x436u);
+    EXPECT_EQ(LOWORD(zhe.lparam), 2);
+    headless_test_type(0x1F600, 2); // a pair per character typed
+    await(WM_CHAR, 5, hwnd);
+    std::vector<logged> chars = log().of(WM_CHAR, hwnd);
+    const WPARAM units[] = {0xD83D, 0xDE00, 0xD83D, 0xDE00};
+    for (size_t i = 0; i < 4 && i + 1 < chars.size(); ++i) {
+        EXPECT_EQ(chars[i + 1].wparam, units[i]);
+        EXPECT_EQ(LOWORD(chars[i + 1].lparam), 1);
+    }
+    headless_test_type(0x110000, 1); // no such code point: nothing arrives
+    headless_test_type('k', 1);
+    EXPECT_EQ(await(WM_CHAR, 6, hwnd).wparam, WPARAM('k'));
     DestroyWindow(hwnd);
 }
 

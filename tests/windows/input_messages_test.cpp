@@ -67,3 +67,58 @@ TEST(WindowsInput, WheelKeysAndTheCloseBox) {
     EXPECT_FALSE(IsWindow(hwnd));
     EXPECT_EQ(ZVIsWindow(w), ZV_ERR_BAD_WINDOW);
 }
+
+// The library's windows are Unicode windows: WM_CHAR brings UTF-16, a surrogate pair joins into
+// one character, and a character posted in the ANSI code page arrives as the one it means.
+TEST(WindowsInput, TypedCharactersArriveAsCodePoints) {
+    int w = ZVCreateWindow(100, 100, 200, 150, "typed");
+    HWND hwnd = library_window("typed");
+    ASSERT_NE(hwnd, nullptr);
+    EXPECT_TRUE(IsWindowUnicode(hwnd));
+    for (WPARAM unit : {0x436, 0x3BB, 0x20AC, 0xD83D, 0xDE00}) PostMessageW(hwnd, WM_CHAR, unit, 1);
+    PostMessageA(hwnd, WM_CHAR, 0xE9, 1); // "é" in Windows-1252
+    EXPECT_TRUE(poll_until([&] { return ZV_kbhit(w) == 1; }));
+    int read[5] = {};
+    for (int &c : read) EXPECT_TRUE(poll_until([&] { return (c = ZVReadUnicode(w)) != 0; }));
+    EXPECT_EQ(read[0], 0x436);
+    EXPECT_EQ(read[1], 0x3BB);
+    EXPECT_EQ(read[2], 0x20AC);
+    EXPECT_EQ(read[3], 0x1F600);
+    EXPECT_EQ(read[4], 0xE9);
+    PostMessageW(hwnd, WM_CHAR, 0x20AC, 1);
+    PostMessageW(hwnd, WM_CHAR, 0x436, 1);
+    char western[2] = {};
+    for (char &c : western)
+        EXPECT_TRUE(poll_until([&] { return ZV_kbhit(w) == 1 && (c = ZVReadChar(w)) != 0; }));
+    EXPECT_EQ(western[0], '\x80');
+    EXPECT_EQ(western[1], '?');
+    ZVDestroyWindow(w);
+}
+
+// ZVSetIcon gives the window an icon of the bitmap's size for both of its sizes; the cursor
+// call and the display's name need no screen to answer.
+TEST(WindowsInput, IconCursorAndDisplayKind) {
+    int w = ZVCreateWindow(100, 100, 64, 48, "icon");
+    HWND hwnd = library_window("icon");
+    ASSERT_NE(hwnd, nullptr);
+    int bitmap = ZVCopyBitmap(w, 0, 0, 32, 24);
+    ASSERT_GT(bitmap, 0);
+    EXPECT_EQ(ZVSetIcon(w, bitmap), ZV_OK);
+    HICON big = reinterpret_cast<HICON>(SendMessageW(hwnd, WM_GETICON, ICON_BIG, 0));
+    ASSERT_NE(big, nullptr);
+    EXPECT_EQ(reinterpret_cast<HICON>(SendMessageW(hwnd, WM_GETICON, ICON_SMALL, 0)), big);
+    ICONINFO info{};
+    ASSERT_TRUE(GetIconInfo(big, &info));
+    BITMAP colour{};
+    GetObjectA(info.hbmColor, sizeof colour, &colour);
+    EXPECT_EQ(colour.bmWidth, 32);
+    EXPECT_EQ(colour.bmHeight, 24);
+    DeleteObject(info.hbmColor);
+    DeleteObject(info.hbmMask);
+    EXPECT_EQ(ZVSetIcon(w, bitmap), ZV_OK) << "a second icon replaces the first";
+    EXPECT_EQ(ZVShowCursor(w, 0), ZV_OK);
+    EXPECT_EQ(ZVShowCursor(w, 1), ZV_OK);
+    EXPECT_STREQ(ZVGetDisplayKind(), "windows");
+    ZVDiscardBitmap(bitmap);
+    ZVDestroyWindow(w);
+}

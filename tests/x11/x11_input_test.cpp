@@ -5,7 +5,10 @@
 #include "core/window_table.h"
 #include "zelvan.h"
 
+#include <X11/extensions/Xfixes.h>
+
 #include <string>
+#include <vector>
 
 using namespace x11_session;
 
@@ -34,6 +37,17 @@ void point_at(int handle, int x, int y) {
 bool pointer_seen_at(int handle, int x, int y) {
     return ZVCaptureMouseCoords(handle) == ZV_OK && ZVGetMouseCoordsX(handle) == x &&
            ZVGetMouseCoordsY(handle) == y;
+}
+
+// Whether the cursor the server shows now has no visible pixel (XFixes reads it).
+bool cursor_invisible() {
+    XFixesCursorImage *image = XFixesGetCursorImage(display());
+    if (image == nullptr) return false;
+    bool invisible = true;
+    for (int i = 0; i < image->width * image->height; ++i)
+        if (image->pixels[i] >> 24 != 0) invisible = false;
+    XFree(image);
+    return invisible;
 }
 
 int open_focused_window(const char *title) {
@@ -109,6 +123,47 @@ TEST(X11Input, TypedTextIsReadBack) {
         return read.size() >= expected.size();
     }));
     EXPECT_EQ(read, expected);
+    ZVDestroyWindow(w);
+}
+
+// Characters no key of the layout has (xdotool maps a spare key to each) come through the input
+// method as their code points, under a window manager as without one.
+TEST(X11Input, TypedTextInAnyLanguageArrivesAsCodePoints) {
+    x11_session::options how;
+    how.window_manager = true;
+    if (!run_in_child(how)) return;
+    ASSERT_TRUE(have_xdotool()) << "xdotool is needed on the X server";
+    int w = open_focused_window("unicode");
+    xdotool({"type", "--delay", "20",
+             "\xD0\xB6\xCE\xBB\xE2\x82\xAC\xC3\xA9"
+             "a"}); // жλ€éa
+    std::vector<int> read;
+    EXPECT_TRUE(poll_until([&] {
+        for (int c; (c = ZVReadUnicode(w)) > 0;) read.push_back(c);
+        return read.size() >= 5;
+    }));
+    EXPECT_EQ(read, (std::vector<int>{0x436, 0x3BB, 0x20AC, 0xE9, 'a'}));
+    ZVDestroyWindow(w);
+}
+
+// The pointer hides over the window alone, at once where it is, and shows again on request.
+TEST(X11Input, TheHiddenPointerShowsNoPixelsOverItsWindow) {
+    if (!run_in_child()) return;
+    ASSERT_TRUE(have_xdotool()) << "xdotool is needed on the X server";
+    int xfixes_event, xfixes_error;
+    ASSERT_TRUE(XFixesQueryExtension(display(), &xfixes_event, &xfixes_error));
+    int w = open_focused_window("cursor");
+    point_at(w, 50, 40);
+    EXPECT_TRUE(poll_until([&] { return pointer_seen_at(w, 50, 40); }));
+    EXPECT_FALSE(cursor_invisible());
+    EXPECT_EQ(ZVShowCursor(w, 0), ZV_OK);
+    EXPECT_TRUE(poll_until([&] { return cursor_invisible(); }));
+    xdotool({"mousemove", "900", "700"});
+    EXPECT_TRUE(poll_until([&] { return !cursor_invisible(); })) << "the desktop's pointer shows";
+    point_at(w, 60, 40);
+    EXPECT_TRUE(poll_until([&] { return cursor_invisible(); })) << "hidden again over the window";
+    EXPECT_EQ(ZVShowCursor(w, 1), ZV_OK);
+    EXPECT_TRUE(poll_until([&] { return !cursor_invisible(); }));
     ZVDestroyWindow(w);
 }
 

@@ -197,12 +197,57 @@ TEST(X11Windows, TitlesReachTheServerAsTheCharactersMeant) {
     EXPECT_EQ(type, XInternAtom(display(), "COMPOUND_TEXT", False));
     EXPECT_EQ(text_property(xw, "_NET_WM_NAME", &type), cyrillic);
 
+    // What neither Latin-1 nor compound text can carry is a '?' in WM_NAME, not a gap.
+    const char *plot = "Plot \xE2\x80\x93 \xC3\xBCn\xC3\xAF \xD0\x96"; // "Plot – ünï Ж"
+    EXPECT_EQ(ZVSetTitle(w, plot), ZV_OK);
+    const std::string carried = "Plot ? \xC3\xBCn\xC3\xAF \xD0\x96";
+    poll_until([&] { return wm_name_in_utf8(xw, &type) == carried; });
+    EXPECT_EQ(wm_name_in_utf8(xw, &type), carried);
+    EXPECT_EQ(text_property(xw, "_NET_WM_NAME", &type), plot);
+
     const char *western = "\x80 5 \x96 caf\xE9"; // not UTF-8: Windows-1252
     EXPECT_EQ(ZVSetTitle(w, western), ZV_OK);
     const char *meant = "\xE2\x82\xAC 5 \xE2\x80\x93 caf\xC3\xA9";
     EXPECT_TRUE(poll_until([&] { return text_property(xw, "_NET_WM_NAME", &type) == meant; }));
     EXPECT_EQ(type, utf8);
     EXPECT_STREQ(ZVGetTitle(w), western);
+    ZVDestroyWindow(w);
+}
+
+// _NET_WM_ICON holds the width, the height and the ARGB pixels of the bitmap, alpha opaque for
+// a bitmap without one.
+TEST(X11Windows, TheIconReachesTheServerAsCardinals) {
+    if (!run_in_child()) return;
+    int w = ZVCreateWindow(40, 40, 64, 48, "icon");
+    ASSERT_GT(w, 0);
+    Window xw = find_window("icon");
+    ASSERT_NE(xw, None);
+    ZVSetFillColour(w, ZVGetRGBColour(200, 100, 50));
+    ZVFillRectangle(w, 0, 0, 20, 10);
+    int bitmap = ZVCopyBitmap(w, 0, 0, 20, 10);
+    ASSERT_GT(bitmap, 0);
+    EXPECT_EQ(ZVSetIcon(w, bitmap), ZV_OK);
+    Display *d = display();
+    std::vector<unsigned long> icon;
+    EXPECT_TRUE(poll_until([&] {
+        Atom type;
+        int format;
+        unsigned long count = 0, after;
+        unsigned char *data = nullptr;
+        if (XGetWindowProperty(d, xw, XInternAtom(d, "_NET_WM_ICON", False), 0, 4096, False,
+                               XA_CARDINAL, &type, &format, &count, &after, &data) == Success &&
+            data != nullptr && format == 32) {
+            const long *values = reinterpret_cast<const long *>(data);
+            icon.assign(values, values + count);
+        }
+        if (data != nullptr) XFree(data);
+        return icon.size() == 2 + 200;
+    }));
+    ASSERT_EQ(icon.size(), 202u);
+    EXPECT_EQ(icon[0], 20u);
+    EXPECT_EQ(icon[1], 10u);
+    EXPECT_EQ(icon[2 + 5 * 20 + 10] & 0xFFFFFFFFu, 0xFFC86432u) << "inside the outline";
+    ZVDiscardBitmap(bitmap);
     ZVDestroyWindow(w);
 }
 

@@ -62,9 +62,9 @@ struct display_event {
     HWND window; // the cookie the window was created with
     int x;
     int y;
-    int button; // one DISPLAY_BUTTON_ bit
-    int state;  // DISPLAY_BUTTON_ and DISPLAY_MOD_ bits after the event
-    char character;
+    int button;         // one DISPLAY_BUTTON_ bit
+    int state;          // DISPLAY_BUTTON_ and DISPLAY_MOD_ bits after the event
+    uint32_t character; // a Unicode code point
     int repeat;
     RECT rect;
     int key; // a Win32 virtual-key code (VK_), for key events
@@ -144,6 +144,12 @@ struct display_driver {
     // The screen's density in dots per inch, as the desktop states it; 0 when it states none.
     // May be null (then 96, the density Windows takes by default).
     int (*screen_dpi)(void);
+    // Shows the pointer over the window as the default arrow, or hides it there. May be null.
+    void (*set_cursor)(display_window *window, bool visible);
+    // The window's icon: `width` x `height` pixels, 0xAARRGGBB, straight (not premultiplied)
+    // alpha, rows from the top; the driver copies them. Null pixels: the default icon again.
+    // May be null.
+    void (*set_icon)(display_window *window, const uint32_t *argb, int width, int height);
 };
 
 enum { DISPLAY_EVENTS_QUEUED = -2 };

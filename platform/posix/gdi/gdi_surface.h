@@ -21,6 +21,10 @@ struct gdi_surface {
 // The window manager owns it and deletes it with DeleteDC when the window goes.
 HDC gdi_create_surface_dc(const gdi_surface *surface);
 
+// The pixels of a bitmap, as a surface the bitmap still owns; a DIB section's fourth byte is
+// what its writer left there. False for no bitmap.
+bool gdi_bitmap_surface(HBITMAP bitmap, gdi_surface *surface);
+
 // Points an existing surface DC at another surface, e.g. after the window was resized.
 void gdi_set_dc_surface(HDC dc, const gdi_surface *surface);
 

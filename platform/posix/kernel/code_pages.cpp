@@ -193,7 +193,10 @@ int WINAPI WideCharToMultiByte(UINT code_page, DWORD flags, LPCWSTR wide, int wi
     if (!utf8 && code_page != CP_ACP && code_page != western_code_page)
         return fail(KERNEL_ERROR_INVALID_PARAMETER);
     if (utf8 && (default_char || used_default_char)) return fail(KERNEL_ERROR_INVALID_PARAMETER);
-    if (flags != 0) return fail(KERNEL_ERROR_INVALID_FLAGS);
+    // Characters a code page lacks always become the default character here: there is no
+    // best-fit table to turn them into look-alikes.
+    if (flags != 0 && (utf8 || flags != WC_NO_BEST_FIT_CHARS))
+        return fail(KERNEL_ERROR_INVALID_FLAGS);
     if (wide_count == -1) {
         wide_count = 0;
         while (wide[wide_count] != 0) {

@@ -31,7 +31,11 @@ constexpr DWORD KERNEL_WAIT_OBJECT_0 = 0;
 constexpr DWORD KERNEL_WAIT_TIMEOUT = 258;
 constexpr DWORD KERNEL_WAIT_FAILED = 0xFFFFFFFFu;
 
-enum kernel_object_kind { KERNEL_OBJECT_THREAD = 1, KERNEL_OBJECT_FILE = 2 };
+enum kernel_object_kind {
+    KERNEL_OBJECT_THREAD = 1,
+    KERNEL_OBJECT_FILE = 2,
+    KERNEL_OBJECT_TIMER = 3
+};
 
 // The common head of every kernel object; `refs` counts the handle plus every lookup in use.
 struct kernel_object {
@@ -57,6 +61,11 @@ struct kernel_file {
 
 // The Win32 error code for an errno value of the file calls.
 DWORD kernel_error_from_errno(int error);
+
+// WaitForSingleObject on a thread or a waitable timer the caller looked up; each gives the
+// reference back.
+DWORD kernel_thread_wait(kernel_object *thread, DWORD milliseconds);
+DWORD kernel_timer_wait(kernel_object *timer, DWORD milliseconds);
 
 // True while the process exits; false when the library is merely being unloaded.
 bool kernel_process_exiting(void);

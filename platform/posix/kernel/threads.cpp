@@ -1,4 +1,4 @@
-// CreateThread, WaitForSingleObject and thread ids over POSIX threads.
+// CreateThread, the wait for a thread and thread ids over POSIX threads.
 #include "platform/posix/kernel/kernel_objects.h"
 
 #include <errno.h>
@@ -122,9 +122,7 @@ HANDLE WINAPI CreateThread(LPSECURITY_ATTRIBUTES, SIZE_T stack_size, LPTHREAD_ST
     return handle;
 }
 
-DWORD WINAPI WaitForSingleObject(HANDLE handle, DWORD milliseconds) {
-    kernel_object *object = kernel_handle_lookup(handle, KERNEL_OBJECT_THREAD);
-    if (object == nullptr) return KERNEL_WAIT_FAILED;
+DWORD kernel_thread_wait(kernel_object *object, DWORD milliseconds) {
     kernel_thread *t = reinterpret_cast<kernel_thread *>(object);
     timespec deadline = deadline_after(milliseconds);
     bool join_now = false;

@@ -4,6 +4,7 @@
 #include "platform/posix/user/wm_internal.h"
 
 #include <atomic>
+#include <mutex>
 #include <stdio.h>
 #include <string>
 #include <vector>
@@ -69,6 +70,13 @@ void screen_image_gone(HWND hwnd, const display_driver *to) {
 
 const display_driver *wm_driver(void) {
     const display_driver *d = current_driver.load(std::memory_order_acquire);
+    if (d != nullptr) return d;
+    // The first callers may come from two threads at once (a host asking the screen's size as
+    // the GUI thread makes its first window): one adopts the driver, the other waits for it.
+    // The display layer below never calls back up here, so the lock closes no cycle.
+    static std::mutex adopting;
+    std::lock_guard<std::mutex> hold(adopting);
+    d = current_driver.load(std::memory_order_acquire);
     if (d == nullptr) {
         d = display_open(&sink); // opens once; every caller gets the same driver
         if (d != nullptr) adopt(d);

@@ -103,7 +103,10 @@ MINMAXINFO wm_default_minmax(DWORD style) {
     return info;
 }
 
-void wm_set_frame(HWND hwnd, const RECT &requested, bool force_size, bool repaint) {
+namespace {
+
+// `asked` tells a place the program chose from one the display reports.
+void set_frame(HWND hwnd, const RECT &requested, bool force_size, bool repaint, bool asked) {
     RECT frame = wm_clamp_rect(requested);
     wm_lock();
     wm_window *w = wm_find(hwnd);
@@ -113,6 +116,7 @@ void wm_set_frame(HWND hwnd, const RECT &requested, bool force_size, bool repain
     }
     RECT before = wm_client_screen_rect(w);
     w->frame = frame;
+    if (asked) w->asked_frame = frame;
     if (!w->minimized && !w->maximized) w->normal_frame = frame;
     RECT client = wm_client_screen_rect(w);
     int width = client.right - client.left, height = client.bottom - client.top;
@@ -133,6 +137,16 @@ void wm_set_frame(HWND hwnd, const RECT &requested, bool force_size, bool repain
     // WM_MOVE before WM_SIZE, as DefWindowProc's WM_WINDOWPOSCHANGED sends them.
     if (moved) SendMessageA(hwnd, WM_MOVE, 0, MAKELPARAM(client.left, client.top));
     if (sized || force_size) SendMessageA(hwnd, WM_SIZE, kind, MAKELPARAM(width, height));
+}
+
+} // namespace
+
+void wm_set_frame(HWND hwnd, const RECT &frame, bool force_size, bool repaint) {
+    set_frame(hwnd, frame, force_size, repaint, true);
+}
+
+void wm_follow_display_frame(HWND hwnd, const RECT &frame) {
+    set_frame(hwnd, frame, false, true, false);
 }
 
 BOOL WINAPI AdjustWindowRect(LPRECT rect, DWORD style, BOOL menu) {

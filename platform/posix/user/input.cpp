@@ -30,6 +30,7 @@ UINT button_message(int button, bool down) {
 // Where a pointer event goes, and its point there (client coordinates) and on the screen.
 struct pointer_route {
     HWND target;
+    bool captured; // the target holds the mouse capture
     POINT client;
     POINT screen;
 };
@@ -46,6 +47,8 @@ bool route_pointer(const display_event &e, pointer_route *route) {
     }
     bool known = e.window == nullptr || under != nullptr;
     if (known) wm().last_pointer = route->screen;
+    if (known) wm().pointer_window = under != nullptr ? under->hwnd : nullptr;
+    route->captured = wm().capture != nullptr;
     wm_window *to = wm().capture != nullptr ? wm_find(wm().capture) : under;
     if (to != nullptr && known) {
         RECT client = wm_client_screen_rect(to);
@@ -60,11 +63,18 @@ void pointer(const display_event &e) {
     pointer_route route;
     if (!route_pointer(e, &route)) return;
     LPARAM where = MAKELPARAM(route.client.x, route.client.y);
+    bool down = e.kind == DISPLAY_EVENT_BUTTON_DOWN;
+    UINT message =
+        e.kind == DISPLAY_EVENT_POINTER_MOVE ? WM_MOUSEMOVE : button_message(e.button, down);
+    // The window under the pointer chooses the cursor first, unless a drag holds the capture.
+    if (!route.captured) {
+        wm_notify_owner(route.target, WM_SETCURSOR, reinterpret_cast<WPARAM>(route.target),
+                        MAKELPARAM(HTCLIENT, message), nullptr, nullptr);
+    }
     if (e.kind == DISPLAY_EVENT_POINTER_MOVE) {
         PostMessageA(route.target, WM_MOUSEMOVE, mk_flags(e.state), where);
         return;
     }
-    bool down = e.kind == DISPLAY_EVENT_BUTTON_DOWN;
     // A click on an inactive window activates it before the press arrives.
     if (down && route.target == e.window && GetForegroundWindow() != e.window) {
         wm_activate_later(e.window);
@@ -72,7 +82,7 @@ void pointer(const display_event &e) {
     WPARAM wparam = mk_flags(e.state);
     if (e.button == DISPLAY_BUTTON_X1) wparam |= WPARAM(XBUTTON1) << 16;
     if (e.button == DISPLAY_BUTTON_X2) wparam |= WPARAM(XBUTTON2) << 16;
-    PostMessageA(route.target, button_message(e.button, down), wparam, where);
+    PostMessageA(route.target, message, wparam, where);
 }
 
 // Win32 gives wheel messages screen coordinates and the turn in the high word.
@@ -101,11 +111,38 @@ void focus_change(const display_event &e) {
 }
 
 // Characters go to the window named by the driver, else to the focus of the foreground thread.
+// A Unicode window gets the character as UTF-16 (a surrogate pair as two messages, the pair
+// repeated as often as typed); an ANSI one gets its byte in the ANSI code page, or '?'.
 void character(const display_event &e) {
     HWND target = wm_keyboard_target(e.window);
-    if (target == nullptr || e.repeat <= 0) return;
-    WPARAM code = static_cast<unsigned char>(e.character);
-    PostMessageA(target, WM_CHAR, code, static_cast<LPARAM>(e.repeat & 0xFFFF));
+    if (target == nullptr || e.repeat <= 0 || e.character > 0x10FFFF) return;
+    wm_lock();
+    wm_window *w = wm_find(target);
+    bool unicode = w != nullptr && w->unicode;
+    wm_unlock();
+    LPARAM repeat = static_cast<LPARAM>(e.repeat & 0xFFFF);
+    uint32_t c = e.character;
+    if (unicode && c >= 0x10000) {
+        WCHAR high = static_cast<WCHAR>(0xD800 + ((c - 0x10000) >> 10));
+        WCHAR low = static_cast<WCHAR>(0xDC00 + ((c - 0x10000) & 0x3FF));
+        for (int i = 0; i < e.repeat; ++i) {
+            PostMessageA(target, WM_CHAR, high, 1);
+            PostMessageA(target, WM_CHAR, low, 1);
+        }
+        return;
+    }
+    if (unicode) {
+        PostMessageA(target, WM_CHAR, c, repeat);
+        return;
+    }
+    WCHAR unit = static_cast<WCHAR>(c < 0x10000 ? c : '?');
+    char byte = '?';
+    if (c < 0x80) {
+        byte = static_cast<char>(c);
+    } else if (WideCharToMultiByte(CP_ACP, 0, &unit, 1, &byte, 1, "?", nullptr) != 1) {
+        byte = '?';
+    }
+    PostMessageA(target, WM_CHAR, static_cast<unsigned char>(byte), repeat);
 }
 
 // A border drag or a move by the user: the tracking limits apply, as during a Win32 drag.
@@ -124,7 +161,7 @@ LRESULT configure_on_owner(HWND hwnd, void *context) {
                                  std::max(info.ptMinTrackSize.y, info.ptMaxTrackSize.y));
         frame = wm_rect_at(frame.left, frame.top, width, height);
     }
-    wm_set_frame(hwnd, frame, false, true);
+    wm_follow_display_frame(hwnd, frame);
     return TRUE;
 }
 

@@ -201,6 +201,12 @@ BOOL WINAPI PeekMessageA(LPMSG msg, HWND hwnd, UINT filter_min, UINT filter_max,
     return peek(msg, hwnd, filter_min, filter_max, remove);
 }
 
+// Messages are queued in the form their window's class reads (UTF-16 characters for a
+// Unicode window), so the ANSI and wide calls hand them out alike.
+BOOL WINAPI PeekMessageW(LPMSG msg, HWND hwnd, UINT filter_min, UINT filter_max, UINT remove) {
+    return peek(msg, hwnd, filter_min, filter_max, remove);
+}
+
 BOOL WINAPI GetMessageA(LPMSG msg, HWND hwnd, UINT filter_min, UINT filter_max) {
     MSG found;
     while (!peek(&found, hwnd, filter_min, filter_max, PM_REMOVE)) {
@@ -241,4 +247,8 @@ LRESULT WINAPI DispatchMessageA(const MSG *msg) {
         return 0;
     }
     return proc != nullptr ? proc(msg->hwnd, msg->message, msg->wParam, msg->lParam) : 0;
+}
+
+LRESULT WINAPI DispatchMessageW(const MSG *msg) {
+    return DispatchMessageA(msg);
 }

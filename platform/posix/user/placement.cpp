@@ -48,7 +48,7 @@ void wm_update_placement(HWND hwnd) {
         return;
     }
     DWORD style = w->style;
-    RECT frame = w->frame;
+    RECT frame = w->asked_frame;
     RECT client = wm_client_screen_rect(w);
     wm_unlock();
 

@@ -21,14 +21,15 @@ wm_class *wm_find_class(LPCSTR name) {
     return name ? find_class_locked(name) : nullptr;
 }
 
-ATOM WINAPI RegisterClassA(const WNDCLASSA *wc) {
-    if (wc == nullptr || wc->lpszClassName == nullptr || wc->lpfnWndProc == nullptr ||
-        reinterpret_cast<uintptr_t>(wc->lpszClassName) < 0x10000) {
+namespace {
+
+ATOM register_class(const WNDCLASSA *wc, const std::string &name, bool unicode) {
+    if (wc->lpfnWndProc == nullptr) {
         wm_set_error(KERNEL_ERROR_INVALID_PARAMETER);
         return 0;
     }
     wm_lock();
-    if (find_class_locked(wc->lpszClassName) != nullptr) {
+    if (find_class_locked(name.c_str()) != nullptr) {
         wm_unlock();
         wm_set_error(KERNEL_ERROR_CLASS_ALREADY_EXISTS);
         return 0;
@@ -36,9 +37,34 @@ ATOM WINAPI RegisterClassA(const WNDCLASSA *wc) {
     // Atoms of registered classes start at 0xC000, as Win32's string atoms do.
     ATOM atom = static_cast<ATOM>(0xC000 + wm().classes.size());
     wm().classes.push_back(
-        new wm_class{wc->lpszClassName, atom, wc->style, wc->lpfnWndProc, wc->hbrBackground});
+        new wm_class{name, atom, wc->style, wc->lpfnWndProc, wc->hbrBackground, unicode});
     wm_unlock();
     return atom;
+}
+
+} // namespace
+
+ATOM WINAPI RegisterClassA(const WNDCLASSA *wc) {
+    if (wc == nullptr || wc->lpszClassName == nullptr ||
+        reinterpret_cast<uintptr_t>(wc->lpszClassName) < 0x10000) {
+        wm_set_error(KERNEL_ERROR_INVALID_PARAMETER);
+        return 0;
+    }
+    return register_class(wc, wc->lpszClassName, false);
+}
+
+// Class names are kept in UTF-8, as CreateWindowExA finds them by.
+ATOM WINAPI RegisterClassW(const WNDCLASSW *wc) {
+    if (wc == nullptr || wc->lpszClassName == nullptr ||
+        reinterpret_cast<uintptr_t>(wc->lpszClassName) < 0x10000) {
+        wm_set_error(KERNEL_ERROR_INVALID_PARAMETER);
+        return 0;
+    }
+    WNDCLASSA narrow{};
+    narrow.style = wc->style;
+    narrow.lpfnWndProc = wc->lpfnWndProc;
+    narrow.hbrBackground = wc->hbrBackground;
+    return register_class(&narrow, wm_utf8_from_wide(wc->lpszClassName), true);
 }
 
 // There are no resources here: any icon or cursor is a distinct non-null token.

@@ -31,6 +31,7 @@ wm_window *new_window(const wm_class *c, DWORD style, DWORD ex_style, LPCSTR tit
     w->proc = c->proc;
     w->class_style = c->style;
     w->class_background = c->background;
+    w->unicode = c->unicode;
     w->instance = instance;
     w->style = style & ~static_cast<DWORD>(WS_VISIBLE | WS_MINIMIZE);
     w->ex_style = ex_style;
@@ -64,6 +65,7 @@ void place_window(HWND hwnd, const RECT &frame, const display_driver *driver) {
     }
     w->frame = frame;
     w->normal_frame = frame;
+    w->asked_frame = frame;
     RECT client = wm_client_screen_rect(w);
     wm_resize_surface(w, client.right - client.left, client.bottom - client.top);
     if (w->class_style & CS_OWNDC) {
@@ -228,6 +230,11 @@ LRESULT WINAPI DefWindowProcA(HWND hwnd, UINT message, WPARAM wparam, LPARAM lpa
         return 0;
     case WM_SETTEXT:
         return set_text(hwnd, wm_utf8_from_ansi(reinterpret_cast<LPCSTR>(lparam)));
+    case WM_SETCURSOR:
+        return wm_default_set_cursor(hwnd, lparam);
+    case WM_SETICON:
+    case WM_GETICON:
+        return wm_default_icon_message(hwnd, message, wparam, lparam);
     case WM_ERASEBKGND:
         return erase_background(hwnd, reinterpret_cast<HDC>(wparam));
     case WM_PAINT: {

@@ -26,6 +26,7 @@ struct wm_class {
     UINT style;
     WNDPROC proc;
     HBRUSH background;
+    bool unicode; // registered with RegisterClassW: its windows take UTF-16 characters
 };
 
 struct wm_window {
@@ -39,10 +40,14 @@ struct wm_window {
     HINSTANCE instance;
     DWORD style;
     DWORD ex_style;
+    bool unicode;      // of a Unicode class: WM_CHAR carries UTF-16 units
     std::string title; // UTF-8
 
     RECT frame;        // screen coordinates
     RECT normal_frame; // where a minimised or maximised window goes back to
+    // Where the program last put it: what it asked of the display (fullscreen or not), which
+    // the display's own moves, stale ones included, do not change.
+    RECT asked_frame;
     bool visible;
     bool minimized;
     bool maximized;
@@ -65,6 +70,7 @@ struct wm_window {
     std::vector<uint32_t> timers; // its timers' slots in the owner's queue
     display_placement placement;  // what the driver was last told, once `placement_told`
     bool placement_told;
+    HICON icons[2]; // by ICON_SMALL and ICON_BIG, as WM_SETICON gave them
 };
 
 // A message (or a piece of internal work) sent to another thread's window.
@@ -142,6 +148,8 @@ struct wm_state {
     HWND foreground;
     POINT last_pointer;  // screen position of the last pointer event, for MSG.pt
     HWND capture;        // the window that holds the mouse capture, or null
+    HWND pointer_window; // the window whose client area the pointer is over, or null
+    HCURSOR cursor;      // as SetCursor last set it
     bool keys_down[256]; // per virtual key: down after the last key event the drivers reported
     unsigned display_wakes;
     UINT_PTR next_thread_timer;
@@ -242,6 +250,8 @@ RECT wm_client_screen_rect(const wm_window *window);
 MINMAXINFO wm_default_minmax(DWORD style);
 // Moves the frame on the owner thread and sends WM_MOVE and WM_SIZE for what changed.
 void wm_set_frame(HWND hwnd, const RECT &frame, bool force_size, bool repaint);
+// The same for a frame the display reports (the user's drag, its window manager's placing).
+void wm_follow_display_frame(HWND hwnd, const RECT &frame);
 // The size of the one screen (and monitor) this platform knows.
 void wm_screen_size(int *width, int *height);
 
@@ -259,6 +269,11 @@ LRESULT wm_show_on_owner(HWND hwnd, void *command);
 
 // ---- classes (window_class.cpp) ----
 struct wm_class *wm_find_class(LPCSTR name); // lock held
+
+// ---- cursor and icons (cursor_and_icon.cpp) ----
+// The default answers to WM_SETCURSOR, and to WM_SETICON and WM_GETICON.
+LRESULT wm_default_set_cursor(HWND hwnd, LPARAM lparam);
+LRESULT wm_default_icon_message(HWND hwnd, UINT message, WPARAM which, LPARAM lparam);
 
 // Titles are kept in UTF-8 (window_text.cpp). The ANSI form is cut to `max_chars` with its
 // NUL; returns the bytes written before the NUL.

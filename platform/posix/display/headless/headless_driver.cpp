@@ -81,6 +81,10 @@ display_window *headless_create(const display_window_desc *desc) {
                                            DISPLAY_HIDDEN,
                                            {},
                                            0,
+                                           0,
+                                           false,
+                                           {},
+                                           0,
                                            0};
     resize_image(w, std::max(0, int(desc->client.right - desc->client.left)),
                  std::max(0, int(desc->client.bottom - desc->client.top)));
@@ -126,6 +130,24 @@ void headless_set_title(display_window *w, const char *title) {
     headless_screen &screen = headless_get_screen();
     std::lock_guard<std::mutex> guard(screen.lock);
     w->title = title ? title : "";
+}
+
+void headless_set_cursor(display_window *w, bool visible) {
+    headless_screen &screen = headless_get_screen();
+    std::lock_guard<std::mutex> guard(screen.lock);
+    w->cursor_hidden = !visible;
+}
+
+void headless_set_icon(display_window *w, const uint32_t *argb, int width, int height) {
+    headless_screen &screen = headless_get_screen();
+    std::lock_guard<std::mutex> guard(screen.lock);
+    try {
+        w->icon.assign(argb, argb != nullptr ? argb + static_cast<size_t>(width) * height : argb);
+    } catch (const std::bad_alloc &) {
+        w->icon.clear(); // no memory to keep it: the default icon shows
+    }
+    w->icon_width = w->icon.empty() ? 0 : width;
+    w->icon_height = w->icon.empty() ? 0 : height;
 }
 
 void headless_present(display_window *w, const uint32_t *pixels, int width, int height, int stride,
@@ -208,4 +230,6 @@ const display_driver display_headless_driver = {
     headless_release,
     nullptr,
     nullptr,
+    headless_set_cursor,
+    headless_set_icon,
 };

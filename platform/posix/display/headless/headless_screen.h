@@ -20,6 +20,10 @@ struct display_window {
     std::vector<uint32_t> image; // image_width x image_height BGRX pixels
     int image_width;
     int image_height;
+    bool cursor_hidden;
+    std::vector<uint32_t> icon; // icon_width x icon_height ARGB pixels; empty: the default
+    int icon_width;
+    int icon_height;
 };
 
 struct headless_screen {

@@ -95,6 +95,18 @@ bool headless_test_window_state(HWND window, headless_test_window_info *state) {
                                       screen.stack.begin());
     strncpy(state->title, w->title.c_str(), sizeof state->title - 1);
     state->title[sizeof state->title - 1] = '\0';
+    state->cursor_hidden = w->cursor_hidden;
+    state->icon_width = w->icon_width;
+    state->icon_height = w->icon_height;
+    return true;
+}
+
+bool headless_test_icon(HWND window, std::vector<uint32_t> *argb) {
+    headless_screen &screen = headless_get_screen();
+    std::lock_guard<std::mutex> guard(screen.lock);
+    display_window *w = headless_find(screen, window);
+    if (w == nullptr) return false;
+    *argb = w->icon;
     return true;
 }
 
@@ -133,7 +145,7 @@ void headless_test_wheel(int notches, int modifiers) {
     report(event);
 }
 
-void headless_test_type(char character, int repeat) {
+void headless_test_type(uint32_t character, int repeat) {
     display_event event{};
     event.kind = DISPLAY_EVENT_CHAR;
     event.character = character;

@@ -23,8 +23,14 @@ struct headless_test_window_info {
     bool maximized;
     int z_order;
     char title[256];
+    bool cursor_hidden; // the pointer is hidden while over the window
+    int icon_width;     // the icon's size; 0 for the default icon
+    int icon_height;
 };
 bool headless_test_window_state(HWND window, headless_test_window_info *state);
+
+// A copy of the window's icon (ARGB, rows from the top); false for no such window.
+bool headless_test_icon(HWND window, std::vector<uint32_t> *argb);
 
 // A copy of the client pixels the window shows (BGRX, rows of `width`).
 bool headless_test_read_client(HWND window, std::vector<uint32_t> *pixels, int *width, int *height);
@@ -41,8 +47,9 @@ void headless_test_release(int button, int modifiers);
 // Turns the wheel `notches` steps at the pointer (positive: away from the user).
 void headless_test_wheel(int notches, int modifiers);
 
-// Types a character `repeat` times into the window with the keyboard focus.
-void headless_test_type(char character, int repeat);
+// Types the Unicode code point `character` `repeat` times into the window with the keyboard
+// focus.
+void headless_test_type(uint32_t character, int repeat);
 
 // Presses or releases the key with the Win32 virtual-key code `virtual_key` in the window with
 // the keyboard focus; `modifiers` holds the DISPLAY_MOD_ bits held after the event. A second

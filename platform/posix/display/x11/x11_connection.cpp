@@ -71,6 +71,7 @@ void intern_atoms(x11_atoms *a) {
     a->wm_state = intern("WM_STATE");
     a->wm_change_state = intern("WM_CHANGE_STATE");
     a->net_wm_name = intern("_NET_WM_NAME");
+    a->net_wm_icon = intern("_NET_WM_ICON");
     a->net_active_window = intern("_NET_ACTIVE_WINDOW");
     a->utf8_string = intern("UTF8_STRING");
     a->clipboard = intern("CLIPBOARD");
@@ -173,6 +174,7 @@ bool x11_open(const display_sink *sink) {
 void close_connection(x11_state &s) {
     if (s.closed) return;
     bool broken = s.lost.exchange(true);
+    if (!broken) x11_close_input_method();
     if (!broken) XSync(s.display, False);
     XFreeGC(s.display, s.gc); // its memory is ours; the server frees the rest with the client
     XCloseDisplay(s.display);
@@ -300,4 +302,6 @@ extern const display_driver display_x11_driver = {
     GUARDED(x11_release),
     GUARDED(x11_set_placement),
     GUARDED(x11_screen_dpi),
+    GUARDED(x11_set_cursor),
+    GUARDED(x11_set_icon),
 };

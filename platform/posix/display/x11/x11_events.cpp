@@ -102,17 +102,18 @@ void report_key(display_window *w, XKeyEvent &k, KeySym looked_up, bool down) {
     x11_report(&e);
 }
 
-// XLookupString gives Latin-1 text, control characters included (Return, Tab, ^C...), which is
-// what WM_CHAR carries. The key itself goes first, as WM_KEYDOWN comes before its WM_CHAR.
+// The text a key types comes as code points, control characters included (Return, Tab,
+// ^C...), which is what WM_CHAR carries. The key itself goes first, as WM_KEYDOWN comes before
+// its WM_CHAR.
 void on_key(display_window *w, XKeyEvent &k) {
     x11().last_event_time = k.time;
-    char text[32];
+    uint32_t typed[16];
     KeySym keysym;
-    int count = XLookupString(&k, text, sizeof text, &keysym, nullptr);
+    int count = x11_typed_code_points(w, &k, typed, 16, &keysym);
     report_key(w, k, keysym, true);
     for (int i = 0; i < count; ++i) {
         display_event e = event_for(w, DISPLAY_EVENT_CHAR);
-        e.character = text[i];
+        e.character = typed[i];
         e.repeat = 1;
         x11_report(&e);
     }
@@ -172,6 +173,12 @@ void on_configure(display_window *w, const XConfigureEvent &c) {
 // Focus that merely follows one of our own requests is not news either.
 void on_focus(display_window *w, const XFocusChangeEvent &f) {
     if (f.mode == NotifyGrab || f.mode == NotifyUngrab || f.detail == NotifyPointer) return;
+    if (w->input_context != nullptr) {
+        if (f.type == FocusIn)
+            XSetICFocus(w->input_context);
+        else
+            XUnsetICFocus(w->input_context);
+    }
     if (f.serial < x11().focus_request_serial) return;
     display_event e =
         event_for(w, f.type == FocusIn ? DISPLAY_EVENT_FOCUS_IN : DISPLAY_EVENT_FOCUS_OUT);
@@ -209,6 +216,7 @@ void on_property(display_window *w, const XPropertyEvent &p) {
     x11().last_event_time = p.time;
     if (p.atom != x11().atoms.wm_state || p.state != PropertyNewValue) return;
     long state = x11_wm_state_property(w->xid);
+    if (state == NormalState || state == IconicState) x11_window_taken_over(w);
     display_event e = event_for(w, DISPLAY_EVENT_MINIMIZE);
     if (state == IconicState && w->show != DISPLAY_MINIMIZED) {
         w->show = DISPLAY_MINIMIZED;
@@ -226,6 +234,14 @@ void on_crossing(const XCrossingEvent &c) {
 
 void dispatch(XEvent &event) {
     if (x11_clipboard_handle(&event)) return;
+    // A new keyboard mapping (a layout switch, or xdotool typing a character no key has):
+    // key events after it are looked up in the new one.
+    if (event.type == MappingNotify) {
+        XRefreshKeyboardMapping(&event.xmapping);
+        return;
+    }
+    // The input method's own events, and keys it holds as part of a composed character.
+    if (x11().input_method != nullptr && XFilterEvent(&event, None)) return;
     display_window *w = x11_find(event.xany.window);
     if (w == nullptr) return;
     switch (event.type) {

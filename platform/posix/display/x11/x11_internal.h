@@ -30,6 +30,11 @@ struct display_window {
     unsigned long configure_serial; // our last geometry request: older configure events are stale
     display_placement placement;    // how the user may place it, once `placement_known`
     bool placement_known;
+    XIC input_context; // typed text through the input method; null: from keysyms
+    // The window manager has taken the mapped window over (it set WM_STATE): only from then on
+    // does it hear state changes as messages.
+    bool managed;
+    bool fullscreen_unheard; // asked for before that: said again once it has
 };
 
 struct x11_atoms {
@@ -38,6 +43,7 @@ struct x11_atoms {
     Atom wm_state;
     Atom wm_change_state;
     Atom net_wm_name;
+    Atom net_wm_icon;
     Atom net_active_window;
     Atom utf8_string;
     Atom clipboard;
@@ -88,6 +94,9 @@ struct x11_state {
     // DestroyNotify was read are expected, not told.
     Window vanished[16];
     int vanished_next;
+    Cursor invisible_cursor; // made on first need; None until then
+    XIM input_method;        // null when none opened (then keysyms give the text)
+    bool input_method_tried;
     bool loss_reported; // the user layer was told that the connection broke
     bool closed;        // XCloseDisplay ran: the display pointer is gone
 };
@@ -113,8 +122,12 @@ void x11_show(display_window *window, display_show state);
 void x11_raise(display_window *window);
 void x11_set_title(display_window *window, const char *title);
 void x11_set_placement(display_window *window, const display_placement *placement);
+void x11_set_cursor(display_window *window, bool visible);
+void x11_set_icon(display_window *window, const uint32_t *argb, int width, int height);
 // Another client destroyed the window's X window: forgets it on the server and says so.
 void x11_window_vanished(display_window *window);
+// WM_STATE says the window manager has taken a shown window over.
+void x11_window_taken_over(display_window *window);
 // True for an error about a window another client destroyed under us.
 bool x11_window_error_expected(const XErrorEvent *error);
 
@@ -130,6 +143,17 @@ int x11_event_fd(void);
 // ---- keys (x11_keys.cpp) ----
 // The virtual-key code of a key event's key, or 0; `looked_up` is XLookupString's keysym.
 int x11_virtual_key(XKeyEvent *key, KeySym looked_up);
+
+// ---- typed text (x11_text_input.cpp); GUI thread ----
+void x11_open_input_method(void);
+void x11_close_input_method(void);
+// An input context for the window `xid`, which selects `event_mask`; null when there is none.
+XIC x11_create_input_context(Window xid, long event_mask);
+// The code points a key press types into `out` (at most `capacity`), and its keysym.
+int x11_typed_code_points(display_window *w, XKeyEvent *key, uint32_t *out, int capacity,
+                          KeySym *keysym);
+// Decodes UTF-8 into at most `capacity` code points, each malformed byte as U+FFFD.
+int x11_decode_utf8(const char *text, int bytes, uint32_t *out, int capacity);
 
 // ---- screen (x11_screen.cpp) ----
 void x11_cursor_pos(POINT *point);

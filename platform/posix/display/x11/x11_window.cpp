@@ -5,6 +5,7 @@
 
 #include <algorithm>
 #include <string>
+#include <vector>
 
 #include <string.h>
 
@@ -50,20 +51,8 @@ void set_size_hints(const display_window *w) {
     XFree(hints);
 }
 
-// A mapped window asks the window manager to change its state; an unmapped one states it in
-// the property the window manager reads when the window is mapped.
-void request_fullscreen(const display_window *w, bool on) {
+void send_fullscreen_message(const display_window *w, bool on) {
     x11_state &s = x11();
-    if (w->show == DISPLAY_HIDDEN || !x11_window_manager_running()) {
-        if (on) {
-            XChangeProperty(
-                s.display, w->xid, s.atoms.net_wm_state, XA_ATOM, 32, PropModeReplace,
-                reinterpret_cast<const unsigned char *>(&s.atoms.net_wm_state_fullscreen), 1);
-        } else {
-            XDeleteProperty(s.display, w->xid, s.atoms.net_wm_state);
-        }
-        return;
-    }
     XEvent event{};
     event.xclient.type = ClientMessage;
     event.xclient.window = w->xid;
@@ -75,22 +64,87 @@ void request_fullscreen(const display_window *w, bool on) {
     XSendEvent(s.display, s.root, False, SubstructureRedirectMask | SubstructureNotifyMask, &event);
 }
 
+// A window the window manager manages asks it to change its state. Until it has taken a
+// window over (EWMH: the message is for mapped windows), the state goes in the property it
+// reads when it does, and a mapped window says it once more as a message when that is seen:
+// a message sent between the map and the take-over may be lost, and so may a property
+// written after the window manager read it.
+void request_fullscreen(display_window *w, bool on) {
+    x11_state &s = x11();
+    bool manager = x11_window_manager_running();
+    if (manager && w->managed && w->show != DISPLAY_HIDDEN) {
+        send_fullscreen_message(w, on);
+        return;
+    }
+    if (on) {
+        XChangeProperty(s.display, w->xid, s.atoms.net_wm_state, XA_ATOM, 32, PropModeReplace,
+                        reinterpret_cast<const unsigned char *>(&s.atoms.net_wm_state_fullscreen),
+                        1);
+    } else {
+        XDeleteProperty(s.display, w->xid, s.atoms.net_wm_state);
+    }
+    w->fullscreen_unheard = manager && w->show != DISPLAY_HIDDEN;
+}
+
+// The UTF-8 bytes of one code point.
+std::string utf8_of(uint32_t c) {
+    std::string out;
+    if (c < 0x80) {
+        out += char(c);
+    } else if (c < 0x800) {
+        out += char(0xC0 | c >> 6);
+        out += char(0x80 | (c & 0x3F));
+    } else if (c < 0x10000) {
+        out += char(0xE0 | c >> 12);
+        out += char(0x80 | (c >> 6 & 0x3F));
+        out += char(0x80 | (c & 0x3F));
+    } else {
+        out += char(0xF0 | c >> 18);
+        out += char(0x80 | (c >> 12 & 0x3F));
+        out += char(0x80 | (c >> 6 & 0x3F));
+        out += char(0x80 | (c & 0x3F));
+    }
+    return out;
+}
+
+// Whether WM_NAME's compound text can carry the character: Xlib drops the others silently,
+// some with a success and no bytes.
+bool compound_text_carries(const std::string &character) {
+    char *list[1] = {const_cast<char *>(character.c_str())};
+    XTextProperty property{};
+    int unconverted =
+        Xutf8TextListToTextProperty(x11().display, list, 1, XCompoundTextStyle, &property);
+    bool carried = unconverted == Success && property.nitems > 0;
+    if (unconverted >= Success) XFree(property.value);
+    return carried;
+}
+
 // Titles come in UTF-8. _NET_WM_NAME carries them as they are; WM_NAME, for window managers
-// that read only it, as STRING (Latin-1) when every character fits, else as compound text.
+// that read only it, as STRING (Latin-1) when every character fits, else as compound text,
+// with '?' for each character that neither can carry.
 void store_title(const display_window *w, const char *title) {
     x11_state &s = x11();
+    int bytes = int(strlen(title));
     XChangeProperty(s.display, w->xid, s.atoms.net_wm_name, s.atoms.utf8_string, 8, PropModeReplace,
-                    reinterpret_cast<const unsigned char *>(title), int(strlen(title)));
-    char *list[1] = {const_cast<char *>(title)};
+                    reinterpret_cast<const unsigned char *>(title), bytes);
+    std::vector<uint32_t> code_points(size_t(bytes) + 1);
+    int count = x11_decode_utf8(title, bytes, code_points.data(), bytes);
+    std::string carried, latin1;
+    for (int i = 0; i < count; ++i) {
+        std::string character = utf8_of(code_points[i]);
+        bool fits =
+            (code_points[i] >= 0x20 && code_points[i] < 0x100) || compound_text_carries(character);
+        carried += fits ? character : "?";
+        latin1 += code_points[i] < 0x100 ? char(code_points[i]) : '?';
+    }
+    char *list[1] = {const_cast<char *>(carried.c_str())};
     XTextProperty property{};
-    if (Xutf8TextListToTextProperty(s.display, list, 1, XStdICCTextStyle, &property) < Success) {
-        // No converter in this locale: the ASCII part, and '?' for each other character.
-        std::string ascii;
-        for (const char *c = title; *c; ++c) {
-            unsigned char byte = static_cast<unsigned char>(*c);
-            if (byte < 0x80 || byte >= 0xC0) ascii += byte < 0x80 ? *c : '?';
-        }
-        XStoreName(s.display, w->xid, ascii.c_str());
+    int unconverted = Xutf8TextListToTextProperty(s.display, list, 1, XStdICCTextStyle, &property);
+    if (unconverted != Success) {
+        if (unconverted > 0) XFree(property.value);
+        // No converter in this locale: Latin-1 alone.
+        XChangeProperty(s.display, w->xid, XA_WM_NAME, XA_STRING, 8, PropModeReplace,
+                        reinterpret_cast<const unsigned char *>(latin1.data()), int(latin1.size()));
         return;
     }
     XSetWMName(s.display, w->xid, &property);
@@ -138,6 +192,7 @@ display_window *x11_create(const display_window_desc *desc) {
     set_size_hints(w);
     set_initial_state(w, NormalState);
     store_title(w, desc->title != nullptr ? desc->title : "");
+    w->input_context = x11_create_input_context(w->xid, k_event_mask);
     s.windows[w->xid] = w;
     XFlush(s.display);
     return w;
@@ -147,6 +202,7 @@ void x11_destroy(display_window *w) {
     x11_release_shm(w);
     if (on_server(w)) {
         x11_state &s = x11();
+        if (w->input_context != nullptr) XDestroyIC(w->input_context);
         XDestroyWindow(s.display, w->xid);
         XFlush(s.display);
     }
@@ -180,6 +236,7 @@ void x11_show(display_window *w, display_show state) {
     x11_state &s = x11();
     bool managed = x11_window_manager_running();
     if (state == DISPLAY_HIDDEN) {
+        w->managed = false; // a withdrawn window is taken over anew when it is shown again
         XWithdrawWindow(s.display, w->xid, s.screen);
     } else if (state == DISPLAY_MINIMIZED) {
         if (before == DISPLAY_HIDDEN && managed) {
@@ -233,9 +290,58 @@ void x11_set_placement(display_window *w, const display_placement *placement) {
     XFlush(x11().display);
 }
 
+// A hidden pointer is a cursor with no pixels: the server shows it only over this window.
+void x11_set_cursor(display_window *w, bool visible) {
+    if (!on_server(w)) return;
+    x11_state &s = x11();
+    if (visible) {
+        XUndefineCursor(s.display, w->xid);
+    } else {
+        if (s.invisible_cursor == None) {
+            char empty = 0;
+            Pixmap blank = XCreateBitmapFromData(s.display, s.root, &empty, 1, 1);
+            XColor black{};
+            s.invisible_cursor = XCreatePixmapCursor(s.display, blank, blank, &black, &black, 0, 0);
+            XFreePixmap(s.display, blank);
+        }
+        XDefineCursor(s.display, w->xid, s.invisible_cursor);
+    }
+    XFlush(s.display);
+}
+
+// _NET_WM_ICON: width, height, then the ARGB pixels row by row, each a CARDINAL (which Xlib
+// takes as a long whatever its size).
+void x11_set_icon(display_window *w, const uint32_t *argb, int width, int height) {
+    if (!on_server(w)) return;
+    x11_state &s = x11();
+    if (argb == nullptr || width <= 0 || height <= 0) {
+        XDeleteProperty(s.display, w->xid, s.atoms.net_wm_icon);
+    } else {
+        size_t count = size_t(width) * size_t(height);
+        std::vector<long> data;
+        data.reserve(count + 2);
+        data.push_back(width);
+        data.push_back(height);
+        for (size_t i = 0; i < count; ++i) data.push_back(long(argb[i]));
+        XChangeProperty(s.display, w->xid, s.atoms.net_wm_icon, XA_CARDINAL, 32, PropModeReplace,
+                        reinterpret_cast<const unsigned char *>(data.data()), int(data.size()));
+    }
+    XFlush(s.display);
+}
+
 void x11_set_title(display_window *w, const char *title) {
     if (!on_server(w)) return;
     store_title(w, title != nullptr ? title : "");
+    XFlush(x11().display);
+}
+
+// The window manager has set WM_STATE: the state asked for before it did is said again.
+void x11_window_taken_over(display_window *w) {
+    if (w->managed || w->show == DISPLAY_HIDDEN) return;
+    w->managed = true;
+    if (!w->fullscreen_unheard) return;
+    w->fullscreen_unheard = false;
+    send_fullscreen_message(w, w->placement_known && w->placement.fullscreen);
     XFlush(x11().display);
 }
 
@@ -247,6 +353,8 @@ void x11_window_vanished(display_window *w) {
     s.vanished[s.vanished_next] = w->xid;
     s.vanished_next = (s.vanished_next + 1) % int(sizeof s.vanished / sizeof s.vanished[0]);
     x11_release_shm(w); // the segment is attached to the connection, not to the window
+    if (w->input_context != nullptr) XDestroyIC(w->input_context);
+    w->input_context = nullptr;
     w->xid = 0;
     display_event e{};
     e.kind = DISPLAY_EVENT_DESTROYED;

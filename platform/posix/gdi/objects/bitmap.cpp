@@ -52,6 +52,32 @@ HBITMAP WINAPI CreateCompatibleBitmap(HDC hdc, int width, int height) {
     return bitmap ? static_cast<HBITMAP>(bitmap->header.handle) : nullptr;
 }
 
+// A monochrome bitmap is kept as black and white pixels like any other; `bits` holds its rows
+// top-down, a set bit white, each row padded to a whole number of 16-bit words.
+HBITMAP WINAPI CreateBitmap(int width, int height, UINT planes, UINT bits_per_pixel,
+                            const void *bits) {
+    if (planes != 1 || bits_per_pixel != 1 || width < 0 || height < 0) return nullptr;
+    if (width == 0 || height == 0) return static_cast<HBITMAP>(gdi_stock_bitmap()->header.handle);
+    gdi_bitmap *bitmap = gdi_new_bitmap(width, height, gdi_bitmap_stride(width));
+    if (!bitmap) return nullptr;
+    const uint8_t *rows = static_cast<const uint8_t *>(bits);
+    size_t row_bytes = (static_cast<size_t>(width) + 15) / 16 * 2;
+    for (int y = 0; rows && y < height; ++y)
+        for (int x = 0; x < width; ++x)
+            if (rows[y * row_bytes + x / 8] & (0x80 >> (x % 8)))
+                bitmap->pixels[static_cast<size_t>(y) * bitmap->stride + x] = 0xFFFFFF;
+    return static_cast<HBITMAP>(bitmap->header.handle);
+}
+
+bool gdi_bitmap_surface(HBITMAP handle, gdi_surface *surface) {
+    gdi_object *object = gdi_handle_get(handle, GDI_OBJ_BITMAP);
+    if (!object) return false;
+    const gdi_bitmap *bitmap = reinterpret_cast<const gdi_bitmap *>(object);
+    if (!bitmap->pixels) return false;
+    *surface = gdi_surface{bitmap->pixels, bitmap->width, bitmap->height, bitmap->stride};
+    return true;
+}
+
 // Only top-down 32-bit BI_RGB sections: their rows are exactly a bitmap's BGRX rows, so the
 // caller's pointer reaches the pixels that BitBlt copies. Anything else fails (NULL).
 HBITMAP WINAPI CreateDIBSection(HDC hdc, const BITMAPINFO *info, UINT usage, void **bits,

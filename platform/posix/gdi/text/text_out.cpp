@@ -1,6 +1,6 @@
 // TextOutW: the UTF-16 string laid out along the escapement from the alignment point, an
 // opaque background box when the DC asks for one, and each glyph's coverage blended in the
-// text colour.
+// text colour; GetTextExtentPoint32W, the size of that box.
 #include "platform/posix/gdi/raster/gdi_raster.h"
 #include "platform/posix/gdi/text/font_engine.h"
 #include "platform/saturate.h"
@@ -136,5 +136,20 @@ BOOL WINAPI TextOutW(HDC hdc, int x, int y, LPCWSTR text, int length) {
     if (dc->bk_mode == OPAQUE) paint_background(dc, engine, start, total);
     if (!draw_glyphs(dc, engine, text, length, start)) return FALSE;
     if (align & TA_UPDATECP) update_position(dc, align, total);
+    return TRUE;
+}
+
+// The opaque box's size: the advance along the escapement by the cell height. Hinted advances
+// are whole pixels, so the box TextOutW fills is this wide wherever the alignment puts it.
+BOOL WINAPI GetTextExtentPoint32W(HDC hdc, LPCWSTR text, int length, LPSIZE size) {
+    gdi_dc *dc = gdi_dc_get(hdc);
+    if (!dc || !size || length < 0 || (!text && length > 0)) return FALSE;
+    font_engine *engine = font_engine_of(dc->font);
+    if (!engine) return FALSE;
+    fixed_point total;
+    if (!string_advance(engine, text, length, &total)) return FALSE;
+    double along = hypot(static_cast<double>(total.x), static_cast<double>(total.y));
+    size->cx = static_cast<LONG>(to_pixels(llround(along)));
+    size->cy = engine->ascent + engine->descent;
     return TRUE;
 }

@@ -1,0 +1,9 @@
+// ZVGetDisplayKind on Windows: the windows are always the system's own.
+#include "core/library_call.h"
+
+#include "zelvan.h"
+
+extern "C" ZVEXPORT const char *ZVAPI ZVGetDisplayKind(void) {
+    library_call call;
+    return call.refused() ? "" : "windows";
+}
