@@ -39,7 +39,8 @@ ZVEXPORT int ZVAPI ZVSetTitle(int handle, const char *title) {
         return ZV_ERR_NO_MEMORY;
     }
     // A canvas keeps its title for ZVGetTitle alone.
-    if (!window->canvas) SendMessageA(window->hwnd, MSG_SET_TITLE, 0, reinterpret_cast<LPARAM>(title));
+    if (!window->canvas)
+        SendMessageA(window->hwnd, MSG_SET_TITLE, 0, reinterpret_cast<LPARAM>(title));
     return ZV_OK;
 }
 

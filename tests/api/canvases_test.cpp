@@ -162,6 +162,10 @@ TEST(Canvas, CallsThatNeedAScreenSayThereIsNone) {
     EXPECT_EQ(ZVBringWindowToFront(c), ZV_ERROR);
     EXPECT_EQ(ZVSetFullscreen(c, 1), ZV_ERROR);
     EXPECT_EQ(ZVSetResizable(c, 1), ZV_ERROR);
+    EXPECT_EQ(ZVShowCursor(c, 0), ZV_ERROR);
+    int icon = ZVCreateBitmap(16, 16, nullptr, 0);
+    EXPECT_EQ(ZVSetIcon(c, icon), ZV_ERROR);
+    ZVDiscardBitmap(icon);
     EXPECT_EQ(ZVSetAutoRedraw(c, 30), 0);
     EXPECT_EQ(ZVRedraw(c), ZV_OK);
     EXPECT_EQ(ZVGetTitle(c), std::string());
@@ -171,6 +175,7 @@ TEST(Canvas, CallsThatNeedAScreenSayThereIsNone) {
     EXPECT_EQ(ZVGetWindowY(c), 0);
     EXPECT_EQ(ZVGetScale(c), 1);
     EXPECT_EQ(ZVReadKey(c), 0);
+    EXPECT_EQ(ZVReadUnicode(c), 0);
     EXPECT_EQ(ZV_kbhit(c), 0);
     EXPECT_EQ(ZVGetMouseButtons(c), 0);
     EXPECT_EQ(ZVGetMouseWheel(c), 0);
