@@ -10,7 +10,7 @@
 # The POSIX platform stands in layers of its own, which include no library folder:
 #   kernel/              the kernel calls, on nothing else
 #   gdi/                 the rasterizer, on plain surfaces, on nothing else
-#   display/             the drivers, on gdi/'s DIB formats (gdi/dib/); headless/ and x11/ apart
+#   display/             the drivers, on gdi/'s DIB formats (gdi/dib/); headless/, x11/ and wayland/ apart, sharing display.h and picture/
 #   user/                the window manager, on all three
 #
 # An include is read as the compiler reads it: "..." first beside the including file, then
@@ -129,10 +129,10 @@ function(check_file file where)
         elseif(platform_part STREQUAL "display" AND target_part STREQUAL "display")
           # The two drivers share display.h and nothing else.
           set(driver "")
-          if(where MATCHES "^platform/posix/display/(headless|x11)/")
+          if(where MATCHES "^platform/posix/display/(headless|x11|wayland)/")
             set(driver ${CMAKE_MATCH_1})
           endif()
-          if(target MATCHES "^platform/posix/display/(headless|x11)/" AND NOT driver STREQUAL CMAKE_MATCH_1)
+          if(target MATCHES "^platform/posix/display/(headless|x11|wayland)/" AND NOT driver STREQUAL CMAKE_MATCH_1)
             refuse(${where} "${line} reaches another display driver")
           endif()
         endif()
