@@ -24,8 +24,8 @@ pointer_state &pointer(void) {
     return state;
 }
 
-// A wheel's notch turns the axis by this much in the seats of today's compositors.
-const double k_axis_per_notch = 10.0;
+// A wheel's notch turns the axis by 15 (degrees) in the seats of today's compositors.
+const double k_axis_per_notch = 15.0;
 
 display_event event_at(display_event_kind kind) {
     pointer_state &p = pointer();

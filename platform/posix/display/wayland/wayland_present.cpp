@@ -56,10 +56,12 @@ template <typename Done> bool wait_on_frame_queue(Done done, int timeout_ms) {
 }
 
 // The area of `b` to write: what changed since it was written last, and `rect`; all of it for
-// a buffer never written.
+// a buffer never written. Changes made while the window had another size may reach past it.
 RECT area_to_copy(const wayland_buffer &b, const RECT &rect) {
     if (b.fresh) return RECT{0, 0, b.width, b.height};
-    return unite(b.stale, rect);
+    RECT area = unite(b.stale, rect);
+    return RECT{std::max(0, int(area.left)), std::max(0, int(area.top)),
+                std::min(int(area.right), b.width), std::min(int(area.bottom), b.height)};
 }
 
 // Copies `area` of the surface into the buffer; what lies past the surface (a buffer rounded

@@ -1,0 +1,64 @@
+// End-to-end tests under a private headless sway. The library picks its display when it loads,
+// before any test runs, so each test runs again in a child process: the parent starts sway
+// (as an unprivileged user when it runs as root, which sway refuses) with a virtual pointer on
+// its seat, and the child's WAYLAND_DISPLAY names it.
+//
+//   TEST(WaylandWindows, Something) {
+//       for (int scale : {1, 2}) {
+//           if (!wayland_session::run_in_child(scale)) continue; // parent: the child ran it
+//           ...body, on the compositor, its output at that scale...
+//           return;
+//       }
+//   }
+#ifndef ZELVAN_TESTS_WAYLAND_SESSION_H
+#define ZELVAN_TESTS_WAYLAND_SESSION_H
+
+#include "../api/poll.h"
+
+#include <gtest/gtest.h>
+
+#include <stdint.h>
+
+#include <string>
+#include <vector>
+
+namespace wayland_session {
+
+// In the parent: runs the current test in a child under a fresh sway whose output has this
+// scale, and returns false (the test is skipped when sway is missing). In the child: true when
+// it runs at this scale.
+bool run_in_child(int scale, std::string *child_errors = nullptr);
+
+// The output's scale the child runs at.
+int scale(void);
+
+// A command's standard output (argv[0] looked up in PATH), run in the child's session;
+// `status` receives its exit status.
+std::string run(const std::vector<std::string> &argv, int *status = nullptr);
+
+// swaymsg with these arguments; true when sway carried it out.
+bool sway(const std::vector<std::string> &args);
+
+// Where the library's window with this title shows its picture, in the layout's logical
+// coordinates; `found` false while sway shows none.
+struct area {
+    bool found;
+    int x, y, width, height;
+};
+area find_window(const std::string &title);
+
+// A screen shot of a logical rectangle, in the output's own pixels (scale times as many each
+// way) or at the scale given, as 0x00RRGGBB.
+struct picture {
+    int width = 0, height = 0;
+    std::vector<uint32_t> pixels;
+    uint32_t at(int x, int y) const { return pixels[size_t(y) * size_t(width) + size_t(x)]; }
+};
+picture capture(int x, int y, int width, int height, int at_scale = 0);
+
+// Kills the compositor, as when a session ends under a running program.
+void kill_compositor(void);
+
+} // namespace wayland_session
+
+#endif
