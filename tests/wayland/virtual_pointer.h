@@ -1,7 +1,8 @@
-// A pointer device for a compositor that has none (sway's headless backend): a client that
-// asks for a virtual pointer gives the seat the pointer capability, so that swaymsg's cursor
-// commands reach the clients. The protocol (wlroots' virtual pointer, version 1) has no XML in
-// wayland-protocols, so its two requests this needs are stated here.
+// Input devices for a compositor that has none (sway's headless backend): a client that asks
+// for a virtual pointer and a virtual keyboard gives the seat both capabilities, so that
+// swaymsg's cursor commands reach the clients and their keyboards are there before wtype
+// types. The two protocols (wlroots' virtual pointer and the virtual keyboard, version 1) have
+// no XML in wayland-protocols, so the requests this needs are stated here.
 #ifndef ZELVAN_TESTS_VIRTUAL_POINTER_H
 #define ZELVAN_TESTS_VIRTUAL_POINTER_H
 
@@ -18,11 +19,17 @@ class virtual_pointer {
     virtual_pointer(const virtual_pointer &) = delete;
     virtual_pointer &operator=(const virtual_pointer &) = delete;
     bool made() const { return device_ != nullptr; }
+    // Moves the pointer by this many logical units, as a mouse does (swaymsg's cursor commands
+    // send no motion to a surface that holds a press); true once the compositor had it.
+    bool move(double dx, double dy);
 
   private:
     wl_display *display_ = nullptr;
     wl_proxy *manager_ = nullptr;
     wl_proxy *device_ = nullptr;
+    wl_proxy *keyboard_manager_ = nullptr;
+    wl_proxy *seat_ = nullptr;
+    wl_proxy *keyboard_ = nullptr;
 };
 
 #endif
