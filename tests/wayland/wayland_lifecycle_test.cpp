@@ -1,0 +1,143 @@
+// The library's life under sway at output scales 1 and 2: the clipboard's picture read by
+// wl-paste, presented frames that all reach the screen, an idle program that sleeps, and a
+// compositor that goes away under the program.
+#include "../core/idle_threads.h"
+#include "wayland_session.h"
+#include "zelvan.h"
+
+#include <string>
+#include <vector>
+
+using namespace wayland_session;
+
+namespace {
+
+uint32_t screen_rgb(ZVCOLOUR c) {
+    return (c & 0xFF) << 16 | (c & 0xFF00) | (c >> 16 & 0xFF);
+}
+
+int open_shown_window(const char *title, int width, int height, area *where) {
+    int w = ZVCreateWindow(40, 40, width, height, title);
+    EXPECT_GT(w, 0);
+    ZVRedraw(w);
+    EXPECT_TRUE(poll_until([&] { return (*where = find_window(title)).found; }, 10.0));
+    EXPECT_TRUE(sway({std::string("[title=\"") + title + "\"]", "focus"}));
+    return w;
+}
+
+uint32_t little_endian(const std::string &bytes, size_t at) {
+    uint32_t value = 0;
+    for (int i = 3; i >= 0; --i) value = value << 8 | uint8_t(bytes[at + size_t(i)]);
+    return value;
+}
+
+} // namespace
+
+TEST(WaylandLifecycle, TheClipboardOffersThePictureAsPngAndBmp) {
+    for (int s : {1, 2}) {
+        if (!run_in_child(s)) continue;
+        area a;
+        int w = open_shown_window("copying", 64, 48, &a);
+        ZVSetFillColour(w, ZVGetRGBColour(10, 200, 30));
+        ZVSetForeground(w, ZVGetRGBColour(10, 200, 30));
+        ZVFillRectangle(w, 0, 0, 64, 48);
+        ASSERT_EQ(ZVCopyImageToClipboard(w), ZV_OK);
+        std::string types;
+        EXPECT_TRUE(poll_until([&] {
+            types = run({"wl-paste", "--list-types"});
+            return types.find("image/png") != std::string::npos &&
+                   types.find("image/bmp") != std::string::npos;
+        })) << types;
+        std::string png = run({"wl-paste", "--type", "image/png"});
+        ASSERT_GT(png.size(), 24u);
+        EXPECT_EQ(png.substr(1, 3), "PNG");
+        EXPECT_EQ(png[16] << 24 | png[17] << 16 | png[18] << 8 | uint8_t(png[19]), 64); // width
+        std::string bmp = run({"wl-paste", "--type", "image/bmp"});
+        ASSERT_GT(bmp.size(), 54u);
+        EXPECT_EQ(bmp.substr(0, 2), "BM");
+        EXPECT_EQ(little_endian(bmp, 18), 64u);
+        EXPECT_EQ(little_endian(bmp, 22), 48u);
+        // The first stored pixel (bottom-left) in B, G, R order.
+        uint32_t offset = little_endian(bmp, 10);
+        ASSERT_GT(bmp.size(), size_t(offset) + 3);
+        EXPECT_EQ(uint8_t(bmp[offset]), 30);
+        EXPECT_EQ(uint8_t(bmp[offset + 1]), 200);
+        EXPECT_EQ(uint8_t(bmp[offset + 2]), 10);
+        return;
+    }
+}
+
+// Each ZVPresent returns once the frame before it was answered by the compositor, so the
+// screen never lags more than one frame behind the program.
+TEST(WaylandLifecycle, EveryPresentedFrameReachesTheScreen) {
+    for (int s : {1, 2}) {
+        if (!run_in_child(s)) continue;
+        area a;
+        const int width = 64, height = 32;
+        int w = open_shown_window("presenting", width, height, &a);
+        ZVSetDoubleBuffer(w, 1);
+        ZVSetAutoRedraw(w, 0);
+        std::vector<ZVCOLOUR> frame(size_t(width) * height);
+        ZVCOLOUR previous = 0;
+        for (int k = 1; k <= 6; ++k) {
+            ZVCOLOUR colour = ZVGetRGBColour(40 * k, 255 - 40 * k, 128);
+            std::fill(frame.begin(), frame.end(), colour);
+            ASSERT_EQ(ZVPutPixels(w, 0, 0, width, height, frame.data(), width), ZV_OK);
+            ASSERT_EQ(ZVPresent(w), ZV_OK);
+            // Frame k-1 was answered before frame k went out: the screen holds one of the two.
+            if (k > 1) {
+                picture shot = capture(a.x, a.y, 1, 1);
+                ASSERT_FALSE(shot.pixels.empty());
+                uint32_t seen = shot.pixels[0];
+                EXPECT_TRUE(seen == screen_rgb(previous) || seen == screen_rgb(colour))
+                    << "frame " << k << ": the screen shows " << std::hex << seen;
+            }
+            previous = colour;
+        }
+        EXPECT_TRUE(poll_until([&] {
+            picture shot = capture(a.x, a.y, 1, 1);
+            return !shot.pixels.empty() && shot.pixels[0] == screen_rgb(previous);
+        }));
+        return;
+    }
+}
+
+TEST(WaylandLifecycle, IdleWindowsCostAlmostNoCpu) {
+    for (int s : {1, 2}) {
+        if (!run_in_child(s)) continue;
+        area a;
+        int w = open_shown_window("idling", 80, 60, &a);
+        expect_idle_over_ticks(w, 3, [&](ZVCOLOUR colour) {
+            picture shot = capture(a.x, a.y, 1, 1);
+            return !shot.pixels.empty() && shot.pixels[0] == screen_rgb(colour);
+        });
+        return;
+    }
+}
+
+// The compositor dies under the program: the process goes on, its windows are closed as if
+// destroyed, later windows live off screen, and one line says why.
+TEST(WaylandLifecycle, ACompositorThatGoesAwayClosesTheWindowsButNotTheProcess) {
+    for (int s : {1, 2}) {
+        std::string errors;
+        if (!run_in_child(s, &errors)) {
+            if (!getenv("ZELVAN_WAYLAND_TEST_SCALE") && !testing::Test::IsSkipped()) {
+                size_t first = errors.find("display went away");
+                EXPECT_NE(first, std::string::npos) << errors;
+                EXPECT_EQ(errors.find("display went away", first + 1), std::string::npos) << errors;
+            }
+            continue;
+        }
+        area a;
+        int w = open_shown_window("doomed", 100, 60, &a);
+        kill_compositor();
+        EXPECT_TRUE(poll_until([&] { return ZVIsWindow(w) != ZV_OK; }));
+        EXPECT_EQ(ZVFillRectangle(w, 0, 0, 50, 50), ZV_ERR_BAD_WINDOW);
+        int later = ZVCreateWindow(10, 10, 100, 100, "after");
+        ASSERT_GT(later, 0);
+        EXPECT_EQ(ZVSetPixelFast(later, 3, 4, ZVGetRGBColour(1, 2, 3)), ZV_OK);
+        EXPECT_EQ(ZVGetPixel(later, 3, 4), ZVGetRGBColour(1, 2, 3));
+        ZVDestroyWindow(later);
+        return;
+    }
+}
