@@ -124,7 +124,8 @@ TEST(WaylandWindows, FullscreenCoversTheOutputAndComesBack) {
             return now.x == 0 && now.y == 0 && now.width == 1280 / s && now.height == 720 / s;
         }));
         ASSERT_EQ(ZVSetFullscreen(w, 0), ZV_OK);
-        EXPECT_TRUE(poll_until([&] { return ZVGetWidth(w) == 100 && ZVGetHeight(w) == 60; }));
+        EXPECT_TRUE(poll_until([&] { return ZVGetWidth(w) == 100 && ZVGetHeight(w) == 60; }))
+            << ZVGetWidth(w) << " x " << ZVGetHeight(w);
         EXPECT_TRUE(poll_until([&] {
             area now = find_window("covering");
             return now.width == 100 && now.height == 60;

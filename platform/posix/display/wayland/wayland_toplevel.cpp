@@ -65,6 +65,8 @@ void wanted_size(const display_window *w, int width, int height, int *out_width,
     if (width <= 0 || height <= 0) return;
     int across = width * w->scale, down = height * w->scale;
     bool fullscreen = w->placement_known && w->placement.fullscreen;
+    // A configure sent before the compositor heard the last fullscreen request is stale.
+    if (w->configure_fullscreen != fullscreen) return;
     if (fullscreen || w->configure_maximized) {
         *out_width = across;
         *out_height = down;
