@@ -14,20 +14,6 @@ using namespace wayland_session;
 
 namespace {
 
-void wtype(const std::vector<std::string> &args) {
-    std::vector<std::string> argv{"wtype"};
-    argv.insert(argv.end(), args.begin(), args.end());
-    int status = -1;
-    run(argv, &status);
-    ASSERT_EQ(status, 0) << "wtype failed";
-}
-
-void cursor(const std::vector<std::string> &args) {
-    std::vector<std::string> command{"seat", "-", "cursor"};
-    command.insert(command.end(), args.begin(), args.end());
-    ASSERT_TRUE(sway(command)) << "swaymsg seat - cursor " << args[0] << " failed";
-}
-
 // A window that sway shows and gives the keyboard focus.
 int open_focused_window(const char *title, area *where) {
     int w = ZVCreateWindow(40, 40, 200, 120, title);

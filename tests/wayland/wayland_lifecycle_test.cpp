@@ -120,7 +120,10 @@ TEST(WaylandLifecycle, IdleWindowsCostAlmostNoCpu) {
 TEST(WaylandLifecycle, ACompositorThatGoesAwayClosesTheWindowsButNotTheProcess) {
     for (int s : {1, 2}) {
         std::string errors;
-        if (!run_in_child(s, &errors)) {
+        options how;
+        how.own_compositor = true;
+        how.child_errors = &errors;
+        if (!run_in_child(s, how)) {
             if (!getenv("ZELVAN_WAYLAND_TEST_SCALE") && !testing::Test::IsSkipped()) {
                 size_t first = errors.find("display went away");
                 EXPECT_NE(first, std::string::npos) << errors;

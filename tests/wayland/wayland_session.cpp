@@ -1,8 +1,10 @@
-// The Wayland session of the end-to-end tests: a private headless sway, a virtual pointer on
-// its seat, and the test re-run in a child process that talks to them.
+// The Wayland session of the end-to-end tests: a private headless sway shared by the program's
+// tests, a virtual pointer and keyboard on its seat, and each test re-run in a child process
+// that talks to them.
 #include "wayland_session.h"
 
 #include "../child_process.h"
+#include "json_value.h"
 #include "virtual_pointer.h"
 
 #include <pwd.h>
@@ -10,10 +12,12 @@
 #include <stdlib.h>
 #include <string.h>
 #include <sys/stat.h>
+#include <sys/wait.h>
 #include <unistd.h>
 
 #include <filesystem>
 #include <fstream>
+#include <memory>
 #include <sstream>
 
 namespace wayland_session {
@@ -38,11 +42,12 @@ bool as_root(void) {
     return geteuid() == 0;
 }
 
-std::string make_runtime_folder(int scale) {
+// The tests' windows float, as on a desktop, and sway frames them.
+std::string make_runtime_folder(void) {
     char path[] = "/tmp/zelvan-sway-XXXXXX";
     if (mkdtemp(path) == nullptr) return "";
     std::ofstream config(std::string(path) + "/config");
-    config << "output HEADLESS-1 resolution 1280x720 scale " << scale << "\n"
+    config << "output HEADLESS-1 resolution 1280x720\n"
            << "for_window [app_id=\"zelvan\"] floating enable\n"
            << "default_border normal\n";
     config.close();
@@ -66,16 +71,69 @@ std::string socket_in(const std::string &folder, const std::string &prefix) {
     return "";
 }
 
-pid_t start_sway(const std::string &runtime) {
-    std::vector<std::string> argv{"sway", "-c", runtime + "/config"};
+// A headless sway in a runtime folder of its own, with a pointer and a keyboard on its seat.
+struct compositor {
+    pid_t pid = -1;
+    std::string runtime, display, ipc;
+    virtual_pointer *devices = nullptr;
+};
+
+void stop_compositor(compositor &c) {
+    delete c.devices;
+    child_process::stop(c.pid);
+    std::error_code error;
+    if (!c.runtime.empty()) std::filesystem::remove_all(c.runtime, error);
+    c = compositor{};
+}
+
+bool start_compositor(compositor &c) {
+    c.runtime = make_runtime_folder();
+    if (c.runtime.empty()) return false;
+    std::vector<std::string> argv{"sway", "-c", c.runtime + "/config"};
     if (as_root()) {
         argv.insert(argv.begin(),
                     {"setpriv", "--reuid=nobody", "--regid=nogroup", "--clear-groups"});
     }
-    return spawn(argv,
-                 session_environment(runtime, {"WLR_BACKENDS=headless", "WLR_LIBINPUT_NO_DEVICES=1",
-                                               "WLR_RENDERER=pixman", "HOME=" + runtime}),
-                 -1);
+    c.pid =
+        spawn(argv,
+              session_environment(c.runtime, {"WLR_BACKENDS=headless", "WLR_LIBINPUT_NO_DEVICES=1",
+                                              "WLR_RENDERER=pixman", "HOME=" + c.runtime}),
+              -1);
+    bool up = poll_until(
+        [&] {
+            c.display = socket_in(c.runtime, "wayland-");
+            c.ipc = socket_in(c.runtime, "sway-ipc");
+            return !c.display.empty() && !c.ipc.empty();
+        },
+        30.0);
+    if (!up) return false;
+    setenv("XDG_RUNTIME_DIR", c.runtime.c_str(), 1);
+    c.devices = new virtual_pointer(c.display);
+    return c.devices->made();
+}
+
+bool running(const compositor &c) {
+    int status;
+    return c.pid > 0 && waitpid(c.pid, &status, WNOHANG) == 0;
+}
+
+bool sway_at(const compositor &c, const std::vector<std::string> &args) {
+    std::vector<std::string> argv{"swaymsg"};
+    argv.insert(argv.end(), args.begin(), args.end());
+    int status = -1;
+    child_process::run(
+        argv, session_environment(c.runtime, {"SWAYSOCK=" + c.runtime + "/" + c.ipc}), &status);
+    return status == 0;
+}
+
+// The compositor the program's tests share, stopped when the program ends.
+compositor &shared_compositor(void) {
+    static compositor *shared = nullptr;
+    if (shared == nullptr) {
+        shared = new compositor;
+        atexit([] { stop_compositor(*shared); });
+    }
+    return *shared;
 }
 
 std::string current_test_filter() {
@@ -84,37 +142,32 @@ std::string current_test_filter() {
 }
 
 const char *missing_tool(void) {
-    for (const char *tool : {"sway", "swaymsg", "grim", "wtype", "wl-paste", "python3"}) {
+    for (const char *tool : {"sway", "swaymsg", "grim", "wtype", "wl-paste"}) {
         if (!in_path(tool)) return tool;
     }
     return nullptr;
 }
 
-// Runs the test in a child under a sway that is up, with a pointer on its seat.
-void run_session(int scale, const std::string &runtime, pid_t compositor,
-                 std::string *child_errors) {
-    std::string display, ipc;
-    bool up = poll_until(
-        [&] {
-            display = socket_in(runtime, "wayland-");
-            ipc = socket_in(runtime, "sway-ipc");
-            return !display.empty() && !ipc.empty();
-        },
-        30.0);
-    ASSERT_TRUE(up) << "sway did not start";
-    setenv("XDG_RUNTIME_DIR", runtime.c_str(), 1);
-    virtual_pointer pointer(display);
-    ASSERT_TRUE(pointer.made()) << "sway gave no virtual pointer";
+// Runs the test in a child, the compositor's output at `scale`, seen as `how` asks.
+void run_session(int scale, const compositor &c, const options &how) {
+    ASSERT_TRUE(sway_at(c, {"output", "HEADLESS-1", "scale", std::to_string(scale)}));
+    std::string display = c.display;
+    std::unique_ptr<compositor_filter> filter;
+    if (how.look != compositor_look::as_is) {
+        display = "zelvan-filtered";
+        filter = std::make_unique<compositor_filter>(c.runtime, c.display, display, how.look);
+        ASSERT_TRUE(filter->listening()) << "no filter socket in " << c.runtime;
+    }
     std::vector<std::string> env = session_environment(
-        runtime, {"WAYLAND_DISPLAY=" + display, "SWAYSOCK=" + runtime + "/" + ipc,
-                  std::string(k_child_marker) + "=" + std::to_string(scale),
-                  std::string(k_compositor_pid) + "=" + std::to_string(compositor)});
+        c.runtime, {"WAYLAND_DISPLAY=" + display, "SWAYSOCK=" + c.runtime + "/" + c.ipc,
+                    std::string(k_child_marker) + "=" + std::to_string(scale),
+                    std::string(k_compositor_pid) + "=" + std::to_string(c.pid)});
     fflush(stdout);
     error_capture errors;
-    if (child_errors != nullptr) errors.open();
+    if (how.child_errors != nullptr) errors.open();
     pid_t child = spawn({"/proc/self/exe", current_test_filter()}, env, 1, -1, errors.fd);
     int status = wait_for(child, 100.0);
-    if (child_errors != nullptr) *child_errors = errors.take();
+    if (how.child_errors != nullptr) *how.child_errors = errors.take();
     EXPECT_EQ(status, 0) << "the test failed under sway at scale " << scale
                          << " (its output is above)";
 }
@@ -125,22 +178,24 @@ void skip(const char *tool) {
 
 } // namespace
 
-bool run_in_child(int scale, std::string *child_errors) {
+bool run_in_child(int scale, const options &how) {
     if (const char *child = getenv(k_child_marker)) return atoi(child) == scale;
     if (const char *tool = missing_tool()) {
         skip(tool);
         return false;
     }
-    std::string runtime = make_runtime_folder(scale);
-    if (runtime.empty()) {
-        ADD_FAILURE() << "no runtime folder for sway";
-        return false;
+    compositor own;
+    compositor &c = how.own_compositor ? own : shared_compositor();
+    if (!running(c)) {
+        stop_compositor(c); // one that a test ended, or that died
+        if (!start_compositor(c)) {
+            ADD_FAILURE() << "sway did not start, or gave no virtual pointer";
+            stop_compositor(c);
+            return false;
+        }
     }
-    pid_t compositor = start_sway(runtime);
-    run_session(scale, runtime, compositor, child_errors);
-    stop(compositor);
-    std::error_code error;
-    std::filesystem::remove_all(runtime, error);
+    run_session(scale, c, how);
+    if (how.own_compositor) stop_compositor(own);
     return false;
 }
 
@@ -161,28 +216,44 @@ bool sway(const std::vector<std::string> &args) {
     return status == 0;
 }
 
+void cursor(const std::vector<std::string> &args) {
+    std::vector<std::string> command{"seat", "-", "cursor"};
+    command.insert(command.end(), args.begin(), args.end());
+    ASSERT_TRUE(sway(command)) << "swaymsg seat - cursor " << args[0] << " failed";
+}
+
+void wtype(const std::vector<std::string> &args) {
+    std::vector<std::string> argv{"wtype"};
+    argv.insert(argv.end(), args.begin(), args.end());
+    int status = -1;
+    run(argv, &status);
+    ASSERT_EQ(status, 0) << "wtype failed";
+}
+
+namespace {
+
+// The picture's place: the container's, moved by where the view stands in it.
+bool find_in(const json_value &node, const std::string &title, area *found) {
+    if (node["name"].text == title && node["pid"].as_int() > 0) {
+        const json_value &r = node["rect"], &v = node["window_rect"];
+        *found = area{true, r["x"].as_int() + v["x"].as_int(), r["y"].as_int() + v["y"].as_int(),
+                      v["width"].as_int(), v["height"].as_int()};
+        return true;
+    }
+    for (const char *children : {"nodes", "floating_nodes"}) {
+        for (const json_value &child : node[children].items) {
+            if (find_in(child, title, found)) return true;
+        }
+    }
+    return false;
+}
+
+} // namespace
+
 area find_window(const std::string &title) {
-    // The picture's place: the container's, moved by where the view stands in it.
-    static const char script[] =
-        "import json, sys\n"
-        "def walk(n):\n"
-        "    if n.get('name') == sys.argv[1] and n.get('pid'):\n"
-        "        r, v = n['rect'], n['window_rect']\n"
-        "        print(r['x'] + v['x'], r['y'] + v['y'], v['width'], v['height'])\n"
-        "    for c in n.get('nodes', []) + n.get('floating_nodes', []): walk(c)\n"
-        "walk(json.loads(sys.stdin.read()))\n";
-    std::string tree = run({"swaymsg", "-r", "-t", "get_tree"});
-    char path[] = "/tmp/zelvan-tree-XXXXXX";
-    int fd = mkstemp(path);
-    if (fd < 0) return area{};
-    if (write(fd, tree.data(), tree.size()) != ssize_t(tree.size())) tree.clear();
-    close(fd);
-    std::string found = run({"sh", "-c", "python3 -c \"$0\" \"$1\" < \"$2\"", script, title, path});
-    unlink(path);
-    area a{};
-    std::istringstream in(found);
-    a.found = bool(in >> a.x >> a.y >> a.width >> a.height);
-    return a;
+    area found{};
+    find_in(json_parse(run({"swaymsg", "-r", "-t", "get_tree"})), title, &found);
+    return found;
 }
 
 picture capture(int x, int y, int width, int height, int at_scale) {

@@ -1,7 +1,8 @@
 // End-to-end tests under a private headless sway. The library picks its display when it loads,
 // before any test runs, so each test runs again in a child process: the parent starts sway
-// (as an unprivileged user when it runs as root, which sway refuses) with a virtual pointer on
-// its seat, and the child's WAYLAND_DISPLAY names it.
+// (as an unprivileged user when it runs as root, which sway refuses) with a virtual pointer and
+// keyboard on its seat, once for all the tests of the program, sets its output's scale, and
+// the child's WAYLAND_DISPLAY names it.
 //
 //   TEST(WaylandWindows, Something) {
 //       for (int scale : {1, 2}) {
@@ -14,6 +15,7 @@
 #define ZELVAN_TESTS_WAYLAND_SESSION_H
 
 #include "../api/poll.h"
+#include "compositor_filter.h"
 
 #include <gtest/gtest.h>
 
@@ -24,10 +26,19 @@
 
 namespace wayland_session {
 
-// In the parent: runs the current test in a child under a fresh sway whose output has this
-// scale, and returns false (the test is skipped when sway is missing). In the child: true when
-// it runs at this scale.
-bool run_in_child(int scale, std::string *child_errors = nullptr);
+// How the child's compositor is had.
+struct options {
+    // Through a filter that makes sway a compositor drawing no frames (compositor_filter.h).
+    compositor_look look = compositor_look::as_is;
+    // A sway of its own, for a test that leaves the compositor changed or ends it.
+    bool own_compositor = false;
+    std::string *child_errors = nullptr; // receives the child's standard error
+};
+
+// In the parent: runs the current test in a child under the program's sway, its output at
+// this scale, and returns false (the test is skipped when sway is missing). In the child: true
+// when it runs at this scale.
+bool run_in_child(int scale, const options &how = {});
 
 // The output's scale the child runs at.
 int scale(void);
@@ -38,6 +49,11 @@ std::string run(const std::vector<std::string> &argv, int *status = nullptr);
 
 // swaymsg with these arguments; true when sway carried it out.
 bool sway(const std::vector<std::string> &args);
+// The seat's cursor: `swaymsg seat - cursor` with these arguments (set X Y, press button1...),
+// in the layout's logical coordinates.
+void cursor(const std::vector<std::string> &args);
+// wtype with these arguments: keys typed on the seat's keyboard, to the focused window.
+void wtype(const std::vector<std::string> &args);
 
 // Where the library's window with this title shows its picture, in the layout's logical
 // coordinates; `found` false while sway shows none.

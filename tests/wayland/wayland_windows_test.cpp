@@ -138,7 +138,9 @@ TEST(WaylandWindows, FullscreenCoversTheOutputAndComesBack) {
 // drawing size, its pixels as blocks of the new scale.
 TEST(WaylandWindows, AMoveToAnOutputOfAnotherScaleTakesItsScale) {
     for (int s : {1, 2}) {
-        if (!run_in_child(s)) continue;
+        options how;
+        how.own_compositor = true; // it gains an output
+        if (!run_in_child(s, how)) continue;
         int other = 3 - s;
         area a;
         int w = open_window("travelling", 80, 60, &a);
