@@ -186,3 +186,114 @@ TEST(WaylandWindows, APositionIsRememberedNotApplied) {
         return;
     }
 }
+
+namespace {
+
+#ifdef ZELVAN_TEST_LIBDECOR
+const bool k_frames_drawn = true;
+#else
+const bool k_frames_drawn = false; // built without libdecor: such windows show unframed
+#endif
+
+// Where the window's own pixels start in a shot of its whole frame (in the shot's pixels):
+// the first row of the left half's colour, down the left quarter; -1 when there is none.
+int content_top(const picture &shot, ZVCOLOUR left) {
+    for (int y = 0; y < shot.height; ++y) {
+        if (shot.at(shot.width / 4, y) == screen_rgb(left)) return y;
+    }
+    return -1;
+}
+
+// libdecor's close box, on the title bar's middle row: the rightmost pixel that differs from
+// the bar's own colour at its left end (the box's cross, drawn across that row at its centre).
+int close_box_x(const picture &shot, int row) {
+    uint32_t bar = shot.at(1, row);
+    for (int x = shot.width - 2; x > 0; --x) {
+        if (shot.at(x, row) != bar) return x;
+    }
+    return -1;
+}
+
+} // namespace
+
+// The compositor draws no frame: sway made to look like GNOME, which has no decoration
+// protocol, or like one that answers that the client draws it. libdecor draws a title bar
+// above the window's pixels, which keep their size, their crisp blocks and their pointer
+// positions; the window sizes, goes fullscreen and hears its close box. Built without
+// libdecor, the window shows unframed and still hears the pointer and the keyboard.
+TEST(WaylandWindows, WhereTheCompositorDrawsNoFrameLibdecorDrawsOne) {
+    for (compositor_look look :
+         {compositor_look::hide_decorations, compositor_look::client_decorations}) {
+        for (int s : {1, 2}) {
+            options how;
+            how.look = look;
+            if (!run_in_child(s, how)) continue;
+            const int width = 160, height = 100;
+            area a;
+            int w = open_window("framed", width, height, &a);
+            ASSERT_TRUE(sway({"[title=\"framed\"]", "focus"}));
+            // The frame's geometry holds the title bar above the window's pixels.
+            picture shot;
+            int top = -1;
+            EXPECT_TRUE(poll_until([&] {
+                a = find_window("framed");
+                shot = capture(a.x, a.y, a.width, a.height);
+                top = content_top(shot, k_red);
+                return top >= 0 && shot.height - top == height * s;
+            })) << "the window's pixels start at row "
+                << top << " of " << shot.height;
+            if (k_frames_drawn) {
+                ASSERT_GT(top, 0) << "no frame above the window's pixels";
+                EXPECT_NE(shot.at(shot.width / 4, top / 2), screen_rgb(k_red));
+            } else {
+                ASSERT_EQ(top, 0);
+            }
+            EXPECT_EQ(a.width, width);
+            area inside{true, a.x, a.y + top / s, width, height};
+            EXPECT_TRUE(
+                poll_until([&] { return shows_halves(inside, width, height, k_red, k_blue); }));
+            // The pointer and the keyboard reach the window's own pixels.
+            cursor({"set", std::to_string(inside.x + 30), std::to_string(inside.y + 40)});
+            EXPECT_TRUE(poll_until([&] { return ZVGetMouseX(w) == 30 && ZVGetMouseY(w) == 40; }))
+                << ZVGetMouseX(w) << ", " << ZVGetMouseY(w);
+            wtype({"q"});
+            EXPECT_TRUE(poll_until([&] { return ZV_kbhit(w) == 1 && ZVReadChar(w) == 'q'; }));
+            if (!k_frames_drawn) return;
+            // Sized by the user, the frame keeps its title bar above the new size (sway's
+            // border, where it draws one too, takes its share).
+            ASSERT_EQ(ZVSetResizable(w, 1), ZV_OK);
+            ASSERT_TRUE(sway({"[title=\"framed\"]", "resize", "set", "260", "220"}));
+            area sized;
+            EXPECT_TRUE(poll_until([&] {
+                sized = find_window("framed");
+                return sized.width > width && ZVGetWidth(w) == sized.width &&
+                       ZVGetHeight(w) == sized.height - top / s;
+            })) << ZVGetWidth(w)
+                << " x " << ZVGetHeight(w) << " in a frame of " << sized.width << " x "
+                << sized.height;
+            // Fullscreen, the window's pixels cover the output, with no frame.
+            ASSERT_EQ(ZVSetFullscreen(w, 1), ZV_OK);
+            EXPECT_TRUE(poll_until([&] {
+                return ZVGetWidth(w) == 1280 / s && ZVGetHeight(w) == 720 / s;
+            })) << ZVGetWidth(w)
+                << " x " << ZVGetHeight(w);
+            ASSERT_EQ(ZVSetFullscreen(w, 0), ZV_OK);
+            // libdecor's close box asks the program, as the compositor's does.
+            area back;
+            picture bar;
+            int box = -1;
+            EXPECT_TRUE(poll_until([&] {
+                back = find_window("framed");
+                bar = capture(back.x, back.y, back.width, back.height);
+                box = close_box_x(bar, top / 2);
+                return back.width == sized.width && content_top(bar, k_red) == top && box > 0;
+            }));
+            cursor({"set", std::to_string(back.x + box / s), std::to_string(back.y + top / s / 2)});
+            cursor({"press", "button1"});
+            cursor({"release", "button1"});
+            EXPECT_TRUE(poll_until([&] { return ZVCloseRequested(w) == 1; }))
+                << "no close request from the box at " << box / s << " on the title bar";
+            return;
+        }
+    }
+}

@@ -75,6 +75,7 @@ bool compositor_expected(void) {
 
 void close_connection(wayland_state &s) {
     if (s.display == nullptr) return;
+    wayland_frames_release();
     wayland_input_stop();
     wayland_clipboard_stop();
     for (wayland_output *o : s.outputs) {
@@ -124,6 +125,7 @@ bool wayland_open(const display_sink *sink) {
         close_connection(s);
         return false;
     }
+    s.frames_by_client = s.decorations == nullptr;
     epoll_event watch{};
     watch.events = EPOLLIN;
     epoll_ctl(s.wake_fd, EPOLL_CTL_ADD, wl_display_get_fd(display), &watch);

@@ -89,8 +89,10 @@ void wayland_pump_events(void) {
     if (report_loss() || !wayland_on_gui_thread()) return;
     wayland_state &s = wayland();
     wayland_clipboard_take_pending();
-    if (socket_look_due()) wayland_read(nullptr, 0);
+    bool look = socket_look_due();
+    if (look) wayland_read(nullptr, 0);
     if (wl_display_dispatch_pending(s.display) < 0) wayland_connection_failed();
+    if (look) wayland_frames_dispatch();
     wayland_repeat_fired();
     wayland_settle_configures();
     wayland_flush();

@@ -24,6 +24,9 @@
 #include <atomic>
 #include <vector>
 
+struct libdecor;
+struct libdecor_frame;
+
 // One monitor: its scale and its current mode, in pixels of the output.
 struct wayland_output {
     wl_output *proxy;
@@ -59,9 +62,13 @@ struct display_window {
     bool placement_known;
 
     wl_surface *surface;
+    // Its role: an xdg toplevel of the driver's own, framed by the compositor, or one that
+    // libdecor made and frames (`decor_frame`), where the compositor draws no frames.
     xdg_surface *xdg;
     xdg_toplevel *toplevel;
     zxdg_toplevel_decoration_v1 *decoration;
+    libdecor_frame *decor_frame;
+    bool client_frame_wanted; // the compositor answered that it draws no frame for this one
 
     bool configured;     // the first configure is acknowledged: buffers may be attached
     bool has_buffer;     // a buffer is attached and mapped
@@ -86,6 +93,11 @@ struct wayland_state {
     wl_shm *shm;
     xdg_wm_base *wm_base;
     zxdg_decoration_manager_v1 *decorations; // null: the compositor draws no frames
+    // The compositor draws no frames (it has no decoration manager, or answered a window that
+    // it does not draw one): libdecor draws them, started at the first window that needs it.
+    bool frames_by_client;
+    libdecor *decor;
+    bool decor_tried;
     wl_seat *seat;
     wl_pointer *pointer;
     wl_keyboard *keyboard;
@@ -167,6 +179,52 @@ void wayland_toplevel_apply(display_window *window, bool fullscreen_changed);
 // Acts on the configures the last dispatch brought: reports sizes the window takes,
 // acknowledges them and asks for a first picture.
 void wayland_settle_configures(void);
+// The client size, in screen pixels, that a configure of this logical size (0: none given)
+// leaves the window: the compositor's, within the window's limits, or its own.
+void wayland_wanted_size(const display_window *window, int width, int height, int *out_width,
+                         int *out_height);
+// Pixels to logical units, rounded up: a whole window at least this many pixels.
+int wayland_logical(int pixels, int scale);
+void wayland_report_close(display_window *window);
+
+// What a toplevel is told: its title, its size limits in logical units (0: none), and the
+// states to ask for.
+struct wayland_toplevel_wish {
+    const char *title;
+    int min_width, min_height, max_width, max_height;
+    bool fullscreen_changed;
+    bool fullscreen;
+    bool maximize;
+    bool unmaximize;
+    bool minimize;
+};
+
+// ---- frames drawn by the client (wayland_libdecor.cpp, where libdecor is built in) ----
+#ifdef ZELVAN_HAVE_LIBDECOR
+// libdecor started, at the first call; false (said once) where it cannot start.
+bool wayland_frames_ready(void);
+// Makes the window's toplevel through libdecor, framed, and maps it; false when it cannot.
+bool wayland_frame_make(display_window *window);
+void wayland_frame_drop(display_window *window);
+void wayland_frame_apply(display_window *window, const wayland_toplevel_wish &wish);
+// The program sized the window: the frame follows the new size.
+void wayland_frame_resized(display_window *window);
+void wayland_frames_dispatch(void);
+void wayland_frames_release(void); // the connection goes
+#else
+// Built without libdecor: where the compositor draws no frames, windows have none.
+inline bool wayland_frames_ready(void) {
+    return false;
+}
+inline bool wayland_frame_make(display_window *) {
+    return false;
+}
+inline void wayland_frame_drop(display_window *) {}
+inline void wayland_frame_apply(display_window *, const wayland_toplevel_wish &) {}
+inline void wayland_frame_resized(display_window *) {}
+inline void wayland_frames_dispatch(void) {}
+inline void wayland_frames_release(void) {}
+#endif
 
 // ---- buffers and presenting (wayland_buffers.cpp, wayland_present.cpp) ----
 // A free buffer of this size, made if need be; null when none can be had.

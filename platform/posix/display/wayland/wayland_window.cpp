@@ -43,16 +43,6 @@ bool make_surface(display_window *w) {
     return true;
 }
 
-// Unmapping takes the buffer away; showing again starts over with a commit without one, which
-// the compositor answers with a new first configure.
-void unmap(display_window *w) {
-    if (w->surface == nullptr || !w->has_buffer) return;
-    wl_surface_attach(w->surface, nullptr, 0, 0);
-    wl_surface_commit(w->surface);
-    w->has_buffer = false;
-    w->configured = false;
-}
-
 void drop_surface(display_window *w) {
     if (w->surface == nullptr) return;
     wayland_input_forget(w);
@@ -64,6 +54,21 @@ void drop_surface(display_window *w) {
     w->surface = nullptr;
     w->configured = w->has_buffer = w->configure_news = false;
     w->outputs.clear();
+}
+
+// Unmapping takes the buffer away; showing again starts over with a commit without one, which
+// the compositor answers with a new first configure. A window libdecor frames is made anew
+// when shown again, frame and all.
+void unmap(display_window *w) {
+    if (w->decor_frame != nullptr) {
+        drop_surface(w);
+        return;
+    }
+    if (w->surface == nullptr || !w->has_buffer) return;
+    wl_surface_attach(w->surface, nullptr, 0, 0);
+    wl_surface_commit(w->surface);
+    w->has_buffer = false;
+    w->configured = false;
 }
 
 bool same_size(const RECT &a, const RECT &b) {
@@ -106,6 +111,7 @@ void wayland_move_resize(display_window *w, const RECT *frame, const RECT *clien
     if (resized && w->surface != nullptr && wayland_on_gui_thread()) {
         // Until told otherwise the window is fixed at its size; the limits follow it.
         if (!w->placement_known) wayland_toplevel_apply(w, false);
+        if (w->decor_frame != nullptr) wayland_frame_resized(w);
     }
 }
 
