@@ -115,8 +115,20 @@ int virtual_key_of(uint32_t keycode) {
     return wayland_virtual_key(unshifted, xkb_state_key_get_one_sym(k.state, keycode));
 }
 
-// A key going down (again, when it repeats) and what it types: a character in Latin-1, as the
-// X11 driver gives, control characters included (Return, Tab, ^C...), after the key itself.
+// What a key typed, as xkbcommon's code point (control characters included: Return, Tab,
+// ^C...). The character event carries Latin-1, as the X11 driver's does, so other code points
+// go no further.
+void report_typed(HWND window, uint32_t code) {
+    if (code == 0 || code > 0xFF) return;
+    display_event c{};
+    c.kind = DISPLAY_EVENT_CHAR;
+    c.window = window;
+    c.character = char(code);
+    c.repeat = 1;
+    wayland_report(c);
+}
+
+// A key going down (again, when it repeats), then what it types.
 void report_press(uint32_t keycode) {
     keyboard_state &k = keyboard();
     int vk = virtual_key_of(keycode);
@@ -132,14 +144,7 @@ void report_press(uint32_t keycode) {
         if (vk == VK_MENU) e.state |= DISPLAY_MOD_ALT;
         wayland_report(e);
     }
-    uint32_t code = xkb_state_key_get_utf32(k.state, keycode);
-    if (code == 0 || code > 0xFF) return;
-    display_event c{};
-    c.kind = DISPLAY_EVENT_CHAR;
-    c.window = window;
-    c.character = char(code);
-    c.repeat = 1;
-    wayland_report(c);
+    report_typed(window, xkb_state_key_get_utf32(k.state, keycode));
 }
 
 void report_release(uint32_t keycode) {
