@@ -48,18 +48,21 @@ TEST(WaylandInput, TypedTextAndSpecialKeysArrive) {
         }));
         EXPECT_EQ(latin, "\xE9x");
         ZVClearKeyBuffer(w);
-        // Keys by their codes, with the modifiers held.
-        wtype({"-k", "Left", "-k", "F5", "-P", "Control_L", "-k", "Escape", "-p", "Control_L"});
+        // Keys by their codes, with the modifiers held, and their names.
+        wtype({"-k", "Left", "-k", "F5", "-P", "Control_L", "-k", "Escape", "-p", "Control_L", "-k",
+               "minus", "-k", "Next", "-k", "KP_Delete"});
         std::vector<int> keys;
         EXPECT_TRUE(poll_until([&] {
             for (int k; (k = ZVReadKey(w)) > 0;) keys.push_back(k);
-            return keys.size() >= 3;
+            return keys.size() >= 6;
         }));
-        ASSERT_EQ(keys.size(), 3u);
+        ASSERT_EQ(keys.size(), 6u);
         EXPECT_EQ(keys[0], ZV_KEY_LEFT);
         EXPECT_EQ(keys[1], ZV_KEY_F5);
         EXPECT_EQ(ZV_KEY_CODE(keys[2]), ZV_KEY_ESCAPE);
         EXPECT_EQ(ZV_KEY_MODS(keys[2]), ZV_MOD_CTRL);
+        const char *names[] = {"Left", "F5", "Escape", "-", "Page Down", "Delete"};
+        for (size_t i = 0; i < keys.size(); ++i) EXPECT_STREQ(ZVGetKeyName(keys[i]), names[i]);
         return;
     }
 }

@@ -1,9 +1,13 @@
-// The library's life under sway at output scales 1 and 2: the clipboard's picture read by
-// wl-paste, presented frames that all reach the screen, an idle program that sleeps, and a
-// compositor that goes away under the program.
+// The library's life under sway at output scales 1 and 2: the clipboard's pictures read by
+// wl-paste (a window's, and a bitmap's with alpha), presented frames that all reach the
+// screen, an idle program that sleeps, and a compositor that goes away under the program.
+#include "../api/image_files.h"
+#include "../api/png_bytes.h"
 #include "../core/idle_threads.h"
 #include "wayland_session.h"
 #include "zelvan.h"
+
+#include <png.h>
 
 #include <string>
 #include <vector>
@@ -63,6 +67,31 @@ TEST(WaylandLifecycle, TheClipboardOffersThePictureAsPngAndBmp) {
         EXPECT_EQ(uint8_t(bmp[offset]), 30);
         EXPECT_EQ(uint8_t(bmp[offset + 1]), 200);
         EXPECT_EQ(uint8_t(bmp[offset + 2]), 10);
+        EXPECT_EQ(png[25], 2) << "an opaque picture pastes as RGB";
+        // A bitmap with alpha pastes as an RGBA PNG of the same straight samples.
+        scratch_folder dir;
+        png_layout sprite;
+        sprite.colour_type = PNG_COLOR_TYPE_RGB_ALPHA, sprite.width = 24, sprite.height = 18;
+        int bitmap = ZVLoadBitmap(dir.write("sprite.png", make_png(sprite)).c_str());
+        ASSERT_NE(bitmap, 0);
+        ASSERT_EQ(ZVCopyBitmapToClipboard(bitmap), ZV_OK);
+        EXPECT_TRUE(poll_until([&] {
+            png = run({"wl-paste", "--type", "image/png"});
+            return png.size() > 25 && png[25] == 6;
+        })) << "no RGBA PNG on the clipboard";
+        png_image image = {};
+        image.version = PNG_IMAGE_VERSION;
+        ASSERT_TRUE(png_image_begin_read_from_memory(&image, png.data(), png.size()));
+        ASSERT_EQ(image.width, unsigned(sprite.width));
+        ASSERT_EQ(image.height, unsigned(sprite.height));
+        image.format = PNG_FORMAT_BGRA; // 0xAARRGGBB in memory on a little-endian machine
+        std::vector<uint32_t> pixels(size_t(sprite.width) * sprite.height);
+        ASSERT_TRUE(png_image_finish_read(&image, nullptr, pixels.data(), 0, nullptr));
+        int wrong = 0;
+        for (size_t i = 0; i < pixels.size(); ++i) {
+            wrong += pixels[i] != sprite.expected(int(i) % sprite.width, int(i) / sprite.width);
+        }
+        EXPECT_EQ(wrong, 0);
         return;
     }
 }
@@ -86,7 +115,7 @@ TEST(WaylandLifecycle, EveryPresentedFrameReachesTheScreen) {
             ASSERT_EQ(ZVPresent(w), ZV_OK);
             // Frame k-1 was answered before frame k went out: the screen holds one of the two.
             if (k > 1) {
-                picture shot = capture(a.x, a.y, 1, 1);
+                wayland_session::picture shot = capture(a.x, a.y, 1, 1);
                 ASSERT_FALSE(shot.pixels.empty());
                 uint32_t seen = shot.pixels[0];
                 EXPECT_TRUE(seen == screen_rgb(previous) || seen == screen_rgb(colour))
@@ -95,7 +124,7 @@ TEST(WaylandLifecycle, EveryPresentedFrameReachesTheScreen) {
             previous = colour;
         }
         EXPECT_TRUE(poll_until([&] {
-            picture shot = capture(a.x, a.y, 1, 1);
+            wayland_session::picture shot = capture(a.x, a.y, 1, 1);
             return !shot.pixels.empty() && shot.pixels[0] == screen_rgb(previous);
         }));
         return;
@@ -108,7 +137,7 @@ TEST(WaylandLifecycle, IdleWindowsCostAlmostNoCpu) {
         area a;
         int w = open_shown_window("idling", 80, 60, &a);
         expect_idle_over_ticks(w, 3, [&](ZVCOLOUR colour) {
-            picture shot = capture(a.x, a.y, 1, 1);
+            wayland_session::picture shot = capture(a.x, a.y, 1, 1);
             return !shot.pixels.empty() && shot.pixels[0] == screen_rgb(colour);
         });
         return;
