@@ -47,7 +47,7 @@ std::string make_runtime_folder(void) {
     char path[] = "/tmp/zelvan-sway-XXXXXX";
     if (mkdtemp(path) == nullptr) return "";
     std::ofstream config(std::string(path) + "/config");
-    config << "output HEADLESS-1 resolution 1280x720\n"
+    config << "output HEADLESS-1 resolution 1280x720@60Hz\n"
            << "for_window [app_id=\"zelvan\"] floating enable\n"
            << "default_border normal\n";
     config.close();

@@ -171,8 +171,10 @@ TEST(WaylandWindows, AMoveToAnOutputOfAnotherScaleTakesItsScale) {
     }
 }
 
-// Wayland lets no client place itself: the position asked for is the one reported.
-TEST(WaylandWindows, APositionIsRememberedNotApplied) {
+// What the program asks of its window: a new title and a new size reach the compositor, the
+// picture kept in its corner; a position is remembered and reported, not applied, as Wayland
+// lets no client place itself.
+TEST(WaylandWindows, TheProgramRetitlesAndResizesButDoesNotPlace) {
     for (int s : {1, 2}) {
         if (!run_in_child(s)) continue;
         area a;
@@ -183,6 +185,20 @@ TEST(WaylandWindows, APositionIsRememberedNotApplied) {
         area after = find_window("placed");
         EXPECT_EQ(after.x, a.x);
         EXPECT_EQ(after.y, a.y);
+        const char *title = "renamed – ü";
+        ASSERT_EQ(ZVSetTitle(w, title), ZV_OK);
+        EXPECT_TRUE(poll_until([&] { return find_window(title).found; }));
+        ASSERT_EQ(ZVResize(w, 150, 90), ZV_OK);
+        area sized;
+        wayland_session::picture shot;
+        EXPECT_TRUE(poll_until([&] {
+            sized = find_window(title);
+            shot = capture(sized.x, sized.y, sized.width, sized.height);
+            return sized.width == 150 && sized.height == 90 && shot.width == 150 * s &&
+                   shot.at(10 * s, 50 * s) == screen_rgb(k_red) &&
+                   shot.at(70 * s, 50 * s) == screen_rgb(k_blue);
+        })) << sized.width
+            << " x " << sized.height;
         return;
     }
 }
@@ -271,6 +287,13 @@ TEST(WaylandWindows, WhereTheCompositorDrawsNoFrameLibdecorDrawsOne) {
             })) << ZVGetWidth(w)
                 << " x " << ZVGetHeight(w) << " in a frame of " << sized.width << " x "
                 << sized.height;
+            // Sized by the program, the frame follows.
+            ASSERT_EQ(ZVResize(w, 200, 120), ZV_OK);
+            EXPECT_TRUE(poll_until([&] {
+                sized = find_window("framed");
+                return sized.width == 200 && sized.height == 120 + top / s;
+            })) << sized.width
+                << " x " << sized.height;
             // Fullscreen, the window's pixels cover the output, with no frame.
             ASSERT_EQ(ZVSetFullscreen(w, 1), ZV_OK);
             EXPECT_TRUE(poll_until([&] {
