@@ -8,19 +8,9 @@
 #   bench/present_wayland.sh [FRAMES]   (default 220; BUILD_DIR as for bench/run.sh)
 # Needs sway, libsdl2-dev and the Wayland driver's packages; sway runs as nobody under root.
 set -euo pipefail
-root=$(cd "$(dirname "$0")/.." && pwd)
-build=${BUILD_DIR:-$root/build-bench}
-frames=${1:-220}
-cmake -S "$root" -B "$build" -DCMAKE_BUILD_TYPE=Release -DZELVAN_TESTS=OFF \
-  -DZELVAN_EXAMPLES=OFF >/dev/null
-cmake --build "$build" -j2 --target zelvan >/dev/null
-out=$(mktemp -d)
-chmod 755 "$out"
+. "$(dirname "$0")/present/build_programs.sh"
 trap 'kill "${sway:-0}" 2>/dev/null || true; rm -rf "$out"' EXIT
-src=$root/bench/present
-cc -O2 -o "$out/zelvan" "$src/present_zelvan.c" -I"$root/include" -L"$build" -lzelvan \
-  -Wl,-rpath,"$build"
-cc -O2 -o "$out/sdl" "$src/present_sdl.c" $(pkg-config --cflags --libs sdl2)
+chmod 755 "$out"
 runtime=$out/runtime
 mkdir -m 700 "$runtime"
 printf 'output HEADLESS-1 resolution 1920x1080\nfor_window [title="present-bench"] floating enable\n' \

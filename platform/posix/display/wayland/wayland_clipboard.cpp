@@ -1,6 +1,7 @@
 // The clipboard's picture offered to other programs as image/png and image/bmp. The picture is
 // kept as it was given and converted only for a program that asks, on a thread of its own per
 // request that writes it down the pipe the reader gave: a slow reader holds up no window.
+#include "platform/posix/display/picture/picture_handover.h"
 #include "platform/posix/display/wayland/wayland_internal.h"
 
 #include <errno.h>
@@ -11,7 +12,6 @@
 
 #include <atomic>
 #include <list>
-#include <mutex>
 #include <thread>
 
 namespace {
@@ -22,11 +22,7 @@ struct transfer {
 };
 
 struct clipboard_state {
-    std::mutex lock; // guards the hand-over from the thread that set the clipboard
-    shared_picture pending;
-    bool has_pending = false;
-    shared_picture pending_png;
-    bool has_pending_png = false;
+    picture_handover handover; // from the thread that set the clipboard
     // The GUI thread's.
     wl_data_source *source = nullptr;
     wl_data_offer *foreign_offer = nullptr; // another program's offer, never read
@@ -197,26 +193,10 @@ void offer(const shared_picture &dib) {
     c.picture = dib;
 }
 
-// Hands a copy of the item to the GUI thread: a DIB replaces the picture and any PNG given
-// with it, a PNG joins the picture last given. False when no copy could be kept.
+// Hands a copy of the item to the GUI thread; false when no copy could be kept.
 bool hand_over(const void *item, size_t bytes, bool png) {
     if (!wayland().opened.load(std::memory_order_acquire)) return true;
-    clipboard_state &c = clip();
-    try {
-        const unsigned char *begin = static_cast<const unsigned char *>(item);
-        shared_picture copy = std::make_shared<const std::vector<unsigned char>>(
-            begin, begin + (item != nullptr ? bytes : 0));
-        std::lock_guard<std::mutex> guard(c.lock);
-        if (!png) {
-            c.pending = std::move(copy);
-            c.has_pending = true;
-            copy.reset();
-        }
-        c.pending_png = std::move(copy);
-        c.has_pending_png = true;
-    } catch (...) { // no memory for the copy: the clipboard cannot offer the picture
-        return false;
-    }
+    if (!picture_handover_give(clip().handover, item, bytes, png)) return false;
     if (wayland_on_gui_thread()) {
         wayland_clipboard_take_pending();
         wayland_flush();
@@ -240,14 +220,7 @@ void wayland_clipboard_take_pending(void) {
     clipboard_state &c = clip();
     shared_picture dib, png;
     bool new_picture, new_png;
-    {
-        std::lock_guard<std::mutex> guard(c.lock);
-        new_picture = c.has_pending;
-        new_png = c.has_pending_png;
-        dib.swap(c.pending);
-        png.swap(c.pending_png);
-        c.has_pending = c.has_pending_png = false;
-    }
+    picture_handover_take(c.handover, &dib, &new_picture, &png, &new_png);
     if (new_picture) offer(dib);
     // A PNG serves image/png as it is; one given to a picture that offered no PNG form
     // (none could be made) cannot be added to the offer made, and waits for the next.

@@ -2,6 +2,7 @@
 // selection and serves TARGETS, TIMESTAMP, image/png and image/bmp, large items by INCR.
 // The picture is kept as it was given and converted only for a program that asks; a PNG
 // given beside it (one with alpha) is served as image/png as it is.
+#include "platform/posix/display/picture/picture_handover.h"
 #include "platform/posix/display/x11/x11_internal.h"
 
 #include <X11/Xatom.h>
@@ -9,7 +10,6 @@
 #include <algorithm>
 #include <list>
 #include <memory>
-#include <mutex>
 
 namespace {
 
@@ -29,11 +29,7 @@ struct incr_transfer {
 };
 
 struct clipboard_state {
-    std::mutex lock; // guards the hand-over from the thread that set the clipboard
-    shared_picture pending;
-    bool has_pending = false;
-    shared_picture pending_png;
-    bool has_pending_png = false;
+    picture_handover handover; // from the thread that set the clipboard
     // The rest belongs to the GUI thread.
     Window owner = None;
     Time owned_since = CurrentTime;
@@ -219,26 +215,10 @@ bool on_property_deleted(const XPropertyEvent &p) {
 
 namespace {
 
-// Hands a copy of the item to the GUI thread: a DIB replaces the picture and any PNG given
-// with it, a PNG joins the picture last given. False when no copy could be kept.
+// Hands a copy of the item to the GUI thread; false when no copy could be kept.
 bool hand_over(const void *item, size_t bytes, bool png) {
     if (!x11().opened.load(std::memory_order_acquire)) return true; // only ever called once open
-    clipboard_state &c = clip();
-    try {
-        const unsigned char *begin = static_cast<const unsigned char *>(item);
-        shared_picture copy = std::make_shared<const std::vector<unsigned char>>(
-            begin, begin + (item != nullptr ? bytes : 0));
-        std::lock_guard<std::mutex> guard(c.lock);
-        if (!png) {
-            c.pending = std::move(copy);
-            c.has_pending = true;
-            copy.reset();
-        }
-        c.pending_png = std::move(copy);
-        c.has_pending_png = true;
-    } catch (...) { // no memory for the copy: the clipboard cannot offer the picture
-        return false;
-    }
+    if (!picture_handover_give(clip().handover, item, bytes, png)) return false;
     if (x11_on_gui_thread()) {
         x11_clipboard_take_pending();
     } else {
@@ -261,16 +241,7 @@ void x11_clipboard_take_pending(void) {
     clipboard_state &c = clip();
     shared_picture dib, png;
     bool new_picture, new_png;
-    try {
-        std::lock_guard<std::mutex> guard(c.lock);
-        new_picture = c.has_pending;
-        new_png = c.has_pending_png;
-        dib.swap(c.pending);
-        png.swap(c.pending_png);
-        c.has_pending = c.has_pending_png = false;
-    } catch (...) {
-        return;
-    }
+    picture_handover_take(c.handover, &dib, &new_picture, &png, &new_png);
     if (new_picture) own_selection(dib);
     if (new_png && c.picture) c.png = png && !png->empty() ? png : nullptr;
     XFlush(x11().display);
