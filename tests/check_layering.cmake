@@ -127,7 +127,7 @@ function(check_file file where)
         if(ok EQUAL -1)
           refuse(${where} "${line} breaks the platform's order: ${platform_part}/ may not include ${target_part}/")
         elseif(platform_part STREQUAL "display" AND target_part STREQUAL "display")
-          # The two drivers share display.h and nothing else.
+          # The drivers share display.h, display_guard.h and picture/, and nothing else.
           set(driver "")
           if(where MATCHES "^platform/posix/display/(headless|x11|wayland)/")
             set(driver ${CMAKE_MATCH_1})
