@@ -52,7 +52,7 @@ if(language STREQUAL "python")
     math(EXPR count "${count} + 1")
     file(MAKE_DIRECTORY ${OUT}/${count})
     file(WRITE ${OUT}/sample_${count}.py "${code}")
-    execute_process(COMMAND ${CMAKE_COMMAND} -E env --unset=DISPLAY --unset=WAYLAND_DISPLAY --unset=ZELVAN_PICTURES
+    execute_process(COMMAND ${CMAKE_COMMAND} -E env --unset=DISPLAY --unset=ZELVAN_PICTURES
                             PYTHONPATH=${MODULE} ${environment} ${PYTHON} ${OUT}/sample_${count}.py
                     WORKING_DIRECTORY ${OUT}/${count} RESULT_VARIABLE status
                     OUTPUT_VARIABLE output ERROR_VARIABLE output TIMEOUT 60)

@@ -5,7 +5,7 @@
 file(REMOVE_RECURSE "${WORK}")
 file(MAKE_DIRECTORY "${WORK}/python" "${WORK}/c")
 string(REPLACE "|" ";" python_environment "${PYTHON_ENV}")
-set(no_display --unset=DISPLAY --unset=WAYLAND_DISPLAY --unset=ZELVAN_PICTURES)
+set(no_display --unset=DISPLAY --unset=ZELVAN_PICTURES)
 
 foreach(twin python c)
   if(twin STREQUAL "python")

@@ -10,7 +10,7 @@ include(${CMAKE_CURRENT_LIST_DIR}/check_bmp.cmake)
 
 file(REMOVE_RECURSE "${WORK}")
 file(MAKE_DIRECTORY "${WORK}")
-set(environment --unset=DISPLAY --unset=WAYLAND_DISPLAY --unset=ZELVAN_PICTURES)
+set(environment --unset=DISPLAY --unset=ZELVAN_PICTURES)
 set(output_dir "${WORK}")
 if(DEFINED PICTURE_DIR)
   set(output_dir "${WORK}/${PICTURE_DIR}")

@@ -22,7 +22,7 @@ endforeach()
 
 run(${CMAKE_COMMAND} -S ${SOURCE} -B ${WORK}/cmake-build -DCMAKE_PREFIX_PATH=${prefix})
 run(${CMAKE_COMMAND} --build ${WORK}/cmake-build)
-run(${CMAKE_COMMAND} -E env --unset=DISPLAY --unset=WAYLAND_DISPLAY ${WORK}/cmake-build/consumer)
+run(${CMAKE_COMMAND} -E env --unset=DISPLAY ${WORK}/cmake-build/consumer)
 message(STATUS "find_package build: ${last_output}")
 
 # A statically linked program needs no libzelvan.so, at link time or when it runs.
@@ -31,7 +31,7 @@ function(check_static program)
   if(last_output MATCHES "libzelvan")
     message(FATAL_ERROR "${program} still needs the shared library:\n${last_output}")
   endif()
-  run(${CMAKE_COMMAND} -E env --unset=DISPLAY --unset=WAYLAND_DISPLAY ${program})
+  run(${CMAKE_COMMAND} -E env --unset=DISPLAY ${program})
   message(STATUS "${program}: ${last_output}")
 endfunction()
 check_static(${WORK}/cmake-build/consumer_static)
@@ -40,7 +40,7 @@ run(${CMAKE_COMMAND} -E env PKG_CONFIG_PATH=${prefix}/lib/pkgconfig pkg-config -
 string(STRIP "${last_output}" flags)
 separate_arguments(flags UNIX_COMMAND "${flags}")
 run(cc ${SOURCE}/main.c ${flags} -o ${WORK}/pc-consumer)
-run(${CMAKE_COMMAND} -E env --unset=DISPLAY --unset=WAYLAND_DISPLAY LD_LIBRARY_PATH=${prefix}/lib ${WORK}/pc-consumer)
+run(${CMAKE_COMMAND} -E env --unset=DISPLAY LD_LIBRARY_PATH=${prefix}/lib ${WORK}/pc-consumer)
 message(STATUS "pkg-config build: ${last_output}")
 
 # pkg-config --static lists what libzelvan.a needs; the archive is named so that the linker
@@ -58,7 +58,7 @@ if(PYTHON)
   get_filename_component(root ${CMAKE_CURRENT_LIST_DIR}/../.. ABSOLUTE)
   run(${PYTHON} ${root}/cmake/python_module_dir.py ${prefix})
   string(STRIP "${last_output}" module_dir)
-  set(plain_env ${CMAKE_COMMAND} -E env --unset=DISPLAY --unset=WAYLAND_DISPLAY --unset=ZELVAN_LIBRARY
+  set(plain_env ${CMAKE_COMMAND} -E env --unset=DISPLAY --unset=ZELVAN_LIBRARY
       --unset=LD_LIBRARY_PATH --unset=LD_PRELOAD --unset=PYTHONHOME)
   run(${plain_env} PYTHONPATH=${module_dir} ${PYTHON} ${CMAKE_CURRENT_LIST_DIR}/python_check.py
       ${prefix} ${prefix})
