@@ -157,32 +157,44 @@ TEST(WaylandLifecycle, IdleWindowsCostAlmostNoCpu) {
     }
 }
 
+namespace {
+
+// In the child: a window shown, the compositor killed under it, and what the program has left.
+void outlive_the_compositor(void) {
+    area a;
+    int w = open_shown_window("doomed", 100, 60, &a);
+    kill_compositor();
+    EXPECT_TRUE(poll_until([&] { return ZVIsWindow(w) != ZV_OK; }));
+    EXPECT_EQ(ZVFillRectangle(w, 0, 0, 50, 50), ZV_ERR_BAD_WINDOW);
+    int later = ZVCreateWindow(10, 10, 100, 100, "after");
+    ASSERT_GT(later, 0);
+    EXPECT_EQ(ZVSetPixelFast(later, 3, 4, ZVGetRGBColour(1, 2, 3)), ZV_OK);
+    EXPECT_EQ(ZVGetPixel(later, 3, 4), ZVGetRGBColour(1, 2, 3));
+    ZVDestroyWindow(later);
+}
+
+} // namespace
+
 // The compositor dies under the program: the process goes on, its windows are closed as if
-// destroyed, later windows live off screen, and one line says why.
+// destroyed, later windows live off screen, and one line says why. So too with windows that
+// libdecor frames.
 TEST(WaylandLifecycle, ACompositorThatGoesAwayClosesTheWindowsButNotTheProcess) {
-    for (int s : {1, 2}) {
-        std::string errors;
-        options how;
-        how.own_compositor = true;
-        how.child_errors = &errors;
-        if (!run_in_child(s, how)) {
+    for (compositor_look look : {compositor_look::as_is, compositor_look::hide_decorations}) {
+        for (int s : {1, 2}) {
+            std::string errors;
+            options how;
+            how.look = look;
+            how.own_compositor = true;
+            how.child_errors = &errors;
+            if (run_in_child(s, how)) {
+                outlive_the_compositor();
+                return;
+            }
             if (!getenv("ZELVAN_WAYLAND_TEST_SCALE") && !testing::Test::IsSkipped()) {
                 size_t first = errors.find("display went away");
                 EXPECT_NE(first, std::string::npos) << errors;
                 EXPECT_EQ(errors.find("display went away", first + 1), std::string::npos) << errors;
             }
-            continue;
         }
-        area a;
-        int w = open_shown_window("doomed", 100, 60, &a);
-        kill_compositor();
-        EXPECT_TRUE(poll_until([&] { return ZVIsWindow(w) != ZV_OK; }));
-        EXPECT_EQ(ZVFillRectangle(w, 0, 0, 50, 50), ZV_ERR_BAD_WINDOW);
-        int later = ZVCreateWindow(10, 10, 100, 100, "after");
-        ASSERT_GT(later, 0);
-        EXPECT_EQ(ZVSetPixelFast(later, 3, 4, ZVGetRGBColour(1, 2, 3)), ZV_OK);
-        EXPECT_EQ(ZVGetPixel(later, 3, 4), ZVGetRGBColour(1, 2, 3));
-        ZVDestroyWindow(later);
-        return;
     }
 }
