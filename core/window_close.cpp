@@ -5,6 +5,7 @@
 #include "core/library_state.h"
 #include "core/result_codes.h"
 #include "core/window_lifetime.h"
+#include "core/window_refresh.h"
 #include "core/window_table.h"
 
 namespace {
@@ -30,8 +31,8 @@ void wait_for_references(window_record *record) {
 bool begin_close(window_record *record) {
     give_back(record);
     if (record->closing.load() != 0) return false;
-    if (record->refresh_timer.load() != 0) KillTimer(record->hwnd, REFRESH_TIMER_ID);
     record->closing.store(1);
+    stop_refresh_timer(record);
     wait_for_references(record);
     release_slot(record);
     return true;

@@ -43,17 +43,14 @@ HBITMAP make_surface(int width, int height) {
     return surface;
 }
 
-// Sets the buffer rectangles, the refresh timer and the memory DC of a freshly created window,
-// with `surface` as its draw buffer, and has draw/ select its drawing state there and show the
-// white buffer. Runs on the GUI thread with the window lock held.
+// Sets the buffer rectangles and the memory DC of a freshly created window, with `surface` as
+// its draw buffer, and has draw/ select its drawing state there and show the white buffer.
+// Runs on the GUI thread with the window lock held.
 void build_drawing_objects(window_record *r, HBITMAP surface) {
     r->buffer_rect =
         RECT{0, 0, saturate_int(int64_t{r->width} + 1), saturate_int(int64_t{r->height} + 1)};
     GetClientRect(r->hwnd, &r->strip_right_of_buffer);
     r->strip_right_of_buffer.left = screen_length(r, r->width);
-
-    r->refresh_timer =
-        static_cast<unsigned int>(SetTimer(r->hwnd, REFRESH_TIMER_ID, DEFAULT_REFRESH_MS, nullptr));
 
     HDC window_dc = GetDC(r->hwnd);
     r->memory_dc = CreateCompatibleDC(window_dc);
@@ -165,6 +162,8 @@ extern "C" ZVEXPORT int ZVAPI ZVCreateWindow(int x, int y, int width, int height
     }
     lstrcpyA(record->title, title);
     record->create_status = CREATE_PENDING;
+    // No timer yet: the first change the window's paint has not shown starts it.
+    record->refresh_period = DEFAULT_REFRESH_MS;
 
     while (g_startup.gui_state.load() == GUI_STARTING && gui_can_answer()) Sleep(k_poll_ms);
     if (g_startup.gui_state.load() == GUI_RUNNING)

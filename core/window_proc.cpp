@@ -6,6 +6,7 @@
 #include "core/library_state.h"
 #include "core/wide_text.h"
 #include "core/window_lifetime.h"
+#include "core/window_refresh.h"
 #include "core/window_table.h"
 
 namespace {
@@ -19,7 +20,7 @@ LRESULT set_title(HWND hwnd, const char *title) {
 }
 
 // The messages the core answers itself, with or without a record attached: a window's
-// creation, closing and destruction, and the refresh timer.
+// creation, closing and destruction, and the refresh timer and its requests.
 bool handle_core_message(HWND hwnd, UINT message, WPARAM wparam, LPARAM lparam,
                          window_record *record) {
     switch (message) {
@@ -42,6 +43,10 @@ bool handle_core_message(HWND hwnd, UINT message, WPARAM wparam, LPARAM lparam,
         if (!record || wparam != REFRESH_TIMER_ID) return false;
         refresh_tick(record);
         break;
+    case MSG_REFRESH:
+        if (!record) return false;
+        on_refresh_request(record);
+        break;
     default:
         return false;
     }
@@ -61,8 +66,4 @@ LRESULT CALLBACK window_proc(HWND hwnd, UINT message, WPARAM wparam, LPARAM lpar
         if (handled) return 0;
     }
     return DefWindowProcA(hwnd, message, wparam, lparam);
-}
-
-void refresh_tick(window_record *r) {
-    if (r->buffer_dirty[r->view_buffer.load()].load() != 0) InvalidateRect(r->hwnd, nullptr, FALSE);
 }

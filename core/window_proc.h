@@ -6,7 +6,4 @@
 
 LRESULT CALLBACK window_proc(HWND hwnd, UINT message, WPARAM wparam, LPARAM lparam);
 
-// Timer 1: asks for a repaint when the buffer on view has changed.
-void refresh_tick(window_record *record);
-
 #endif

@@ -9,8 +9,8 @@
 
 #include <atomic>
 
-// Each window's refresh timer: the one timer id its window procedure answers, and the period
-// it starts with until the host sets another.
+// Each window's refresh timer (core/window_refresh.h): the one timer id its window procedure
+// answers, and the period a window starts with until the host sets another.
 enum { REFRESH_TIMER_ID = 1, DEFAULT_REFRESH_MS = 50 };
 
 // Creation handshake between the creating host thread and the GUI thread.
@@ -38,12 +38,19 @@ struct window_record {
     std::atomic<int> width;
     std::atomic<int> height;
     std::atomic<int> create_status;
-    // What every refresh tick reads, side by side: thousands of idle windows are ticked
-    // 20 times a second, and each tick should cost one cache line of the record.
+    // What every refresh tick reads, side by side: thousands of windows drawn at once are
+    // ticked 20 times a second, and each tick should cost one cache line of the record.
     std::atomic<int> in_use_count;
     std::atomic<int> buffer_dirty[2];
     std::atomic<int> view_buffer;
-    std::atomic<unsigned int> refresh_timer; // started and killed by the core, reset by draw/
+    // The refresh: its period in ms (0 once the host stopped it); whether the GUI thread runs
+    // the timer or has been asked to (set by whoever asks, cleared by the GUI thread); the
+    // period of the running timer, 0 when none, and how many of its ticks in a row found
+    // nothing new (the GUI thread's alone).
+    std::atomic<int> refresh_period;
+    std::atomic<int> refresh_wanted;
+    int refresh_timer_period;
+    int refresh_quiet_ticks;
     std::atomic<int> closing;
 
     CRITICAL_SECTION lock;
@@ -59,9 +66,11 @@ struct window_record {
     RECT client_screen_rect;
     RECT frame_rect;
     RECT buffer_rect;
-    // The client area right of the buffer, from the buffer's width to the window's right edge:
-    // painted with the background brush, empty when the window is no wider than the buffer.
+    // The client area right of the buffer, from the buffer's width to the window's right edge,
+    // and the part below it, from its height to the bottom edge: painted with the background
+    // brush, empty when the window is no wider, or no taller, than the buffer.
     RECT strip_right_of_buffer;
+    RECT strip_below_buffer;
     // The whole number each drawing pixel is enlarged by on screen (core/window_scale.h): set
     // by the GUI thread before the window is handed out, and changed only there, under both
     // locks, when the window moves to a screen of another density.

@@ -51,6 +51,21 @@ inline int drawing_coordinate(const window_record *r, int screen) {
     return screen >= 0 ? screen / scale : -((-int64_t{screen} + scale - 1) / scale);
 }
 
+// A client position in screen pixels as a drawing position. Over the client area beyond the
+// drawing (the rest of a fullscreen screen that holds no whole drawing pixel) it is the
+// drawing's last pixel; elsewhere, as for a drag outside the window, as drawing_coordinate
+// says. With the state lock held, which guards the client rectangle.
+inline POINT drawing_point(const window_record *r, int x, int y) {
+    const RECT &client = r->client_screen_rect;
+    int width = r->width, height = r->height;
+    POINT point{drawing_coordinate(r, x), drawing_coordinate(r, y)};
+    bool inside =
+        x >= 0 && y >= 0 && x < client.right - client.left && y < client.bottom - client.top;
+    if (inside && width > 0 && point.x >= width) point.x = width - 1;
+    if (inside && height > 0 && point.y >= height) point.y = height - 1;
+    return point;
+}
+
 // Copies the bitmap selected in the window's memory DC to `dc`, enlarged by the scale. With
 // the window lock held.
 void show_buffer(window_record *r, HDC dc);

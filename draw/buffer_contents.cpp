@@ -2,6 +2,8 @@
 #include "draw/draw_call.h"
 #include "draw/drawing_state.h"
 
+#include "core/window_refresh.h"
+
 namespace {
 
 int clear_buffer(int handle, buffer_role role) {
@@ -14,14 +16,15 @@ int clear_buffer(int handle, buffer_role role) {
     return platform_result(FillRect(buffer.dc, &r->buffer_rect, r->drawing->background_brush));
 }
 
-// Blits the draw buffer into the view buffer through `scratch_dc`. With the lock held.
-BOOL copy_draw_to_view(window_record *r, HDC scratch_dc) {
+// Blits the draw buffer into the view buffer through `scratch_dc`. With the lock held;
+// `*shows_change` tells whether the refresh must be asked for once it is left.
+BOOL copy_draw_to_view(window_record *r, HDC scratch_dc, bool *shows_change) {
     int draw = r->drawing->draw_buffer.load();
     int view = r->view_buffer.load();
     // The indices may have been flipped since the caller looked: nothing to copy then.
     if (draw == view) return TRUE;
     // Marked whether or not the copy succeeds, like every other buffer change.
-    r->buffer_dirty[view] = 1;
+    *shows_change = mark_changed(r, view);
     HBITMAP source = r->buffer_bitmap[draw];
     HBITMAP target = r->buffer_bitmap[view];
     if (!scratch_dc || !source || !target) return FALSE;
@@ -57,9 +60,11 @@ ZVEXPORT int ZVAPI ZVCopyDrawBufferToView(int handle) {
     HDC screen_dc = GetDC(nullptr);
     HDC scratch_dc = CreateCompatibleDC(screen_dc);
     ReleaseDC(nullptr, screen_dc);
+    bool shows_change = false;
     EnterCriticalSection(&r->lock);
-    BOOL copied = copy_draw_to_view(r, scratch_dc);
+    BOOL copied = copy_draw_to_view(r, scratch_dc, &shows_change);
     LeaveCriticalSection(&r->lock);
+    if (shows_change) request_refresh(r);
     if (scratch_dc) DeleteDC(scratch_dc);
     return platform_result(copied);
 }

@@ -1,4 +1,5 @@
 // Single and double buffering: which buffers exist, which one is drawn and which one shown.
+#include "core/window_refresh.h"
 #include "core/window_table.h"
 #include "draw/drawing_state.h"
 #include "zelvan.h"
@@ -17,14 +18,17 @@ void add_second_buffer(window_record *r, HDC screen_dc) {
     r->drawing->double_buffered = both ? 1 : 0;
 }
 
-// Keeps the draw buffer as the only one, on view, and deletes the other. With the lock held.
-void drop_second_buffer(window_record *r) {
+// Keeps the draw buffer as the only one, on view, and deletes the other. With the lock held;
+// true when the buffer now on view holds a change not shown yet, which the refresh must show.
+bool drop_second_buffer(window_record *r) {
     int kept = r->drawing->draw_buffer.load();
+    bool was_on_view = r->view_buffer.load() == kept;
     r->view_buffer = kept;
     HBITMAP &other = r->buffer_bitmap[1 - kept];
     if (other) DeleteObject(other);
     other = nullptr;
     r->drawing->double_buffered = 0;
+    return !was_on_view && r->buffer_dirty[kept].load() != 0;
 }
 
 } // namespace
@@ -41,16 +45,18 @@ ZVEXPORT int ZVAPI ZVSetDoubleBuffer(int handle, int on) {
     // thread runs while the lock is held. It is the screen's own, not the window's: the window
     // DC is the GUI thread's while it paints, and a DC serves one thread at a time.
     HDC screen_dc = wanted ? GetDC(nullptr) : nullptr;
+    bool shows_change = false;
     EnterCriticalSection(&r->lock);
     // Checked again under the lock, in case another thread switched meanwhile.
     if (wanted != r->drawing->double_buffered.load()) {
         if (wanted)
             add_second_buffer(r, screen_dc);
         else
-            drop_second_buffer(r);
+            shows_change = drop_second_buffer(r);
     }
     LeaveCriticalSection(&r->lock);
     if (screen_dc) ReleaseDC(nullptr, screen_dc);
+    if (shows_change) request_refresh(r);
     // The setting asked for, also when the platform could not make the second buffer.
     return wanted;
 }

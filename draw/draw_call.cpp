@@ -2,8 +2,10 @@
 #include "draw/draw_call.h"
 #include "draw/drawing_state.h"
 
+#include "core/window_refresh.h"
+
 selected_buffer::selected_buffer(window_record *r, buffer_role role, bool marks_dirty)
-    : record(r), dc(nullptr), previous(nullptr) {
+    : record(r), dc(nullptr), previous(nullptr), shows_change(false) {
     EnterCriticalSection(&r->lock);
     // The index is read once, under the lock, so the bitmap selected and the flag marked
     // belong to the same buffer even while another thread flips the indices.
@@ -14,12 +16,11 @@ selected_buffer::selected_buffer(window_record *r, buffer_role role, bool marks_
     // A buffer the DC refused leaves the DC's own bitmap selected: draw nothing into that.
     if (!previous) return;
     dc = r->memory_dc;
-    // One plain aligned store is all the timer's unlocked read needs; a sequentially
-    // consistent store would cost a locked exchange on every drawing call.
-    if (marks_dirty) r->buffer_dirty[index].store(1, std::memory_order_relaxed);
+    if (marks_dirty) shows_change = mark_changed(r, index);
 }
 
 selected_buffer::~selected_buffer() {
     if (dc) SelectObject(dc, previous);
     LeaveCriticalSection(&record->lock);
+    if (shows_change) request_refresh(record);
 }

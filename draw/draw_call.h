@@ -30,6 +30,7 @@ struct selected_buffer {
     window_record *record;
     HDC dc;
     HGDIOBJ previous;
+    bool shows_change; // marked the buffer on view: the refresh is asked for once unlocked
     selected_buffer(window_record *record, buffer_role role, bool marks_dirty);
     ~selected_buffer();
     selected_buffer(const selected_buffer &) = delete;

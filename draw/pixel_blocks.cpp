@@ -196,9 +196,10 @@ ZVEXPORT int ZVAPI ZVPutPixels(int handle, int x, int y, int width, int height,
     if (width == 0 || height == 0) return ZV_OK;
     // Marked dirty even when the block misses the buffer, as the pixel calls do.
     selected_buffer buffer(window.record, buffer_role::draw, true);
-    if (!buffer.dc) return ZV_ERROR;
     pixel_block b = clip_block(x, y, width, height, stride, window->width, window->height);
-    return b.on_buffer() ? put_block(buffer.dc, b, pixels) : ZV_OK;
+    // Every block misses the buffer of a window with no pixels (made 0 x 0), which has none.
+    if (!b.on_buffer()) return ZV_OK;
+    return buffer.dc ? put_block(buffer.dc, b, pixels) : ZV_ERROR;
 }
 
 ZVEXPORT int ZVAPI ZVGetPixels(int handle, int x, int y, int width, int height, ZVCOLOUR *pixels,

@@ -1,4 +1,5 @@
 // Bringing the screen up to date: an explicit repaint, and the period of the refresh timer.
+#include "core/window_refresh.h"
 #include "core/window_table.h"
 #include "zelvan.h"
 
@@ -22,17 +23,12 @@ ZVEXPORT int ZVAPI ZVRedraw(int handle) {
 ZVEXPORT int ZVAPI ZVSetAutoRedraw(int handle, int interval_ms) {
     window_ref window(handle);
     if (!window.ok()) return ZV_ERR_BAD_WINDOW;
-    window_record *r = window.record;
-    if (interval_ms == 0) {
-        if (r->refresh_timer.load() != 0) KillTimer(r->hwnd, REFRESH_TIMER_ID);
-        r->refresh_timer = 0;
-        return 0;
-    }
-    int period = interval_ms < k_shortest_period_ms ? k_shortest_period_ms : interval_ms;
-    // Same window, same id: a running timer takes the new period. The timer belongs to the
-    // window, so its ticks reach the GUI thread whichever thread set it.
-    UINT_PTR timer = SetTimer(r->hwnd, REFRESH_TIMER_ID, static_cast<UINT>(period), nullptr);
-    r->refresh_timer = static_cast<unsigned int>(timer);
+    int period = interval_ms == 0                     ? 0
+                 : interval_ms < k_shortest_period_ms ? k_shortest_period_ms
+                                                      : interval_ms;
+    // The GUI thread applies it: timers are set on the thread that owns the window. Drawing
+    // after this call already goes by the new period.
+    set_refresh_period(window.record, period);
     return period;
 }
 

@@ -41,12 +41,21 @@ char *temp_name_for(const char *target, uint32_t number) {
     return name;
 }
 
+// False when the name leads to a folder, a pipe or a device, found without opening it: a
+// program waiting at the other end of a pipe must never be woken by a look at its name.
+bool may_be_regular_file(const char *name) {
+    DWORD attributes = named_file_attributes(name);
+    if (attributes == INVALID_FILE_ATTRIBUTES) return GetLastError() == ERROR_FILE_NOT_FOUND;
+    return (attributes & (FILE_ATTRIBUTE_DIRECTORY | FILE_ATTRIBUTE_DEVICE)) == 0;
+}
+
 // A save may replace a missing file or a regular one it could write; a folder, a pipe or a
-// device is refused before anything is made, and the probe waits on none of them. An existing
-// file is named by where its links lead (`*final_name`, from the heap), so that the save
-// replaces that file and keeps the links.
+// device is refused before anything is made or opened. An existing file is named by where its
+// links lead (`*final_name`, from the heap), so that the save replaces that file and keeps the
+// links.
 bool target_replaceable(const char *target, char **final_name) {
     *final_name = nullptr;
+    if (!may_be_regular_file(target)) return false;
     HANDLE probe =
         create_named_file(target, GENERIC_WRITE,
                           FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, OPEN_EXISTING);
@@ -60,6 +69,9 @@ bool target_replaceable(const char *target, char **final_name) {
 } // namespace
 
 HANDLE open_regular_file(const char *file_name) {
+    if (!may_be_regular_file(file_name)) return INVALID_HANDLE_VALUE;
+    // Checked again once open, for a name that was changed in between, and for the devices
+    // Windows names (NUL, CON) whose attributes do not say so.
     HANDLE file = create_named_file(file_name, GENERIC_READ, FILE_SHARE_READ, OPEN_EXISTING);
     if (file == INVALID_HANDLE_VALUE || GetFileType(file) == FILE_TYPE_DISK) return file;
     CloseHandle(file);
@@ -104,10 +116,12 @@ int file_save_begin(file_save *save, const char *target) {
 }
 
 int file_save_end(file_save *save, bool written) {
-    bool done = written && FlushFileBuffers(save->file);
+    // Owner, group and permissions are given to the open file under its temporary name: a
+    // change by name after the rename would follow a link another program put there meanwhile.
+    bool done = written && take_identity_of(save->file, save->target);
+    done = done && FlushFileBuffers(save->file);
     done = CloseHandle(save->file) && done;
-    done = done && move_named_file(save->temp_name, save->target,
-                                   MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH);
+    done = done && replace_named_file(save->temp_name, save->target);
     if (!done) delete_named_file(save->temp_name, save->target);
     heap_free(save->temp_name);
     heap_free(save->final_name);

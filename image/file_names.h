@@ -12,8 +12,15 @@
 // `name` is read: a save's temporary file is read like its target, so both lie in one folder.
 HANDLE create_named_file(const char *name, DWORD access, DWORD share, DWORD disposition,
                          const char *read_like = nullptr, DWORD attributes = FILE_ATTRIBUTE_NORMAL);
-// MoveFileEx; both names are read like `to`.
-BOOL move_named_file(const char *from, const char *to, DWORD flags);
+// GetFileAttributes: what the name leads to, without opening it.
+DWORD named_file_attributes(const char *name);
+// Gives a finished temporary file, while it is still open, what the host keeps of the file it
+// will replace besides its bytes (where it needs the open file for that), or what a new file
+// gets; false when that failed.
+bool take_identity_of(HANDLE file, const char *target);
+// Moves a finished, closed file over the target (both in one folder), durably; `from` is read
+// like `to`.
+BOOL replace_named_file(const char *from, const char *to);
 BOOL delete_named_file(const char *name, const char *read_like = nullptr);
 
 // Whether `c` ends a folder's part of a host file name.

@@ -8,8 +8,39 @@ HANDLE create_named_file(const char *name, DWORD access, DWORD share, DWORD disp
     return CreateFileA(name, access, share, nullptr, disposition, attributes, nullptr);
 }
 
-BOOL move_named_file(const char *from, const char *to, DWORD flags) {
-    return MoveFileExA(from, to, flags);
+DWORD named_file_attributes(const char *name) {
+    return GetFileAttributesA(name);
+}
+
+// The owner, group and permissions of the replaced file, each given on its own: a saver who
+// may not give the owner may still give the group, and the permissions, given last, grant the
+// group nothing when it could not be given. A new file loses the privacy it was written in.
+bool take_identity_of(HANDLE file, const char *target) {
+    PSID owner = nullptr, group = nullptr;
+    PACL dacl = nullptr;
+    PSECURITY_DESCRIPTOR descriptor = nullptr;
+    DWORD found = GetNamedSecurityInfoA(target, SE_FILE_OBJECT,
+                                        OWNER_SECURITY_INFORMATION | GROUP_SECURITY_INFORMATION |
+                                            DACL_SECURITY_INFORMATION,
+                                        &owner, &group, &dacl, nullptr, &descriptor);
+    if (found == ERROR_FILE_NOT_FOUND) {
+        FILE_BASIC_INFO basic{};
+        basic.FileAttributes = FILE_ATTRIBUTE_NORMAL;
+        return SetFileInformationByHandle(file, FileBasicInfo, &basic, sizeof basic);
+    }
+    if (found != ERROR_SUCCESS) return false;
+    SetSecurityInfo(file, SE_FILE_OBJECT, OWNER_SECURITY_INFORMATION, owner, nullptr, nullptr,
+                    nullptr);
+    SetSecurityInfo(file, SE_FILE_OBJECT, GROUP_SECURITY_INFORMATION, nullptr, group, nullptr,
+                    nullptr);
+    bool given = SetSecurityInfo(file, SE_FILE_OBJECT, DACL_SECURITY_INFORMATION, nullptr, nullptr,
+                                 dacl, nullptr) == ERROR_SUCCESS;
+    LocalFree(descriptor);
+    return given;
+}
+
+BOOL replace_named_file(const char *from, const char *to) {
+    return MoveFileExA(from, to, MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH);
 }
 
 BOOL delete_named_file(const char *name, const char *) {

@@ -27,10 +27,26 @@ HANDLE create_named_file(const char *name, DWORD access, DWORD share, DWORD disp
     return CreateFileW(native.wide.units, access, share, nullptr, disposition, attributes, nullptr);
 }
 
-BOOL move_named_file(const char *from, const char *to, DWORD flags) {
+DWORD named_file_attributes(const char *name) {
+    native_name native(name, nullptr);
+    return native.ok ? GetFileAttributesW(native.wide.units) : INVALID_FILE_ATTRIBUTES;
+}
+
+// ReplaceFileW gives it all, once the file is closed.
+bool take_identity_of(HANDLE, const char *) {
+    return true;
+}
+
+// ReplaceFileW keeps the replaced file's security descriptor, attributes and streams on the new
+// one; a file made anew, which has nothing to replace, inherits its folder's as it is moved in.
+BOOL replace_named_file(const char *from, const char *to) {
     native_name native_from(from, to), native_to(to, nullptr);
     if (!native_from.ok || !native_to.ok) return FALSE;
-    return MoveFileExW(native_from.wide.units, native_to.wide.units, flags);
+    if (ReplaceFileW(native_to.wide.units, native_from.wide.units, nullptr, 0, nullptr, nullptr))
+        return TRUE;
+    if (GetLastError() != ERROR_FILE_NOT_FOUND) return FALSE;
+    return MoveFileExW(native_from.wide.units, native_to.wide.units,
+                       MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH);
 }
 
 BOOL delete_named_file(const char *name, const char *read_like) {

@@ -5,6 +5,7 @@
 
 #include "core/heap.h"
 #include "core/result_codes.h"
+#include "core/window_refresh.h"
 #include "draw/draw_call.h"
 #include "image/bitmap_list.h"
 #include "image/bmp_file.h"
@@ -38,11 +39,13 @@ int load_riff_palette(window_record *r, const char *file_name) {
     result = create_palette(block, &palette);
     heap_free(block);
     if (result != ZV_OK) return result;
+    bool shows_change;
     {
         selected_buffer draw(r, buffer_role::draw, false);
         install_palette(r, palette);
+        shows_change = mark_changed(r, r->view_buffer.load());
     }
-    r->buffer_dirty[r->view_buffer.load()] = 1;
+    if (shows_change) request_refresh(r);
     return ZV_OK;
 }
 

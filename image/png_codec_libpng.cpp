@@ -16,6 +16,10 @@ namespace {
 // pixels than the file can hold is refused before its rows are allocated.
 const uint64_t k_deflate_max_ratio = 1032;
 
+// The most any chunk but the rows may take in memory: a palette and its transparency take
+// under 1 KiB, and every other chunk is skipped unread.
+const png_alloc_size_t k_chunk_bytes_max = 64 * 1024;
+
 struct memory_source {
     const unsigned char *data;
     size_t size;
@@ -63,6 +67,11 @@ void request_bgr_rows(png_structp png, int colour_type, int bit_depth) {
 void decode_rows(png_structp png, png_infop info, decode_state *state) {
     if (setjmp(png_jmpbuf(png))) return;
     png_set_read_fn(png, &state->source, read_from_memory);
+    // Only the pixels and their transparency are used: text (compressed text above all, which
+    // libpng would inflate and keep), profiles and every other ancillary chunk are skipped.
+    png_set_keep_unknown_chunks(png, PNG_HANDLE_CHUNK_NEVER, nullptr, -1);
+    png_set_chunk_malloc_max(png, k_chunk_bytes_max);
+    png_set_user_limits(png, MAX_DIB_SIDE, MAX_DIB_SIDE);
     png_read_info(png, info);
     png_uint_32 width = 0, height = 0;
     int bit_depth = 0, colour_type = 0, interlace = 0;
@@ -73,6 +82,7 @@ void decode_rows(png_structp png, png_infop info, decode_state *state) {
         state->source.size)
         return;
     bool alpha = (colour_type & PNG_COLOR_MASK_ALPHA) || png_get_valid(png, info, PNG_INFO_tRNS);
+    if (!png_size_plausible(width, height, alpha, state->source.size)) return;
     request_bgr_rows(png, colour_type, bit_depth);
     png_read_update_info(png, info);
     if (png_get_channels(png, info) != (alpha ? 4 : 3) || png_get_bit_depth(png, info) != 8) return;

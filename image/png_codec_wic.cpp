@@ -38,55 +38,58 @@ IWICImagingFactory *make_factory() {
     return factory;
 }
 
-// Whether the decoded frame carries alpha: an alpha channel, or a palette with alpha (tRNS).
-bool frame_has_alpha(IWICImagingFactory *factory, IWICBitmapFrameDecode *frame) {
-    WICPixelFormatGUID format;
-    if (FAILED(frame->GetPixelFormat(&format))) return false;
-    IWICComponentInfo *info = nullptr;
-    IWICPixelFormatInfo2 *format_info = nullptr;
-    BOOL transparent = FALSE;
-    if (SUCCEEDED(factory->CreateComponentInfo(format, &info)) &&
-        SUCCEEDED(info->QueryInterface(IID_IWICPixelFormatInfo2,
-                                       reinterpret_cast<void **>(&format_info))))
-        format_info->SupportsTransparency(&transparent);
-    release(format_info);
-    release(info);
-    IWICPalette *palette = nullptr;
-    if (transparent && SUCCEEDED(factory->CreatePalette(&palette)) &&
-        SUCCEEDED(frame->CopyPalette(palette))) {
-        BOOL palette_alpha = FALSE;
-        palette->HasAlpha(&palette_alpha);
-        transparent = palette_alpha;
+// Whether the file has alpha: a colour type with an alpha channel, or a tRNS chunk before the
+// image data, the rule libpng follows in the POSIX build. WIC's pixel formats cannot tell: an
+// indexed format never claims transparency, whatever its palette holds.
+bool file_has_alpha(const unsigned char *data, size_t size) {
+    const size_t colour_type_at = PNG_SIGNATURE_BYTES + 8 + 9; // in IHDR, the first chunk
+    if (size <= colour_type_at) return false;
+    if (data[colour_type_at] & 4) return true;
+    for (size_t at = PNG_SIGNATURE_BYTES; size - at >= 12;) {
+        const unsigned char *chunk = data + at;
+        size_t length =
+            size_t{chunk[0]} << 24 | size_t{chunk[1]} << 16 | size_t{chunk[2]} << 8 | chunk[3];
+        if (memcmp(chunk + 4, "tRNS", 4) == 0) return true;
+        if (memcmp(chunk + 4, "IDAT", 4) == 0 || length > size - at - 12) return false;
+        at += 12 + length; // length, type, data and CRC
     }
-    release(palette);
-    return transparent != FALSE;
+    return false;
 }
 
-// Rows of the converted frame into the record, bottom-up.
-int copy_rows(IWICBitmapSource *source, bitmap_record *r, int bit_count) {
-    UINT stride = static_cast<UINT>(dib_row_bytes(r->width, bit_count));
-    for (int y = 0; y < r->height; ++y) {
-        WICRect row = {0, y, r->width, 1};
-        BYTE *to = r->bits + static_cast<size_t>(stride) * (r->height - 1 - y);
-        if (FAILED(source->CopyPixels(&row, stride, stride, to))) return ZV_ERR_BMP_CORRUPT;
+// The frame's rows, converted to 32-bit BGRA, into the record bottom-up; a record without
+// alpha takes each pixel's colour bytes only. WIC converts every format to 32-bit BGRA, where
+// Wine has no path from greyscale, palettes or 16-bit RGB to 24-bit BGR.
+int copy_rows(IWICBitmapSource *bgra, bitmap_record *r) {
+    UINT bgra_stride = static_cast<UINT>(r->width) * 4;
+    size_t stride = static_cast<size_t>(dib_row_bytes(r->width, r->has_alpha ? 32 : 24));
+    BYTE *row = r->has_alpha ? nullptr : static_cast<BYTE *>(heap_alloc(bgra_stride));
+    if (!r->has_alpha && !row) return ZV_ERR_NO_MEMORY;
+    int result = ZV_OK;
+    for (int y = 0; y < r->height && result == ZV_OK; ++y) {
+        WICRect line = {0, y, r->width, 1};
+        BYTE *to = r->bits + stride * (r->height - 1 - y);
+        if (FAILED(bgra->CopyPixels(&line, bgra_stride, bgra_stride, row ? row : to)))
+            result = ZV_ERR_BMP_CORRUPT;
+        else if (row)
+            for (int x = 0; x < r->width; ++x) memcpy(to + 3 * x, row + 4 * x, 3);
     }
-    return ZV_OK;
+    heap_free(row);
+    return result;
 }
 
-int decode_frame(IWICImagingFactory *factory, IWICBitmapFrameDecode *frame,
+int decode_frame(IWICBitmapFrameDecode *frame, bool alpha, size_t file_bytes,
                  bitmap_record **record) {
     UINT width = 0, height = 0;
     if (FAILED(frame->GetSize(&width, &height)) || width == 0 || height == 0 ||
         width > MAX_DIB_SIDE || height > MAX_DIB_SIDE)
         return ZV_ERR_BMP_CORRUPT;
-    bool alpha = frame_has_alpha(factory, frame);
-    IWICBitmapSource *converted = nullptr;
-    if (FAILED(WICConvertBitmapSource(
-            alpha ? GUID_WICPixelFormat32bppBGRA : GUID_WICPixelFormat24bppBGR, frame, &converted)))
+    if (!png_size_plausible(width, height, alpha, file_bytes)) return ZV_ERR_BMP_CORRUPT;
+    IWICBitmapSource *bgra = nullptr;
+    if (FAILED(WICConvertBitmapSource(GUID_WICPixelFormat32bppBGRA, frame, &bgra)))
         return ZV_ERR_BMP_CORRUPT;
     bitmap_record *r = dib_record_new(static_cast<int>(width), static_cast<int>(height), alpha);
-    int result = r ? copy_rows(converted, r, alpha ? 32 : 24) : ZV_ERR_NO_MEMORY;
-    release(converted);
+    int result = r ? copy_rows(bgra, r) : ZV_ERR_NO_MEMORY;
+    release(bgra);
     if (result != ZV_OK) {
         bitmap_record_free(r);
         return result;
@@ -109,7 +112,7 @@ int decode_with(IWICImagingFactory *factory, const unsigned char *data, size_t s
                                                    &decoder)) &&
         SUCCEEDED(decoder->GetContainerFormat(&container)) &&
         IsEqualGUID(container, GUID_ContainerFormatPng) && SUCCEEDED(decoder->GetFrame(0, &frame)))
-        result = decode_frame(factory, frame, record);
+        result = decode_frame(frame, file_has_alpha(data, size), size, record);
     release(frame);
     release(decoder);
     release(stream);

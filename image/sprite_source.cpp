@@ -23,16 +23,30 @@ bool make_source(const bitmap_record *record, bool premultiply, sprite_source *s
     return true;
 }
 
+// Whether a bitmap at (x, y) covers any pixel of the window's buffers. With the window lock
+// held, which every change of the size holds.
+bool lands_on_buffer(const window_record *window, const bitmap_record *record, int x, int y) {
+    int width = window->width, height = window->height;
+    return width > 0 && height > 0 && x < width && y < height && int64_t{x} + record->width > 0 &&
+           int64_t{y} + record->height > 0;
+}
+
 // Runs `paste(buffer DC, source DC)` on the draw buffer with the source held, in the lock
-// order records keep: the source lock first, then the window lock.
+// order records keep: the source lock first, then the window lock. A paste that misses the
+// buffer, as every paste onto a window with no pixels (made 0 x 0) does, draws nothing and
+// succeeds, as a plain paste does.
 template <typename Paste>
-int with_source(window_record *window, bitmap_record *record, bool premultiply,
+int with_source(window_record *window, bitmap_record *record, int x, int y, bool premultiply,
                 sprite_source *source, Paste paste) {
     EnterCriticalSection(&record->source_lock);
-    int result = ZV_ERR_NO_MEMORY;
-    if (make_source(record, premultiply, source)) {
+    int result = ZV_OK;
+    {
         selected_buffer draw(window, buffer_role::draw, true);
-        result = platform_result(draw.dc && paste(draw.dc, source->dc));
+        if (lands_on_buffer(window, record, x, y)) {
+            result = ZV_ERR_NO_MEMORY;
+            if (make_source(record, premultiply, source))
+                result = platform_result(draw.dc && paste(draw.dc, source->dc));
+        }
     }
     LeaveCriticalSection(&record->source_lock);
     return result;
@@ -43,7 +57,7 @@ int with_source(window_record *window, bitmap_record *record, bool premultiply,
 int paste_blended(window_record *window, bitmap_record *record, int x, int y,
                   bool over_background) {
     int width = record->width, height = record->height;
-    return with_source(window, record, true, &record->blend_source, [&](HDC dc, HDC source) {
+    return with_source(window, record, x, y, true, &record->blend_source, [&](HDC dc, HDC source) {
         RECT area = {x, y, saturate_int(int64_t{x} + width), saturate_int(int64_t{y} + height)};
         if (over_background) FillRect(dc, &area, window->drawing->background_brush);
         BLENDFUNCTION blend = {AC_SRC_OVER, 0, 255, AC_SRC_ALPHA};
@@ -53,7 +67,7 @@ int paste_blended(window_record *window, bitmap_record *record, int x, int y,
 
 int paste_keyed(window_record *window, bitmap_record *record, int x, int y, COLORREF key) {
     int width = record->width, height = record->height;
-    return with_source(window, record, false, &record->key_source, [&](HDC dc, HDC source) {
+    return with_source(window, record, x, y, false, &record->key_source, [&](HDC dc, HDC source) {
         return TransparentBlt(dc, x, y, width, height, source, 0, 0, width, height, key);
     });
 }

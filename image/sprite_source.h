@@ -8,8 +8,9 @@
 
 // Blends a record with alpha over the window's draw buffer at (x, y) and marks it dirty; with
 // `over_background` the record's rectangle is first painted in the background colour, so
-// that the picture shows as it would on an empty window. ZV_OK, ZV_ERR_NO_MEMORY when no
-// source can be made, ZV_ERROR when the platform refuses.
+// that the picture shows as it would on an empty window. ZV_OK (also when it misses the
+// buffer, or the window has no pixels), ZV_ERR_NO_MEMORY when no source can be made,
+// ZV_ERROR when the platform refuses.
 int paste_blended(window_record *window, bitmap_record *record, int x, int y, bool over_background);
 
 // Copies every pixel of the record whose colour is not `key` (0x00BBGGRR) into the draw

@@ -297,7 +297,7 @@ ZVEXPORT int ZVAPI ZVGetScreenHeight(void);
 /* Beyond the original set: crisp scaling on dense screens. ZVGetScale gives the whole number N
  * by which the window's pixels are enlarged on screen: each drawing pixel is shown as an N x N
  * block, while sizes, the mouse and drawing stay in drawing pixels. N comes from ZELVAN_SCALE
- * (1 to 16) or else from the screen's density over 96 dpi; headless it is 1. */
+ * (1 to 16, headless too) or else from the screen's density over 96 dpi (1 headless). */
 ZVEXPORT int ZVAPI ZVGetScale(int window);
 
 #ifdef __cplusplus

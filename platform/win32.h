@@ -259,6 +259,9 @@ typedef struct tagLOGPALETTE {
 #define CREATE_ALWAYS 2
 #define OPEN_EXISTING 3
 #define OPEN_ALWAYS 4
+#define INVALID_FILE_ATTRIBUTES 0xFFFFFFFFu
+#define FILE_ATTRIBUTE_DIRECTORY 0x00000010
+#define FILE_ATTRIBUTE_DEVICE 0x00000040
 #define FILE_ATTRIBUTE_NORMAL 0x00000080
 #define FILE_ATTRIBUTE_TEMPORARY 0x00000100
 #define FILE_BEGIN 0
@@ -329,9 +332,40 @@ DWORD WINAPI SetFilePointer(HANDLE file, LONG distance, LONG *distance_high, DWO
 BOOL WINAPI CloseHandle(HANDLE handle);
 BOOL WINAPI DeleteFileA(LPCSTR name);
 DWORD WINAPI GetFileType(HANDLE file);
+DWORD WINAPI GetFileAttributesA(LPCSTR name);
 BOOL WINAPI FlushFileBuffers(HANDLE file);
 BOOL WINAPI MoveFileExA(LPCSTR existing, LPCSTR target, DWORD flags);
 DWORD WINAPI GetFinalPathNameByHandleA(HANDLE file, LPSTR path, DWORD path_size, DWORD flags);
+typedef enum _FILE_INFO_BY_HANDLE_CLASS { FileBasicInfo = 0 } FILE_INFO_BY_HANDLE_CLASS;
+typedef struct _FILE_BASIC_INFO {
+    LARGE_INTEGER CreationTime;
+    LARGE_INTEGER LastAccessTime;
+    LARGE_INTEGER LastWriteTime;
+    LARGE_INTEGER ChangeTime;
+    DWORD FileAttributes;
+} FILE_BASIC_INFO;
+BOOL WINAPI SetFileInformationByHandle(HANDLE file, FILE_INFO_BY_HANDLE_CLASS kind, LPVOID info,
+                                       DWORD size);
+
+// The security of files (ADVAPI32): owners, groups and DACLs are opaque here.
+typedef void *HLOCAL;
+typedef void *PSID;
+typedef struct _ACL ACL, *PACL;
+typedef void *PSECURITY_DESCRIPTOR;
+typedef DWORD SECURITY_INFORMATION;
+typedef enum _SE_OBJECT_TYPE { SE_UNKNOWN_OBJECT_TYPE = 0, SE_FILE_OBJECT = 1 } SE_OBJECT_TYPE;
+#define OWNER_SECURITY_INFORMATION 0x00000001L
+#define GROUP_SECURITY_INFORMATION 0x00000002L
+#define DACL_SECURITY_INFORMATION 0x00000004L
+#define ERROR_SUCCESS 0L
+#define ERROR_INVALID_OWNER 1307L
+#define ERROR_INVALID_PRIMARY_GROUP 1308L
+DWORD WINAPI GetNamedSecurityInfoA(LPCSTR name, SE_OBJECT_TYPE type, SECURITY_INFORMATION info,
+                                   PSID *owner, PSID *group, PACL *dacl, PACL *sacl,
+                                   PSECURITY_DESCRIPTOR *descriptor);
+DWORD WINAPI SetSecurityInfo(HANDLE handle, SE_OBJECT_TYPE type, SECURITY_INFORMATION info,
+                             PSID owner, PSID group, PACL dacl, PACL sacl);
+HLOCAL WINAPI LocalFree(HLOCAL mem);
 
 HGLOBAL WINAPI GlobalAlloc(UINT flags, SIZE_T bytes);
 LPVOID WINAPI GlobalLock(HGLOBAL mem);

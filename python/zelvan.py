@@ -17,9 +17,10 @@ How values cross over:
   * strings (titles, text, font faces) may be given as str, which goes as UTF-8, or as
     bytes, which go as they are: the library reads a string as UTF-8 when it is valid UTF-8,
     else as Windows-1252; file names may be str, bytes or a path (pathlib.Path), and go
-    through os.fsencode, so any name the file system holds round-trips; strings that come
-    back (ZVGetTitle, ZVGetErrorString) are bytes, and the helpers title() and
-    error_string() return str, read the way the library reads it;
+    through os.fsencode, so any name the file system holds round-trips; a file name holding
+    a NUL raises ValueError, as open() does; strings that come back (ZVGetTitle,
+    ZVGetErrorString) are bytes, and the helpers title() and error_string() return str, read
+    the way the library reads it;
   * ZVReadChar returns one byte (b"x"); read_char() returns a str, or None when nothing waits;
   * ZVPutPixels and ZVGetPixels take any buffer object for the pixels (bytes, bytearray,
     array.array("I"), a NumPy uint32 array; NumPy is not needed), 4 bytes a colour; their
@@ -154,17 +155,23 @@ class _Text:
 
 
 class _FileName(_Text):
-    """A file name: str or a path through os.fsencode, bytes as they are, or None."""
+    """A file name: str or a path through os.fsencode, bytes as they are, or None. A name
+    holding a NUL is refused with ValueError, as open() refuses it: C would read it only up
+    to the NUL and use another file."""
 
     @classmethod
     def from_param(cls, value):
-        if value is None or isinstance(value, bytes):
+        if value is None:
             return value
-        if isinstance(value, bytearray):
-            return bytes(value)
-        if isinstance(value, (str, os.PathLike)):
-            return os.fsencode(value)
-        raise TypeError(f"expected str, bytes or a path, not {type(value).__name__}")
+        if isinstance(value, (bytes, bytearray)):
+            name = bytes(value)
+        elif isinstance(value, (str, os.PathLike)):
+            name = os.fsencode(value)
+        else:
+            raise TypeError(f"expected str, bytes or a path, not {type(value).__name__}")
+        if b"\0" in name:
+            raise ValueError("embedded null byte")
+        return name
 
 
 # The library reads a string that is not UTF-8 as Windows-1252; of its bytes 0x80 to 0x9F,
@@ -506,6 +513,29 @@ def _checked_block_call(name):
 
 for _name in ("ZVPutPixels", "ZVGetPixels"):
     _checked_block_call(_name)
+
+
+def _file_name_call(name):
+    """Wraps a call that takes file names: they are converted before the call, so that a name
+    holding a NUL raises ValueError itself, where ctypes would turn it into ArgumentError."""
+    raw = globals()[name]
+    if name not in _present:
+        return
+    names_at = [i for i, kind in enumerate(raw.argtypes) if kind is _file]
+
+    def call(*args):
+        return raw(*(_file.from_param(a) if i in names_at else a for i, a in enumerate(args)))
+
+    call.__name__ = call.__qualname__ = name
+    call.__doc__ = raw.__doc__
+    call.argtypes = raw.argtypes
+    call.restype = raw.restype
+    globals()[name] = call
+
+
+for _name, _, _arguments, _ in _SIGNATURES:
+    if _file in _arguments:
+        _file_name_call(_name)
 
 
 def available(name):

@@ -15,8 +15,15 @@ namespace {
 void follow_client_size(window_record *r, int client_width, int client_height) {
     int width, height;
     drawing_size_for_client(r, client_width, client_height, &width, &height);
-    if (width == r->width && height == r->height) return;
-    if (resize_window(r, width, height) == ZV_OK) r->input->resized_unseen.store(1);
+    bool changed = width != r->width || height != r->height;
+    // Covering its monitor, the window keeps the monitor's size, of which its buffers fill the
+    // whole drawing pixels; a framed window is made to fit its buffers exactly.
+    int result = ZV_OK;
+    if (r->input->popup_frame.load())
+        result = fill_client_area(r, width, height, client_width, client_height);
+    else if (changed)
+        result = resize_window(r, width, height);
+    if (changed && result == ZV_OK) r->input->resized_unseen.store(1);
 }
 
 } // namespace
@@ -38,7 +45,16 @@ void on_window_move(window_record *r, int x, int y) {
     // Under the window lock, which a resize holds while it changes the size and records it:
     // the rectangles then never pair this position with a size that is being replaced.
     EnterCriticalSection(&r->lock);
-    RECT client = rect_at(x, y, screen_length(r, r->width), screen_length(r, r->height));
+    int width = screen_length(r, r->width), height = screen_length(r, r->height);
+    if (r->input->popup_frame.load()) {
+        // Covering its monitor, the client area keeps the size it took, which the buffers at
+        // the window's scale need not fill to the last screen pixel.
+        EnterCriticalSection(&r->state_lock);
+        width = r->client_screen_rect.right - r->client_screen_rect.left;
+        height = r->client_screen_rect.bottom - r->client_screen_rect.top;
+        LeaveCriticalSection(&r->state_lock);
+    }
+    RECT client = rect_at(x, y, width, height);
     RECT frame = frame_for_client(r, client);
     EnterCriticalSection(&r->state_lock);
     r->x = x;
@@ -102,15 +118,18 @@ void on_window_dpi(window_record *r, UINT dpi, const RECT *suggested) {
     }
     SetWindowPos(r->hwnd, nullptr, frame.left, frame.top, frame.right - frame.left,
                  frame.bottom - frame.top, SWP_NOZORDER | SWP_NOACTIVATE);
-    record_strip_right_of_buffer(r);
+    record_background_strips(r);
     InvalidateRect(r->hwnd, nullptr, TRUE);
 }
 
-void record_strip_right_of_buffer(window_record *r) {
+void record_background_strips(window_record *r) {
     EnterCriticalSection(&r->lock);
-    GetClientRect(r->hwnd, &r->strip_right_of_buffer);
-    // The buffers' width, which a resize on another thread may have changed since.
-    r->strip_right_of_buffer.left = screen_length(r, r->width.load());
+    RECT client{};
+    GetClientRect(r->hwnd, &client);
+    // The buffers' size, which a resize on another thread may have changed since.
+    int right = screen_length(r, r->width.load()), bottom = screen_length(r, r->height.load());
+    r->strip_right_of_buffer = RECT{right, 0, client.right, client.bottom};
+    r->strip_below_buffer = RECT{0, bottom, std::min(right, client.right), client.bottom};
     LeaveCriticalSection(&r->lock);
 }
 

@@ -19,9 +19,9 @@ void on_window_limits(window_record *record, MINMAXINFO *info);
 // window keeps covering its monitor and its drawing size follows instead.
 void on_window_dpi(window_record *record, UINT dpi, const RECT *suggested);
 
-// Records the part of the client area right of the buffer, after the platform window took
-// its new size. Takes the window lock.
-void record_strip_right_of_buffer(window_record *record);
+// Records the parts of the client area right of and below the buffer, after the platform
+// window took its new size. Takes the window lock.
+void record_background_strips(window_record *record);
 
 // Grows a client rectangle in screen coordinates into the frame rectangle of the window, as
 // its frame is now (none while it covers the screen).

@@ -129,8 +129,10 @@ bool track_mouse(window_record *r, HWND hwnd, UINT message, WPARAM wparam, LPARA
     EnterCriticalSection(&r->state_lock);
     input_state &in = *r->input;
     if (inside || captured) {
-        in.pointer_x = drawing_coordinate(r, static_cast<short>(LOWORD(lparam)));
-        in.pointer_y = drawing_coordinate(r, static_cast<short>(HIWORD(lparam)));
+        POINT at = drawing_point(r, static_cast<short>(LOWORD(lparam)),
+                                 static_cast<short>(HIWORD(lparam)));
+        in.pointer_x = at.x;
+        in.pointer_y = at.y;
         in.pointer_known = true;
     }
     in.buttons = buttons;

@@ -95,8 +95,10 @@ ZVEXPORT int ZVAPI ZVCaptureMouseCoords(int handle) {
         r->input->mouse.valid = 0;
     } else {
         r->input->live_mouse.valid = 0;
-        r->input->mouse.x = drawing_coordinate(r, cursor.x - r->client_screen_rect.left);
-        r->input->mouse.y = drawing_coordinate(r, cursor.y - r->client_screen_rect.top);
+        POINT at = drawing_point(r, cursor.x - r->client_screen_rect.left,
+                                 cursor.y - r->client_screen_rect.top);
+        r->input->mouse.x = at.x;
+        r->input->mouse.y = at.y;
         // The pointer still rests where the window last saw it move: over the client area.
         bool resting = r->input->mouse.x == r->input->live_mouse.x &&
                        r->input->mouse.y == r->input->live_mouse.y;

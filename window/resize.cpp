@@ -48,11 +48,16 @@ bool make_new_buffers(window_record *r, HDC screen_dc, int width, int height, HB
     return true;
 }
 
-// Gives the client and frame rectangles the new size at the window's position. With the window
-// lock held; the state lock, a leaf, is taken inside it.
-RECT record_client_size(window_record *r, int width, int height) {
+// A client area's size in screen pixels.
+struct client_size {
+    int width, height;
+};
+
+// Gives the client and frame rectangles the new client size at the window's position. With the
+// window lock held; the state lock, a leaf, is taken inside it.
+RECT record_client_size(window_record *r, client_size size) {
     EnterCriticalSection(&r->state_lock);
-    RECT client = rect_at(r->x, r->y, screen_length(r, width), screen_length(r, height));
+    RECT client = rect_at(r->x, r->y, size.width, size.height);
     LeaveCriticalSection(&r->state_lock);
     RECT frame = frame_for_client(r, client);
     EnterCriticalSection(&r->state_lock);
@@ -65,10 +70,11 @@ RECT record_client_size(window_record *r, int width, int height) {
 // Replaces every buffer of the window and records its size in one hold of the window lock: a
 // buffer that double buffering adds or drops meanwhile is then either replaced here or made at
 // the new size, never left at the old size or overwritten and lost, and of two resizes at
-// once the one that replaces the buffers last also leaves its size in every field. Sets
-// `frame` to where the window goes and `moved` when the size changed.
-int resize_buffers(window_record *r, HDC screen_dc, int width, int height, RECT *frame,
-                   bool *moved) {
+// once the one that replaces the buffers last also leaves its size in every field. The client
+// area is recorded at `client`. Sets `frame` to where the window goes and `moved` when the
+// drawing size changed.
+int resize_buffers(window_record *r, HDC screen_dc, int width, int height, client_size client,
+                   RECT *frame, bool *moved) {
     EnterCriticalSection(&r->lock);
     // The size in force, read under the lock that every change of it holds.
     *moved = r->width != width || r->height != height;
@@ -88,26 +94,43 @@ int resize_buffers(window_record *r, HDC screen_dc, int width, int height, RECT 
             if (made[index])
                 replace_buffer(r, index, made[index], scratch_dc, copy_width, copy_height, grows);
         DeleteDC(scratch_dc);
-        *frame = record_client_size(r, width, height);
     }
+    if (ok) *frame = record_client_size(r, client);
     LeaveCriticalSection(&r->lock);
     return ok ? ZV_OK : ZV_ERR_NO_MEMORY;
 }
 
-} // namespace
-
-int resize_window(window_record *r, int width, int height) {
+// resize_buffers with the screen's DC: the new buffers are made compatible with it, not with
+// the window's, which is the GUI thread's while it paints (a DC serves one thread at a time).
+int resize_buffers_like_screen(window_record *r, int width, int height, client_size client,
+                               RECT *frame, bool *moved) {
     // Without a positive size no buffer can be made; refuse rather than drop the picture.
     if (width < 1) return ZV_ERR_BAD_WIDTH;
     if (height < 1) return ZV_ERR_BAD_HEIGHT;
-
-    // The new buffers are made compatible with the screen's DC, not the window's: that one is
-    // the GUI thread's while it paints, and a DC serves one thread at a time.
     HDC screen_dc = GetDC(nullptr);
+    int result = resize_buffers(r, screen_dc, width, height, client, frame, moved);
+    ReleaseDC(nullptr, screen_dc);
+    return result;
+}
+
+} // namespace
+
+int fill_client_area(window_record *r, int width, int height, int client_width, int client_height) {
     RECT frame{};
     bool moved = false;
-    int result = resize_buffers(r, screen_dc, width, height, &frame, &moved);
-    ReleaseDC(nullptr, screen_dc);
+    int result = resize_buffers_like_screen(
+        r, width, height, client_size{client_width, client_height}, &frame, &moved);
+    if (result != ZV_OK) return result;
+    record_background_strips(r);
+    InvalidateRect(r->hwnd, nullptr, TRUE);
+    return ZV_OK;
+}
+
+int resize_window(window_record *r, int width, int height) {
+    RECT frame{};
+    bool moved = false;
+    client_size client{screen_length(r, width), screen_length(r, height)};
+    int result = resize_buffers_like_screen(r, width, height, client, &frame, &moved);
     if (result != ZV_OK || !moved) return result;
 
     // The platform window follows the buffers, outside the window lock: moving it waits for
@@ -116,7 +139,7 @@ int resize_window(window_record *r, int width, int height) {
     screen_pixels_scope screen_pixels;
     MoveWindow(r->hwnd, frame.left, frame.top, frame.right - frame.left, frame.bottom - frame.top,
                TRUE);
-    record_strip_right_of_buffer(r);
+    record_background_strips(r);
     InvalidateRect(r->hwnd, nullptr, TRUE);
     // A hint, not a wait: with no lock held, give up the time slice once so that a GUI thread
     // ready on this core can paint the new size before the caller's next drawing call takes

@@ -9,6 +9,8 @@
 #include "window/geometry_handlers.h"
 #include "window/input_messages.h"
 
+#include <initializer_list>
+
 namespace {
 
 // WM_MOVE carries signed client coordinates: a window may sit left of or above the screen.
@@ -30,9 +32,10 @@ void paint_window(window_record *r) {
         frame = r->drawing->frames_presented.load(); // the frame in that buffer
         HPALETTE old_palette = SelectPalette(dc, r->drawing->palette, FALSE);
         HGDIOBJ old_bitmap = SelectObject(r->memory_dc, r->buffer_bitmap[view ? 1 : 0]);
-        // Compared, not subtracted: the left edge is the window's width, which may be any int.
-        if (r->strip_right_of_buffer.right > r->strip_right_of_buffer.left)
-            FillRect(dc, &r->strip_right_of_buffer, r->drawing->background_brush);
+        // Compared, not subtracted: the edges come from the window's size, which may be any int.
+        for (const RECT *strip : {&r->strip_right_of_buffer, &r->strip_below_buffer})
+            if (strip->right > strip->left && strip->bottom > strip->top)
+                FillRect(dc, strip, r->drawing->background_brush);
         show_buffer(r, dc);
         SelectObject(r->memory_dc, old_bitmap);
         SelectPalette(dc, old_palette, TRUE);
@@ -68,8 +71,9 @@ void record_character(window_record *r, char character, int repeat) {
 // Stores a mouse message's client position (and MK_ flags) as the live record.
 void record_mouse_event(window_record *r, mouse_event_record &live, LPARAM lparam, WPARAM wparam) {
     EnterCriticalSection(&r->state_lock);
-    live.x = drawing_coordinate(r, LOWORD(lparam));
-    live.y = drawing_coordinate(r, HIWORD(lparam));
+    POINT at = drawing_point(r, LOWORD(lparam), HIWORD(lparam));
+    live.x = at.x;
+    live.y = at.y;
     live.keys = LOWORD(wparam);
     live.valid = 1;
     LeaveCriticalSection(&r->state_lock);

@@ -598,6 +598,25 @@ class WindowImages(WindowTestCase):
                 self.assertEqual(zv.ZVLoadImage(target, given), zv.ZV_OK)
                 self.assertEqual(zv.ZVGetPixel(target, 3, 4), RED)
 
+    def test_every_call_taking_a_file_name_refuses_one_holding_nul(self):
+        w = self.open(8, 8)
+        bitmap = zv.ZVCopyBitmap(w, 0, 0, 8, 8)
+        self.addCleanup(zv.ZVDiscardBitmap, bitmap)
+        calls = [(name, arguments) for name, _, arguments, _ in zv._SIGNATURES
+                 if zv._FileName in arguments]
+        self.assertGreaterEqual(len(calls), 7)
+        shot = self.temp_path("shot.png")
+        for name, arguments in calls:
+            handle = bitmap if "Bitmap" in name else w
+            for given in (shot + "\0.bmp", os.fsencode(shot) + b"\0.bmp",
+                          pathlib.Path(shot + "\0.bmp"), bytearray(os.fsencode(shot) + b"\0")):
+                values = [given if kind is zv._FileName else handle for kind in arguments]
+                with self.subTest(call=name, given=given), \
+                        self.assertRaisesRegex(ValueError, "null byte"):
+                    getattr(zv, name)(*values)
+        # C would have stopped at the NUL and saved under the name before it.
+        self.assertEqual(os.listdir(os.path.dirname(shot)), [])
+
     def test_load_failures_set_the_last_error(self):
         w = self.open()
         missing = self.temp_path("missing.bmp")

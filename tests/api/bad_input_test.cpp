@@ -8,8 +8,11 @@
 
 #include <fcntl.h>
 #include <signal.h>
+#include <sys/inotify.h>
+#include <sys/poll.h>
 #include <sys/resource.h>
 #include <sys/stat.h>
+#include <sys/sysmacros.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -124,6 +127,52 @@ TEST(BadFiles, PipesAndDevicesAreRefusedWithoutWaiting) {
     }
     struct stat info;
     EXPECT_TRUE(stat(fifo.c_str(), &info) == 0 && S_ISFIFO(info.st_mode)); // not replaced
+}
+
+// A FIFO, a folder or a device at the name is refused by its name alone, loads and saves
+// alike. The kernel reports every open of a watched object at once, and a reader of the FIFO
+// sees a writer that came and went as a hang-up: after the calls, neither may have happened.
+TEST(BadFiles, PipesFoldersAndDevicesAreNeverOpened) {
+    scratch_folder dir;
+    std::vector<std::string> names = {dir.path("pipe"), dir.path("folder")};
+    ASSERT_EQ(mkfifo(names[0].c_str(), 0600), 0);
+    ASSERT_EQ(mkdir(names[1].c_str(), 0700), 0);
+    // A device like /dev/null, of our own so that no other program's opens are seen; only
+    // root may make one, and a container may refuse even root.
+    if (mknod(dir.path("null").c_str(), S_IFCHR | 0600, makedev(1, 3)) == 0)
+        names.push_back(dir.path("null"));
+    int reader = open(names[0].c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
+    ASSERT_GE(reader, 0);
+    int watch = inotify_init1(IN_NONBLOCK | IN_CLOEXEC);
+    ASSERT_GE(watch, 0);
+    for (const std::string &name : names)
+        ASSERT_GE(inotify_add_watch(watch, name.c_str(), IN_OPEN), 0) << name;
+    int w = ZVCreateWindow(0, 0, 20, 20, "never opened");
+    int bitmap = ZVLoadBitmap(dir.write("indexed.bmp", make_bmp(4, 4, 8).file()).c_str());
+    for (const std::string &name : names) {
+        SCOPED_TRACE(name);
+        for (const file_reader &reader_call : k_readers)
+            EXPECT_EQ(reader_call.call(w, name.c_str()), ZV_ERR_FILE_OPEN) << reader_call.name;
+        EXPECT_EQ(ZVSaveBitmap(bitmap, name.c_str()), ZV_ERR_FILE_OPEN);
+        EXPECT_EQ(ZVSaveImage(w, name.c_str()), ZV_ERR_FILE_OPEN);
+        EXPECT_EQ(ZVSaveBitmapPalette(bitmap, name.c_str()), ZV_ERR_FILE_OPEN);
+    }
+    // An event on a watched object itself has no name (one inside the folder would).
+    alignas(inotify_event) char events[4096];
+    ssize_t got = read(watch, events, sizeof events);
+    int opened = 0;
+    for (ssize_t at = 0; at < got;) {
+        const inotify_event *event = reinterpret_cast<const inotify_event *>(events + at);
+        opened += event->len == 0 && (event->mask & IN_OPEN) != 0;
+        at += static_cast<ssize_t>(sizeof(inotify_event) + event->len);
+    }
+    EXPECT_EQ(opened, 0) << "a call opened a FIFO, a folder or a device";
+    pollfd hang_up = {reader, POLLIN, 0};
+    EXPECT_EQ(poll(&hang_up, 1, 0), 0) << "a writer reached the FIFO's reader";
+    close(watch);
+    close(reader);
+    EXPECT_EQ(ZVDiscardBitmap(bitmap), ZV_OK);
+    ZVDestroyWindow(w);
 }
 
 // A save that fails part way (here at a file-size limit, in a process of its own) leaves the

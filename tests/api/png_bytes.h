@@ -10,6 +10,7 @@
 
 #include <algorithm>
 #include <string>
+#include <utility>
 #include <vector>
 
 // The colour types and their bits, as a PNG header states them (libpng's names and values,
@@ -68,7 +69,34 @@ struct png_layout {
         uint32_t a = colour_type & PNG_COLOR_MASK_ALPHA ? to8(sample(x, y, colours)) : 255u;
         return (keyed ? 0 : a) << 24 | rgb;
     }
+    std::string name() const {
+        return "type " + std::to_string(colour_type) + " depth " + std::to_string(bit_depth) +
+               (interlaced ? " interlaced" : "") + (trns ? " tRNS" : "");
+    }
 };
+
+// Every layout PNG allows: each colour type at each of its depths, plain and interlaced, with
+// and without tRNS where it may have one; 13 x 11, so that Adam7 passes are partly empty.
+inline std::vector<png_layout> every_png_layout() {
+    const std::pair<int, std::vector<int>> depths[] = {
+        {PNG_COLOR_TYPE_GRAY, {1, 2, 4, 8, 16}}, {PNG_COLOR_TYPE_PALETTE, {1, 2, 4, 8}},
+        {PNG_COLOR_TYPE_RGB, {8, 16}},           {PNG_COLOR_TYPE_GRAY_ALPHA, {8, 16}},
+        {PNG_COLOR_TYPE_RGB_ALPHA, {8, 16}},
+    };
+    std::vector<png_layout> layouts;
+    for (const auto &[colour_type, allowed] : depths)
+        for (int depth : allowed)
+            for (bool interlaced : {false, true})
+                for (bool trns : {false, true}) {
+                    if (trns && (colour_type & PNG_COLOR_MASK_ALPHA)) continue;
+                    png_layout s;
+                    s.colour_type = colour_type, s.bit_depth = depth;
+                    s.interlaced = interlaced, s.trns = trns;
+                    s.width = 13, s.height = 11;
+                    layouts.push_back(s);
+                }
+    return layouts;
+}
 
 inline uint32_t png_crc(const uint8_t *bytes, size_t n, uint32_t crc = 0) {
     crc = ~crc;
@@ -110,6 +138,32 @@ inline std::vector<uint8_t> png_stored_zlib(const std::vector<uint8_t> &raw) {
     uint32_t a = 1, b = 0;
     for (uint8_t byte : raw) a = (a + byte) % 65521, b = (b + a) % 65521;
     png_put_be32(z, b << 16 | a);
+    return z;
+}
+
+// A zlib stream of `count` copies of `byte` in one block of deflate's fixed codes: the byte,
+// then copies of 258 bytes from one back, 13 bits each, then the rest as literals. It
+// inflates to about 160 times its size: for files that hold far more than they take.
+inline std::vector<uint8_t> png_repeated_zlib(uint8_t byte, size_t count) {
+    std::vector<uint8_t> z = {0x78, 0x01};
+    int used = 8; // bits of z's last byte in use
+    // Huffman codes go into the stream from their top bit, other fields from their bottom bit.
+    auto code = [&](uint32_t bits, int length) {
+        for (int i = length - 1; i >= 0; --i) {
+            if (used == 8) z.push_back(0), used = 0;
+            z.back() |= static_cast<uint8_t>((bits >> i & 1) << used++);
+        }
+    };
+    auto literal = [&] { byte < 144 ? code(0x30u + byte, 8) : code(0x190u + byte - 144, 9); };
+    code(0x6, 3); // the last block, fixed codes: its bits 1, then 1, 0 read from the bottom
+    size_t left = count;
+    if (left > 0) literal(), --left;
+    for (; left >= 258; left -= 258) code(0xC5, 8), code(0, 5); // length 258, distance 1
+    for (; left > 0; --left) literal();
+    code(0, 7); // end of block
+    uint64_t a = (1 + uint64_t{byte} * count) % 65521;
+    uint64_t b = (count + uint64_t{byte} * (uint64_t{count} * (count + 1) / 2 % 65521)) % 65521;
+    png_put_be32(z, static_cast<uint32_t>(b << 16 | a));
     return z;
 }
 
@@ -167,6 +221,19 @@ inline std::vector<uint8_t> make_png(const png_layout &s) {
     }
     if (s.trns) png_chunk(out, "tRNS", trns);
     png_chunk(out, "IDAT", png_stored_zlib(png_scanlines(s)));
+    png_chunk(out, "IEND", {});
+    return out;
+}
+
+// A grey picture of one colour (every sample 0), its rows packed by png_repeated_zlib.
+inline std::vector<uint8_t> make_flat_png(uint32_t width, uint32_t height, int bit_depth) {
+    std::vector<uint8_t> ihdr, out = {0x89, 'P', 'N', 'G', '\r', '\n', 0x1A, '\n'};
+    png_put_be32(ihdr, width);
+    png_put_be32(ihdr, height);
+    ihdr.insert(ihdr.end(), {static_cast<uint8_t>(bit_depth), PNG_COLOR_TYPE_GRAY, 0, 0, 0});
+    png_chunk(out, "IHDR", ihdr);
+    size_t row = (size_t{width} * bit_depth + 7) / 8 + 1;
+    png_chunk(out, "IDAT", png_repeated_zlib(0, row * height));
     png_chunk(out, "IEND", {});
     return out;
 }

@@ -3,6 +3,7 @@
 // API, a decoder that is not the library's own code path.
 #include "image/image_file.h"
 
+#include "../resident_memory.h"
 #include "image_files.h"
 #include "png_bytes.h"
 
@@ -53,30 +54,13 @@ bytes with_header(bytes file, size_t at, std::initializer_list<uint8_t> fields) 
 } // namespace
 
 TEST(PngFiles, EveryColourTypeDepthInterlaceAndTransparencyDecodesAsStored) {
-    const std::pair<int, std::vector<int>> depths[] = {
-        // The depths PNG allows for each colour type.
-        {PNG_COLOR_TYPE_GRAY, {1, 2, 4, 8, 16}}, {PNG_COLOR_TYPE_PALETTE, {1, 2, 4, 8}},
-        {PNG_COLOR_TYPE_RGB, {8, 16}},           {PNG_COLOR_TYPE_GRAY_ALPHA, {8, 16}},
-        {PNG_COLOR_TYPE_RGB_ALPHA, {8, 16}},
-    };
     scratch_folder dir;
     int files = 0;
-    for (const auto &[colour_type, allowed] : depths)
-        for (int depth : allowed)
-            for (bool interlaced : {false, true})
-                for (bool trns : {false, true}) {
-                    if (trns && (colour_type & PNG_COLOR_MASK_ALPHA)) continue;
-                    png_layout s;
-                    s.colour_type = colour_type, s.bit_depth = depth;
-                    s.interlaced = interlaced, s.trns = trns;
-                    s.width = 13, s.height = 11; // odd sizes leave Adam7 passes partly empty
-                    // A name that says BMP: the signature decides.
-                    read_result read(
-                        dir.write("p" + std::to_string(files++) + ".bmp", make_png(s)));
-                    EXPECT_TRUE(decodes_as_stored(read, s))
-                        << "type " << colour_type << " depth " << depth << " interlaced "
-                        << interlaced << " tRNS " << trns;
-                }
+    for (const png_layout &s : every_png_layout()) {
+        // A name that says BMP: the signature decides.
+        read_result read(dir.write("p" + std::to_string(files++) + ".bmp", make_png(s)));
+        EXPECT_TRUE(decodes_as_stored(read, s)) << s.name();
+    }
 }
 
 TEST(PngFiles, DamagedFilesAreRefusedWithoutARecord) {
@@ -133,4 +117,52 @@ TEST(PngFiles, SavedAlphaReadsBackInAnotherDecoder) {
         for (int x = 0; x < s.width; ++x)
             wrong += pixels[static_cast<size_t>(y) * s.width + x] != s.expected(x, y);
     EXPECT_EQ(wrong, 0);
+}
+
+// Forty compressed text chunks of 4 MB each (under libpng's own cap for one chunk) in a file
+// of 1 MB: kept, they would take 160 MB. Text is never used, so none of it is inflated; the
+// picture around it decodes as stored.
+TEST(PngFiles, CompressedTextIsSkippedUninflated) {
+    if (!reset_peak_resident()) GTEST_SKIP() << "the kernel cannot reset the peak it reports";
+    png_layout s;
+    bytes plain = make_png(s), file(plain.begin(), plain.begin() + 33); // signature and IHDR
+    for (int i = 0; i < 40; ++i) {
+        bytes text = {'C', 'o', 'm', 'm', 'e', 'n', 't', 0};
+        // zTXt: the method; iTXt: compressed, the method, no language, no translated keyword.
+        text.insert(text.end(), i % 2 ? std::initializer_list<uint8_t>{1, 0, 0, 0}
+                                      : std::initializer_list<uint8_t>{0});
+        bytes packed = png_repeated_zlib('A', size_t{4} << 20);
+        text.insert(text.end(), packed.begin(), packed.end());
+        png_chunk(file, i % 2 ? "iTXt" : "zTXt", text);
+    }
+    file.insert(file.end(), plain.begin() + 33, plain.end());
+    ASSERT_LT(file.size(), size_t{2} << 20);
+    scratch_folder dir;
+    std::string path = dir.write("text.png", file);
+    ASSERT_TRUE(reset_peak_resident());
+    long before = resident_bytes();
+    {
+        read_result read(path);
+        EXPECT_TRUE(decodes_as_stored(read, s));
+    }
+    long growth = peak_resident_bytes() - before;
+    EXPECT_LT(growth, 32L << 20) << "reading took " << (growth >> 20) << " MB more";
+}
+
+// A window that loads a picture takes no more than twice what it holds afterwards (its
+// buffer, and the platform's copy of the window), however small the file.
+TEST(PngFiles, LoadingAPictureIntoAWindowTakesAtMostTwiceWhatItKeeps) {
+    if (!reset_peak_resident()) GTEST_SKIP() << "the kernel cannot reset the peak it reports";
+    scratch_folder dir;
+    // One bit a pixel, one colour: a file of 14 KB for a picture of 48 MB at 24 bits.
+    std::string path = dir.write("flat.png", make_flat_png(4096, 4096, 1));
+    int w = ZVCreateWindow(0, 0, 16, 16, "large picture");
+    ASSERT_TRUE(reset_peak_resident());
+    long before = resident_bytes();
+    ASSERT_EQ(ZVLoadImage(w, path.c_str()), ZV_OK);
+    long peak = peak_resident_bytes() - before, kept = resident_bytes() - before;
+    EXPECT_EQ(ZVGetPixel(w, 4095, 4095), 0u);
+    EXPECT_GE(kept, 4096L * 4096 * 4) << "the window does not hold its picture";
+    EXPECT_LE(peak, 2 * kept) << "peak " << (peak >> 20) << " MB, kept " << (kept >> 20) << " MB";
+    ZVDestroyWindow(w);
 }

@@ -23,12 +23,17 @@ ZVCOLOUR opaque(const png_layout &png, int x, int y) {
     return as_colour(png.expected(x, y)) & 0xFFFFFF;
 }
 
-int scene_window(int width, int height) {
-    int w = ZVCreateWindow(10, 10, width, height, "sprites");
+// Paints the background over the whole of window w, `width` by `height`.
+void paint_scene(int w, int width, int height) {
     std::vector<ZVCOLOUR> scene;
     for (int y = 0; y < height; ++y)
         for (int x = 0; x < width; ++x) scene.push_back(under(x, y));
     ZVPutPixels(w, 0, 0, width, height, scene.data(), width);
+}
+
+int scene_window(int width, int height) {
+    int w = ZVCreateWindow(10, 10, width, height, "sprites");
+    paint_scene(w, width, height);
     return w;
 }
 
@@ -80,6 +85,36 @@ TEST_F(SpritePastes, AlphaBlendsWithinOneStepAndClipsAtEveryEdge) {
                 << "at " << at.x << "," << at.y << (bitmap == saved ? " saved" : "");
             ZVDestroyWindow(w);
         }
+}
+
+// A file of every layout (greyscale, palette, tRNS, 16 bits, interlaced) loads as stored: its
+// alpha paste leaves the file's colours over the scene, and it has alpha, and saves as RGBA,
+// exactly when the file has an alpha channel or tRNS.
+TEST_F(SpritePastes, EveryPngLayoutLoadsAsStoredWithTheAlphaItHas) {
+    const int width = 15, height = 13; // the layouts' 13 x 11, a pixel of scene around them
+    int w = scene_window(width, height);
+    for (const png_layout &png : every_png_layout()) {
+        int bitmap = ZVLoadBitmap(dir.write("layout.png", make_png(png)).c_str());
+        if (bitmap == 0) {
+            ADD_FAILURE() << png.name() << ": not loaded, error " << ZVGetLastError();
+            continue;
+        }
+        EXPECT_EQ(ZVGetBitmapWidth(bitmap), png.width) << png.name();
+        EXPECT_EQ(ZVGetBitmapHeight(bitmap), png.height) << png.name();
+        paint_scene(w, width, height);
+        ASSERT_EQ(ZVPasteBitmapAlpha(w, bitmap, 1, 1), ZV_OK);
+        auto want = [&](int x, int y) {
+            return png.covers(x - 1, y - 1)
+                       ? blend_over(as_colour(png.expected(x - 1, y - 1)), under(x, y))
+                       : under(x, y);
+        };
+        // 16-bit samples scale to 8 bits within a step, and the blend adds one.
+        EXPECT_EQ(wrong_pixels(w, want, png.bit_depth == 16 ? 2 : 1), 0) << png.name();
+        ASSERT_EQ(ZVSaveBitmap(bitmap, dir.path("again.png").c_str()), ZV_OK);
+        EXPECT_EQ(dir.read("again.png")[25], png.has_alpha() ? 6u : 2u) << png.name();
+        ZVDiscardBitmap(bitmap);
+    }
+    ZVDestroyWindow(w);
 }
 
 // Opaque sprites, one from an RGB PNG and one copied from a window: the alpha paste is a
@@ -135,6 +170,32 @@ TEST_F(SpritePastes, PlainPastesCopyAndShowingBlendsOverTheBackground) {
     ZVDestroyWindow(w);
 }
 
+// A window made with no pixels takes every paste and block as one wholly outside its buffer:
+// ZV_OK, nothing drawn, and the window stays as it was.
+TEST_F(SpritePastes, PastesOntoAWindowWithNoPixelsSucceedAndDrawNothing) {
+    int source = scene_window(6, 4);
+    int opaque_copy = ZVCopyBitmap(source, 0, 0, 6, 4);
+    int empty = ZVCreateWindow(10, 10, 0, 0, "no pixels");
+    ASSERT_NE(empty, 0);
+    const ZVCOLOUR block[4] = {k_red, k_red, k_red, k_red};
+    for (POINT at : {POINT{0, 0}, POINT{-3, -2}, POINT{5, 5}}) {
+        EXPECT_EQ(ZVPasteBitmap(empty, sprite, at.x, at.y), ZV_OK);
+        EXPECT_EQ(ZVPasteBitmapAlpha(empty, sprite, at.x, at.y), ZV_OK) << at.x << "," << at.y;
+        EXPECT_EQ(ZVPasteBitmapAlpha(empty, opaque_copy, at.x, at.y), ZV_OK);
+        for (int bitmap : {sprite, opaque_copy})
+            EXPECT_EQ(ZVPasteBitmapKeyed(empty, bitmap, at.x, at.y, k_green), ZV_OK)
+                << at.x << "," << at.y;
+        EXPECT_EQ(ZVPutPixels(empty, at.x, at.y, 2, 2, block, 2), ZV_OK) << at.x << "," << at.y;
+    }
+    EXPECT_EQ(ZVGetWidth(empty), 0);
+    EXPECT_EQ(ZVGetHeight(empty), 0);
+    // The buffer a resize gives it starts in the background colour: nothing was kept.
+    ASSERT_EQ(ZVResize(empty, 4, 3), ZV_OK);
+    EXPECT_EQ(wrong_pixels(empty, [](int, int) { return k_white; }), 0);
+    ZVDestroyWindow(empty);
+    ZVDestroyWindow(source);
+}
+
 // Bad handles in the usual order, and damaged PNG files.
 TEST_F(SpritePastes, BadHandlesAndDamagedFilesAreRefused) {
     int w = scene_window(10, 10);
@@ -149,6 +210,15 @@ TEST_F(SpritePastes, BadHandlesAndDamagedFilesAreRefused) {
     broken[20] ^= 1; // the height, which the header's CRC no longer matches
     EXPECT_EQ(ZVLoadBitmap(dir.write("broken.png", broken).c_str()), 0);
     EXPECT_EQ(ZVGetLastError(), ZV_ERR_BMP_CORRUPT);
+    // 10000 x 10000 pixels of one bit in a file of 80 KB: 300 MB at the 24 bits they would
+    // take, far beyond what any file of its size holds. Up to 64 MiB a flat picture loads.
+    bytes flat = make_flat_png(10000, 10000, 1);
+    EXPECT_LT(flat.size(), 100000u);
+    EXPECT_EQ(ZVLoadBitmap(dir.write("flat.png", flat).c_str()), 0);
+    EXPECT_EQ(ZVGetLastError(), ZV_ERR_BMP_CORRUPT);
+    int small_flat = ZVLoadBitmap(dir.write("small.png", make_flat_png(4000, 4000, 1)).c_str());
+    EXPECT_EQ(ZVGetBitmapWidth(small_flat), 4000);
+    ZVDiscardBitmap(small_flat);
     ZVDestroyWindow(w);
 }
 

@@ -87,3 +87,47 @@ TEST(WindowScale, AScreenOfAnotherDensityChangesTheScaleNotTheDrawingSize) {
     EXPECT_EQ(ZVWasResized(w), 1);
     ZVDestroyWindow(w);
 }
+
+// Fullscreen at a scale the screen holds no whole number of (1920 x 1080 at 7): the window
+// covers every screen pixel, the drawing is what whole drawing pixels fill (274 x 154), the
+// two pixels left over on the right and at the bottom show the background colour, and the
+// pointer over them reports the drawing's last pixel.
+TEST(WindowScale, FullscreenAtAScaleThatDoesNotDivideTheScreenCoversItAll) {
+    setenv("ZELVAN_SCALE", "7", 1);
+    int w = ZVCreateWindow(50, 60, 10, 8, "fullscreen at 7");
+    unsetenv("ZELVAN_SCALE");
+    ASSERT_EQ(ZVGetScale(w), 7);
+    ZVSetBackground(w, 0x00FF00);
+    ASSERT_EQ(ZVSetFullscreen(w, 1), ZV_OK);
+    ASSERT_EQ(ZVGetWidth(w), 1920 / 7);
+    ASSERT_EQ(ZVGetHeight(w), 1080 / 7);
+    std::vector<ZVCOLOUR> red(274 * 154, 0x0000FF);
+    ASSERT_EQ(ZVPutPixels(w, 0, 0, 274, 154, red.data(), 274), ZV_OK);
+    ZVRedraw(w);
+    std::vector<uint32_t> shown;
+    int width = 0, height = 0;
+    auto at = [&](int x, int y) { return shown[static_cast<size_t>(y) * width + x] & 0xFFFFFF; };
+    auto covers_the_screen = [&] {
+        RECT client = screen_state_of(w).client;
+        if (client.left != 0 || client.top != 0 || client.right != 1920 || client.bottom != 1080)
+            return false;
+        if (!headless_test_read_client(hwnd_of(w), &shown, &width, &height)) return false;
+        // The drawing's last pixel, then the background right of it and below it.
+        return width == 1920 && height == 1080 && at(1917, 1077) == 0xFF0000u &&
+               at(1918, 0) == 0x00FF00u && at(0, 1078) == 0x00FF00u && at(1919, 1079) == 0x00FF00u;
+    };
+    EXPECT_TRUE(poll_until(covers_the_screen)) << "the window shows " << width << " x " << height;
+    // A click and a move on the very last screen pixel.
+    headless_test_move_pointer(1919, 1079, 0);
+    headless_test_press(DISPLAY_BUTTON_LEFT, 0);
+    headless_test_release(DISPLAY_BUTTON_LEFT, 0);
+    ASSERT_TRUE(poll_until([&] { return ZVCaptureLastLeftMouseClick(w) == ZV_OK; }));
+    EXPECT_EQ(ZVGetLastLeftMouseClickX(w), 273);
+    EXPECT_EQ(ZVGetLastLeftMouseClickY(w), 153);
+    EXPECT_EQ(ZVGetMouseX(w), 273);
+    EXPECT_EQ(ZVGetMouseY(w), 153);
+    EXPECT_EQ(ZVCaptureMouseCoords(w), ZV_OK);
+    EXPECT_EQ(ZVGetMouseCoordsX(w), 273);
+    EXPECT_EQ(ZVGetMouseCoordsY(w), 153);
+    ZVDestroyWindow(w);
+}

@@ -63,21 +63,34 @@ if(PYTHON)
   run(${plain_env} PYTHONPATH=${module_dir} ${PYTHON} ${CMAKE_CURRENT_LIST_DIR}/python_check.py
       ${prefix} ${prefix})
   message(STATUS "installed Python module: ${last_output}")
-  # Offline, pip builds with Debian's setuptools and wheel wheels, which only Debian's own
-  # interpreter can use.
+  # Offline, in fresh virtual environments of Debian's own interpreter, as a user of the
+  # packages of install-deps.sh --dev would: pip building in isolation from Debian's setuptools
+  # and wheel wheels, and pip building with what the environment has (--no-build-isolation),
+  # where setuptools 66 needs the wheel wheel put in first. pip's configuration files and
+  # PIP_FIND_LINKS are left out, so that it finds nothing but what it is given.
   set(wheels /usr/share/python-wheels)
-  file(GLOB build_wheels ${wheels}/setuptools-*.whl ${wheels}/wheel-*.whl)
-  list(LENGTH build_wheels wheel_count)
-  if(EXISTS /usr/bin/python3 AND wheel_count EQUAL 2)
-    run(/usr/bin/python3 -m venv ${WORK}/venv)
-    # From a copy: setuptools leaves its build folders beside the sources.
-    file(COPY ${root}/python/zelvan.py ${root}/python/pyproject.toml ${root}/python/README.md
-         DESTINATION ${WORK}/python-source)
-    run(${WORK}/venv/bin/python -m pip install --quiet --no-index --find-links ${wheels}
-        ${WORK}/python-source)
-    run(${plain_env} ZELVAN_LIBRARY=${prefix}/lib/libzelvan.so ${WORK}/venv/bin/python
-        ${CMAKE_CURRENT_LIST_DIR}/python_check.py ${WORK}/venv ${prefix})
-    message(STATUS "pip-installed module: ${last_output}")
+  file(GLOB setuptools_wheel ${wheels}/setuptools-*.whl)
+  file(GLOB wheel_wheel ${wheels}/wheel-*.whl)
+  if(EXISTS /usr/bin/python3 AND setuptools_wheel AND wheel_wheel)
+    set(pip_env ${CMAKE_COMMAND} -E env --unset=PIP_FIND_LINKS PIP_CONFIG_FILE=/dev/null)
+    foreach(way isolated no-build-isolation)
+      set(venv ${WORK}/venv-${way})
+      # From a fresh copy: setuptools leaves its build folders beside the sources.
+      file(COPY ${root}/python/zelvan.py ${root}/python/pyproject.toml ${root}/python/README.md
+           DESTINATION ${WORK}/python-source-${way})
+      run(/usr/bin/python3 -m venv ${venv})
+      if(way STREQUAL "isolated")
+        run(${pip_env} ${venv}/bin/python -m pip install --quiet --no-index --find-links ${wheels}
+            ${WORK}/python-source-${way})
+      else()
+        run(${pip_env} ${venv}/bin/python -m pip install --quiet --no-index ${wheel_wheel})
+        run(${pip_env} ${venv}/bin/python -m pip install --quiet --no-index --no-build-isolation
+            ${WORK}/python-source-${way})
+      endif()
+      run(${plain_env} ZELVAN_LIBRARY=${prefix}/lib/libzelvan.so ${venv}/bin/python
+          ${CMAKE_CURRENT_LIST_DIR}/python_check.py ${venv} ${prefix})
+      message(STATUS "pip-installed module (${way}): ${last_output}")
+    endforeach()
   else()
     message(STATUS "pip install not checked: no Debian python3 with ${wheels} (python3-venv, "
                    "python3-setuptools-whl, python3-wheel-whl)")

@@ -5,6 +5,7 @@
 
 #include <cstring>
 #include <string>
+#include <sys/stat.h>
 #include <unistd.h>
 
 namespace {
@@ -116,4 +117,72 @@ TEST_F(kernel_Files, ClosedHandlesAndDeletedFilesAreGone) {
     EXPECT_EQ(GetFileSize(f, nullptr), INVALID_FILE_SIZE);
     EXPECT_TRUE(DeleteFileA(path.c_str()));
     EXPECT_EQ(open(GENERIC_READ, OPEN_EXISTING), INVALID_HANDLE_VALUE);
+}
+
+// What a name leads to, looked at without opening it.
+TEST_F(kernel_Files, AttributesTellFilesFromFoldersAndDevices) {
+    write_text("x");
+    EXPECT_EQ(GetFileAttributesA(path.c_str()), DWORD{FILE_ATTRIBUTE_NORMAL});
+    EXPECT_EQ(GetFileAttributesA("/tmp"), DWORD{FILE_ATTRIBUTE_DIRECTORY});
+    EXPECT_EQ(GetFileAttributesA("/dev/null"), DWORD{FILE_ATTRIBUTE_DEVICE});
+    std::string fifo = path + ".fifo";
+    ASSERT_EQ(mkfifo(fifo.c_str(), 0600), 0);
+    EXPECT_EQ(GetFileAttributesA(fifo.c_str()), DWORD{FILE_ATTRIBUTE_DEVICE});
+    unlink(fifo.c_str());
+    EXPECT_EQ(GetFileAttributesA(fifo.c_str()), INVALID_FILE_ATTRIBUTES);
+    EXPECT_EQ(GetLastError(), error_file_not_found);
+}
+
+// A file's owner, group and permissions read by name and given to another, open file: the
+// permission bits come without set-id bits, and the group's bits only to the group they were
+// read with. Clearing the temporary attribute gives a private file the mode of a new one.
+TEST_F(kernel_Files, SecurityReadByNameIsGivenToAnOpenFile) {
+    write_text("old");
+    ASSERT_EQ(chmod(path.c_str(), 02754), 0);
+    PSID owner = nullptr, group = nullptr;
+    PACL dacl = nullptr;
+    PSECURITY_DESCRIPTOR descriptor = nullptr;
+    const SECURITY_INFORMATION all =
+        OWNER_SECURITY_INFORMATION | GROUP_SECURITY_INFORMATION | DACL_SECURITY_INFORMATION;
+    ASSERT_EQ(GetNamedSecurityInfoA(path.c_str(), SE_FILE_OBJECT, all, &owner, &group, &dacl,
+                                    nullptr, &descriptor),
+              DWORD{ERROR_SUCCESS});
+    std::string made = path + ".new";
+    HANDLE file = CreateFileA(made.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW,
+                              FILE_ATTRIBUTE_TEMPORARY, nullptr);
+    ASSERT_NE(file, INVALID_HANDLE_VALUE);
+    auto mode = [&] {
+        struct stat info {};
+        stat(made.c_str(), &info);
+        return info.st_mode & 07777;
+    };
+    EXPECT_EQ(mode(), 0600u);
+    EXPECT_EQ(SetSecurityInfo(file, SE_FILE_OBJECT, all, owner, group, dacl, nullptr),
+              DWORD{ERROR_SUCCESS});
+    EXPECT_EQ(mode(), 0754u);
+    // Root can give the new file another group, whose members must not get the old one's rights.
+    if (geteuid() == 0 && chown(made.c_str(), static_cast<uid_t>(-1), 43111) == 0) {
+        EXPECT_EQ(SetSecurityInfo(file, SE_FILE_OBJECT, DACL_SECURITY_INFORMATION, nullptr, nullptr,
+                                  dacl, nullptr),
+                  DWORD{ERROR_SUCCESS});
+        EXPECT_EQ(mode(), 0704u);
+    }
+    EXPECT_EQ(SetSecurityInfo(nullptr, SE_FILE_OBJECT, DACL_SECURITY_INFORMATION, nullptr, nullptr,
+                              dacl, nullptr),
+              DWORD{6}); // ERROR_INVALID_HANDLE
+    EXPECT_EQ(LocalFree(descriptor), nullptr);
+    mode_t old_mask = umask(027);
+    FILE_BASIC_INFO basic{};
+    basic.FileAttributes = FILE_ATTRIBUTE_NORMAL;
+    EXPECT_TRUE(SetFileInformationByHandle(file, FileBasicInfo, &basic, sizeof basic));
+    EXPECT_EQ(mode(), 0640u);
+    basic.FileAttributes = FILE_ATTRIBUTE_TEMPORARY;
+    EXPECT_TRUE(SetFileInformationByHandle(file, FileBasicInfo, &basic, sizeof basic));
+    EXPECT_EQ(mode(), 0600u);
+    umask(old_mask);
+    CloseHandle(file);
+    DeleteFileA(made.c_str());
+    EXPECT_EQ(GetNamedSecurityInfoA(made.c_str(), SE_FILE_OBJECT, all, &owner, &group, &dacl,
+                                    nullptr, &descriptor),
+              error_file_not_found);
 }

@@ -123,3 +123,49 @@ TEST(X11DesktopWindow, SizingFullscreenAndScalingUnderAWindowManager) {
     EXPECT_EQ(ZVGetLastLeftMouseClickY(scaled), 21);
     for (int w : {fixed, sized, full, scaled}) ZVDestroyWindow(w);
 }
+
+// Fullscreen at a scale Xvfb's 1280 x 1024 screen holds no whole number of (3): the window
+// covers the whole screen, its drawing is the 426 x 341 pixels that fit, the rest of the
+// screen shows the background colour, and a click on the screen's last pixel lands in the
+// window, on the drawing's last pixel.
+TEST(X11DesktopWindow, FullscreenAtAScaleThatDoesNotDivideTheScreenCoversItAll) {
+    options how;
+    how.window_manager = true;
+    if (!run_in_child(how)) return;
+    ASSERT_TRUE(have_program("xdotool")) << "xdotool is needed on the X server";
+    setenv("ZELVAN_SCALE", "3", 1);
+    int w = ZVCreateWindow(100, 100, 50, 40, "full at 3");
+    unsetenv("ZELVAN_SCALE");
+    Window xw = find_window("full at 3");
+    geometry g{};
+    ASSERT_TRUE(shown_as(xw, 150, 120, g));
+    ZVSetBackground(w, ZVGetRGBColour(0, 255, 0));
+    ASSERT_EQ(ZVSetFullscreen(w, 1), ZV_OK);
+    EXPECT_EQ(ZVGetWidth(w), 426);
+    EXPECT_EQ(ZVGetHeight(w), 341);
+    EXPECT_TRUE(shown_as(xw, 1280, 1024, g, true))
+        << "the window is " << g.width << " x " << g.height << " at " << g.x << "," << g.y;
+    std::vector<ZVCOLOUR> red(426 * 341, ZVGetRGBColour(255, 0, 0));
+    ASSERT_EQ(ZVPutPixels(w, 0, 0, 426, 341, red.data(), 426), ZV_OK);
+    ZVRedraw(w);
+    // The drawing's last pixel, then the strips of background right of and below it.
+    const std::vector<unsigned long> expected = {0xFF0000, 0x00FF00, 0x00FF00, 0x00FF00};
+    EXPECT_TRUE(poll_until(
+        [&] {
+            return std::vector<unsigned long>{capture(1277, 1022, 1, 1)[0],
+                                              capture(1278, 0, 1, 1)[0], capture(0, 1023, 1, 1)[0],
+                                              capture(1279, 1023, 1, 1)[0]} == expected;
+        },
+        10.0));
+    client_area area = library_client_area(w);
+    EXPECT_EQ(area.width, 1280);
+    EXPECT_EQ(area.height, 1024);
+    run({"xdotool", "mousemove", "1279", "1023", "click", "1"});
+    ASSERT_TRUE(poll_until([&] { return ZVCaptureLastLeftMouseClick(w) == ZV_OK; }))
+        << "the click did not reach the window";
+    EXPECT_EQ(ZVGetLastLeftMouseClickX(w), 425);
+    EXPECT_EQ(ZVGetLastLeftMouseClickY(w), 340);
+    EXPECT_EQ(ZVGetMouseX(w), 425);
+    EXPECT_EQ(ZVGetMouseY(w), 340);
+    ZVDestroyWindow(w);
+}

@@ -1,5 +1,6 @@
 // CreateFileA, ReadFile, WriteFile, GetFileSize, SetFilePointer, GetFileType,
-// FlushFileBuffers, MoveFileExA, DeleteFileA and GetFinalPathNameByHandleA over descriptors.
+// GetFileAttributesA, FlushFileBuffers, MoveFileExA, DeleteFileA and
+// GetFinalPathNameByHandleA over descriptors.
 #include "platform/posix/kernel/kernel_objects.h"
 
 #include <errno.h>
@@ -16,18 +17,15 @@
 
 namespace {
 
-struct kernel_file {
-    kernel_object head;
-    int fd;
-};
-
 void destroy_file(kernel_object *object) {
     kernel_file *file = reinterpret_cast<kernel_file *>(object);
     close(file->fd);
     delete file;
 }
 
-DWORD error_from_errno(int error) {
+} // namespace
+
+DWORD kernel_error_from_errno(int error) {
     switch (error) {
     case ENOENT:
         return KERNEL_ERROR_FILE_NOT_FOUND;
@@ -51,6 +49,8 @@ DWORD error_from_errno(int error) {
         return KERNEL_ERROR_INVALID_PARAMETER;
     }
 }
+
+namespace {
 
 int open_flags(DWORD access, DWORD disposition) {
     int flags = O_CLOEXEC;
@@ -93,7 +93,7 @@ HANDLE WINAPI CreateFileA(LPCSTR name, DWORD access, DWORD, LPSECURITY_ATTRIBUTE
     mode_t mode = (attributes & FILE_ATTRIBUTE_TEMPORARY) ? 0600 : 0666;
     int fd = open(name, flags | O_NONBLOCK, mode);
     if (fd < 0) {
-        SetLastError(error_from_errno(errno));
+        SetLastError(kernel_error_from_errno(errno));
         return INVALID_HANDLE_VALUE;
     }
     fcntl(fd, F_SETFL, fcntl(fd, F_GETFL) & ~O_NONBLOCK);
@@ -128,7 +128,7 @@ BOOL WINAPI ReadFile(HANDLE handle, LPVOID buffer, DWORD to_read, LPDWORD read_c
         ssize_t got = read(file->fd, static_cast<char *>(buffer) + done, to_read - done);
         if (got < 0 && errno == EINTR) continue;
         if (got < 0) {
-            SetLastError(error_from_errno(errno));
+            SetLastError(kernel_error_from_errno(errno));
             ok = FALSE;
             break;
         }
@@ -180,7 +180,7 @@ BOOL WINAPI WriteFile(HANDLE handle, LPCVOID buffer, DWORD to_write, LPDWORD wri
         ssize_t put = write(file->fd, static_cast<const char *>(buffer) + done, to_write - done);
         if (put < 0 && errno == EINTR) continue;
         if (put <= 0) {
-            SetLastError(put < 0 ? error_from_errno(errno) : KERNEL_ERROR_ACCESS_DENIED);
+            SetLastError(put < 0 ? kernel_error_from_errno(errno) : KERNEL_ERROR_ACCESS_DENIED);
             ok = FALSE;
             break;
         }
@@ -199,7 +199,7 @@ DWORD WINAPI GetFileSize(HANDLE handle, LPDWORD size_high) {
     int error = errno;
     kernel_object_release(&file->head);
     if (failed) {
-        SetLastError(error_from_errno(error));
+        SetLastError(kernel_error_from_errno(error));
         return INVALID_FILE_SIZE;
     }
     uint64_t size = static_cast<uint64_t>(info.st_size);
@@ -243,7 +243,8 @@ DWORD WINAPI SetFilePointer(HANDLE handle, LONG distance, LONG *distance_high, D
 
 BOOL WINAPI DeleteFileA(LPCSTR name) {
     if (name == nullptr || unlink(name) != 0) {
-        SetLastError(name == nullptr ? KERNEL_ERROR_INVALID_PARAMETER : error_from_errno(errno));
+        SetLastError(name == nullptr ? KERNEL_ERROR_INVALID_PARAMETER
+                                     : kernel_error_from_errno(errno));
         return FALSE;
     }
     return TRUE;
@@ -257,12 +258,26 @@ DWORD WINAPI GetFileType(HANDLE handle) {
     struct stat info;
     int failed = fstat(file->fd, &info);
     // Win32 tells an unknown type from a failure by the last error.
-    SetLastError(failed ? error_from_errno(errno) : 0);
+    SetLastError(failed ? kernel_error_from_errno(errno) : 0);
     kernel_object_release(&file->head);
     if (failed) return FILE_TYPE_UNKNOWN;
     if (S_ISREG(info.st_mode)) return FILE_TYPE_DISK;
     if (S_ISFIFO(info.st_mode) || S_ISSOCK(info.st_mode)) return FILE_TYPE_PIPE;
     return S_ISCHR(info.st_mode) ? FILE_TYPE_CHAR : FILE_TYPE_UNKNOWN;
+}
+
+// What a name leads to, looked up without opening it, so that asking about a FIFO wakes no
+// program waiting at its other end. A FIFO, a socket or a device, none of which a Win32 file
+// name reaches, reads as a device.
+DWORD WINAPI GetFileAttributesA(LPCSTR name) {
+    struct stat info;
+    if (name == nullptr || stat(name, &info) != 0) {
+        SetLastError(name == nullptr ? KERNEL_ERROR_INVALID_PARAMETER
+                                     : kernel_error_from_errno(errno));
+        return INVALID_FILE_ATTRIBUTES;
+    }
+    if (S_ISDIR(info.st_mode)) return FILE_ATTRIBUTE_DIRECTORY;
+    return S_ISREG(info.st_mode) ? FILE_ATTRIBUTE_NORMAL : FILE_ATTRIBUTE_DEVICE;
 }
 
 BOOL WINAPI FlushFileBuffers(HANDLE handle) {
@@ -271,7 +286,7 @@ BOOL WINAPI FlushFileBuffers(HANDLE handle) {
     int failed = fsync(file->fd);
     int error = errno;
     kernel_object_release(&file->head);
-    if (failed) SetLastError(error_from_errno(error));
+    if (failed) SetLastError(kernel_error_from_errno(error));
     return !failed;
 }
 
@@ -294,49 +309,22 @@ void sync_folder_of(const char *path) {
     close(fd);
 }
 
-// The process's file-creation mask, read without changing it (umask() would, for a moment,
-// for every thread). Kernels too old to report it get the usual 022.
-mode_t creation_mask(void) {
-    mode_t mask = 022;
-    FILE *status = fopen("/proc/self/status", "re");
-    if (status == nullptr) return mask;
-    char line[128];
-    unsigned value;
-    while (fgets(line, sizeof line, status) != nullptr) {
-        if (sscanf(line, "Umask: %o", &value) == 1) {
-            mask = static_cast<mode_t>(value & 0777);
-            break;
-        }
-    }
-    fclose(status);
-    return mask;
-}
-
 } // namespace
 
 // Only replacing moves are offered (MOVEFILE_REPLACE_EXISTING, with or without
-// MOVEFILE_WRITE_THROUGH): the library moves a finished file over another in one folder.
+// MOVEFILE_WRITE_THROUGH): the library moves a finished file over another in one folder. The
+// moved file keeps its own owner and permissions, as on Win32: anything the name meets after
+// the rename may be a link that another program put there.
 BOOL WINAPI MoveFileExA(LPCSTR existing, LPCSTR target, DWORD flags) {
     if (existing == nullptr || target == nullptr ||
         (flags & ~DWORD{MOVEFILE_WRITE_THROUGH}) != MOVEFILE_REPLACE_EXISTING) {
         SetLastError(KERNEL_ERROR_INVALID_PARAMETER);
         return FALSE;
     }
-    // The file gets the permission bits it would have had if written in place: the replaced
-    // file's, so that a private picture stays private, or those of a file made anew. A new
-    // file gets them only once it stands complete under its own name.
-    struct stat replaced;
-    bool made_anew = false;
-    if (stat(target, &replaced) == 0) {
-        if (S_ISREG(replaced.st_mode)) chmod(existing, replaced.st_mode & 07777);
-    } else {
-        made_anew = errno == ENOENT;
-    }
     if (rename(existing, target) != 0) {
-        SetLastError(error_from_errno(errno));
+        SetLastError(kernel_error_from_errno(errno));
         return FALSE;
     }
-    if (made_anew) chmod(target, 0666 & ~creation_mask());
     if (flags & MOVEFILE_WRITE_THROUGH) sync_folder_of(target);
     return TRUE;
 }
@@ -352,7 +340,7 @@ DWORD WINAPI GetFinalPathNameByHandleA(HANDLE handle, LPSTR path, DWORD path_siz
     int error = errno;
     kernel_object_release(&file->head);
     if (length < 0 || length >= static_cast<ssize_t>(sizeof name) || name[0] != '/') {
-        SetLastError(length < 0 ? error_from_errno(error) : KERNEL_ERROR_FILE_NOT_FOUND);
+        SetLastError(length < 0 ? kernel_error_from_errno(error) : KERNEL_ERROR_FILE_NOT_FOUND);
         return 0;
     }
     if (path == nullptr || path_size <= static_cast<DWORD>(length)) {

@@ -49,6 +49,15 @@ kernel_object *kernel_handle_lookup(HANDLE handle, kernel_object_kind kind);
 
 void kernel_object_release(kernel_object *object);
 
+// A file handle's object (KERNEL_OBJECT_FILE): its open descriptor.
+struct kernel_file {
+    kernel_object head;
+    int fd;
+};
+
+// The Win32 error code for an errno value of the file calls.
+DWORD kernel_error_from_errno(int error);
+
 // True while the process exits; false when the library is merely being unloaded.
 bool kernel_process_exiting(void);
 
