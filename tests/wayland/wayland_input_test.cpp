@@ -18,7 +18,7 @@ namespace {
 int open_focused_window(const char *title, area *where) {
     int w = ZVCreateWindow(40, 40, 200, 120, title);
     EXPECT_GT(w, 0);
-    EXPECT_TRUE(poll_until([&] { return (*where = find_window(title)).found; }, 10.0));
+    EXPECT_TRUE(sway_window_settled(title, where, 200, 120));
     EXPECT_TRUE(sway({std::string("[title=\"") + title + "\"]", "focus"}));
     return w;
 }

@@ -25,7 +25,7 @@ int open_shown_window(const char *title, int width, int height, area *where) {
     int w = ZVCreateWindow(40, 40, width, height, title);
     EXPECT_GT(w, 0);
     ZVRedraw(w);
-    EXPECT_TRUE(poll_until([&] { return (*where = find_window(title)).found; }, 10.0));
+    EXPECT_TRUE(sway_window_settled(title, where));
     EXPECT_TRUE(sway({std::string("[title=\"") + title + "\"]", "focus"}));
     return w;
 }

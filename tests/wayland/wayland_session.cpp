@@ -15,6 +15,7 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <chrono>
 #include <filesystem>
 #include <fstream>
 #include <memory>
@@ -256,6 +257,24 @@ area find_window(const std::string &title) {
     area found{};
     find_in(json_parse(run({"swaymsg", "-r", "-t", "get_tree"})), title, &found);
     return found;
+}
+
+bool sway_window_settled(const std::string &title, area *where, int width, int height) {
+    area before{};
+    auto since = std::chrono::steady_clock::now();
+    return poll_until(
+        [&] {
+            area now = find_window(title);
+            bool sized = now.found && (width == 0 || (now.width == width && now.height == height));
+            if (!sized || now.x != before.x || now.y != before.y || now.width != before.width ||
+                now.height != before.height)
+                since = std::chrono::steady_clock::now();
+            before = now;
+            *where = now;
+            return sized &&
+                   std::chrono::steady_clock::now() - since >= std::chrono::milliseconds(330);
+        },
+        10.0);
 }
 
 picture capture(int x, int y, int width, int height, int at_scale) {

@@ -62,6 +62,10 @@ struct area {
     int x, y, width, height;
 };
 area find_window(const std::string &title);
+// Waits until sway shows the window at the same place for a third of a second, at `width` x
+// `height` where they are given: sway may add its title bar after first listing a window,
+// which moves the content.
+bool sway_window_settled(const std::string &title, area *where, int width = 0, int height = 0);
 
 // A screen shot of a logical rectangle, in the output's own pixels (scale times as many each
 // way) or at the scale given, as 0x00RRGGBB.
