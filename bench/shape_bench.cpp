@@ -1,5 +1,6 @@
 // Lines of about 100 pixels in all directions and radius-50 circles and pies, against
-// SDL2_gfx drawing the same shapes into a 32-bit software surface.
+// SDL2_gfx drawing the same shapes into a 32-bit software surface; arcs and rectangle
+// outlines on their own.
 #include "bench/bench_support.h"
 
 #include <SDL2_gfxPrimitives.h>
@@ -97,7 +98,7 @@ void line_gdi_pattern(benchmark::State &state, int pen_width) {
 BENCHMARK_CAPTURE(line_gdi_pattern, w1, 1)->Name("line/ZVLine_gdi_pattern_w1");
 BENCHMARK_CAPTURE(line_gdi_pattern, w5, 5)->Name("line/ZVLine_gdi_pattern_w5");
 
-enum class circle_kind { filled, outline, pie };
+enum class circle_kind { filled, outline, pie, arc };
 
 // Centres move over the surface the way the reference GDI tool moves its ellipses.
 void circle_ours(benchmark::State &state, circle_kind kind) {
@@ -110,12 +111,29 @@ void circle_ours(benchmark::State &state, circle_kind kind) {
         if (kind == circle_kind::outline) benchmark::DoNotOptimize(ZVCircle(window, x, y, 50));
         if (kind == circle_kind::pie)
             benchmark::DoNotOptimize(ZVPie(window, x, y, 50, 30.0f, 240.0f));
+        if (kind == circle_kind::arc)
+            benchmark::DoNotOptimize(ZVArc(window, x, y, 50, 30.0f, 240.0f));
         n++;
     }
 }
 BENCHMARK_CAPTURE(circle_ours, filled, circle_kind::filled)->Name("circle/ZVFillCircle_r50");
 BENCHMARK_CAPTURE(circle_ours, outline, circle_kind::outline)->Name("circle/ZVCircle_r50");
 BENCHMARK_CAPTURE(circle_ours, pie, circle_kind::pie)->Name("circle/ZVPie_r50_240deg");
+BENCHMARK_CAPTURE(circle_ours, arc, circle_kind::arc)->Name("circle/ZVArc_r50_240deg");
+
+// Rectangle outlines of 100 x 80 moving over the surface, with a one-pixel and a 5-pixel pen.
+void rectangle_outline(benchmark::State &state, int pen_width) {
+    int window = line_window_with_pen(pen_width, 0);
+    unsigned n = 0;
+    for (auto _ : state) {
+        int x = 100 + n % 600, y = 100 + (n * 7) % 400;
+        benchmark::DoNotOptimize(ZVRectangle(window, x, y, x + 99, y + 79));
+        n++;
+    }
+    ZVSetLineWidth(window, 1);
+}
+BENCHMARK_CAPTURE(rectangle_outline, w1, 1)->Name("rect/ZVRectangle_100x80_w1");
+BENCHMARK_CAPTURE(rectangle_outline, w5, 5)->Name("rect/ZVRectangle_100x80_w5");
 
 void circle_sdl(benchmark::State &state, circle_kind kind) {
     sdl_canvas canvas = bench_sdl_canvas(width, height);

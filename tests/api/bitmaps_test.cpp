@@ -120,13 +120,17 @@ TEST(CopyBitmap, CopiesWhatTheWindowShows) {
             EXPECT_EQ(ZVGetPixel(target, 1 + x, 2 + y), ZVGetPixel(w, 5 + x, 5 + y));
     EXPECT_EQ(ZVGetPixel(target, 10, 8), k_blue);
 
-    // With double buffering the copy comes from the view buffer, not the draw buffer.
+    // With double buffering the copy comes from the view buffer, not the draw buffer: the
+    // target's red corner takes the view's blue, never the green drawn out of sight.
+    ZVSetPixel(w, 0, 0, k_blue);
     ZVSetDoubleBuffer(w, 1);
     ZVSwitchDrawBuffer(w);
     ZVSetPixel(w, 0, 0, k_green);
     int view = ZVCopyBitmap(w, 0, 0, 1, 1);
-    ZVPasteBitmap(target, view, 0, 0);
-    EXPECT_NE(ZVGetPixel(target, 0, 0), k_green);
+    ASSERT_NE(view, 0);
+    ZVSetPixel(target, 0, 0, k_red);
+    ASSERT_EQ(ZVPasteBitmap(target, view, 0, 0), ZV_OK);
+    EXPECT_EQ(ZVGetPixel(target, 0, 0), k_blue);
 }
 
 // The GUI thread repaints the window the whole time the host thread copies from it: each

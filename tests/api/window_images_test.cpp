@@ -1,16 +1,70 @@
-// Window images: ZVLoadImage resizing the window or leaving it as it was, and ZVSaveImage.
-// What the screen and the window's palette do meanwhile is in window_images_inside_test.cpp.
+// Window images: ZVLoadImage resizing the window (the platform's too) or leaving it as it was,
+// and ZVSaveImage. The buffers and palette a load keeps are in window_images_inside_test.cpp.
+#include "headless_on_posix.h"
 #include "image_files.h"
+#include "poll.h"
 
 #include <gtest/gtest.h>
+
+#include <vector>
+
+namespace {
+
+// The size of the window's client area as the platform has it, in screen pixels: the library's
+// own record of the size says nothing of whether the platform's window followed.
+struct client_size {
+    int width, height;
+};
+
+client_size platform_client_size(const char *title) {
+#ifdef _WIN32
+    RECT client{};
+    GetClientRect(FindWindowA("ZelvanClass", title), &client);
+    return client_size{client.right, client.bottom};
+#else
+    headless_test_window_info state{};
+    headless_test_window_state(headless_test_find_window(title), &state);
+    return client_size{state.client.right - state.client.left,
+                       state.client.bottom - state.client.top};
+#endif
+}
+
+#ifndef _WIN32
+// True when the headless screen shows `image` in the window's client area, each pixel a block
+// of scale x scale screen pixels.
+bool screen_shows(const char *title, const bmp_image &image, int scale) {
+    std::vector<uint32_t> pixels;
+    int width = 0, height = 0;
+    if (!headless_test_read_client(headless_test_find_window(title), &pixels, &width, &height) ||
+        width != image.width * scale || height != image.rows() * scale)
+        return false;
+    for (int y = 0; y < height; ++y)
+        for (int x = 0; x < width; ++x) {
+            uint32_t bgrx = pixels[static_cast<size_t>(y) * width + x];
+            ZVCOLOUR shown = (bgrx >> 16 & 0xFF) | (bgrx & 0xFF00) | (bgrx & 0xFF) << 16;
+            if (shown != image.colour_at(x / scale, y / scale)) return false;
+        }
+    return true;
+}
+#endif
+
+} // namespace
 
 TEST(LoadImage, ResizesTheWindowToTheImageAndShowsIt) {
     scratch_folder dir;
     int w = ZVCreateWindow(30, 40, 640, 480, "load");
+    int scale = ZVGetScale(w);
     // The second image has the size the first gave the window.
     for (const bmp_image &image : {make_bmp(200, 100, 24), make_bmp(200, 100, 4)}) {
         ASSERT_EQ(ZVLoadImage(w, dir.write("image.bmp", image.file()).c_str()), ZV_OK);
         EXPECT_TRUE(shows_whole_image(w, image)) << image.bits << " bits";
+        client_size client = platform_client_size("load");
+        EXPECT_EQ(client.width, 200 * scale);
+        EXPECT_EQ(client.height, 100 * scale);
+#ifndef _WIN32
+        EXPECT_TRUE(poll_until([&] { return screen_shows("load", image, scale); }))
+            << image.bits << " bits";
+#endif
         EXPECT_EQ(ZVGetWindowX(w), 30);
         EXPECT_EQ(ZVGetWindowY(w), 40);
     }

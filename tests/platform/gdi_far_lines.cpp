@@ -74,7 +74,7 @@ TEST(gdi_far_lines, SolidLinesAreExactAndDashesMoveOnByWholeSegments) {
     HPEN pen = CreatePen(PS_DASH, 1, ink);
     HGDIOBJ old = SelectObject(dashed.dc, pen);
     SetBkColor(dashed.dc, gap);
-    gdi_stroke(gdi_dc_get(dashed.dc), path, points, false);
+    gdi_draw_path(gdi_dc_get(dashed.dc), path, points, false);
     EXPECT_EQ(dashed.pixels(), expect_dashed);
     EXPECT_GT(dashed.count(gap), 20);
     SelectObject(dashed.dc, old);

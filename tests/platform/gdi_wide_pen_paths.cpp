@@ -1,8 +1,7 @@
-// Wide pens paint their outlines straight onto the surface and walk each segment's body as
-// a convex outline. These tests hold painting to the spans the same outline keeps in a
-// region, over many random lines, polylines and closed outlines of every width from 2 to 12,
-// in all directions and clipped at every edge of the surface, and the convex walk to the
-// general polygon walk.
+// Wide pens paint their outlines straight onto the surface. These tests hold a segment's
+// pixels to the band and discs the pixel rules describe, and painting to the spans the same
+// outline keeps in a region, over many random lines, polylines and closed outlines of every
+// width from 2 to 12, in all directions and clipped at every edge of the surface.
 #include "gdi_test_util.h"
 #include "platform/posix/gdi/raster/gdi_raster.h"
 
@@ -12,6 +11,7 @@
 #include <stdlib.h>
 
 #include <algorithm>
+#include <cmath>
 #include <random>
 #include <vector>
 
@@ -36,7 +36,7 @@ std::vector<bool> general_outline(int64_t width, const std::vector<POINT> &point
     gdi_surface frame = {nullptr, surface_width, surface_height, surface_width};
     gdi_region region;
     gdi_region_init(&region, &frame);
-    gdi_wide_outline(&region, width, points.data(), (int)points.size(), close);
+    gdi_wide_path(&region, width, points.data(), (int)points.size(), close);
     return region_mask(region);
 }
 
@@ -149,7 +149,7 @@ TEST(gdi_wide_pen_paths, PolylinesAndClosedOutlinesMatchTheGeneralWalk) {
 
         gdi_region painting;
         gdi_region_init_painting(&painting, &surface, ink);
-        gdi_wide_outline(&painting, width, points.data(), (int)points.size(), close);
+        gdi_wide_path(&painting, width, points.data(), (int)points.size(), close);
         EXPECT_TRUE(painting.spans.empty()); // painted, not kept
 
         std::vector<bool> mask = general_outline(width, points, close);
@@ -167,63 +167,62 @@ TEST(gdi_wide_pen_paths, PolylinesAndClosedOutlinesMatchTheGeneralWalk) {
     EXPECT_GT(painted_cases, 1000);
 }
 
-// The convex walk on its own: for any outline it accepts it gives the general walk's spans
-// in both fill modes; it accepts every parallelogram and triangle that has an inside, and
-// adds nothing when it declines (a self-crossing outline).
-TEST(gdi_wide_pen_paths, ConvexWalkAgreesWithThePolygonWalkOrDeclines) {
+// The band and discs of one segment as the pixel rules state them, built from the polygon
+// filler and the ellipse interior rather than the pen's own walk: a disc round each end, and
+// the parallelogram between two copies of the segment moved across it, towards smaller x by
+// half the pen's reach along each axis rounded half away from zero, towards larger x by that
+// half rounded down plus one.
+std::vector<bool> segment_by_the_rules(int64_t width, POINT p, POINT q) {
     gdi_surface frame = {nullptr, surface_width, surface_height, surface_width};
-    std::mt19937 rng(31337);
-    std::uniform_int_distribution<int> coordinate(-40, 120), offset(-60, 60);
-    int accepted = 0, declined = 0;
-    for (int i = 0; i < 4000; i++) {
-        gdi_point points[4];
-        int count = 4;
-        bool must_accept = false;
-        gdi_point p = {coordinate(rng), coordinate(rng)};
-        gdi_point a = {offset(rng), offset(rng)}, b = {offset(rng), offset(rng)};
-        bool has_inside = a.x * b.y - a.y * b.x != 0;
-        switch (i % 3) {
-        case 0: // a parallelogram, the body of a wide segment
-            points[0] = p;
-            points[1] = {p.x + a.x, p.y + a.y};
-            points[2] = {p.x + a.x + b.x, p.y + a.y + b.y};
-            points[3] = {p.x + b.x, p.y + b.y};
-            must_accept = has_inside;
-            break;
-        case 1: // a triangle
-            points[0] = p;
-            points[1] = {p.x + a.x, p.y + a.y};
-            points[2] = {p.x + b.x, p.y + b.y};
-            count = 3;
-            must_accept = has_inside;
-            break;
-        default: // any four points: convex, folded or crossing
-            for (gdi_point &q : points) q = {coordinate(rng), coordinate(rng)};
-            break;
-        }
-        SCOPED_TRACE(testing::Message() << "case " << i);
-        gdi_region convex;
-        gdi_region_init(&convex, &frame);
-        bool took = gdi_convex_region(&convex, points, count);
-        if (must_accept) {
-            EXPECT_TRUE(took);
-        }
-        if (!took) {
-            EXPECT_TRUE(convex.spans.empty());
-            declined++;
-            continue;
-        }
-        accepted++;
-        std::vector<bool> mask = region_mask(convex);
-        for (gdi_fill_mode mode : {GDI_ALTERNATE, GDI_WINDING}) {
-            gdi_region general;
-            gdi_region_init(&general, &frame);
-            gdi_polygon_region(&general, points, count, mode);
-            ASSERT_EQ(mask, region_mask(general)) << "fill mode " << mode;
-        }
+    gdi_region region;
+    gdi_region_init(&region, &frame);
+    for (POINT end : {p, q}) {
+        int64_t left = end.x - width / 2, top = end.y - width / 2;
+        gdi_ellipse_region(&region, left, top, left + width, top + width);
     }
-    EXPECT_GT(accepted, 2000);
-    EXPECT_GT(declined, 100);
+    int64_t dx = (int64_t)q.x - p.x, dy = (int64_t)q.y - p.y;
+    if (dx == 0 || dy == 0) {
+        int64_t lo = (dy == 0 ? p.y : p.x) - width / 2;
+        if (dy == 0)
+            gdi_region_add_rect(&region, std::min(p.x, q.x), lo, std::max(p.x, q.x), lo + width);
+        else
+            gdi_region_add_rect(&region, lo, std::min(p.y, q.y), lo + width, std::max(p.y, q.y));
+        return region_mask(region);
+    }
+    double length = std::hypot((double)dx, (double)dy);
+    double half_x = width * std::fabs((double)dy) / length / 2,
+           half_y = width * std::fabs((double)dx) / length / 2;
+    int64_t near_x = (int64_t)std::floor(half_x + 0.5), near_y = (int64_t)std::floor(half_y + 0.5);
+    int64_t far_x = (int64_t)std::floor(half_x) + 1, far_y = (int64_t)std::floor(half_y) + 1;
+    int64_t sign = (dx > 0) == (dy > 0) ? 1 : -1; // towards smaller x is down the screen
+    gdi_point corners[4] = {{p.x - near_x, p.y + sign * near_y},
+                            {q.x - near_x, q.y + sign * near_y},
+                            {q.x + far_x, q.y - sign * far_y},
+                            {p.x + far_x, p.y - sign * far_y}};
+    gdi_polygon_region(&region, corners, 4, GDI_ALTERNATE);
+    return region_mask(region);
+}
+
+TEST(gdi_wide_pen_paths, SegmentsCoverTheRulesBandAndDiscs) {
+    // The rules' own example: a 5-pixel pen from (10, 10) to (40, 25).
+    EXPECT_EQ(general_outline(5, {{10, 10}, {40, 25}}, false),
+              segment_by_the_rules(5, {10, 10}, {40, 25}));
+    std::mt19937 rng(4242);
+    std::uniform_int_distribution<int> pen(2, 40);
+    int sloped = 0;
+    for (int i = 0; i < 3000; i++) {
+        POINT p = random_point(rng), q = next_point(rng, p);
+        if (rng() % 8 == 0) { // a Pythagorean direction: reaches that are exact halves
+            int k = 1 + (int)(rng() % 6);
+            q = POINT{p.x + 3 * k * (rng() % 2 ? 1 : -1), p.y + 4 * k * (rng() % 2 ? 1 : -1)};
+        }
+        int width = i % 5 == 0 ? pen(rng) : random_width(rng);
+        SCOPED_TRACE(testing::Message() << "width " << width << ", (" << p.x << "," << p.y
+                                        << ") to (" << q.x << "," << q.y << ")");
+        sloped += p.x != q.x && p.y != q.y;
+        ASSERT_EQ(general_outline(width, {p, q}, false), segment_by_the_rules(width, p, q));
+    }
+    EXPECT_GT(sloped, 1500);
 }
 
 // Strokes far beyond the surface and pens wider than any surface: the pixels on the surface

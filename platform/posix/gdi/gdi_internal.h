@@ -102,30 +102,21 @@ inline COLORREF gdi_colour_from_pixel(uint32_t pixel) {
 
 // ---- The device context (dc.cpp) ----
 
-struct gdi_dc;
-struct gdi_region;
-
-// How the selected pen draws a polyline: directly onto the surface, or, for wide pens, by
-// adding its shape to `outline` (a region that paints in the pen colour as spans arrive).
-typedef void (*gdi_pen_lines_fn)(gdi_dc *dc, const POINT *points, int count, bool close,
-                                 gdi_region *outline);
-
-// A dash pattern, as the positions in the pattern where each of its runs ends: the runs
-// alternate dash, gap, dash, ... and the last end is the pattern's period.
-struct gdi_dash_pattern {
-    int runs;
-    int run_end[6];
+// What a selected pen draws with, in the rasterizer's terms.
+enum gdi_pen_kind : uint8_t {
+    GDI_PEN_NONE,   // PS_NULL: outlines are left out, fills are not
+    GDI_PEN_THIN,   // one pixel across, solid
+    GDI_PEN_DASHED, // one pixel across, in one of the dash patterns
+    GDI_PEN_WIDE,   // two pixels or more across: solid, whatever the style asked
 };
 
-// The selected pen as the rasterizer uses it, worked out once by SelectObject.
+// The selected pen, read off its record once by SelectObject (pen_setup.cpp).
 struct gdi_pen_state {
-    gdi_pen_lines_fn lines;
-    int width; // device width in pixels; 0 for the null pen
-    bool wide; // two pixels or more: strokes are painted as filled shapes
-    bool inside_frame;
+    gdi_pen_kind kind;
+    bool inside_frame; // PS_INSIDEFRAME: shapes pull their outline in to keep the pen inside
+    int width;         // pixels across; 0 for PS_NULL
     uint32_t pixel;
-    const gdi_dash_pattern *dashes; // null for pens that draw solid
-    uint32_t dash_at;               // how far the current stroke is into the dash pattern
+    uint32_t dashes; // for GDI_PEN_DASHED: bit i set when pixel i of the 24-pixel period is ink
 };
 
 struct gdi_dc {
@@ -152,8 +143,8 @@ inline gdi_dc *gdi_dc_get(HDC hdc) {
     return reinterpret_cast<gdi_dc *>(gdi_handle_get(hdc, GDI_OBJ_DC));
 }
 
-// Recomputes `dc->pen_state` from `dc->pen` (pen.cpp).
-void gdi_pen_realize(gdi_dc *dc);
+// Recomputes `dc->pen_state` from `dc->pen` (pen_setup.cpp).
+void gdi_pen_select(gdi_dc *dc);
 
 // ---- Pixel loops (pixel_rows.cpp): whole rows, already clipped by the caller ----
 

@@ -45,7 +45,7 @@ gdi_dc *gdi_dc_new(bool is_memory) {
         dc->bitmap = gdi_stock_bitmap();
         dc->surface = gdi_bitmap_surface(dc, dc->bitmap);
     }
-    gdi_pen_realize(dc);
+    gdi_pen_select(dc);
     if (!gdi_handle_alloc(&dc->header)) {
         delete dc;
         return nullptr;
@@ -124,7 +124,7 @@ HGDIOBJ WINAPI SelectObject(HDC hdc, HGDIOBJ handle) {
         return gdi_select_bitmap(dc, reinterpret_cast<gdi_bitmap *>(object));
     case GDI_OBJ_PEN: {
         HGDIOBJ previous = gdi_swap(dc->pen, reinterpret_cast<gdi_pen *>(object));
-        gdi_pen_realize(dc);
+        gdi_pen_select(dc);
         return previous;
     }
     case GDI_OBJ_BRUSH:

@@ -1,7 +1,6 @@
-// The integer ellipse: A. Zingl's error walk over one quarter of the curve, and what is built
-// from that walk here: the quarter's pixels, the insets of the interior's rows, and the
-// interior itself as spans.
-#include "platform/posix/gdi/raster/ellipse_walk.h"
+// What is built from the quadrant walk of the integer ellipse (ellipse_quadrant.h): the
+// quarter's pixels, the insets of the interior's rows, and the interior itself as spans.
+#include "platform/posix/gdi/raster/ellipse_quadrant.h"
 #include "platform/posix/gdi/raster/gdi_raster.h"
 
 #include <algorithm>
@@ -13,8 +12,8 @@ namespace {
 template <typename Row> void for_each_interior_row(int width, int height, Row row) {
     int middle_low = height / 2, middle_high = height - 1 - height / 2; // equal for odd heights
     int reached = 0;
-    for (gdi_quarter_walk w = gdi_quarter_walk_start(width, height); gdi_quarter_walk_on(w);
-         gdi_quarter_walk_next(w)) {
+    for (gdi_quadrant_walk w = gdi_quadrant_start(width, height); gdi_quadrant_going(w);
+         gdi_quadrant_step(w)) {
         if (w.y - height / 2 != reached) continue;
         // A row's interior reaches out to the outermost pixel the walk sets in it: the first.
         int inset = (int)(width - 1 - w.x);
@@ -28,8 +27,8 @@ template <typename Row> void for_each_interior_row(int width, int height, Row ro
 
 int gdi_ellipse_quarter(int width, int height, POINT *pixels) {
     int count = 0;
-    for (gdi_quarter_walk w = gdi_quarter_walk_start(width, height); gdi_quarter_walk_on(w);
-         gdi_quarter_walk_next(w))
+    for (gdi_quadrant_walk w = gdi_quadrant_start(width, height); gdi_quadrant_going(w);
+         gdi_quadrant_step(w))
         pixels[count++] = POINT{(LONG)w.x, (LONG)w.y};
     return count;
 }

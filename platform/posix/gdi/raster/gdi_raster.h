@@ -66,12 +66,9 @@ struct gdi_point {
 // Adds the interior of a polygon: rows from the top vertex down to, not including, the
 // bottom one; on each row from the left edge up to, not including, the right edge.
 void gdi_polygon_region(gdi_region *region, const gdi_point *points, int count, gdi_fill_mode mode);
-// The same pixels for a convex outline of up to 8 points, in either fill mode, walking two
-// edges per row instead of a sorted edge list. False (nothing added) for any other outline.
-bool gdi_convex_region(gdi_region *region, const gdi_point *points, int count);
 
 // The pixels of the upper-right quarter of the ellipse inscribed in a width x height box
-// (A. Zingl's integer ellipse), from the right end of its middle row up to its top row:
+// (the walk of ellipse_quadrant.h), from the right end of its middle row up to its top row:
 // x counted from the box's left column, y upwards from its bottom row. Returns the count;
 // `pixels` needs room for gdi_ellipse_quarter_room(width, height).
 int gdi_ellipse_quarter(int width, int height, POINT *pixels);
@@ -96,15 +93,17 @@ void gdi_ellipse_fill(const gdi_surface *s, int left, int top, int right, int bo
 // through point lists (which would need memory in proportion to the size).
 constexpr int64_t gdi_large_shape = 1 << 16;
 
-// ---- Shape boxes (shapes.cpp) ----
+// ---- Shape boxes (rectangle.cpp) ----
 
 // A bounding box in 64 bits: the sums and differences of Win32 ints never overflow.
 struct gdi_box {
     int64_t left, top, right, bottom; // right and bottom excluded
 };
 
-// The box a pen outlines for Rectangle, Ellipse, Arc and Pie: ordered, shrunk for
-// PS_INSIDEFRAME; false when it is empty (nothing is drawn, and the call succeeds).
+// The box whose edge pixels Rectangle, Ellipse, Arc and Pie run their outline through: the
+// corners in order, pulled in for PS_INSIDEFRAME so that the pen stays inside the box given.
+// A pen wider than the box makes its edges cross (right <= left or bottom <= top); each shape
+// says what it draws then. False for a box with no pixel: nothing is drawn, the call succeeds.
 bool gdi_pen_box(const gdi_dc *dc, int left, int top, int right, int bottom, gdi_box *box);
 
 // The closed outline of the ellipse in `box`, counter-clockwise on screen from the right end
@@ -122,33 +121,38 @@ void gdi_large_ellipse_region(gdi_region *region, const gdi_box &box);
 void gdi_large_arc(gdi_dc *dc, const gdi_box &box, int64_t sx, int64_t sy, int64_t ex, int64_t ey,
                    bool pie);
 
-// ---- Pens (pen.cpp, raster_line.cpp, wide_pen.cpp) ----
+// ---- Pens (pen_setup.cpp, paths.cpp, raster_line.cpp, wide_paths.cpp) ----
 
-inline uint32_t gdi_dash_period(const gdi_dash_pattern *pattern) {
-    return (uint32_t)pattern->run_end[pattern->runs - 1];
+// Every dash pattern repeats within 24 pixels; `gdi_pen_state::dashes` holds one period.
+constexpr uint32_t gdi_dash_period = 24;
+
+// From pixel `phase` of the period on: how many pixels stay ink (or stay gap), counting no
+// further than the period's end, and in `ink` which of the two they are.
+inline int gdi_dash_run(uint32_t dashes, uint32_t phase, bool *ink) {
+    uint32_t ahead = dashes >> phase;
+    *ink = (ahead & 1) != 0;
+    uint32_t turns = (*ink ? ~ahead : ahead) | (1u << (gdi_dash_period - phase));
+    return __builtin_ctz(turns);
 }
-// How many pixels from position `at` of the pattern on belong to the same run, and whether
-// that run is a dash.
-int gdi_dash_run(const gdi_dash_pattern *pattern, uint32_t at, bool *dash);
-// The position in the pen's dash pattern `pixels` further on than where its stroke stands.
-inline uint32_t gdi_dash_ahead(const gdi_pen_state *pen, uint64_t pixels) {
-    uint32_t period = gdi_dash_period(pen->dashes);
-    return (uint32_t)((pen->dash_at + pixels % period) % period);
+
+// Moves `phase` on by `pixels` along the period.
+inline uint32_t gdi_dash_advance(uint32_t phase, uint64_t pixels) {
+    return (uint32_t)((phase + pixels % gdi_dash_period) % gdi_dash_period);
 }
 
-void gdi_null_lines(gdi_dc *dc, const POINT *points, int count, bool close, gdi_region *outline);
-void gdi_solid_lines(gdi_dc *dc, const POINT *points, int count, bool close, gdi_region *outline);
-void gdi_dashed_lines(gdi_dc *dc, const POINT *points, int count, bool close, gdi_region *outline);
-void gdi_wide_lines(gdi_dc *dc, const POINT *points, int count, bool close, gdi_region *outline);
+// One-pixel lines from p to q, q left out (raster_line.cpp). The dashed one starts at
+// `*phase` of the pen's pattern and moves it on by the line's length along its major axis.
+void gdi_solid_step(gdi_dc *dc, POINT p, POINT q);
+void gdi_dashed_line(gdi_dc *dc, POINT p, POINT q, uint32_t *phase);
 
-// Adds the outline of a polyline drawn with a solid pen `width` pixels wide (at least 2):
-// round caps at open ends, round joins at the vertices.
-void gdi_wide_outline(gdi_region *outline, int64_t width, const POINT *points, int count,
-                      bool close);
+// Adds what a solid pen `width` pixels across (at least 2) covers along a path: the pen's
+// disc around every vertex and the band of every segment between two different vertices,
+// the closing one too when `closed`.
+void gdi_wide_path(gdi_region *region, int64_t width, const POINT *points, int count, bool closed);
 
-// Draws a polyline with the selected pen from the start of its dash pattern: directly for
-// thin pens, through a region for wide ones. The common path of every outline.
-void gdi_stroke(gdi_dc *dc, const POINT *points, int count, bool close);
+// Draws a path with the selected pen; a dash pattern starts afresh at its first point. What
+// every outline, LineTo and shape alike, is drawn with.
+void gdi_draw_path(gdi_dc *dc, const POINT *points, int count, bool closed);
 
 // The pixel for gaps of dashed pens and hatches, or nothing when the mode is TRANSPARENT.
 inline bool gdi_gap_pixel(const gdi_dc *dc, uint32_t *pixel) {

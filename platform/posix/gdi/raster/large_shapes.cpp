@@ -182,5 +182,5 @@ void gdi_large_arc(gdi_dc *dc, const gdi_box &box, int64_t sx, int64_t sy, int64
     POINT centre = {(LONG)(box.left + (box.right - box.left) / 2),
                     (LONG)(box.top + (box.bottom - box.top) / 2)};
     POINT radii[3] = {gdi_radial_end(c, ex, ey), centre, gdi_radial_end(c, sx, sy)};
-    gdi_stroke(dc, radii, 3, false);
+    gdi_draw_path(dc, radii, 3, false);
 }

@@ -1,6 +1,5 @@
 // Polygon scan conversion: which pixels are inside a polygon, row by row, with the
 // even-odd (alternate) or non-zero winding rule. Only the rows of the surface are walked.
-// Convex outlines (every wide pen segment) have a lighter walk with the same edge rule.
 #include "platform/posix/gdi/raster/gdi_raster.h"
 
 #include <algorithm>
@@ -90,33 +89,6 @@ void gdi_fill_row(gdi_region *region, int64_t y, const std::vector<gdi_crossing>
     }
 }
 
-// Adds rows [y, end) between two started edges, on the surface's rows, and leaves both
-// edges on row `end`. The edges are walked in locals: a wide pen's band is mostly this loop.
-void gdi_walk_band(gdi_region *region, gdi_edge &a, gdi_edge &b, int64_t y, int64_t end) {
-    gdi_edge one = a, other = b;
-    if (!region->paints_at_once) {
-        for (; y < end; y++) {
-            gdi_region_add_span(region, y, std::min(one.x, other.x), std::max(one.x, other.x));
-            gdi_edge_step(one);
-            gdi_edge_step(other);
-        }
-    } else {
-        // Painted as found, in a plain loop: most rows of a band are a few pixels long.
-        const gdi_surface *s = region->clip;
-        const uint32_t pixel = region->pixel;
-        uint32_t *row = gdi_row(s, (int)y);
-        for (; y < end; y++, row += s->stride) {
-            int64_t from = std::max<int64_t>(std::min(one.x, other.x), 0);
-            int64_t to = std::min<int64_t>(std::max(one.x, other.x), s->width);
-            for (int64_t x = from; x < to; x++) row[x] = pixel;
-            gdi_edge_step(one);
-            gdi_edge_step(other);
-        }
-    }
-    a = one;
-    b = other;
-}
-
 } // namespace
 
 void gdi_polygon_region(gdi_region *region, const gdi_point *points, int count,
@@ -152,53 +124,4 @@ void gdi_polygon_region(gdi_region *region, const gdi_point *points, int count,
         gdi_fill_row(region, y, row, mode);
         for (gdi_edge *e : active) gdi_edge_step(*e);
     }
-}
-
-bool gdi_convex_region(gdi_region *region, const gdi_point *points, int count) {
-    constexpr int most = 8;
-    if (count > most) return false;
-    gdi_edge edges[most];
-    int64_t rows[most]; // the distinct rows of the vertices, in order
-    int edge_count = 0, row_count = 0;
-    for (int i = 0; i < count; i++) {
-        gdi_point prev = points[(i + count - 1) % count], cur = points[i];
-        // Inserted in place: there are a handful at most.
-        int at = 0;
-        while (at < row_count && rows[at] < cur.y) at++;
-        if (at == row_count || rows[at] != cur.y) {
-            for (int j = row_count; j > at; j--) rows[j] = rows[j - 1];
-            rows[at] = cur.y;
-            row_count++;
-        }
-        if (prev.y == cur.y) continue;
-        bool down = prev.y < cur.y;
-        gdi_point top = down ? prev : cur, bottom = down ? cur : prev;
-        edges[edge_count++] =
-            gdi_edge{top.y, bottom.y, top.x, bottom.x - top.x, bottom.y - top.y, 0, 0, 0, 0, 0};
-    }
-    // Between two neighbouring vertex rows a convex outline crosses exactly two edges;
-    // anything else (a self-crossing or folded outline) is for the general walk.
-    int pair[most][2];
-    for (int band = 0; band + 1 < row_count; band++) {
-        int found = 0;
-        for (int e = 0; e < edge_count; e++) {
-            if (edges[e].top_y > rows[band] || edges[e].bottom_y <= rows[band]) continue;
-            if (found == 2) return false;
-            pair[band][found++] = e;
-        }
-        if (found != 2) return false;
-    }
-    const int64_t height = region->clip->height;
-    bool started[most] = {};
-    for (int band = 0; band + 1 < row_count; band++) {
-        int64_t y = std::max<int64_t>(rows[band], 0), end = std::min(rows[band + 1], height);
-        if (y >= end) continue;
-        for (int e : pair[band]) {
-            if (started[e]) continue;
-            gdi_edge_start(edges[e], y);
-            started[e] = true;
-        }
-        gdi_walk_band(region, edges[pair[band][0]], edges[pair[band][1]], y, end);
-    }
-    return true;
 }

@@ -1,6 +1,6 @@
 // Ellipse, and the closed outline table that ellipses, arcs and pies are drawn from: the
 // walked quarter mirrored into the other three.
-#include "platform/posix/gdi/raster/ellipse_walk.h"
+#include "platform/posix/gdi/raster/ellipse_quadrant.h"
 #include "platform/posix/gdi/raster/gdi_raster.h"
 
 #include <vector>
@@ -25,8 +25,8 @@ void paint_thin_outline(const gdi_dc *dc, const gdi_box &box) {
     const int width = (int)(box.right - box.left), height = (int)(box.bottom - box.top);
     const bool inside =
         box.left >= 0 && box.top >= 0 && box.right <= s->width && box.bottom <= s->height;
-    for (gdi_quarter_walk w = gdi_quarter_walk_start(width, height); gdi_quarter_walk_on(w);
-         gdi_quarter_walk_next(w)) {
+    for (gdi_quadrant_walk w = gdi_quadrant_start(width, height); gdi_quadrant_going(w);
+         gdi_quadrant_step(w)) {
         int64_t x = m.left + w.x, y = m.bottom_row - w.y;
         int64_t mx = m.mirror_x - x, my = m.mirror_y - y;
         if (inside) { // the common case: no pixel needs clipping
@@ -94,7 +94,7 @@ BOOL WINAPI Ellipse(HDC hdc, int left, int top, int right, int bottom) {
     gdi_box box;
     if (!gdi_pen_box(dc, left, top, right, bottom, &box)) return TRUE;
     int64_t width = box.right - box.left, height = box.bottom - box.top;
-    // Too thin to curve: the box is drawn as a rectangle.
+    // Too thin to curve, or edges crossed by an inside-frame pen: drawn as a rectangle.
     if (width <= 2 || height <= 2) return Rectangle(hdc, left, top, right, bottom);
     if (width > gdi_large_shape || height > gdi_large_shape) {
         gdi_large_ellipse(dc, box);
@@ -102,13 +102,13 @@ BOOL WINAPI Ellipse(HDC hdc, int left, int top, int right, int bottom) {
     }
     fill_interior(dc, box);
     const gdi_pen_state &pen = dc->pen_state;
-    if (pen.width == 1 && !pen.dashes) {
+    if (pen.kind == GDI_PEN_THIN) {
         paint_thin_outline(dc, box);
-    } else if (pen.width > 0) {
+    } else if (pen.kind != GDI_PEN_NONE) {
         static thread_local std::vector<POINT> outline;
         int quarter_starts[5];
         gdi_ellipse_outline(box, &outline, quarter_starts);
-        gdi_stroke(dc, outline.data(), (int)outline.size(), true);
+        gdi_draw_path(dc, outline.data(), (int)outline.size(), true);
     }
     return TRUE;
 }

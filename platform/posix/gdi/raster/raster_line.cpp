@@ -168,15 +168,15 @@ void gdi_solid_line(gdi_dc *dc, POINT p, POINT q) {
 
 // A dashed run along one axis: pixels 0 .. count - 1 from the start, of which [first, last]
 // are on the surface; `at_index(i)` is the address of pixel i. Pixel i lies i pixels further into
-// the pattern than the pen's position, which moves on by the whole run.
+// the pattern than `*phase`, which moves on by the whole run.
 template <typename Address>
-void gdi_dashed_run(gdi_dc *dc, int64_t count, int64_t first, int64_t last, Address at_index) {
-    gdi_pen_state *pen = &dc->pen_state;
+void gdi_dashed_run(gdi_dc *dc, uint32_t *phase, int64_t count, int64_t first, int64_t last,
+                    Address at_index) {
+    const gdi_pen_state *pen = &dc->pen_state;
     uint32_t gap;
     bool draw_gaps = gdi_gap_pixel(dc, &gap);
     if (first <= last) {
-        const uint32_t period = gdi_dash_period(pen->dashes);
-        uint32_t at = gdi_dash_ahead(pen, (uint64_t)first);
+        uint32_t at = gdi_dash_advance(*phase, (uint64_t)first);
         for (int64_t i = first; i <= last;) {
             bool dash;
             int64_t run = std::min<int64_t>(gdi_dash_run(pen->dashes, at, &dash), last - i + 1);
@@ -184,14 +184,14 @@ void gdi_dashed_run(gdi_dc *dc, int64_t count, int64_t first, int64_t last, Addr
                 uint32_t pixel = dash ? pen->pixel : gap;
                 for (int64_t j = 0; j < run; j++) *at_index(i + j) = pixel;
             }
-            at = (uint32_t)((at + run) % period);
+            at = gdi_dash_advance(at, (uint64_t)run);
             i += run;
         }
     }
-    pen->dash_at = gdi_dash_ahead(pen, (uint64_t)count);
+    *phase = gdi_dash_advance(*phase, (uint64_t)count);
 }
 
-void gdi_dashed_axis_line(gdi_dc *dc, POINT p, POINT q) {
+void gdi_dashed_axis_line(gdi_dc *dc, POINT p, POINT q, uint32_t *phase) {
     const gdi_surface *s = &dc->surface;
     bool horizontal = p.y == q.y;
     int64_t from = horizontal ? p.x : p.y, to = horizontal ? q.x : q.y;
@@ -206,44 +206,43 @@ void gdi_dashed_axis_line(gdi_dc *dc, POINT p, POINT q) {
         last = std::min<int64_t>(last, count - 1);
     }
     if (horizontal)
-        gdi_dashed_run(dc, count, first, last,
+        gdi_dashed_run(dc, phase, count, first, last,
                        [&](int64_t i) { return gdi_row(s, (int)across) + (from + inc * i); });
     else
-        gdi_dashed_run(dc, count, first, last,
+        gdi_dashed_run(dc, phase, count, first, last,
                        [&](int64_t i) { return gdi_row(s, (int)(from + inc * i)) + across; });
 }
 
-void gdi_dashed_line(gdi_dc *dc, POINT p, POINT q) {
+} // namespace
+
+void gdi_dashed_line(gdi_dc *dc, POINT p, POINT q, uint32_t *phase) {
     if (p.y == q.y || p.x == q.x) {
-        gdi_dashed_axis_line(dc, p, q);
+        gdi_dashed_axis_line(dc, p, q, phase);
         return;
     }
-    gdi_pen_state *pen = &dc->pen_state;
+    const gdi_pen_state *pen = &dc->pen_state;
     gdi_bresenham b = gdi_line_setup(p, q);
     int64_t k0, k1;
     uint32_t gap;
     bool draw_gaps = gdi_gap_pixel(dc, &gap);
     if (gdi_line_clip(b, &dc->surface, &k0, &k1)) {
-        const gdi_dash_pattern *pattern = pen->dashes;
-        const uint32_t period = gdi_dash_period(pattern);
-        uint32_t at = gdi_dash_ahead(pen, (uint64_t)k0);
+        const uint32_t dashes = pen->dashes;
+        uint32_t at = gdi_dash_advance(*phase, (uint64_t)k0);
         bool dash;
-        int left = gdi_dash_run(pattern, at, &dash);
+        int left = gdi_dash_run(dashes, at, &dash);
         // Read once: a store through `pixel` could otherwise be the pen's colour itself.
         const uint32_t ink = pen->pixel;
         gdi_line_walk(b, &dc->surface, k0, k1, [&](uint32_t *pixel) {
             if (dash || draw_gaps) *pixel = dash ? ink : gap;
             at++;
-            if (--left == 0) {
-                if (at == period) at = 0;
-                left = gdi_dash_run(pattern, at, &dash);
+            if (--left == 0) { // a run never reaches past the period's end
+                if (at == gdi_dash_period) at = 0;
+                left = gdi_dash_run(dashes, at, &dash);
             }
         });
     }
-    pen->dash_at = gdi_dash_ahead(pen, (uint64_t)b.d_major);
+    *phase = gdi_dash_advance(*phase, (uint64_t)b.d_major);
 }
-
-} // namespace
 
 // A segment to a neighbouring pixel covers just its start, since the end is left out: the
 // outlines of ellipses and arcs are made of nothing else, so they skip the line set-up.
@@ -256,14 +255,4 @@ void gdi_solid_step(gdi_dc *dc, POINT p, POINT q) {
     const gdi_surface *s = &dc->surface;
     if ((dx | dy) != 0 && p.x >= 0 && p.x < s->width && p.y >= 0 && p.y < s->height)
         gdi_row(s, (int)p.y)[p.x] = dc->pen_state.pixel;
-}
-
-void gdi_solid_lines(gdi_dc *dc, const POINT *points, int count, bool close, gdi_region *) {
-    for (int i = 0; i + 1 < count; i++) gdi_solid_step(dc, points[i], points[i + 1]);
-    if (close) gdi_solid_step(dc, points[count - 1], points[0]);
-}
-
-void gdi_dashed_lines(gdi_dc *dc, const POINT *points, int count, bool close, gdi_region *) {
-    for (int i = 0; i + 1 < count; i++) gdi_dashed_line(dc, points[i], points[i + 1]);
-    if (close) gdi_dashed_line(dc, points[count - 1], points[0]);
 }
