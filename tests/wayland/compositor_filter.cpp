@@ -240,6 +240,8 @@ void compositor_filter::serve() {
         }
         if (poll(watched.data(), watched.size(), -1) < 0 && errno != EINTR) break;
         if (watched[0].revents != 0) break;
+        // Only the connections polled have events in `watched`; one accepted now waits a round.
+        const size_t polled = connections.size();
         if (watched[1].revents & POLLIN) {
             int client = accept4(listener_, nullptr, nullptr, SOCK_CLOEXEC);
             int server = client >= 0 ? connect_to(upstream_) : -1;
@@ -253,8 +255,8 @@ void compositor_filter::serve() {
             }
         }
         // Connections are read in the order polled; one that ended goes after the round.
-        std::vector<connection *> open;
-        for (size_t i = 0; i < connections.size(); ++i) {
+        std::vector<connection *> open(connections.begin() + polled, connections.end());
+        for (size_t i = 0; i < polled; ++i) {
             connection *c = connections[i];
             short up = watched[2 + 2 * i].revents, down = watched[3 + 2 * i].revents;
             bool alive =

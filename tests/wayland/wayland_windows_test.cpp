@@ -27,8 +27,7 @@ int open_window(const char *title, int width, int height, area *where) {
     ZVSetForeground(w, k_blue);
     ZVFillRectangle(w, width / 2, 0, width, height);
     ZVRedraw(w);
-    EXPECT_TRUE(poll_until([&] { return (*where = find_window(title)).found; }, 10.0))
-        << "sway shows no window titled " << title;
+    EXPECT_TRUE(sway_window_settled(title, where)) << "sway shows no window titled " << title;
     return w;
 }
 
