@@ -5,19 +5,9 @@
 #   bench/present.sh [FRAMES]          (default 220; BUILD_DIR as for bench/run.sh)
 # Starts its own Xvfb; needs Xvfb, libsdl2-dev and the Xlib headers.
 set -euo pipefail
-root=$(cd "$(dirname "$0")/.." && pwd)
-build=${BUILD_DIR:-$root/build-bench}
-frames=${1:-220}
-cmake -S "$root" -B "$build" -DCMAKE_BUILD_TYPE=Release -DZELVAN_TESTS=OFF \
-  -DZELVAN_EXAMPLES=OFF >/dev/null
-cmake --build "$build" -j2 --target zelvan >/dev/null
-out=$(mktemp -d)
+. "$(dirname "$0")/present/build_programs.sh"
 trap 'kill "${xvfb:-0}" 2>/dev/null || true; rm -rf "$out"' EXIT
-src=$root/bench/present
 cc -O2 -o "$out/observer" "$src/present_observer.c" $(pkg-config --cflags --libs x11)
-cc -O2 -o "$out/zelvan" "$src/present_zelvan.c" -I"$root/include" -L"$build" -lzelvan \
-  -Wl,-rpath,"$build"
-cc -O2 -o "$out/sdl" "$src/present_sdl.c" $(pkg-config --cflags --libs sdl2)
 display=:$((90 + RANDOM % 9))
 Xvfb "$display" -screen 0 1920x1080x24 -nolisten tcp >/dev/null 2>&1 &
 xvfb=$!

@@ -16,7 +16,7 @@
 #include <memory>
 
 #ifdef ZELVAN_FUZZ_CLIPBOARD_FORMATS
-#include "platform/posix/display/x11/x11_internal.h"
+#include "platform/posix/display/picture/picture_streams.h"
 #endif
 
 namespace {
@@ -41,12 +41,12 @@ void convert_for_the_clipboard(const bitmap_record *record) {
                                                             record->info + record->info_bytes);
     dib->insert(dib->end(), record->bits, record->bits + record->bits_bytes);
     // Every record the reader gives is a picture the clipboard can offer, in both forms.
-    for (x11_picture_form form : {X11_PICTURE_BMP, X11_PICTURE_PNG}) {
-        x11_picture_stream *stream = x11_picture_stream_open(dib, form);
+    for (picture_form form : {PICTURE_BMP, PICTURE_PNG}) {
+        picture_stream *stream = picture_stream_open(dib, form);
         std::vector<unsigned char> file;
-        bool made = stream && x11_picture_stream_fill(stream, &file, SIZE_MAX) &&
-                    x11_picture_stream_done(stream) && !file.empty();
-        x11_picture_stream_close(stream);
+        bool made = stream && picture_stream_fill(stream, &file, SIZE_MAX) &&
+                    picture_stream_done(stream) && !file.empty();
+        picture_stream_close(stream);
         if (!made) abort();
     }
 #else

@@ -15,14 +15,19 @@ case "${1:-}" in
   ;;
 esac
 
-# The library and the examples. Without Xlib, Xext and libpng the library builds with the
-# headless display only; the fonts are what text is drawn with. Liberation, Carlito and
-# Caladea are the faces metric-compatible with Arial, Times New Roman, Courier New, Calibri
-# and Cambria: recommended, not required (the tests that compare with them skip).
+# The library and the examples. Without Xlib, Xext and libpng the library builds without the
+# X11 display, and without libwayland, wayland-protocols, xkbcommon and libpng without the
+# Wayland one (the headless display is always there); without libdecor and its cairo plugin,
+# Wayland windows have no title bar where the compositor draws none (GNOME). The fonts are what
+# text is drawn with. Liberation, Carlito and Caladea are the faces metric-compatible with
+# Arial, Times New Roman, Courier New, Calibri and Cambria: recommended, not required (the
+# tests that compare with them skip).
 packages=(
   build-essential cmake pkg-config
   libfreetype-dev libfontconfig-dev
   libx11-dev libxext-dev libpng-dev
+  libwayland-dev libwayland-bin wayland-protocols libxkbcommon-dev
+  libdecor-0-dev libdecor-0-plugin-1-cairo
   fonts-dejavu-core fonts-liberation2 fonts-crosextra-carlito fonts-crosextra-caladea
 )
 if ((dev)); then
@@ -34,6 +39,8 @@ if ((dev)); then
     # The end-to-end tests on a private X server; xvfb-run needs xauth; XFixes shows them the
     # cursor.
     xvfb xauth xdotool xclip openbox libxfixes-dev
+    # The end-to-end tests under a private headless sway, and its tools.
+    sway grim wtype wl-clipboard
     # Formatting, and the fuzzers (clang with libFuzzer).
     clang-format clang libclang-rt-14-dev
     # The benchmarks and their baselines.

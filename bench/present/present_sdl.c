@@ -23,6 +23,7 @@ int main(int argc, char **argv) {
         SDL_Delay(10);
     }
     Uint32 start = SDL_GetTicks();
+    fprintf(stderr, "present-bench start\n"); /* marks the loop in a protocol log */
     for (int k = 1; k <= frames; ++k) {
         uint32_t p = frame_pixel(k);
         fill_frame(picture, SDL_MapRGB(surface->format, p >> 16, (p >> 8) & 0xFF, p & 0xFF));
@@ -34,7 +35,9 @@ int main(int argc, char **argv) {
         SDL_UpdateWindowSurface(window);
         SDL_PumpEvents();
     }
-    printf("sdl: %d frames presented in %u ms\n", frames, SDL_GetTicks() - start);
+    Uint32 took = SDL_GetTicks() - start;
+    fprintf(stderr, "present-bench end\n");
+    printf("sdl: %d frames presented in %u ms\n", frames, took);
     Uint32 end = SDL_GetTicks();
     while (SDL_GetTicks() - end < 2500) {
         SDL_PumpEvents();

@@ -15,6 +15,7 @@ int main(int argc, char **argv) {
     ZVPresent(w);
     while (ZVGetTicks() < 1000) ZVWaitFrame(w, 100); /* the observer finds the window */
     int start = ZVGetTicks();
+    fprintf(stderr, "present-bench start\n"); /* marks the loop in a protocol log */
     for (int k = 1; k <= frames; ++k) {
         /* ZVCOLOUR is 0x00BBGGRR: the same bytes the other way round. */
         uint32_t p = frame_pixel(k);
@@ -23,6 +24,7 @@ int main(int argc, char **argv) {
         ZVPresent(w);
     }
     int took = ZVGetTicks() - start;
+    fprintf(stderr, "present-bench end\n");
     ZVPresent(w); /* the last frame reaches the server */
     printf("zelvan: %d frames presented in %d ms\n", frames, took);
     int end = ZVGetTicks();

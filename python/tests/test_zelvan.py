@@ -19,7 +19,8 @@ import threading
 import unittest
 
 # Headless whatever the caller's session: the library picks its display when it loads.
-os.environ.pop("DISPLAY", None)
+for _name in ("DISPLAY", "WAYLAND_DISPLAY"):
+    os.environ.pop(_name, None)
 
 PYTHON_DIR = pathlib.Path(__file__).resolve().parent.parent
 HEADER = PYTHON_DIR.parent / "include" / "zelvan.h"
@@ -162,6 +163,7 @@ class LoadingAndSignatures(unittest.TestCase):
         """Imports the module in a fresh interpreter; returns (exit code, output)."""
         environment = {**environment, "PYTHONDONTWRITEBYTECODE": "1"}
         environment.pop("DISPLAY", None)
+        environment.pop("WAYLAND_DISPLAY", None)
         done = subprocess.run(
             [sys.executable, "-c", "import zelvan; print(zelvan.LIBRARY_PATH)"],
             cwd=str(module_dir), env=environment, capture_output=True, text=True, timeout=60)
@@ -793,6 +795,7 @@ class Examples(unittest.TestCase):
         with tempfile.TemporaryDirectory() as folder:
             environment = dict(os.environ, ZELVAN_LIBRARY=zv.LIBRARY_PATH)
             environment.pop("DISPLAY", None)
+            environment.pop("WAYLAND_DISPLAY", None)
             done = subprocess.run([sys.executable, str(PYTHON_DIR / "examples" / script)],
                                   cwd=folder, env=environment, capture_output=True, text=True,
                                   timeout=120)

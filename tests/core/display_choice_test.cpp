@@ -14,10 +14,11 @@ struct outcome {
     std::string errors; // what it wrote to standard error
 };
 
-// `chosen` is "" or a ZELVAN_DISPLAY setting; no server has display number 59999.
+// `chosen` is "" or settings of ZELVAN_DISPLAY and WAYLAND_DISPLAY; no server has display
+// number 59999, and no compositor the socket name zelvan-nobody.
 outcome run_probe(const std::string &chosen) {
-    std::string command =
-        "env -u ZELVAN_DISPLAY DISPLAY=:59999 " + chosen + " " WINDOW_PROBE " 2>&1 >/dev/null";
+    std::string command = "env -u ZELVAN_DISPLAY -u WAYLAND_DISPLAY DISPLAY=:59999 " + chosen +
+                          " " WINDOW_PROBE " 2>&1 >/dev/null";
     outcome result{-1, ""};
     FILE *output = popen(command.c_str(), "r");
     if (output == nullptr) return result;
@@ -46,3 +47,22 @@ TEST(DisplayChoice, AnUnansweredDisplayIsToldAndZelvanDisplayChoosesTheDriver) {
     EXPECT_NE(x11.errors.find("ZELVAN_DISPLAY=x11 cannot be opened"), std::string::npos)
         << x11.errors;
 }
+
+#ifdef ZELVAN_HAVE_WAYLAND_DRIVER
+// A WAYLAND_DISPLAY that names no compositor is told, and X11 (here: nothing) then headless
+// stand in; asked for by name, Wayland has no stand-in.
+TEST(DisplayChoice, AnUnansweredWaylandDisplayIsToldAndTheNextDisplayServes) {
+    outcome automatic = run_probe("WAYLAND_DISPLAY=zelvan-nobody");
+    EXPECT_EQ(automatic.status, 0) << "the window opens off screen";
+    EXPECT_NE(
+        automatic.errors.find("no Wayland compositor answers at WAYLAND_DISPLAY=zelvan-nobody"),
+        std::string::npos)
+        << automatic.errors;
+    EXPECT_NE(automatic.errors.find("no X server answers"), std::string::npos) << automatic.errors;
+
+    outcome wayland = run_probe("WAYLAND_DISPLAY=zelvan-nobody ZELVAN_DISPLAY=wayland");
+    EXPECT_EQ(wayland.status, 1) << "no window can be made without the chosen display";
+    EXPECT_NE(wayland.errors.find("ZELVAN_DISPLAY=wayland cannot be opened"), std::string::npos)
+        << wayland.errors;
+}
+#endif

@@ -354,19 +354,19 @@ TEST(X11ClipboardForms, BandsMakeTheSameFileAsTheWhole) {
     for (const test_dib &dib :
          {make_24_bit(29, 11, 4), palette, test_dib{rle, palette.pixels, 13, 7}}) {
         auto kept = std::make_shared<const std::vector<unsigned char>>(dib.bytes);
-        for (x11_picture_form form : {X11_PICTURE_PNG, X11_PICTURE_BMP}) {
+        for (picture_form form : {PICTURE_PNG, PICTURE_BMP}) {
             std::vector<unsigned char> whole, banded;
-            x11_picture_stream *one = x11_picture_stream_open(kept, form);
-            x11_picture_stream *bands = x11_picture_stream_open(kept, form);
+            picture_stream *one = picture_stream_open(kept, form);
+            picture_stream *bands = picture_stream_open(kept, form);
             ASSERT_TRUE(one && bands);
-            EXPECT_TRUE(x11_picture_stream_fill(one, &whole, SIZE_MAX));
-            EXPECT_TRUE(x11_picture_stream_done(one));
-            for (int band = 0; band < 100000 && !x11_picture_stream_done(bands); ++band)
-                ASSERT_TRUE(x11_picture_stream_fill(bands, &banded, banded.size() + 5));
+            EXPECT_TRUE(picture_stream_fill(one, &whole, SIZE_MAX));
+            EXPECT_TRUE(picture_stream_done(one));
+            for (int band = 0; band < 100000 && !picture_stream_done(bands); ++band)
+                ASSERT_TRUE(picture_stream_fill(bands, &banded, banded.size() + 5));
             EXPECT_TRUE(whole == banded) << form;
-            x11_picture_stream_close(one);
-            x11_picture_stream_close(bands);
-            if (form != X11_PICTURE_PNG) continue;
+            picture_stream_close(one);
+            picture_stream_close(bands);
+            if (form != PICTURE_PNG) continue;
             int width = 0, height = 0;
             std::vector<uint32_t> pixels;
             ASSERT_TRUE(

@@ -2,6 +2,8 @@
 // test re-run in a child process that talks to them.
 #include "x11_session.h"
 
+#include "../child_process.h"
+
 #include <X11/Xatom.h>
 
 #include <fcntl.h>
@@ -15,86 +17,18 @@
 #include <chrono>
 #include <thread>
 
-extern char **environ;
-
 namespace x11_session {
 namespace {
+
+using namespace child_process;
 
 const char k_child_marker[] = "ZELVAN_X11_TEST_CHILD";
 const char k_server_pid[] = "ZELVAN_X11_TEST_SERVER";
 
-bool in_path(const char *program) {
-    const char *path = getenv("PATH");
-    std::string dirs = path != nullptr ? path : "/usr/bin:/bin";
-    size_t start = 0;
-    while (start <= dirs.size()) {
-        size_t end = dirs.find(':', start);
-        if (end == std::string::npos) end = dirs.size();
-        std::string candidate = dirs.substr(start, end - start) + "/" + program;
-        if (access(candidate.c_str(), X_OK) == 0) return true;
-        start = end + 1;
-    }
-    return false;
-}
-
-std::vector<char *> c_strings(std::vector<std::string> &strings) {
-    std::vector<char *> out;
-    for (std::string &s : strings) out.push_back(&s[0]);
-    out.push_back(nullptr);
-    return out;
-}
-
-// Starts `argv` with `env` (all of it) and its output sent to `out_fd` (-1: /dev/null).
-pid_t spawn(std::vector<std::string> argv, std::vector<std::string> env, int out_fd,
-            int keep_fd = -1, int err_fd = -1) {
-    std::vector<char *> args = c_strings(argv), vars = c_strings(env);
-    pid_t pid = fork();
-    if (pid != 0) return pid;
-    int null_fd = open("/dev/null", O_RDWR);
-    dup2(null_fd, 0);
-    dup2(out_fd >= 0 ? out_fd : null_fd, 1);
-    if (err_fd >= 0) {
-        dup2(err_fd, 2);
-    } else if (argv[0] != "/proc/self/exe") {
-        dup2(null_fd, 2); // helpers keep quiet
-    }
-    for (int fd = 3; fd < 256; ++fd) {
-        if (fd != keep_fd && fd != 1 && fd != 2) close(fd);
-    }
-    execvpe(args[0], args.data(), vars.data());
-    _exit(127);
-}
-
 std::vector<std::string> environment_with(const std::string &display) {
-    std::vector<std::string> env;
-    for (char **e = environ; *e != nullptr; ++e) {
-        if (strncmp(*e, "DISPLAY=", 8) != 0) env.push_back(*e);
-    }
-    if (!display.empty()) env.push_back("DISPLAY=" + display);
-    return env;
-}
-
-// Waits for `pid` until `seconds` pass; then kills it. The exit status, or -1.
-int wait_for(pid_t pid, double seconds) {
-    auto deadline = std::chrono::steady_clock::now() + std::chrono::duration<double>(seconds);
-    for (;;) {
-        int status = 0;
-        if (waitpid(pid, &status, WNOHANG) == pid) {
-            return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
-        }
-        if (std::chrono::steady_clock::now() > deadline) {
-            kill(pid, SIGKILL);
-            waitpid(pid, &status, 0);
-            return -1;
-        }
-        std::this_thread::sleep_for(std::chrono::milliseconds(5));
-    }
-}
-
-void stop(pid_t pid) {
-    if (pid <= 0) return;
-    kill(pid, SIGTERM);
-    if (wait_for(pid, 5.0) == -1) kill(pid, SIGKILL);
+    std::vector<std::string> extra;
+    if (!display.empty()) extra.push_back("DISPLAY=" + display);
+    return environment_without({"DISPLAY=", "WAYLAND_DISPLAY="}, extra);
 }
 
 // Xvfb picks a free display number itself and writes it to the descriptor it is given.
@@ -189,20 +123,11 @@ bool run_in_child(const options &how) {
     env.push_back(std::string(k_child_marker) + "=1");
     env.push_back(std::string(k_server_pid) + "=" + std::to_string(server));
     fflush(stdout);
-    char errors_path[] = "/tmp/zelvan-x11-errors-XXXXXX";
-    int errors_fd = how.child_errors != nullptr ? mkstemp(errors_path) : -1;
-    pid_t child = spawn({"/proc/self/exe", current_test_filter()}, env, 1, -1, errors_fd);
+    error_capture errors;
+    if (how.child_errors != nullptr) errors.open();
+    pid_t child = spawn({"/proc/self/exe", current_test_filter()}, env, 1, -1, errors.fd);
     int status = wait_for(child, 100.0);
-    if (errors_fd >= 0) {
-        how.child_errors->clear();
-        char buffer[4096];
-        ssize_t got;
-        lseek(errors_fd, 0, SEEK_SET);
-        while ((got = read(errors_fd, buffer, sizeof buffer)) > 0)
-            how.child_errors->append(buffer, size_t(got));
-        close(errors_fd);
-        unlink(errors_path);
-    }
+    if (how.child_errors != nullptr) *how.child_errors = errors.take();
     EXPECT_EQ(status, 0) << "the test failed on the X server " << display
                          << " (its output is above)";
     stop(manager);
@@ -211,7 +136,7 @@ bool run_in_child(const options &how) {
 }
 
 bool have_program(const char *program) {
-    return in_path(program);
+    return child_process::in_path(program);
 }
 
 static XErrorHandler before_ours = nullptr;
@@ -288,24 +213,8 @@ std::vector<unsigned long> capture(int x, int y, int width, int height) {
 }
 
 std::string run(const std::vector<std::string> &argv, int *status) {
-    int fds[2];
-    if (pipe(fds) != 0) return "";
-    pid_t pid = spawn(argv, environment_with(getenv("DISPLAY") ? getenv("DISPLAY") : ""), fds[1]);
-    close(fds[1]);
-    std::string out;
-    auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(20);
-    while (std::chrono::steady_clock::now() < deadline) {
-        pollfd p{fds[0], POLLIN, 0};
-        if (poll(&p, 1, 100) <= 0) continue;
-        char buffer[65536];
-        ssize_t got = read(fds[0], buffer, sizeof buffer);
-        if (got <= 0) break;
-        out.append(buffer, size_t(got));
-    }
-    close(fds[0]);
-    int code = wait_for(pid, 5.0);
-    if (status != nullptr) *status = code;
-    return out;
+    return child_process::run(argv, environment_with(getenv("DISPLAY") ? getenv("DISPLAY") : ""),
+                              status);
 }
 
 } // namespace x11_session

@@ -7,11 +7,18 @@
 #include <stdlib.h>
 #include <string.h>
 
+#ifdef ZELVAN_HAVE_WAYLAND
+extern const display_driver display_wayland_driver;
+#endif
 #ifdef ZELVAN_HAVE_X11
 extern const display_driver display_x11_driver;
 #endif
 
+// Wayland opens only where WAYLAND_DISPLAY names a compositor (or ZELVAN_DISPLAY names it).
 const display_driver *const display_drivers[] = {
+#ifdef ZELVAN_HAVE_WAYLAND
+    &display_wayland_driver,
+#endif
 #ifdef ZELVAN_HAVE_X11
     &display_x11_driver,
 #endif

@@ -55,6 +55,7 @@ enum display_event_kind {
     DISPLAY_EVENT_KEY_DOWN,     // the key with virtual-key code `key` went down (again, when
                                 // it repeats); `window` may be NULL (focus)
     DISPLAY_EVENT_KEY_UP,       // the key `key` was released; `window` may be NULL (focus)
+    DISPLAY_EVENT_DENSITY,      // `window` now stands on a screen of `dpi` dots per inch
 };
 
 struct display_event {
@@ -68,6 +69,7 @@ struct display_event {
     int repeat;
     RECT rect;
     int key; // a Win32 virtual-key code (VK_), for key events
+    int dpi; // for DISPLAY_EVENT_DENSITY
 };
 
 // What the window manager gives a driver when it opens it.
@@ -161,14 +163,14 @@ int display_key_for_punctuation(int c);
 // What the key `vk` types without SHIFT (letters in upper case, as Win32 reports them), or 0.
 int display_unshifted_character(int vk);
 
-// The drivers in order of preference, ending with NULL. X11 comes first once it is built;
-// headless always works.
+// The drivers in order of preference, ending with NULL: Wayland, then X11, where they are
+// built; headless always works.
 extern const display_driver *const display_drivers[];
 
 extern const display_driver display_headless_driver;
 
-// Opens the driver that ZELVAN_DISPLAY names ("x11", "headless"), or else the first that works
-// (once per process), and returns it; NULL when the named one cannot be opened.
+// Opens the driver that ZELVAN_DISPLAY names ("wayland", "x11", "headless"), or else the first
+// that works (once per process), and returns it; NULL when the named one cannot be opened.
 const display_driver *display_open(const display_sink *sink);
 
 // The opened driver lost its screen: opens the headless driver in its place and returns it.

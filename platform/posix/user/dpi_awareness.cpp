@@ -33,17 +33,36 @@ DPI_AWARENESS_CONTEXT WINAPI SetThreadDpiAwarenessContext(DPI_AWARENESS_CONTEXT 
     return previous;
 }
 
-// One screen, so system and per-monitor awareness see the same density; unaware windows are
-// told 96 dpi, as Windows tells the windows it stretches for them.
+void wm_density_changed(HWND hwnd, int dpi) {
+    if (dpi <= 0) return;
+    wm_lock();
+    wm_window *w = wm_find(hwnd);
+    bool aware = w != nullptr && w->dpi_aware;
+    bool news = w != nullptr && w->dpi != UINT(dpi);
+    if (news) w->dpi = UINT(dpi);
+    RECT suggested = w != nullptr ? w->frame : RECT{};
+    wm_unlock();
+    // The window stays where it is; its procedure gives it the size it wants there.
+    if (aware && news) {
+        SendMessageA(hwnd, WM_DPICHANGED, WPARAM(MAKELONG(dpi, dpi)),
+                     reinterpret_cast<LPARAM>(&suggested));
+    }
+}
+
+// Until the driver says which screen a window stands on, system and per-monitor awareness see
+// the screen's density; unaware windows are told 96 dpi, as Windows tells the windows it
+// stretches for them.
 UINT WINAPI GetDpiForWindow(HWND hwnd) {
     wm_lock();
     wm_window *w = wm_find(hwnd);
     bool found = w != nullptr;
     bool aware = found && w->dpi_aware;
+    UINT own = found ? w->dpi : 0;
     wm_unlock();
     if (!found) return 0;
+    if (!aware) return 96;
+    if (own != 0) return own;
     const display_driver *driver = wm_driver();
-    int dpi =
-        aware && driver != nullptr && driver->screen_dpi != nullptr ? driver->screen_dpi() : 0;
+    int dpi = driver != nullptr && driver->screen_dpi != nullptr ? driver->screen_dpi() : 0;
     return dpi > 0 ? static_cast<UINT>(dpi) : 96;
 }

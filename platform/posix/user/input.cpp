@@ -232,6 +232,9 @@ void wm_display_report(const display_event *event) {
     case DISPLAY_EVENT_LOST:
         wm_display_lost();
         break;
+    case DISPLAY_EVENT_DENSITY:
+        wm_density_changed(e.window, e.dpi);
+        break;
     }
 }
 

@@ -54,6 +54,7 @@ struct wm_window {
     bool needs_first_size; // the first show still owes WM_SIZE and WM_MOVE, as on Win32
     bool destroying;
     bool dpi_aware; // made by a thread aware of the screen's density: told its real dpi
+    UINT dpi;       // the density of the screen it stands on, once the driver said; else 0
 
     // Painting: the update region is kept as its bounding rectangle, in client coordinates.
     bool invalid;
@@ -164,6 +165,9 @@ void wm_unlock(void);
 // True when the calling thread's DPI awareness context lets its new windows see the screen's
 // density (dpi_awareness.cpp).
 bool wm_thread_dpi_aware(void);
+// The driver saw the window reach a screen of another density: an aware window is told with
+// WM_DPICHANGED, as Windows tells it. Owner thread.
+void wm_density_changed(HWND hwnd, int dpi);
 wm_window *wm_find(HWND hwnd); // lock held; null for a handle that names no window
 // Starts loading the window's record into the cache, for a look-up to come soon. Lock held.
 void wm_prefetch_window(HWND hwnd);

@@ -2,6 +2,7 @@
 // selection and serves TARGETS, TIMESTAMP, image/png and image/bmp, large items by INCR.
 // The picture is kept as it was given and converted only for a program that asks; a PNG
 // given beside it (one with alpha) is served as image/png as it is.
+#include "platform/posix/display/picture/picture_handover.h"
 #include "platform/posix/display/x11/x11_internal.h"
 
 #include <X11/Xatom.h>
@@ -9,12 +10,11 @@
 #include <algorithm>
 #include <list>
 #include <memory>
-#include <mutex>
 
 namespace {
 
 struct stream_closer {
-    void operator()(x11_picture_stream *stream) const { x11_picture_stream_close(stream); }
+    void operator()(picture_stream *stream) const { picture_stream_close(stream); }
 };
 
 // One INCR transfer: the requestor deletes the property to ask for the next chunk, which is
@@ -23,22 +23,18 @@ struct incr_transfer {
     Window requestor;
     Atom property;
     Atom type;
-    std::unique_ptr<x11_picture_stream, stream_closer> stream; // null once it ended or failed
-    std::vector<unsigned char> ready;                          // converted, not yet sent
-    bool finished; // the empty closing chunk is on its way
+    std::unique_ptr<picture_stream, stream_closer> stream; // null once it ended or failed
+    std::vector<unsigned char> ready;                      // converted, not yet sent
+    bool finished;                                         // the empty closing chunk is on its way
 };
 
 struct clipboard_state {
-    std::mutex lock; // guards the hand-over from the thread that set the clipboard
-    x11_shared_picture pending;
-    bool has_pending = false;
-    x11_shared_picture pending_png;
-    bool has_pending_png = false;
+    picture_handover handover; // from the thread that set the clipboard
     // The rest belongs to the GUI thread.
     Window owner = None;
     Time owned_since = CurrentTime;
-    x11_shared_picture picture; // null while the library does not own the clipboard
-    x11_shared_picture png;     // the PNG file given with it; null when there is none
+    shared_picture picture; // null while the library does not own the clipboard
+    shared_picture png;     // the PNG file given with it; null when there is none
     bool offers_bmp = false;
     bool offers_png = false;
     std::list<incr_transfer> transfers;
@@ -83,13 +79,13 @@ void disown(void) {
 
 // An empty item, or one that is no readable DIB, leaves the clipboard empty: the picture
 // it replaces is not offered any more. Nothing is converted until a program asks.
-void own_selection(const x11_shared_picture &dib) {
+void own_selection(const shared_picture &dib) {
     clipboard_state &c = clip();
     x11_state &s = x11();
     c.picture.reset();
     c.png.reset();
     bool bmp = false, png = false;
-    if (!dib || !x11_picture_forms(*dib, &bmp, &png)) {
+    if (!dib || !picture_forms(*dib, &bmp, &png)) {
         disown();
         return;
     }
@@ -120,16 +116,16 @@ void send_targets(Window requestor, Atom property) {
 
 // Starts the form's conversion: a small result goes at once, a large one by INCR with the
 // size made so far as its lower bound. False refuses the request (no memory, unreadable).
-bool send_form(Window requestor, Atom property, Atom type, x11_picture_form form) {
+bool send_form(Window requestor, Atom property, Atom type, picture_form form) {
     clipboard_state &c = clip();
     x11_state &s = x11();
-    bool file = form == X11_PICTURE_PNG && c.png;
-    std::unique_ptr<x11_picture_stream, stream_closer> stream(
-        x11_picture_stream_open(file ? c.png : c.picture, file ? X11_PICTURE_FILE : form));
+    bool file = form == PICTURE_PNG && c.png;
+    std::unique_ptr<picture_stream, stream_closer> stream(
+        picture_stream_open(file ? c.png : c.picture, file ? PICTURE_FILE : form));
     std::vector<unsigned char> first;
     size_t limit = chunk_limit();
-    if (!stream || !x11_picture_stream_fill(stream.get(), &first, limit + 1)) return false;
-    if (x11_picture_stream_done(stream.get()) && first.size() <= limit) {
+    if (!stream || !picture_stream_fill(stream.get(), &first, limit + 1)) return false;
+    if (picture_stream_done(stream.get()) && first.size() <= limit) {
         put_property(requestor, property, type, 8, first.data(), first.size());
         return true;
     }
@@ -157,9 +153,9 @@ Atom answer(const XSelectionRequestEvent &r) {
         long time = long(c.owned_since);
         put_property(r.requestor, property, XA_INTEGER, 32, &time, 1);
     } else if (r.target == a.image_bmp && c.offers_bmp) {
-        sent = send_form(r.requestor, property, a.image_bmp, X11_PICTURE_BMP);
+        sent = send_form(r.requestor, property, a.image_bmp, PICTURE_BMP);
     } else if (r.target == a.image_png && (c.offers_png || c.png)) {
-        sent = send_form(r.requestor, property, a.image_png, X11_PICTURE_PNG);
+        sent = send_form(r.requestor, property, a.image_png, PICTURE_PNG);
     } else {
         sent = false;
     }
@@ -188,8 +184,8 @@ void on_request(const XSelectionRequestEvent &r) {
 void send_next_chunk(incr_transfer &t) {
     size_t limit = chunk_limit();
     if (t.stream && t.ready.size() < limit) {
-        if (!x11_picture_stream_fill(t.stream.get(), &t.ready, limit) ||
-            x11_picture_stream_done(t.stream.get())) {
+        if (!picture_stream_fill(t.stream.get(), &t.ready, limit) ||
+            picture_stream_done(t.stream.get())) {
             t.stream.reset();
         }
     }
@@ -219,26 +215,10 @@ bool on_property_deleted(const XPropertyEvent &p) {
 
 namespace {
 
-// Hands a copy of the item to the GUI thread: a DIB replaces the picture and any PNG given
-// with it, a PNG joins the picture last given. False when no copy could be kept.
+// Hands a copy of the item to the GUI thread; false when no copy could be kept.
 bool hand_over(const void *item, size_t bytes, bool png) {
     if (!x11().opened.load(std::memory_order_acquire)) return true; // only ever called once open
-    clipboard_state &c = clip();
-    try {
-        const unsigned char *begin = static_cast<const unsigned char *>(item);
-        x11_shared_picture copy = std::make_shared<const std::vector<unsigned char>>(
-            begin, begin + (item != nullptr ? bytes : 0));
-        std::lock_guard<std::mutex> guard(c.lock);
-        if (!png) {
-            c.pending = std::move(copy);
-            c.has_pending = true;
-            copy.reset();
-        }
-        c.pending_png = std::move(copy);
-        c.has_pending_png = true;
-    } catch (...) { // no memory for the copy: the clipboard cannot offer the picture
-        return false;
-    }
+    if (!picture_handover_give(clip().handover, item, bytes, png)) return false;
     if (x11_on_gui_thread()) {
         x11_clipboard_take_pending();
     } else {
@@ -259,18 +239,9 @@ bool x11_clipboard_export_png(const void *png, size_t bytes) {
 
 void x11_clipboard_take_pending(void) {
     clipboard_state &c = clip();
-    x11_shared_picture dib, png;
+    shared_picture dib, png;
     bool new_picture, new_png;
-    try {
-        std::lock_guard<std::mutex> guard(c.lock);
-        new_picture = c.has_pending;
-        new_png = c.has_pending_png;
-        dib.swap(c.pending);
-        png.swap(c.pending_png);
-        c.has_pending = c.has_pending_png = false;
-    } catch (...) {
-        return;
-    }
+    picture_handover_take(c.handover, &dib, &new_picture, &png, &new_png);
     if (new_picture) own_selection(dib);
     if (new_png && c.picture) c.png = png && !png->empty() ? png : nullptr;
     XFlush(x11().display);

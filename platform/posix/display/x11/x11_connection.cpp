@@ -1,4 +1,5 @@
 // The X11 driver: opening the connection, the GUI thread, error handling and the driver table.
+#include "platform/posix/display/display_guard.h"
 #include "platform/posix/display/x11/x11_internal.h"
 
 #include <pthread.h>
@@ -261,47 +262,26 @@ int x11_errors_since(int before) {
     return x11().x_errors - before;
 }
 
-namespace {
-
-// Every entry of the driver is a boundary no exception may cross: the window manager calls
-// it from threads whose callers are C. One that escapes the driver's work (no memory for a
-// window's record, say) becomes the entry's failure value: null, false or nothing.
-template <typename Function, Function function> struct guarded;
-template <typename Result, typename... Arguments, Result (*function)(Arguments...)>
-struct guarded<Result (*)(Arguments...), function> {
-    static Result call(Arguments... arguments) noexcept {
-        try {
-            return function(arguments...);
-        } catch (...) {
-            return Result();
-        }
-    }
-};
-
-#define GUARDED(function) guarded<decltype(&function), &function>::call
-
-} // namespace
-
 extern const display_driver display_x11_driver = {
     "x11",
-    GUARDED(x11_open),
-    GUARDED(x11_create),
-    GUARDED(x11_destroy),
-    GUARDED(x11_move_resize),
-    GUARDED(x11_show),
-    GUARDED(x11_raise),
-    GUARDED(x11_set_title),
-    GUARDED(x11_present),
-    GUARDED(x11_pump_events),
-    GUARDED(x11_cursor_pos),
-    GUARDED(x11_screen_size),
-    GUARDED(x11_clipboard_export),
-    GUARDED(x11_clipboard_export_png),
-    GUARDED(x11_event_fd),
-    GUARDED(x11_frame_extents),
-    GUARDED(x11_release),
-    GUARDED(x11_set_placement),
-    GUARDED(x11_screen_dpi),
-    GUARDED(x11_set_cursor),
-    GUARDED(x11_set_icon),
+    DISPLAY_GUARDED(x11_open),
+    DISPLAY_GUARDED(x11_create),
+    DISPLAY_GUARDED(x11_destroy),
+    DISPLAY_GUARDED(x11_move_resize),
+    DISPLAY_GUARDED(x11_show),
+    DISPLAY_GUARDED(x11_raise),
+    DISPLAY_GUARDED(x11_set_title),
+    DISPLAY_GUARDED(x11_present),
+    DISPLAY_GUARDED(x11_pump_events),
+    DISPLAY_GUARDED(x11_cursor_pos),
+    DISPLAY_GUARDED(x11_screen_size),
+    DISPLAY_GUARDED(x11_clipboard_export),
+    DISPLAY_GUARDED(x11_clipboard_export_png),
+    DISPLAY_GUARDED(x11_event_fd),
+    DISPLAY_GUARDED(x11_frame_extents),
+    DISPLAY_GUARDED(x11_release),
+    DISPLAY_GUARDED(x11_set_placement),
+    DISPLAY_GUARDED(x11_screen_dpi),
+    DISPLAY_GUARDED(x11_set_cursor),
+    DISPLAY_GUARDED(x11_set_icon),
 };

@@ -6,6 +6,7 @@
 #define ZELVAN_X11_INTERNAL_H
 
 #include "platform/posix/display/display.h"
+#include "platform/posix/display/picture/picture_streams.h"
 
 #include <X11/Xlib.h>
 #include <X11/Xutil.h>
@@ -173,25 +174,5 @@ bool x11_clipboard_export_png(const void *png, size_t bytes); // served as it is
 void x11_clipboard_take_pending(void); // GUI thread: own the selection for a new picture
 bool x11_clipboard_handle(const XEvent *event);
 void x11_clipboard_release(void); // at unload, after the connection is closed
-
-// ---- image encodings (x11_image_formats.cpp) ----
-// The picture the clipboard offers: a packed DIB, kept as it was given.
-typedef std::shared_ptr<const std::vector<unsigned char>> x11_shared_picture;
-// X11_PICTURE_FILE serves bytes that already are a file (a PNG given with the DIB) as they are.
-enum x11_picture_form { X11_PICTURE_BMP, X11_PICTURE_PNG, X11_PICTURE_FILE };
-// A BMP file (the 14-byte file header and the DIB) or a PNG file (RGB, 8 bits a channel)
-// made from a DIB a band at a time, as a reader asks for it.
-struct x11_picture_stream;
-
-// Which forms `dib` can be served in; false for none (a malformed DIB).
-bool x11_picture_forms(const std::vector<unsigned char> &dib, bool *bmp, bool *png);
-// Starts a form; null when it cannot be served (unreadable, too large, no memory).
-x11_picture_stream *x11_picture_stream_open(const x11_shared_picture &dib, x11_picture_form form);
-// Appends the form's next bytes to `out` until it holds `want` bytes or the form is complete;
-// false when the conversion failed (no memory). Throws nothing.
-bool x11_picture_stream_fill(x11_picture_stream *stream, std::vector<unsigned char> *out,
-                             size_t want);
-bool x11_picture_stream_done(const x11_picture_stream *stream);
-void x11_picture_stream_close(x11_picture_stream *stream); // takes null too
 
 #endif

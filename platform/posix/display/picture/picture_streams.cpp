@@ -1,7 +1,7 @@
 // The clipboard's picture in the forms other programs ask for, a BMP file and a PNG file,
 // made a band at a time while a program reads them: a picture of 65535 x 65535 pixels is
 // never converted whole.
-#include "platform/posix/display/x11/x11_internal.h"
+#include "platform/posix/display/picture/picture_streams.h"
 #include "platform/posix/gdi/dib/dib_format.h"
 #include "platform/posix/gdi/dib/dib_rgb24.h"
 #include "platform/posix/gdi/dib/dib_rle.h"
@@ -90,9 +90,9 @@ void put32(unsigned char *at, uint32_t value) {
 
 } // namespace
 
-struct x11_picture_stream {
-    x11_shared_picture dib;
-    x11_picture_form form = X11_PICTURE_BMP;
+struct picture_stream {
+    shared_picture dib;
+    picture_form form = PICTURE_BMP;
     gdi_dib_format format = {};
     size_t pixel_offset = 0;
     size_t pixel_bytes = 0;
@@ -115,7 +115,7 @@ struct x11_picture_stream {
 namespace {
 
 // Fills stream->row with picture row `y`, counted from the top.
-void pixel_row(x11_picture_stream *s, int y) {
+void pixel_row(picture_stream *s, int y) {
     const gdi_dib_format &f = s->format;
     if (!s->decoded.empty()) {
         const uint32_t *from = &s->decoded[size_t(y) * size_t(f.width)];
@@ -128,7 +128,7 @@ void pixel_row(x11_picture_stream *s, int y) {
 }
 
 void append_png_bytes(png_structp png, png_bytep data, png_size_t length) {
-    x11_picture_stream *s = static_cast<x11_picture_stream *>(png_get_io_ptr(png));
+    picture_stream *s = static_cast<picture_stream *>(png_get_io_ptr(png));
     try {
         s->out->insert(s->out->end(), data, data + length);
     } catch (...) {
@@ -142,7 +142,7 @@ void flush_nothing(png_structp) {}
 
 // The PNG's next rows until `want` bytes wait in `out`. libpng reports errors by longjmp to
 // here, so this frame holds nothing that needs destroying.
-bool png_rows(x11_picture_stream *s, std::vector<unsigned char> *out, size_t want) {
+bool png_rows(picture_stream *s, std::vector<unsigned char> *out, size_t want) {
     s->out = out;
     if (setjmp(png_jmpbuf(s->png))) return false;
     if (!s->png_started) {
@@ -168,7 +168,7 @@ bool png_rows(x11_picture_stream *s, std::vector<unsigned char> *out, size_t wan
 
 // A BMP's next bytes: the file header (and for a decoded picture a plain 24-bit info
 // header), then rows, bottom row first.
-void bmp_bytes(x11_picture_stream *s, std::vector<unsigned char> *out, size_t want) {
+void bmp_bytes(picture_stream *s, std::vector<unsigned char> *out, size_t want) {
     if (s->head_sent < s->head.size()) {
         size_t count = std::min(s->head.size() - s->head_sent, want - std::min(want, out->size()));
         out->insert(out->end(), s->head.begin() + ptrdiff_t(s->head_sent),
@@ -194,7 +194,7 @@ void bmp_bytes(x11_picture_stream *s, std::vector<unsigned char> *out, size_t wa
 }
 
 // The file and info headers of a BMP that holds the decoded picture at 24 bits.
-void plain_bmp_head(x11_picture_stream *s) {
+void plain_bmp_head(picture_stream *s) {
     const gdi_dib_format &f = s->format;
     size_t stride = ((size_t(f.width) * 24 + 31) / 32) * 4;
     BITMAPINFOHEADER h = {};
@@ -213,7 +213,7 @@ void plain_bmp_head(x11_picture_stream *s) {
     s->line.assign(stride, 0);
 }
 
-bool start_png(x11_picture_stream *s) {
+bool start_png(picture_stream *s) {
     s->png = png_create_write_struct(PNG_LIBPNG_VER_STRING, nullptr, nullptr, nullptr);
     s->info = s->png != nullptr ? png_create_info_struct(s->png) : nullptr;
     if (s->info == nullptr || setjmp(png_jmpbuf(s->png))) return false;
@@ -226,7 +226,7 @@ bool start_png(x11_picture_stream *s) {
 }
 
 // A BMP that is the kept DIB as it is, behind a file header.
-bool start_plain_copy(x11_picture_stream *s) {
+bool start_plain_copy(picture_stream *s) {
     size_t total = k_file_header + s->pixel_offset + s->pixel_bytes;
     if (total > 0xFFFFFFFFu) return false;
     s->plain_copy = true;
@@ -238,11 +238,11 @@ bool start_plain_copy(x11_picture_stream *s) {
     return true;
 }
 
-// What x11_picture_stream_open does; may throw std::bad_alloc, which the caller turns into
+// What picture_stream_open does; may throw std::bad_alloc, which the caller turns into
 // a refusal.
-bool open_stream(x11_picture_stream *s) {
+bool open_stream(picture_stream *s) {
     const std::vector<unsigned char> &dib = *s->dib;
-    if (s->form == X11_PICTURE_FILE) { // handed out like a plain copy with no header of ours
+    if (s->form == PICTURE_FILE) { // handed out like a plain copy with no header of ours
         s->plain_copy = true;
         s->pixel_bytes = dib.size();
         return true;
@@ -255,10 +255,10 @@ bool open_stream(x11_picture_stream *s) {
                                               DIB_RGB_COLORS, nullptr, &s->format);
     // A run-length picture goes out decoded when it can be; one too large to decode goes out
     // as it is, which is a valid BMP file too.
-    if (s->form == X11_PICTURE_BMP && !(run_length && readable)) return start_plain_copy(s);
+    if (s->form == PICTURE_BMP && !(run_length && readable)) return start_plain_copy(s);
     if (!readable) return false;
     s->row.assign(size_t(s->format.width), 0);
-    if (s->form == X11_PICTURE_PNG) {
+    if (s->form == PICTURE_PNG) {
         s->line.assign(3 * size_t(s->format.width), 0);
         return start_png(s);
     }
@@ -268,7 +268,7 @@ bool open_stream(x11_picture_stream *s) {
 
 } // namespace
 
-bool x11_picture_forms(const std::vector<unsigned char> &dib, bool *bmp, bool *png) {
+bool picture_forms(const std::vector<unsigned char> &dib, bool *bmp, bool *png) {
     size_t offset, bytes;
     bool run_length;
     *bmp = *png = false;
@@ -285,23 +285,23 @@ bool x11_picture_forms(const std::vector<unsigned char> &dib, bool *bmp, bool *p
     return *bmp || *png;
 }
 
-x11_picture_stream *x11_picture_stream_open(const x11_shared_picture &dib, x11_picture_form form) {
-    x11_picture_stream *s = nullptr;
+picture_stream *picture_stream_open(const shared_picture &dib, picture_form form) {
+    picture_stream *s = nullptr;
     try {
-        s = new x11_picture_stream();
+        s = new picture_stream();
         s->dib = dib;
         s->form = form;
         if (open_stream(s)) return s;
     } catch (...) { // no memory for the rows: the request is refused
     }
-    x11_picture_stream_close(s);
+    picture_stream_close(s);
     return nullptr;
 }
 
-bool x11_picture_stream_fill(x11_picture_stream *s, std::vector<unsigned char> *out, size_t want) {
+bool picture_stream_fill(picture_stream *s, std::vector<unsigned char> *out, size_t want) {
     if (s->done) return true;
     try {
-        if (s->form != X11_PICTURE_PNG) {
+        if (s->form != PICTURE_PNG) {
             bmp_bytes(s, out, want);
             return true;
         }
@@ -311,11 +311,11 @@ bool x11_picture_stream_fill(x11_picture_stream *s, std::vector<unsigned char> *
     }
 }
 
-bool x11_picture_stream_done(const x11_picture_stream *s) {
+bool picture_stream_done(const picture_stream *s) {
     return s->done;
 }
 
-void x11_picture_stream_close(x11_picture_stream *s) {
+void picture_stream_close(picture_stream *s) {
     if (s == nullptr) return;
     if (s->png != nullptr) png_destroy_write_struct(&s->png, &s->info);
     delete s;
