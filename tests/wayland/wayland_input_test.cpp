@@ -38,15 +38,22 @@ TEST(WaylandInput, TypedTextAndSpecialKeysArrive) {
             return typed.size() >= 4;
         })) << typed;
         EXPECT_EQ(typed, "aB1\r");
-        // Latin-1 beyond ASCII, as on X11: é is the byte 0xE9; a character past Latin-1 gives
-        // nothing (not its low byte).
-        wtype({"é☃x"});
-        std::string latin;
+        // Any language, as on X11: code points from ZVReadUnicode; ZVReadChar gives
+        // Windows-1252, '?' for a character it lacks.
+        wtype({"é☃€x"});
+        std::vector<int> code_points;
         EXPECT_TRUE(poll_until([&] {
-            while (ZV_kbhit(w) == 1) latin += ZVReadChar(w);
-            return latin.size() >= 2;
+            for (int c; (c = ZVReadUnicode(w)) > 0;) code_points.push_back(c);
+            return code_points.size() >= 4;
         }));
-        EXPECT_EQ(latin, "\xE9x");
+        EXPECT_EQ(code_points, (std::vector<int>{0xE9, 0x2603, 0x20AC, 'x'}));
+        wtype({"é☃€"});
+        std::string bytes;
+        EXPECT_TRUE(poll_until([&] {
+            while (ZV_kbhit(w) == 1) bytes += ZVReadChar(w);
+            return bytes.size() >= 3;
+        }));
+        EXPECT_EQ(bytes, "\xE9?\x80");
         ZVClearKeyBuffer(w);
         // Keys by their codes, with the modifiers held, and their names.
         wtype({"-k", "Left", "-k", "F5", "-P", "Control_L", "-k", "Escape", "-p", "Control_L", "-k",
@@ -121,6 +128,41 @@ TEST(WaylandInput, ThePointerButtonsWheelAndADragOutside) {
             turned += ZVGetMouseWheel(w);
             return turned == 1;
         })) << turned;
+        return;
+    }
+}
+
+// The pointer's image over a window: the theme's arrow, none while the program hides it, the
+// arrow again when it shows it. sway draws the pointer into its output, so shots show it.
+TEST(WaylandInput, ThePointerHidesAndShowsOverTheWindow) {
+    for (int s : {1, 2}) {
+        if (!run_in_child(s)) continue;
+        area a;
+        int w = open_focused_window("cursor", &a);
+        const ZVCOLOUR green = ZVGetRGBColour(0, 160, 0);
+        ZVSetFillColour(w, green);
+        ZVSetForeground(w, green);
+        ZVFillRectangle(w, 0, 0, 200, 120);
+        ZVRedraw(w);
+        cursor({"set", std::to_string(a.x + 60), std::to_string(a.y + 50)});
+        // The pixels around the pointer's tip, at 1 screen pixel each: all green without it.
+        auto pointer_drawn = [&] {
+            picture shot = capture(a.x + 55, a.y + 45, 40, 40, 1);
+            if (shot.width == 0) return false;
+            for (uint32_t pixel : shot.pixels) {
+                if (pixel != 0x00A000) return true;
+            }
+            return false;
+        };
+        EXPECT_TRUE(poll_until(pointer_drawn)) << "the arrow shows over the window";
+        EXPECT_EQ(ZVShowCursor(w, 0), ZV_OK);
+        EXPECT_TRUE(poll_until([&] { return !pointer_drawn(); })) << "hidden";
+        cursor({"set", std::to_string(a.x + 300), std::to_string(a.y + 50)});
+        cursor({"set", std::to_string(a.x + 70), std::to_string(a.y + 50)});
+        EXPECT_TRUE(poll_until([&] { return ZVGetMouseX(w) == 70; }));
+        EXPECT_FALSE(pointer_drawn()) << "still hidden when the pointer comes back";
+        EXPECT_EQ(ZVShowCursor(w, 1), ZV_OK);
+        EXPECT_TRUE(poll_until(pointer_drawn)) << "shown again";
         return;
     }
 }

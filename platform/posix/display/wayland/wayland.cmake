@@ -4,7 +4,8 @@ option(ZELVAN_WAYLAND "Build the Wayland display driver when its packages are fo
 set(wayland_driver_found FALSE)
 find_package(PkgConfig QUIET)
 if(ZELVAN_WAYLAND AND PKG_CONFIG_FOUND AND PNG_FOUND)
-  pkg_check_modules(ZELVAN_WAYLAND_LIBS QUIET IMPORTED_TARGET wayland-client xkbcommon)
+  pkg_check_modules(ZELVAN_WAYLAND_LIBS QUIET IMPORTED_TARGET wayland-client wayland-cursor
+                    xkbcommon)
   pkg_get_variable(wayland_protocols_dir wayland-protocols pkgdatadir)
   pkg_get_variable(wayland_scanner wayland-scanner wayland_scanner)
 endif()
@@ -35,7 +36,7 @@ if(ZELVAN_WAYLAND_LIBS_FOUND AND wayland_protocols_dir AND wayland_scanner)
   endif()
   list(APPEND display_sources ${wayland_sources} ${wayland_protocol_sources})
 else()
-  message(STATUS "libwayland-client, wayland-protocols, wayland-scanner, xkbcommon or libpng not found (or ZELVAN_WAYLAND=OFF): the library is built without the Wayland display")
+  message(STATUS "libwayland-client, libwayland-cursor, wayland-protocols, wayland-scanner, xkbcommon or libpng not found (or ZELVAN_WAYLAND=OFF): the library is built without the Wayland display")
 endif()
 
 function(zelvan_wayland_driver_link target)

@@ -218,4 +218,6 @@ extern const display_driver display_wayland_driver = {
     DISPLAY_GUARDED(wayland_release),
     DISPLAY_GUARDED(wayland_set_placement),
     DISPLAY_GUARDED(wayland_screen_dpi),
+    DISPLAY_GUARDED(wayland_set_cursor),
+    nullptr, // no protocol of this compositor generation carries a window's icon
 };

@@ -84,6 +84,7 @@ struct display_window {
     std::vector<wayland_output *> outputs; // the outputs the surface is on
     wayland_buffer buffers[WAYLAND_BUFFERS];
     wl_callback *frame_callback; // the last commit's frame, until the compositor answers
+    bool cursor_hidden;          // no pointer image over it (ZVShowCursor)
 };
 
 struct wayland_state {
@@ -244,6 +245,7 @@ void wayland_input_stop(void);                     // the connection goes: input
 void wayland_input_forget(display_window *window); // the window goes: input stops naming it
 void wayland_pointer_start(void);
 void wayland_pointer_stop(void);
+void wayland_set_cursor(display_window *window, bool visible);
 void wayland_pointer_forget(display_window *window);
 void wayland_keyboard_start(void);
 void wayland_keyboard_stop(void);

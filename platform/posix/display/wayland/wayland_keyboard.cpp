@@ -116,14 +116,13 @@ int virtual_key_of(uint32_t keycode) {
 }
 
 // What a key typed, as xkbcommon's code point (control characters included: Return, Tab,
-// ^C...). The character event carries Latin-1, as the X11 driver's does, so other code points
-// go no further.
+// ^C...), in any language: 0 is a key that types nothing.
 void report_typed(HWND window, uint32_t code) {
-    if (code == 0 || code > 0xFF) return;
+    if (code == 0 || code > 0x10FFFF || (code >= 0xD800 && code <= 0xDFFF)) return;
     display_event c{};
     c.kind = DISPLAY_EVENT_CHAR;
     c.window = window;
-    c.character = char(code);
+    c.character = code;
     c.repeat = 1;
     wayland_report(c);
 }

@@ -4,6 +4,7 @@
 #include "platform/posix/display/wayland/wayland_internal.h"
 
 #include <linux/input-event-codes.h>
+#include <wayland-cursor.h>
 
 #include <math.h>
 
@@ -17,6 +18,12 @@ struct pointer_state {
     double wheel[2] = {}; // turns not yet reported whole, by axis, in notches
     int notches[2] = {};  // whole notches of this frame, from axis_discrete
     bool discrete[2] = {};
+    uint32_t enter_serial = 0; // the cursor may be set only with the latest enter's serial
+    // The arrow from the desktop's cursor theme, loaded at the first window that shows it,
+    // at the size for the scale it was loaded for.
+    wl_cursor_theme *theme = nullptr;
+    int theme_scale = 0;
+    wl_surface *cursor_surface = nullptr;
 };
 
 pointer_state &pointer(void) {
@@ -41,14 +48,58 @@ display_event event_at(display_event_kind kind) {
     return e;
 }
 
+// The theme's default arrow, at the window's scale; null when no theme is installed.
+wl_cursor_image *arrow_image(int scale) {
+    pointer_state &p = pointer();
+    if (p.theme != nullptr && p.theme_scale != scale) {
+        wl_cursor_theme_destroy(p.theme);
+        p.theme = nullptr;
+    }
+    if (p.theme == nullptr) {
+        // 24 logical pixels: the size desktops default to (XCURSOR_SIZE's usual value).
+        p.theme = wl_cursor_theme_load(nullptr, 24 * scale, wayland().shm);
+        p.theme_scale = scale;
+    }
+    if (p.theme == nullptr) return nullptr;
+    wl_cursor *arrow = wl_cursor_theme_get_cursor(p.theme, "left_ptr");
+    if (arrow == nullptr) arrow = wl_cursor_theme_get_cursor(p.theme, "default");
+    return arrow != nullptr && arrow->image_count > 0 ? arrow->images[0] : nullptr;
+}
+
+// A Wayland client sets the pointer's image each time the pointer enters its surface: none
+// for a window that hides it, else the arrow.
+void show_cursor_of(display_window *w) {
+    pointer_state &p = pointer();
+    wayland_state &s = wayland();
+    if (p.focus != w || w == nullptr || s.pointer == nullptr) return;
+    wl_cursor_image *image = w->cursor_hidden ? nullptr : arrow_image(w->scale);
+    wl_buffer *buffer = image != nullptr ? wl_cursor_image_get_buffer(image) : nullptr;
+    if (buffer == nullptr) {
+        wl_pointer_set_cursor(s.pointer, p.enter_serial, nullptr, 0, 0);
+        return;
+    }
+    if (p.cursor_surface == nullptr) p.cursor_surface = wl_compositor_create_surface(s.compositor);
+    if (p.cursor_surface == nullptr) return;
+    wl_surface_set_buffer_scale(p.cursor_surface, w->scale);
+    wl_surface_attach(p.cursor_surface, buffer, 0, 0);
+    wl_surface_damage(p.cursor_surface, 0, 0, INT32_MAX, INT32_MAX);
+    wl_surface_commit(p.cursor_surface);
+    wl_pointer_set_cursor(s.pointer, p.enter_serial, p.cursor_surface,
+                          int32_t(image->hotspot_x) / w->scale,
+                          int32_t(image->hotspot_y) / w->scale);
+}
+
 void on_enter(void *, wl_pointer *, uint32_t serial, wl_surface *surface, wl_fixed_t x,
               wl_fixed_t y) {
     pointer_state &p = pointer();
     p.focus = wayland_window_of(surface);
     p.x = x;
     p.y = y;
+    p.enter_serial = serial;
     wayland().input_serial = serial;
-    if (p.focus != nullptr) wayland_report(event_at(DISPLAY_EVENT_POINTER_MOVE));
+    if (p.focus == nullptr) return;
+    show_cursor_of(p.focus);
+    wayland_report(event_at(DISPLAY_EVENT_POINTER_MOVE));
 }
 
 void on_leave(void *, wl_pointer *, uint32_t, wl_surface *) {
@@ -165,7 +216,17 @@ void wayland_pointer_forget(display_window *w) {
 
 void wayland_pointer_stop(void) {
     wayland_state &s = wayland();
+    pointer_state &p = pointer();
+    if (p.cursor_surface != nullptr) wl_surface_destroy(p.cursor_surface);
+    if (p.theme != nullptr) wl_cursor_theme_destroy(p.theme);
     if (s.pointer != nullptr) wl_pointer_destroy(s.pointer);
     s.pointer = nullptr;
-    pointer() = pointer_state{};
+    p = pointer_state{};
+}
+
+void wayland_set_cursor(display_window *w, bool visible) {
+    if (w->cursor_hidden == !visible) return;
+    w->cursor_hidden = !visible;
+    show_cursor_of(w);
+    wl_display_flush(wayland().display);
 }
