@@ -5,13 +5,8 @@
 #   bench/idle.sh [SECONDS]          (default 10; BUILD_DIR as for bench/run.sh)
 # Starts its own Xvfb and openbox; needs both, and the library's X11 driver.
 set -euo pipefail
-root=$(cd "$(dirname "$0")/.." && pwd)
-build=${BUILD_DIR:-$root/build-bench}
 seconds=${1:-10}
-cmake -S "$root" -B "$build" -DCMAKE_BUILD_TYPE=Release -DZELVAN_TESTS=OFF \
-  -DZELVAN_EXAMPLES=OFF >/dev/null
-cmake --build "$build" -j2 --target zelvan >/dev/null
-out=$(mktemp -d)
+source "$(dirname "$0")/library_build.sh"
 trap 'kill "${wm:-0}" "${xvfb:-0}" 2>/dev/null || true; rm -rf "$out"' EXIT
 cc -O2 -o "$out/idle_windows" "$root/bench/idle/idle_windows.c" -I"$root/include" \
   -L"$build" -lzelvan -Wl,-rpath,"$build"
