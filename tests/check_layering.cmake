@@ -88,9 +88,10 @@ set(outside.platform/posix/display/x11
 # The clipboard's picture as files for the drivers, PNG by libpng.
 set(outside.platform/posix/display/picture png.h)
 # The Wayland driver: the client library, the protocol headers wayland-scanner makes in the
-# build tree, xkbcommon for the keymap, libdecor for frames, and shared-memory buffers.
+# build tree, the cursor theme's arrow, xkbcommon for the keymap, libdecor for frames, and
+# shared-memory buffers.
 set(outside.platform/posix/display/wayland
-    wayland-client.h *-client-protocol.h xkbcommon/xkbcommon.h libdecor.h
+    wayland-client.h wayland-cursor.h *-client-protocol.h xkbcommon/xkbcommon.h libdecor.h
     linux/input-event-codes.h fcntl.h poll.h pthread.h sys/epoll.h sys/mman.h sys/timerfd.h
     thread unistd.h)
 # The window manager: its threads' queues wake through eventfd and poll.
