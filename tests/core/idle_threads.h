@@ -68,8 +68,14 @@ template <typename Shown> void expect_idle_over_ticks(int window, int timers, Sh
     double cpu = after.cpu_seconds - before.cpu_seconds;
     EXPECT_LE(wakeups, 3 * (timers + 1) * passed)
         << wakeups << " wake-ups in " << passed << " ticks of " << timers << " timers";
-    EXPECT_LT(cpu, 0.05 * wall) << "the library used " << cpu / wall * 100
-                                << "% of a core while idle";
+#if defined(__SANITIZE_THREAD__)
+    // ThreadSanitizer makes each repaint several times dearer; a spinning thread still shows.
+    const double share = 0.15;
+#else
+    const double share = 0.05;
+#endif
+    EXPECT_LT(cpu, share * wall) << "the library used " << cpu / wall * 100
+                                 << "% of a core while idle";
 }
 
 #endif
