@@ -1,28 +1,18 @@
 // Reading the compositor's events, dispatching them, and handing what they mean to the window
 // manager; the descriptor the GUI thread sleeps on.
+#include "platform/posix/display/socket_pacing.h"
 #include "platform/posix/display/wayland/wayland_internal.h"
 
 #include <errno.h>
 #include <poll.h>
 #include <stdint.h>
-#include <time.h>
 
 #include <vector>
 
 namespace {
 
-// The window manager pumps before every message it hands out; a look at the socket is a
-// system call, so a busy GUI thread looks at most once a millisecond. An idle one sleeps in
-// poll() on wayland_event_fd and pumps as soon as it wakes.
-bool socket_look_due() {
-    static int64_t last_look_us = INT64_MIN / 2;
-    timespec now;
-    clock_gettime(CLOCK_MONOTONIC, &now);
-    int64_t now_us = int64_t(now.tv_sec) * 1000000 + now.tv_nsec / 1000;
-    if (now_us - last_look_us < 1000) return false;
-    last_look_us = now_us;
-    return true;
-}
+// The last look at the Wayland socket (GUI thread only).
+int64_t g_last_look_us = INT64_MIN / 2;
 
 // Reports what the dispatch queued, one at a time: a report may call back into the driver
 // (a configure ends in move_resize) and even queue more.
@@ -89,7 +79,7 @@ void wayland_pump_events(void) {
     if (report_loss() || !wayland_on_gui_thread()) return;
     wayland_state &s = wayland();
     wayland_clipboard_take_pending();
-    bool look = socket_look_due();
+    bool look = display_socket_look_due(&g_last_look_us);
     if (look) wayland_read(nullptr, 0);
     if (wl_display_dispatch_pending(s.display) < 0) wayland_connection_failed();
     if (look) wayland_frames_dispatch();

@@ -1,10 +1,10 @@
 // X events turned into display events: one small handler per event type.
+#include "platform/posix/display/socket_pacing.h"
 #include "platform/posix/display/x11/x11_internal.h"
 
 #include <X11/Xatom.h>
 
 #include <stdint.h>
-#include <time.h>
 
 namespace {
 
@@ -286,19 +286,8 @@ void dispatch(XEvent &event) {
     }
 }
 
-// The window manager pumps before every message it hands out, thousands a second when many
-// windows tick; events already read cost nothing to check, but a look at the socket is a
-// system call. A busy GUI thread looks at most once a millisecond; an idle one sleeps in poll()
-// on the socket (x11_event_fd) and pumps as soon as it wakes. GUI thread only.
-bool socket_look_due() {
-    static int64_t last_look_us = INT64_MIN / 2;
-    timespec now;
-    clock_gettime(CLOCK_MONOTONIC, &now);
-    int64_t now_us = int64_t(now.tv_sec) * 1000000 + now.tv_nsec / 1000;
-    if (now_us - last_look_us < 1000) return false;
-    last_look_us = now_us;
-    return true;
-}
+// The last look at the X socket (GUI thread only).
+int64_t g_last_look_us = INT64_MIN / 2;
 
 } // namespace
 
@@ -308,7 +297,8 @@ void x11_pump_events(void) {
     if (x11_connection_lost() || !x11_on_gui_thread()) return;
     x11_state &s = x11();
     x11_clipboard_take_pending();
-    if (XEventsQueued(s.display, QueuedAlready) == 0 && !socket_look_due()) return;
+    if (XEventsQueued(s.display, QueuedAlready) == 0 && !display_socket_look_due(&g_last_look_us))
+        return;
     while (!s.lost && XPending(s.display) > 0) {
         XEvent event;
         XNextEvent(s.display, &event);
