@@ -25,6 +25,12 @@ POINT radial_point(int xc, int yc, double radians) {
 
 } // namespace
 
+RECT circle_box(int xc, int yc, int radius) {
+    int64_t r = radius;
+    return RECT{saturate_int(xc - r), saturate_int(yc - r), saturate_int(xc + r),
+                saturate_int(yc + r)};
+}
+
 arc_points radial_points(int xc, int yc, float start, float sweep) {
     // An infinite or NaN start has no direction: it is taken as 0 degrees rather than turned
     // into an undefined integer conversion.

@@ -4,6 +4,9 @@
 
 #include "platform/win32.h"
 
+// The bounding box of a circle, worked out in 64 bits: xc + r must not wrap around.
+RECT circle_box(int xc, int yc, int radius);
+
 struct arc_points {
     POINT start;
     POINT end;

@@ -26,6 +26,7 @@ bool create_drawing_state(window_record *r) {
     d->background_colour = 0xFFFFFF;
     d->hatch_style = SOLID_BRUSH;
     d->line_width = 1;
+    d->opacity = 255;
     r->drawing = d;
     return true;
 }

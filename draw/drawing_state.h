@@ -47,6 +47,9 @@ struct drawing_state {
     // Frames shown with ZVPresent, and the last of them a paint has handed to the screen.
     std::atomic<unsigned> frames_presented;
     std::atomic<unsigned> frames_painted;
+    // Shapes drawn anti-aliased (ZVSetSmooth), and the opacity of their pen and fill.
+    std::atomic<int> smooth;
+    std::atomic<int> opacity;
     // Where the buffer's pixels are read and changed in software: made on first use, kept.
     staging_section staging;
 };

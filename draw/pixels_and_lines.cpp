@@ -2,6 +2,7 @@
 #include "core/result_codes.h"
 #include "draw/draw_call.h"
 #include "draw/drawing_state.h"
+#include "draw/smooth_shapes.h"
 
 namespace {
 
@@ -60,12 +61,13 @@ ZVEXPORT int ZVAPI ZVMoveTo(int window, int x, int y) {
 
 ZVEXPORT int ZVAPI ZVLine(int window, int x, int y) {
     return draw_call(window, ZV_ERR_BAD_WINDOW, true, [=](window_record *r, HDC dc) {
-        // The DC's own position is never trusted: another call may have moved it.
-        MoveToEx(dc, r->drawing->cur_x, r->drawing->cur_y, nullptr);
-        BOOL drawn = LineTo(dc, x, y);
+        int from_x = r->drawing->cur_x, from_y = r->drawing->cur_y;
         r->drawing->cur_x = x;
         r->drawing->cur_y = y;
-        return platform_result(drawn);
+        if (r->drawing->smooth) return smooth_line(r, dc, from_x, from_y, x, y);
+        // The DC's own position is never trusted: another call may have moved it.
+        MoveToEx(dc, from_x, from_y, nullptr);
+        return platform_result(LineTo(dc, x, y));
     });
 }
 

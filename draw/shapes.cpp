@@ -2,17 +2,11 @@
 #include "draw/arc_points.h"
 #include "draw/draw_call.h"
 #include "draw/drawing_state.h"
+#include "draw/smooth_shapes.h"
 
 #include <algorithm>
 
 namespace {
-
-// The bounding box of a circle, worked out in 64 bits: xc + r must not wrap around.
-RECT circle_box(int xc, int yc, int radius) {
-    int64_t r = radius;
-    return RECT{saturate_int(xc - r), saturate_int(yc - r), saturate_int(xc + r),
-                saturate_int(yc + r)};
-}
 
 // Ellipse or Rectangle with the stock null brush, so only the outline is drawn; the fill
 // brush goes back in afterwards.
@@ -25,8 +19,10 @@ template <typename Shape> BOOL outline_only(window_record *r, HDC dc, Shape shap
 
 // Arc or Pie around a circle, between the radials of `start` and `start + sweep`.
 template <typename ArcCall>
-int arc_call(int handle, int xc, int yc, int radius, float start, float sweep, ArcCall call) {
-    return draw_call(handle, ZV_ERR_BAD_WINDOW, true, [=](window_record *, HDC dc) {
+int arc_call(int handle, int xc, int yc, int radius, float start, float sweep, bool pie,
+             ArcCall call) {
+    return draw_call(handle, ZV_ERR_BAD_WINDOW, true, [=](window_record *r, HDC dc) {
+        if (r->drawing->smooth) return smooth_arc(r, dc, xc, yc, radius, start, sweep, pie);
         RECT box = circle_box(xc, yc, radius);
         arc_points p = radial_points(xc, yc, start, sweep);
         return platform_result(call(dc, box.left, box.top, box.right, box.bottom, p.start.x,
@@ -40,6 +36,7 @@ extern "C" {
 
 ZVEXPORT int ZVAPI ZVCircle(int handle, int xc, int yc, int radius) {
     return draw_call(handle, ZV_ERR_BAD_WINDOW, true, [=](window_record *r, HDC dc) {
+        if (r->drawing->smooth) return smooth_circle(r, dc, xc, yc, radius, false);
         RECT box = circle_box(xc, yc, radius);
         // An outline reports success whatever the platform said.
         outline_only(r, dc, [&] { return Ellipse(dc, box.left, box.top, box.right, box.bottom); });
@@ -48,22 +45,24 @@ ZVEXPORT int ZVAPI ZVCircle(int handle, int xc, int yc, int radius) {
 }
 
 ZVEXPORT int ZVAPI ZVFillCircle(int handle, int xc, int yc, int radius) {
-    return draw_call(handle, ZV_ERR_BAD_WINDOW, true, [=](window_record *, HDC dc) {
+    return draw_call(handle, ZV_ERR_BAD_WINDOW, true, [=](window_record *r, HDC dc) {
+        if (r->drawing->smooth) return smooth_circle(r, dc, xc, yc, radius, true);
         RECT box = circle_box(xc, yc, radius);
         return platform_result(Ellipse(dc, box.left, box.top, box.right, box.bottom));
     });
 }
 
 ZVEXPORT int ZVAPI ZVArc(int handle, int xc, int yc, int radius, float start, float sweep) {
-    return arc_call(handle, xc, yc, radius, start, sweep, Arc);
+    return arc_call(handle, xc, yc, radius, start, sweep, false, Arc);
 }
 
 ZVEXPORT int ZVAPI ZVPie(int handle, int xc, int yc, int radius, float start, float sweep) {
-    return arc_call(handle, xc, yc, radius, start, sweep, Pie);
+    return arc_call(handle, xc, yc, radius, start, sweep, true, Pie);
 }
 
 ZVEXPORT int ZVAPI ZVRectangle(int handle, int x1, int y1, int x2, int y2) {
     return draw_call(handle, ZV_ERR_BAD_WINDOW, true, [=](window_record *r, HDC dc) {
+        if (r->drawing->smooth) return smooth_rectangle(r, dc, x1, y1, x2, y2, false);
         return platform_result(outline_only(r, dc, [&] {
             return Rectangle(dc, std::min(x1, x2), std::min(y1, y2), std::max(x1, x2),
                              std::max(y1, y2));
@@ -72,7 +71,8 @@ ZVEXPORT int ZVAPI ZVRectangle(int handle, int x1, int y1, int x2, int y2) {
 }
 
 ZVEXPORT int ZVAPI ZVFillRectangle(int handle, int x1, int y1, int x2, int y2) {
-    return draw_call(handle, ZV_ERR_BAD_WINDOW, true, [=](window_record *, HDC dc) {
+    return draw_call(handle, ZV_ERR_BAD_WINDOW, true, [=](window_record *r, HDC dc) {
+        if (r->drawing->smooth) return smooth_rectangle(r, dc, x1, y1, x2, y2, true);
         return platform_result(
             Rectangle(dc, std::min(x1, x2), std::min(y1, y2), std::max(x1, x2), std::max(y1, y2)));
     });

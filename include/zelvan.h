@@ -340,6 +340,22 @@ ZVEXPORT int ZVAPI ZVSetIcon(int window, int bitmap);
 ZVEXPORT const char *ZVAPI ZVGetDisplayKind(void);
 ZVEXPORT double ZVAPI ZVGetTime(void);
 
+/* Beyond the original set: smooth shapes on request. After ZVSetSmooth(window, 1), lines,
+ * rectangles, circles, arcs, pies, polygons and polylines are drawn anti-aliased: each pixel
+ * is blended towards the colour by the share of its area the shape covers, times the opacity
+ * (ZVSetOpacity, 0 transparent to 255 opaque, for the pen and fill of smooth shapes). Lines
+ * get round caps and joins at any width. Pixels, text, hatched fills, ZVInvertRectangle and
+ * ZVFloodFill stay exact. ZVPolygon and ZVFillPolygon draw the closed polygon through `count`
+ * points given as x, y pairs (the fill by the non-zero winding rule); ZVPolylineF draws the
+ * open line through fractional points, which the exact mode rounds. */
+ZVEXPORT int ZVAPI ZVSetSmooth(int window, int on);
+ZVEXPORT int ZVAPI ZVGetSmooth(int window);
+ZVEXPORT int ZVAPI ZVSetOpacity(int window, int opacity);
+ZVEXPORT int ZVAPI ZVGetOpacity(int window);
+ZVEXPORT int ZVAPI ZVPolygon(int window, const int *xy, int count);
+ZVEXPORT int ZVAPI ZVFillPolygon(int window, const int *xy, int count);
+ZVEXPORT int ZVAPI ZVPolylineF(int window, const float *xy, int count);
+
 #ifdef __cplusplus
 }
 #endif
