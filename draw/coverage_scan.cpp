@@ -5,8 +5,8 @@
 
 namespace {
 
-const int k_lines_per_row = 16;
-const double k_line_step = 1.0 / k_lines_per_row;
+// Bands a row is cut into where edges cross within it.
+const int k_crossing_bands = 8;
 
 } // namespace
 
@@ -53,11 +53,14 @@ bool coverage_scanner::start(edge_list *edges) {
               [](const scan_edge &a, const scan_edge &b) { return a.y_top < b.y_top; });
     size_t columns = static_cast<size_t>(edges->clip.right - edges->clip.left) + 1;
     active.count = crossings.count = 0;
+    columns += 1;
     if (!active.reserve(edges->edges.count) || !crossings.reserve(edges->edges.count) ||
-        !cover.reserve(columns) || !area.reserve(columns))
+        !pieces.reserve(edges->edges.count) || !in_row.reserve(edges->edges.count) ||
+        !cuts.reserve(2 * edges->edges.count + 2) || !cover.reserve(columns) ||
+        !area.reserve(columns))
         return false;
-    std::fill(cover.items, cover.items + columns, 0);
-    std::fill(area.items, area.items + columns, 0);
+    std::fill(cover.items, cover.items + columns, 0.0f);
+    std::fill(area.items, area.items + columns, 0.0f);
     return true;
 }
 
@@ -116,39 +119,154 @@ size_t coverage_scanner::cross_at(double y) {
     return n;
 }
 
-void coverage_scanner::add_span(double from, double to) {
-    double left = static_cast<double>(list->clip.left);
-    double right = static_cast<double>(list->clip.right);
-    from = std::clamp(from, left, right) - left;
-    to = std::clamp(to, left, right) - left;
-    auto a = static_cast<int64_t>(from * 256.0 + 0.5), b = static_cast<int64_t>(to * 256.0 + 0.5);
-    if (a >= b) return;
-    int64_t first = a >> 8, last = b >> 8;
-    // Full coverage from the first column on, less the part of it left of the span; and the
-    // same taken away from the last column on, plus the part of it inside the span.
-    cover[first] += 256;
-    area[first] -= static_cast<int32_t>(a & 255);
-    cover[last] -= 256;
-    area[last] += static_cast<int32_t>(b & 255);
-    touched_left = std::min(touched_left, first);
-    touched_right = std::max(touched_right, last + 1);
+size_t coverage_scanner::row_pieces(double top) {
+    const scan_edge *edges = list->edges.items;
+    size_t n = 0;
+    cuts.count = 0;
+    cuts.push(top);
+    for (size_t i = 0; i < active.count; ++i) {
+        const scan_edge &e = edges[active[i]];
+        if (e.y_bottom <= top || e.y_top >= top + 1) continue;
+        double y0 = std::max(e.y_top, top), y1 = std::min(e.y_bottom, top + 1);
+        double x0 = e.x_top + (y0 - e.y_top) * e.slope, x1 = e.x_top + (y1 - e.y_top) * e.slope;
+        in_row[n++] = piece{x0, x1, y0, y1, 0, e.winding};
+        // Where an edge begins or ends within the row, the order of the edges may change.
+        if (y0 > top) cuts.push(y0);
+        if (y1 < top + 1) cuts.push(y1);
+    }
+    cuts.push(top + 1);
+    std::sort(cuts.items, cuts.items + cuts.count);
+    return n;
+}
+
+size_t coverage_scanner::band_pieces(size_t in_row_count, double top, double bottom) {
+    size_t n = 0;
+    double middle = (top + bottom) / 2;
+    for (size_t i = 0; i < in_row_count; ++i) {
+        const piece &r = in_row[i];
+        if (r.y_bottom <= top || r.y_top >= bottom) continue;
+        double per_y = (r.x_bottom - r.x_top) / (r.y_bottom - r.y_top);
+        double y0 = std::max(r.y_top, top), y1 = std::min(r.y_bottom, bottom);
+        // Sorted by where they cross the band's middle (or come nearest it).
+        double at = std::clamp(middle, y0, y1);
+        pieces[n++] = piece{r.x_top + (y0 - r.y_top) * per_y,
+                            r.x_top + (y1 - r.y_top) * per_y,
+                            y0,
+                            y1,
+                            r.x_top + (at - r.y_top) * per_y,
+                            r.winding};
+    }
+    std::sort(pieces.items, pieces.items + n,
+              [](const piece &a, const piece &b) { return a.x_middle < b.x_middle; });
+    return n;
 }
 
 void coverage_scanner::accumulate_row(int64_t y) {
     int64_t columns = list->clip.right - list->clip.left;
     touched_left = columns;
     touched_right = 0;
-    for (int line = 0; line < k_lines_per_row; ++line) {
-        size_t n = cross_at(static_cast<double>(y) + (line + 0.5) * k_line_step);
-        int winding = 0;
-        double from = 0;
-        for (size_t i = 0; i < n; ++i) {
-            int before = winding;
-            winding += crossings[i].winding;
-            if (before == 0 && winding != 0) from = crossings[i].x;
-            if (before != 0 && winding == 0) add_span(from, crossings[i].x);
+    size_t in_row_count = row_pieces(static_cast<double>(y));
+    if (in_row_count == 0) return;
+    for (size_t k = 0; k + 1 < cuts.count; ++k) {
+        double top = cuts[k], bottom = cuts[k + 1];
+        if (bottom <= top) continue;
+        size_t n = band_pieces(in_row_count, top, bottom);
+        // Edges that keep their order from the band's top to its bottom bound the same
+        // region all the way down; where two cross, the band is cut finer.
+        bool crossed = false;
+        for (size_t i = 1; i < n && !crossed; ++i)
+            crossed = pieces[i - 1].x_top > pieces[i].x_top ||
+                      pieces[i - 1].x_bottom > pieces[i].x_bottom;
+        if (!crossed) {
+            add_sorted_band(n, (top + bottom) / 2);
+            continue;
+        }
+        for (int part = 0; part < k_crossing_bands; ++part) {
+            double from = top + (bottom - top) * part / k_crossing_bands;
+            double to = top + (bottom - top) * (part + 1) / k_crossing_bands;
+            add_sorted_band(band_pieces(in_row_count, from, to), (from + to) / 2);
         }
     }
     touched_right = std::min(touched_right, columns);
     if (touched_left > touched_right) touched_left = touched_right;
+}
+
+void coverage_scanner::add_sorted_band(size_t n, double middle) {
+    // Across the band's middle, left to right, the winding number turns from zero (the edge
+    // bounds the region on its left) or back to zero (on its right). An edge that begins or
+    // ends within the band is judged at its own middle height instead.
+    int winding = 0;
+    for (size_t i = 0; i < n; ++i) {
+        const piece &p = pieces[i];
+        int before = winding;
+        if (p.y_top <= middle && p.y_bottom > middle) {
+            winding += p.winding;
+        } else {
+            double at = (p.y_top + p.y_bottom) / 2, own = (p.x_top + p.x_bottom) / 2;
+            before = 0;
+            for (size_t j = 0; j < n; ++j) {
+                const piece &q = pieces[j];
+                if (j == i || q.y_top > at || q.y_bottom <= at) continue;
+                double x =
+                    q.x_top + (q.x_bottom - q.x_top) * (at - q.y_top) / (q.y_bottom - q.y_top);
+                if (x < own || (x == own && j < i)) before += q.winding;
+            }
+        }
+        int after = before + p.winding;
+        if ((before == 0) == (after == 0)) continue;
+        add_region_edge(p.x_top, p.y_top, p.x_bottom, p.y_bottom, before == 0 ? 1.0f : -1.0f);
+    }
+}
+
+void coverage_scanner::add_region_edge(double x0, double y0, double x1, double y1, float sign) {
+    // Parts left of the clip count as lying on its left border, parts right of it as on its
+    // right border: what lies right of the edge within the clip is the same.
+    double left = static_cast<double>(list->clip.left);
+    double right = static_cast<double>(list->clip.right);
+    for (double border : {left, right}) {
+        if ((x0 < border) != (x1 < border) && x0 != border && x1 != border) {
+            double y = y0 + (y1 - y0) * (border - x0) / (x1 - x0);
+            add_region_edge(x0, y0, border, y, sign);
+            add_region_edge(border, y, x1, y1, sign);
+            return;
+        }
+    }
+    x0 = std::clamp(x0, left, right) - left;
+    x1 = std::clamp(x1, left, right) - left;
+    add_columns(x0, y0, x1, y1, sign);
+}
+
+void coverage_scanner::add_columns(double x0, double y0, double x1, double y1, float sign) {
+    // Each column the edge passes gets the area right of the edge within it, and every
+    // column further right the edge's full height there.
+    if (x0 > x1) std::swap(x0, x1);
+    double height = y1 - y0;
+    auto first = static_cast<int64_t>(x0), last = static_cast<int64_t>(x1);
+    if (last > first && static_cast<double>(last) == x1) --last;
+    // Right of the clip's last column nothing shows.
+    int64_t columns = list->clip.right - list->clip.left;
+    if (first >= columns) {
+        // Still, a region it closes ends there.
+        touched_right = columns;
+        return;
+    }
+    last = std::min(last, columns - 1);
+    float *c = cover.items, *a = area.items;
+    if (first == last) {
+        double share = height * (static_cast<double>(first + 1) - (x0 + x1) / 2);
+        a[first] += sign * static_cast<float>(share);
+        c[first + 1] += sign * static_cast<float>(height);
+    } else {
+        double per_x = height / (x1 - x0);
+        for (int64_t column = first; column <= last; ++column) {
+            double from = std::max(x0, static_cast<double>(column));
+            double to = std::min(x1, static_cast<double>(column + 1));
+            double h = (to - from) * per_x;
+            a[column] +=
+                sign * static_cast<float>(h * (static_cast<double>(column + 1) - (from + to) / 2));
+            c[column + 1] += sign * static_cast<float>(h);
+        }
+    }
+    touched_left = std::min(touched_left, first);
+    touched_right = std::max(touched_right, last + 1);
 }

@@ -1,12 +1,14 @@
 // The scan converter of smooth shapes: closed outlines as straight edges, turned into the share
-// of each pixel they cover under the non-zero winding rule. Each pixel row is sampled on 16
-// evenly spaced lines; along each line the covered spans are exact to 1/256 of a pixel, so a
-// pixel's coverage is the covered share of its area within 1/16.
+// of each pixel they cover under the non-zero winding rule. A pixel row is cut into bands in
+// which no edge begins, ends or crosses another (or, where they do, into quarters); in each
+// band the edges where the winding number turns from zero or back to zero bound the covered
+// region, and the area each pixel has right of those edges is added up exactly.
 #ifndef ZELVAN_DRAW_COVERAGE_SCAN_H
 #define ZELVAN_DRAW_COVERAGE_SCAN_H
 
 #include "draw/grow_array.h"
 
+#include <algorithm>
 #include <cmath>
 #include <stdint.h>
 
@@ -28,7 +30,7 @@ struct scan_edge {
 };
 
 // The coverage of a pixel when the shape covers all of it.
-const int k_full_coverage = 16 * 256;
+const int k_full_coverage = 4096;
 
 // The edges of everything one colour paints in one call, clipped to the buffer as they come:
 // edges above or below it are dropped, and edges wholly left or right of it are moved onto its
@@ -53,14 +55,22 @@ struct coverage_scanner {
         double x;
         int winding;
     };
+    // An edge's part within the band being scanned.
+    struct piece {
+        double x_top, x_bottom, y_top, y_bottom, x_middle;
+        int winding;
+    };
     const edge_list *list = nullptr;
     size_t next = 0; // the first edge not yet taken in, edges being sorted by y_top
     grow_array<uint32_t> active;
     grow_array<crossing> crossings;
-    // Per column of the clip (and one beyond): coverage changes from this column on, and
-    // corrections for this column alone; both return to zero as a row is read out.
-    grow_array<int32_t> cover;
-    grow_array<int32_t> area;
+    grow_array<piece> in_row; // the edges' parts within the row being scanned
+    grow_array<piece> pieces; // within the band being scanned, in order
+    grow_array<double> cuts;  // the heights the row is cut into bands at
+    // Per column of the clip (and two beyond): coverage changes from this column on, and the
+    // part of this column alone; both return to zero as a row is read out.
+    grow_array<float> cover;
+    grow_array<float> area;
     int64_t touched_left = 0, touched_right = 0; // columns of the current row, relative to clip
 
     // Sorts the edges and makes the scanner's arrays; false when there is no memory.
@@ -71,28 +81,46 @@ struct coverage_scanner {
     // Takes in the edges that reach rows [top, bottom) and gives the columns [left, right)
     // they can cover there; false when they cover nothing.
     bool begin_strip(int64_t top, int64_t bottom, int64_t *left, int64_t *right);
-    // Gives `pixel(x, coverage)` for every pixel of row `y` that the shape touches, left to
-    // right, with coverage from 1 to k_full_coverage. Rows go in order within a strip.
-    template <typename Pixel> void scan_row(int64_t y, Pixel pixel);
+    // Gives `pixel(x, coverage)`, or `run(from, to, coverage)` for pixels [from, to) covered
+    // alike, for every pixel of row `y` that the shape touches, left to right, with coverage
+    // from 1 to k_full_coverage. Rows go in order within a strip.
+    template <typename Pixel, typename Run> void scan_row(int64_t y, Pixel pixel, Run run);
     // Gives `span(left, right)` for the pixels of row `y` whose centres the shape holds.
     template <typename Span> void centre_spans(int64_t y, Span span);
 
   private:
     void accumulate_row(int64_t y);
     size_t cross_at(double y);
-    void add_span(double from, double to);
+    size_t row_pieces(double top);
+    size_t band_pieces(size_t in_row_count, double top, double bottom);
+    void add_sorted_band(size_t count, double middle);
+    void add_region_edge(double x0, double y0, double x1, double y1, float sign);
+    void add_columns(double x0, double y0, double x1, double y1, float sign);
 };
 
-template <typename Pixel> void coverage_scanner::scan_row(int64_t y, Pixel pixel) {
+template <typename Pixel, typename Run>
+void coverage_scanner::scan_row(int64_t y, Pixel pixel, Run run) {
     accumulate_row(y);
-    int32_t *c = cover.items, *a = area.items;
-    int32_t sum = 0;
-    for (int64_t i = touched_left; i < touched_right; ++i) {
+    float *c = cover.items, *a = area.items;
+    auto coverage = [](float share) {
+        auto covered = static_cast<int32_t>(share * k_full_coverage + 0.5f);
+        return std::min(covered, k_full_coverage);
+    };
+    float sum = 0;
+    int64_t left = list->clip.left;
+    for (int64_t i = touched_left; i < touched_right;) {
         sum += c[i];
-        int32_t covered = sum + a[i];
+        int32_t covered = coverage(sum + a[i]);
         c[i] = 0;
         a[i] = 0;
-        if (covered > 0) pixel(list->clip.left + i, covered);
+        if (covered > 0) pixel(left + i, covered);
+        // Columns where nothing changes keep the coverage of the sum: the inside of a shape.
+        int64_t j = ++i;
+        while (j < touched_right && c[j] == 0 && a[j] == 0) ++j;
+        if (j == i) continue;
+        covered = coverage(sum);
+        if (covered > 0) run(left + i, left + j, covered);
+        i = j;
     }
     c[touched_right] = 0;
     a[touched_right] = 0;

@@ -87,17 +87,22 @@ scan_point across(scan_point a, scan_point b, double half) {
     return scan_point{-dy / length * half, dx / length * half};
 }
 
-// What covers the corner at `at` between the segments from `before` and to `after`.
-void add_join(outline_builder *out, scan_point before, scan_point at, scan_point after,
-              double half) {
-    if (!near_clip(out->edges.clip, at, at, half)) return;
+// How the stroke turns at a corner: not at all, slightly (a straight bevel strays less than
+// k_bevel_gap from the round join), or enough to need the round join.
+enum class bend { straight, slight, round };
+
+bend bend_at(scan_point before, scan_point at, scan_point after, double half) {
     double ax = at.x - before.x, ay = at.y - before.y, bx = after.x - at.x, by = after.y - at.y;
     double cross = ax * by - ay * bx, dot = ax * bx + ay * by;
-    if (cross == 0 && dot > 0) return; // straight on: the two bodies meet edge to edge
+    if (cross == 0 && dot > 0) return bend::straight;
     double turn = std::atan2(std::fabs(cross), dot);
-    if (half * versine(turn / 2) >= k_bevel_gap) return add_disc_piece(out, at, half);
-    // A slight bend: the wedge between the bodies on either side, of which the inner one
-    // lies inside them anyway.
+    return half * versine(turn / 2) < k_bevel_gap ? bend::slight : bend::round;
+}
+
+// The wedges on both sides of a slight bend, of which the inner one lies inside the bodies.
+void add_bevel(outline_builder *out, scan_point before, scan_point at, scan_point after,
+               double half) {
+    if (!near_clip(out->edges.clip, at, at, half)) return;
     scan_point n1 = across(before, at, half), n2 = across(at, after, half);
     scan_point outer[3] = {at, {at.x + n1.x, at.y + n1.y}, {at.x + n2.x, at.y + n2.y}};
     scan_point inner[3] = {at, {at.x - n1.x, at.y - n1.y}, {at.x - n2.x, at.y - n2.y}};
@@ -105,8 +110,26 @@ void add_join(outline_builder *out, scan_point before, scan_point at, scan_point
     out->edges.add_piece(inner, 3);
 }
 
-// A solid stroke of the path: a body per segment, a join at each corner, round caps at the
-// ends of an open path when `caps`.
+// The body of the segment a-b, with a half disc on its end at a (`round_a`) and at b: one
+// outline that crosses nothing, which the scan converter takes fastest. Where two segments
+// meet, the half discs of both and their bodies together make the round join.
+void add_segment(outline_builder *out, scan_point a, scan_point b, double half, bool round_a,
+                 bool round_b) {
+    if (!near_clip(out->edges.clip, a, b, half)) return;
+    scan_point s = across(a, b, half);
+    grow_array<scan_point> &piece = out->piece;
+    piece.count = 0;
+    piece.push(scan_point{a.x - s.x, a.y - s.y});
+    piece.push(scan_point{b.x - s.x, b.y - s.y});
+    if (round_b) add_arc_points(&piece, out->edges.clip, b, half, std::atan2(-s.y, -s.x), k_pi);
+    piece.push(scan_point{b.x + s.x, b.y + s.y});
+    piece.push(scan_point{a.x + s.x, a.y + s.y});
+    if (round_a) add_arc_points(&piece, out->edges.clip, a, half, std::atan2(s.y, s.x), k_pi);
+    out->edges.add_piece(piece.items, piece.count);
+}
+
+// A solid stroke of the path, with round joins, and round caps at the ends of an open path
+// when `caps`.
 void solid_path(outline_builder *out, double width, const scan_point *points, size_t count,
                 bool closed, bool caps) {
     grow_array<scan_point> &path = out->path;
@@ -127,22 +150,22 @@ void solid_path(outline_builder *out, double width, const scan_point *points, si
     }
     // A closed path of two points goes there and back: an open line with round ends.
     if (closed && n == 2) closed = false, caps = true;
+    // Whether each point gets a round end on the segments that meet there.
+    auto round_at = [&](size_t i) {
+        if (!closed && (i == 0 || i == n - 1)) return caps;
+        bend b = bend_at(path[(i + n - 1) % n], path[i], path[(i + 1) % n], half);
+        if (b == bend::slight)
+            add_bevel(out, path[(i + n - 1) % n], path[i], path[(i + 1) % n], half);
+        return b == bend::round;
+    };
+    bool first_round = round_at(0), round_a = first_round;
     size_t segments = closed ? n : n - 1;
     for (size_t i = 0; i < segments; ++i) {
-        scan_point a = path[i], b = path[(i + 1) % n];
-        if (!near_clip(out->edges.clip, a, b, half)) continue;
-        scan_point s = across(a, b, half);
-        scan_point body[4] = {{a.x + s.x, a.y + s.y},
-                              {b.x + s.x, b.y + s.y},
-                              {b.x - s.x, b.y - s.y},
-                              {a.x - s.x, a.y - s.y}};
-        out->edges.add_piece(body, 4);
+        size_t next = (i + 1) % n;
+        bool round_b = next == 0 ? first_round : round_at(next);
+        add_segment(out, path[i], path[next], half, round_a, round_b);
+        round_a = round_b;
     }
-    for (size_t i = closed ? 0 : 1; i < (closed ? n : n - 1); ++i)
-        add_join(out, path[(i + n - 1) % n], path[i], path[(i + 1) % n], half);
-    if (closed || !caps) return;
-    for (scan_point end : {path[0], path[n - 1]})
-        if (near_clip(out->edges.clip, end, end, half)) add_disc_piece(out, end, half);
 }
 
 // The part [from, to] of the segment a-b (as distances from a, of its `length`) that comes
@@ -332,6 +355,26 @@ void stroke_arc(outline_builder *out, const stroke_style &style, scan_point cent
     add_arc_points(&curve, out->edges.clip, centre, radius, from, turn);
     if (curve.failed) out->path.failed = true;
     stroke_path(out, style, curve.items, curve.count, false);
+}
+
+void stroke_pie(outline_builder *out, const stroke_style &style, scan_point centre, double radius,
+                double from, double turn) {
+    if (style.dash_count) {
+        // Dashes run on from the first radial round the arc and back along the second.
+        grow_array<scan_point> path;
+        path.push(centre);
+        add_arc_points(&path, out->edges.clip, centre, radius, from, turn);
+        if (path.failed) out->path.failed = true;
+        return stroke_path(out, style, path.items, path.count, true);
+    }
+    double half = style.width / 2;
+    if (std::fabs(turn) >= 2 * k_pi) turn = turn > 0 ? 2 * k_pi : -2 * k_pi;
+    arc_band(out, style.width, centre, radius, from, turn, false);
+    for (double t : {from, from + turn}) {
+        scan_point end{centre.x + radius * std::cos(t), centre.y + radius * std::sin(t)};
+        add_segment(out, centre, end, half, true, false);
+        if (near_clip(out->edges.clip, end, end, half)) add_disc_piece(out, end, half);
+    }
 }
 
 void stroke_path(outline_builder *out, const stroke_style &style, const scan_point *points,

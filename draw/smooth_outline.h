@@ -40,6 +40,10 @@ struct stroke_style {
 // A stroke along the arc of radius `radius`: round caps unless it turns a whole circle.
 void stroke_arc(outline_builder *out, const stroke_style &style, scan_point centre, double radius,
                 double from, double turn);
+// The outline of a pie: from the centre out along the radial at `from`, round the arc of
+// `radius` and back along the other radial.
+void stroke_pie(outline_builder *out, const stroke_style &style, scan_point centre, double radius,
+                double from, double turn);
 // A stroke along the path through `count` points, closed back to the first when `closed`, with
 // round joins, and round caps at the ends of an open path.
 void stroke_path(outline_builder *out, const stroke_style &style, const scan_point *points,

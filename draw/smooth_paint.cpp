@@ -47,10 +47,18 @@ int paint_outline(window_record *window, HDC dc, outline_builder *out, COLORREF 
             [&](const patch_band &band) {
                 for (int64_t y = band.top; y < band.top + band.rows; ++y) {
                     uint32_t *row = band.row(y) - band.left;
-                    scan.scan_row(y, [&](int64_t x, int32_t coverage) {
-                        uint32_t weight = (static_cast<uint32_t>(coverage) * strength) >> 12;
-                        row[x] = weight >= 256 ? source : blend(row[x], source, weight);
-                    });
+                    scan.scan_row(
+                        y,
+                        [&](int64_t x, int32_t coverage) {
+                            uint32_t weight = (static_cast<uint32_t>(coverage) * strength) >> 12;
+                            row[x] = weight >= 256 ? source : blend(row[x], source, weight);
+                        },
+                        [&](int64_t from, int64_t to, int32_t coverage) {
+                            uint32_t weight = (static_cast<uint32_t>(coverage) * strength) >> 12;
+                            if (weight >= 256) return std::fill(row + from, row + to, source);
+                            for (int64_t x = from; x < to; ++x)
+                                row[x] = blend(row[x], source, weight);
+                        });
                 }
             });
         if (result != ZV_OK) return result;

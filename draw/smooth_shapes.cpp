@@ -136,13 +136,7 @@ int smooth_arc(window_record *w, HDC dc, int xc, int yc, int radius, float start
     return first_failure(
         filled_result, stroke(w, dc, [&](outline_builder *out, const stroke_style &style) {
             if (!pie) return stroke_arc(out, style, centre, r - 0.5, range.from, range.turn);
-            // The pie's outline: from the centre out along the first radial, round the arc and
-            // back along the second.
-            grow_array<scan_point> path;
-            path.push(centre);
-            add_arc_points(&path, out->edges.clip, centre, r - 0.5, range.from, range.turn);
-            if (path.failed) out->path.failed = true;
-            stroke_path(out, style, path.items, path.count, true);
+            stroke_pie(out, style, centre, r - 0.5, range.from, range.turn);
         }));
 }
 

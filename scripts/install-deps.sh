@@ -43,8 +43,8 @@ if ((dev)); then
     sway grim wtype wl-clipboard
     # Formatting, and the fuzzers (clang with libFuzzer).
     clang-format clang libclang-rt-14-dev
-    # The benchmarks and their baselines.
-    libbenchmark-dev libsdl2-dev libsdl2-gfx-dev
+    # The benchmarks and their baselines; cairo is also the smooth shapes' reference in a test.
+    libbenchmark-dev libsdl2-dev libsdl2-gfx-dev libcairo2-dev
     # Zelvan.dll, its tests under Wine, and the reference GDI programs of tools/reference-gdi/.
     g++-mingw-w64-x86-64 g++-mingw-w64-i686 googletest wine64 wine
     # scripts/valgrind.sh

@@ -212,9 +212,11 @@ TEST(SmoothShapes, ZeroAndHugeRadii) {
         ZVSetLineStyle(w, ZV_LINE_INVISIBLE);
         ZVFillCircle(w, 60, 40 + r, r);
     });
+    // The polygon standing for the circle strays up to 0.03 pixels either side of it.
     for (int x = 0; x < edge.width; x += 7) {
-        EXPECT_EQ(edge.at(x, 39), k_white) << x;
+        EXPECT_LT(ink(edge.at(x, 39)), 0.02) << x;
         EXPECT_EQ(edge.at(x, 40), k_grey_fill) << x;
+        EXPECT_EQ(edge.at(x, 41), k_grey_fill) << x;
     }
     picture ring = drawn(true, [&](int w) {
         ZVSetLineWidth(w, 3);
@@ -233,17 +235,17 @@ TEST(SmoothShapes, ZeroAndHugeRadii) {
 }
 
 TEST(SmoothShapes, CoordinatesFarOutsideTheWindow) {
-    const int far = 1000000000;
+    const int distant = 1000000000;
     picture p = drawn(true, [&](int w) {
         ZVSetLineWidth(w, 2);
-        ZVMoveTo(w, -far, -far);
-        ZVLine(w, far, far);
+        ZVMoveTo(w, -distant, -distant);
+        ZVLine(w, distant, distant);
         ZVSetLineStyle(w, ZV_LINE_DASHDOT);
-        ZVMoveTo(w, -far, 80);
-        ZVLine(w, far, 80);
+        ZVMoveTo(w, -distant, 80);
+        ZVLine(w, distant, 80);
         ZVSetFillColour(w, k_grey_fill);
         ZVSetLineStyle(w, ZV_LINE_SOLID);
-        int around[8] = {-far, 90, far, 90, far, far, -far, far};
+        int around[8] = {-distant, 90, distant, 90, distant, distant, -distant, distant};
         ZVFillPolygon(w, around, 4);
         float fxy[6] = {-1e30f, 0, 30.5f, 70.25f, 1e30f, 0};
         ZVPolylineF(w, fxy, 3);

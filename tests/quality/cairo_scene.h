@@ -5,7 +5,7 @@
 #ifndef ZELVAN_TESTS_QUALITY_CAIRO_SCENE_H
 #define ZELVAN_TESTS_QUALITY_CAIRO_SCENE_H
 
-#include "smooth_scene.h"
+#include "tests/api/smooth_scene.h"
 
 #include <cairo.h>
 #include <cmath>
