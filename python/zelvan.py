@@ -200,6 +200,33 @@ def _text_from_bytes(raw):
         return raw.decode("latin-1").translate(_WINDOWS_1252_HIGH)
 
 
+class _PointsIn:
+    """x, y pairs the library reads: a flat sequence of numbers (x0, y0, x1, y1, ...), a
+    sequence of (x, y) pairs, a ctypes array, or None."""
+
+    item = ctypes.c_int
+
+    @classmethod
+    def numbers(cls, value):
+        """The points as one ctypes array of x, y numbers."""
+        if isinstance(value, ctypes.Array):
+            return value
+        items = list(value)
+        if items and isinstance(items[0], (tuple, list)):
+            items = [number for pair in items for number in pair]
+        return (cls.item * len(items))(*items)
+
+    @classmethod
+    def from_param(cls, value):
+        return None if value is None else cls.numbers(value)
+
+
+class _FloatPointsIn(_PointsIn):
+    """The same with the numbers as 32-bit floats."""
+
+    item = ctypes.c_float
+
+
 class _PixelsIn:
     """A block of colours the library reads: any C-contiguous object with the buffer
     protocol (bytes, bytearray, array.array("I"), a NumPy uint32 array), 4 bytes a colour."""
@@ -422,6 +449,19 @@ _SIGNATURES = (
     ("ZVGetDisplayKind", _text_result, (),
      "() -> where windows appear: \"windows\", \"x11\", \"wayland\" or \"headless\", str."),
     ("ZVGetTime", ctypes.c_double, (), "() -> seconds since the library started, as a float."),
+    # Smooth shapes on request.
+    ("ZVSetSmooth", _int, (_int, _int),
+     "(window, on) -> draws lines, rectangles, circles, arcs, pies and polygons anti-aliased."),
+    ("ZVGetSmooth", _int, (_int,), "(window) -> 1 in smooth mode, else 0."),
+    ("ZVSetOpacity", _int, (_int, _int),
+     "(window, opacity) -> 0 (transparent) to 255 for the pen and fill of smooth shapes."),
+    ("ZVGetOpacity", _int, (_int,), "(window) -> the opacity of smooth shapes."),
+    ("ZVPolygon", _int, (_int, _PointsIn, _int),
+     "(window, xy, count=len) -> the closed outline through x, y points."),
+    ("ZVFillPolygon", _int, (_int, _PointsIn, _int),
+     "(window, xy, count=len) -> the polygon filled by the non-zero rule, then its outline."),
+    ("ZVPolylineF", _int, (_int, _FloatPointsIn, _int),
+     "(window, xy, count=len) -> the open line through fractional x, y points."),
 )
 
 # ---------------------------------------------------------------------------------------
@@ -618,6 +658,25 @@ def _file_name_call(name):
     _wrap(call, raw, name)
 
 
+def _checked_point_call(name):
+    """Wraps ZVPolygon, ZVFillPolygon or ZVPolylineF: the points go as a sequence, `count`
+    defaults to how many there are, and a count beyond them is refused here instead of being
+    read past the array's end."""
+    raw = globals()[name]
+    if name not in _present:
+        return
+
+    def call(window, xy, count=None):
+        points = None if xy is None else raw.argtypes[1].numbers(xy)
+        given = 0 if points is None else len(points) // 2
+        count = given if count is None else count
+        if points is not None and count > given:
+            raise ValueError(f"{name}: {count} points asked for, {given} given")
+        return raw(window, points, count)
+
+    _wrap(call, raw, name)
+
+
 for _name, _, _arguments, _ in _SIGNATURES:
     if _file in _arguments:
         _file_name_call(_name)
@@ -631,6 +690,10 @@ def _ascii_result(result, _function, _arguments):
 for _name in ("ZVGetKeyName", "ZVGetDisplayKind"):
     if _name in _present:
         globals()[_name].errcheck = _ascii_result
+
+
+for _name in ("ZVPolygon", "ZVFillPolygon", "ZVPolylineF"):
+    _checked_point_call(_name)
 
 
 def available(name):

@@ -7,7 +7,11 @@ cd "$(dirname "$0")/.."
 build="${1:-build}"
 pictures="$(mktemp -d)"
 trap 'rm -rf "$pictures"' EXIT
-for example in hello shapes text animation sketchpad viewer threads game mandelbrot sprites walk; do
+for example in hello shapes text animation sketchpad viewer threads game mandelbrot sprites walk plot; do
     (cd "$pictures" && env -u DISPLAY "$OLDPWD/$build/examples/$example" >/dev/null)
-    scripts/bmp-to-png.py "$pictures/$example.bmp" -o docs
+done
+# Every example saves one picture named after it, but for plot, which saves its two windows.
+for picture in hello shapes text animation sketchpad viewer threads game mandelbrot sprites walk \
+    plot-exact plot-smooth; do
+    scripts/bmp-to-png.py "$pictures/$picture.bmp" -o docs
 done

@@ -110,6 +110,8 @@ C_TO_CTYPES = {
     "ZVCOLOUR *": zv._PixelsOut,
     "const unsigned char *": zv._BytesIn,
     "unsigned char *": zv._BytesOut,
+    "const int *": zv._PointsIn,
+    "const float *": zv._FloatPointsIn,
 }
 
 
@@ -562,6 +564,40 @@ class SpritesAndCanvases(WindowTestCase):
 
 
 @needs("ZVGetTicks", "ZVWaitFrame", "ZVPresent", "ZVGetMouseX", "ZVGetKeyName")
+@needs("ZVSetSmooth", "ZVSetOpacity", "ZVPolygon", "ZVFillPolygon", "ZVPolylineF")
+class SmoothShapes(WindowTestCase):
+    def canvas(self):
+        canvas = zv.ZVCreateCanvas(40, 30)
+        self.addCleanup(zv.ZVDestroyWindow, canvas)
+        zv.ZVSetBackground(canvas, WHITE)
+        zv.ZVClearDrawBuffer(canvas)
+        return canvas
+
+    def test_mode_and_opacity_round_trip_and_are_checked(self):
+        canvas = self.canvas()
+        self.assertEqual((zv.ZVGetSmooth(canvas), zv.ZVGetOpacity(canvas)), (0, 255))
+        self.assertEqual(zv.ZVSetSmooth(canvas, 1), zv.ZV_OK)
+        self.assertEqual(zv.ZVSetOpacity(canvas, 64), zv.ZV_OK)
+        self.assertEqual(zv.ZVSetOpacity(canvas, 256), zv.ZV_ERROR)
+        self.assertEqual((zv.ZVGetSmooth(canvas), zv.ZVGetOpacity(canvas)), (1, 64))
+        self.assertEqual(zv.ZVGetSmooth(0), zv.ZV_ERR_BAD_WINDOW)
+
+    def test_points_go_as_pairs_or_flat_and_counts_are_checked(self):
+        canvas = self.canvas()
+        zv.ZVSetFillColour(canvas, zv.rgb(0, 0, 255))
+        self.assertEqual(zv.ZVFillPolygon(canvas, [(5, 5), (30, 5), (5, 25)]), zv.ZV_OK)
+        self.assertEqual(zv.ZVGetPixel(canvas, 10, 10), zv.rgb(0, 0, 255))
+        self.assertEqual(zv.ZVPolygon(canvas, [1, 1, 8, 1, 8, 8], 2), zv.ZV_OK)
+        zv.ZVSetSmooth(canvas, 1)
+        self.assertEqual(zv.ZVPolylineF(canvas, [(0.5, 28.25), (39.5, 28.25)]), zv.ZV_OK)
+        self.assertNotEqual(zv.ZVGetPixel(canvas, 20, 28), WHITE)
+        with self.assertRaises(ValueError):
+            zv.ZVPolygon(canvas, [(1, 1), (2, 2)], 3)
+        self.assertEqual(zv.ZVFillPolygon(canvas, [(1, 1), (2, 2)]), zv.ZV_ERROR)
+        self.assertEqual(zv.ZVPolylineF(canvas, None, 2), zv.ZV_ERROR)
+        self.assertEqual(zv.ZVPolylineF(0, [0, 0, 1, 1]), zv.ZV_ERR_BAD_WINDOW)
+
+
 class ProgramLoop(WindowTestCase):
     def test_clock_pace_present_pointer_and_key_names(self):
         w = self.open()
