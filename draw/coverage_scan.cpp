@@ -7,6 +7,8 @@ namespace {
 
 // Bands a row is cut into where edges cross within it.
 const int k_crossing_bands = 8;
+// The thinnest band a row is cut into at the ends of edges.
+const double k_least_band = 1.0 / 64;
 
 } // namespace
 
@@ -51,17 +53,20 @@ bool coverage_scanner::start(edge_list *edges) {
     next = 0;
     std::sort(edges->edges.items, edges->edges.items + edges->edges.count,
               [](const scan_edge &a, const scan_edge &b) { return a.y_top < b.y_top; });
-    size_t columns = static_cast<size_t>(edges->clip.right - edges->clip.left) + 1;
-    active.count = crossings.count = 0;
-    columns += 1;
-    if (!active.reserve(edges->edges.count) || !crossings.reserve(edges->edges.count) ||
-        !pieces.reserve(edges->edges.count) || !in_row.reserve(edges->edges.count) ||
-        !cuts.reserve(2 * edges->edges.count + 2) || !cover.reserve(columns) ||
-        !area.reserve(columns))
-        return false;
-    std::fill(cover.items, cover.items + columns, 0.0f);
-    std::fill(area.items, area.items + columns, 0.0f);
-    return true;
+    size_t columns = static_cast<size_t>(edges->clip.right - edges->clip.left) + 2;
+    active.count = crossings.count = pieces.count = in_row.count = cuts.count = 0;
+    // A scanner kept from call to call keeps its arrays; the coverage columns are zero
+    // between rows, so only columns never used before are cleared.
+    for (grow_array<float> *columns_of : {&cover, &area}) {
+        if (columns_of->failed) return false;
+        if (columns_of->count >= columns) continue;
+        if (!columns_of->reserve(columns - columns_of->count)) return false;
+        std::fill(columns_of->items + columns_of->count, columns_of->items + columns, 0.0f);
+        columns_of->count = columns;
+    }
+    return active.reserve(edges->edges.count) && crossings.reserve(edges->edges.count) &&
+           pieces.reserve(edges->edges.count) && in_row.reserve(edges->edges.count) &&
+           cuts.reserve(2 * edges->edges.count + 2);
 }
 
 int64_t coverage_scanner::first_row() const {
@@ -129,35 +134,52 @@ size_t coverage_scanner::row_pieces(double top) {
         if (e.y_bottom <= top || e.y_top >= top + 1) continue;
         double y0 = std::max(e.y_top, top), y1 = std::min(e.y_bottom, top + 1);
         double x0 = e.x_top + (y0 - e.y_top) * e.slope, x1 = e.x_top + (y1 - e.y_top) * e.slope;
-        in_row[n++] = piece{x0, x1, y0, y1, 0, e.winding};
+        in_row[n++] = piece{x0, x1, y0, y1, 0, e.slope, e.winding};
         // Where an edge begins or ends within the row, the order of the edges may change.
         if (y0 > top) cuts.push(y0);
         if (y1 < top + 1) cuts.push(y1);
     }
     cuts.push(top + 1);
     std::sort(cuts.items, cuts.items + cuts.count);
+    // Cuts closer than this are one: an edge that begins or ends within a band is judged
+    // where it is, and the sliver where two might cross holds no visible area.
+    size_t kept = 1;
+    for (size_t i = 1; i < cuts.count; ++i)
+        if (cuts[i] - cuts[kept - 1] >= k_least_band || i + 1 == cuts.count) cuts[kept++] = cuts[i];
+    if (kept > 2 && cuts[kept - 1] - cuts[kept - 2] < k_least_band) {
+        cuts[kept - 2] = cuts[kept - 1];
+        --kept;
+    }
+    cuts.count = kept;
     return n;
 }
 
 size_t coverage_scanner::band_pieces(size_t in_row_count, double top, double bottom) {
-    size_t n = 0;
+    // The row's edges are kept in their order at the band before: one pass of insertion puts
+    // them in order for this band, where they seldom change places.
     double middle = (top + bottom) / 2;
+    for (size_t i = 0; i < in_row_count; ++i) {
+        piece &r = in_row[i];
+        double at = std::clamp(middle, r.y_top, r.y_bottom);
+        r.x_middle = r.x_top + (at - r.y_top) * r.slope;
+        piece moving = r;
+        size_t j = i;
+        for (; j > 0 && in_row[j - 1].x_middle > moving.x_middle; --j) in_row[j] = in_row[j - 1];
+        in_row[j] = moving;
+    }
+    size_t n = 0;
     for (size_t i = 0; i < in_row_count; ++i) {
         const piece &r = in_row[i];
         if (r.y_bottom <= top || r.y_top >= bottom) continue;
-        double per_y = (r.x_bottom - r.x_top) / (r.y_bottom - r.y_top);
         double y0 = std::max(r.y_top, top), y1 = std::min(r.y_bottom, bottom);
-        // Sorted by where they cross the band's middle (or come nearest it).
-        double at = std::clamp(middle, y0, y1);
-        pieces[n++] = piece{r.x_top + (y0 - r.y_top) * per_y,
-                            r.x_top + (y1 - r.y_top) * per_y,
+        pieces[n++] = piece{r.x_top + (y0 - r.y_top) * r.slope,
+                            r.x_top + (y1 - r.y_top) * r.slope,
                             y0,
                             y1,
-                            r.x_top + (at - r.y_top) * per_y,
+                            r.x_middle,
+                            r.slope,
                             r.winding};
     }
-    std::sort(pieces.items, pieces.items + n,
-              [](const piece &a, const piece &b) { return a.x_middle < b.x_middle; });
     return n;
 }
 
@@ -207,8 +229,7 @@ void coverage_scanner::add_sorted_band(size_t n, double middle) {
             for (size_t j = 0; j < n; ++j) {
                 const piece &q = pieces[j];
                 if (j == i || q.y_top > at || q.y_bottom <= at) continue;
-                double x =
-                    q.x_top + (q.x_bottom - q.x_top) * (at - q.y_top) / (q.y_bottom - q.y_top);
+                double x = q.x_top + (at - q.y_top) * q.slope;
                 if (x < own || (x == own && j < i)) before += q.winding;
             }
         }

@@ -57,7 +57,7 @@ struct coverage_scanner {
     };
     // An edge's part within the band being scanned.
     struct piece {
-        double x_top, x_bottom, y_top, y_bottom, x_middle;
+        double x_top, x_bottom, y_top, y_bottom, x_middle, slope;
         int winding;
     };
     const edge_list *list = nullptr;

@@ -7,6 +7,7 @@
 
 #include "core/window_record.h"
 #include "draw/buffer_patch.h"
+#include "draw/coverage_scan.h"
 
 #include <atomic>
 
@@ -52,6 +53,8 @@ struct drawing_state {
     std::atomic<int> opacity;
     // Where the buffer's pixels are read and changed in software: made on first use, kept.
     staging_section staging;
+    // The scan converter of smooth shapes, its arrays kept between calls.
+    coverage_scanner scanner;
 };
 
 // Gives a new record its drawing state with the defaults (black pen and fill, white

@@ -33,7 +33,7 @@ int paint_outline(window_record *window, HDC dc, outline_builder *out, COLORREF 
     if (out->failed()) return ZV_ERR_NO_MEMORY;
     if (out->edges.edges.count == 0 || opacity <= 0) return ZV_OK;
     if (!dc) return ZV_ERROR;
-    coverage_scanner scan;
+    coverage_scanner &scan = window->drawing->scanner;
     if (!scan.start(&out->edges)) return ZV_ERR_NO_MEMORY;
     uint32_t source = swap_red_blue(colour);
     // 0 to 255 onto 0 to 256, so that 255 paints the colour itself.
@@ -69,7 +69,7 @@ int paint_outline(window_record *window, HDC dc, outline_builder *out, COLORREF 
 int fill_centres(window_record *window, HDC dc, edge_list *edges) {
     if (edges->edges.failed) return ZV_ERR_NO_MEMORY;
     if (edges->edges.count == 0) return ZV_OK;
-    coverage_scanner scan;
+    coverage_scanner &scan = window->drawing->scanner;
     if (!scan.start(edges)) return ZV_ERR_NO_MEMORY;
     bool drawn = true;
     HBRUSH brush = window->drawing->fill_brush;
