@@ -35,10 +35,10 @@ void draw(worker &w, int window) {
     int x = w.number(-20, 100), y = w.number(-20, 80), a = w.number(-20, 100),
         b = w.number(-20, 80);
     float start = (float)w.number(-400, 400), sweep = (float)w.number(-400, 400);
-    switch (w.number(0, 11)) {
+    switch (w.number(0, 13)) {
     case 0:
         w.doing("ZVLine");
-        expect_one_of("ZVLine", ZVLine(window, x, y), {OK, ERR, BAD_WINDOW});
+        expect_one_of("ZVLine", ZVLine(window, x, y), {OK, ERR, BAD_WINDOW, ZV_ERR_NO_MEMORY});
         break;
     case 1:
         w.doing("ZVMoveTo");
@@ -46,24 +46,29 @@ void draw(worker &w, int window) {
         break;
     case 2:
         w.doing("ZVCircle");
-        expect_one_of("ZVCircle", ZVCircle(window, x, y, a), {OK, BAD_WINDOW});
+        // In smooth mode a circle's outline reports a platform or memory failure too.
+        expect_one_of("ZVCircle", ZVCircle(window, x, y, a),
+                      {OK, ERR, BAD_WINDOW, ZV_ERR_NO_MEMORY});
         break;
     case 3:
         w.doing("ZVArc");
-        expect_one_of("ZVArc", ZVArc(window, x, y, a, start, sweep), {OK, ERR, BAD_WINDOW});
+        expect_one_of("ZVArc", ZVArc(window, x, y, a, start, sweep),
+                      {OK, ERR, BAD_WINDOW, ZV_ERR_NO_MEMORY});
         break;
     case 4:
         w.doing("ZVPie");
-        expect_one_of("ZVPie", ZVPie(window, x, y, a, start, sweep), {OK, ERR, BAD_WINDOW});
+        expect_one_of("ZVPie", ZVPie(window, x, y, a, start, sweep),
+                      {OK, ERR, BAD_WINDOW, ZV_ERR_NO_MEMORY});
         break;
     case 5:
         w.doing("ZVRectangle");
-        expect_one_of("ZVRectangle", ZVRectangle(window, x, y, a, b), {OK, ERR, BAD_WINDOW});
+        expect_one_of("ZVRectangle", ZVRectangle(window, x, y, a, b),
+                      {OK, ERR, BAD_WINDOW, ZV_ERR_NO_MEMORY});
         break;
     case 6:
         w.doing("ZVFillRectangle");
         expect_one_of("ZVFillRectangle", ZVFillRectangle(window, x, y, a, b),
-                      {OK, ERR, BAD_WINDOW});
+                      {OK, ERR, BAD_WINDOW, ZV_ERR_NO_MEMORY});
         break;
     case 7:
         w.doing("ZVInvertRectangle");
@@ -72,12 +77,27 @@ void draw(worker &w, int window) {
         break;
     case 8:
         w.doing("ZVFillCircle");
-        expect_one_of("ZVFillCircle", ZVFillCircle(window, x, y, a), {OK, ERR, BAD_WINDOW});
+        expect_one_of("ZVFillCircle", ZVFillCircle(window, x, y, a),
+                      {OK, ERR, BAD_WINDOW, ZV_ERR_NO_MEMORY});
         break;
     case 9:
         w.doing("ZVFloodFill");
         expect_one_of("ZVFloodFill", ZVFloodFill(window, x, y, 0), {OK, ERR, BAD_WINDOW});
         break;
+    case 11: {
+        int xy[8] = {x, y, a, b, b, x, y, a};
+        w.doing("ZVFillPolygon");
+        expect_one_of("ZVFillPolygon", ZVFillPolygon(window, xy, w.number(2, 4)),
+                      {OK, ERR, BAD_WINDOW, ZV_ERR_NO_MEMORY});
+        break;
+    }
+    case 12: {
+        float xy[6] = {x + 0.25f, y + 0.5f, a - 0.75f, b + 0.125f, b * 1.5f, x * 0.5f};
+        w.doing("ZVPolylineF");
+        expect_one_of("ZVPolylineF", ZVPolylineF(window, xy, w.number(1, 3)),
+                      {OK, ERR, BAD_WINDOW, ZV_ERR_NO_MEMORY});
+        break;
+    }
     case 10:
         w.doing("ZVTextOut");
         expect_one_of("ZVTextOut", ZVTextOut(window, x, y, "stress"), {OK, ERR, BAD_WINDOW});
@@ -97,7 +117,16 @@ void draw(worker &w, int window) {
 
 void set_attributes(worker &w, int window) {
     ZVCOLOUR colour = (ZVCOLOUR)w.random() & 0xFFFFFF;
-    switch (w.number(0, 7)) {
+    switch (w.number(0, 9)) {
+    case 8:
+        w.doing("ZVSetSmooth");
+        expect_one_of("ZVSetSmooth", ZVSetSmooth(window, w.number(0, 1)), {OK, BAD_WINDOW});
+        break;
+    case 9:
+        w.doing("ZVSetOpacity");
+        expect_one_of("ZVSetOpacity", ZVSetOpacity(window, w.number(-1, 256)),
+                      {OK, ERR, BAD_WINDOW});
+        break;
     case 0:
         w.doing("ZVSetForeground");
         expect_one_of("ZVSetForeground", ZVSetForeground(window, colour), {OK, BAD_WINDOW});
