@@ -8,7 +8,7 @@ namespace {
 const double k_pi = 3.14159265358979323846;
 // The largest gap between a chord and its arc; vertices sit half of it outside the circle,
 // so the polygon strays at most half of it either way.
-const double k_chord_gap = 0.06;
+const double k_chord_gap = 0.12;
 // Curves are followed closely this far outside the clip, so that nothing at its border shows
 // a chord.
 const double k_clip_margin = 2.0;

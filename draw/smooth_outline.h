@@ -1,6 +1,6 @@
 // The outlines of smooth shapes as edges: discs, sectors and boxes to fill, and strokes (arcs
 // and paths with round caps and joins, and their dashes). Circles become polygons fine enough
-// that no point strays more than 0.03 pixels from the true curve, and the parts of a curve far
+// that no point strays more than 0.06 pixels from the true curve, and the parts of a curve far
 // outside the clip become a few long chords, so that any radius costs a few hundred points.
 #ifndef ZELVAN_DRAW_SMOOTH_OUTLINE_H
 #define ZELVAN_DRAW_SMOOTH_OUTLINE_H
