@@ -101,16 +101,21 @@ void aa_line_cairo(benchmark::State &state) {
 }
 BENCHMARK(aa_line_cairo)->Name("smooth/cairo_line_w1_all_directions");
 
-void aa_circle_zelvan(benchmark::State &state) {
+// Circles whose centres wander over the surface, outlined or filled (with their outline).
+void aa_circle_zelvan(benchmark::State &state, bool filled) {
     int window = smooth_shape_window();
+    ZVSetFillColour(window, 0x00C000);
     unsigned n = 0;
     for (auto _ : state) {
-        benchmark::DoNotOptimize(ZVCircle(window, 200 + n % 500, 200 + n % 300, 50));
+        int x = 200 + n % 500, y = 200 + n % 300;
+        benchmark::DoNotOptimize(filled ? ZVFillCircle(window, x, y, 50)
+                                        : ZVCircle(window, x, y, 50));
         n++;
     }
     ZVSetSmooth(window, 0);
 }
-BENCHMARK(aa_circle_zelvan)->Name("smooth/ZVCircle_smooth_r50");
+BENCHMARK_CAPTURE(aa_circle_zelvan, outline, false)->Name("smooth/ZVCircle_smooth_r50");
+BENCHMARK_CAPTURE(aa_circle_zelvan, filled, true)->Name("smooth/ZVFillCircle_smooth_r50");
 
 void aa_circle_sdl(benchmark::State &state) {
     sdl_canvas canvas = bench_sdl_canvas(width, height);
@@ -124,18 +129,6 @@ void aa_circle_sdl(benchmark::State &state) {
     bench_sdl_release(canvas);
 }
 BENCHMARK(aa_circle_sdl)->Name("smooth/sdl2_gfx_aacircleRGBA_r50");
-
-void aa_fill_circle_zelvan(benchmark::State &state) {
-    int window = smooth_shape_window();
-    ZVSetFillColour(window, 0x00C000);
-    unsigned n = 0;
-    for (auto _ : state) {
-        benchmark::DoNotOptimize(ZVFillCircle(window, 200 + n % 500, 200 + n % 300, 50));
-        n++;
-    }
-    ZVSetSmooth(window, 0);
-}
-BENCHMARK(aa_fill_circle_zelvan)->Name("smooth/ZVFillCircle_smooth_r50");
 
 void aa_fill_circle_cairo(benchmark::State &state) {
     cairo_surface_t *surface = cairo_image_surface_create(CAIRO_FORMAT_RGB24, width, height);
