@@ -32,10 +32,16 @@ void edge_list::add_line(scan_point a, scan_point b) {
     edges.push(edge);
 }
 
-void edge_list::add_outline(const scan_point *points, size_t count) {
-    if (count < 2) return;
+void edge_list::add_closed(const scan_point *points, size_t count) {
     for (size_t i = 0; i + 1 < count; ++i) add_line(points[i], points[i + 1]);
     add_line(points[count - 1], points[0]);
+    ++outlines;
+}
+
+void edge_list::add_outline(const scan_point *points, size_t count) {
+    if (count < 2) return;
+    may_cross = true;
+    add_closed(points, count);
 }
 
 void edge_list::add_piece(const scan_point *points, size_t count) {
@@ -43,30 +49,43 @@ void edge_list::add_piece(const scan_point *points, size_t count) {
     double twice_area = 0;
     for (size_t i = 0, j = count - 1; i < count; j = i++)
         twice_area += points[j].x * points[i].y - points[i].x * points[j].y;
-    if (twice_area >= 0) return add_outline(points, count);
+    if (twice_area >= 0) return add_closed(points, count);
     for (size_t i = count - 1; i > 0; --i) add_line(points[i], points[i - 1]);
     add_line(points[0], points[count - 1]);
+    ++outlines;
 }
 
 bool coverage_scanner::start(edge_list *edges) {
+    clear_strip();
     list = edges;
+    wound_once = edges->wound_once();
     next = 0;
     std::sort(edges->edges.items, edges->edges.items + edges->edges.count,
               [](const scan_edge &a, const scan_edge &b) { return a.y_top < b.y_top; });
-    size_t columns = static_cast<size_t>(edges->clip.right - edges->clip.left) + 2;
     active.count = crossings.count = pieces.count = in_row.count = cuts.count = 0;
-    // A scanner kept from call to call keeps its arrays; the coverage columns are zero
-    // between rows, so only columns never used before are cleared.
-    for (grow_array<float> *columns_of : {&cover, &area}) {
-        if (columns_of->failed) return false;
-        if (columns_of->count >= columns) continue;
-        if (!columns_of->reserve(columns - columns_of->count)) return false;
-        std::fill(columns_of->items + columns_of->count, columns_of->items + columns, 0.0f);
-        columns_of->count = columns;
+    strip_rows = 0;
+    // A scanner kept from call to call keeps its arrays, and its changes are zero between
+    // strips, so only values never used before are cleared.
+    auto most = static_cast<size_t>(k_strip_rows * (edges->clip.right - edges->clip.left + 2));
+    if (changes.count < most) {
+        if (!changes.reserve(most - changes.count)) return false;
+        std::fill(changes.items + changes.count, changes.items + most, 0.0f);
+        changes.count = most;
     }
     return active.reserve(edges->edges.count) && crossings.reserve(edges->edges.count) &&
            pieces.reserve(edges->edges.count) && in_row.reserve(edges->edges.count) &&
            cuts.reserve(2 * edges->edges.count + 2);
+}
+
+void coverage_scanner::clear_strip() {
+    // Rows of a strip left unread, as when a copy failed, must not show in the next.
+    for (int64_t row = 0; row < strip_rows; ++row) {
+        float *change = changes.items + row * stride;
+        std::fill(change + std::min(touched_left[row], touched_right[row]),
+                  change + touched_right[row] + 1, 0.0f);
+        touched_left[row] = columns;
+        touched_right[row] = 0;
+    }
 }
 
 int64_t coverage_scanner::first_row() const {
@@ -83,19 +102,19 @@ int64_t coverage_scanner::end_row() const {
 
 bool coverage_scanner::begin_strip(int64_t top, int64_t bottom, int64_t *left, int64_t *right) {
     const scan_edge *edges = list->edges.items;
-    double strip_top = static_cast<double>(top), strip_bottom = static_cast<double>(bottom);
+    double from_y = static_cast<double>(top), to_y = static_cast<double>(bottom);
     size_t kept = 0;
     for (size_t i = 0; i < active.count; ++i)
-        if (edges[active[i]].y_bottom > strip_top) active[kept++] = active[i];
+        if (edges[active[i]].y_bottom > from_y) active[kept++] = active[i];
     active.count = kept;
-    for (; next < list->edges.count && edges[next].y_top < strip_bottom; ++next)
-        if (edges[next].y_bottom > strip_top) active[active.count++] = static_cast<uint32_t>(next);
+    for (; next < list->edges.count && edges[next].y_top < to_y; ++next)
+        if (edges[next].y_bottom > from_y) active[active.count++] = static_cast<uint32_t>(next);
     if (active.count == 0) return false;
     double low = HUGE_VAL, high = -HUGE_VAL;
     for (size_t i = 0; i < active.count; ++i) {
         const scan_edge &e = edges[active[i]];
-        double from = std::max(e.y_top, strip_top) - e.y_top;
-        double to = std::min(e.y_bottom, strip_bottom) - e.y_top;
+        double from = std::max(e.y_top, from_y) - e.y_top;
+        double to = std::min(e.y_bottom, to_y) - e.y_top;
         double a = e.x_top + from * e.slope, b = e.x_top + to * e.slope;
         low = std::min({low, a, b});
         high = std::max({high, a, b});
@@ -105,6 +124,17 @@ bool coverage_scanner::begin_strip(int64_t top, int64_t bottom, int64_t *left, i
     *left = static_cast<int64_t>(std::floor(std::clamp(low, clip_left, clip_right)));
     *right = static_cast<int64_t>(std::ceil(std::clamp(high, clip_left, clip_right))) + 1;
     *right = std::min(*right, list->clip.right);
+    clear_strip();
+    strip_top = top;
+    strip_rows = bottom - top;
+    strip_left = *left;
+    columns = std::max<int64_t>(*right - *left, 0);
+    stride = columns + 2;
+    strip_added = false;
+    for (int64_t row = 0; row < strip_rows; ++row) {
+        touched_left[row] = columns;
+        touched_right[row] = 0;
+    }
     return *left < *right;
 }
 
@@ -183,11 +213,8 @@ size_t coverage_scanner::band_pieces(size_t in_row_count, double top, double bot
     return n;
 }
 
-void coverage_scanner::accumulate_row(int64_t y) {
-    int64_t columns = list->clip.right - list->clip.left;
-    touched_left = columns;
-    touched_right = 0;
-    size_t in_row_count = row_pieces(static_cast<double>(y));
+void coverage_scanner::accumulate_row(int64_t row) {
+    size_t in_row_count = row_pieces(static_cast<double>(strip_top + row));
     if (in_row_count == 0) return;
     for (size_t k = 0; k + 1 < cuts.count; ++k) {
         double top = cuts[k], bottom = cuts[k + 1];
@@ -200,20 +227,36 @@ void coverage_scanner::accumulate_row(int64_t y) {
             crossed = pieces[i - 1].x_top > pieces[i].x_top ||
                       pieces[i - 1].x_bottom > pieces[i].x_bottom;
         if (!crossed) {
-            add_sorted_band(n, (top + bottom) / 2);
+            add_sorted_band(row, n, (top + bottom) / 2);
             continue;
         }
         for (int part = 0; part < k_crossing_bands; ++part) {
             double from = top + (bottom - top) * part / k_crossing_bands;
             double to = top + (bottom - top) * (part + 1) / k_crossing_bands;
-            add_sorted_band(band_pieces(in_row_count, from, to), (from + to) / 2);
+            add_sorted_band(row, band_pieces(in_row_count, from, to), (from + to) / 2);
         }
     }
-    touched_right = std::min(touched_right, columns);
-    if (touched_left > touched_right) touched_left = touched_right;
 }
 
-void coverage_scanner::add_sorted_band(size_t n, double middle) {
+void coverage_scanner::add_strip_edges() {
+    // Each edge down the strip's rows, a row at a time.
+    const scan_edge *edges = list->edges.items;
+    double top = static_cast<double>(strip_top), bottom = top + static_cast<double>(strip_rows);
+    for (size_t i = 0; i < active.count; ++i) {
+        const scan_edge &e = edges[active[i]];
+        double y0 = std::max(e.y_top, top), y1 = std::min(e.y_bottom, bottom);
+        double x0 = e.x_top + (y0 - e.y_top) * e.slope;
+        for (auto row = static_cast<int64_t>(y0 - top); y0 < y1; ++row) {
+            double below = std::min(top + static_cast<double>(row + 1), y1);
+            double x1 = e.x_top + (below - e.y_top) * e.slope;
+            add_region_edge(row, x0, x1, (below - y0) * e.winding);
+            y0 = below;
+            x0 = x1;
+        }
+    }
+}
+
+void coverage_scanner::add_sorted_band(int64_t row, size_t n, double middle) {
     // Across the band's middle, left to right, the winding number turns from zero (the edge
     // bounds the region on its left) or back to zero (on its right). An edge that begins or
     // ends within the band is judged at its own middle height instead.
@@ -235,59 +278,63 @@ void coverage_scanner::add_sorted_band(size_t n, double middle) {
         }
         int after = before + p.winding;
         if ((before == 0) == (after == 0)) continue;
-        add_region_edge(p.x_top, p.y_top, p.x_bottom, p.y_bottom, before == 0 ? 1.0f : -1.0f);
+        double height = p.y_bottom - p.y_top;
+        add_region_edge(row, p.x_top, p.x_bottom, before == 0 ? height : -height);
     }
 }
 
-void coverage_scanner::add_region_edge(double x0, double y0, double x1, double y1, float sign) {
+void coverage_scanner::add_region_edge(int64_t row, double x0, double x1, double height) {
     // Parts left of the clip count as lying on its left border, parts right of it as on its
     // right border: what lies right of the edge within the clip is the same.
     double left = static_cast<double>(list->clip.left);
     double right = static_cast<double>(list->clip.right);
-    for (double border : {left, right}) {
-        if ((x0 < border) != (x1 < border) && x0 != border && x1 != border) {
-            double y = y0 + (y1 - y0) * (border - x0) / (x1 - x0);
-            add_region_edge(x0, y0, border, y, sign);
-            add_region_edge(border, y, x1, y1, sign);
-            return;
+    if (x0 < left || x1 < left || x0 > right || x1 > right) {
+        for (double border : {left, right}) {
+            if ((x0 < border) != (x1 < border) && x0 != border && x1 != border) {
+                double part = height * (border - x0) / (x1 - x0);
+                add_region_edge(row, x0, border, part);
+                add_region_edge(row, border, x1, height - part);
+                return;
+            }
         }
+        x0 = std::clamp(x0, left, right);
+        x1 = std::clamp(x1, left, right);
     }
-    x0 = std::clamp(x0, left, right) - left;
-    x1 = std::clamp(x1, left, right) - left;
-    add_columns(x0, y0, x1, y1, sign);
+    double origin = static_cast<double>(strip_left);
+    add_columns(row, x0 - origin, x1 - origin, height);
 }
 
-void coverage_scanner::add_columns(double x0, double y0, double x1, double y1, float sign) {
-    // Each column the edge passes gets the area right of the edge within it, and every
-    // column further right the edge's full height there.
+void coverage_scanner::add_columns(int64_t row, double x0, double x1, double height) {
+    // Each column the edge passes gets the area right of the edge within it, and the column
+    // after it the rest of the edge's height there, so that every column further right adds
+    // up the edge's full height.
     if (x0 > x1) std::swap(x0, x1);
-    double height = y1 - y0;
     auto first = static_cast<int64_t>(x0), last = static_cast<int64_t>(x1);
     if (last > first && static_cast<double>(last) == x1) --last;
-    // Right of the clip's last column nothing shows.
-    int64_t columns = list->clip.right - list->clip.left;
+    // Right of the strip's last column nothing shows.
     if (first >= columns) {
         // Still, a region it closes ends there.
-        touched_right = columns;
+        touched_right[row] = columns;
         return;
     }
     last = std::min(last, columns - 1);
-    float *c = cover.items, *a = area.items;
+    float *change = changes.items + row * stride;
     if (first == last) {
-        double share = height * (static_cast<double>(first + 1) - (x0 + x1) / 2);
-        a[first] += sign * static_cast<float>(share);
-        c[first + 1] += sign * static_cast<float>(height);
+        double area = height * (static_cast<double>(first + 1) - (x0 + x1) / 2);
+        change[first] += static_cast<float>(area);
+        change[first + 1] += static_cast<float>(height - area);
     } else {
-        double per_x = height / (x1 - x0);
+        double per_x = height / (x1 - x0), rest = 0;
         for (int64_t column = first; column <= last; ++column) {
             double from = std::max(x0, static_cast<double>(column));
             double to = std::min(x1, static_cast<double>(column + 1));
             double h = (to - from) * per_x;
-            a[column] +=
-                sign * static_cast<float>(h * (static_cast<double>(column + 1) - (from + to) / 2));
-            c[column + 1] += sign * static_cast<float>(h);
+            double area = h * (static_cast<double>(column + 1) - (from + to) / 2);
+            change[column] += static_cast<float>(rest + area);
+            rest = h - area;
         }
+        change[last + 1] += static_cast<float>(rest);
     }
-    touched_left = std::min(touched_left, first);
-    touched_right = std::max(touched_right, last + 1);
+    touched_left[row] = std::min(touched_left[row], first);
+    touched_right[row] = std::max(touched_right[row], last + 1);
 }

@@ -1,8 +1,10 @@
 // The scan converter of smooth shapes: closed outlines as straight edges, turned into the share
-// of each pixel they cover under the non-zero winding rule. A pixel row is cut into bands in
-// which no edge begins, ends or crosses another (or, where they do, into quarters); in each
-// band the edges where the winding number turns from zero or back to zero bound the covered
-// region, and the area each pixel has right of those edges is added up exactly.
+// of each pixel they cover under the non-zero winding rule, a strip of rows at a time. One
+// outline that crosses nothing is wound once wherever it covers, so the area each edge has on
+// its right, added up along the row, is each pixel's coverage. Where outlines may overlap or
+// cross, a pixel row is cut into bands in which no edge begins, ends or crosses another (or,
+// where they do, into finer bands); in each band only the edges where the winding number turns
+// from zero or back to zero bound the covered region, and their areas are added up.
 #ifndef ZELVAN_DRAW_COVERAGE_SCAN_H
 #define ZELVAN_DRAW_COVERAGE_SCAN_H
 
@@ -38,19 +40,30 @@ const int k_full_coverage = 4096;
 struct edge_list {
     grow_array<scan_edge> edges;
     scan_clip clip;
+    // The outlines added, and whether one of them may cross itself.
+    size_t outlines = 0;
+    bool may_cross = false;
     explicit edge_list(const scan_clip &c) : clip(c) {}
 
-    void add_line(scan_point a, scan_point b);
-    // The closed outline through `count` points, in the order given.
+    // A closed outline through `count` points, in the order given, which may cross itself.
     void add_outline(const scan_point *points, size_t count);
-    // The same, turned round when its area is negative: the pieces of a stroke all wind the
-    // same way, so where they overlap they add up instead of cancelling.
+    // A closed outline that does not cross itself (a disc, a ring, a convex piece), turned
+    // round when its area is negative: the pieces of a stroke all wind the same way, so where
+    // they overlap they add up instead of cancelling.
     void add_piece(const scan_point *points, size_t count);
+    // Whether every point is wound at most once: one outline that crosses nothing.
+    bool wound_once() const { return outlines == 1 && !may_cross; }
+
+  private:
+    void add_line(scan_point a, scan_point b);
+    void add_closed(const scan_point *points, size_t count);
 };
 
 // Walks the rows of an edge list top to bottom in strips, and gives the coverage of each
 // pixel a strip's rows touch.
 struct coverage_scanner {
+    // The most rows of one strip.
+    static constexpr int64_t k_strip_rows = 16;
     struct crossing {
         double x;
         int winding;
@@ -61,25 +74,30 @@ struct coverage_scanner {
         int winding;
     };
     const edge_list *list = nullptr;
+    bool wound_once = false;
     size_t next = 0; // the first edge not yet taken in, edges being sorted by y_top
     grow_array<uint32_t> active;
     grow_array<crossing> crossings;
     grow_array<piece> in_row; // the edges' parts within the row being scanned
     grow_array<piece> pieces; // within the band being scanned, in order
     grow_array<double> cuts;  // the heights the row is cut into bands at
-    // Per column of the clip (and two beyond): coverage changes from this column on, and the
-    // part of this column alone; both return to zero as a row is read out.
-    grow_array<float> cover;
-    grow_array<float> area;
-    int64_t touched_left = 0, touched_right = 0; // columns of the current row, relative to clip
+    // The strip's rows, `stride` floats apart, of changes in coverage: the share covered from
+    // column x on changes by the value at x (columns counted from `strip_left`). Every value is
+    // zero again once its row has been read out.
+    grow_array<float> changes;
+    int64_t strip_top = 0, strip_rows = 0, strip_left = 0, columns = 0, stride = 0;
+    bool strip_added = false; // whether a wound-once strip's edges are in `changes` yet
+    // Per row of the strip, the columns [touched_left, touched_right] that hold changes; an
+    // untouched row has touched_left == columns and touched_right == 0.
+    int64_t touched_left[k_strip_rows] = {}, touched_right[k_strip_rows] = {};
 
     // Sorts the edges and makes the scanner's arrays; false when there is no memory.
     bool start(edge_list *edges);
     // The rows from the first edge to the last, within the clip.
     int64_t first_row() const;
     int64_t end_row() const;
-    // Takes in the edges that reach rows [top, bottom) and gives the columns [left, right)
-    // they can cover there; false when they cover nothing.
+    // Takes in the edges that reach rows [top, bottom), at most k_strip_rows, and gives the
+    // columns [left, right) they can cover there; false when they cover nothing.
     bool begin_strip(int64_t top, int64_t bottom, int64_t *left, int64_t *right);
     // Gives `pixel(x, coverage)`, or `run(from, to, coverage)` for pixels [from, to) covered
     // alike, for every pixel of row `y` that the shape touches, left to right, with coverage
@@ -89,41 +107,48 @@ struct coverage_scanner {
     template <typename Span> void centre_spans(int64_t y, Span span);
 
   private:
-    void accumulate_row(int64_t y);
+    void clear_strip();
+    void add_strip_edges();
+    void accumulate_row(int64_t row);
     size_t cross_at(double y);
     size_t row_pieces(double top);
     size_t band_pieces(size_t in_row_count, double top, double bottom);
-    void add_sorted_band(size_t count, double middle);
-    void add_region_edge(double x0, double y0, double x1, double y1, float sign);
-    void add_columns(double x0, double y0, double x1, double y1, float sign);
+    void add_sorted_band(int64_t row, size_t count, double middle);
+    void add_region_edge(int64_t row, double x0, double x1, double height);
+    void add_columns(int64_t row, double x0, double x1, double height);
 };
 
 template <typename Pixel, typename Run>
 void coverage_scanner::scan_row(int64_t y, Pixel pixel, Run run) {
-    accumulate_row(y);
-    float *c = cover.items, *a = area.items;
-    auto coverage = [](float share) {
-        auto covered = static_cast<int32_t>(share * k_full_coverage + 0.5f);
-        return std::min(covered, k_full_coverage);
-    };
+    int64_t row = y - strip_top;
+    if (!wound_once) {
+        accumulate_row(row);
+    } else if (!strip_added) {
+        add_strip_edges();
+        strip_added = true;
+    }
+    float *change = changes.items + row * stride;
+    int64_t from = touched_left[row], to = touched_right[row];
     float sum = 0;
-    int64_t left = list->clip.left;
-    for (int64_t i = touched_left; i < touched_right;) {
-        sum += c[i];
-        int32_t covered = coverage(sum + a[i]);
-        c[i] = 0;
-        a[i] = 0;
-        if (covered > 0) pixel(left + i, covered);
-        // Columns where nothing changes keep the coverage of the sum: the inside of a shape.
-        int64_t j = ++i;
-        while (j < touched_right && c[j] == 0 && a[j] == 0) ++j;
-        if (j == i) continue;
-        covered = coverage(sum);
-        if (covered > 0) run(left + i, left + j, covered);
+    for (int64_t i = from; i < to;) {
+        sum += change[i];
+        change[i] = 0;
+        // Columns where nothing changes are covered alike: the inside of a shape.
+        int64_t j = i + 1;
+        while (j < to && change[j] == 0) ++j;
+        auto covered = static_cast<int32_t>(std::fabs(sum) * k_full_coverage + 0.5f);
+        covered = std::min(covered, k_full_coverage);
+        if (covered > 0) {
+            if (j == i + 1)
+                pixel(strip_left + i, covered);
+            else
+                run(strip_left + i, strip_left + j, covered);
+        }
         i = j;
     }
-    c[touched_right] = 0;
-    a[touched_right] = 0;
+    change[to] = 0;
+    touched_left[row] = columns;
+    touched_right[row] = 0;
 }
 
 template <typename Span> void coverage_scanner::centre_spans(int64_t y, Span span) {

@@ -336,12 +336,12 @@ void fill_sector(outline_builder *out, scan_point centre, double radius, double 
     out->piece.count = 0;
     out->piece.push(centre);
     add_arc_points(&out->piece, out->edges.clip, centre, radius, from, turn);
-    out->edges.add_outline(out->piece.items, out->piece.count);
+    out->edges.add_piece(out->piece.items, out->piece.count);
 }
 
 void fill_box(outline_builder *out, double left, double top, double right, double bottom) {
     scan_point box[4] = {{left, top}, {right, top}, {right, bottom}, {left, bottom}};
-    out->edges.add_outline(box, 4);
+    out->edges.add_piece(box, 4);
 }
 
 void stroke_arc(outline_builder *out, const stroke_style &style, scan_point centre, double radius,

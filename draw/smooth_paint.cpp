@@ -9,9 +9,8 @@
 
 namespace {
 
-// Rows scanned as one patch: the patch spans only the columns these rows touch, so a thin
-// sloped line copies little more than itself.
-const int64_t k_strip_rows = 16;
+// A strip of rows is scanned as one patch: the patch spans only the columns these rows touch,
+// so a thin sloped line copies little more than itself.
 const int64_t k_band_pixels = 16384;
 
 // `pixel` moved towards `colour` (both 0x00RRGGBB) by weight/256.
@@ -39,8 +38,8 @@ int paint_outline(window_record *window, HDC dc, outline_builder *out, COLORREF 
     // 0 to 255 onto 0 to 256, so that 255 paints the colour itself.
     uint32_t strength = static_cast<uint32_t>(opacity + (opacity >> 7));
     int64_t end = scan.end_row();
-    for (int64_t top = scan.first_row(); top < end; top += k_strip_rows) {
-        int64_t bottom = std::min(top + k_strip_rows, end), left, right;
+    for (int64_t top = scan.first_row(); top < end; top += coverage_scanner::k_strip_rows) {
+        int64_t bottom = std::min(top + coverage_scanner::k_strip_rows, end), left, right;
         if (!scan.begin_strip(top, bottom, &left, &right)) continue;
         int result = walk_buffer_patch(
             window, dc, patch_area{left, top, right, bottom}, k_band_pixels, true,
