@@ -5,8 +5,9 @@
 
 namespace {
 
-// Bands a row is cut into where edges cross within it.
-const int k_crossing_bands = 8;
+// How many times a band is cut, at most, where edges cross within it: a band crossed more
+// often than that is taken as it is, each edge judged at its middle.
+const int k_crossing_cuts = 4;
 // The thinnest band a row is cut into at the ends of edges.
 const double k_least_band = 1.0 / 64;
 
@@ -62,7 +63,7 @@ bool coverage_scanner::start(edge_list *edges) {
     next = 0;
     std::sort(edges->edges.items, edges->edges.items + edges->edges.count,
               [](const scan_edge &a, const scan_edge &b) { return a.y_top < b.y_top; });
-    active.count = crossings.count = pieces.count = in_row.count = cuts.count = 0;
+    active.count = crossings.count = pieces.count = in_row.count = live.count = cuts.count = 0;
     strip_rows = 0;
     // A scanner kept from call to call keeps its arrays, and its changes are zero between
     // strips, so only values never used before are cleared.
@@ -74,7 +75,7 @@ bool coverage_scanner::start(edge_list *edges) {
     }
     return active.reserve(edges->edges.count) && crossings.reserve(edges->edges.count) &&
            pieces.reserve(edges->edges.count) && in_row.reserve(edges->edges.count) &&
-           cuts.reserve(2 * edges->edges.count + 2);
+           live.reserve(edges->edges.count) && cuts.reserve(2 * edges->edges.count + 2);
 }
 
 void coverage_scanner::clear_strip() {
@@ -184,22 +185,22 @@ size_t coverage_scanner::row_pieces(double top) {
     return n;
 }
 
-size_t coverage_scanner::band_pieces(size_t in_row_count, double top, double bottom) {
-    // The row's edges are kept in their order at the band before: one pass of insertion puts
+size_t coverage_scanner::band_pieces(double top, double bottom) {
+    // The live edges are kept in their order at the band before: one pass of insertion puts
     // them in order for this band, where they seldom change places.
     double middle = (top + bottom) / 2;
-    for (size_t i = 0; i < in_row_count; ++i) {
-        piece &r = in_row[i];
+    for (size_t i = 0; i < live.count; ++i) {
+        piece &r = live[i];
         double at = std::clamp(middle, r.y_top, r.y_bottom);
         r.x_middle = r.x_top + (at - r.y_top) * r.slope;
         piece moving = r;
         size_t j = i;
-        for (; j > 0 && in_row[j - 1].x_middle > moving.x_middle; --j) in_row[j] = in_row[j - 1];
-        in_row[j] = moving;
+        for (; j > 0 && live[j - 1].x_middle > moving.x_middle; --j) live[j] = live[j - 1];
+        live[j] = moving;
     }
     size_t n = 0;
-    for (size_t i = 0; i < in_row_count; ++i) {
-        const piece &r = in_row[i];
+    for (size_t i = 0; i < live.count; ++i) {
+        const piece &r = live[i];
         if (r.y_bottom <= top || r.y_top >= bottom) continue;
         double y0 = std::max(r.y_top, top), y1 = std::min(r.y_bottom, bottom);
         pieces[n++] = piece{r.x_top + (y0 - r.y_top) * r.slope,
@@ -216,26 +217,42 @@ size_t coverage_scanner::band_pieces(size_t in_row_count, double top, double bot
 void coverage_scanner::accumulate_row(int64_t row) {
     size_t in_row_count = row_pieces(static_cast<double>(strip_top + row));
     if (in_row_count == 0) return;
+    // Edges join the live ones at the band they begin in and leave after the band they end
+    // in, so that each band sorts only the edges that reach it.
+    std::sort(in_row.items, in_row.items + in_row_count,
+              [](const piece &a, const piece &b) { return a.y_top < b.y_top; });
+    size_t joining = 0;
+    live.count = 0;
     for (size_t k = 0; k + 1 < cuts.count; ++k) {
         double top = cuts[k], bottom = cuts[k + 1];
         if (bottom <= top) continue;
-        size_t n = band_pieces(in_row_count, top, bottom);
-        // Edges that keep their order from the band's top to its bottom bound the same
-        // region all the way down; where two cross, the band is cut finer.
-        bool crossed = false;
-        for (size_t i = 1; i < n && !crossed; ++i)
-            crossed = pieces[i - 1].x_top > pieces[i].x_top ||
-                      pieces[i - 1].x_bottom > pieces[i].x_bottom;
-        if (!crossed) {
-            add_sorted_band(row, n, (top + bottom) / 2);
-            continue;
-        }
-        for (int part = 0; part < k_crossing_bands; ++part) {
-            double from = top + (bottom - top) * part / k_crossing_bands;
-            double to = top + (bottom - top) * (part + 1) / k_crossing_bands;
-            add_sorted_band(row, band_pieces(in_row_count, from, to), (from + to) / 2);
-        }
+        size_t kept = 0;
+        for (size_t i = 0; i < live.count; ++i)
+            if (live[i].y_bottom > top) live[kept++] = live[i];
+        live.count = kept;
+        for (; joining < in_row_count && in_row[joining].y_top < bottom; ++joining)
+            if (in_row[joining].y_bottom > top) live[live.count++] = in_row[joining];
+        add_band(row, top, bottom, k_crossing_cuts);
     }
+}
+
+void coverage_scanner::add_band(int64_t row, double top, double bottom, int cuts_left) {
+    size_t n = band_pieces(top, bottom);
+    // Edges that keep their order from the band's top to its bottom bound the same region all
+    // the way down; where two cross, the band is cut where they cross, and each part again.
+    for (size_t i = 1; i < n && cuts_left > 0 && bottom - top >= k_least_band; ++i) {
+        const piece &a = pieces[i - 1], &b = pieces[i];
+        if (a.x_top <= b.x_top && a.x_bottom <= b.x_bottom) continue;
+        // An edge that begins or ends within the band may seem to cross where it does not:
+        // such a band is halved.
+        double gap = a.x_top + (top - a.y_top) * a.slope - (b.x_top + (top - b.y_top) * b.slope);
+        double at = top + gap / (b.slope - a.slope);
+        if (!(at > top && at < bottom)) at = (top + bottom) / 2;
+        add_band(row, top, at, cuts_left - 1);
+        add_band(row, at, bottom, cuts_left - 1);
+        return;
+    }
+    add_sorted_band(row, n, (top + bottom) / 2);
 }
 
 void coverage_scanner::add_strip_edges() {
@@ -324,16 +341,21 @@ void coverage_scanner::add_columns(int64_t row, double x0, double x1, double hei
         change[first] += static_cast<float>(area);
         change[first + 1] += static_cast<float>(height - area);
     } else {
-        double per_x = height / (x1 - x0), rest = 0;
-        for (int64_t column = first; column <= last; ++column) {
-            double from = std::max(x0, static_cast<double>(column));
-            double to = std::min(x1, static_cast<double>(column + 1));
-            double h = (to - from) * per_x;
-            double area = h * (static_cast<double>(column + 1) - (from + to) / 2);
-            change[column] += static_cast<float>(rest + area);
-            rest = h - area;
+        // The first column holds a triangle of the edge's part there, whole columns between
+        // half their height, and the last column the rest.
+        double per_x = height / (x1 - x0), half = per_x / 2;
+        double d = static_cast<double>(first + 1) - x0, area = half * d * d;
+        change[first] += static_cast<float>(area);
+        double rest = per_x * d - area;
+        for (int64_t column = first + 1; column < last; ++column) {
+            change[column] += static_cast<float>(rest + half);
+            rest = half;
         }
-        change[last + 1] += static_cast<float>(rest);
+        double e = std::min(x1, static_cast<double>(last + 1)) - static_cast<double>(last);
+        double h = e * per_x;
+        area = h * (1 - e / 2);
+        change[last] += static_cast<float>(rest + area);
+        change[last + 1] += static_cast<float>(h - area);
     }
     touched_left[row] = std::min(touched_left[row], first);
     touched_right[row] = std::max(touched_right[row], last + 1);

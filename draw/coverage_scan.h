@@ -44,6 +44,13 @@ struct edge_list {
     size_t outlines = 0;
     bool may_cross = false;
     explicit edge_list(const scan_clip &c) : clip(c) {}
+    // Empties the list for another call's outlines, within `c`.
+    void restart(const scan_clip &c) {
+        edges.clear();
+        clip = c;
+        outlines = 0;
+        may_cross = false;
+    }
 
     // A closed outline through `count` points, in the order given, which may cross itself.
     void add_outline(const scan_point *points, size_t count);
@@ -79,7 +86,8 @@ struct coverage_scanner {
     grow_array<uint32_t> active;
     grow_array<crossing> crossings;
     grow_array<piece> in_row; // the edges' parts within the row being scanned
-    grow_array<piece> pieces; // within the band being scanned, in order
+    grow_array<piece> live;   // those that reach the band being scanned
+    grow_array<piece> pieces; // their parts within the band, in order
     grow_array<double> cuts;  // the heights the row is cut into bands at
     // The strip's rows, `stride` floats apart, of changes in coverage: the share covered from
     // column x on changes by the value at x (columns counted from `strip_left`). Every value is
@@ -112,7 +120,8 @@ struct coverage_scanner {
     void accumulate_row(int64_t row);
     size_t cross_at(double y);
     size_t row_pieces(double top);
-    size_t band_pieces(size_t in_row_count, double top, double bottom);
+    size_t band_pieces(double top, double bottom);
+    void add_band(int64_t row, double top, double bottom, int cuts_left);
     void add_sorted_band(int64_t row, size_t count, double middle);
     void add_region_edge(int64_t row, double x0, double x1, double height);
     void add_columns(int64_t row, double x0, double x1, double height);
