@@ -8,6 +8,7 @@
 #include "core/window_record.h"
 #include "draw/buffer_patch.h"
 #include "draw/coverage_scan.h"
+#include "draw/smooth_outline.h"
 
 #include <atomic>
 
@@ -53,7 +54,8 @@ struct drawing_state {
     std::atomic<int> opacity;
     // Where the buffer's pixels are read and changed in software: made on first use, kept.
     staging_section staging;
-    // The scan converter of smooth shapes, its arrays kept between calls.
+    // The outlines of smooth shapes and their scan converter, their arrays kept between calls.
+    outline_builder outline;
     coverage_scanner scanner;
 };
 

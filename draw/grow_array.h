@@ -34,6 +34,11 @@ template <typename T> struct grow_array {
         capacity = wanted;
         return true;
     }
+    // Empties the array, keeping its room; a failed growth is forgotten.
+    void clear() {
+        count = 0;
+        failed = false;
+    }
     void push(const T &item) {
         if (reserve(1)) items[count++] = item;
     }

@@ -7,12 +7,18 @@
 
 #include "draw/coverage_scan.h"
 
-// Where outlines are built: the edges they become, and room for the points of one piece.
+// Where outlines are built: the edges they become, and room for the points of one piece. A
+// window keeps one, so that its arrays keep their room from call to call.
 struct outline_builder {
-    edge_list edges;
+    edge_list edges{scan_clip{0, 0, 0, 0}};
     grow_array<scan_point> piece;
     grow_array<scan_point> path;
-    explicit outline_builder(const scan_clip &clip) : edges(clip) {}
+    // Empties the builder for the next outline, within `clip`.
+    void restart(const scan_clip &clip) {
+        edges.restart(clip);
+        piece.clear();
+        path.clear();
+    }
     // True when an array could not grow: the outline is incomplete.
     bool failed() const { return edges.edges.failed || piece.failed || path.failed; }
 };

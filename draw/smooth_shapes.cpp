@@ -41,12 +41,18 @@ bool pen_stroke(const drawing_state &d, stroke_style *style) {
     }
 }
 
+// The window's outline builder, emptied for a new outline.
+outline_builder *fresh_outline(window_record *w) {
+    w->drawing->outline.restart(buffer_clip(w));
+    return &w->drawing->outline;
+}
+
 template <typename Build> int stroke(window_record *w, HDC dc, Build build) {
     stroke_style style;
     if (!pen_stroke(*w->drawing, &style)) return ZV_OK;
-    outline_builder out(buffer_clip(w));
-    build(&out, style);
-    return paint_outline(w, dc, &out, w->drawing->foreground_colour, w->drawing->opacity);
+    outline_builder *out = fresh_outline(w);
+    build(out, style);
+    return paint_outline(w, dc, out, w->drawing->foreground_colour, w->drawing->opacity);
 }
 
 // A hatched fill stays exact: `exact` draws it with the platform shape under the null pen,
@@ -59,9 +65,9 @@ int fill(window_record *w, HDC dc, Build build, Exact exact) {
         SelectObject(dc, w->drawing->pen);
         return platform_result(drawn);
     }
-    outline_builder out(buffer_clip(w));
-    build(&out);
-    return paint_outline(w, dc, &out, w->drawing->fill_colour, w->drawing->opacity);
+    outline_builder *out = fresh_outline(w);
+    build(out);
+    return paint_outline(w, dc, out, w->drawing->fill_colour, w->drawing->opacity);
 }
 
 // The first failure of a fill and the stroke over it.
@@ -178,9 +184,9 @@ int smooth_path(window_record *w, HDC dc, const scan_point *points, size_t count
         edges.add_outline(centres.items, count);
         filled_result = fill_centres(w, dc, &edges);
     } else if (filled) {
-        outline_builder out(buffer_clip(w));
-        out.edges.add_outline(centres.items, count);
-        filled_result = paint_outline(w, dc, &out, w->drawing->fill_colour, w->drawing->opacity);
+        outline_builder *out = fresh_outline(w);
+        out->edges.add_outline(centres.items, count);
+        filled_result = paint_outline(w, dc, out, w->drawing->fill_colour, w->drawing->opacity);
     }
     return first_failure(filled_result,
                          stroke(w, dc, [&](outline_builder *out, const stroke_style &style) {
