@@ -10,6 +10,7 @@
 #include <benchmark/benchmark.h>
 
 #include <math.h>
+#include <vector>
 
 namespace {
 
@@ -150,6 +151,45 @@ void aa_fill_circle_cairo(benchmark::State &state) {
 }
 BENCHMARK(aa_fill_circle_cairo)->Name("smooth/cairo_fill_and_outline_r50");
 
+// A plot: a sine wave of 480 points across the scene's surface, two pixels wide, as one
+// fractional polyline. Not a target; it shows what overlapping pieces cost.
+std::vector<float> plot_points() {
+    std::vector<float> xy;
+    for (int i = 0; i < smooth_scene::k_width; ++i) {
+        xy.push_back(static_cast<float>(i));
+        xy.push_back(static_cast<float>(180 + 150 * sin(i * 0.05)));
+    }
+    return xy;
+}
+
+void plot_zelvan(benchmark::State &state) {
+    int window = bench_window(scene_window, smooth_scene::k_width, smooth_scene::k_height);
+    ZVSetSmooth(window, 1);
+    ZVSetLineWidth(window, 2);
+    std::vector<float> xy = plot_points();
+    for (auto _ : state)
+        benchmark::DoNotOptimize(ZVPolylineF(window, xy.data(), static_cast<int>(xy.size() / 2)));
+    ZVSetSmooth(window, 0);
+}
+BENCHMARK(plot_zelvan)->Name("smooth/ZVPolylineF_plot_480_points_w2");
+
+void plot_cairo(benchmark::State &state) {
+    cairo_surface_t *surface = cairo_image_surface_create(CAIRO_FORMAT_RGB24, smooth_scene::k_width,
+                                                          smooth_scene::k_height);
+    cairo_t *cr = cairo_create(surface);
+    cairo_set_line_cap(cr, CAIRO_LINE_CAP_ROUND);
+    cairo_set_line_join(cr, CAIRO_LINE_JOIN_ROUND);
+    cairo_set_line_width(cr, 2);
+    std::vector<float> xy = plot_points();
+    for (auto _ : state) {
+        for (size_t i = 0; i < xy.size(); i += 2) cairo_line_to(cr, xy[i] + 0.5, xy[i + 1] + 0.5);
+        cairo_stroke(cr);
+    }
+    cairo_destroy(cr);
+    cairo_surface_destroy(surface);
+}
+BENCHMARK(plot_cairo)->Name("smooth/cairo_plot_480_points_w2");
+
 bench_row_registrar r1(bench_ratio{"smooth scene vs cairo", "smooth/scene_zelvan",
                                    "smooth/scene_cairo_image_surface", 1.0, ratio_clock::cpu});
 bench_row_registrar r2(bench_ratio{
@@ -162,5 +202,7 @@ bench_row_registrar r4(bench_ratio{"smooth ZVCircle vs aacircleRGBA", "smooth/ZV
                                    "smooth/sdl2_gfx_aacircleRGBA_r50", 1.0, ratio_clock::cpu});
 bench_row_registrar r5(bench_ratio{"smooth ZVFillCircle vs cairo", "smooth/ZVFillCircle_smooth_r50",
                                    "smooth/cairo_fill_and_outline_r50", 1.0, ratio_clock::cpu});
+bench_row_registrar r6(bench_ratio{"smooth plot vs cairo", "smooth/ZVPolylineF_plot_480_points_w2",
+                                   "smooth/cairo_plot_480_points_w2", 0, ratio_clock::cpu});
 
 } // namespace
