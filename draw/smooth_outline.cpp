@@ -99,31 +99,39 @@ bend bend_at(scan_point before, scan_point at, scan_point after, double half) {
     return half * versine(turn / 2) < k_bevel_gap ? bend::slight : bend::round;
 }
 
-// The wedges on both sides of a slight bend, of which the inner one lies inside the bodies.
-void add_bevel(outline_builder *out, scan_point before, scan_point at, scan_point after,
-               double half) {
-    if (!near_clip(out->edges.clip, at, at, half)) return;
-    scan_point n1 = across(before, at, half), n2 = across(at, after, half);
-    scan_point outer[3] = {at, {at.x + n1.x, at.y + n1.y}, {at.x + n2.x, at.y + n2.y}};
-    scan_point inner[3] = {at, {at.x - n1.x, at.y - n1.y}, {at.x - n2.x, at.y - n2.y}};
-    out->edges.add_piece(outer, 3);
-    out->edges.add_piece(inner, 3);
-}
-
 // The body of the segment a-b, with a half disc on its end at a (`round_a`) and at b: one
 // outline that crosses nothing, which the scan converter takes fastest. Where two segments
-// meet, the half discs of both and their bodies together make the round join.
+// meet, the half discs of both and their bodies together make the round join. After a slight
+// bend at a, coming from `before` (null for none), the body takes in the wedge between the
+// two bodies on the bend's outer side.
 void add_segment(outline_builder *out, scan_point a, scan_point b, double half, bool round_a,
-                 bool round_b) {
+                 bool round_b, const scan_point *before = nullptr) {
     if (!near_clip(out->edges.clip, a, b, half)) return;
-    scan_point s = across(a, b, half);
+    scan_point s = across(a, b, half), p{0, 0};
+    // The side the bend turns away from, +1 on the side of s, -1 on the other; 0 for none.
+    int outer = 0;
+    if (before) {
+        p = across(*before, a, half);
+        double turn = (a.x - before->x) * (b.y - a.y) - (a.y - before->y) * (b.x - a.x);
+        outer = turn > 0 ? -1 : turn < 0 ? 1 : 0;
+        // The wedge on the inner side lies within the body before, or this one, unless both
+        // are shorter than the pen's half width.
+        double before_length = std::hypot(a.x - before->x, a.y - before->y);
+        if (outer != 0 && before_length < half && std::hypot(b.x - a.x, b.y - a.y) < half) {
+            scan_point inner[3] = {
+                a, {a.x - outer * p.x, a.y - outer * p.y}, {a.x - outer * s.x, a.y - outer * s.y}};
+            out->edges.add_piece(inner, 3);
+        }
+    }
     grow_array<scan_point> &piece = out->piece;
     piece.count = 0;
+    if (outer < 0) piece.push(a), piece.push(scan_point{a.x - p.x, a.y - p.y});
     piece.push(scan_point{a.x - s.x, a.y - s.y});
     piece.push(scan_point{b.x - s.x, b.y - s.y});
     if (round_b) add_arc_points(&piece, out->edges.clip, b, half, std::atan2(-s.y, -s.x), k_pi);
     piece.push(scan_point{b.x + s.x, b.y + s.y});
     piece.push(scan_point{a.x + s.x, a.y + s.y});
+    if (outer > 0) piece.push(scan_point{a.x + p.x, a.y + p.y}), piece.push(a);
     if (round_a) add_arc_points(&piece, out->edges.clip, a, half, std::atan2(s.y, s.x), k_pi);
     out->edges.add_piece(piece.items, piece.count);
 }
@@ -150,21 +158,20 @@ void solid_path(outline_builder *out, double width, const scan_point *points, si
     }
     // A closed path of two points goes there and back: an open line with round ends.
     if (closed && n == 2) closed = false, caps = true;
-    // Whether each point gets a round end on the segments that meet there.
-    auto round_at = [&](size_t i) {
-        if (!closed && (i == 0 || i == n - 1)) return caps;
-        bend b = bend_at(path[(i + n - 1) % n], path[i], path[(i + 1) % n], half);
-        if (b == bend::slight)
-            add_bevel(out, path[(i + n - 1) % n], path[i], path[(i + 1) % n], half);
-        return b == bend::round;
+    // How the stroke bends at each point; the ends of an open path are round with caps.
+    auto bend_of = [&](size_t i) {
+        if (!closed && (i == 0 || i == n - 1)) return caps ? bend::round : bend::straight;
+        return bend_at(path[(i + n - 1) % n], path[i], path[(i + 1) % n], half);
     };
-    bool first_round = round_at(0), round_a = first_round;
+    bend first = bend_of(0), at_a = first;
     size_t segments = closed ? n : n - 1;
     for (size_t i = 0; i < segments; ++i) {
         size_t next = (i + 1) % n;
-        bool round_b = next == 0 ? first_round : round_at(next);
-        add_segment(out, path[i], path[next], half, round_a, round_b);
-        round_a = round_b;
+        bend at_b = next == 0 ? first : bend_of(next);
+        const scan_point *before = at_a == bend::slight ? &path[(i + n - 1) % n] : nullptr;
+        add_segment(out, path[i], path[next], half, at_a == bend::round, at_b == bend::round,
+                    before);
+        at_a = at_b;
     }
 }
 
