@@ -5,10 +5,9 @@
 
 namespace {
 
-// How many times a band is cut, at most, where edges cross within it: a band crossed more
-// often than that is taken as it is, each edge judged at its middle.
+// How many times a band is cut, at most, where edges cross within it, and the thinnest band
+// cut there: a band crossed more often, or thinner, is taken in the edges' order at its middle.
 const int k_crossing_cuts = 4;
-// The thinnest band a row is cut into at the ends of edges.
 const double k_least_band = 1.0 / 64;
 
 } // namespace
@@ -172,15 +171,10 @@ size_t coverage_scanner::row_pieces(double top) {
     }
     cuts.push(top + 1);
     std::sort(cuts.items, cuts.items + cuts.count);
-    // Cuts closer than this are one: an edge that begins or ends within a band is judged
-    // where it is, and the sliver where two might cross holds no visible area.
+    // Every edge ends at a cut, so that each band's edges all run its full height.
     size_t kept = 1;
     for (size_t i = 1; i < cuts.count; ++i)
-        if (cuts[i] - cuts[kept - 1] >= k_least_band || i + 1 == cuts.count) cuts[kept++] = cuts[i];
-    if (kept > 2 && cuts[kept - 1] - cuts[kept - 2] < k_least_band) {
-        cuts[kept - 2] = cuts[kept - 1];
-        --kept;
-    }
+        if (cuts[i] != cuts[kept - 1]) cuts[kept++] = cuts[i];
     cuts.count = kept;
     return n;
 }
@@ -252,7 +246,7 @@ void coverage_scanner::add_band(int64_t row, double top, double bottom, int cuts
         add_band(row, at, bottom, cuts_left - 1);
         return;
     }
-    add_sorted_band(row, n, (top + bottom) / 2);
+    add_sorted_band(row, n);
 }
 
 void coverage_scanner::add_strip_edges() {
@@ -273,28 +267,16 @@ void coverage_scanner::add_strip_edges() {
     }
 }
 
-void coverage_scanner::add_sorted_band(int64_t row, size_t n, double middle) {
-    // Across the band's middle, left to right, the winding number turns from zero (the edge
-    // bounds the region on its left) or back to zero (on its right). An edge that begins or
-    // ends within the band is judged at its own middle height instead.
+void coverage_scanner::add_sorted_band(int64_t row, size_t n) {
+    // Across the band, left to right, the winding number turns from zero (the edge bounds the
+    // region on its left) or back to zero (on its right). Every edge runs the band's full
+    // height, so each region's two sides cancel right of it exactly.
     int winding = 0;
     for (size_t i = 0; i < n; ++i) {
         const piece &p = pieces[i];
         int before = winding;
-        if (p.y_top <= middle && p.y_bottom > middle) {
-            winding += p.winding;
-        } else {
-            double at = (p.y_top + p.y_bottom) / 2, own = (p.x_top + p.x_bottom) / 2;
-            before = 0;
-            for (size_t j = 0; j < n; ++j) {
-                const piece &q = pieces[j];
-                if (j == i || q.y_top > at || q.y_bottom <= at) continue;
-                double x = q.x_top + (at - q.y_top) * q.slope;
-                if (x < own || (x == own && j < i)) before += q.winding;
-            }
-        }
-        int after = before + p.winding;
-        if ((before == 0) == (after == 0)) continue;
+        winding += p.winding;
+        if ((before == 0) == (winding == 0)) continue;
         double height = p.y_bottom - p.y_top;
         add_region_edge(row, p.x_top, p.x_bottom, before == 0 ? height : -height);
     }

@@ -122,7 +122,7 @@ struct coverage_scanner {
     size_t row_pieces(double top);
     size_t band_pieces(double top, double bottom);
     void add_band(int64_t row, double top, double bottom, int cuts_left);
-    void add_sorted_band(int64_t row, size_t count, double middle);
+    void add_sorted_band(int64_t row, size_t count);
     void add_region_edge(int64_t row, double x0, double x1, double height);
     void add_columns(int64_t row, double x0, double x1, double height);
 };

@@ -13,6 +13,7 @@
 #include <cstdlib>
 #include <limits>
 #include <string>
+#include <vector>
 
 namespace {
 
@@ -323,6 +324,44 @@ TEST(SmoothShapes, OneOutlineAndOverlappingPiecesCoverAlike) {
                                                static_cast<int>(two.pixels[i] >> shift & 0xFF)));
         EXPECT_LE(largest, 1) << "from " << l.x1 << "," << l.y1 << " width " << l.width;
         EXPECT_LT(one.count(k_white), one.width * one.height) << "the line shows";
+    }
+}
+
+TEST(SmoothShapes, NothingShowsAwayFromAStroke) {
+    // Polylines of many slight and sharp bends make many overlapping pieces; every pixel whose
+    // square lies wholly beyond the pen's reach stays as it was, whatever the row holds.
+    for (int width : {1, 3, 6}) {
+        std::vector<float> xy;
+        for (int i = 0; i < 40; ++i) {
+            xy.push_back(4.0f + static_cast<float>(i) * 2.9f);
+            xy.push_back(50.0f +
+                         35.0f * std::sin(static_cast<float>(i) * 0.9f) * (i % 3 ? 1 : 0.3f));
+        }
+        picture p = drawn(true, [&](int w) {
+            ZVSetLineWidth(w, width);
+            EXPECT_EQ(ZVPolylineF(w, xy.data(), static_cast<int>(xy.size() / 2)), ZV_OK);
+        });
+        auto distance = [&](double x, double y) {
+            double nearest = 1e9;
+            for (size_t i = 0; i + 3 < xy.size(); i += 2) {
+                // The path runs through pixel centres, half a pixel on from its points.
+                double ax = xy[i] + 0.5, ay = xy[i + 1] + 0.5;
+                double dx = xy[i + 2] + 0.5 - ax, dy = xy[i + 3] + 0.5 - ay;
+                double t =
+                    std::clamp(((x - ax) * dx + (y - ay) * dy) / (dx * dx + dy * dy), 0.0, 1.0);
+                nearest = std::min(nearest, std::hypot(x - ax - t * dx, y - ay - t * dy));
+            }
+            return nearest;
+        };
+        int beyond = 0, untouched = 0;
+        for (int y = 0; y < p.height; ++y)
+            for (int x = 0; x < p.width; ++x) {
+                if (distance(x + 0.5, y + 0.5) <= width / 2.0 + 0.75) continue;
+                ++beyond;
+                untouched += p.at(x, y) == k_white;
+            }
+        EXPECT_EQ(untouched, beyond) << "width " << width;
+        EXPECT_LT(p.count(k_white), p.width * p.height - 100) << "the stroke shows";
     }
 }
 
