@@ -44,8 +44,9 @@ void edge_list::add_outline(const scan_point *points, size_t count) {
     add_closed(points, count);
 }
 
-void edge_list::add_piece(const scan_point *points, size_t count) {
+void edge_list::add_piece(const scan_point *points, size_t count, bool crosses_itself) {
     if (count < 3) return;
+    may_cross = may_cross || crosses_itself;
     double twice_area = 0;
     for (size_t i = 0, j = count - 1; i < count; j = i++)
         twice_area += points[j].x * points[i].y - points[i].x * points[j].y;

@@ -54,10 +54,11 @@ struct edge_list {
 
     // A closed outline through `count` points, in the order given, which may cross itself.
     void add_outline(const scan_point *points, size_t count);
-    // A closed outline that does not cross itself (a disc, a ring, a convex piece), turned
-    // round when its area is negative: the pieces of a stroke all wind the same way, so where
-    // they overlap they add up instead of cancelling.
-    void add_piece(const scan_point *points, size_t count);
+    // A closed outline that winds one way wherever it covers (a disc, a ring, a convex piece,
+    // a stroke's run, which may cross itself when `crosses_itself`), turned round when its
+    // area is negative: the pieces of a stroke all wind the same way, so where they overlap
+    // they add up instead of cancelling.
+    void add_piece(const scan_point *points, size_t count, bool crosses_itself = false);
     // Whether every point is wound at most once: one outline that crosses nothing.
     bool wound_once() const { return outlines == 1 && !may_cross; }
 

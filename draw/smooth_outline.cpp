@@ -99,6 +99,26 @@ bend bend_at(scan_point before, scan_point at, scan_point after, double half) {
     return half * versine(turn / 2) < k_bevel_gap ? bend::slight : bend::round;
 }
 
+// The side of the stroke a slight bend at `at` turns away from: +1 the side of across() of the
+// segment after it, -1 the other; 0 for none.
+int outer_side(scan_point before, scan_point at, scan_point after) {
+    double turn = (at.x - before.x) * (after.y - at.y) - (at.y - before.y) * (after.x - at.x);
+    return turn > 0 ? -1 : turn < 0 ? 1 : 0;
+}
+
+// The wedge between two segments' bodies on the inner side of a slight bend at `at`, where it
+// does not lie within the body before or the one after: both are shorter than the pen's half.
+void add_inner_wedge(outline_builder *out, scan_point before, scan_point at, scan_point after,
+                     double half, int outer) {
+    if (std::hypot(at.x - before.x, at.y - before.y) >= half ||
+        std::hypot(after.x - at.x, after.y - at.y) >= half)
+        return;
+    scan_point p = across(before, at, half), s = across(at, after, half);
+    scan_point inner[3] = {
+        at, {at.x - outer * p.x, at.y - outer * p.y}, {at.x - outer * s.x, at.y - outer * s.y}};
+    out->edges.add_piece(inner, 3);
+}
+
 // The body of the segment a-b, with a half disc on its end at a (`round_a`) and at b: one
 // outline that crosses nothing, which the scan converter takes fastest. Where two segments
 // meet, the half discs of both and their bodies together make the round join. After a slight
@@ -107,22 +127,10 @@ bend bend_at(scan_point before, scan_point at, scan_point after, double half) {
 void add_segment(outline_builder *out, scan_point a, scan_point b, double half, bool round_a,
                  bool round_b, const scan_point *before = nullptr) {
     if (!near_clip(out->edges.clip, a, b, half)) return;
-    scan_point s = across(a, b, half), p{0, 0};
-    // The side the bend turns away from, +1 on the side of s, -1 on the other; 0 for none.
-    int outer = 0;
-    if (before) {
-        p = across(*before, a, half);
-        double turn = (a.x - before->x) * (b.y - a.y) - (a.y - before->y) * (b.x - a.x);
-        outer = turn > 0 ? -1 : turn < 0 ? 1 : 0;
-        // The wedge on the inner side lies within the body before, or this one, unless both
-        // are shorter than the pen's half width.
-        double before_length = std::hypot(a.x - before->x, a.y - before->y);
-        if (outer != 0 && before_length < half && std::hypot(b.x - a.x, b.y - a.y) < half) {
-            scan_point inner[3] = {
-                a, {a.x - outer * p.x, a.y - outer * p.y}, {a.x - outer * s.x, a.y - outer * s.y}};
-            out->edges.add_piece(inner, 3);
-        }
-    }
+    scan_point s = across(a, b, half);
+    int outer = before ? outer_side(*before, a, b) : 0;
+    scan_point p = before ? across(*before, a, half) : scan_point{0, 0};
+    if (outer != 0) add_inner_wedge(out, *before, a, b, half, outer);
     grow_array<scan_point> &piece = out->piece;
     piece.count = 0;
     if (outer < 0) piece.push(a), piece.push(scan_point{a.x - p.x, a.y - p.y});
@@ -136,8 +144,68 @@ void add_segment(outline_builder *out, scan_point a, scan_point b, double half, 
     out->edges.add_piece(piece.items, piece.count);
 }
 
+// Whether the stroke can run on through `at` as one outline: it bends there slightly or not
+// at all, and the point where the two segments' sides meet inside the bend is set back from
+// `at` by less than half of either segment, so that the inner side never runs backwards.
+bool runs_on(scan_point before, scan_point at, scan_point after, double half) {
+    if (bend_at(before, at, after, half) == bend::round) return false;
+    double ax = at.x - before.x, ay = at.y - before.y, bx = after.x - at.x, by = after.y - at.y;
+    double la = std::hypot(ax, ay), lb = std::hypot(bx, by);
+    // half * tan(turn / 2), from the cross and dot products.
+    double setback = half * std::fabs(ax * by - ay * bx) / (la * lb + ax * bx + ay * by);
+    return setback < la / 2 && setback < lb / 2;
+}
+
+// Where the side `side` (+1 on the side of across(), -1 the other) of the stroke turns at
+// `at`, walking from `from` towards `to`: the point the two sides meet at inside the bend, or
+// both sides' ends, joined by a bevel, outside it.
+void add_side_turn(grow_array<scan_point> *points, scan_point from, scan_point at, scan_point to,
+                   double half, int side) {
+    double turn = (at.x - from.x) * (to.y - at.y) - (at.y - from.y) * (to.x - at.x);
+    if (turn == 0) return;
+    scan_point a = across(from, at, half), b = across(at, to, half);
+    // A walk backwards sees the sides swapped.
+    bool inner = (turn > 0) == (side > 0);
+    if (!inner) {
+        points->push(scan_point{at.x + side * a.x, at.y + side * a.y});
+        points->push(scan_point{at.x + side * b.x, at.y + side * b.y});
+        return;
+    }
+    double reach = side / (1 + (a.x * b.x + a.y * b.y) / (half * half));
+    points->push(scan_point{at.x + (a.x + b.x) * reach, at.y + (a.y + b.y) * reach});
+}
+
+// The stroke along path[first] to path[last] as one outline, which bends only slightly at the
+// points between; its ends as add_segment's. Where the path comes back over itself, so does
+// the outline.
+void add_run(outline_builder *out, const scan_point *path, size_t first, size_t last, double half,
+             bool round_first, bool round_last, const scan_point *before) {
+    if (last == first + 1)
+        return add_segment(out, path[first], path[last], half, round_first, round_last, before);
+    scan_point a = path[first], b = path[last];
+    scan_point s = across(a, path[first + 1], half), t = across(path[last - 1], b, half);
+    int outer = before ? outer_side(*before, a, path[first + 1]) : 0;
+    scan_point p = before ? across(*before, a, half) : scan_point{0, 0};
+    if (outer != 0) add_inner_wedge(out, *before, a, path[first + 1], half, outer);
+    grow_array<scan_point> &piece = out->piece;
+    piece.count = 0;
+    if (outer < 0) piece.push(a), piece.push(scan_point{a.x - p.x, a.y - p.y});
+    piece.push(scan_point{a.x - s.x, a.y - s.y});
+    for (size_t k = first + 1; k < last; ++k)
+        add_side_turn(&piece, path[k - 1], path[k], path[k + 1], half, -1);
+    piece.push(scan_point{b.x - t.x, b.y - t.y});
+    if (round_last) add_arc_points(&piece, out->edges.clip, b, half, std::atan2(-t.y, -t.x), k_pi);
+    piece.push(scan_point{b.x + t.x, b.y + t.y});
+    for (size_t k = last - 1; k > first; --k)
+        add_side_turn(&piece, path[k + 1], path[k], path[k - 1], half, -1);
+    piece.push(scan_point{a.x + s.x, a.y + s.y});
+    if (outer > 0) piece.push(scan_point{a.x + p.x, a.y + p.y}), piece.push(a);
+    if (round_first) add_arc_points(&piece, out->edges.clip, a, half, std::atan2(s.y, s.x), k_pi);
+    out->edges.add_piece(piece.items, piece.count, true);
+}
+
 // A solid stroke of the path, with round joins, and round caps at the ends of an open path
-// when `caps`.
+// when `caps`. Runs of segments that bend only slightly are one outline each.
 void solid_path(outline_builder *out, double width, const scan_point *points, size_t count,
                 bool closed, bool caps) {
     grow_array<scan_point> &path = out->path;
@@ -158,20 +226,37 @@ void solid_path(outline_builder *out, double width, const scan_point *points, si
     }
     // A closed path of two points goes there and back: an open line with round ends.
     if (closed && n == 2) closed = false, caps = true;
-    // How the stroke bends at each point; the ends of an open path are round with caps.
-    auto bend_of = [&](size_t i) {
-        if (!closed && (i == 0 || i == n - 1)) return caps ? bend::round : bend::straight;
-        return bend_at(path[(i + n - 1) % n], path[i], path[(i + 1) % n], half);
-    };
-    bend first = bend_of(0), at_a = first;
+    // A closed path ends where it began: path[segments] is path[0] again.
+    path.count = n;
+    if (closed) path.push(path[0]);
+    if (path.failed) return;
     size_t segments = closed ? n : n - 1;
-    for (size_t i = 0; i < segments; ++i) {
-        size_t next = (i + 1) % n;
-        bend at_b = next == 0 ? first : bend_of(next);
-        const scan_point *before = at_a == bend::slight ? &path[(i + n - 1) % n] : nullptr;
-        add_segment(out, path[i], path[next], half, at_a == bend::round, at_b == bend::round,
-                    before);
-        at_a = at_b;
+    // The point before path[i] on the path, and how the stroke bends at path[i]; the ends of
+    // an open path are round with caps.
+    auto previous = [&](size_t i) {
+        return i > 0 ? &path[i - 1] : closed ? &path[n - 1] : nullptr;
+    };
+    auto bend_of = [&](size_t i) {
+        if (!closed && (i == 0 || i == segments)) return caps ? bend::round : bend::straight;
+        return bend_at(*previous(i % segments), path[i], path[i + (i < segments ? 1 : 1 - n)],
+                       half);
+    };
+    const scan_clip &clip = out->edges.clip;
+    for (size_t i = 0; i < segments;) {
+        // Segments out of sight are left out: their ends are too far for a join to show.
+        if (!near_clip(clip, path[i], path[i + 1], half)) {
+            ++i;
+            continue;
+        }
+        size_t j = i + 1;
+        while (j < segments && near_clip(clip, path[j], path[j + 1], half) &&
+               runs_on(path[j - 1], path[j], path[j + 1], half))
+            ++j;
+        bend at_first = bend_of(i), at_last = bend_of(j);
+        const scan_point *before = at_first == bend::slight ? previous(i) : nullptr;
+        add_run(out, path.items, i, j, half, at_first == bend::round, at_last == bend::round,
+                before);
+        i = j;
     }
 }
 
