@@ -238,8 +238,8 @@ void coverage_scanner::add_band(int64_t row, double top, double bottom, int cuts
     for (size_t i = 1; i < n && cuts_left > 0 && bottom - top >= k_least_band; ++i) {
         const piece &a = pieces[i - 1], &b = pieces[i];
         if (a.x_top <= b.x_top && a.x_bottom <= b.x_bottom) continue;
-        // An edge that begins or ends within the band may seem to cross where it does not:
-        // such a band is halved.
+        // Where the height found falls outside the band (rounding, or edges of one slope),
+        // the band is halved.
         double gap = a.x_top + (top - a.y_top) * a.slope - (b.x_top + (top - b.y_top) * b.slope);
         double at = top + gap / (b.slope - a.slope);
         if (!(at > top && at < bottom)) at = (top + bottom) / 2;

@@ -100,7 +100,8 @@ bend bend_at(scan_point before, scan_point at, scan_point after, double half) {
 }
 
 // The side of the stroke a slight bend at `at` turns away from: +1 the side of across() of the
-// segment after it, -1 the other; 0 for none.
+// segment after it, -1 the other; 0 for none. Its wedge between the two segments' bodies is
+// the bend's bevel.
 int outer_side(scan_point before, scan_point at, scan_point after) {
     double turn = (at.x - before.x) * (after.y - at.y) - (at.y - before.y) * (after.x - at.x);
     return turn > 0 ? -1 : turn < 0 ? 1 : 0;
@@ -117,31 +118,6 @@ void add_inner_wedge(outline_builder *out, scan_point before, scan_point at, sca
     scan_point inner[3] = {
         at, {at.x - outer * p.x, at.y - outer * p.y}, {at.x - outer * s.x, at.y - outer * s.y}};
     out->edges.add_piece(inner, 3);
-}
-
-// The body of the segment a-b, with a half disc on its end at a (`round_a`) and at b: one
-// outline that crosses nothing, which the scan converter takes fastest. Where two segments
-// meet, the half discs of both and their bodies together make the round join. After a slight
-// bend at a, coming from `before` (null for none), the body takes in the wedge between the
-// two bodies on the bend's outer side.
-void add_segment(outline_builder *out, scan_point a, scan_point b, double half, bool round_a,
-                 bool round_b, const scan_point *before = nullptr) {
-    if (!near_clip(out->edges.clip, a, b, half)) return;
-    scan_point s = across(a, b, half);
-    int outer = before ? outer_side(*before, a, b) : 0;
-    scan_point p = before ? across(*before, a, half) : scan_point{0, 0};
-    if (outer != 0) add_inner_wedge(out, *before, a, b, half, outer);
-    grow_array<scan_point> &piece = out->piece;
-    piece.count = 0;
-    if (outer < 0) piece.push(a), piece.push(scan_point{a.x - p.x, a.y - p.y});
-    piece.push(scan_point{a.x - s.x, a.y - s.y});
-    piece.push(scan_point{b.x - s.x, b.y - s.y});
-    if (round_b) add_arc_points(&piece, out->edges.clip, b, half, std::atan2(-s.y, -s.x), k_pi);
-    piece.push(scan_point{b.x + s.x, b.y + s.y});
-    piece.push(scan_point{a.x + s.x, a.y + s.y});
-    if (outer > 0) piece.push(scan_point{a.x + p.x, a.y + p.y}), piece.push(a);
-    if (round_a) add_arc_points(&piece, out->edges.clip, a, half, std::atan2(s.y, s.x), k_pi);
-    out->edges.add_piece(piece.items, piece.count);
 }
 
 // Whether the stroke can run on through `at` as one outline: it bends there slightly or not
@@ -164,7 +140,7 @@ void add_side_turn(grow_array<scan_point> *points, scan_point from, scan_point a
     double turn = (at.x - from.x) * (to.y - at.y) - (at.y - from.y) * (to.x - at.x);
     if (turn == 0) return;
     scan_point a = across(from, at, half), b = across(at, to, half);
-    // A walk backwards sees the sides swapped.
+    // The path turns towards its inner side.
     bool inner = (turn > 0) == (side > 0);
     if (!inner) {
         points->push(scan_point{at.x + side * a.x, at.y + side * a.y});
@@ -175,14 +151,17 @@ void add_side_turn(grow_array<scan_point> *points, scan_point from, scan_point a
     points->push(scan_point{at.x + (a.x + b.x) * reach, at.y + (a.y + b.y) * reach});
 }
 
-// The stroke along path[first] to path[last] as one outline, which bends only slightly at the
-// points between; its ends as add_segment's. Where the path comes back over itself, so does
-// the outline.
+// The stroke along path[first] to path[last], which bends only slightly at the points between,
+// as one outline: the side on one hand out to the last point, a half disc round it when
+// `round_last`, the other side back, and a half disc round the first point when `round_first`.
+// One segment's outline crosses nothing, which the scan converter takes fastest; a longer
+// run's may, where the path comes back over itself. Where two runs meet, the half discs of
+// both make the round join; after a slight bend at the first point, coming from `before`
+// (null for none), the outline takes in the wedge between the runs on the bend's outer side.
 void add_run(outline_builder *out, const scan_point *path, size_t first, size_t last, double half,
-             bool round_first, bool round_last, const scan_point *before) {
-    if (last == first + 1)
-        return add_segment(out, path[first], path[last], half, round_first, round_last, before);
+             bool round_first, bool round_last, const scan_point *before = nullptr) {
     scan_point a = path[first], b = path[last];
+    if (last == first + 1 && !near_clip(out->edges.clip, a, b, half)) return;
     scan_point s = across(a, path[first + 1], half), t = across(path[last - 1], b, half);
     int outer = before ? outer_side(*before, a, path[first + 1]) : 0;
     scan_point p = before ? across(*before, a, half) : scan_point{0, 0};
@@ -196,12 +175,13 @@ void add_run(outline_builder *out, const scan_point *path, size_t first, size_t 
     piece.push(scan_point{b.x - t.x, b.y - t.y});
     if (round_last) add_arc_points(&piece, out->edges.clip, b, half, std::atan2(-t.y, -t.x), k_pi);
     piece.push(scan_point{b.x + t.x, b.y + t.y});
+    // Walking back, the side of across() is the other hand.
     for (size_t k = last - 1; k > first; --k)
         add_side_turn(&piece, path[k + 1], path[k], path[k - 1], half, -1);
     piece.push(scan_point{a.x + s.x, a.y + s.y});
     if (outer > 0) piece.push(scan_point{a.x + p.x, a.y + p.y}), piece.push(a);
     if (round_first) add_arc_points(&piece, out->edges.clip, a, half, std::atan2(s.y, s.x), k_pi);
-    out->edges.add_piece(piece.items, piece.count, true);
+    out->edges.add_piece(piece.items, piece.count, last > first + 1);
 }
 
 // A solid stroke of the path, with round joins, and round caps at the ends of an open path
@@ -464,7 +444,8 @@ void stroke_pie(outline_builder *out, const stroke_style &style, scan_point cent
     arc_band(out, style.width, centre, radius, from, turn, false);
     for (double t : {from, from + turn}) {
         scan_point end{centre.x + radius * std::cos(t), centre.y + radius * std::sin(t)};
-        add_segment(out, centre, end, half, true, false);
+        scan_point radial[2] = {centre, end};
+        add_run(out, radial, 0, 1, half, true, false);
         if (near_clip(out->edges.clip, end, end, half)) add_disc_piece(out, end, half);
     }
 }
