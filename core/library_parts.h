@@ -11,13 +11,13 @@ struct library_parts {
     // A message for a window with its record held; false leaves it to DefWindowProcA.
     bool (*handle_window_message)(window_record *record, HWND hwnd, UINT message, WPARAM wparam,
                                   LPARAM lparam);
-    // A window's drawing state: made with its defaults on the GUI thread before the window,
-    // or on the creating thread for a canvas (false: no memory); selected into the new memory
-    // DC, which it clears and shows (a canvas has no window DC), with the window lock held;
-    // freed at teardown, after the wait for references, `dc_alive` saying whether the memory
-    // DC still exists to have its own objects selected back.
+    // A window's drawing state and buffers: made with its defaults and its first buffer on the
+    // GUI thread before the window, or on the creating thread for a canvas (false: no memory);
+    // given the memory DC, which it clears and shows (a canvas has no window DC), with the
+    // window lock held (false: no DC); freed at teardown, after the wait for references,
+    // `dc_alive` saying whether the memory DC still exists to be deleted.
     bool (*create_drawing_state)(window_record *record);
-    void (*open_drawing)(window_record *record, HDC window_dc);
+    bool (*open_drawing)(window_record *record, HDC window_dc);
     void (*free_drawing_state)(window_record *record, bool dc_alive);
     // A window's input state: made empty beside the drawing state, freed at teardown.
     bool (*create_input_state)(window_record *record);

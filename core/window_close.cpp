@@ -42,9 +42,6 @@ bool begin_close(window_record *record) {
 void teardown_record(window_record *r, bool dc_alive) {
     g_library_parts.free_drawing_state(r, dc_alive);
     g_library_parts.free_input_state(r);
-    if (dc_alive) DeleteDC(r->memory_dc);
-    for (HBITMAP bitmap : r->buffer_bitmap)
-        if (bitmap) DeleteObject(bitmap);
     DeleteCriticalSection(&r->lock);
     DeleteCriticalSection(&r->state_lock);
     heap_free(r->title);

@@ -32,29 +32,17 @@ void discard_new_record(window_record *record, bool slotted) {
     heap_free(record);
 }
 
-// The first drawing buffer, made before the window from the screen's DC (a window's DC has
-// the same format), so that a size the system cannot hold leaves no window half made. Null
-// for a size below 1 as well, where the window has no surface until a resize gives it one.
-HBITMAP make_surface(int width, int height) {
-    if (width < 1 || height < 1) return nullptr;
-    HDC screen_dc = GetDC(nullptr);
-    HBITMAP surface = CreateCompatibleBitmap(screen_dc, width, height);
-    ReleaseDC(nullptr, screen_dc);
-    return surface;
-}
-
-// Sets the buffer rectangles and the memory DC of a freshly created window, with `surface` as
-// its draw buffer, and has draw/ select its drawing state there and show the white buffer.
-// Runs on the GUI thread with the window lock held.
-void build_drawing_objects(window_record *r, HBITMAP surface) {
+// Sets the buffer rectangles of a freshly created window and has draw/ give it its memory DC,
+// select its drawing state there and show the white buffer. Runs on the GUI thread with the
+// window lock held.
+void build_drawing_objects(window_record *r) {
     r->buffer_rect =
         RECT{0, 0, saturate_int(int64_t{r->width} + 1), saturate_int(int64_t{r->height} + 1)};
     GetClientRect(r->hwnd, &r->strip_right_of_buffer);
     r->strip_right_of_buffer.left = screen_length(r, r->width);
 
     HDC window_dc = GetDC(r->hwnd);
-    r->memory_dc = CreateCompatibleDC(window_dc);
-    r->buffer_bitmap[0] = surface;
+    // A window whose memory DC could not be made opens all the same: its drawing calls fail.
     g_library_parts.open_drawing(r, window_dc);
     ReleaseDC(r->hwnd, window_dc);
 }
@@ -89,12 +77,9 @@ void create_window_on_gui_thread(window_record *r) {
     // opens at its size in one step where, as nearly always, its own screen is the same.
     r->scale = choose_window_scale(g_startup.handler_window.load());
     set_frame_at_scale(r);
+    // The first buffer is made before the window, so that a size the system cannot hold
+    // leaves no window half made.
     if (!g_library_parts.create_drawing_state(r) || !g_library_parts.create_input_state(r)) {
-        abandon_creation(r, CREATE_NO_MEMORY);
-        return;
-    }
-    HBITMAP surface = make_surface(r->width, r->height);
-    if (!surface && r->width > 0 && r->height > 0) {
         abandon_creation(r, CREATE_NO_MEMORY);
         return;
     }
@@ -105,7 +90,6 @@ void create_window_on_gui_thread(window_record *r) {
                               f.bottom - f.top, nullptr, nullptr, g_startup.host_module, nullptr);
     if (r->hwnd) SendMessageA(r->hwnd, MSG_SET_TITLE, 0, reinterpret_cast<LPARAM>(r->title));
     if (!r->hwnd) {
-        if (surface) DeleteObject(surface);
         abandon_creation(r, CREATE_FAILED);
         return;
     }
@@ -119,7 +103,7 @@ void create_window_on_gui_thread(window_record *r) {
         MoveWindow(r->hwnd, g.left, g.top, g.right - g.left, g.bottom - g.top, FALSE);
     }
     SetWindowLongPtrA(r->hwnd, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(r));
-    build_drawing_objects(r, surface);
+    build_drawing_objects(r);
     r->create_status.store(CREATE_DONE, std::memory_order_release);
     LeaveCriticalSection(&r->lock);
     ShowWindow(r->hwnd, SW_SHOWDEFAULT);
@@ -191,21 +175,13 @@ void create_canvas_here(window_record *r) {
     r->canvas = true;
     r->scale = 1;
     r->client_screen_rect = r->frame_rect = rect_at(0, 0, r->width, r->height);
-    HBITMAP surface = nullptr;
-    if (g_library_parts.create_drawing_state(r) && g_library_parts.create_input_state(r))
-        surface = make_surface(r->width, r->height);
-    HDC screen_dc = surface ? GetDC(nullptr) : nullptr;
-    r->memory_dc = screen_dc ? CreateCompatibleDC(screen_dc) : nullptr;
-    if (screen_dc) ReleaseDC(nullptr, screen_dc);
-    if (!r->memory_dc) {
-        if (surface) DeleteObject(surface);
+    r->buffer_rect =
+        RECT{0, 0, saturate_int(int64_t{r->width} + 1), saturate_int(int64_t{r->height} + 1)};
+    if (!g_library_parts.create_drawing_state(r) || !g_library_parts.create_input_state(r) ||
+        !g_library_parts.open_drawing(r, nullptr)) {
         abandon_creation(r, CREATE_NO_MEMORY);
         return;
     }
-    r->buffer_rect =
-        RECT{0, 0, saturate_int(int64_t{r->width} + 1), saturate_int(int64_t{r->height} + 1)};
-    r->buffer_bitmap[0] = surface;
-    g_library_parts.open_drawing(r, nullptr);
     r->create_status.store(CREATE_DONE, std::memory_order_release);
     LeaveCriticalSection(&r->lock);
 }

@@ -39,7 +39,8 @@ struct window_record {
     std::atomic<int> height;
     std::atomic<int> create_status;
     // What every refresh tick reads, side by side: thousands of windows drawn at once are
-    // ticked 20 times a second, and each tick should cost one cache line of the record.
+    // ticked 20 times a second, and each tick should cost one cache line of the record. The
+    // dirty flags and the view buffer are draw/'s, like the buffers (draw/window_buffers.h).
     std::atomic<int> in_use_count;
     std::atomic<int> buffer_dirty[2];
     std::atomic<int> view_buffer;
@@ -62,7 +63,7 @@ struct window_record {
     HWND hwnd;
     bool canvas;
     int handle;
-    // The memory DC and its two buffers: made and deleted with the window by the core.
+    // The memory DC and its two buffers: made, replaced and deleted by draw/ alone.
     HDC memory_dc;
     HBITMAP buffer_bitmap[2];
     // Set by the core from the size it opens the window at; window/ keeps them current.

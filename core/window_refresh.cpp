@@ -30,13 +30,6 @@ void post_request(window_record *r) {
 
 } // namespace
 
-bool mark_changed(window_record *r, int index) {
-    // Most drawing finds its buffer marked already and stores nothing.
-    if (r->buffer_dirty[index].load(std::memory_order_relaxed) != 0) return false;
-    r->buffer_dirty[index].store(1);
-    return index == r->view_buffer.load(std::memory_order_relaxed);
-}
-
 void request_refresh(window_record *r) {
     if (r->refresh_period.load() == 0) return;
     if (r->refresh_wanted.load() != 0 || r->refresh_wanted.exchange(1) != 0) return;

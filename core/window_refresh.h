@@ -9,12 +9,9 @@
 // Posted to a window: start its refresh timer, or give it the period now set, or stop it.
 enum { MSG_REFRESH = WM_USER + 1 };
 
-// With the window lock held: marks buffer `index` changed. True when that made the buffer on
-// view changed; the caller then calls request_refresh once it has left the lock.
-bool mark_changed(window_record *record, int index);
-
-// With no lock held: has the GUI thread start the window's timer, unless it runs or has been
-// asked to already, or the host stopped the refresh.
+// With no lock held, after a change to the buffer on view (draw/'s mark_changed says when):
+// has the GUI thread start the window's timer, unless it runs or has been asked to already, or
+// the host stopped the refresh.
 void request_refresh(window_record *record);
 
 // Host threads: sets the period (0: stopped) and has the GUI thread apply it.

@@ -1,6 +1,7 @@
 // Clearing buffers and copying the draw buffer into the view buffer.
 #include "draw/draw_call.h"
 #include "draw/drawing_state.h"
+#include "draw/window_buffers.h"
 
 #include "core/window_refresh.h"
 

@@ -1,8 +1,13 @@
-// Single and double buffering: which buffers exist, which one is drawn and which one shown.
+// Single and double buffering: which buffers exist, which one is drawn and which one shown,
+// and the changes the other layers make to them (draw/window_buffers.h).
+#include "draw/window_buffers.h"
+
 #include "core/window_refresh.h"
 #include "core/window_table.h"
 #include "draw/drawing_state.h"
 #include "zelvan.h"
+
+#include <algorithm>
 
 namespace {
 
@@ -31,7 +36,71 @@ bool drop_second_buffer(window_record *r) {
     return !was_on_view && r->buffer_dirty[kept].load() != 0;
 }
 
+// Puts `new_buffer` (made at the new size) in place of buffer `index`: it takes the old
+// picture's top-left part, and the area the old one did not cover (all of it when there was
+// none) takes the background colour. With the window lock held.
+void replace_buffer(window_record *window, int index, HBITMAP new_buffer, HDC scratch_dc,
+                    int copy_width, int copy_height, bool grows) {
+    HBITMAP old_buffer = window->buffer_bitmap[index];
+    HGDIOBJ memory_previous = SelectObject(window->memory_dc, new_buffer);
+    if (grows || !old_buffer)
+        FillRect(window->memory_dc, &window->buffer_rect, window->drawing->background_brush);
+    if (old_buffer) {
+        HGDIOBJ scratch_previous = SelectObject(scratch_dc, old_buffer);
+        BitBlt(window->memory_dc, 0, 0, copy_width, copy_height, scratch_dc, 0, 0, SRCCOPY);
+        SelectObject(scratch_dc, scratch_previous);
+        DeleteObject(old_buffer);
+    }
+    SelectObject(window->memory_dc, memory_previous);
+    window->buffer_bitmap[index] = new_buffer;
+}
+
 } // namespace
+
+bool mark_changed(window_record *window, int index) {
+    // Most drawing finds its buffer marked already and stores nothing.
+    if (window->buffer_dirty[index].load(std::memory_order_relaxed) != 0) return false;
+    window->buffer_dirty[index].store(1);
+    return index == window->view_buffer.load(std::memory_order_relaxed);
+}
+
+void mark_view_shown(window_record *window) {
+    window->buffer_dirty[window->view_buffer.load()] = 0;
+}
+
+void note_frame_painted(window_record *window, unsigned frame) {
+    window->drawing->frames_painted = frame;
+}
+
+bool make_resized_buffers(window_record *window, HDC screen_dc, int width, int height,
+                          resized_buffers *made) {
+    bool has[2] = {window->buffer_bitmap[0] != nullptr, window->buffer_bitmap[1] != nullptr};
+    // A window made with no usable size has no buffer yet: it gets its draw buffer now.
+    if (!has[0] && !has[1]) has[window->drawing->draw_buffer.load()] = true;
+    made->bitmap[0] = made->bitmap[1] = nullptr;
+    for (int index = 0; index < 2; ++index) {
+        if (!has[index]) continue;
+        made->bitmap[index] = CreateCompatibleBitmap(screen_dc, width, height);
+        if (!made->bitmap[index]) {
+            if (made->bitmap[0]) DeleteObject(made->bitmap[0]);
+            return false;
+        }
+    }
+    return true;
+}
+
+void swap_in_resized_buffers(window_record *window, const resized_buffers &made, HDC screen_dc,
+                             int old_width, int old_height) {
+    HDC scratch_dc = CreateCompatibleDC(screen_dc);
+    int copy_width = std::min(old_width, window->width.load());
+    int copy_height = std::min(old_height, window->height.load());
+    bool grows = old_width < window->width || old_height < window->height;
+    for (int index = 0; index < 2; ++index)
+        if (made.bitmap[index])
+            replace_buffer(window, index, made.bitmap[index], scratch_dc, copy_width, copy_height,
+                           grows);
+    DeleteDC(scratch_dc);
+}
 
 extern "C" {
 
@@ -84,7 +153,7 @@ ZVEXPORT int ZVAPI ZVSwitchViewBuffer(int handle) {
     if (flips) {
         r->view_buffer = 1 - r->view_buffer.load();
         // The full repaint asked for below shows it, so it no longer counts as changed.
-        r->buffer_dirty[r->view_buffer.load()] = 0;
+        mark_view_shown(r);
     }
     int view = r->view_buffer.load();
     LeaveCriticalSection(&r->lock);

@@ -1,6 +1,7 @@
 // The locked middle of every drawing call: a buffer selected into the memory DC.
 #include "draw/draw_call.h"
 #include "draw/drawing_state.h"
+#include "draw/window_buffers.h"
 
 #include "core/window_refresh.h"
 

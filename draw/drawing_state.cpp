@@ -1,12 +1,37 @@
-// A window's drawing state through its life: the defaults, the selection into the new memory
-// DC, and the teardown.
+// A window's drawing state through its life: the defaults and the first buffer, the memory DC
+// and the selection into it, the palette, and the teardown.
 #include "draw/drawing_state.h"
+#include "draw/window_buffers.h"
 
 #include "core/heap.h"
 #include "core/window_scale.h"
 #include "zelvan.h"
 
 #include <new>
+
+namespace {
+
+// The first buffer, made before the window from the screen's DC (a window's DC has the same
+// format), so that a size the system cannot hold leaves no window half made. Null for a size
+// below 1 as well, where the window has no buffer until a resize gives it one.
+HBITMAP make_first_buffer(int width, int height) {
+    if (width < 1 || height < 1) return nullptr;
+    HDC screen_dc = GetDC(nullptr);
+    HBITMAP buffer = CreateCompatibleBitmap(screen_dc, width, height);
+    ReleaseDC(nullptr, screen_dc);
+    return buffer;
+}
+
+// The memory DC, like `window_dc`, or like the screen's DC for a canvas, which has no window.
+HDC make_memory_dc(HDC window_dc) {
+    if (window_dc) return CreateCompatibleDC(window_dc);
+    HDC screen_dc = GetDC(nullptr);
+    HDC memory_dc = screen_dc ? CreateCompatibleDC(screen_dc) : nullptr;
+    if (screen_dc) ReleaseDC(nullptr, screen_dc);
+    return memory_dc;
+}
+
+} // namespace
 
 bool create_drawing_state(window_record *r) {
     void *block = heap_alloc(sizeof(drawing_state));
@@ -28,10 +53,13 @@ bool create_drawing_state(window_record *r) {
     d->line_width = 1;
     d->opacity = 255;
     r->drawing = d;
-    return true;
+    r->buffer_bitmap[0] = make_first_buffer(r->width, r->height);
+    return r->buffer_bitmap[0] || r->width < 1 || r->height < 1;
 }
 
-void open_drawing(window_record *r, HDC window_dc) {
+bool open_drawing(window_record *r, HDC window_dc) {
+    r->memory_dc = make_memory_dc(window_dc);
+    if (!r->memory_dc) return false;
     drawing_state &d = *r->drawing;
     // A canvas has no window DC: its picture is shown nowhere.
     HPALETTE window_palette = window_dc ? SelectPalette(window_dc, d.palette, FALSE) : nullptr;
@@ -50,6 +78,15 @@ void open_drawing(window_record *r, HDC window_dc) {
     SelectObject(r->memory_dc, own_bitmap);
     if (window_dc) SelectPalette(window_dc, window_palette, FALSE);
     MoveToEx(r->memory_dc, 0, 0, nullptr);
+    return true;
+}
+
+void set_palette(window_record *window, HPALETTE palette) {
+    SelectPalette(window->memory_dc, palette, FALSE);
+    RealizePalette(window->memory_dc);
+    // The stock palette a window starts with survives this; any other was made for it.
+    DeleteObject(window->drawing->palette);
+    window->drawing->palette = palette;
 }
 
 void free_drawing_state(window_record *r, bool dc_alive) {
@@ -69,6 +106,12 @@ void free_drawing_state(window_record *r, bool dc_alive) {
     DeleteObject(d->background_brush);
     DeleteObject(d->font);
     DeleteObject(d->palette);
+    if (dc_alive) DeleteDC(r->memory_dc);
+    r->memory_dc = nullptr;
+    for (HBITMAP &buffer : r->buffer_bitmap) {
+        if (buffer) DeleteObject(buffer);
+        buffer = nullptr;
+    }
     d->~drawing_state();
     heap_free(d);
     r->drawing = nullptr;

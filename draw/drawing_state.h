@@ -60,15 +60,18 @@ struct drawing_state {
 };
 
 // Gives a new record its drawing state with the defaults (black pen and fill, white
-// background, solid styles, the system font); false when there is no memory for it.
+// background, solid styles, the system font) and its first buffer, `buffer_bitmap[0]`, at the
+// record's size (none for a size below 1); false when there is no memory for either.
 bool create_drawing_state(window_record *record);
-// Selects the drawing state into the new window's memory DC, whose first buffer is
-// `buffer_bitmap[0]`, clears that buffer to the background and shows it through `window_dc`
-// (null for a canvas, which shows nothing). With the window lock held, on the GUI thread for
-// a window and on the creating thread for a canvas.
-void open_drawing(window_record *record, HDC window_dc);
-// Selects the memory DC's own objects back when `dc_alive`, deletes the drawing objects and
-// frees the state. Null-safe, for a record whose creation stopped early.
+// Makes the new window's memory DC, like `window_dc` (like the screen's for a canvas, which
+// has none), selects the drawing state there, clears the first buffer to the background and
+// shows it through `window_dc` (a canvas shows nothing); false when the DC cannot be made.
+// With the window lock held, on the GUI thread for a window and on the creating thread for a
+// canvas.
+bool open_drawing(window_record *record, HDC window_dc);
+// Selects the memory DC's own objects back and deletes the DC when `dc_alive`, deletes the
+// drawing objects and the buffers and frees the state. Null-safe, for a record whose creation
+// stopped early.
 void free_drawing_state(window_record *record, bool dc_alive);
 
 #endif

@@ -1,6 +1,7 @@
 // Showing a finished frame in one call, without losing frames to a fast loop.
 #include "core/window_table.h"
 #include "draw/drawing_state.h"
+#include "draw/window_buffers.h"
 #include "zelvan.h"
 
 namespace {
@@ -37,7 +38,7 @@ ZVEXPORT int ZVAPI ZVPresent(int handle) {
         r->drawing->draw_buffer = 1 - finished;
     }
     // The repaint asked for below shows it, so it no longer counts as changed.
-    r->buffer_dirty[r->view_buffer.load()] = 0;
+    mark_view_shown(r);
     r->drawing->frames_presented.fetch_add(1);
     LeaveCriticalSection(&r->lock);
     if (r->canvas) return ZV_OK;

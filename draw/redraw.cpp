@@ -1,6 +1,7 @@
 // Bringing the screen up to date: an explicit repaint, and the period of the refresh timer.
 #include "core/window_refresh.h"
 #include "core/window_table.h"
+#include "draw/window_buffers.h"
 #include "zelvan.h"
 
 namespace {
@@ -16,7 +17,7 @@ ZVEXPORT int ZVAPI ZVRedraw(int handle) {
     window_ref window(handle);
     if (!window.ok()) return ZV_ERR_BAD_WINDOW;
     if (!window->canvas) InvalidateRect(window->hwnd, nullptr, TRUE);
-    window->buffer_dirty[window->view_buffer.load()] = 0;
+    mark_view_shown(window.record);
     return ZV_OK;
 }
 

@@ -1,7 +1,7 @@
 // The palette calls: a window's palette from a RIFF file or a bitmap, and palettes saved.
 #include "image/palette_calls.h"
 #include "core/library_call.h"
-#include "draw/drawing_state.h"
+#include "draw/window_buffers.h"
 
 #include "core/heap.h"
 #include "core/result_codes.h"
@@ -13,16 +13,6 @@
 #include "zelvan.h"
 
 namespace {
-
-// Makes `palette` the window's palette in its memory DC and frees the one it replaces.
-// Window lock held.
-void install_palette(window_record *r, HPALETTE palette) {
-    SelectPalette(r->memory_dc, palette, FALSE);
-    RealizePalette(r->memory_dc);
-    // The stock palette a window starts with survives this; any other was made for it.
-    DeleteObject(r->drawing->palette);
-    r->drawing->palette = palette;
-}
 
 // A platform palette from a LOGPALETTE block; on failure the code that says why.
 int create_palette(const LOGPALETTE *block, HPALETTE *palette) {
@@ -42,7 +32,7 @@ int load_riff_palette(window_record *r, const char *file_name) {
     bool shows_change;
     {
         selected_buffer draw(r, buffer_role::draw, false);
-        install_palette(r, palette);
+        set_palette(r, palette);
         shows_change = mark_changed(r, r->view_buffer.load());
     }
     if (shows_change) request_refresh(r);
@@ -60,7 +50,7 @@ int use_bitmap_palette(window_record *r, const bitmap_record *bitmap) {
     heap_free(block);
     if (result != ZV_OK) return result;
     EnterCriticalSection(&r->lock);
-    install_palette(r, palette);
+    set_palette(r, palette);
     LeaveCriticalSection(&r->lock);
     return ZV_OK;
 }

@@ -1,52 +1,13 @@
 // The resize routine.
 #include "window/resize.h"
-#include "draw/drawing_state.h"
+#include "draw/window_buffers.h"
 
 #include "core/window_scale.h"
 #include "platform/saturate.h"
 #include "window/geometry_handlers.h"
 #include "zelvan.h"
 
-#include <algorithm>
-
 namespace {
-
-// Puts `new_buffer` (made at the new size) in place of buffer `index`: it takes the old
-// picture's top-left part, and the area the old one did not cover (all of it when there was
-// none) takes the background colour. With the window lock held.
-void replace_buffer(window_record *r, int index, HBITMAP new_buffer, HDC scratch_dc, int copy_width,
-                    int copy_height, bool grows) {
-    HBITMAP old_buffer = r->buffer_bitmap[index];
-    HGDIOBJ memory_previous = SelectObject(r->memory_dc, new_buffer);
-    if (grows || !old_buffer) FillRect(r->memory_dc, &r->buffer_rect, r->drawing->background_brush);
-    if (old_buffer) {
-        HGDIOBJ scratch_previous = SelectObject(scratch_dc, old_buffer);
-        BitBlt(r->memory_dc, 0, 0, copy_width, copy_height, scratch_dc, 0, 0, SRCCOPY);
-        SelectObject(scratch_dc, scratch_previous);
-        DeleteObject(old_buffer);
-    }
-    SelectObject(r->memory_dc, memory_previous);
-    r->buffer_bitmap[index] = new_buffer;
-}
-
-// Makes a bitmap of the new size for every buffer the window has, before anything changes:
-// a size the system cannot hold must leave the window and its pictures as they were. With
-// the window lock held, so that the set of buffers cannot change before they are replaced.
-bool make_new_buffers(window_record *r, HDC screen_dc, int width, int height, HBITMAP made[2]) {
-    bool has[2] = {r->buffer_bitmap[0] != nullptr, r->buffer_bitmap[1] != nullptr};
-    // A window made with no usable size has no buffer yet: it gets its draw buffer now.
-    if (!has[0] && !has[1]) has[r->drawing->draw_buffer.load()] = true;
-    made[0] = made[1] = nullptr;
-    for (int index = 0; index < 2; ++index) {
-        if (!has[index]) continue;
-        made[index] = CreateCompatibleBitmap(screen_dc, width, height);
-        if (!made[index]) {
-            if (made[0]) DeleteObject(made[0]);
-            return false;
-        }
-    }
-    return true;
-}
 
 // A client area's size in screen pixels.
 struct client_size {
@@ -78,22 +39,15 @@ int resize_buffers(window_record *r, HDC screen_dc, int width, int height, clien
     EnterCriticalSection(&r->lock);
     // The size in force, read under the lock that every change of it holds.
     *moved = r->width != width || r->height != height;
-    HBITMAP made[2];
-    bool ok = !*moved || make_new_buffers(r, screen_dc, width, height, made);
+    resized_buffers made{};
+    bool ok = !*moved || make_resized_buffers(r, screen_dc, width, height, &made);
     if (ok && *moved) {
-        HDC scratch_dc = CreateCompatibleDC(screen_dc);
         int old_width = r->width, old_height = r->height;
-        int copy_width = std::min(old_width, width);
-        int copy_height = std::min(old_height, height);
-        bool grows = old_width < width || old_height < height;
         r->width = width;
         r->height = height;
         r->buffer_rect.right = saturate_int(int64_t{width} + 1);
         r->buffer_rect.bottom = saturate_int(int64_t{height} + 1);
-        for (int index = 0; index < 2; ++index)
-            if (made[index])
-                replace_buffer(r, index, made[index], scratch_dc, copy_width, copy_height, grows);
-        DeleteDC(scratch_dc);
+        swap_in_resized_buffers(r, made, screen_dc, old_width, old_height);
     }
     if (ok) *frame = record_client_size(r, client);
     LeaveCriticalSection(&r->lock);

@@ -2,6 +2,7 @@
 // the host's input (GUI thread only).
 #include "window/window_messages.h"
 #include "draw/drawing_state.h"
+#include "draw/window_buffers.h"
 #include "window/input_state.h"
 
 #include "core/window_scale.h"
@@ -23,7 +24,7 @@ int signed_word(WORD w) {
 void paint_window(window_record *r) {
     PAINTSTRUCT paint;
     HDC dc = BeginPaint(r->hwnd, &paint);
-    r->buffer_dirty[r->view_buffer.load()] = 0;
+    mark_view_shown(r);
     unsigned frame = r->drawing->frames_presented.load();
     if (dc) {
         EnterCriticalSection(&r->lock);
@@ -43,7 +44,7 @@ void paint_window(window_record *r) {
         LeaveCriticalSection(&r->lock);
     }
     EndPaint(r->hwnd, &paint);
-    r->drawing->frames_painted = frame;
+    note_frame_painted(r, frame);
 }
 
 // Realises the window's palette on its DC and asks for a repaint.
