@@ -3,10 +3,10 @@
 
 #include "draw/drawing_state.h"
 #include "image/bitmap_list.h"
-#include "window/input_state.h"
 #include "window/window_messages.h"
+#include "window/window_states.h"
 
 const library_parts g_library_parts = {
     handle_window_message, create_drawing_state, open_drawing,       free_drawing_state,
-    create_input_state,    free_input_state,     bitmap_list_create, bitmap_list_discard_all,
+    create_window_states,  free_window_states,   bitmap_list_create, bitmap_list_discard_all,
 };

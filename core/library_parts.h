@@ -1,7 +1,7 @@
 // What the layers above the core lend it: the core runs the window procedure, start-up and each
-// window's life, but the messages a library window handles, the window's drawing and input
-// states and the bitmap list belong to draw/, window/ and image/, which include the core and so
-// cannot be included by it.
+// window's life, but the messages a library window handles, the window's drawing, input and
+// desktop states and the bitmap list belong to draw/, window/ and image/, which include the
+// core and so cannot be included by it.
 #ifndef ZELVAN_CORE_LIBRARY_PARTS_H
 #define ZELVAN_CORE_LIBRARY_PARTS_H
 
@@ -19,9 +19,10 @@ struct library_parts {
     bool (*create_drawing_state)(window_record *record);
     bool (*open_drawing)(window_record *record, HDC window_dc);
     void (*free_drawing_state)(window_record *record, bool dc_alive);
-    // A window's input state: made empty beside the drawing state, freed at teardown.
-    bool (*create_input_state)(window_record *record);
-    void (*free_input_state)(window_record *record);
+    // A window's user input, frame schedule and desktop state: made empty beside the drawing
+    // state (false: no memory), freed at teardown.
+    bool (*create_window_states)(window_record *record);
+    void (*free_window_states)(window_record *record);
     // Start-up, before any call can run.
     void (*start)();
     // Shutdown, once every window is gone.

@@ -41,7 +41,7 @@ bool begin_close(window_record *record) {
 
 void teardown_record(window_record *r, bool dc_alive) {
     g_library_parts.free_drawing_state(r, dc_alive);
-    g_library_parts.free_input_state(r);
+    g_library_parts.free_window_states(r);
     DeleteCriticalSection(&r->lock);
     DeleteCriticalSection(&r->state_lock);
     heap_free(r->title);

@@ -59,7 +59,7 @@ void set_frame_at_scale(window_record *r) {
 // learns why from `status`. With the window lock held.
 void abandon_creation(window_record *r, int status) {
     g_library_parts.free_drawing_state(r, false);
-    g_library_parts.free_input_state(r);
+    g_library_parts.free_window_states(r);
     LeaveCriticalSection(&r->lock);
     DeleteCriticalSection(&r->lock);
     DeleteCriticalSection(&r->state_lock);
@@ -79,7 +79,7 @@ void create_window_on_gui_thread(window_record *r) {
     set_frame_at_scale(r);
     // The first buffer is made before the window, so that a size the system cannot hold
     // leaves no window half made.
-    if (!g_library_parts.create_drawing_state(r) || !g_library_parts.create_input_state(r)) {
+    if (!g_library_parts.create_drawing_state(r) || !g_library_parts.create_window_states(r)) {
         abandon_creation(r, CREATE_NO_MEMORY);
         return;
     }
@@ -177,7 +177,7 @@ void create_canvas_here(window_record *r) {
     r->client_screen_rect = r->frame_rect = rect_at(0, 0, r->width, r->height);
     r->buffer_rect =
         RECT{0, 0, saturate_int(int64_t{r->width} + 1), saturate_int(int64_t{r->height} + 1)};
-    if (!g_library_parts.create_drawing_state(r) || !g_library_parts.create_input_state(r) ||
+    if (!g_library_parts.create_drawing_state(r) || !g_library_parts.create_window_states(r) ||
         !g_library_parts.open_drawing(r, nullptr)) {
         abandon_creation(r, CREATE_NO_MEMORY);
         return;

@@ -23,10 +23,12 @@ inline RECT rect_at(int x, int y, int width, int height) {
 }
 
 // The states the layers above the core keep for a window (draw/drawing_state.h,
-// window/input_state.h): the core only holds them, and has them made and freed through
-// g_library_parts.
+// window/user_input.h, window/frame_schedule.h, window/desktop_state.h): the core only holds
+// them, and has them made and freed through g_library_parts.
 struct drawing_state;
-struct input_state;
+struct user_input;
+struct frame_schedule;
+struct desktop_state;
 
 // Fields read on one thread and written on another are atomics; everything that hangs off
 // `memory_dc` is guarded by `lock`, and the title and geometry rectangles by `state_lock`.
@@ -56,7 +58,8 @@ struct window_record {
 
     CRITICAL_SECTION lock;
     // A leaf lock, never held while another lock is taken: guards the title copy, the geometry
-    // rectangles shared between threads and the input state.
+    // rectangles shared between threads, the user input, the frame schedule and the framed
+    // style and rectangle of the desktop state.
     CRITICAL_SECTION state_lock;
     // Null for a canvas (ZVCreateCanvas), which has no platform window: nothing shows it, it
     // has no timer and hears no input. `canvas` is set before the record is published.
@@ -82,7 +85,9 @@ struct window_record {
     // Owned by draw/ and window/; made before the window opens and freed at its teardown, so
     // never null while the record can be found.
     drawing_state *drawing;
-    input_state *input;
+    user_input *input;
+    frame_schedule *pacing;
+    desktop_state *desktop;
 };
 
 #endif

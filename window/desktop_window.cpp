@@ -4,7 +4,7 @@
 #include "core/library_call.h"
 #include "core/window_scale.h"
 #include "core/window_table.h"
-#include "window/input_state.h"
+#include "window/desktop_state.h"
 #include "window/window_messages.h"
 #include "zelvan.h"
 
@@ -17,7 +17,7 @@ const LONG_PTR k_frame_styles = WS_OVERLAPPEDWINDOW;
 bool claim_switch(window_record *r, int from) {
     for (;;) {
         int state = from;
-        if (r->input->fullscreen_state.compare_exchange_strong(state, FULLSCREEN_SWITCHING))
+        if (r->desktop->fullscreen_state.compare_exchange_strong(state, FULLSCREEN_SWITCHING))
             return true;
         if (state != FULLSCREEN_SWITCHING) return false;
         Sleep(1); // a switch takes a few messages; it ends soon
@@ -36,8 +36,8 @@ void enter_fullscreen(window_record *r) {
     RECT frame{};
     GetWindowRect(r->hwnd, &frame);
     EnterCriticalSection(&r->state_lock);
-    r->input->framed_style = style;
-    r->input->framed_rect = frame;
+    r->desktop->framed_style = style;
+    r->desktop->framed_rect = frame;
     LeaveCriticalSection(&r->state_lock);
     MONITORINFO monitor{};
     monitor.cbSize = sizeof monitor;
@@ -45,7 +45,7 @@ void enter_fullscreen(window_record *r) {
         monitor.rcMonitor =
             RECT{0, 0, GetSystemMetrics(SM_CXSCREEN), GetSystemMetrics(SM_CYSCREEN)};
     }
-    r->input->popup_frame = 1;
+    r->desktop->popup_frame = 1;
     SetWindowLongPtrA(r->hwnd, GWL_STYLE,
                       (style & ~k_frame_styles & ~LONG_PTR{WS_MINIMIZE}) | WS_POPUP);
     const RECT &m = monitor.rcMonitor;
@@ -55,11 +55,11 @@ void enter_fullscreen(window_record *r) {
 
 void leave_fullscreen(window_record *r) {
     EnterCriticalSection(&r->state_lock);
-    LONG_PTR style = r->input->framed_style;
-    RECT frame = r->input->framed_rect;
+    LONG_PTR style = r->desktop->framed_style;
+    RECT frame = r->desktop->framed_rect;
     LeaveCriticalSection(&r->state_lock);
     SetWindowLongPtrA(r->hwnd, GWL_STYLE, style & ~LONG_PTR{WS_MINIMIZE});
-    r->input->popup_frame = 0;
+    r->desktop->popup_frame = 0;
     SetWindowPos(r->hwnd, nullptr, frame.left, frame.top, frame.right - frame.left,
                  frame.bottom - frame.top, SWP_FRAMECHANGED | SWP_NOZORDER | SWP_NOOWNERZORDER);
 }
@@ -70,10 +70,10 @@ void switch_fullscreen(window_record *r, bool on) {
     screen_pixels_scope physical; // frames and monitors in the screen's own pixels
     if (on) {
         enter_fullscreen(r);
-        r->input->fullscreen_state = FULLSCREEN_ON;
+        r->desktop->fullscreen_state = FULLSCREEN_ON;
     } else {
         leave_fullscreen(r);
-        r->input->fullscreen_state = FULLSCREEN_OFF;
+        r->desktop->fullscreen_state = FULLSCREEN_OFF;
         remeasure_frame(r->hwnd); // a fixed window's limits hold again
     }
 }
@@ -85,11 +85,11 @@ ZVEXPORT int ZVAPI ZVSetResizable(int handle, int on) {
     if (!window.ok()) return ZV_ERR_BAD_WINDOW;
     if (window->canvas) return ZV_ERROR; // no frame to size, no monitor to cover
     screen_pixels_scope physical;        // frames and monitors in the screen's own pixels
-    window->input->user_resizable = on ? 1 : 0;
+    window->desktop->user_resizable = on ? 1 : 0;
     // A fullscreen window has no border now; it takes its frame back later. Turning sizing off
     // keeps the sizing border all library windows are made with (and so the frame's metrics):
     // the limits the window now reports are what hold the size.
-    if (window->input->fullscreen_state == FULLSCREEN_OFF) {
+    if (window->desktop->fullscreen_state == FULLSCREEN_OFF) {
         LONG_PTR style = GetWindowLongPtrA(window->hwnd, GWL_STYLE);
         LONG_PTR sizing = WS_THICKFRAME | WS_MAXIMIZEBOX;
         if (on && (style & sizing) != sizing)
@@ -102,7 +102,7 @@ ZVEXPORT int ZVAPI ZVSetResizable(int handle, int on) {
 ZVEXPORT int ZVAPI ZVWasResized(int handle) {
     window_ref window(handle);
     if (!window.ok()) return ZV_ERR_BAD_WINDOW;
-    return window->input->resized_unseen.exchange(0);
+    return window->desktop->resized_unseen.exchange(0);
 }
 
 ZVEXPORT int ZVAPI ZVSetFullscreen(int handle, int on) {
@@ -114,7 +114,7 @@ ZVEXPORT int ZVAPI ZVSetFullscreen(int handle, int on) {
     SendMessageA(window->hwnd, MSG_SWITCH_FULLSCREEN, on ? 1 : 0, 0);
     // A window that closed meanwhile never made the switch: the claim is given back.
     int switching = FULLSCREEN_SWITCHING;
-    window->input->fullscreen_state.compare_exchange_strong(switching, from);
+    window->desktop->fullscreen_state.compare_exchange_strong(switching, from);
     return ZV_OK;
 }
 

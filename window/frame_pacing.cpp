@@ -1,6 +1,6 @@
 // The program's clock and the pacing of its frames.
 #include "core/window_table.h"
-#include "window/input_state.h"
+#include "window/frame_schedule.h"
 
 #include "zelvan.h"
 
@@ -105,7 +105,7 @@ ZVEXPORT int ZVAPI ZVWaitFrame(int handle, int fps) {
     int64_t period = counter_frequency() / fps;
     int missed = 0;
     EnterCriticalSection(&window->state_lock);
-    int64_t due = next_tick(&window->input->frames, period, counter_now(), &missed);
+    int64_t due = next_tick(window->pacing, period, counter_now(), &missed);
     LeaveCriticalSection(&window->state_lock);
     sleep_until(due);
     return missed;

@@ -1,6 +1,6 @@
 // The window procedure's move, size, density and limits handlers.
 #include "window/geometry_handlers.h"
-#include "window/input_state.h"
+#include "window/desktop_state.h"
 
 #include "core/window_scale.h"
 #include "window/resize.h"
@@ -21,14 +21,14 @@ void follow_client_size(window_record *r, int client_width, int client_height) {
     // that the display has yet to answer (a size it passed through on its way back from
     // fullscreen would then stay).
     int result = fill_client_area(r, width, height, client_width, client_height);
-    if (changed && result == ZV_OK) r->input->resized_unseen.store(1);
+    if (changed && result == ZV_OK) r->desktop->resized_unseen.store(1);
 }
 
 } // namespace
 
 RECT frame_for_client(const window_record *r, const RECT &client) {
     RECT frame = client;
-    if (!r->input->popup_frame) AdjustWindowRect(&frame, WS_OVERLAPPEDWINDOW, FALSE);
+    if (!r->desktop->popup_frame) AdjustWindowRect(&frame, WS_OVERLAPPEDWINDOW, FALSE);
     return frame;
 }
 
@@ -64,7 +64,7 @@ void on_window_size(window_record *r, WPARAM type, int width, int height) {
     // Minimising is not a size the user chose, and a window that already has its stored
     // size needs no restore (which would otherwise answer its own WM_SIZE).
     if (type == SIZE_MINIMIZED) return;
-    if (r->input->user_resizable || r->input->fullscreen_state != FULLSCREEN_OFF) {
+    if (r->desktop->user_resizable || r->desktop->fullscreen_state != FULLSCREEN_OFF) {
         follow_client_size(r, width, height);
         return;
     }
@@ -85,7 +85,7 @@ void on_window_dpi(window_record *r, UINT dpi, const RECT *suggested) {
     if (scale == window_scale(r)) return;
     // Fullscreen, the drawing size follows the scale instead; leaving it gives back the frame,
     // and the drawing size follows that at the new scale.
-    bool fullscreen = r->input->fullscreen_state != FULLSCREEN_OFF;
+    bool fullscreen = r->desktop->fullscreen_state != FULLSCREEN_OFF;
     RECT frame{};
     // Under the window lock, which a resize holds while it records the size at the scale.
     EnterCriticalSection(&r->lock);
@@ -129,7 +129,7 @@ void record_background_strips(window_record *r) {
 }
 
 void on_window_limits(window_record *r, MINMAXINFO *info) {
-    if (r->input->user_resizable || r->input->fullscreen_state != FULLSCREEN_OFF) {
+    if (r->desktop->user_resizable || r->desktop->fullscreen_state != FULLSCREEN_OFF) {
         // The sizes the program gives, however small, must stay within the limits (a display's
         // window manager holds a window to them on its way back from fullscreen): the user
         // may make such a window as small as one drawing pixel. And as large as a client area

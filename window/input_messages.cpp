@@ -1,6 +1,6 @@
 // The window procedure's recording of held buttons, drags, wheel, keys and close requests.
 #include "window/input_messages.h"
-#include "window/input_state.h"
+#include "window/user_input.h"
 
 #include "core/window_scale.h"
 #include "zelvan.h"
@@ -82,7 +82,7 @@ bool is_modifier(int code) {
     return code == ZV_KEY_SHIFT || code == ZV_KEY_CTRL || code == ZV_KEY_ALT;
 }
 
-int held_modifiers(const input_state &in) {
+int held_modifiers(const user_input &in) {
     int modifiers = 0;
     for (uint16_t code : in.held_code) {
         if (code == ZV_KEY_SHIFT) modifiers |= ZV_MOD_SHIFT;
@@ -94,7 +94,7 @@ int held_modifiers(const input_state &in) {
 
 // Stores `repeat` presses while there is room: a full ring keeps the oldest, as the
 // character ring does.
-void store_presses(input_state &in, int press, int repeat) {
+void store_presses(user_input &in, int press, int repeat) {
     for (int i = 0; i < repeat && in.press_count < KEY_RING_SIZE; ++i) {
         in.presses[in.press_write_pos] = press;
         in.press_write_pos = (in.press_write_pos + 1) % KEY_RING_SIZE;
@@ -127,7 +127,7 @@ bool track_mouse(window_record *r, HWND hwnd, UINT message, WPARAM wparam, LPARA
     bool captured = GetCapture() == hwnd;
     bool inside = in_client_area(hwnd, lparam);
     EnterCriticalSection(&r->state_lock);
-    input_state &in = *r->input;
+    user_input &in = *r->input;
     if (inside || captured) {
         POINT at = drawing_point(r, static_cast<short>(LOWORD(lparam)),
                                  static_cast<short>(HIWORD(lparam)));
@@ -169,7 +169,7 @@ void record_key(window_record *r, UINT message, WPARAM wparam, LPARAM lparam) {
     int code = key_code_for(vk);
     bool down = message == WM_KEYDOWN || message == WM_SYSKEYDOWN;
     EnterCriticalSection(&r->state_lock);
-    input_state &in = *r->input;
+    user_input &in = *r->input;
     in.held_code[vk] = static_cast<uint16_t>(down ? code : 0);
     if (is_modifier(code)) {
         in.modifiers = held_modifiers(in);

@@ -1,7 +1,7 @@
 // Polled mouse input: captures of the live records the window procedure fills, and getters.
 #include "core/window_scale.h"
 #include "core/window_table.h"
-#include "window/input_state.h"
+#include "window/user_input.h"
 
 #include "zelvan.h"
 
@@ -12,12 +12,12 @@ enum class click_field { x, y, ctrl, shift };
 
 // Moves the live record of one button into its captured copy. The state lock keeps a
 // capture from mixing two events or racing another capture.
-int capture_click(int handle, mouse_event_record input_state::*live,
-                  mouse_event_record input_state::*captured) {
+int capture_click(int handle, mouse_event_record user_input::*live,
+                  mouse_event_record user_input::*captured) {
     window_ref window(handle);
     if (!window.ok()) return ZV_ERR_BAD_WINDOW;
     window_record *r = window.record;
-    input_state &in = *r->input;
+    user_input &in = *r->input;
     EnterCriticalSection(&r->state_lock);
     int result = ZV_OK;
     if (!(in.*live).valid) {
@@ -31,7 +31,7 @@ int capture_click(int handle, mouse_event_record input_state::*live,
     return result;
 }
 
-int read_click(int handle, mouse_event_record input_state::*captured, click_field field) {
+int read_click(int handle, mouse_event_record user_input::*captured, click_field field) {
     window_ref window(handle);
     if (!window.ok()) return ZV_ERR_BAD_WINDOW;
     EnterCriticalSection(&window->state_lock);
@@ -66,16 +66,16 @@ int latest_pointer(int handle, bool want_x) {
     window_ref window(handle);
     if (!window.ok()) return ZV_ERR_BAD_WINDOW;
     EnterCriticalSection(&window->state_lock);
-    const input_state &in = *window->input;
+    const user_input &in = *window->input;
     int result = !in.pointer_known ? ZV_ERR_MOUSE_OUTSIDE : want_x ? in.pointer_x : in.pointer_y;
     LeaveCriticalSection(&window->state_lock);
     return result;
 }
 
-const auto k_live_left = &input_state::live_left;
-const auto k_live_right = &input_state::live_right;
-const auto k_left = &input_state::left_click;
-const auto k_right = &input_state::right_click;
+const auto k_live_left = &user_input::live_left;
+const auto k_live_right = &user_input::live_right;
+const auto k_left = &user_input::left_click;
+const auto k_right = &user_input::right_click;
 
 } // namespace
 

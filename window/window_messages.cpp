@@ -3,7 +3,8 @@
 #include "window/window_messages.h"
 #include "draw/drawing_state.h"
 #include "draw/window_buffers.h"
-#include "window/input_state.h"
+#include "window/desktop_state.h"
+#include "window/user_input.h"
 
 #include "core/window_scale.h"
 
@@ -60,7 +61,7 @@ void realize_window_palette(window_record *r, HWND hwnd, BOOL force_background) 
 }
 
 // Appends `repeat` copies of a typed code point to the key ring while there is room.
-void push_character(input_state *in, uint32_t code_point, int repeat) {
+void push_character(user_input *in, uint32_t code_point, int repeat) {
     for (int i = 0; i < repeat && in->key_count.load() < KEY_RING_SIZE; ++i) {
         in->key_buffer[in->key_write_pos] = code_point;
         in->key_write_pos = (in->key_write_pos + 1) % KEY_RING_SIZE;
@@ -75,7 +76,7 @@ void record_character(window_record *r, WCHAR unit, int repeat) {
     const uint32_t replacement = 0xFFFD;
     bool high = unit >= 0xD800 && unit < 0xDC00, low = unit >= 0xDC00 && unit < 0xE000;
     EnterCriticalSection(&r->state_lock);
-    input_state *in = r->input;
+    user_input *in = r->input;
     if (low && in->pending_high != 0) {
         push_character(in, 0x10000 + ((in->pending_high - 0xD800u) << 10) + (unit - 0xDC00u),
                        repeat);
@@ -105,15 +106,15 @@ void apply_cursor(window_record *r, HWND hwnd) {
     if (!GetCursorPos(&at) || !ScreenToClient(hwnd, &at) || !GetClientRect(hwnd, &client)) return;
     if (at.x < client.left || at.x >= client.right || at.y < client.top || at.y >= client.bottom)
         return;
-    SetCursor(r->input->cursor_hidden.load() ? nullptr : LoadCursorA(nullptr, IDC_ARROW));
+    SetCursor(r->desktop->cursor_hidden.load() ? nullptr : LoadCursorA(nullptr, IDC_ARROW));
 }
 
 // The window takes the icon for both sizes and destroys the one it had.
 void take_icon(window_record *r, HWND hwnd, icon_handover *handover) {
     SendMessageA(hwnd, WM_SETICON, ICON_BIG, reinterpret_cast<LPARAM>(handover->icon));
     SendMessageA(hwnd, WM_SETICON, ICON_SMALL, reinterpret_cast<LPARAM>(handover->icon));
-    if (r->input->icon) DestroyIcon(r->input->icon);
-    r->input->icon = handover->icon;
+    if (r->desktop->icon) DestroyIcon(r->desktop->icon);
+    r->desktop->icon = handover->icon;
     handover->taken = true;
 }
 
@@ -167,7 +168,7 @@ bool handle_input_message(window_record *r, HWND hwnd, UINT message, WPARAM wpar
         return false;
     case WM_SETCURSOR:
         // Over the client area a hidden pointer stays hidden; elsewhere, the frame's cursors.
-        if (LOWORD(lparam) != HTCLIENT || !r->input->cursor_hidden.load()) return false;
+        if (LOWORD(lparam) != HTCLIENT || !r->desktop->cursor_hidden.load()) return false;
         SetCursor(nullptr);
         return true;
     case MSG_SHOW_CURSOR:

@@ -5,7 +5,7 @@
 #include "core/window_lifetime.h"
 #include "core/window_record.h"
 
-// Applies the pointer's shown or hidden state (input_state::cursor_hidden) now, where the
+// Applies the pointer's shown or hidden state (desktop_state::cursor_hidden) now, where the
 // pointer is over the window; later moves over it apply it through WM_SETCURSOR.
 enum { MSG_SHOW_CURSOR = MSG_WINDOW_LAYER_FIRST };
 // Makes lParam, an icon_handover, the window's icon, which it then owns and destroys.

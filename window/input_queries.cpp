@@ -1,7 +1,7 @@
 // Polled input beyond the original calls: held buttons and keys, key presses, the wheel and the
 // user's close requests, as the window procedure recorded them (window/input_messages.cpp).
-#include "window/input_state.h"
 #include "core/window_table.h"
+#include "window/user_input.h"
 
 #include "zelvan.h"
 
@@ -31,7 +31,7 @@ ZVEXPORT int ZVAPI ZVGetMouseButtons(int handle) {
     POINT cursor{};
     bool known = GetPhysicalCursorPos(&cursor) != 0; // in screen pixels, as the rectangle
     EnterCriticalSection(&window->state_lock);
-    const input_state &in = *window->input;
+    const user_input &in = *window->input;
     // Without the capture of a drag, what was held counts only while the pointer is here.
     bool here = in.captured || (known && contains(window->client_screen_rect, cursor));
     int held = here ? in.buttons | in.modifiers : 0;
@@ -68,7 +68,7 @@ ZVEXPORT int ZVAPI ZVReadKey(int handle) {
     window_ref window(handle);
     if (!window.ok()) return ZV_ERR_BAD_WINDOW;
     EnterCriticalSection(&window->state_lock);
-    input_state &in = *window->input;
+    user_input &in = *window->input;
     int press = 0;
     if (in.press_count != 0) {
         press = in.presses[in.press_read_pos];
