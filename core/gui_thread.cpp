@@ -47,23 +47,23 @@ int pump_message() {
 }
 
 DWORD WINAPI gui_thread_main(LPVOID parameter) {
-    auto *startup = static_cast<startup_record *>(parameter);
-    startup->gui_state = GUI_STARTING;
+    auto *gui = static_cast<gui_thread_record *>(parameter);
+    gui->state = GUI_STARTING;
     // Before any window: a thread's windows take the awareness it had when they were made.
     make_thread_dpi_aware();
-    register_window_class(startup->host_module);
+    register_window_class(gui->host_module);
     HWND handler = CreateWindowExA(0, k_class_name, k_handler_title, k_window_style, 0, 0, 100, 100,
-                                   nullptr, nullptr, startup->host_module, nullptr);
-    startup->handler_window = handler;
+                                   nullptr, nullptr, gui->host_module, nullptr);
+    gui->handler_window = handler;
     if (!handler) {
-        startup->gui_state = GUI_FAILED;
+        gui->state = GUI_FAILED;
         return k_thread_exit_code;
     }
     SetWindowLongPtrA(handler, GWLP_USERDATA, 0);
     ShowWindow(handler, SW_HIDE);
-    startup->gui_state = GUI_RUNNING;
+    gui->state = GUI_RUNNING;
     while (pump_message()) {
     }
-    startup->gui_state = GUI_ENDED;
+    gui->state = GUI_ENDED;
     return k_thread_exit_code;
 }

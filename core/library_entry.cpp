@@ -9,7 +9,7 @@
 // for its current message too. Unloading under a running GUI thread would leave it executing
 // unmapped code, so once it runs FreeLibrary only gives back the caller's reference.
 static void keep_loaded_while_gui_thread_runs(HINSTANCE module) {
-    if (!g_startup.gui_thread_started) return;
+    if (!g_gui_thread.started) return;
     HMODULE pinned;
     GetModuleHandleExA(GET_MODULE_HANDLE_EX_FLAG_FROM_ADDRESS | GET_MODULE_HANDLE_EX_FLAG_PIN,
                        reinterpret_cast<LPCSTR>(module), &pinned);
@@ -23,9 +23,9 @@ static void keep_loaded_while_gui_thread_runs(HINSTANCE module) {
 // ExitProcess while every thread is still whole.
 static int __cdecl end_gui_thread_before_exit() {
     static std::atomic<bool> done{false};
-    if (done.exchange(true) || !g_startup.gui_thread_started.load()) return 0;
+    if (done.exchange(true) || !g_gui_thread.started.load()) return 0;
     // A runtime that runs its list as it detaches comes after ExitProcess ended the thread.
-    if (WaitForSingleObject(g_startup.gui_thread, 0) == WAIT_OBJECT_0) return 0;
+    if (WaitForSingleObject(g_gui_thread.thread, 0) == WAIT_OBJECT_0) return 0;
     library_stop_gui_thread();
     return 0;
 }
@@ -34,7 +34,7 @@ static int __cdecl end_gui_thread_before_exit() {
 // program linked with it too; a DLL's own atexit list runs only as the DLL detaches, too late.
 // Only a pinned DLL may add to it, as the list outlives FreeLibrary.
 static void end_gui_thread_at_exit() {
-    if (!g_startup.gui_thread_started.load()) return;
+    if (!g_gui_thread.started.load()) return;
     using exit_function = int(__cdecl *)();
     using add_exit_function = exit_function(__cdecl *)(exit_function);
     HMODULE runtime = GetModuleHandleA("msvcrt.dll");

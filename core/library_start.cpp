@@ -7,7 +7,7 @@
 #include "core/window_lifetime.h"
 #include "core/window_table.h"
 
-startup_record g_startup;
+gui_thread_record g_gui_thread;
 
 namespace {
 
@@ -33,54 +33,54 @@ void library_start() {
     set_last_error(ZV_OK);
     if (!g_table_ready) {
         // Without a window table no call can work; report it like any other failed start.
-        g_startup.gui_state = GUI_ENDED;
+        g_gui_thread.state = GUI_ENDED;
         return;
     }
     char name[MODULE_NAME_CAPACITY];
     // A name too long for the buffer cannot be any module's file name: it is the program's
     // own (unusual) start-up name, so the main program is the host.
     bool cut = extract_module_name(GetCommandLineA(), name);
-    g_startup.host_module = GetModuleHandleA(cut ? nullptr : name);
-    if (!g_startup.host_module) {
+    g_gui_thread.host_module = GetModuleHandleA(cut ? nullptr : name);
+    if (!g_gui_thread.host_module) {
         lstrcpyA(name + lstrlenA(name), k_exe_suffix);
-        g_startup.host_module = GetModuleHandleA(name);
+        g_gui_thread.host_module = GetModuleHandleA(name);
     }
     // Launchers quote the program's path ("C:\Program Files\app.exe"), which no scan of the
     // first word turns into a module name; the running program itself is the host then.
-    if (!g_startup.host_module) g_startup.host_module = GetModuleHandleA(nullptr);
+    if (!g_gui_thread.host_module) g_gui_thread.host_module = GetModuleHandleA(nullptr);
     char text[MODULE_NAME_CAPACITY + 64];
-    if (!g_startup.host_module) {
+    if (!g_gui_thread.host_module) {
         wsprintfA(text, "Unable to get handle: %s", name);
         MessageBoxA(nullptr, text, k_caption, MB_OK);
-        g_startup.gui_state = GUI_ENDED;
+        g_gui_thread.state = GUI_ENDED;
         return;
     }
-    g_startup.gui_thread = CreateThread(nullptr, 0, gui_thread_main, &g_startup, 0, nullptr);
-    if (!g_startup.gui_thread) {
+    g_gui_thread.thread = CreateThread(nullptr, 0, gui_thread_main, &g_gui_thread, 0, nullptr);
+    if (!g_gui_thread.thread) {
         wsprintfA(text, "NULL thread - last error = %lu", (unsigned long)GetLastError());
         MessageBoxA(nullptr, text, k_caption, MB_OK);
         return;
     }
-    g_startup.gui_thread_started = true;
+    g_gui_thread.started = true;
 }
 
 // Ends the GUI thread so that nothing it uses is freed under it. Returns false when it
 // could not be stopped in time; then nothing may be freed.
 static bool stop_gui_thread(bool process_terminating) {
-    if (!g_startup.gui_thread_started) return true;
+    if (!g_gui_thread.started) return true;
     if (process_terminating) return false;
     DWORD waited = 0;
-    while (g_startup.gui_state.load() == GUI_STARTING && waited < k_gui_exit_wait_ms) {
+    while (g_gui_thread.state.load() == GUI_STARTING && waited < k_gui_exit_wait_ms) {
         Sleep(k_gui_start_poll_ms);
         waited += k_gui_start_poll_ms;
     }
     // Posted, not sent: a send could wait for a window the host is still using.
-    HWND handler = g_startup.handler_window.load();
-    if (g_startup.gui_state.load() == GUI_RUNNING && handler) PostMessageA(handler, WM_CLOSE, 0, 0);
-    if (WaitForSingleObject(g_startup.gui_thread, k_gui_exit_wait_ms) != 0) return false;
-    CloseHandle(g_startup.gui_thread);
-    g_startup.gui_thread = nullptr;
-    g_startup.gui_thread_started = false;
+    HWND handler = g_gui_thread.handler_window.load();
+    if (g_gui_thread.state.load() == GUI_RUNNING && handler) PostMessageA(handler, WM_CLOSE, 0, 0);
+    if (WaitForSingleObject(g_gui_thread.thread, k_gui_exit_wait_ms) != 0) return false;
+    CloseHandle(g_gui_thread.thread);
+    g_gui_thread.thread = nullptr;
+    g_gui_thread.started = false;
     return true;
 }
 

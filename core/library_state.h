@@ -14,16 +14,18 @@ enum {
     GUI_ENDED = 2,    // the loop has ended, or start-up found no host module
 };
 
-struct startup_record {
+// The GUI thread's record, for the library's whole life: the module its window class is
+// registered for, its hidden handler window, where it stands (GUI_*) and its thread.
+struct gui_thread_record {
     HINSTANCE host_module;
     std::atomic<HWND> handler_window;
-    std::atomic<int> gui_state;
+    std::atomic<int> state;
     // Set once CreateThread succeeded; without it nobody will ever answer a request.
-    std::atomic<bool> gui_thread_started;
-    HANDLE gui_thread;
+    std::atomic<bool> started;
+    HANDLE thread;
 };
 
-extern startup_record g_startup;
+extern gui_thread_record g_gui_thread;
 // Set once unloading has begun: from then on every call fails at once.
 extern std::atomic<bool> g_unloading;
 
@@ -43,8 +45,8 @@ void library_cleanup(library_end how);
 // time.
 bool library_stop_gui_thread();
 
-// The GUI thread's body and its one-message pump.
-DWORD WINAPI gui_thread_main(LPVOID startup);
+// The GUI thread's body, given g_gui_thread, and its one-message pump.
+DWORD WINAPI gui_thread_main(LPVOID record);
 int pump_message();
 
 #endif

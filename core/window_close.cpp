@@ -94,7 +94,7 @@ ZVEXPORT int ZVAPI ZVDestroyWindow(int handle) {
         window_record *again = find_window(handle);
         bool same = again && again->hwnd == hwnd;
         if (again) give_back(again);
-        if (!same || g_startup.gui_state.load() != GUI_RUNNING) break;
+        if (!same || g_gui_thread.state.load() != GUI_RUNNING) break;
         SleepEx(k_poll_ms, FALSE);
     }
     return 0;

@@ -19,9 +19,9 @@ const DWORD k_poll_ms = 20;
 
 // True while a GUI thread exists that will answer a creation request.
 bool gui_can_answer() {
-    int state = g_startup.gui_state.load();
+    int state = g_gui_thread.state.load();
     if (state == GUI_RUNNING) return true;
-    return state == GUI_STARTING && g_startup.gui_thread_started.load();
+    return state == GUI_STARTING && g_gui_thread.started.load();
 }
 
 // Frees a record whose creation did not complete.
@@ -75,7 +75,7 @@ void create_window_on_gui_thread(window_record *r) {
     EnterCriticalSection(&r->lock);
     // Made at the scale of the screen the library's hidden window is on, so that the window
     // opens at its size in one step where, as nearly always, its own screen is the same.
-    r->scale = choose_window_scale(g_startup.handler_window.load());
+    r->scale = choose_window_scale(g_gui_thread.handler_window.load());
     set_frame_at_scale(r);
     // The first buffer is made before the window, so that a size the system cannot hold
     // leaves no window half made.
@@ -86,8 +86,9 @@ void create_window_on_gui_thread(window_record *r) {
     const RECT &f = r->frame_rect;
     // Made untitled: the title is then set through MSG_SET_TITLE, which reads it as UTF-8 (else
     // Windows-1252) where creation would read it in the ANSI code page.
-    r->hwnd = CreateWindowExA(0, k_class_name, "", k_window_style, f.left, f.top, f.right - f.left,
-                              f.bottom - f.top, nullptr, nullptr, g_startup.host_module, nullptr);
+    r->hwnd =
+        CreateWindowExA(0, k_class_name, "", k_window_style, f.left, f.top, f.right - f.left,
+                        f.bottom - f.top, nullptr, nullptr, g_gui_thread.host_module, nullptr);
     if (r->hwnd) SendMessageA(r->hwnd, MSG_SET_TITLE, 0, reinterpret_cast<LPARAM>(r->title));
     if (!r->hwnd) {
         abandon_creation(r, CREATE_FAILED);
@@ -152,7 +153,7 @@ int finish_creation(window_record *record) {
     if (status != CREATE_DONE) {
         // A canvas is built on the caller's thread, so only a window's fate hangs on the GUI's.
         bool unanswered = status == CREATE_PENDING ||
-                          (!record->canvas && g_startup.gui_state.load() != GUI_RUNNING);
+                          (!record->canvas && g_gui_thread.state.load() != GUI_RUNNING);
         int failure = unanswered                   ? ZV_ERR_NOT_INITIALISED
                       : status == CREATE_NO_MEMORY ? ZV_ERR_NO_MEMORY
                                                    : ZV_ERR_CREATE_WINDOW;
@@ -203,9 +204,9 @@ ZVEXPORT int ZVAPI ZVCreateWindow(int x, int y, int width, int height, const cha
     // No timer yet: the first change the window's paint has not shown starts it. A canvas
     // keeps the period 0, so its drawing never asks for a refresh.
     record->refresh_period = DEFAULT_REFRESH_MS;
-    while (g_startup.gui_state.load() == GUI_STARTING && gui_can_answer()) Sleep(k_poll_ms);
-    if (g_startup.gui_state.load() == GUI_RUNNING)
-        SendMessageA(g_startup.handler_window.load(), MSG_CREATE_WINDOW, 0,
+    while (g_gui_thread.state.load() == GUI_STARTING && gui_can_answer()) Sleep(k_poll_ms);
+    if (g_gui_thread.state.load() == GUI_RUNNING)
+        SendMessageA(g_gui_thread.handler_window.load(), MSG_CREATE_WINDOW, 0,
                      reinterpret_cast<LPARAM>(record));
     // The send returns once the GUI thread has built the window; a request that nobody
     // took (the loop ended meanwhile) leaves the status pending, and nothing will change it.

@@ -29,14 +29,14 @@ bool handle_core_message(HWND hwnd, UINT message, WPARAM wparam, LPARAM lparam,
     case WM_DESTROY:
         // The record is freed here; its reference dies with it.
         if (record) destroy_record(record);
-        if (hwnd == g_startup.handler_window.load()) PostQuitMessage(1);
+        if (hwnd == g_gui_thread.handler_window.load()) PostQuitMessage(1);
         return true;
     case WM_CLOSE:
         if (record && !begin_close(record)) return true;
         DestroyWindow(hwnd);
         return true;
     case MSG_CREATE_WINDOW:
-        if (hwnd == g_startup.handler_window.load())
+        if (hwnd == g_gui_thread.handler_window.load())
             create_window_on_gui_thread(reinterpret_cast<window_record *>(lparam));
         break;
     case WM_TIMER:

@@ -54,7 +54,7 @@ int choose_window_scale(HWND hwnd) {
 
 // The GUI thread's hidden handler window stands on the primary screen.
 int primary_screen_scale() {
-    return choose_window_scale(g_startup.handler_window.load());
+    return choose_window_scale(g_gui_thread.handler_window.load());
 }
 
 void show_buffer(window_record *r, HDC dc) {

@@ -72,7 +72,7 @@ void release_slot(window_record *record) {
 }
 
 window_record *find_window(int handle) {
-    if (g_startup.gui_state.load() == GUI_FAILED) return nullptr;
+    if (g_gui_thread.state.load() == GUI_FAILED) return nullptr;
     if (handle < 1 || handle > WINDOW_TABLE_SIZE) return nullptr;
     window_record *record = nullptr;
     AcquireSRWLockExclusive(&g_table_lock);

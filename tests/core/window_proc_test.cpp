@@ -78,8 +78,8 @@ TEST(Close, DestroyingThePlatformWindowReleasesTheSlot) {
 TEST(HandlerWindow, WmCloseEndsTheLoopAndLaterCallsFailCleanly) {
     int window = ZVCreateWindow(10, 10, 40, 40, "left open");
     ASSERT_NE(window, 0);
-    SendMessageA(g_startup.handler_window.load(), WM_CLOSE, 0, 0);
-    ASSERT_TRUE(poll_until([] { return g_startup.gui_state.load() == GUI_ENDED; }));
+    SendMessageA(g_gui_thread.handler_window.load(), WM_CLOSE, 0, 0);
+    ASSERT_TRUE(poll_until([] { return g_gui_thread.state.load() == GUI_ENDED; }));
     EXPECT_EQ(ZVCreateWindow(0, 0, 10, 10, "too late"), 0);
     EXPECT_EQ(ZVGetLastError(), ZV_ERR_NOT_INITIALISED);
     // Nobody can close the window any more, but asking must not hang.
