@@ -39,14 +39,14 @@ bool begin_close(window_record *record) {
     return true;
 }
 
-void teardown_record(window_record *r, bool dc_alive) {
-    g_library_parts.free_drawing_state(r, dc_alive);
-    g_library_parts.free_window_states(r);
-    DeleteCriticalSection(&r->lock);
-    DeleteCriticalSection(&r->state_lock);
-    heap_free(r->title);
-    r->~window_record();
-    heap_free(r);
+void teardown_record(window_record *window, bool dc_alive) {
+    g_library_parts.free_drawing_state(window, dc_alive);
+    g_library_parts.free_window_states(window);
+    DeleteCriticalSection(&window->lock);
+    DeleteCriticalSection(&window->state_lock);
+    heap_free(window->title);
+    window->~window_record();
+    heap_free(window);
 }
 
 void close_canvas(window_record *record) {

@@ -35,80 +35,82 @@ void discard_new_record(window_record *record, bool slotted) {
 // Sets the buffer rectangles of a freshly created window and has draw/ give it its memory DC,
 // select its drawing state there and show the white buffer. Runs on the GUI thread with the
 // window lock held.
-void build_drawing_objects(window_record *r) {
-    r->buffer_rect =
-        RECT{0, 0, saturate_int(int64_t{r->width} + 1), saturate_int(int64_t{r->height} + 1)};
-    GetClientRect(r->hwnd, &r->strip_right_of_buffer);
-    r->strip_right_of_buffer.left = screen_length(r, r->width);
+void build_drawing_objects(window_record *window) {
+    window->buffer_rect = RECT{0, 0, saturate_int(int64_t{window->width} + 1),
+                               saturate_int(int64_t{window->height} + 1)};
+    GetClientRect(window->hwnd, &window->strip_right_of_buffer);
+    window->strip_right_of_buffer.left = screen_length(window, window->width);
 
-    HDC window_dc = GetDC(r->hwnd);
+    HDC window_dc = GetDC(window->hwnd);
     // A window whose memory DC could not be made opens all the same: its drawing calls fail.
-    g_library_parts.open_drawing(r, window_dc);
-    ReleaseDC(r->hwnd, window_dc);
+    g_library_parts.open_drawing(window, window_dc);
+    ReleaseDC(window->hwnd, window_dc);
 }
 
 // Sets the client and frame rectangles for the window's size at its scale.
-void set_frame_at_scale(window_record *r) {
-    r->client_screen_rect =
-        rect_at(r->x, r->y, screen_length(r, r->width), screen_length(r, r->height));
-    r->frame_rect = r->client_screen_rect;
-    AdjustWindowRect(&r->frame_rect, WS_OVERLAPPEDWINDOW, FALSE);
+void set_frame_at_scale(window_record *window) {
+    window->client_screen_rect = rect_at(window->x, window->y, screen_length(window, window->width),
+                                         screen_length(window, window->height));
+    window->frame_rect = window->client_screen_rect;
+    AdjustWindowRect(&window->frame_rect, WS_OVERLAPPEDWINDOW, FALSE);
 }
 
 // Gives up a creation before the window exists: the record's locks go, and the creator
 // learns why from `status`. With the window lock held.
-void abandon_creation(window_record *r, int status) {
-    g_library_parts.free_drawing_state(r, false);
-    g_library_parts.free_window_states(r);
-    LeaveCriticalSection(&r->lock);
-    DeleteCriticalSection(&r->lock);
-    DeleteCriticalSection(&r->state_lock);
-    r->create_status.store(status, std::memory_order_release);
+void abandon_creation(window_record *window, int status) {
+    g_library_parts.free_drawing_state(window, false);
+    g_library_parts.free_window_states(window);
+    LeaveCriticalSection(&window->lock);
+    DeleteCriticalSection(&window->lock);
+    DeleteCriticalSection(&window->state_lock);
+    window->create_status.store(status, std::memory_order_release);
 }
 
 } // namespace
 
-void create_window_on_gui_thread(window_record *r) {
-    r->create_status = CREATE_PENDING;
-    InitializeCriticalSection(&r->lock);
-    InitializeCriticalSection(&r->state_lock);
-    EnterCriticalSection(&r->lock);
+void create_window_on_gui_thread(window_record *window) {
+    window->create_status = CREATE_PENDING;
+    InitializeCriticalSection(&window->lock);
+    InitializeCriticalSection(&window->state_lock);
+    EnterCriticalSection(&window->lock);
     // Made at the scale of the screen the library's hidden window is on, so that the window
     // opens at its size in one step where, as nearly always, its own screen is the same.
-    r->scale = choose_window_scale(g_gui_thread.handler_window.load());
-    set_frame_at_scale(r);
+    window->scale = choose_window_scale(g_gui_thread.handler_window.load());
+    set_frame_at_scale(window);
     // The first buffer is made before the window, so that a size the system cannot hold
     // leaves no window half made.
-    if (!g_library_parts.create_drawing_state(r) || !g_library_parts.create_window_states(r)) {
-        abandon_creation(r, CREATE_NO_MEMORY);
+    if (!g_library_parts.create_drawing_state(window) ||
+        !g_library_parts.create_window_states(window)) {
+        abandon_creation(window, CREATE_NO_MEMORY);
         return;
     }
-    const RECT &f = r->frame_rect;
+    const RECT &f = window->frame_rect;
     // Made untitled: the title is then set through MSG_SET_TITLE, which reads it as UTF-8 (else
     // Windows-1252) where creation would read it in the ANSI code page.
-    r->hwnd =
+    window->hwnd =
         CreateWindowExA(0, k_class_name, "", k_window_style, f.left, f.top, f.right - f.left,
                         f.bottom - f.top, nullptr, nullptr, g_gui_thread.host_module, nullptr);
-    if (r->hwnd) SendMessageA(r->hwnd, MSG_SET_TITLE, 0, reinterpret_cast<LPARAM>(r->title));
-    if (!r->hwnd) {
-        abandon_creation(r, CREATE_FAILED);
+    if (window->hwnd)
+        SendMessageA(window->hwnd, MSG_SET_TITLE, 0, reinterpret_cast<LPARAM>(window->title));
+    if (!window->hwnd) {
+        abandon_creation(window, CREATE_FAILED);
         return;
     }
     // A window that opened on a screen of another density takes that one's scale, while it is
     // still hidden and before its procedure knows the record.
-    int own_scale = choose_window_scale(r->hwnd);
-    if (own_scale != r->scale) {
-        r->scale = own_scale;
-        set_frame_at_scale(r);
-        const RECT &g = r->frame_rect;
-        MoveWindow(r->hwnd, g.left, g.top, g.right - g.left, g.bottom - g.top, FALSE);
+    int own_scale = choose_window_scale(window->hwnd);
+    if (own_scale != window->scale) {
+        window->scale = own_scale;
+        set_frame_at_scale(window);
+        const RECT &g = window->frame_rect;
+        MoveWindow(window->hwnd, g.left, g.top, g.right - g.left, g.bottom - g.top, FALSE);
     }
-    SetWindowLongPtrA(r->hwnd, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(r));
-    build_drawing_objects(r);
-    r->create_status.store(CREATE_DONE, std::memory_order_release);
-    LeaveCriticalSection(&r->lock);
-    ShowWindow(r->hwnd, SW_SHOWDEFAULT);
-    SetForegroundWindow(r->hwnd);
+    SetWindowLongPtrA(window->hwnd, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(window));
+    build_drawing_objects(window);
+    window->create_status.store(CREATE_DONE, std::memory_order_release);
+    LeaveCriticalSection(&window->lock);
+    ShowWindow(window->hwnd, SW_SHOWDEFAULT);
+    SetForegroundWindow(window->hwnd);
 }
 
 namespace {
@@ -169,22 +171,23 @@ int finish_creation(window_record *record) {
 // Builds a canvas on the calling thread: the steps of a window's creation without the
 // platform window, so no message, timer or paint ever concerns it. Its memory DC and buffer
 // are made like a window's, from the screen's DC, and nothing is shown.
-void create_canvas_here(window_record *r) {
-    InitializeCriticalSection(&r->lock);
-    InitializeCriticalSection(&r->state_lock);
-    EnterCriticalSection(&r->lock);
-    r->canvas = true;
-    r->scale = 1;
-    r->client_screen_rect = r->frame_rect = rect_at(0, 0, r->width, r->height);
-    r->buffer_rect =
-        RECT{0, 0, saturate_int(int64_t{r->width} + 1), saturate_int(int64_t{r->height} + 1)};
-    if (!g_library_parts.create_drawing_state(r) || !g_library_parts.create_window_states(r) ||
-        !g_library_parts.open_drawing(r, nullptr)) {
-        abandon_creation(r, CREATE_NO_MEMORY);
+void create_canvas_here(window_record *window) {
+    InitializeCriticalSection(&window->lock);
+    InitializeCriticalSection(&window->state_lock);
+    EnterCriticalSection(&window->lock);
+    window->canvas = true;
+    window->scale = 1;
+    window->client_screen_rect = window->frame_rect = rect_at(0, 0, window->width, window->height);
+    window->buffer_rect = RECT{0, 0, saturate_int(int64_t{window->width} + 1),
+                               saturate_int(int64_t{window->height} + 1)};
+    if (!g_library_parts.create_drawing_state(window) ||
+        !g_library_parts.create_window_states(window) ||
+        !g_library_parts.open_drawing(window, nullptr)) {
+        abandon_creation(window, CREATE_NO_MEMORY);
         return;
     }
-    r->create_status.store(CREATE_DONE, std::memory_order_release);
-    LeaveCriticalSection(&r->lock);
+    window->create_status.store(CREATE_DONE, std::memory_order_release);
+    LeaveCriticalSection(&window->lock);
 }
 
 } // namespace

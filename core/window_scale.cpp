@@ -57,16 +57,17 @@ int primary_screen_scale() {
     return choose_window_scale(g_gui_thread.handler_window.load());
 }
 
-void show_buffer(window_record *r, HDC dc) {
-    int scale = window_scale(r);
+void show_buffer(window_record *window, HDC dc) {
+    int scale = window_scale(window);
     // Scale 1 keeps the plain copy it always had.
     if (scale == 1) {
-        BitBlt(dc, 0, 0, r->width, r->height, r->memory_dc, 0, 0, SRCCOPY);
+        BitBlt(dc, 0, 0, window->width, window->height, window->memory_dc, 0, 0, SRCCOPY);
         return;
     }
     // COLORONCOLOR samples without blending: each drawing pixel becomes an exact block.
     int previous_mode = SetStretchBltMode(dc, COLORONCOLOR);
-    StretchBlt(dc, 0, 0, screen_length(r, r->width), screen_length(r, r->height), r->memory_dc, 0,
-               0, r->width, r->height, SRCCOPY);
+    StretchBlt(dc, 0, 0, screen_length(window, window->width),
+               screen_length(window, window->height), window->memory_dc, 0, 0, window->width,
+               window->height, SRCCOPY);
     if (previous_mode) SetStretchBltMode(dc, previous_mode);
 }

@@ -34,20 +34,20 @@ int primary_screen_scale();
 
 // The scale of a window: 1 until its creation sets it. Read under the state lock where it must
 // agree with the client rectangle.
-inline int window_scale(const window_record *r) {
-    int scale = r->scale.load(std::memory_order_relaxed);
+inline int window_scale(const window_record *window) {
+    int scale = window->scale.load(std::memory_order_relaxed);
     return scale > 1 ? scale : 1;
 }
 
 // A length in drawing pixels as screen pixels.
-inline int screen_length(const window_record *r, int drawing) {
-    return saturate_int(int64_t{drawing} * window_scale(r));
+inline int screen_length(const window_record *window, int drawing) {
+    return saturate_int(int64_t{drawing} * window_scale(window));
 }
 
 // A client coordinate in screen pixels as drawing pixels, rounded down, so that a drag left of
 // or above the window stays negative.
-inline int drawing_coordinate(const window_record *r, int screen) {
-    int scale = window_scale(r);
+inline int drawing_coordinate(const window_record *window, int screen) {
+    int scale = window_scale(window);
     return screen >= 0 ? screen / scale : -((-int64_t{screen} + scale - 1) / scale);
 }
 
@@ -55,10 +55,10 @@ inline int drawing_coordinate(const window_record *r, int screen) {
 // drawing (the rest of a fullscreen screen that holds no whole drawing pixel) it is the
 // drawing's last pixel; elsewhere, as for a drag outside the window, as drawing_coordinate
 // says. With the state lock held, which guards the client rectangle.
-inline POINT drawing_point(const window_record *r, int x, int y) {
-    const RECT &client = r->client_screen_rect;
-    int width = r->width, height = r->height;
-    POINT point{drawing_coordinate(r, x), drawing_coordinate(r, y)};
+inline POINT drawing_point(const window_record *window, int x, int y) {
+    const RECT &client = window->client_screen_rect;
+    int width = window->width, height = window->height;
+    POINT point{drawing_coordinate(window, x), drawing_coordinate(window, y)};
     bool inside =
         x >= 0 && y >= 0 && x < client.right - client.left && y < client.bottom - client.top;
     if (inside && width > 0 && point.x >= width) point.x = width - 1;
@@ -68,6 +68,6 @@ inline POINT drawing_point(const window_record *r, int x, int y) {
 
 // Copies the bitmap selected in the window's memory DC to `dc`, enlarged by the scale. With
 // the window lock held.
-void show_buffer(window_record *r, HDC dc);
+void show_buffer(window_record *window, HDC dc);
 
 #endif

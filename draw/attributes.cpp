@@ -21,11 +21,11 @@ template <typename Change> int change_attributes(int handle, Change change) {
 extern "C" {
 
 ZVEXPORT int ZVAPI ZVSetForeground(int handle, ZVCOLOUR colour) {
-    return change_attributes(handle, [colour](window_record *r) {
+    return change_attributes(handle, [colour](window_record *window) {
         COLORREF kept = colour_bits(colour);
-        r->drawing->foreground_colour = kept;
-        SetTextColor(r->memory_dc, kept);
-        rebuild_pen(r); // always, even for the same colour
+        window->drawing->foreground_colour = kept;
+        SetTextColor(window->memory_dc, kept);
+        rebuild_pen(window); // always, even for the same colour
     });
 }
 
@@ -38,13 +38,13 @@ ZVEXPORT ZVCOLOUR ZVAPI ZVGetForeground(int handle) {
 ZVEXPORT int ZVAPI ZVSetBackground(int handle, ZVCOLOUR colour) {
     // Under the lock: the paint handler, the clears and the resize routine fill with this
     // brush under the same lock. It is never selected, so it can be deleted at once.
-    return change_attributes(handle, [colour](window_record *r) {
-        r->drawing->background_colour = colour_bits(colour);
-        HBRUSH made = CreateSolidBrush(r->drawing->background_colour);
+    return change_attributes(handle, [colour](window_record *window) {
+        window->drawing->background_colour = colour_bits(colour);
+        HBRUSH made = CreateSolidBrush(window->drawing->background_colour);
         // Without a new brush the old one stays: clearing with it beats clearing with none.
         if (!made) return;
-        DeleteObject(r->drawing->background_brush);
-        r->drawing->background_brush = made;
+        DeleteObject(window->drawing->background_brush);
+        window->drawing->background_brush = made;
     });
 }
 
@@ -59,14 +59,14 @@ ZVEXPORT ZVCOLOUR ZVAPI ZVGetRGBColour(int red, int green, int blue) {
 }
 
 ZVEXPORT int ZVAPI ZVSetLineStyle(int handle, int style) {
-    return change_attributes(handle, [style](window_record *r) {
-        if (style == r->drawing->line_style && !r->drawing->pen_outdated) return;
-        r->drawing->line_style = style;
+    return change_attributes(handle, [style](window_record *window) {
+        if (style == window->drawing->line_style && !window->drawing->pen_outdated) return;
+        window->drawing->line_style = style;
         int pen_style = pen_style_for_line_style(style);
         // Two numbers that both mean solid keep the pen.
-        if (pen_style == r->drawing->pen_style && !r->drawing->pen_outdated) return;
-        r->drawing->pen_style = pen_style;
-        rebuild_pen(r);
+        if (pen_style == window->drawing->pen_style && !window->drawing->pen_outdated) return;
+        window->drawing->pen_style = pen_style;
+        rebuild_pen(window);
     });
 }
 
@@ -76,11 +76,11 @@ ZVEXPORT int ZVAPI ZVGetLineStyle(int handle) {
 }
 
 ZVEXPORT int ZVAPI ZVSetLineWidth(int handle, int width) {
-    return change_attributes(handle, [width](window_record *r) {
-        if (width == r->drawing->line_width && !r->drawing->pen_outdated) return;
+    return change_attributes(handle, [width](window_record *window) {
+        if (width == window->drawing->line_width && !window->drawing->pen_outdated) return;
         // Zero and negative widths go to the platform as they are (0 is a one-pixel pen).
-        r->drawing->line_width = width;
-        rebuild_pen(r);
+        window->drawing->line_width = width;
+        rebuild_pen(window);
     });
 }
 
@@ -90,13 +90,13 @@ ZVEXPORT int ZVAPI ZVGetLineWidth(int handle) {
 }
 
 ZVEXPORT int ZVAPI ZVSetFillStyle(int handle, int style) {
-    return change_attributes(handle, [style](window_record *r) {
-        if (style == r->drawing->fill_style && !r->drawing->brush_outdated) return;
-        r->drawing->fill_style = style;
+    return change_attributes(handle, [style](window_record *window) {
+        if (style == window->drawing->fill_style && !window->drawing->brush_outdated) return;
+        window->drawing->fill_style = style;
         int hatch = hatch_for_fill_style(style);
-        if (hatch == r->drawing->hatch_style && !r->drawing->brush_outdated) return;
-        r->drawing->hatch_style = hatch;
-        rebuild_fill_brush(r);
+        if (hatch == window->drawing->hatch_style && !window->drawing->brush_outdated) return;
+        window->drawing->hatch_style = hatch;
+        rebuild_fill_brush(window);
     });
 }
 
@@ -106,11 +106,11 @@ ZVEXPORT int ZVAPI ZVGetFillStyle(int handle) {
 }
 
 ZVEXPORT int ZVAPI ZVSetFillColour(int handle, ZVCOLOUR colour) {
-    return change_attributes(handle, [colour](window_record *r) {
+    return change_attributes(handle, [colour](window_record *window) {
         COLORREF kept = colour_bits(colour);
-        if (kept == r->drawing->fill_colour && !r->drawing->brush_outdated) return;
-        r->drawing->fill_colour = kept;
-        rebuild_fill_brush(r);
+        if (kept == window->drawing->fill_colour && !window->drawing->brush_outdated) return;
+        window->drawing->fill_colour = kept;
+        rebuild_fill_brush(window);
     });
 }
 

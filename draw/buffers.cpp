@@ -12,28 +12,29 @@
 namespace {
 
 // Makes the missing buffer of a single-buffered window. With the window lock held.
-void add_second_buffer(window_record *r, HDC screen_dc) {
-    int missing = r->buffer_bitmap[0] ? 1 : 0;
+void add_second_buffer(window_record *window, HDC screen_dc) {
+    int missing = window->buffer_bitmap[0] ? 1 : 0;
     // Not cleared: a new buffer holds whatever the platform gives it until drawn on.
-    r->buffer_bitmap[missing] = CreateCompatibleBitmap(screen_dc, r->width, r->height);
+    window->buffer_bitmap[missing] =
+        CreateCompatibleBitmap(screen_dc, window->width, window->height);
     // A buffer the platform could not make leaves the window single-buffered, so the
     // switches keep acting on the one buffer there is and nothing ever selects a missing
     // one; a later call to switch on tries again.
-    bool both = r->buffer_bitmap[0] && r->buffer_bitmap[1];
-    r->drawing->double_buffered = both ? 1 : 0;
+    bool both = window->buffer_bitmap[0] && window->buffer_bitmap[1];
+    window->drawing->double_buffered = both ? 1 : 0;
 }
 
 // Keeps the draw buffer as the only one, on view, and deletes the other. With the lock held;
 // true when the buffer now on view holds a change not shown yet, which the refresh must show.
-bool drop_second_buffer(window_record *r) {
-    int kept = r->drawing->draw_buffer.load();
-    bool was_on_view = r->view_buffer.load() == kept;
-    r->view_buffer = kept;
-    HBITMAP &other = r->buffer_bitmap[1 - kept];
+bool drop_second_buffer(window_record *window) {
+    int kept = window->drawing->draw_buffer.load();
+    bool was_on_view = window->view_buffer.load() == kept;
+    window->view_buffer = kept;
+    HBITMAP &other = window->buffer_bitmap[1 - kept];
     if (other) DeleteObject(other);
     other = nullptr;
-    r->drawing->double_buffered = 0;
-    return !was_on_view && r->buffer_dirty[kept].load() != 0;
+    window->drawing->double_buffered = 0;
+    return !was_on_view && window->buffer_dirty[kept].load() != 0;
 }
 
 // Puts `new_buffer` (made at the new size) in place of buffer `index`: it takes the old
@@ -105,59 +106,59 @@ void swap_in_resized_buffers(window_record *window, const resized_buffers &made,
 extern "C" {
 
 ZVEXPORT int ZVAPI ZVSetDoubleBuffer(int handle, int on) {
-    window_ref window(handle);
-    if (!window.ok()) return ZV_ERR_BAD_WINDOW;
-    window_record *r = window.record;
+    window_ref found(handle);
+    if (!found.ok()) return ZV_ERR_BAD_WINDOW;
+    window_record *window = found.record;
     int wanted = on ? 1 : 0;
-    if (wanted == r->drawing->double_buffered.load()) return wanted;
+    if (wanted == window->drawing->double_buffered.load()) return wanted;
     // The screen DC is fetched outside the window lock: nothing that might wait for the GUI
     // thread runs while the lock is held. It is the screen's own, not the window's: the window
     // DC is the GUI thread's while it paints, and a DC serves one thread at a time.
     HDC screen_dc = wanted ? GetDC(nullptr) : nullptr;
     bool shows_change = false;
-    EnterCriticalSection(&r->lock);
+    EnterCriticalSection(&window->lock);
     // Checked again under the lock, in case another thread switched meanwhile.
-    if (wanted != r->drawing->double_buffered.load()) {
+    if (wanted != window->drawing->double_buffered.load()) {
         if (wanted)
-            add_second_buffer(r, screen_dc);
+            add_second_buffer(window, screen_dc);
         else
-            shows_change = drop_second_buffer(r);
+            shows_change = drop_second_buffer(window);
     }
-    LeaveCriticalSection(&r->lock);
+    LeaveCriticalSection(&window->lock);
     if (screen_dc) ReleaseDC(nullptr, screen_dc);
-    if (shows_change) request_refresh(r);
+    if (shows_change) request_refresh(window);
     // The setting asked for, also when the platform could not make the second buffer.
     return wanted;
 }
 
 ZVEXPORT int ZVAPI ZVSwitchDrawBuffer(int handle) {
-    window_ref window(handle);
-    if (!window.ok()) return ZV_ERR_BAD_WINDOW;
-    window_record *r = window.record;
+    window_ref found(handle);
+    if (!found.ok()) return ZV_ERR_BAD_WINDOW;
+    window_record *window = found.record;
     // Under the window lock, like switching double buffering off: a flip between its test
     // and its store would otherwise name the buffer that switching off has just deleted.
-    EnterCriticalSection(&r->lock);
-    if (r->drawing->double_buffered.load())
-        r->drawing->draw_buffer = 1 - r->drawing->draw_buffer.load();
-    int draw = r->drawing->draw_buffer.load();
-    LeaveCriticalSection(&r->lock);
+    EnterCriticalSection(&window->lock);
+    if (window->drawing->double_buffered.load())
+        window->drawing->draw_buffer = 1 - window->drawing->draw_buffer.load();
+    int draw = window->drawing->draw_buffer.load();
+    LeaveCriticalSection(&window->lock);
     return draw;
 }
 
 ZVEXPORT int ZVAPI ZVSwitchViewBuffer(int handle) {
-    window_ref window(handle);
-    if (!window.ok()) return ZV_ERR_BAD_WINDOW;
-    window_record *r = window.record;
-    EnterCriticalSection(&r->lock);
-    bool flips = r->drawing->double_buffered.load() != 0;
+    window_ref found(handle);
+    if (!found.ok()) return ZV_ERR_BAD_WINDOW;
+    window_record *window = found.record;
+    EnterCriticalSection(&window->lock);
+    bool flips = window->drawing->double_buffered.load() != 0;
     if (flips) {
-        r->view_buffer = 1 - r->view_buffer.load();
+        window->view_buffer = 1 - window->view_buffer.load();
         // The full repaint asked for below shows it, so it no longer counts as changed.
-        mark_view_shown(r);
+        mark_view_shown(window);
     }
-    int view = r->view_buffer.load();
-    LeaveCriticalSection(&r->lock);
-    if (flips && !r->canvas) InvalidateRect(r->hwnd, nullptr, TRUE);
+    int view = window->view_buffer.load();
+    LeaveCriticalSection(&window->lock);
+    if (flips && !window->canvas) InvalidateRect(window->hwnd, nullptr, TRUE);
     return view;
 }
 

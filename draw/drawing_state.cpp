@@ -33,7 +33,7 @@ HDC make_memory_dc(HDC window_dc) {
 
 } // namespace
 
-bool create_drawing_state(window_record *r) {
+bool create_drawing_state(window_record *window) {
     void *block = heap_alloc(sizeof(drawing_state));
     if (!block) return false;
     // Value-initialised: no saved objects, nothing outdated, position, buffers and frames at 0.
@@ -52,32 +52,32 @@ bool create_drawing_state(window_record *r) {
     d->hatch_style = SOLID_BRUSH;
     d->line_width = 1;
     d->opacity = 255;
-    r->drawing = d;
-    r->buffer_bitmap[0] = make_first_buffer(r->width, r->height);
-    return r->buffer_bitmap[0] || r->width < 1 || r->height < 1;
+    window->drawing = d;
+    window->buffer_bitmap[0] = make_first_buffer(window->width, window->height);
+    return window->buffer_bitmap[0] || window->width < 1 || window->height < 1;
 }
 
-bool open_drawing(window_record *r, HDC window_dc) {
-    r->memory_dc = make_memory_dc(window_dc);
-    if (!r->memory_dc) return false;
-    drawing_state &d = *r->drawing;
+bool open_drawing(window_record *window, HDC window_dc) {
+    window->memory_dc = make_memory_dc(window_dc);
+    if (!window->memory_dc) return false;
+    drawing_state &d = *window->drawing;
     // A canvas has no window DC: its picture is shown nowhere.
     HPALETTE window_palette = window_dc ? SelectPalette(window_dc, d.palette, FALSE) : nullptr;
-    d.saved_palette = SelectPalette(r->memory_dc, d.palette, FALSE);
+    d.saved_palette = SelectPalette(window->memory_dc, d.palette, FALSE);
     if (window_dc) RealizePalette(window_dc);
-    RealizePalette(r->memory_dc);
-    HGDIOBJ own_bitmap = SelectObject(r->memory_dc, r->buffer_bitmap[0]);
-    d.saved_brush = static_cast<HBRUSH>(SelectObject(r->memory_dc, d.fill_brush));
-    d.saved_font = static_cast<HFONT>(SelectObject(r->memory_dc, d.font));
-    d.saved_pen = static_cast<HPEN>(SelectObject(r->memory_dc, GetStockObject(NULL_PEN)));
-    FillRect(r->memory_dc, &r->buffer_rect, d.background_brush);
-    SelectObject(r->memory_dc, d.pen);
-    if (window_dc) show_buffer(r, window_dc);
+    RealizePalette(window->memory_dc);
+    HGDIOBJ own_bitmap = SelectObject(window->memory_dc, window->buffer_bitmap[0]);
+    d.saved_brush = static_cast<HBRUSH>(SelectObject(window->memory_dc, d.fill_brush));
+    d.saved_font = static_cast<HFONT>(SelectObject(window->memory_dc, d.font));
+    d.saved_pen = static_cast<HPEN>(SelectObject(window->memory_dc, GetStockObject(NULL_PEN)));
+    FillRect(window->memory_dc, &window->buffer_rect, d.background_brush);
+    SelectObject(window->memory_dc, d.pen);
+    if (window_dc) show_buffer(window, window_dc);
     // Between calls the memory DC holds its own bitmap; a buffer is selected only while it
     // is drawn or painted.
-    SelectObject(r->memory_dc, own_bitmap);
+    SelectObject(window->memory_dc, own_bitmap);
     if (window_dc) SelectPalette(window_dc, window_palette, FALSE);
-    MoveToEx(r->memory_dc, 0, 0, nullptr);
+    MoveToEx(window->memory_dc, 0, 0, nullptr);
     return true;
 }
 
@@ -89,15 +89,15 @@ void set_palette(window_record *window, HPALETTE palette) {
     window->drawing->palette = palette;
 }
 
-void free_drawing_state(window_record *r, bool dc_alive) {
-    drawing_state *d = r->drawing;
+void free_drawing_state(window_record *window, bool dc_alive) {
+    drawing_state *d = window->drawing;
     if (!d) return;
     if (dc_alive) {
-        SelectObject(r->memory_dc, d->saved_pen);
-        SelectObject(r->memory_dc, d->saved_brush);
-        SelectObject(r->memory_dc, d->saved_font);
-        SelectPalette(r->memory_dc, d->saved_palette, FALSE);
-        RealizePalette(r->memory_dc);
+        SelectObject(window->memory_dc, d->saved_pen);
+        SelectObject(window->memory_dc, d->saved_brush);
+        SelectObject(window->memory_dc, d->saved_font);
+        SelectPalette(window->memory_dc, d->saved_palette, FALSE);
+        RealizePalette(window->memory_dc);
     }
     staging_release(&d->staging);
     // Stock objects among these are ignored by the platform.
@@ -106,13 +106,13 @@ void free_drawing_state(window_record *r, bool dc_alive) {
     DeleteObject(d->background_brush);
     DeleteObject(d->font);
     DeleteObject(d->palette);
-    if (dc_alive) DeleteDC(r->memory_dc);
-    r->memory_dc = nullptr;
-    for (HBITMAP &buffer : r->buffer_bitmap) {
+    if (dc_alive) DeleteDC(window->memory_dc);
+    window->memory_dc = nullptr;
+    for (HBITMAP &buffer : window->buffer_bitmap) {
         if (buffer) DeleteObject(buffer);
         buffer = nullptr;
     }
     d->~drawing_state();
     heap_free(d);
-    r->drawing = nullptr;
+    window->drawing = nullptr;
 }

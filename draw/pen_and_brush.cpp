@@ -54,22 +54,24 @@ int hatch_for_fill_style(int fill_style) {
     }
 }
 
-void rebuild_pen(window_record *r) {
-    int style = r->drawing->pen_style;
+void rebuild_pen(window_record *window) {
+    int style = window->drawing->pen_style;
     // Dashed pens are cosmetic, one pixel wide; the width asked for is kept in the record for
     // when the style turns solid again.
-    int width = (style == PS_SOLID || style == PS_NULL) ? r->drawing->line_width : 1;
-    HPEN made = CreatePen(style, width, r->drawing->foreground_colour);
+    int width = (style == PS_SOLID || style == PS_NULL) ? window->drawing->line_width : 1;
+    HPEN made = CreatePen(style, width, window->drawing->foreground_colour);
     // A pen the platform cannot make leaves the previous one in use until a later setter
     // succeeds; the setters still report ZV_OK.
-    r->drawing->pen_outdated = !replace_selected(r->memory_dc, r->drawing->pen, made);
+    window->drawing->pen_outdated =
+        !replace_selected(window->memory_dc, window->drawing->pen, made);
 }
 
-void rebuild_fill_brush(window_record *r) {
-    COLORREF colour = r->drawing->fill_colour;
-    HBRUSH made = r->drawing->hatch_style == SOLID_BRUSH
+void rebuild_fill_brush(window_record *window) {
+    COLORREF colour = window->drawing->fill_colour;
+    HBRUSH made = window->drawing->hatch_style == SOLID_BRUSH
                       ? CreateSolidBrush(colour)
-                      : CreateHatchBrush(r->drawing->hatch_style, colour);
+                      : CreateHatchBrush(window->drawing->hatch_style, colour);
     // As with pens: on failure the previous brush keeps filling until a later setter succeeds.
-    r->drawing->brush_outdated = !replace_selected(r->memory_dc, r->drawing->fill_brush, made);
+    window->drawing->brush_outdated =
+        !replace_selected(window->memory_dc, window->drawing->fill_brush, made);
 }

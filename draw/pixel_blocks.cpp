@@ -106,9 +106,9 @@ void mark_off_buffer(const pixel_block &b, ZVCOLOUR *pixels) {
 
 // Any other block goes through the window's staging section, a band at a time, its pixels
 // swapped into the caller's colours while the band is in the cache.
-int get_block(window_record *r, HDC dc, const pixel_block &b, ZVCOLOUR *pixels) {
+int get_block(window_record *window, HDC dc, const pixel_block &b, ZVCOLOUR *pixels) {
     patch_area area{b.left, b.top, b.right, b.bottom};
-    return walk_buffer_patch(r, dc, area, k_band_pixels, false, [&](const patch_band &band) {
+    return walk_buffer_patch(window, dc, area, k_band_pixels, false, [&](const patch_band &band) {
         for (int64_t row = band.top; row < band.top + band.rows; ++row)
             swap_red_blue_row(band.row(row), block_at(pixels, b, b.left, row),
                               static_cast<size_t>(band.width));
@@ -121,18 +121,18 @@ int64_t band_rows(const pixel_block &b) {
 }
 
 // Whole buffer rows straight into the caller's rows. GetDIBits needs the buffer selected into
-// no DC: `r`'s lock is held, and only holders of it select a buffer.
-int get_whole_rows(window_record *r, const pixel_block &b, ZVCOLOUR *pixels) {
-    HBITMAP buffer = r->buffer_bitmap[r->drawing->draw_buffer.load()];
+// no DC: the window lock is held, and only holders of it select a buffer.
+int get_whole_rows(window_record *window, const pixel_block &b, ZVCOLOUR *pixels) {
+    HBITMAP buffer = window->buffer_bitmap[window->drawing->draw_buffer.load()];
     if (!buffer) return ZV_ERROR;
-    int64_t height = r->height, band = band_rows(b);
+    int64_t height = window->height, band = band_rows(b);
     for (int64_t top = b.top; top < b.bottom; top += band) {
         int64_t rows = std::min(band, b.bottom - top);
         // Scan lines count up from the bottom of this top-down DIB as tall as the buffer. Made
         // anew for each band, since the platform may write its own masks into it.
         dib_header dib(b.stride, height, 0x0000FF, 0xFF0000);
         ZVCOLOUR *first = block_at(pixels, b, 0, top);
-        if (GetDIBits(r->memory_dc, buffer, static_cast<UINT>(height - top - rows),
+        if (GetDIBits(window->memory_dc, buffer, static_cast<UINT>(height - top - rows),
                       static_cast<UINT>(rows), first, dib.info(), DIB_RGB_COLORS) != rows)
             return ZV_ERROR;
         if (dib.masks[0] != 0x0000FF)
@@ -169,27 +169,27 @@ ZVEXPORT int ZVAPI ZVPutPixels(int handle, int x, int y, int width, int height,
 
 ZVEXPORT int ZVAPI ZVGetPixels(int handle, int x, int y, int width, int height, ZVCOLOUR *pixels,
                                int stride) {
-    window_ref window(handle);
-    if (!window.ok()) return ZV_ERR_BAD_WINDOW;
+    window_ref found(handle);
+    if (!found.ok()) return ZV_ERR_BAD_WINDOW;
     int checked = check_arguments(pixels, width, height, stride);
     if (checked != ZV_OK) return checked;
     // Nothing to read: not even a row of an empty block is visited, however tall it is.
     if (width == 0 || height == 0) return ZV_OK;
-    window_record *r = window.record;
+    window_record *window = found.record;
     // Clipped and read under one hold of the lock, so that no resize comes in between;
     // the lock nests, so the selected buffer below may take it again.
-    EnterCriticalSection(&r->lock);
-    pixel_block b = clip_block(x, y, width, height, stride, r->width, r->height);
+    EnterCriticalSection(&window->lock);
+    pixel_block b = clip_block(x, y, width, height, stride, window->width, window->height);
     mark_off_buffer(b, pixels);
     int result = ZV_OK;
-    if (b.on_buffer() && whole_rows(b, r->width)) {
-        result = get_whole_rows(r, b, pixels);
+    if (b.on_buffer() && whole_rows(b, window->width)) {
+        result = get_whole_rows(window, b, pixels);
     } else if (b.on_buffer()) {
         // Reading changes nothing, so the buffer is not marked.
-        selected_buffer buffer(r, buffer_role::draw, false);
-        result = buffer.dc ? get_block(r, buffer.dc, b, pixels) : ZV_ERROR;
+        selected_buffer buffer(window, buffer_role::draw, false);
+        result = buffer.dc ? get_block(window, buffer.dc, b, pixels) : ZV_ERROR;
     }
-    LeaveCriticalSection(&r->lock);
+    LeaveCriticalSection(&window->lock);
     return result;
 }
 

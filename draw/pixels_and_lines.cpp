@@ -34,15 +34,15 @@ ZVEXPORT ZVCOLOUR ZVAPI ZVGetPixel(int window, int x, int y) {
     });
 }
 
-ZVEXPORT int ZVAPI ZVPlot(int window, int x, int y) {
-    return draw_call(window, ZV_ERR_BAD_WINDOW, true, [=](window_record *r, HDC dc) {
+ZVEXPORT int ZVAPI ZVPlot(int handle, int x, int y) {
+    return draw_call(handle, ZV_ERR_BAD_WINDOW, true, [=](window_record *window, HDC dc) {
         // A one-unit line covers exactly pixel (x, y), since lines leave out their end point.
         MoveToEx(dc, x, y, nullptr);
         BOOL drawn = LineTo(dc, saturate_int(int64_t{x} + 1), y);
         MoveToEx(dc, x, y, nullptr);
         // The position moves whether or not the platform drew.
-        r->drawing->cur_x = x;
-        r->drawing->cur_y = y;
+        window->drawing->cur_x = x;
+        window->drawing->cur_y = y;
         return platform_result(drawn);
     });
 }
@@ -59,12 +59,12 @@ ZVEXPORT int ZVAPI ZVMoveTo(int window, int x, int y) {
     return ZV_OK;
 }
 
-ZVEXPORT int ZVAPI ZVLine(int window, int x, int y) {
-    return draw_call(window, ZV_ERR_BAD_WINDOW, true, [=](window_record *r, HDC dc) {
-        int from_x = r->drawing->cur_x, from_y = r->drawing->cur_y;
-        r->drawing->cur_x = x;
-        r->drawing->cur_y = y;
-        if (r->drawing->smooth) return smooth_line(r, dc, from_x, from_y, x, y);
+ZVEXPORT int ZVAPI ZVLine(int handle, int x, int y) {
+    return draw_call(handle, ZV_ERR_BAD_WINDOW, true, [=](window_record *window, HDC dc) {
+        int from_x = window->drawing->cur_x, from_y = window->drawing->cur_y;
+        window->drawing->cur_x = x;
+        window->drawing->cur_y = y;
+        if (window->drawing->smooth) return smooth_line(window, dc, from_x, from_y, x, y);
         // The DC's own position is never trusted: another call may have moved it.
         MoveToEx(dc, from_x, from_y, nullptr);
         return platform_result(LineTo(dc, x, y));

@@ -10,10 +10,10 @@ namespace {
 
 // Ellipse or Rectangle with the stock null brush, so only the outline is drawn; the fill
 // brush goes back in afterwards.
-template <typename Shape> BOOL outline_only(window_record *r, HDC dc, Shape shape) {
+template <typename Shape> BOOL outline_only(window_record *window, HDC dc, Shape shape) {
     SelectObject(dc, GetStockObject(NULL_BRUSH));
     BOOL drawn = shape();
-    SelectObject(dc, r->drawing->fill_brush);
+    SelectObject(dc, window->drawing->fill_brush);
     return drawn;
 }
 
@@ -21,8 +21,9 @@ template <typename Shape> BOOL outline_only(window_record *r, HDC dc, Shape shap
 template <typename ArcCall>
 int arc_call(int handle, int xc, int yc, int radius, float start, float sweep, bool pie,
              ArcCall call) {
-    return draw_call(handle, ZV_ERR_BAD_WINDOW, true, [=](window_record *r, HDC dc) {
-        if (r->drawing->smooth) return smooth_arc(r, dc, xc, yc, radius, start, sweep, pie);
+    return draw_call(handle, ZV_ERR_BAD_WINDOW, true, [=](window_record *window, HDC dc) {
+        if (window->drawing->smooth)
+            return smooth_arc(window, dc, xc, yc, radius, start, sweep, pie);
         RECT box = circle_box(xc, yc, radius);
         arc_points p = radial_points(xc, yc, start, sweep);
         return platform_result(call(dc, box.left, box.top, box.right, box.bottom, p.start.x,
@@ -35,18 +36,19 @@ int arc_call(int handle, int xc, int yc, int radius, float start, float sweep, b
 extern "C" {
 
 ZVEXPORT int ZVAPI ZVCircle(int handle, int xc, int yc, int radius) {
-    return draw_call(handle, ZV_ERR_BAD_WINDOW, true, [=](window_record *r, HDC dc) {
-        if (r->drawing->smooth) return smooth_circle(r, dc, xc, yc, radius, false);
+    return draw_call(handle, ZV_ERR_BAD_WINDOW, true, [=](window_record *window, HDC dc) {
+        if (window->drawing->smooth) return smooth_circle(window, dc, xc, yc, radius, false);
         RECT box = circle_box(xc, yc, radius);
         // An outline reports success whatever the platform said.
-        outline_only(r, dc, [&] { return Ellipse(dc, box.left, box.top, box.right, box.bottom); });
+        outline_only(window, dc,
+                     [&] { return Ellipse(dc, box.left, box.top, box.right, box.bottom); });
         return ZV_OK;
     });
 }
 
 ZVEXPORT int ZVAPI ZVFillCircle(int handle, int xc, int yc, int radius) {
-    return draw_call(handle, ZV_ERR_BAD_WINDOW, true, [=](window_record *r, HDC dc) {
-        if (r->drawing->smooth) return smooth_circle(r, dc, xc, yc, radius, true);
+    return draw_call(handle, ZV_ERR_BAD_WINDOW, true, [=](window_record *window, HDC dc) {
+        if (window->drawing->smooth) return smooth_circle(window, dc, xc, yc, radius, true);
         RECT box = circle_box(xc, yc, radius);
         return platform_result(Ellipse(dc, box.left, box.top, box.right, box.bottom));
     });
@@ -61,9 +63,9 @@ ZVEXPORT int ZVAPI ZVPie(int handle, int xc, int yc, int radius, float start, fl
 }
 
 ZVEXPORT int ZVAPI ZVRectangle(int handle, int x1, int y1, int x2, int y2) {
-    return draw_call(handle, ZV_ERR_BAD_WINDOW, true, [=](window_record *r, HDC dc) {
-        if (r->drawing->smooth) return smooth_rectangle(r, dc, x1, y1, x2, y2, false);
-        return platform_result(outline_only(r, dc, [&] {
+    return draw_call(handle, ZV_ERR_BAD_WINDOW, true, [=](window_record *window, HDC dc) {
+        if (window->drawing->smooth) return smooth_rectangle(window, dc, x1, y1, x2, y2, false);
+        return platform_result(outline_only(window, dc, [&] {
             return Rectangle(dc, std::min(x1, x2), std::min(y1, y2), std::max(x1, x2),
                              std::max(y1, y2));
         }));
@@ -71,8 +73,8 @@ ZVEXPORT int ZVAPI ZVRectangle(int handle, int x1, int y1, int x2, int y2) {
 }
 
 ZVEXPORT int ZVAPI ZVFillRectangle(int handle, int x1, int y1, int x2, int y2) {
-    return draw_call(handle, ZV_ERR_BAD_WINDOW, true, [=](window_record *r, HDC dc) {
-        if (r->drawing->smooth) return smooth_rectangle(r, dc, x1, y1, x2, y2, true);
+    return draw_call(handle, ZV_ERR_BAD_WINDOW, true, [=](window_record *window, HDC dc) {
+        if (window->drawing->smooth) return smooth_rectangle(window, dc, x1, y1, x2, y2, true);
         return platform_result(
             Rectangle(dc, std::min(x1, x2), std::min(y1, y2), std::max(x1, x2), std::max(y1, y2)));
     });

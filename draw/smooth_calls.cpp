@@ -39,17 +39,18 @@ int exact_lines(HDC dc, const POINT *points, int count, bool closed) {
 
 int polygon_call(int handle, const int *xy, int count, bool filled) {
     if (!xy || count < (filled ? 3 : 2)) return ZV_ERROR;
-    return draw_call(handle, ZV_ERR_BAD_WINDOW, true, [=](window_record *r, HDC dc) {
+    return draw_call(handle, ZV_ERR_BAD_WINDOW, true, [=](window_record *window, HDC dc) {
         grow_array<scan_point> points;
         if (!read_points(xy, count, &points)) return ZV_ERR_NO_MEMORY;
-        if (r->drawing->smooth) return smooth_path(r, dc, points.items, points.count, true, filled);
+        if (window->drawing->smooth)
+            return smooth_path(window, dc, points.items, points.count, true, filled);
         int filled_result = ZV_OK;
         if (filled) {
             // Pixels whose centres the polygon holds, by the non-zero rule, with the fill brush.
-            edge_list edges(buffer_clip(r));
+            edge_list edges(buffer_clip(window));
             for (size_t i = 0; i < points.count; ++i) points[i].x += 0.5, points[i].y += 0.5;
             edges.add_outline(points.items, points.count);
-            filled_result = fill_centres(r, dc, &edges);
+            filled_result = fill_centres(window, dc, &edges);
         }
         grow_array<POINT> corners;
         if (!corners.reserve(static_cast<size_t>(count))) return ZV_ERR_NO_MEMORY;
@@ -91,17 +92,17 @@ ZVEXPORT int ZVAPI ZVFillPolygon(int window, const int *xy, int count) {
     return polygon_call(window, xy, count, true);
 }
 
-ZVEXPORT int ZVAPI ZVPolylineF(int window, const float *xy, int count) {
+ZVEXPORT int ZVAPI ZVPolylineF(int handle, const float *xy, int count) {
     if (!xy || count < 2) return ZV_ERROR;
     // A point that is not a finite number has nowhere to be: the call draws nothing.
     for (int64_t i = 0; i < int64_t{count} * 2; ++i)
         if (!std::isfinite(xy[i])) return ZV_ERROR;
-    return draw_call(window, ZV_ERR_BAD_WINDOW, true, [=](window_record *r, HDC dc) {
-        if (r->drawing->smooth) {
+    return draw_call(handle, ZV_ERR_BAD_WINDOW, true, [=](window_record *window, HDC dc) {
+        if (window->drawing->smooth) {
             grow_array<scan_point> points;
             if (!points.reserve(static_cast<size_t>(count))) return ZV_ERR_NO_MEMORY;
             for (int i = 0; i < count; ++i) points.push(scan_point{xy[2 * i], xy[2 * i + 1]});
-            return smooth_path(r, dc, points.items, points.count, false, false);
+            return smooth_path(window, dc, points.items, points.count, false, false);
         }
         // Rounded half away from zero, and held within the int range.
         grow_array<POINT> corners;

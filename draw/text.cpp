@@ -33,8 +33,8 @@ int tenths_of_degree(double angle) {
     return static_cast<int>(tenths);
 }
 
-HFONT create_window_font(window_record *r, int size, double angle, const char *face) {
-    int pixels = MulDiv(size, GetDeviceCaps(r->memory_dc, LOGPIXELSY), 72);
+HFONT create_window_font(window_record *window, int size, double angle, const char *face) {
+    int pixels = MulDiv(size, GetDeviceCaps(window->memory_dc, LOGPIXELSY), 72);
     // -INT_MIN does not exist; the largest positive height asks for the same huge font.
     int height = pixels == INT_MIN ? INT_MAX : -pixels;
     int tenths = tenths_of_degree(angle);
@@ -45,14 +45,14 @@ HFONT create_window_font(window_record *r, int size, double angle, const char *f
 
 // The size of the box TextOutW fills with `text` in the window's font; false for no string or
 // no memory. The window lock keeps the font from being swapped meanwhile.
-bool measure_text(window_record *r, const char *text, SIZE *size) {
+bool measure_text(window_record *window, const char *text, SIZE *size) {
     if (!text) return false;
     size_t bytes = strlen(text);
     wide_text wide;
     if (!wide.convert(text, bytes > INT_MAX ? INT_MAX : static_cast<int>(bytes))) return false;
-    EnterCriticalSection(&r->lock);
-    BOOL measured = GetTextExtentPoint32W(r->memory_dc, wide.units, wide.length, size);
-    LeaveCriticalSection(&r->lock);
+    EnterCriticalSection(&window->lock);
+    BOOL measured = GetTextExtentPoint32W(window->memory_dc, wide.units, wide.length, size);
+    LeaveCriticalSection(&window->lock);
     return measured != FALSE;
 }
 
@@ -107,17 +107,17 @@ ZVEXPORT int ZVAPI ZVTextAlign(int handle, int code) {
 // The swap happens under the window lock: a text call on another thread then never draws
 // with a font that is being deleted.
 ZVEXPORT int ZVAPI ZVSetFont(int handle, int size, double angle, const char *face) {
-    window_ref window(handle);
-    if (!window.ok()) return ZV_ERR_BAD_WINDOW;
-    window_record *r = window.record;
-    EnterCriticalSection(&r->lock);
-    HFONT made = create_window_font(r, size, angle, face);
+    window_ref found(handle);
+    if (!found.ok()) return ZV_ERR_BAD_WINDOW;
+    window_record *window = found.record;
+    EnterCriticalSection(&window->lock);
+    HFONT made = create_window_font(window, size, angle, face);
     if (made) {
-        SelectObject(r->memory_dc, made);
-        DeleteObject(r->drawing->font); // the stock font is never destroyed by the platform
-        r->drawing->font = made;
+        SelectObject(window->memory_dc, made);
+        DeleteObject(window->drawing->font); // the stock font is never destroyed by the platform
+        window->drawing->font = made;
     }
-    LeaveCriticalSection(&r->lock);
+    LeaveCriticalSection(&window->lock);
     return made ? ZV_OK : ZV_ERROR;
 }
 

@@ -15,8 +15,8 @@
 namespace {
 
 // Checks the rectangle in the documented order and clips it to the window.
-int clip_copy_rectangle(const window_record *r, int left, int top, int *width, int *height) {
-    int window_width = r->width, window_height = r->height;
+int clip_copy_rectangle(const window_record *window, int left, int top, int *width, int *height) {
+    int window_width = window->width, window_height = window->height;
     if (left < 0 || left >= window_width) return ZV_ERR_BAD_LEFT;
     if (*width <= 0) return ZV_ERR_BAD_WIDTH;
     // Compared as differences, so that left + width cannot overflow.
@@ -28,7 +28,8 @@ int clip_copy_rectangle(const window_record *r, int left, int top, int *width, i
 }
 
 // Copies the rectangle of the view buffer into a new screen-compatible bitmap and captures it.
-bitmap_record *copy_view_rectangle(window_record *r, int left, int top, int width, int height) {
+bitmap_record *copy_view_rectangle(window_record *window, int left, int top, int width,
+                                   int height) {
     // The screen's DC, not the window's: the window's own DC belongs to the GUI thread,
     // which may be painting with it at this moment.
     HDC screen_dc = GetDC(nullptr);
@@ -37,39 +38,40 @@ bitmap_record *copy_view_rectangle(window_record *r, int left, int top, int widt
     ReleaseDC(nullptr, screen_dc);
     HGDIOBJ copy_previous = SelectObject(copy_dc, copy);
     {
-        selected_buffer view(r, buffer_role::view, false);
+        selected_buffer view(window, buffer_role::view, false);
         if (view.dc) BitBlt(copy_dc, 0, 0, width, height, view.dc, left, top, SRCCOPY);
     }
     SelectObject(copy_dc, copy_previous);
     DeleteDC(copy_dc);
-    bitmap_record *record = capture_bitmap(r, copy);
+    bitmap_record *record = capture_bitmap(window, copy);
     DeleteObject(copy);
     return record;
 }
 
 // Draws the whole bitmap into the window's draw buffer at (x, y) and marks the buffer dirty;
 // the pixels of its colour key are left out.
-int draw_into_buffer(window_record *r, bitmap_record *bitmap, int x, int y) {
+int draw_into_buffer(window_record *window, bitmap_record *bitmap, int x, int y) {
     uint32_t key = bitmap->colour_key.load(std::memory_order_relaxed);
-    if (key != NO_COLOUR_KEY) return paste_keyed(r, bitmap, whole_record(bitmap, x, y), key, false);
-    selected_buffer draw(r, buffer_role::draw, true);
+    if (key != NO_COLOUR_KEY)
+        return paste_keyed(window, bitmap, whole_record(bitmap, x, y), key, false);
+    selected_buffer draw(window, buffer_role::draw, true);
     if (draw.dc) draw_record(draw.dc, x, y, bitmap);
     return ZV_OK;
 }
 
 // Draws a draw that lands pixel for pixel as the pastes draw it: by alpha, around the key,
 // or copied, the whole bitmap exactly as ZVPasteBitmap draws it.
-int draw_plainly(window_record *r, bitmap_record *bitmap, const sprite_draw &d,
+int draw_plainly(window_record *window, bitmap_record *bitmap, const sprite_draw &d,
                  const sprite_mapping &m) {
     int x = saturate_int(int64_t{d.x} + m.left - d.src_x);
     int y = saturate_int(int64_t{d.y} + m.top - d.src_y);
     paste_area area{x, y, m.left, m.top, m.right - m.left, m.bottom - m.top};
-    if (bitmap->has_alpha) return paste_blended(r, bitmap, area, false);
+    if (bitmap->has_alpha) return paste_blended(window, bitmap, area, false);
     uint32_t key = bitmap->colour_key.load(std::memory_order_relaxed);
-    if (key != NO_COLOUR_KEY) return paste_keyed(r, bitmap, area, key, false);
+    if (key != NO_COLOUR_KEY) return paste_keyed(window, bitmap, area, key, false);
     if (area.width == bitmap->width && area.height == bitmap->height)
-        return draw_into_buffer(r, bitmap, x, y);
-    return paste_copied(r, bitmap, area);
+        return draw_into_buffer(window, bitmap, x, y);
+    return paste_copied(window, bitmap, area);
 }
 
 } // namespace

@@ -14,12 +14,12 @@ int g_next_id = 1;
 // Unlinks `record` if it is in the list; lock held.
 bool unlink_record(bitmap_record *record) {
     bitmap_record *previous = nullptr;
-    for (bitmap_record *r = g_head; r; previous = r, r = r->next) {
-        if (r != record) continue;
-        (previous ? previous->next : g_head) = r->next;
-        if (g_tail == r) g_tail = previous;
-        r->next = nullptr;
-        r->listed = false;
+    for (bitmap_record *bitmap = g_head; bitmap; previous = bitmap, bitmap = bitmap->next) {
+        if (bitmap != record) continue;
+        (previous ? previous->next : g_head) = bitmap->next;
+        if (g_tail == bitmap) g_tail = previous;
+        bitmap->next = nullptr;
+        bitmap->listed = false;
         return true;
     }
     return false;

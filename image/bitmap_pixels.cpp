@@ -52,18 +52,18 @@ ZVEXPORT int ZVAPI ZVGetBitmapPixels(int bitmap, unsigned char *rgba, int stride
     if (call.refused()) return ZV_ERR_NOT_INITIALISED;
     bitmap_ref found(bitmap);
     if (!found.record) return ZV_ERR_BAD_BITMAP;
-    const bitmap_record *r = found.record;
-    int64_t step = row_bytes(r->width, stride);
+    const bitmap_record *record = found.record;
+    int64_t step = row_bytes(record->width, stride);
     if (step < 0) return ZV_ERR_BAD_WIDTH;
     if (!rgba) return ZV_ERROR;
     // Every depth, palette and compression comes out of the platform as 0xAARRGGBB.
     uint32_t *pixels = nullptr;
-    HBITMAP section = record_dib_section(r, false, &pixels);
+    HBITMAP section = record_dib_section(record, false, &pixels);
     if (!section) return ZV_ERR_NO_MEMORY;
-    for (int y = 0; y < r->height; ++y) {
-        const uint32_t *from = pixels + int64_t{r->width} * y;
+    for (int y = 0; y < record->height; ++y) {
+        const uint32_t *from = pixels + int64_t{record->width} * y;
         unsigned char *to = rgba + step * y;
-        for (int x = 0; x < r->width; ++x, to += 4) {
+        for (int x = 0; x < record->width; ++x, to += 4) {
             uint32_t p = from[x];
             to[0] = static_cast<unsigned char>(p >> 16);
             to[1] = static_cast<unsigned char>(p >> 8);

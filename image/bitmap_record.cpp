@@ -34,15 +34,15 @@ bitmap_record *dib_record_new(int width, int height, bool alpha) {
     if (width < 1 || height < 1 || width > MAX_DIB_SIDE || height > MAX_DIB_SIDE ||
         bits_bytes > INT32_MAX)
         return nullptr;
-    bitmap_record *r = bitmap_record_new();
-    if (!r) return nullptr;
-    r->info = static_cast<unsigned char *>(heap_alloc(INFO_HEADER_BYTES));
-    r->bits = static_cast<unsigned char *>(heap_alloc(static_cast<size_t>(bits_bytes)));
-    if (!r->info || !r->bits) {
-        bitmap_record_free(r);
+    bitmap_record *bitmap = bitmap_record_new();
+    if (!bitmap) return nullptr;
+    bitmap->info = static_cast<unsigned char *>(heap_alloc(INFO_HEADER_BYTES));
+    bitmap->bits = static_cast<unsigned char *>(heap_alloc(static_cast<size_t>(bits_bytes)));
+    if (!bitmap->info || !bitmap->bits) {
+        bitmap_record_free(bitmap);
         return nullptr;
     }
-    memset(r->bits, 0, static_cast<size_t>(bits_bytes));
+    memset(bitmap->bits, 0, static_cast<size_t>(bits_bytes));
     BITMAPINFOHEADER h = {};
     h.biSize = INFO_HEADER_BYTES;
     h.biWidth = width;
@@ -51,13 +51,13 @@ bitmap_record *dib_record_new(int width, int height, bool alpha) {
     h.biBitCount = static_cast<WORD>(bit_count);
     h.biCompression = BI_RGB;
     h.biSizeImage = static_cast<DWORD>(bits_bytes);
-    memcpy(r->info, &h, sizeof h);
-    r->info_bytes = r->bits_offset = r->header_size = INFO_HEADER_BYTES;
-    r->bits_bytes = static_cast<int>(bits_bytes);
-    r->width = width;
-    r->height = height;
-    r->has_alpha = alpha;
-    return r;
+    memcpy(bitmap->info, &h, sizeof h);
+    bitmap->info_bytes = bitmap->bits_offset = bitmap->header_size = INFO_HEADER_BYTES;
+    bitmap->bits_bytes = static_cast<int>(bits_bytes);
+    bitmap->width = width;
+    bitmap->height = height;
+    bitmap->has_alpha = alpha;
+    return bitmap;
 }
 
 void sprite_source_release(sprite_source *source) {

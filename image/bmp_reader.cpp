@@ -115,12 +115,14 @@ int check_shape(const dib_shape &shape, int64_t header_size, int64_t file_size) 
 }
 
 // Reads the info block (header as stored, then colour table) from file offset `start`.
-int read_info_block(HANDLE file, DWORD start, bitmap_record *r) {
-    r->info = static_cast<unsigned char *>(heap_alloc(static_cast<size_t>(r->info_bytes)));
-    if (!r->info) return ZV_ERR_NO_MEMORY;
+int read_info_block(HANDLE file, DWORD start, bitmap_record *bitmap) {
+    bitmap->info =
+        static_cast<unsigned char *>(heap_alloc(static_cast<size_t>(bitmap->info_bytes)));
+    if (!bitmap->info) return ZV_ERR_NO_MEMORY;
     if (SetFilePointer(file, static_cast<LONG>(start), nullptr, FILE_BEGIN) != start)
         return ZV_ERR_FILE_READ;
-    if (!read_exact(file, r->info, static_cast<DWORD>(r->info_bytes))) return ZV_ERR_FILE_READ;
+    if (!read_exact(file, bitmap->info, static_cast<DWORD>(bitmap->info_bytes)))
+        return ZV_ERR_FILE_READ;
     return ZV_OK;
 }
 
@@ -142,16 +144,16 @@ bool pixel_block_fits(const dib_shape &shape, int64_t bits_bytes, int64_t rows) 
 }
 
 int read_pixel_block(HANDLE file, int64_t file_size, const file_header &fh, const dib_shape &shape,
-                     bitmap_record *r) {
-    int64_t start = pixels_start(fh, k_file_header_bytes + r->info_bytes, file_size);
+                     bitmap_record *bitmap) {
+    int64_t start = pixels_start(fh, k_file_header_bytes + bitmap->info_bytes, file_size);
     int64_t bits_bytes = file_size - start;
-    if (!pixel_block_fits(shape, bits_bytes, r->height)) return ZV_ERR_BMP_CORRUPT;
-    r->bits_bytes = static_cast<int>(bits_bytes);
-    r->bits = static_cast<unsigned char *>(heap_alloc(static_cast<size_t>(bits_bytes)));
-    if (!r->bits) return ZV_ERR_NO_MEMORY;
+    if (!pixel_block_fits(shape, bits_bytes, bitmap->height)) return ZV_ERR_BMP_CORRUPT;
+    bitmap->bits_bytes = static_cast<int>(bits_bytes);
+    bitmap->bits = static_cast<unsigned char *>(heap_alloc(static_cast<size_t>(bits_bytes)));
+    if (!bitmap->bits) return ZV_ERR_NO_MEMORY;
     if (SetFilePointer(file, static_cast<LONG>(start), nullptr, FILE_BEGIN) != start)
         return ZV_ERR_FILE_READ;
-    if (!read_exact(file, r->bits, static_cast<DWORD>(bits_bytes))) return ZV_ERR_FILE_READ;
+    if (!read_exact(file, bitmap->bits, static_cast<DWORD>(bits_bytes))) return ZV_ERR_FILE_READ;
     return ZV_OK;
 }
 
@@ -185,19 +187,19 @@ int read_record(HANDLE file, bitmap_record **out) {
     DWORD header_size = 0;
     if (!read_exact(file, &header_size, 4)) return ZV_ERR_FILE_READ;
     if (!header_size_fits(header_size, file_size)) return ZV_ERR_BMP_CORRUPT;
-    bitmap_record *r = *out = bitmap_record_new();
-    if (!r) return ZV_ERR_NO_MEMORY;
+    bitmap_record *bitmap = *out = bitmap_record_new();
+    if (!bitmap) return ZV_ERR_NO_MEMORY;
     dib_shape shape;
     if ((result = read_shape(file, header_size, &shape)) != ZV_OK) return result;
     if ((result = check_shape(shape, header_size, file_size)) != ZV_OK) return result;
-    r->header_size = static_cast<int>(header_size);
-    r->width = static_cast<int>(shape.width);
-    r->height = static_cast<int>(shape.height < 0 ? -shape.height : shape.height);
-    r->info_bytes = r->bits_offset = static_cast<int>(header_size + shape.table_bytes);
-    if ((result = read_info_block(file, info_start, r)) != ZV_OK) return result;
+    bitmap->header_size = static_cast<int>(header_size);
+    bitmap->width = static_cast<int>(shape.width);
+    bitmap->height = static_cast<int>(shape.height < 0 ? -shape.height : shape.height);
+    bitmap->info_bytes = bitmap->bits_offset = static_cast<int>(header_size + shape.table_bytes);
+    if ((result = read_info_block(file, info_start, bitmap)) != ZV_OK) return result;
     // The header is read twice; a file changed in between must not slip past the checks.
-    if (memcmp(r->info, shape.fields, shape.field_bytes) != 0) return ZV_ERR_BMP_CORRUPT;
-    return read_pixel_block(file, file_size, fh, shape, r);
+    if (memcmp(bitmap->info, shape.fields, shape.field_bytes) != 0) return ZV_ERR_BMP_CORRUPT;
+    return read_pixel_block(file, file_size, fh, shape, bitmap);
 }
 
 } // namespace

@@ -9,16 +9,16 @@ namespace {
 const WORD k_bmp_type = 0x4D42; // "BM"
 const DWORD k_file_header_bytes = 14;
 
-bool write_record(HANDLE file, const bitmap_record *r) {
+bool write_record(HANDLE file, const bitmap_record *bitmap) {
     const WORD type = k_bmp_type, reserved = 0;
-    const DWORD size =
-        k_file_header_bytes + static_cast<DWORD>(r->info_bytes) + static_cast<DWORD>(r->bits_bytes);
-    const DWORD off_bits = k_file_header_bytes + static_cast<DWORD>(r->bits_offset);
+    const DWORD size = k_file_header_bytes + static_cast<DWORD>(bitmap->info_bytes) +
+                       static_cast<DWORD>(bitmap->bits_bytes);
+    const DWORD off_bits = k_file_header_bytes + static_cast<DWORD>(bitmap->bits_offset);
     return write_all(file, &type, 2) && write_all(file, &size, 4) &&
            write_all(file, &reserved, 2) && write_all(file, &reserved, 2) &&
            write_all(file, &off_bits, 4) &&
-           write_all(file, r->info, static_cast<DWORD>(r->info_bytes)) &&
-           write_all(file, r->bits, static_cast<DWORD>(r->bits_bytes));
+           write_all(file, bitmap->info, static_cast<DWORD>(bitmap->info_bytes)) &&
+           write_all(file, bitmap->bits, static_cast<DWORD>(bitmap->bits_bytes));
 }
 
 } // namespace

@@ -66,15 +66,15 @@ int png_write(const bitmap_record *record, const char *file_name) {
 
 // The colours of a record with alpha in a 24-bit record: a BMP with alpha would be a 32-bit
 // file, which ZVLoadBitmap refuses, so such a bitmap is saved as BMP without its alpha.
-bitmap_record *opaque_copy(const bitmap_record *r) {
-    bitmap_record *copy = dib_record_new(r->width, r->height, false);
+bitmap_record *opaque_copy(const bitmap_record *bitmap) {
+    bitmap_record *copy = dib_record_new(bitmap->width, bitmap->height, false);
     if (!copy) return nullptr;
-    size_t from_stride = static_cast<size_t>(r->width) * 4;
-    size_t to_stride = static_cast<size_t>(dib_row_bytes(r->width, 24));
-    for (int y = 0; y < r->height; ++y) {
-        const unsigned char *from = r->bits + from_stride * y;
+    size_t from_stride = static_cast<size_t>(bitmap->width) * 4;
+    size_t to_stride = static_cast<size_t>(dib_row_bytes(bitmap->width, 24));
+    for (int y = 0; y < bitmap->height; ++y) {
+        const unsigned char *from = bitmap->bits + from_stride * y;
         unsigned char *to = copy->bits + to_stride * y;
-        for (int x = 0; x < r->width; ++x, from += 4, to += 3) memcpy(to, from, 3);
+        for (int x = 0; x < bitmap->width; ++x, from += 4, to += 3) memcpy(to, from, 3);
     }
     return copy;
 }

@@ -21,7 +21,7 @@ int create_palette(const LOGPALETTE *block, HPALETTE *palette) {
     return block->palVersion != 0x0300 ? ZV_ERR_PAL_VERSION : ZV_ERROR;
 }
 
-int load_riff_palette(window_record *r, const char *file_name) {
+int load_riff_palette(window_record *window, const char *file_name) {
     LOGPALETTE *block = nullptr;
     int result = riff_palette_read(file_name, &block);
     if (result != ZV_OK) return result;
@@ -31,17 +31,17 @@ int load_riff_palette(window_record *r, const char *file_name) {
     if (result != ZV_OK) return result;
     bool shows_change;
     {
-        selected_buffer draw(r, buffer_role::draw, false);
-        set_palette(r, palette);
-        shows_change = mark_changed(r, r->view_buffer.load());
+        selected_buffer draw(window, buffer_role::draw, false);
+        set_palette(window, palette);
+        shows_change = mark_changed(window, window->view_buffer.load());
     }
-    if (shows_change) request_refresh(r);
+    if (shows_change) request_refresh(window);
     return ZV_OK;
 }
 
 } // namespace
 
-int use_bitmap_palette(window_record *r, const bitmap_record *bitmap) {
+int use_bitmap_palette(window_record *window, const bitmap_record *bitmap) {
     LOGPALETTE *block = nullptr;
     int result = bitmap_palette_block(bitmap, &block);
     if (result != ZV_OK) return result;
@@ -49,9 +49,9 @@ int use_bitmap_palette(window_record *r, const bitmap_record *bitmap) {
     result = create_palette(block, &palette);
     heap_free(block);
     if (result != ZV_OK) return result;
-    EnterCriticalSection(&r->lock);
-    set_palette(r, palette);
-    LeaveCriticalSection(&r->lock);
+    EnterCriticalSection(&window->lock);
+    set_palette(window, palette);
+    LeaveCriticalSection(&window->lock);
     return ZV_OK;
 }
 

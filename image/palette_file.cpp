@@ -69,22 +69,22 @@ struct colour_table {
 
 // A core header's fields sit elsewhere and its table holds RGBTRIPLEs; it is read as such
 // rather than through BITMAPINFOHEADER offsets that may lie past its info block.
-int find_colour_table(const bitmap_record *r, colour_table *table) {
-    bool core = r->header_size == CORE_HEADER_BYTES;
+int find_colour_table(const bitmap_record *bitmap, colour_table *table) {
+    bool core = bitmap->header_size == CORE_HEADER_BYTES;
     // Both fields must lie inside the info block before they are read.
-    if (!core && r->info_bytes < INFO_HEADER_BYTES) return ZV_ERR_DIB_PALETTE_SIZE;
-    int bit_count = record_bit_count(r);
+    if (!core && bitmap->info_bytes < INFO_HEADER_BYTES) return ZV_ERR_DIB_PALETTE_SIZE;
+    int bit_count = record_bit_count(bitmap);
     if (bit_count == 16 || bit_count == 24 || bit_count == 32) return ZV_ERR_NO_DIB_PALETTE;
     if (bit_count != 1 && bit_count != 4 && bit_count != 8) return ZV_ERR_DIB_BITCOUNT;
     DWORD used = 0;
-    if (!core) memcpy(&used, r->info + 32, sizeof used); // biClrUsed
+    if (!core) memcpy(&used, bitmap->info + 32, sizeof used); // biClrUsed
     DWORD header_size = 0;
-    memcpy(&header_size, r->info, sizeof header_size);
+    memcpy(&header_size, bitmap->info, sizeof header_size);
     table->entries = used != 0 ? used : DWORD{1} << bit_count;
     table->entry_bytes = core ? 3 : 4;
-    table->first = r->info + header_size;
+    table->first = bitmap->info + header_size;
     int64_t end = int64_t{header_size} + int64_t{table->entries} * table->entry_bytes;
-    if (table->entries > k_max_palette_entries || end > r->info_bytes)
+    if (table->entries > k_max_palette_entries || end > bitmap->info_bytes)
         return ZV_ERR_DIB_PALETTE_SIZE;
     return ZV_OK;
 }

@@ -59,19 +59,19 @@ bool file_has_alpha(const unsigned char *data, size_t size) {
 // The frame's rows, converted to 32-bit BGRA, into the record bottom-up; a record without
 // alpha takes each pixel's colour bytes only. WIC converts every format to 32-bit BGRA, where
 // Wine has no path from greyscale, palettes or 16-bit RGB to 24-bit BGR.
-int copy_rows(IWICBitmapSource *bgra, bitmap_record *r) {
-    UINT bgra_stride = static_cast<UINT>(r->width) * 4;
-    size_t stride = static_cast<size_t>(dib_row_bytes(r->width, r->has_alpha ? 32 : 24));
-    BYTE *row = r->has_alpha ? nullptr : static_cast<BYTE *>(heap_alloc(bgra_stride));
-    if (!r->has_alpha && !row) return ZV_ERR_NO_MEMORY;
+int copy_rows(IWICBitmapSource *bgra, bitmap_record *bitmap) {
+    UINT bgra_stride = static_cast<UINT>(bitmap->width) * 4;
+    size_t stride = static_cast<size_t>(dib_row_bytes(bitmap->width, bitmap->has_alpha ? 32 : 24));
+    BYTE *row = bitmap->has_alpha ? nullptr : static_cast<BYTE *>(heap_alloc(bgra_stride));
+    if (!bitmap->has_alpha && !row) return ZV_ERR_NO_MEMORY;
     int result = ZV_OK;
-    for (int y = 0; y < r->height && result == ZV_OK; ++y) {
-        WICRect line = {0, y, r->width, 1};
-        BYTE *to = r->bits + stride * (r->height - 1 - y);
+    for (int y = 0; y < bitmap->height && result == ZV_OK; ++y) {
+        WICRect line = {0, y, bitmap->width, 1};
+        BYTE *to = bitmap->bits + stride * (bitmap->height - 1 - y);
         if (FAILED(bgra->CopyPixels(&line, bgra_stride, bgra_stride, row ? row : to)))
             result = ZV_ERR_BMP_CORRUPT;
         else if (row)
-            for (int x = 0; x < r->width; ++x) memcpy(to + 3 * x, row + 4 * x, 3);
+            for (int x = 0; x < bitmap->width; ++x) memcpy(to + 3 * x, row + 4 * x, 3);
     }
     heap_free(row);
     return result;
@@ -87,14 +87,15 @@ int decode_frame(IWICBitmapFrameDecode *frame, bool alpha, size_t file_bytes,
     IWICBitmapSource *bgra = nullptr;
     if (FAILED(WICConvertBitmapSource(GUID_WICPixelFormat32bppBGRA, frame, &bgra)))
         return ZV_ERR_BMP_CORRUPT;
-    bitmap_record *r = dib_record_new(static_cast<int>(width), static_cast<int>(height), alpha);
-    int result = r ? copy_rows(bgra, r) : ZV_ERR_NO_MEMORY;
+    bitmap_record *bitmap =
+        dib_record_new(static_cast<int>(width), static_cast<int>(height), alpha);
+    int result = bitmap ? copy_rows(bgra, bitmap) : ZV_ERR_NO_MEMORY;
     release(bgra);
     if (result != ZV_OK) {
-        bitmap_record_free(r);
+        bitmap_record_free(bitmap);
         return result;
     }
-    *record = r;
+    *record = bitmap;
     return ZV_OK;
 }
 

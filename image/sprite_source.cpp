@@ -122,13 +122,15 @@ int paste_copied(window_record *window, bitmap_record *record, const paste_area 
                        });
 }
 
-blend_source_hold::blend_source_hold(bitmap_record *r) : record(r) {
-    EnterCriticalSection(&r->source_lock);
+blend_source_hold::blend_source_hold(bitmap_record *bitmap) : record(bitmap) {
+    EnterCriticalSection(&bitmap->source_lock);
 }
 
 const uint32_t *blend_source_hold::pixels() {
-    bitmap_record *r = record;
-    return make_source(r, true, blend_rule(r), &r->blend_source) ? r->blend_source.pixels : nullptr;
+    bitmap_record *bitmap = record;
+    return make_source(bitmap, true, blend_rule(bitmap), &bitmap->blend_source)
+               ? bitmap->blend_source.pixels
+               : nullptr;
 }
 
 blend_source_hold::~blend_source_hold() {

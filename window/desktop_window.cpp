@@ -14,10 +14,10 @@ const LONG_PTR k_frame_styles = WS_OVERLAPPEDWINDOW;
 
 // Waits out a switch another thread has under way and claims the window for one from `from`;
 // false when the window already stands where the caller wants it.
-bool claim_switch(window_record *r, int from) {
+bool claim_switch(window_record *window, int from) {
     for (;;) {
         int state = from;
-        if (r->desktop->fullscreen_state.compare_exchange_strong(state, FULLSCREEN_SWITCHING))
+        if (window->desktop->fullscreen_state.compare_exchange_strong(state, FULLSCREEN_SWITCHING))
             return true;
         if (state != FULLSCREEN_SWITCHING) return false;
         Sleep(1); // a switch takes a few messages; it ends soon
@@ -31,50 +31,50 @@ void remeasure_frame(HWND hwnd) {
                  SWP_NOMOVE | SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE | SWP_FRAMECHANGED);
 }
 
-void enter_fullscreen(window_record *r) {
-    LONG_PTR style = GetWindowLongPtrA(r->hwnd, GWL_STYLE);
+void enter_fullscreen(window_record *window) {
+    LONG_PTR style = GetWindowLongPtrA(window->hwnd, GWL_STYLE);
     RECT frame{};
-    GetWindowRect(r->hwnd, &frame);
-    EnterCriticalSection(&r->state_lock);
-    r->desktop->framed_style = style;
-    r->desktop->framed_rect = frame;
-    LeaveCriticalSection(&r->state_lock);
+    GetWindowRect(window->hwnd, &frame);
+    EnterCriticalSection(&window->state_lock);
+    window->desktop->framed_style = style;
+    window->desktop->framed_rect = frame;
+    LeaveCriticalSection(&window->state_lock);
     MONITORINFO monitor{};
     monitor.cbSize = sizeof monitor;
-    if (!GetMonitorInfoA(MonitorFromWindow(r->hwnd, MONITOR_DEFAULTTONEAREST), &monitor)) {
+    if (!GetMonitorInfoA(MonitorFromWindow(window->hwnd, MONITOR_DEFAULTTONEAREST), &monitor)) {
         monitor.rcMonitor =
             RECT{0, 0, GetSystemMetrics(SM_CXSCREEN), GetSystemMetrics(SM_CYSCREEN)};
     }
-    r->desktop->popup_frame = 1;
-    SetWindowLongPtrA(r->hwnd, GWL_STYLE,
+    window->desktop->popup_frame = 1;
+    SetWindowLongPtrA(window->hwnd, GWL_STYLE,
                       (style & ~k_frame_styles & ~LONG_PTR{WS_MINIMIZE}) | WS_POPUP);
     const RECT &m = monitor.rcMonitor;
-    SetWindowPos(r->hwnd, HWND_TOP, m.left, m.top, m.right - m.left, m.bottom - m.top,
+    SetWindowPos(window->hwnd, HWND_TOP, m.left, m.top, m.right - m.left, m.bottom - m.top,
                  SWP_FRAMECHANGED | SWP_NOOWNERZORDER);
 }
 
-void leave_fullscreen(window_record *r) {
-    EnterCriticalSection(&r->state_lock);
-    LONG_PTR style = r->desktop->framed_style;
-    RECT frame = r->desktop->framed_rect;
-    LeaveCriticalSection(&r->state_lock);
-    SetWindowLongPtrA(r->hwnd, GWL_STYLE, style & ~LONG_PTR{WS_MINIMIZE});
-    r->desktop->popup_frame = 0;
-    SetWindowPos(r->hwnd, nullptr, frame.left, frame.top, frame.right - frame.left,
+void leave_fullscreen(window_record *window) {
+    EnterCriticalSection(&window->state_lock);
+    LONG_PTR style = window->desktop->framed_style;
+    RECT frame = window->desktop->framed_rect;
+    LeaveCriticalSection(&window->state_lock);
+    SetWindowLongPtrA(window->hwnd, GWL_STYLE, style & ~LONG_PTR{WS_MINIMIZE});
+    window->desktop->popup_frame = 0;
+    SetWindowPos(window->hwnd, nullptr, frame.left, frame.top, frame.right - frame.left,
                  frame.bottom - frame.top, SWP_FRAMECHANGED | SWP_NOZORDER | SWP_NOOWNERZORDER);
 }
 
 } // namespace
 
-void switch_fullscreen(window_record *r, bool on) {
+void switch_fullscreen(window_record *window, bool on) {
     screen_pixels_scope physical; // frames and monitors in the screen's own pixels
     if (on) {
-        enter_fullscreen(r);
-        r->desktop->fullscreen_state = FULLSCREEN_ON;
+        enter_fullscreen(window);
+        window->desktop->fullscreen_state = FULLSCREEN_ON;
     } else {
-        leave_fullscreen(r);
-        r->desktop->fullscreen_state = FULLSCREEN_OFF;
-        remeasure_frame(r->hwnd); // a fixed window's limits hold again
+        leave_fullscreen(window);
+        window->desktop->fullscreen_state = FULLSCREEN_OFF;
+        remeasure_frame(window->hwnd); // a fixed window's limits hold again
     }
 }
 

@@ -117,7 +117,7 @@ bool in_client_area(HWND hwnd, LPARAM lparam) {
 
 } // namespace
 
-bool track_mouse(window_record *r, HWND hwnd, UINT message, WPARAM wparam, LPARAM lparam) {
+bool track_mouse(window_record *window, HWND hwnd, UINT message, WPARAM wparam, LPARAM lparam) {
     WORD keys = LOWORD(wparam);
     int buttons = ((keys & MK_LBUTTON) ? ZV_MOUSE_LEFT : 0) |
                   ((keys & MK_RBUTTON) ? ZV_MOUSE_RIGHT : 0) |
@@ -126,10 +126,10 @@ bool track_mouse(window_record *r, HWND hwnd, UINT message, WPARAM wparam, LPARA
     if (is_press(message) && GetCapture() != hwnd) SetCapture(hwnd);
     bool captured = GetCapture() == hwnd;
     bool inside = in_client_area(hwnd, lparam);
-    EnterCriticalSection(&r->state_lock);
-    user_input &in = *r->input;
+    EnterCriticalSection(&window->state_lock);
+    user_input &in = *window->input;
     if (inside || captured) {
-        POINT at = drawing_point(r, static_cast<short>(LOWORD(lparam)),
+        POINT at = drawing_point(window, static_cast<short>(LOWORD(lparam)),
                                  static_cast<short>(HIWORD(lparam)));
         in.pointer_x = at.x;
         in.pointer_y = at.y;
@@ -140,36 +140,36 @@ bool track_mouse(window_record *r, HWND hwnd, UINT message, WPARAM wparam, LPARA
     in.modifiers = (in.modifiers & ZV_MOD_ALT) | ((keys & MK_SHIFT) ? ZV_MOD_SHIFT : 0) |
                    ((keys & MK_CONTROL) ? ZV_MOD_CTRL : 0);
     in.captured = captured;
-    LeaveCriticalSection(&r->state_lock);
+    LeaveCriticalSection(&window->state_lock);
     // Every button is up: the drag is over. (ReleaseCapture brings WM_CAPTURECHANGED here.)
     if (captured && buttons == 0) ReleaseCapture();
     return inside;
 }
 
-void on_capture_changed(window_record *r, HWND hwnd, LPARAM lparam) {
-    EnterCriticalSection(&r->state_lock);
-    r->input->captured = false;
+void on_capture_changed(window_record *window, HWND hwnd, LPARAM lparam) {
+    EnterCriticalSection(&window->state_lock);
+    window->input->captured = false;
     // Taken away by another window mid-drag: the release will never come here.
-    if (reinterpret_cast<HWND>(lparam) != hwnd) r->input->buttons = 0;
-    LeaveCriticalSection(&r->state_lock);
+    if (reinterpret_cast<HWND>(lparam) != hwnd) window->input->buttons = 0;
+    LeaveCriticalSection(&window->state_lock);
 }
 
-void record_wheel(window_record *r, WPARAM wparam) {
+void record_wheel(window_record *window, WPARAM wparam) {
     int turn = static_cast<short>(HIWORD(wparam));
-    EnterCriticalSection(&r->state_lock);
-    int sum = r->input->wheel + turn;
-    r->input->wheel = sum > k_wheel_limit    ? k_wheel_limit
-                      : sum < -k_wheel_limit ? -k_wheel_limit
-                                             : sum;
-    LeaveCriticalSection(&r->state_lock);
+    EnterCriticalSection(&window->state_lock);
+    int sum = window->input->wheel + turn;
+    window->input->wheel = sum > k_wheel_limit    ? k_wheel_limit
+                           : sum < -k_wheel_limit ? -k_wheel_limit
+                                                  : sum;
+    LeaveCriticalSection(&window->state_lock);
 }
 
-void record_key(window_record *r, UINT message, WPARAM wparam, LPARAM lparam) {
+void record_key(window_record *window, UINT message, WPARAM wparam, LPARAM lparam) {
     UINT vk = static_cast<UINT>(wparam & 0xFF);
     int code = key_code_for(vk);
     bool down = message == WM_KEYDOWN || message == WM_SYSKEYDOWN;
-    EnterCriticalSection(&r->state_lock);
-    user_input &in = *r->input;
+    EnterCriticalSection(&window->state_lock);
+    user_input &in = *window->input;
     in.held_code[vk] = static_cast<uint16_t>(down ? code : 0);
     if (is_modifier(code)) {
         in.modifiers = held_modifiers(in);
@@ -177,18 +177,18 @@ void record_key(window_record *r, UINT message, WPARAM wparam, LPARAM lparam) {
         // Auto-repeat comes as further key-down messages, or as a repeat count in one.
         store_presses(in, code | in.modifiers << 16, LOWORD(lparam));
     }
-    LeaveCriticalSection(&r->state_lock);
+    LeaveCriticalSection(&window->state_lock);
 }
 
-void release_held_keys(window_record *r) {
-    EnterCriticalSection(&r->state_lock);
-    for (uint16_t &code : r->input->held_code) code = 0;
-    r->input->modifiers = 0;
-    LeaveCriticalSection(&r->state_lock);
+void release_held_keys(window_record *window) {
+    EnterCriticalSection(&window->state_lock);
+    for (uint16_t &code : window->input->held_code) code = 0;
+    window->input->modifiers = 0;
+    LeaveCriticalSection(&window->state_lock);
 }
 
-void record_close_request(window_record *r) {
-    EnterCriticalSection(&r->state_lock);
-    if (r->input->close_requests < INT_MAX) ++r->input->close_requests;
-    LeaveCriticalSection(&r->state_lock);
+void record_close_request(window_record *window) {
+    EnterCriticalSection(&window->state_lock);
+    if (window->input->close_requests < INT_MAX) ++window->input->close_requests;
+    LeaveCriticalSection(&window->state_lock);
 }

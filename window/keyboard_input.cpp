@@ -12,16 +12,16 @@
 namespace {
 
 // Takes the oldest typed code point off the ring; false when it is empty.
-bool take_character(window_record *r, uint32_t *code_point) {
+bool take_character(window_record *window, uint32_t *code_point) {
     bool taken = false;
-    EnterCriticalSection(&r->state_lock);
-    if (r->input->key_count.load() != 0) {
-        r->input->key_count.fetch_sub(1);
-        *code_point = r->input->key_buffer[r->input->key_read_pos];
-        r->input->key_read_pos = (r->input->key_read_pos + 1) % KEY_RING_SIZE;
+    EnterCriticalSection(&window->state_lock);
+    if (window->input->key_count.load() != 0) {
+        window->input->key_count.fetch_sub(1);
+        *code_point = window->input->key_buffer[window->input->key_read_pos];
+        window->input->key_read_pos = (window->input->key_read_pos + 1) % KEY_RING_SIZE;
         taken = true;
     }
-    LeaveCriticalSection(&r->state_lock);
+    LeaveCriticalSection(&window->state_lock);
     return taken;
 }
 

@@ -14,11 +14,11 @@ enum class click_field { x, y, ctrl, shift };
 // capture from mixing two events or racing another capture.
 int capture_click(int handle, mouse_event_record user_input::*live,
                   mouse_event_record user_input::*captured) {
-    window_ref window(handle);
-    if (!window.ok()) return ZV_ERR_BAD_WINDOW;
-    window_record *r = window.record;
-    user_input &in = *r->input;
-    EnterCriticalSection(&r->state_lock);
+    window_ref found(handle);
+    if (!found.ok()) return ZV_ERR_BAD_WINDOW;
+    window_record *window = found.record;
+    user_input &in = *window->input;
+    EnterCriticalSection(&window->state_lock);
     int result = ZV_OK;
     if (!(in.*live).valid) {
         (in.*captured).valid = 0;
@@ -27,7 +27,7 @@ int capture_click(int handle, mouse_event_record user_input::*live,
         in.*captured = in.*live;
         (in.*live).valid = 0;
     }
-    LeaveCriticalSection(&r->state_lock);
+    LeaveCriticalSection(&window->state_lock);
     return result;
 }
 
@@ -82,30 +82,30 @@ const auto k_right = &user_input::right_click;
 extern "C" {
 
 ZVEXPORT int ZVAPI ZVCaptureMouseCoords(int handle) {
-    window_ref window(handle);
-    if (!window.ok()) return ZV_ERR_BAD_WINDOW;
-    window_record *r = window.record;
+    window_ref found(handle);
+    if (!found.ok()) return ZV_ERR_BAD_WINDOW;
+    window_record *window = found.record;
     POINT cursor{};
     // In screen pixels like the client rectangle, which the GUI thread (DPI aware) records;
     // Windows would give this host thread a position shrunk to its own DPI awareness.
     GetPhysicalCursorPos(&cursor);
-    EnterCriticalSection(&r->state_lock);
+    EnterCriticalSection(&window->state_lock);
     int result = ZV_ERR_MOUSE_OUTSIDE;
-    if (!r->input->live_mouse.valid) {
-        r->input->mouse.valid = 0;
+    if (!window->input->live_mouse.valid) {
+        window->input->mouse.valid = 0;
     } else {
-        r->input->live_mouse.valid = 0;
-        POINT at = drawing_point(r, cursor.x - r->client_screen_rect.left,
-                                 cursor.y - r->client_screen_rect.top);
-        r->input->mouse.x = at.x;
-        r->input->mouse.y = at.y;
+        window->input->live_mouse.valid = 0;
+        POINT at = drawing_point(window, cursor.x - window->client_screen_rect.left,
+                                 cursor.y - window->client_screen_rect.top);
+        window->input->mouse.x = at.x;
+        window->input->mouse.y = at.y;
         // The pointer still rests where the window last saw it move: over the client area.
-        bool resting = r->input->mouse.x == r->input->live_mouse.x &&
-                       r->input->mouse.y == r->input->live_mouse.y;
-        r->input->mouse.valid = resting ? 1 : 0;
+        bool resting = window->input->mouse.x == window->input->live_mouse.x &&
+                       window->input->mouse.y == window->input->live_mouse.y;
+        window->input->mouse.valid = resting ? 1 : 0;
         if (resting) result = ZV_OK;
     }
-    LeaveCriticalSection(&r->state_lock);
+    LeaveCriticalSection(&window->state_lock);
     return result;
 }
 

@@ -26,19 +26,19 @@ template <typename T> void discard(T *&state) {
 
 } // namespace
 
-bool create_window_states(window_record *r) {
+bool create_window_states(window_record *window) {
     // Value-initialised: empty rings, no buttons, no pointer, no schedule yet, framed and not
     // resizable.
-    r->input = make_empty<user_input>();
-    r->pacing = make_empty<frame_schedule>();
-    r->desktop = make_empty<desktop_state>();
-    return r->input && r->pacing && r->desktop;
+    window->input = make_empty<user_input>();
+    window->pacing = make_empty<frame_schedule>();
+    window->desktop = make_empty<desktop_state>();
+    return window->input && window->pacing && window->desktop;
 }
 
-void free_window_states(window_record *r) {
+void free_window_states(window_record *window) {
     // Torn down after the platform window, which no longer shows the icon.
-    if (r->desktop && r->desktop->icon) DestroyIcon(r->desktop->icon);
-    discard(r->input);
-    discard(r->pacing);
-    discard(r->desktop);
+    if (window->desktop && window->desktop->icon) DestroyIcon(window->desktop->icon);
+    discard(window->input);
+    discard(window->pacing);
+    discard(window->desktop);
 }
