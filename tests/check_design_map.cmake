@@ -3,7 +3,7 @@
 #
 # A file is named by its whole path in backticks (`core/heap.cpp`), or by its name, or the end
 # of its path, in backticks on a line that also names its folder, or a file directly in it, in
-# backticks (`platform/posix/kernel/` ... `heap.cpp`): a name two rooms share is named in each.
+# backticks (`platform/posix/kernel/` ... `timing.cpp`): a name two rooms share is named in each.
 #
 # -DROOT=<tree> checks the tree. For the self-test, -DPLANT_AS=<path in the tree> adds a source
 # file that is not there, and -DPLANT_LINE=<text> a line to the map.
