@@ -68,8 +68,8 @@ struct gdi_point {
 void gdi_polygon_region(gdi_region *region, const gdi_point *points, int count, gdi_fill_mode mode);
 
 // The pixels of the upper-right quarter of the ellipse inscribed in a width x height box
-// (the walk of ellipse_quadrant.h), from the right end of its middle row up to its top row:
-// x counted from the box's left column, y upwards from its bottom row. Returns the count;
+// (the walk of shapes/ellipse_quadrant.h), from the right end of its middle row up to its top
+// row: x counted from the box's left column, y upwards from its bottom row. Returns the count;
 // `pixels` needs room for gdi_ellipse_quarter_room(width, height).
 int gdi_ellipse_quarter(int width, int height, POINT *pixels);
 // Each pixel is one step in or up (or both) from the one before.

@@ -1,7 +1,7 @@
 // What is built from the quadrant walk of the integer ellipse (ellipse_quadrant.h): the
 // quarter's pixels, the insets of the interior's rows, and the interior itself as spans.
-#include "platform/posix/gdi/raster/ellipse_quadrant.h"
 #include "platform/posix/gdi/raster/gdi_raster.h"
+#include "platform/posix/gdi/raster/shapes/ellipse_quadrant.h"
 
 #include <algorithm>
 

@@ -1,7 +1,7 @@
 // Ellipse, and the closed outline table that ellipses, arcs and pies are drawn from: the
 // walked quarter mirrored into the other three.
-#include "platform/posix/gdi/raster/ellipse_quadrant.h"
 #include "platform/posix/gdi/raster/gdi_raster.h"
+#include "platform/posix/gdi/raster/shapes/ellipse_quadrant.h"
 
 #include <vector>
 
