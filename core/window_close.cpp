@@ -1,9 +1,9 @@
 // Closing a window: the host thread's request, the GUI thread's drain and teardown.
 #include "core/heap.h"
-#include "core/library_call.h"
 #include "core/library_parts.h"
-#include "core/library_state.h"
 #include "core/result_codes.h"
+#include "core/startup/library_call.h"
+#include "core/startup/library_state.h"
 #include "core/window_lifetime.h"
 #include "core/window_refresh.h"
 #include "core/window_table.h"

@@ -1,11 +1,11 @@
 // Opening a window: the host thread's request and the GUI thread's construction.
 #include "core/heap.h"
-#include "core/library_call.h"
 #include "core/library_parts.h"
-#include "core/library_state.h"
 #include "core/result_codes.h"
+#include "core/scale/window_scale.h"
+#include "core/startup/library_call.h"
+#include "core/startup/library_state.h"
 #include "core/window_lifetime.h"
-#include "core/window_scale.h"
 #include "core/window_table.h"
 #include "platform/saturate.h"
 

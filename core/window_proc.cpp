@@ -3,7 +3,7 @@
 #include "core/window_proc.h"
 
 #include "core/library_parts.h"
-#include "core/library_state.h"
+#include "core/startup/library_state.h"
 #include "core/wide_text.h"
 #include "core/window_lifetime.h"
 #include "core/window_refresh.h"

@@ -23,8 +23,8 @@ inline RECT rect_at(int x, int y, int width, int height) {
 }
 
 // The states the layers above the core keep for a window (draw/drawing_state.h,
-// window/user_input.h, window/frame_schedule.h, window/desktop_state.h): the core only holds
-// them, and has them made and freed through g_library_parts.
+// window/input/user_input.h, window/frame_schedule.h, window/desktop_state.h): the core only
+// holds them, and has them made and freed through g_library_parts.
 struct drawing_state;
 struct user_input;
 struct frame_schedule;
@@ -78,8 +78,8 @@ struct window_record {
     // brush, empty when the window is no wider, or no taller, than the buffer.
     RECT strip_right_of_buffer;
     RECT strip_below_buffer;
-    // The whole number each drawing pixel is enlarged by on screen (core/window_scale.h): set
-    // by the GUI thread before the window is handed out, and changed only there, under both
+    // The whole number each drawing pixel is enlarged by on screen (core/scale/window_scale.h):
+    // set by the GUI thread before the window is handed out, and changed only there, under both
     // locks, when the window moves to a screen of another density.
     std::atomic<int> scale;
     // Owned by draw/ and window/; made before the window opens and freed at its teardown, so

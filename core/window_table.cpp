@@ -2,8 +2,8 @@
 #include "core/window_table.h"
 
 #include "core/heap.h"
-#include "core/library_state.h"
 #include "core/result_codes.h"
+#include "core/startup/library_state.h"
 
 namespace {
 

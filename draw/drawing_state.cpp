@@ -4,7 +4,7 @@
 #include "draw/window_buffers.h"
 
 #include "core/heap.h"
-#include "core/window_scale.h"
+#include "core/scale/window_scale.h"
 #include "zelvan.h"
 
 #include <new>

@@ -3,8 +3,8 @@
 // turning it into the clipboard's PNG and BMP forms, and writing it back out, which must
 // reproduce the input byte for byte apart from the file header and a skipped gap.
 #include "fuzz_file.h"
-#include "image/bmp_file.h"
-#include "image/palette_file.h"
+#include "image/files/bmp_file.h"
+#include "image/files/palette_file.h"
 
 #include "core/heap.h"
 #include "zelvan.h"

@@ -1,7 +1,7 @@
 // Feeds arbitrary bytes to the PNG decoder, then puts every accepted record through what the
 // library does with one: drawing it plainly, by its alpha and around a key colour, and
 // encoding it again, which must decode to the same pixels.
-#include "image/png_codec.h"
+#include "image/files/png_codec.h"
 #include "image/record_pixels.h"
 
 #include "core/heap.h"

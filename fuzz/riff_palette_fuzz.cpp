@@ -1,7 +1,7 @@
 // Feeds arbitrary bytes to the RIFF palette reader and makes a platform palette of every
 // accepted one, as ZVLoadRIFFPalette does.
 #include "fuzz_file.h"
-#include "image/palette_file.h"
+#include "image/files/palette_file.h"
 
 #include "core/heap.h"
 #include "zelvan.h"

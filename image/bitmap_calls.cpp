@@ -1,8 +1,8 @@
 // The bitmap calls that work on the bitmap list alone: load, save, discard and measure.
-#include "core/library_call.h"
 #include "core/result_codes.h"
+#include "core/startup/library_call.h"
 #include "image/bitmap_list.h"
-#include "image/image_file.h"
+#include "image/files/image_file.h"
 #include "zelvan.h"
 
 extern "C" {

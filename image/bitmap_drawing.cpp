@@ -1,12 +1,12 @@
 // The bitmap calls that meet a window: show, paste, draw and copy.
-#include "core/library_call.h"
 #include "core/result_codes.h"
+#include "core/startup/library_call.h"
 #include "draw/draw_call.h"
 #include "image/bitmap_list.h"
-#include "image/bmp_file.h"
-#include "image/mapped_drawing.h"
-#include "image/sprite_mapping.h"
-#include "image/sprite_source.h"
+#include "image/files/bmp_file.h"
+#include "image/sprites/mapped_drawing.h"
+#include "image/sprites/sprite_mapping.h"
+#include "image/sprites/sprite_source.h"
 #include "window/resize.h"
 #include "zelvan.h"
 

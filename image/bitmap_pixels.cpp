@@ -1,7 +1,7 @@
 // Bitmaps as bytes: a bitmap made from R, G, B, A rows, its pixels read back the same way, and
 // the colour key its pastes leave out.
-#include "core/library_call.h"
 #include "core/result_codes.h"
+#include "core/startup/library_call.h"
 #include "image/bitmap_list.h"
 #include "image/record_pixels.h"
 #include "zelvan.h"

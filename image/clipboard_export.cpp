@@ -1,11 +1,11 @@
 // Clipboard export: a bitmap or a window's picture placed on the clipboard as a packed DIB,
 // and a bitmap with alpha also as a PNG file that keeps it.
 #include "core/heap.h"
-#include "core/library_call.h"
+#include "core/startup/library_call.h"
 #include "core/window_table.h"
 #include "image/bitmap_list.h"
-#include "image/bmp_file.h"
-#include "image/png_codec.h"
+#include "image/files/bmp_file.h"
+#include "image/files/png_codec.h"
 #include "image/record_pixels.h"
 #include "zelvan.h"
 

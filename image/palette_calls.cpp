@@ -1,6 +1,6 @@
 // The palette calls: a window's palette from a RIFF file or a bitmap, and palettes saved.
 #include "image/palette_calls.h"
-#include "core/library_call.h"
+#include "core/startup/library_call.h"
 #include "draw/window_buffers.h"
 
 #include "core/heap.h"
@@ -8,8 +8,8 @@
 #include "core/window_refresh.h"
 #include "draw/draw_call.h"
 #include "image/bitmap_list.h"
-#include "image/bmp_file.h"
-#include "image/palette_file.h"
+#include "image/files/bmp_file.h"
+#include "image/files/palette_file.h"
 #include "zelvan.h"
 
 namespace {

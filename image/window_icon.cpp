@@ -1,6 +1,6 @@
 // ZVSetIcon: a bitmap as the window's icon, its alpha kept.
-#include "core/library_call.h"
 #include "core/result_codes.h"
+#include "core/startup/library_call.h"
 #include "core/window_table.h"
 #include "image/bitmap_list.h"
 #include "image/record_pixels.h"

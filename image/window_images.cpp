@@ -1,10 +1,10 @@
 // Window images: a BMP file becomes a window's picture, or what a window shows becomes one.
 #include "core/result_codes.h"
 #include "draw/draw_call.h"
-#include "image/bmp_file.h"
-#include "image/image_file.h"
+#include "image/files/bmp_file.h"
+#include "image/files/image_file.h"
 #include "image/palette_calls.h"
-#include "image/sprite_source.h"
+#include "image/sprites/sprite_source.h"
 #include "window/resize.h"
 #include "zelvan.h"
 

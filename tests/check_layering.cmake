@@ -30,7 +30,7 @@ cmake_minimum_required(VERSION 3.20)
 include(${CMAKE_CURRENT_LIST_DIR}/report_problems.cmake)
 
 set(layers core draw window image assembly)
-set(entry_file core/library_entry.cpp)
+set(entry_file core/startup/library_entry.cpp)
 set(neutral_headers platform/win32.h platform/saturate.h platform/red_blue.h include/zelvan.h)
 # What each platform folder may include besides itself and the neutral headers: a folder, or
 # one room of it.
@@ -58,10 +58,10 @@ foreach(layer ${layers})
   set(outside.${layer} ${library_language})
 endforeach()
 # The entry point starts the library once (std::call_once), before any platform lock exists.
-set(outside.core/library_entry.cpp mutex)
+set(outside.core/startup/library_entry.cpp mutex)
 # The two PNG codecs, each named to one host's build.
-set(outside.image/png_codec_libpng.cpp png.h)
-set(outside.image/png_codec_wic.cpp objbase.h wincodec.h)
+set(outside.image/files/png_codec_libpng.cpp png.h)
+set(outside.image/files/png_codec_wic.cpp objbase.h wincodec.h)
 # The public header stands alone, a C program's first include: outside.include stays empty.
 # The neutral headers: Windows' own API, else plain C types; the x86 intrinsics where the
 # compiler has them.

@@ -1,8 +1,8 @@
 // Windows on a modern desktop: sizing by the user, fullscreen, the screen's size.
 #include "window/desktop_window.h"
 
-#include "core/library_call.h"
-#include "core/window_scale.h"
+#include "core/scale/window_scale.h"
+#include "core/startup/library_call.h"
 #include "core/window_table.h"
 #include "window/desktop_state.h"
 #include "window/window_messages.h"

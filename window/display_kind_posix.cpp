@@ -1,7 +1,7 @@
 // ZVGetDisplayKind on our own platform: the window station is named after the display driver
 // that shows the windows, which may change while the program runs (a lost X server leaves the
 // headless screen in its place).
-#include "core/library_call.h"
+#include "core/startup/library_call.h"
 
 #include "zelvan.h"
 

@@ -1,5 +1,5 @@
 // ZVGetDisplayKind on Windows: the windows are always the system's own.
-#include "core/library_call.h"
+#include "core/startup/library_call.h"
 
 #include "zelvan.h"
 

@@ -2,7 +2,7 @@
 #include "window/geometry_handlers.h"
 #include "window/desktop_state.h"
 
-#include "core/window_scale.h"
+#include "core/scale/window_scale.h"
 #include "window/resize.h"
 #include "zelvan.h"
 

@@ -2,7 +2,7 @@
 #include "window/resize.h"
 #include "draw/window_buffers.h"
 
-#include "core/window_scale.h"
+#include "core/scale/window_scale.h"
 #include "platform/saturate.h"
 #include "window/geometry_handlers.h"
 #include "zelvan.h"

@@ -1,8 +1,8 @@
 // Title, position, size and show state of a window.
 #include "core/heap.h"
 #include "core/result_codes.h"
+#include "core/scale/window_scale.h"
 #include "core/window_lifetime.h"
-#include "core/window_scale.h"
 #include "core/window_table.h"
 #include "window/resize.h"
 

@@ -4,13 +4,13 @@
 #include "draw/drawing_state.h"
 #include "draw/window_buffers.h"
 #include "window/desktop_state.h"
-#include "window/user_input.h"
+#include "window/input/user_input.h"
 
-#include "core/window_scale.h"
+#include "core/scale/window_scale.h"
 
 #include "window/desktop_window.h"
 #include "window/geometry_handlers.h"
-#include "window/input_messages.h"
+#include "window/input/input_messages.h"
 
 #include <initializer_list>
 

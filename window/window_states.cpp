@@ -3,7 +3,7 @@
 #include "window/window_states.h"
 #include "window/desktop_state.h"
 #include "window/frame_schedule.h"
-#include "window/user_input.h"
+#include "window/input/user_input.h"
 
 #include "core/heap.h"
 

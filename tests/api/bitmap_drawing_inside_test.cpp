@@ -1,7 +1,7 @@
 // ZVDrawBitmap seen from inside: the rows and box the mapping walks never leave out a pixel
 // that the defined mapping draws, and the staging section a window keeps is made once.
 #include "draw/drawing_state.h"
-#include "image/sprite_mapping.h"
+#include "image/sprites/sprite_mapping.h"
 
 #include "headless_helpers.h"
 

@@ -4,7 +4,7 @@
 
 #include "core/window_table.h"
 #include "platform/posix/display/headless/headless_test.h"
-#include "window/user_input.h"
+#include "window/input/user_input.h"
 #include "zelvan.h"
 
 #include <gtest/gtest.h>

@@ -1,7 +1,7 @@
 // PNG files read and written through the picture-file layer, with the records looked at
 // directly; the files are made byte by byte and saved ones read back by libpng's simplified
 // API, a decoder that is not the library's own code path.
-#include "image/image_file.h"
+#include "image/files/image_file.h"
 
 #include "../resident_memory.h"
 #include "image_files.h"

@@ -1,7 +1,7 @@
 // Window images seen from inside: the screen geometry, buffers and palettes ZVLoadImage
 // changes or keeps, and a capture refused. What the window's own calls show is in
 // window_images_test.cpp.
-#include "image/bmp_file.h"
+#include "image/files/bmp_file.h"
 
 #include "core/window_table.h"
 #include "draw/drawing_state.h"

@@ -1,5 +1,5 @@
 // Finding the host program's name in its command line.
-#include "core/module_name.h"
+#include "core/startup/module_name.h"
 
 #include <gtest/gtest.h>
 

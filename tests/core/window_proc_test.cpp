@@ -1,6 +1,6 @@
 // The window procedure seen from inside: closing from outside, the handler window, references.
 #include "../api/poll.h"
-#include "core/library_state.h"
+#include "core/startup/library_state.h"
 #include "core/window_table.h"
 #include "zelvan.h"
 

@@ -194,7 +194,7 @@ void wm_display_window_gone(HWND hwnd);
 // windows on the lost screen are destroyed, hidden ones move. On the thread that pumps it.
 void wm_display_lost(void);
 
-// ---- input (input.cpp) ----
+// ---- input (input/input.cpp) ----
 // The one entry point through which display drivers report input and exposure; they reach it
 // through the display_sink they were opened with.
 void wm_display_report(const display_event *event);
@@ -202,14 +202,14 @@ void wm_display_report(const display_event *event);
 // class has CS_NOCLOSE.
 void wm_user_close(HWND hwnd);
 
-// ---- keyboard (keyboard.cpp) ----
+// ---- keyboard (input/keyboard.cpp) ----
 // The window keyboard input goes to: `window` when the driver named one, else the focus of
 // the foreground thread, or null.
 HWND wm_keyboard_target(HWND window);
 // A key going down or up becomes WM_KEYDOWN, WM_KEYUP or their WM_SYS forms.
 void wm_key_event(const display_event &event);
 
-// ---- sending (send_message.cpp) ----
+// ---- sending (messages/send_message.cpp) ----
 // Runs `work` for `hwnd` on its owner thread and returns its result; 0 if the window is gone.
 LRESULT wm_run_on_owner(HWND hwnd, LRESULT (*work)(HWND, void *), void *context);
 // Like wm_run_on_owner, but does not wait for the owner (context must outlive the call).
@@ -222,7 +222,7 @@ bool wm_run_one_sent(wm_queue *queue);
 // Ends every send still waiting on a queue whose thread is gone, with result 0. Lock held.
 void wm_abandon_sent(wm_queue *queue);
 
-// ---- timers (timers.cpp) ----
+// ---- timers (messages/timers.cpp) ----
 // Copies the earliest timer of `queue` due at `now` that passes the filter into `*out`; false
 // when there is none. Taking it (`take`) starts its next period. Lock held.
 bool wm_due_timer(wm_queue *queue, HWND filter, uint64_t now, bool take, wm_timer *out);
@@ -274,7 +274,7 @@ LRESULT wm_show_on_owner(HWND hwnd, void *command);
 // ---- classes (window_class.cpp) ----
 struct wm_class *wm_find_class(LPCSTR name); // lock held
 
-// ---- cursor and icons (cursor_and_icon.cpp) ----
+// ---- cursor and icons (input/cursor_and_icon.cpp) ----
 // The default answers to WM_SETCURSOR, and to WM_SETICON and WM_GETICON.
 LRESULT wm_default_set_cursor(HWND hwnd, LPARAM lparam);
 LRESULT wm_default_icon_message(HWND hwnd, UINT message, WPARAM which, LPARAM lparam);

@@ -1,7 +1,7 @@
 // Polled input beyond the original calls: held buttons and keys, key presses, the wheel and the
 // user's close requests, as the window procedure recorded them (window/input_messages.cpp).
 #include "core/window_table.h"
-#include "window/user_input.h"
+#include "window/input/user_input.h"
 
 #include "zelvan.h"
 

@@ -1,5 +1,5 @@
 // The PNG codec on Windows: the Windows Imaging Component, through COM, over memory.
-#include "image/png_codec.h"
+#include "image/files/png_codec.h"
 
 #include "core/heap.h"
 #include "zelvan.h"

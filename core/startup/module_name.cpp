@@ -1,5 +1,5 @@
 // Host module name extraction.
-#include "core/module_name.h"
+#include "core/startup/module_name.h"
 
 bool extract_module_name(const char *command_line, char *name) {
     size_t length = 0;

@@ -7,7 +7,7 @@
 #include "core/window_record.h"
 #include "draw/buffer_patch.h"
 #include "image/bitmap_record.h"
-#include "image/sprite_mapping.h"
+#include "image/sprites/sprite_mapping.h"
 
 // Draws `record` through `mapping` into the window's draw buffer and marks it dirty: sampled
 // at the nearest pixel, or bilinearly with `smooth`. ZV_OK; ZV_ERR_NO_MEMORY when the bitmap's

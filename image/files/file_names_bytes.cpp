@@ -1,5 +1,5 @@
 // The file calls of image/ under POSIX file names: a name is bytes and reaches the calls as it is.
-#include "image/file_names.h"
+#include "image/files/file_names.h"
 
 #include "core/heap.h"
 

@@ -1,6 +1,6 @@
 // The sources of the sprite pastes, made once per record and colour key, and the pastes
 // themselves.
-#include "image/sprite_source.h"
+#include "image/sprites/sprite_source.h"
 #include "draw/drawing_state.h"
 
 #include "draw/draw_call.h"

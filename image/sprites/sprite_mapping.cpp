@@ -1,5 +1,5 @@
 // The inverse map of a scaled, turned and mirrored draw, and the pixels it may reach.
-#include "image/sprite_mapping.h"
+#include "image/sprites/sprite_mapping.h"
 
 #include <algorithm>
 #include <cmath>

@@ -1,5 +1,5 @@
 // The buffer capture: a platform bitmap read back through GetDIBits into a new record.
-#include "image/bmp_file.h"
+#include "image/files/bmp_file.h"
 
 #include "core/heap.h"
 #include "core/result_codes.h"

@@ -1,5 +1,5 @@
 // The DPI calls on Windows.
-#include "core/dpi_calls.h"
+#include "core/scale/dpi_calls.h"
 
 namespace {
 

@@ -1,7 +1,7 @@
 // The PNG codec on POSIX: libpng's sequential read and write calls over memory.
 // libpng reports errors by longjmp, so every libpng call sits in a function that owns no
 // object with a destructor, and everything to free afterwards lives in a plain struct.
-#include "image/png_codec.h"
+#include "image/files/png_codec.h"
 
 #include "core/heap.h"
 #include "zelvan.h"

@@ -1,6 +1,6 @@
 // The library's entry point: set-up at load, clean-up at unload.
 #include "core/heap.h"
-#include "core/library_state.h"
+#include "core/startup/library_state.h"
 
 #if defined(_WIN32)
 

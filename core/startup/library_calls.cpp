@@ -1,8 +1,8 @@
 // Counting the calls in flight, and refusing new ones once the library is being unloaded.
-#include "core/library_call.h"
+#include "core/startup/library_call.h"
 
-#include "core/library_state.h"
 #include "core/result_codes.h"
+#include "core/startup/library_state.h"
 #include "core/window_table.h"
 
 std::atomic<bool> g_unloading{false};

@@ -1,7 +1,7 @@
 // The GUI thread: the window class, the hidden handler window and the message loop.
-#include "core/library_state.h"
+#include "core/scale/window_scale.h"
+#include "core/startup/library_state.h"
 #include "core/window_proc.h"
-#include "core/window_scale.h"
 
 #include "zelvan.h"
 

@@ -1,8 +1,8 @@
 // The BMP reader: file header, info header, colour table and pixel rows into a bitmap record.
-#include "image/bmp_file.h"
+#include "image/files/bmp_file.h"
 
 #include "core/heap.h"
-#include "image/file_access.h"
+#include "image/files/file_access.h"
 #include "zelvan.h"
 
 #include <string.h>

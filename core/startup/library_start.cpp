@@ -1,9 +1,9 @@
 // Library start-up and shutdown: the table and locks, the host module, the GUI thread.
-#include "core/library_call.h"
 #include "core/library_parts.h"
-#include "core/library_state.h"
-#include "core/module_name.h"
 #include "core/result_codes.h"
+#include "core/startup/library_call.h"
+#include "core/startup/library_state.h"
+#include "core/startup/module_name.h"
 #include "core/window_lifetime.h"
 #include "core/window_table.h"
 

@@ -1,9 +1,9 @@
 // The rows of a mapped draw: each reached pixel samples the bitmap's premultiplied copy and is
 // blended as AlphaBlend blends, so a draw that lands pixel for pixel gives what a paste gives.
-#include "image/mapped_drawing.h"
+#include "image/sprites/mapped_drawing.h"
 
 #include "draw/draw_call.h"
-#include "image/sprite_source.h"
+#include "image/sprites/sprite_source.h"
 
 #include <algorithm>
 

@@ -1,8 +1,8 @@
 // The window procedure's recording of held buttons, drags, wheel, keys and close requests.
-#include "window/input_messages.h"
-#include "window/user_input.h"
+#include "window/input/input_messages.h"
+#include "window/input/user_input.h"
 
-#include "core/window_scale.h"
+#include "core/scale/window_scale.h"
 #include "zelvan.h"
 
 #include <limits.h>

@@ -1,8 +1,8 @@
 // Choosing a window's scale from the desktop's density, and showing its buffer at that scale.
-#include "core/window_scale.h"
+#include "core/scale/window_scale.h"
 
-#include "core/dpi_calls.h"
-#include "core/library_state.h"
+#include "core/scale/dpi_calls.h"
+#include "core/startup/library_state.h"
 
 namespace {
 

@@ -1,11 +1,11 @@
 // Choosing the format of a picture file, and the file side of PNG: whole files read into
 // memory for the decoder, encoded bytes saved through the same safe save as BMP files.
-#include "image/image_file.h"
+#include "image/files/image_file.h"
 
 #include "core/heap.h"
-#include "image/bmp_file.h"
-#include "image/file_access.h"
-#include "image/png_codec.h"
+#include "image/files/bmp_file.h"
+#include "image/files/file_access.h"
+#include "image/files/png_codec.h"
 #include "image/record_pixels.h"
 #include "zelvan.h"
 

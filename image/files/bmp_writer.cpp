@@ -1,7 +1,7 @@
 // The BMP writer: a bitmap record written unchanged after a 14-byte file header.
-#include "image/bmp_file.h"
+#include "image/files/bmp_file.h"
 
-#include "image/file_access.h"
+#include "image/files/file_access.h"
 #include "zelvan.h"
 
 namespace {

@@ -1,7 +1,7 @@
 // Polled mouse input: captures of the live records the window procedure fills, and getters.
-#include "core/window_scale.h"
+#include "core/scale/window_scale.h"
 #include "core/window_table.h"
-#include "window/user_input.h"
+#include "window/input/user_input.h"
 
 #include "zelvan.h"
 

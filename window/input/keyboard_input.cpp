@@ -1,7 +1,7 @@
 // Polled keyboard input: the per-window ring of typed characters.
 #include "core/wide_text.h"
 #include "core/window_table.h"
-#include "window/user_input.h"
+#include "window/input/user_input.h"
 
 #include "zelvan.h"
 

@@ -1,5 +1,5 @@
 // The file calls of image/ under Windows file names: host names reach the wide calls.
-#include "image/file_names.h"
+#include "image/files/file_names.h"
 
 #include "core/wide_text.h"
 

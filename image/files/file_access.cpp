@@ -1,8 +1,8 @@
 // Opening regular files, and saves that replace a file only with a complete copy.
-#include "image/file_access.h"
+#include "image/files/file_access.h"
 
 #include "core/heap.h"
-#include "image/file_names.h"
+#include "image/files/file_names.h"
 #include "zelvan.h"
 
 #include <atomic>

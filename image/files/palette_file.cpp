@@ -1,9 +1,9 @@
 // The RIFF palette reader and writer, and the colour table of a record as a palette.
-#include "image/palette_file.h"
+#include "image/files/palette_file.h"
 
 #include "core/heap.h"
 #include "core/result_codes.h"
-#include "image/file_access.h"
+#include "image/files/file_access.h"
 #include "zelvan.h"
 
 #include <string.h>
