@@ -7,8 +7,8 @@
 
 #include "core/window_record.h"
 #include "draw/buffer_patch.h"
-#include "draw/coverage_scan.h"
-#include "draw/smooth_outline.h"
+#include "draw/smooth/coverage_scan.h"
+#include "draw/smooth/smooth_outline.h"
 
 #include <atomic>
 

@@ -2,7 +2,7 @@
 #include "core/result_codes.h"
 #include "draw/draw_call.h"
 #include "draw/drawing_state.h"
-#include "draw/smooth_shapes.h"
+#include "draw/smooth/smooth_shapes.h"
 
 namespace {
 

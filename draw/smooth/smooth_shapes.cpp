@@ -1,11 +1,11 @@
 // Smooth lines, circles, arcs, pies, rectangles and polygons: the fill first, then the pen's
 // stroke over it, each painted by its share of every pixel.
-#include "draw/smooth_shapes.h"
+#include "draw/smooth/smooth_shapes.h"
 
 #include "draw/arc_points.h"
 #include "draw/draw_call.h"
 #include "draw/drawing_state.h"
-#include "draw/smooth_paint.h"
+#include "draw/smooth/smooth_paint.h"
 
 #include <algorithm>
 #include <cstring>

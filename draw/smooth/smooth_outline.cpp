@@ -1,5 +1,5 @@
 // Discs, sectors, arcs and paths as polygons, and strokes as overlapping pieces of one winding.
-#include "draw/smooth_outline.h"
+#include "draw/smooth/smooth_outline.h"
 
 #include <algorithm>
 

@@ -2,8 +2,8 @@
 // smooth by the window's mode.
 #include "draw/draw_call.h"
 #include "draw/drawing_state.h"
-#include "draw/smooth_paint.h"
-#include "draw/smooth_shapes.h"
+#include "draw/smooth/smooth_paint.h"
+#include "draw/smooth/smooth_shapes.h"
 
 #include <cmath>
 

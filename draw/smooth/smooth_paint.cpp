@@ -1,5 +1,5 @@
 // The coverage of an outline, strip by strip, blended into buffer patches.
-#include "draw/smooth_paint.h"
+#include "draw/smooth/smooth_paint.h"
 
 #include "draw/buffer_patch.h"
 #include "draw/drawing_state.h"

@@ -5,7 +5,7 @@
 #define ZELVAN_DRAW_SMOOTH_SHAPES_H
 
 #include "core/window_record.h"
-#include "draw/coverage_scan.h"
+#include "draw/smooth/coverage_scan.h"
 
 int smooth_line(window_record *window, HDC dc, int x1, int y1, int x2, int y2);
 int smooth_circle(window_record *window, HDC dc, int xc, int yc, int radius, bool filled);

@@ -5,7 +5,7 @@
 #ifndef ZELVAN_DRAW_SMOOTH_OUTLINE_H
 #define ZELVAN_DRAW_SMOOTH_OUTLINE_H
 
-#include "draw/coverage_scan.h"
+#include "draw/smooth/coverage_scan.h"
 
 // Where outlines are built: the edges they become, and room for the points of one piece. A
 // window keeps one, so that its arrays keep their room from call to call.

@@ -8,7 +8,7 @@
 #ifndef ZELVAN_DRAW_COVERAGE_SCAN_H
 #define ZELVAN_DRAW_COVERAGE_SCAN_H
 
-#include "draw/grow_array.h"
+#include "draw/smooth/grow_array.h"
 
 #include <algorithm>
 #include <cmath>

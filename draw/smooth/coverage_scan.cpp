@@ -1,5 +1,5 @@
 // Edges clipped to the buffer, and the rows of coverage made from them.
-#include "draw/coverage_scan.h"
+#include "draw/smooth/coverage_scan.h"
 
 #include <algorithm>
 

@@ -4,7 +4,7 @@
 #define ZELVAN_DRAW_SMOOTH_PAINT_H
 
 #include "core/window_record.h"
-#include "draw/smooth_outline.h"
+#include "draw/smooth/smooth_outline.h"
 
 // The whole of the window's buffer.
 scan_clip buffer_clip(window_record *window);
