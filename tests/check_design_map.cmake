@@ -1,17 +1,20 @@
 # docs/DESIGN.md is the map of the tree: every source file of the library folders and of
-# platform/ is named there, in its room, and every path it names is there.
+# platform/ is named there, in its room, and every path it names is there. The tree stays easy
+# to map: no folder holds more than 20 files (its build's CMake files aside), and no file name
+# stands in two places.
 #
 # A file is named by its whole path in backticks (`core/heap.cpp`), or by its name, or the end
 # of its path, in backticks on a line that also names its folder, or a file directly in it, in
 # backticks (`platform/posix/kernel/` ... `timing.cpp`): a name two rooms share is named in each.
 #
-# -DROOT=<tree> checks the tree. For the self-test, -DPLANT_AS=<path in the tree> adds a source
-# file that is not there, and -DPLANT_LINE=<text> a line to the map.
+# -DROOT=<tree> checks the tree. For the self-test, -DPLANT_AS=<path in the tree>[,<path>...]
+# adds source files that are not there, and -DPLANT_LINE=<text> a line to the map.
 cmake_minimum_required(VERSION 3.20)
 include(${CMAKE_CURRENT_LIST_DIR}/report_problems.cmake)
 
 set(folders core draw window image assembly platform)
 set(source_pattern "\\.(c|cc|cpp|cxx)$")
+set(most_files_in_a_folder 20)
 
 file(READ ${ROOT}/docs/DESIGN.md map)
 if(DEFINED PLANT_LINE)
@@ -22,20 +25,57 @@ string(REPLACE ";" "," map "${map}")
 string(REPLACE "[" "(" map "${map}")
 string(REPLACE "]" ")" map "${map}")
 
-set(sources "")
+set(files "")
 foreach(folder ${folders})
   file(GLOB_RECURSE found LIST_DIRECTORIES false RELATIVE ${ROOT} ${ROOT}/${folder}/*)
-  foreach(path ${found})
-    if(path MATCHES "${source_pattern}")
-      list(APPEND sources ${path})
-    endif()
-  endforeach()
+  list(APPEND files ${found})
 endforeach()
 if(DEFINED PLANT_AS)
-  list(APPEND sources ${PLANT_AS})
+  string(REPLACE "," ";" planted "${PLANT_AS}")
+  list(APPEND files ${planted})
 endif()
+set(sources "")
+foreach(path ${files})
+  if(path MATCHES "${source_pattern}")
+    list(APPEND sources ${path})
+  endif()
+endforeach()
 
 set(problems "")
+
+# Files by folder and by name, the build's own files left out.
+set(counted_folders "")
+set(names "")
+foreach(path ${files})
+  if(path MATCHES "(^|/)CMakeLists\\.txt$|\\.cmake$")
+    continue()
+  endif()
+  cmake_path(GET path PARENT_PATH folder)
+  cmake_path(GET path FILENAME name)
+  string(MD5 folder_key "${folder}")
+  string(MD5 name_key "${name}")
+  list(APPEND counted_folders ${folder})
+  list(APPEND names ${name})
+  list(APPEND in_folder_${folder_key} ${path})
+  list(APPEND named_${name_key} ${path})
+endforeach()
+list(REMOVE_DUPLICATES counted_folders)
+foreach(folder ${counted_folders})
+  string(MD5 folder_key "${folder}")
+  list(LENGTH in_folder_${folder_key} count)
+  if(count GREATER most_files_in_a_folder)
+    list(APPEND problems "${folder}/ holds ${count} files, more than ${most_files_in_a_folder}")
+  endif()
+endforeach()
+list(REMOVE_DUPLICATES names)
+foreach(name ${names})
+  string(MD5 name_key "${name}")
+  list(LENGTH named_${name_key} count)
+  if(count GREATER 1)
+    list(JOIN named_${name_key} " and " places)
+    list(APPEND problems "${name} stands in two places: ${places}")
+  endif()
+endforeach()
 list(LENGTH sources source_count)
 # A moved tree or map must not pass by finding nothing to check.
 if(source_count LESS 100)
