@@ -57,6 +57,10 @@ struct RunningExample {
             done = true;
         });
     }
+    // A test that failed early leaves the example running: it is let go, not a terminate.
+    ~RunningExample() {
+        if (thread.joinable()) thread.detach();
+    }
     // True once the example has returned; a hung example is left running and reported.
     bool finished() {
         if (!poll_until([this] { return done.load(); }, 20.0)) {
@@ -82,9 +86,12 @@ class Desktop : public testing::Test {
         std::error_code ignored;
         std::filesystem::remove_all(folder, ignored);
     }
-    // Waits until windows 1 to `count` are open: handles are given lowest first.
+    // Waits until windows 1 to `count` are open and on the screen: handles are given lowest
+    // first, and a handle is valid a moment before its window is shown, when a click would
+    // still miss it.
     static bool windows_open(int count) {
-        return poll_until([count] { return ZVIsWindow(count) == ZV_OK; });
+        return poll_until(
+            [count] { return ZVIsWindow(count) == ZV_OK && screen_state_of(count).visible; });
     }
     // The size of a BMP file the example wrote, or 0 x 0 when it cannot be read.
     std::pair<int, int> picture_size(const std::string &name) {
