@@ -88,6 +88,19 @@ inline void draw_zelvan(int w) {
     }
 }
 
+// What `draw(canvas)` leaves on a canvas of the scene's size, row by row; empty when no canvas
+// could be made or read.
+template <typename Draw> std::vector<ZVCOLOUR> drawn_on_canvas(Draw draw) {
+    std::vector<ZVCOLOUR> pixels(static_cast<size_t>(k_width) * k_height);
+    int canvas = ZVCreateCanvas(k_width, k_height);
+    if (canvas <= 0) return {};
+    draw(canvas);
+    if (ZVGetPixels(canvas, 0, 0, k_width, k_height, pixels.data(), k_width) != ZV_OK)
+        pixels.clear();
+    ZVDestroyWindow(canvas);
+    return pixels;
+}
+
 } // namespace smooth_scene
 
 #endif
