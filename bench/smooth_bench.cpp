@@ -18,6 +18,19 @@ const char *const scene_window = "bench smooth scene";
 const char *const shape_window = "bench smooth shapes";
 constexpr int width = 1024, height = 768;
 
+// A cairo image surface and its drawing context, freed together.
+struct cairo_target {
+    cairo_surface_t *surface;
+    cairo_t *cr;
+    cairo_target(int w, int h)
+        : surface(cairo_image_surface_create(CAIRO_FORMAT_RGB24, w, h)), cr(cairo_create(surface)) {
+    }
+    ~cairo_target() {
+        cairo_destroy(cr);
+        cairo_surface_destroy(surface);
+    }
+};
+
 void scene_zelvan(benchmark::State &state) {
     int window = bench_window(scene_window, smooth_scene::k_width, smooth_scene::k_height);
     for (auto _ : state) smooth_scene::draw_zelvan(window);
@@ -26,15 +39,12 @@ void scene_zelvan(benchmark::State &state) {
 BENCHMARK(scene_zelvan)->Name("smooth/scene_zelvan");
 
 void scene_cairo(benchmark::State &state) {
-    cairo_surface_t *surface = cairo_image_surface_create(CAIRO_FORMAT_RGB24, smooth_scene::k_width,
-                                                          smooth_scene::k_height);
-    cairo_t *cr = cairo_create(surface);
+    cairo_target target(smooth_scene::k_width, smooth_scene::k_height);
+    cairo_t *cr = target.cr;
     for (auto _ : state) {
         smooth_scene::draw_cairo(cr);
-        cairo_surface_flush(surface);
+        cairo_surface_flush(target.surface);
     }
-    cairo_destroy(cr);
-    cairo_surface_destroy(surface);
 }
 BENCHMARK(scene_cairo)->Name("smooth/scene_cairo_image_surface");
 
@@ -85,8 +95,8 @@ void aa_line_sdl(benchmark::State &state) {
 BENCHMARK(aa_line_sdl)->Name("smooth/sdl2_gfx_aalineRGBA_all_directions");
 
 void aa_line_cairo(benchmark::State &state) {
-    cairo_surface_t *surface = cairo_image_surface_create(CAIRO_FORMAT_RGB24, width, height);
-    cairo_t *cr = cairo_create(surface);
+    cairo_target target(width, height);
+    cairo_t *cr = target.cr;
     cairo_set_line_cap(cr, CAIRO_LINE_CAP_ROUND);
     cairo_set_source_rgb(cr, 1, 0, 0);
     cairo_set_line_width(cr, 1);
@@ -97,8 +107,6 @@ void aa_line_cairo(benchmark::State &state) {
         cairo_line_to(cr, r.x2 + 0.5, r.y2 + 0.5);
         cairo_stroke(cr);
     }
-    cairo_destroy(cr);
-    cairo_surface_destroy(surface);
 }
 BENCHMARK(aa_line_cairo)->Name("smooth/cairo_line_w1_all_directions");
 
@@ -132,8 +140,8 @@ void aa_circle_sdl(benchmark::State &state) {
 BENCHMARK(aa_circle_sdl)->Name("smooth/sdl2_gfx_aacircleRGBA_r50");
 
 void aa_fill_circle_cairo(benchmark::State &state) {
-    cairo_surface_t *surface = cairo_image_surface_create(CAIRO_FORMAT_RGB24, width, height);
-    cairo_t *cr = cairo_create(surface);
+    cairo_target target(width, height);
+    cairo_t *cr = target.cr;
     unsigned n = 0;
     for (auto _ : state) {
         double x = 200 + n % 500, y = 200 + n % 300;
@@ -146,8 +154,6 @@ void aa_fill_circle_cairo(benchmark::State &state) {
         cairo_stroke(cr);
         n++;
     }
-    cairo_destroy(cr);
-    cairo_surface_destroy(surface);
 }
 BENCHMARK(aa_fill_circle_cairo)->Name("smooth/cairo_fill_and_outline_r50");
 
@@ -174,9 +180,8 @@ void plot_zelvan(benchmark::State &state) {
 BENCHMARK(plot_zelvan)->Name("smooth/ZVPolylineF_plot_480_points_w2");
 
 void plot_cairo(benchmark::State &state) {
-    cairo_surface_t *surface = cairo_image_surface_create(CAIRO_FORMAT_RGB24, smooth_scene::k_width,
-                                                          smooth_scene::k_height);
-    cairo_t *cr = cairo_create(surface);
+    cairo_target target(smooth_scene::k_width, smooth_scene::k_height);
+    cairo_t *cr = target.cr;
     cairo_set_line_cap(cr, CAIRO_LINE_CAP_ROUND);
     cairo_set_line_join(cr, CAIRO_LINE_JOIN_ROUND);
     cairo_set_line_width(cr, 2);
@@ -185,8 +190,6 @@ void plot_cairo(benchmark::State &state) {
         for (size_t i = 0; i < xy.size(); i += 2) cairo_line_to(cr, xy[i] + 0.5, xy[i + 1] + 0.5);
         cairo_stroke(cr);
     }
-    cairo_destroy(cr);
-    cairo_surface_destroy(surface);
 }
 BENCHMARK(plot_cairo)->Name("smooth/cairo_plot_480_points_w2");
 
